@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <stdexcept>
+#include <vector>
+
+namespace tunedeck {
+
+// A refusal or failure of the device; its description is what the window shows after " Err:".
+class DeviceError : public std::runtime_error {
+public:
+    explicit DeviceError(const QString& description)
+        : std::runtime_error(description.toStdString()), description_(description) {}
+    const QString& description() const { return description_; }
+
+private:
+    QString description_;
+};
+
+struct DeviceFolder {
+    QString name;
+};
+
+struct DeviceSong {
+    QString name;
+    qint64 size = 0;  // bytes
+};
+
+// The player behind ProgID "Rio500Remix.Rio500". Every operation is one bracket: Open, the calls, Close.
+// The memory is "0" (internal) or "1" (SmartMedia card), passed as text to some members and as a number to
+// others, as the component has always taken it. Every member raises DeviceError on failure.
+class DeviceComponent {
+public:
+    virtual ~DeviceComponent() = default;
+
+    virtual void Open() = 0;
+    virtual void Close() = 0;
+    virtual int ExtFlash() = 0;  // 1 when a card is present
+    virtual std::vector<DeviceFolder> Folders(qint32 memory) = 0;
+    virtual std::vector<DeviceSong> Songs(qint32 memory, qint16 folderIndex) = 0;
+    virtual qint64 AvailableMemory(const QString& memory) = 0;  // free bytes
+    virtual void FontName(const QString& faceName) = 0;
+    virtual void FontSize(qint32 pointSize) = 0;
+    virtual void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
+                         const QString& memory) = 0;
+    virtual void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath, const QString& memory) = 0;
+    virtual void DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) = 0;
+    virtual void SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB, const QString& memory) = 0;
+    virtual void AddFolder(const QString& folderName, const QString& memory) = 0;
+    virtual void DeleteFolder(qint16 folderIndex, const QString& memory) = 0;
+    virtual void Format(const QString& memory) = 0;
+};
+
+}  // namespace tunedeck

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "device_component.h"
+
+#include <QString>
+#include <QtPlugin>
+
+#include <memory>
+
+namespace tunedeck {
+
+// What a component plugin in the components/ folder exports: a maker of device objects over a store folder
+// (where an emulated player keeps its state; a hardware component may ignore it).
+class DevicePlugin {
+public:
+    virtual ~DevicePlugin() = default;
+    virtual std::unique_ptr<DeviceComponent> create(const QString& storeFolder) = 0;
+};
+
+}  // namespace tunedeck
+
+#define TUNEDECK_DEVICE_PLUGIN_IID "org.tunedeck.DevicePlugin/1"
+Q_DECLARE_INTERFACE(tunedeck::DevicePlugin, TUNEDECK_DEVICE_PLUGIN_IID)

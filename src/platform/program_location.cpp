@@ -1,0 +1,13 @@
+#include "program_location.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace tunedeck {
+
+ProgramLocation runningProgramLocation() {
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    return {exe.absolutePath(), exe.completeBaseName()};
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tunedeck {
+
+struct FontChoice {
+    QString name;
+    double pointSize = 0;
+};
+
+// Every question and message the program puts to the user. The window never opens a dialog itself, so tests
+// can answer in its place.
+class Prompts {
+public:
+    enum class Icon { Information, Exclamation };
+
+    virtual ~Prompts() = default;
+
+    // Yes and No with the exclamation icon, Yes the default; true for Yes.
+    virtual bool confirm(QWidget* owner, const QString& text, const QString& title) = 0;
+
+    // A message with an OK button.
+    virtual void message(QWidget* owner, const QString& text, const QString& title, Icon icon) = 0;
+
+    // An input box; the text as typed, or an empty text when cancelled. A carriage return in the prompt
+    // starts a new line.
+    virtual QString input(QWidget* owner, const QString& prompt, const QString& title, const QString& defaultText) = 0;
+
+    // The font dialog listing screen fonts; the preset comes back unchanged when cancelled.
+    virtual FontChoice chooseFont(QWidget* owner, const FontChoice& preset) = 0;
+};
+
+// The real dialogs.
+class DialogPrompts final : public Prompts {
+public:
+    bool confirm(QWidget* owner, const QString& text, const QString& title) override;
+    void message(QWidget* owner, const QString& text, const QString& title, Icon icon) override;
+    QString input(QWidget* owner, const QString& prompt, const QString& title, const QString& defaultText) override;
+    FontChoice chooseFont(QWidget* owner, const FontChoice& preset) override;
+};
+
+}  // namespace tunedeck
