@@ -1,0 +1,24 @@
+#include "number_format.h"
+
+namespace tunedeck {
+
+QString groupedNumber(qint64 value) {
+    QString digits = QString::number(value < 0 ? -value : value);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, ',');
+    return value < 0 ? '-' + digits : digits;
+}
+
+QString kilobyteText(qint64 bytes) { return groupedNumber(bytes / 1024) + QStringLiteral("KB"); }
+
+std::optional<qint64> kilobytesShown(QStringView text) {
+    if (!text.endsWith(QStringLiteral("KB")))
+        return std::nullopt;
+    QString digits = text.chopped(2).toString();
+    digits.remove(',');
+    bool ok = false;
+    const qint64 value = digits.toLongLong(&ok);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+}  // namespace tunedeck

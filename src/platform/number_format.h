@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <QtGlobal>
+
+#include <optional>
+
+namespace tunedeck {
+
+// A whole number with its digits grouped by three and separated by ",": 0, 1,234, 65,536 (the "###,##0" and
+// "###,###,##0" formats, which differ only for numbers the program never shows).
+QString groupedNumber(qint64 value);
+
+// Bytes as whole kilobytes, the fraction dropped: 1,023 bytes "0KB", 2,500,000 bytes "2,441KB".
+QString kilobyteText(qint64 bytes);
+
+// The number a kilobyte text shows ("2,441KB" gives 2441); nullopt for a text that holds none.
+std::optional<qint64> kilobytesShown(QStringView text);
+
+}  // namespace tunedeck
