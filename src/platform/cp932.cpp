@@ -10,13 +10,15 @@ namespace {
 
 constexpr char16_t kUnmapped = 0xFFFD;
 
-constexpr bool isTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
+constexpr bool isTrailByte(unsigned char byte) {
+    return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
+}
 
 // Both directions as flat tables, built once from ICU's code page 932 converter. A table lookup keeps
 // decoding free of converter state and fast enough for every tag field of a large folder.
 struct Tables {
     std::array<char16_t, 256> single{};
-    std::array<char16_t, 0x10000> pair{};     // index: lead << 8 | trail
+    std::array<char16_t, 0x10000> pair{};    // index: lead << 8 | trail
     std::array<quint16, 0x10000> reverse{};  // index: UTF-16 unit; 0 where unmapped (NUL is handled apart)
 };
 
@@ -76,15 +78,24 @@ const Tables& tables() {
 // Characters that have a code page 932 look-alike that Windows maps them to but ICU's table lacks.
 char16_t windowsEquivalent(char16_t unit) {
     switch (unit) {
-        case 0x301C: return 0xFF5E;  // WAVE DASH -> FULLWIDTH TILDE
-        case 0x2016: return 0x2225;  // DOUBLE VERTICAL LINE -> PARALLEL TO
-        case 0x2212: return 0xFF0D;  // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
-        case 0x2014: return 0x2015;  // EM DASH -> HORIZONTAL BAR
-        case 0x00A2: return 0xFFE0;  // CENT SIGN
-        case 0x00A3: return 0xFFE1;  // POUND SIGN
-        case 0x00AC: return 0xFFE2;  // NOT SIGN
-        case 0x00A6: return 0xFFE4;  // BROKEN BAR
-        default: return unit;
+        case 0x301C:
+            return 0xFF5E;  // WAVE DASH -> FULLWIDTH TILDE
+        case 0x2016:
+            return 0x2225;  // DOUBLE VERTICAL LINE -> PARALLEL TO
+        case 0x2212:
+            return 0xFF0D;  // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+        case 0x2014:
+            return 0x2015;  // EM DASH -> HORIZONTAL BAR
+        case 0x00A2:
+            return 0xFFE0;  // CENT SIGN
+        case 0x00A3:
+            return 0xFFE1;  // POUND SIGN
+        case 0x00AC:
+            return 0xFFE2;  // NOT SIGN
+        case 0x00A6:
+            return 0xFFE4;  // BROKEN BAR
+        default:
+            return unit;
     }
 }
 
@@ -96,7 +107,8 @@ QString decode(QByteArrayView bytes) {
     text.reserve(bytes.size());
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (isLeadByte(byte) && i + 1 < bytes.size() && isTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+        if (isLeadByte(byte) && i + 1 < bytes.size() &&
+            isTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
             text.append(QChar(t.pair[byte << 8 | static_cast<unsigned char>(bytes[i + 1])]));
             ++i;
         } else {

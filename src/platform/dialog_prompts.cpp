@@ -18,7 +18,8 @@ void DialogPrompts::message(QWidget* owner, const QString& text, const QString& 
     box.exec();
 }
 
-QString DialogPrompts::input(QWidget* owner, const QString& prompt, const QString& title, const QString& defaultText) {
+QString DialogPrompts::input(QWidget* owner, const QString& prompt, const QString& title,
+                             const QString& defaultText) {
     QString label = prompt;
     label.replace('\r', '\n');
     bool ok = false;

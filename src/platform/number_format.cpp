@@ -9,7 +9,9 @@ QString groupedNumber(qint64 value) {
     return value < 0 ? '-' + digits : digits;
 }
 
-QString kilobyteText(qint64 bytes) { return groupedNumber(bytes / 1024) + QStringLiteral("KB"); }
+QString kilobyteText(qint64 bytes) {
+    return groupedNumber(bytes / 1024) + QStringLiteral("KB");
+}
 
 std::optional<qint64> kilobytesShown(QStringView text) {
     if (!text.endsWith(QStringLiteral("KB")))

@@ -10,7 +10,9 @@
 namespace tunedeck::profile {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 QByteArrayView trimmed(QByteArrayView text) {
     qsizetype begin = 0;
@@ -23,7 +25,8 @@ QByteArrayView trimmed(QByteArrayView text) {
 }
 
 bool sameName(QByteArrayView a, QByteArrayView b) {
-    // Compared as text: folding the case of raw bytes would also fold the second byte of a Japanese character.
+    // Compared as text: folding the case of raw bytes would also fold the second byte of a Japanese
+    // character.
     return cp932::decode(a).compare(cp932::decode(b), Qt::CaseInsensitive) == 0;
 }
 
@@ -122,7 +125,8 @@ std::optional<QByteArray> findValue(QByteArrayView content, QByteArrayView secti
     return entry(lines[at].text)->value.toByteArray();
 }
 
-QByteArray withValue(QByteArrayView content, QByteArrayView section, QByteArrayView key, QByteArrayView value) {
+QByteArray withValue(QByteArrayView content, QByteArrayView section, QByteArrayView key,
+                     QByteArrayView value) {
     const QList<Line> lines = splitLines(content);
     const QByteArray lineBreak = lineBreakOf(content);
     const QByteArray keyLine = key.toByteArray() + '=' + value.toByteArray();
@@ -139,11 +143,12 @@ QByteArray withValue(QByteArrayView content, QByteArrayView section, QByteArrayV
     const qsizetype at = findKey(lines, span, key);
     if (at >= 0) {
         const QByteArrayView keyText = entry(lines[at].text)->key;
-        return content.first(lines[at].begin).toByteArray() + keyText.toByteArray() + '=' + value.toByteArray() +
-               content.sliced(lines[at].end).toByteArray();
+        return content.first(lines[at].begin).toByteArray() + keyText.toByteArray() + '=' +
+               value.toByteArray() + content.sliced(lines[at].end).toByteArray();
     }
 
-    // A new key goes after the section's last non-blank line, ahead of the blank lines before the next section.
+    // A new key goes after the section's last non-blank line, ahead of the blank lines before the next
+    // section.
     qsizetype last = span.end - 1;
     while (last > span.header && trimmed(lines[last].text).isEmpty())
         --last;

@@ -14,7 +14,7 @@ struct FontChoice {
 // Every question and message the program puts to the user. The window never opens a dialog itself, so tests
 // can answer in its place.
 class Prompts {
-public:
+  public:
     enum class Icon { Information, Exclamation };
 
     virtual ~Prompts() = default;
@@ -27,7 +27,8 @@ public:
 
     // An input box; the text as typed, or an empty text when cancelled. A carriage return in the prompt
     // starts a new line.
-    virtual QString input(QWidget* owner, const QString& prompt, const QString& title, const QString& defaultText) = 0;
+    virtual QString input(QWidget* owner, const QString& prompt, const QString& title,
+                          const QString& defaultText) = 0;
 
     // The font dialog listing screen fonts; the preset comes back unchanged when cancelled.
     virtual FontChoice chooseFont(QWidget* owner, const FontChoice& preset) = 0;
@@ -35,10 +36,11 @@ public:
 
 // The real dialogs.
 class DialogPrompts final : public Prompts {
-public:
+  public:
     bool confirm(QWidget* owner, const QString& text, const QString& title) override;
     void message(QWidget* owner, const QString& text, const QString& title, Icon icon) override;
-    QString input(QWidget* owner, const QString& prompt, const QString& title, const QString& defaultText) override;
+    QString input(QWidget* owner, const QString& prompt, const QString& title,
+                  const QString& defaultText) override;
     FontChoice chooseFont(QWidget* owner, const FontChoice& preset) override;
 };
 

@@ -34,7 +34,9 @@ std::optional<QByteArray> rawValue(const SettingsFile& settings, const QString& 
 SettingsFile::SettingsFile(QString programFolder, QString exeBaseName)
     : programFolder_(std::move(programFolder)), section_(std::move(exeBaseName)) {}
 
-QString SettingsFile::path() const { return programFolder_ + '/' + section_ + ".INI"; }
+QString SettingsFile::path() const {
+    return programFolder_ + '/' + section_ + ".INI";
+}
 
 int SettingsFile::readInt(const QString& key, int defaultValue) const {
     const auto value = rawValue(*this, key);

@@ -8,7 +8,7 @@ namespace tunedeck {
 // executable. Texts are code page 932 on disk. The path is rebuilt at every access and the file is read anew,
 // so an edit made while the program runs is seen by the next read.
 class SettingsFile {
-public:
+  public:
     SettingsFile(QString programFolder, QString exeBaseName);
 
     QString path() const;
@@ -27,7 +27,7 @@ public:
     bool write(const QString& key, const QString& value) const;
     bool write(const QString& key, int value) const { return write(key, QString::number(value)); }
 
-private:
+  private:
     QString programFolder_;
     QString section_;
 };

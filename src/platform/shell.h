@@ -6,11 +6,12 @@ namespace tunedeck {
 
 // The desktop around the program: opening files with their applications, and the clipboard.
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
 
     // Opens `fileName` in `folder` with the application the desktop associates with it, `folder` being the
-    // application's working folder. Answers as the Windows shell does: above 32 is success, 32 or less a failure.
+    // application's working folder. Answers as the Windows shell does: above 32 is success, 32 or less a
+    // failure.
     virtual int open(const QString& folder, const QString& fileName) = 0;
 
     // Replaces the clipboard's text.

@@ -27,7 +27,9 @@ std::optional<QByteArray> iconvConvert(const char* to, const char* from, QByteAr
     return output;
 }
 
-QString utf(const char* text) { return QString::fromUtf8(text); }
+QString utf(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 TEST(Cp932, DecodesKnownBytes) {
     struct Case {
@@ -36,19 +38,20 @@ TEST(Cp932, DecodesKnownBytes) {
     };
     const Case cases[] = {
         {"abc", "abc"},
-        {"\x5c", "\\"},                         // backslash, not a yen sign
-        {"\x7e", "~"},                          // tilde, not an overline
+        {"\x5c", "\\"},  // backslash, not a yen sign
+        {"\x7e", "~"},   // tilde, not an overline
         {"\x83\x65\x83\x58\x83\x67", utf("テスト")},
-        {"\x87\x40", utf("①")},                 // NEC row 13
-        {"\xfa\x5c", utf("纊")},                // IBM extension
-        {"\xed\x40", utf("纊")},                // NEC-selected IBM extension
-        {"\x81\x60", utf("～")},                // FULLWIDTH TILDE, as Windows
-        {"\x81\x7c", utf("－")},                // FULLWIDTH HYPHEN-MINUS
-        {"\xb1\xdd", utf("ｱﾝ")},                // half-width katakana
+        {"\x87\x40", utf("①")},   // NEC row 13
+        {"\xfa\x5c", utf("纊")},  // IBM extension
+        {"\xed\x40", utf("纊")},  // NEC-selected IBM extension
+        {"\x81\x60", utf("～")},  // FULLWIDTH TILDE, as Windows
+        {"\x81\x7c", utf("－")},  // FULLWIDTH HYPHEN-MINUS
+        {"\xb1\xdd", utf("ｱﾝ")},  // half-width katakana
         {QByteArray("\x82\xa0\x00\x82\xa2", 5), utf("あ") + QChar(0) + utf("い")},
-        {"\x81", QString(QChar(0xFFFD))},       // lead byte at the end
-        {"\x81\x20", QString(QChar(0xFFFD)) + ' '},  // lead byte without a trail byte: the next byte stands alone
-        {"\x85\x40", QString(QChar(0xFFFD))},   // a pair that names no character
+        {"\x81", QString(QChar(0xFFFD))},  // lead byte at the end
+        {"\x81\x20",
+         QString(QChar(0xFFFD)) + ' '},        // lead byte without a trail byte: the next byte stands alone
+        {"\x85\x40", QString(QChar(0xFFFD))},  // a pair that names no character
     };
     for (const Case& c : cases)
         EXPECT_EQ(cp932::decode(c.bytes), c.text) << c.bytes.toHex().toStdString();
@@ -102,7 +105,7 @@ TEST(Cp932, EncodesAsWindowsDoes) {
         {utf("纊"), "\xfa\x5c"},  // the IBM form, never the NEC-selected one
         {utf("Ⅰ"), "\x87\x54"},   // NEC row 13 before the IBM extension
         {utf("ⅰ"), "\xfa\x40"},
-        {utf("∵"), "\x81\xe6"},   // JIS X 0208 before both extensions
+        {utf("∵"), "\x81\xe6"},  // JIS X 0208 before both extensions
         {utf("€"), "?"},
         {QString(QChar(0)), QByteArray(1, '\0')},
     };
@@ -134,7 +137,7 @@ TEST(Cp932, PrefixNeverSplitsACharacter) {
     const Case cases[] = {
         {"abcdef", 3, "abc"},
         {"ab", 3, "ab"},
-        {"a\x82\xa0", 2, "a"},      // the limit falls inside あ
+        {"a\x82\xa0", 2, "a"},  // the limit falls inside あ
         {"a\x82\xa0", 3, "a\x82\xa0"},
         {"\x82\xa0\x82\xa2", 3, "\x82\xa0"},
         {"\x82\x88\x82\x88", 3, "\x82\x88"},  // a trail byte in the lead byte range is still a trail byte

@@ -7,9 +7,16 @@ namespace {
 
 TEST(NumberFormat, GroupsDigitsByThree) {
     const std::pair<qint64, const char*> cases[] = {
-        {0, "0"},           {7, "7"},           {999, "999"},     {1000, "1,000"},
-        {1234, "1,234"},    {65536, "65,536"},  {999999, "999,999"}, {1000000, "1,000,000"},
-        {2147483647, "2,147,483,647"},          {-1234, "-1,234"},
+        {0, "0"},
+        {7, "7"},
+        {999, "999"},
+        {1000, "1,000"},
+        {1234, "1,234"},
+        {65536, "65,536"},
+        {999999, "999,999"},
+        {1000000, "1,000,000"},
+        {2147483647, "2,147,483,647"},
+        {-1234, "-1,234"},
     };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(groupedNumber(value), text) << value;
@@ -17,8 +24,8 @@ TEST(NumberFormat, GroupsDigitsByThree) {
 
 TEST(NumberFormat, KilobyteTextsDropTheFraction) {
     const std::pair<qint64, const char*> cases[] = {
-        {0, "0KB"},          {1023, "0KB"},          {1024, "1KB"},           {1500, "1KB"},
-        {1048575, "1,023KB"}, {1048576, "1,024KB"},  {2500000, "2,441KB"},
+        {0, "0KB"},           {1023, "0KB"},        {1024, "1KB"},        {1500, "1KB"},
+        {1048575, "1,023KB"}, {1048576, "1,024KB"}, {2500000, "2,441KB"},
     };
     for (const auto& [bytes, text] : cases) {
         EXPECT_EQ(kilobyteText(bytes), text) << bytes;

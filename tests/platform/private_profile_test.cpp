@@ -56,10 +56,10 @@ TEST(PrivateProfile, WritesKeepTheRestOfTheFile) {
     };
     const Case cases[] = {
         {"new file", "", "tunedeck", "Separate", "2000", "[tunedeck]\r\nSeparate=2000\r\n"},
-        {"replace in place", "; c\r\n[tunedeck]\r\nA=1\r\nseparate = 5\r\nB=2\r\n", "TUNEDECK", "Separate", "-30",
-         "; c\r\n[tunedeck]\r\nA=1\r\nseparate=-30\r\nB=2\r\n"},
-        {"new key at the end of its section", "[a]\r\nX=1\r\n\r\n[tunedeck]\r\nA=1\r\n\r\n[b]\r\nY=2\r\n", "tunedeck",
-         "K", "v", "[a]\r\nX=1\r\n\r\n[tunedeck]\r\nA=1\r\nK=v\r\n\r\n[b]\r\nY=2\r\n"},
+        {"replace in place", "; c\r\n[tunedeck]\r\nA=1\r\nseparate = 5\r\nB=2\r\n", "TUNEDECK", "Separate",
+         "-30", "; c\r\n[tunedeck]\r\nA=1\r\nseparate=-30\r\nB=2\r\n"},
+        {"new key at the end of its section", "[a]\r\nX=1\r\n\r\n[tunedeck]\r\nA=1\r\n\r\n[b]\r\nY=2\r\n",
+         "tunedeck", "K", "v", "[a]\r\nX=1\r\n\r\n[tunedeck]\r\nA=1\r\nK=v\r\n\r\n[b]\r\nY=2\r\n"},
         {"new key in a section that ends the file", "[tunedeck]\nA=1\n", "tunedeck", "K", "v",
          "[tunedeck]\nA=1\nK=v\n"},
         {"no final line break", "[tunedeck]\nA=1", "tunedeck", "K", "v", "[tunedeck]\nA=1\nK=v\n"},
@@ -76,10 +76,23 @@ TEST(PrivateProfile, IntegerReader) {
         int value;
     };
     const Case cases[] = {
-        {"12", 12},     {"12abc", 12},  {"-3", -3},     {"+7", 7},  {"  42", 42},  {"\t-8x", -8},
-        {"abc", 0},     {"", 0},        {"-", 0},       {"- 5", 0}, {"0x10", 0},   {"1 2", 1},
-        {"2147483647", 2147483647},     {"2147483648", 2147483647}, {"-2147483648", -2147483647 - 1},
-        {"99999999999999999999", 2147483647},           {"-99999999999999999999", -2147483647 - 1},
+        {"12", 12},
+        {"12abc", 12},
+        {"-3", -3},
+        {"+7", 7},
+        {"  42", 42},
+        {"\t-8x", -8},
+        {"abc", 0},
+        {"", 0},
+        {"-", 0},
+        {"- 5", 0},
+        {"0x10", 0},
+        {"1 2", 1},
+        {"2147483647", 2147483647},
+        {"2147483648", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"99999999999999999999", 2147483647},
+        {"-99999999999999999999", -2147483647 - 1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(profile::parseInt(c.text), c.value) << c.text.toStdString();

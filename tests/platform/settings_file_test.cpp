@@ -44,10 +44,8 @@ TEST(SettingsFile, LongValuesAreCutAtTheLastWholeCharacterOf1023Bytes) {
     };
     const QByteArray kana = "\x82\xa0";  // あ
     const Case cases[] = {
-        {QByteArray(1023, 'a'), 1023},
-        {QByteArray(1024, 'a'), 1023},
-        {QByteArray(5000, 'a'), 1023},
-        {kana.repeated(600), 1022},               // 1023 would end inside a character
+        {QByteArray(1023, 'a'), 1023},    {QByteArray(1024, 'a'), 1023},
+        {QByteArray(5000, 'a'), 1023},    {kana.repeated(600), 1022},  // 1023 would end inside a character
         {"a" + kana.repeated(600), 1023},
     };
     const ProgramFolder folder;
@@ -94,9 +92,11 @@ TEST(SettingsFile, WritesThatCannotHappenFailWithoutHarm) {
         folder.writeSettingsBytes("[tunedeck]\r\nSeparate=10\r\n");
         QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         EXPECT_FALSE(folder.settings().write("Separate", 20));
-        QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(folder.path(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QFile::setPermissions(folder.settingsPath(), QFileDevice::WriteOwner);
-        EXPECT_FALSE(folder.settings().write("Separate", 20));  // rewriting it would lose the lines it could not read
+        EXPECT_FALSE(
+            folder.settings().write("Separate", 20));  // rewriting it would lose the lines it could not read
         QFile::setPermissions(folder.settingsPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         EXPECT_EQ(folder.settings().readInt("Separate", 0), 10);
     }

@@ -3,8 +3,12 @@
 namespace tunedeck::testing {
 namespace {
 
-QString text(const QString& value) { return '"' + value + '"'; }
-QString number(qint64 value) { return QString::number(value); }
+QString text(const QString& value) {
+    return '"' + value + '"';
+}
+QString number(qint64 value) {
+    return QString::number(value);
+}
 
 }  // namespace
 
@@ -15,7 +19,7 @@ void DeviceRecorder::failCall(const QString& member, int nth, const QString& des
 }
 
 void DeviceRecorder::record(const QString& member, const QStringList& arguments) {
-    calls_.append(member + '(' + arguments.join(QStringLiteral(", ")) + ')');
+    calls_->append(member + '(' + arguments.join(QStringLiteral(", ")) + ')');
     const int count = ++counts_[member];
     for (auto it = failures_.find(member); it != failures_.end() && it.key() == member; ++it) {
         if (it->atCall == count) {
@@ -68,12 +72,15 @@ void DeviceRecorder::FontSize(qint32 pointSize) {
 
 void DeviceRecorder::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                              const QString& memory) {
-    record(QStringLiteral("AddSong"), {number(folderIndex), text(displayTitle), text(filePath), text(memory)});
+    record(QStringLiteral("AddSong"),
+           {number(folderIndex), text(displayTitle), text(filePath), text(memory)});
     inner_->AddSong(folderIndex, displayTitle, filePath, memory);
 }
 
-void DeviceRecorder::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath, const QString& memory) {
-    record(QStringLiteral("GetSong"), {number(folderIndex), number(songIndex), text(targetPath), text(memory)});
+void DeviceRecorder::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
+                             const QString& memory) {
+    record(QStringLiteral("GetSong"),
+           {number(folderIndex), number(songIndex), text(targetPath), text(memory)});
     inner_->GetSong(folderIndex, songIndex, targetPath, memory);
 }
 
@@ -82,8 +89,10 @@ void DeviceRecorder::DeleteSong(qint32 folderIndex, qint32 songIndex, const QStr
     inner_->DeleteSong(folderIndex, songIndex, memory);
 }
 
-void DeviceRecorder::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB, const QString& memory) {
-    record(QStringLiteral("SwapSong"), {number(folderIndex), number(songIndexA), number(songIndexB), text(memory)});
+void DeviceRecorder::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB,
+                              const QString& memory) {
+    record(QStringLiteral("SwapSong"),
+           {number(folderIndex), number(songIndexA), number(songIndexB), text(memory)});
     inner_->SwapSong(folderIndex, songIndexA, songIndexB, memory);
 }
 

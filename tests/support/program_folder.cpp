@@ -37,6 +37,12 @@ std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& storeFolder
     return createDevice(kPlayerProgId, componentsFolder(), storeFolder);
 }
 
-QString componentsFolder() { return QStringLiteral(TUNEDECK_COMPONENTS_DIR); }
+QString componentsFolder() {
+    return QStringLiteral(TUNEDECK_COMPONENTS_DIR);
+}
+
+QString builtProgram(const QString& name) {
+    return QStringLiteral(TUNEDECK_BIN_DIR "/") + name;
+}
 
 }  // namespace tunedeck::testing

@@ -16,7 +16,7 @@ namespace tunedeck::testing {
 
 // A temporary program folder: the settings file lives in it, and so does the emulated player's store.
 class ProgramFolder {
-public:
+  public:
     explicit ProgramFolder(const QString& exeBaseName = QStringLiteral("tunedeck"));
 
     QString path() const { return dir_.path(); }
@@ -32,7 +32,7 @@ public:
     // Writes `bytes` to `name` inside the folder and returns its full path.
     QString writeFile(const QString& name, const QByteArray& bytes) const;
 
-private:
+  private:
     QTemporaryDir dir_;
     QString exeBaseName_;
 };
@@ -42,5 +42,8 @@ std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& storeFolder
 
 // Where the build puts the component plugins.
 QString componentsFolder();
+
+// The full path of a program the build puts beside tunedeck.
+QString builtProgram(const QString& name);
 
 }  // namespace tunedeck::testing

@@ -1,0 +1,201 @@
+#include "frmTunedeck.h"
+
+#include "input_state.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+
+namespace tunedeck {
+namespace {
+
+// Design positions and sizes, in twips.
+struct Design {
+    int left, top, width, height;
+};
+constexpr Design kDrvList{0, 0, 3135, 300};
+constexpr Design kDirlst{0, 300, 3135, 1980};
+constexpr Design kLvwFile{3180, 0, 6015, 2415};
+constexpr Design kPicSep{0, 2400, 9240, 75};
+constexpr Design kFraSong{0, 2520, 8355, 3015};
+constexpr Design kOptRam0{120, 0, 675, 195};
+constexpr Design kOptRam1{900, 0, 1215, 195};
+constexpr Design kCmbFolder{2820, 0, 2415, 300};
+constexpr Design kLblFileTotalSize{5880, 60, 2415, 195};
+constexpr Design kLvwSong{0, 300, 9195, 2895};
+constexpr Design kStbRioInfo{0, 5655, 9240, 255};
+constexpr int kDesignClientWidth = 9240;
+constexpr int kDesignClientHeight = 5910;
+
+}  // namespace
+
+frmTunedeck::frmTunedeck(Environment environment, QWidget* parent)
+    : QMainWindow(parent), environment_(std::move(environment)), twips_(Twips::ofScreen()) {
+    setWindowTitle(QStringLiteral("Tunedeck"));
+    createControls();
+    createMenus();
+    connectHandlers();
+}
+
+frmTunedeck::~frmTunedeck() = default;
+
+void frmTunedeck::createControls() {
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client_);
+    client_->installEventFilter(this);
+
+    const auto name = [](QWidget* control, const char* objectName) {
+        control->setObjectName(QString::fromLatin1(objectName));
+        return control;
+    };
+    drvList = new QComboBox(client_);
+    dirlst = new QTreeView(client_);
+    lvwFile = new ListView(client_);
+    picSep = new SplitterBar(client_);
+    fraSong = new QWidget(client_);
+    optRam = {new QRadioButton(QStringLiteral("内蔵"), fraSong),
+              new QRadioButton(QStringLiteral("SmartMedia"), fraSong)};
+    cmbFolder = new QComboBox(fraSong);
+    lblFileTotalSize = new QLabel(fraSong);
+    lvwSong = new ListView(fraSong);
+    stbRioInfo = new StatusBar(client_);
+
+    const std::pair<QWidget*, Design> placed[] = {
+        {name(drvList, "drvList"), kDrvList},
+        {name(dirlst, "dirlst"), kDirlst},
+        {name(lvwFile, "lvwFile"), kLvwFile},
+        {name(picSep, "picSep"), kPicSep},
+        {name(fraSong, "fraSong"), kFraSong},
+        {name(optRam[0], "optRam(0)"), kOptRam0},
+        {name(optRam[1], "optRam(1)"), kOptRam1},
+        {name(cmbFolder, "cmbFolder"), kCmbFolder},
+        {name(lblFileTotalSize, "lblFileTotalSize"), kLblFileTotalSize},
+        {name(lvwSong, "lvwSong"), kLvwSong},
+        {name(stbRioInfo, "stbRioInfo"), kStbRioInfo},
+    };
+    for (const auto& [control, d] : placed)
+        placeInTwips(control, d.left, d.top, d.width, d.height);
+    splitterTop_ = kPicSep.top;
+    layoutSizes_ = {.frameWidth = kFraSong.width,
+                    .frameTop = kFraSong.top,
+                    .frameHeight = kFraSong.height,
+                    .fileListHeight = kLvwFile.height,
+                    .folderTreeHeight = kDirlst.height,
+                    .fileListWidth = kLvwFile.width,
+                    .songListWidth = kLvwSong.width,
+                    .songListHeight = kLvwSong.height,
+                    .splitterWidth = kPicSep.width};
+
+    optRam[0]->setChecked(true);
+    optRam[1]->setEnabled(false);
+    for (QRadioButton* option : optRam)
+        option->setFocusPolicy(Qt::StrongFocus);
+
+    // The order in which Tab moves through the controls.
+    QWidget* const order[] = {drvList, dirlst,     lvwFile, optRam[0], optRam[1],       cmbFolder,
+                              lvwSong, stbRioInfo, picSep,  fraSong,   lblFileTotalSize};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    const QSize client = twips_.toPixels(0, 0, kDesignClientWidth, kDesignClientHeight).size();
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
+}
+
+void frmTunedeck::createMenus() {
+    const auto item = [this](QMenu* menu, const char* objectName, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(objectName));
+        return action;
+    };
+    const auto separator = [](QMenu* menu, const char* objectName) {
+        QAction* action = menu->addSeparator();
+        action->setObjectName(QString::fromLatin1(objectName));
+        return action;
+    };
+    const auto popup = [this](const char* objectName, const QString& caption) {
+        auto* menu = new QMenu(caption, this);
+        menu->setObjectName(QString::fromLatin1(objectName));
+        return menu;
+    };
+
+    menuFile = popup("menuFile", QStringLiteral("操作(&D)"));
+    menuMkDir = item(menuFile, "menuMkDir", QStringLiteral("Rioにフォルダを作る(&F)"));
+    menuRmDir = item(menuFile, "menuRmDir", QStringLiteral("現在のフォルダを削除(&D)"));
+    menuFormat = item(menuFile, "menuFormat", QStringLiteral("メモリフォーマット"));
+    menuSep2 = separator(menuFile, "menuSep2");
+    menuFont = item(menuFile, "menuFont", QStringLiteral("フォント設定(&P)"));
+    menuCustom = item(menuFile, "menuCustom", QStringLiteral("文字列のカスタマイズ(&C)"));
+    menuSep1 = separator(menuFile, "menuSep1");
+    menuEnd = item(menuFile, "menuEnd", QStringLiteral("終了(&X)"));
+    menuEnd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+
+    menuSongList = popup("menuSongList", QStringLiteral("曲リスト側"));
+    menuDel = item(menuSongList, "menuDel", QStringLiteral("削除(&D)"));
+    menuDel->setShortcut(QKeySequence(Qt::Key_Delete));
+    menuDown = item(menuSongList, "menuDown", QStringLiteral("ダウンロード"));
+    menuRefSong = item(menuSongList, "menuRefSong", QStringLiteral("最新の状態に更新(&R)"));
+    menuClipCopy = item(menuSongList, "menuClipCopy", QStringLiteral("リストをクリップボードにコピー(&C)"));
+
+    menuFileList = popup("menuFileList", QStringLiteral("ファイルリスト側"));
+    menuSend = item(menuFileList, "menuSend", QStringLiteral("Rioへ転送(&S)"));
+
+    menuFolder = popup("menuFolder", QStringLiteral("フォルダツリー"));
+    menuFolRef = item(menuFolder, "menuFolRef", QStringLiteral("最新の状態に更新(&R)"));
+
+    menuHelp = popup("menuHelp", QStringLiteral("ヘルプ(&H)"));
+    menuAbout = item(menuHelp, "menuAbout", QStringLiteral("バージョン情報(&A)"));
+
+    menuBar()->addMenu(menuFile);
+    menuBar()->addMenu(menuHelp);
+}
+
+void frmTunedeck::connectHandlers() {
+    connect(menuEnd, &QAction::triggered, this, &frmTunedeck::menuEnd_Click);
+    connect(picSep, &SplitterBar::mouseMoved, this, [this](int buttons, int shift, int x, int y) {
+        picSep_MouseMove(buttons, shift, twips_.toTwips(x), twips_.toTwips(y));
+    });
+    for (int i = 0; i < int(optRam.size()); ++i)
+        connect(optRam[i], &QRadioButton::clicked, this, [this, i] { optRam_Click(i); });
+    // Like the list index set by the program, a choice by the user raises the click; the busy flag tells
+    // them apart where it matters.
+    connect(cmbFolder, &QComboBox::currentIndexChanged, this, &frmTunedeck::cmbFolder_Click);
+    connect(menuRefSong, &QAction::triggered, this, &frmTunedeck::menuRefSong_Click);
+    lvwSong->installEventFilter(this);
+}
+
+bool frmTunedeck::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize)
+        Form_Resize();
+    if (watched == lvwSong && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        lvwSong_KeyDown(input::keyCode(key->key()), input::shiftState(key->modifiers()));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmTunedeck::closeEvent(QCloseEvent* event) {
+    bool cancel = false;
+    Form_Unload(cancel);
+    event->setAccepted(!cancel);
+}
+
+const QString& frmTunedeck::memoryName() const {
+    return memoryNames_.at(tag_.toInt() == 1 ? 1 : 0);
+}
+
+int frmTunedeck::heightInTwips(const QWidget* control) const {
+    return twips_.toTwips(control->height());
+}
+
+void frmTunedeck::placeInTwips(QWidget* control, int left, int top, int width, int height) {
+    control->setGeometry(twips_.toPixels(left, top, width, height));
+}
+
+void frmTunedeck::setStatus(const QString& text) {
+    stbRioInfo->setPanelText(1, text);
+    QCoreApplication::processEvents();
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "device_component.h"
+#include "environment.h"
+#include "layout.h"
+#include "list_view.h"
+#include "settings_file.h"
+#include "splitter_bar.h"
+#include "status_bar.h"
+#include "twips.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QRadioButton>
+#include <QStringList>
+#include <QTreeView>
+
+#include <array>
+#include <memory>
+
+namespace tunedeck {
+
+// The program's one window. It owns every control and all state; its member functions are defined in the
+// folder of the subsystem they belong to (device view in src/device, file browser in src/browser, …).
+class frmTunedeck : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit frmTunedeck(Environment environment, QWidget* parent = nullptr);
+    ~frmTunedeck() override;
+
+    // Controls, by their design names.
+    QComboBox* drvList;
+    QTreeView* dirlst;
+    ListView* lvwFile;
+    SplitterBar* picSep;
+    QWidget* fraSong;
+    std::array<QRadioButton*, 2> optRam;
+    QComboBox* cmbFolder;
+    QLabel* lblFileTotalSize;
+    ListView* lvwSong;
+    StatusBar* stbRioInfo;
+
+    // Menus: menuFile and menuHelp in the menu bar, the other three only as pop-up menus.
+    QMenu* menuFile;
+    QAction* menuMkDir;
+    QAction* menuRmDir;
+    QAction* menuFormat;
+    QAction* menuSep2;
+    QAction* menuFont;
+    QAction* menuCustom;
+    QAction* menuSep1;
+    QAction* menuEnd;
+    QMenu* menuSongList;
+    QAction* menuDel;
+    QAction* menuDown;
+    QAction* menuRefSong;
+    QAction* menuClipCopy;
+    QMenu* menuFileList;
+    QAction* menuSend;
+    QMenu* menuFolder;
+    QAction* menuFolRef;
+    QMenu* menuHelp;
+    QAction* menuAbout;
+
+    // Start-up and shutdown.
+    void Form_Load();
+    void Form_Unload(bool& cancel);
+    void menuEnd_Click();
+
+    // Layout and splitter; x and y in twips relative to the bar.
+    void Form_Resize();
+    void picSep_MouseMove(int button, int shift, double x, double y);
+
+    // The player pane.
+    void refreshDeviceView(bool reloadFolders);
+    void optRam_Click(int index);
+    void cmbFolder_Click();
+    void menuRefSong_Click();
+    void lvwSong_KeyDown(int keyCode, int shift);
+
+    // The computer pane.
+    void drvList_Change();
+
+    // State kept for the whole run.
+    const QString& memorySelector() const { return tag_; }  // "0" internal memory, "1" SmartMedia card
+    const QString& memoryName() const;                      // of the memory selector
+    bool isBusy() const { return busy_; }
+    const QString& displayFontName() const { return displayFontName_; }
+    qint32 displayFontSize() const { return displayFontSize_; }
+    DeviceComponent* device() const { return device_.get(); }
+    SettingsFile settings() const { return SettingsFile(environment_.programFolder, settingsSection_); }
+    const Twips& twips() const { return twips_; }
+    int splitterTop() const { return splitterTop_; }  // twips, within the client area
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void createControls();
+    void createMenus();
+    void connectHandlers();
+    void setColumns();
+    layout::Fixed fixedLayout() const;
+    int heightInTwips(const QWidget* control) const;
+    void placeInTwips(QWidget* control, int left, int top, int width, int height);
+    void setStatus(const QString& text);  // status panel 1, then let the window paint it
+
+    Environment environment_;
+    Twips twips_;
+    QWidget* client_;
+
+    QString settingsSection_;
+    QString tag_;
+    QStringList memoryNames_;
+    bool busy_ = false;
+    QString displayFontName_;
+    qint32 displayFontSize_ = 0;
+    std::unique_ptr<DeviceComponent> device_;
+    int splitterTop_ = 0;
+    layout::Sizes layoutSizes_;
+};
+
+}  // namespace tunedeck

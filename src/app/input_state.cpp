@@ -1,0 +1,31 @@
+#include "input_state.h"
+
+namespace tunedeck::input {
+
+int buttonState(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+int shiftState(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+int keyCode(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Backspace:
+            return kKeyBack;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return kKeyReturn;
+        case Qt::Key_Delete:
+            return kKeyDelete;
+        case Qt::Key_F5:
+            return kKeyF5;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace tunedeck::input

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <Qt>
+
+// Mouse buttons, modifier keys and key codes as the window's handlers take them: the button set 1 left,
+// 2 right, 4 middle; the shift set 1 Shift, 2 Ctrl, 4 Alt; key codes as the desktop's virtual-key codes.
+namespace tunedeck::input {
+
+int buttonState(Qt::MouseButtons buttons);
+int shiftState(Qt::KeyboardModifiers modifiers);
+
+inline constexpr int kKeyBack = 8;
+inline constexpr int kKeyReturn = 13;
+inline constexpr int kKeyDelete = 46;
+inline constexpr int kKeyF5 = 116;
+
+// The virtual-key code of a Qt key, or 0 for keys no handler looks at.
+int keyCode(int qtKey);
+
+}  // namespace tunedeck::input

@@ -1,0 +1,42 @@
+#include "frmTunedeck.h"
+
+namespace tunedeck {
+namespace {
+
+int stateNumber(Qt::WindowStates state) {
+    if (state & Qt::WindowMinimized)
+        return 1;
+    if (state & Qt::WindowMaximized)
+        return 2;
+    return 0;
+}
+
+}  // namespace
+
+void frmTunedeck::Form_Unload(bool& /*cancel*/) {
+    if (device_) {
+        try {
+            device_->Close();
+        } catch (const std::exception&) {
+            // The program ends either way; the player is released below.
+        }
+    }
+    device_.reset();
+
+    const SettingsFile file = settings();
+    const int state = stateNumber(windowState());
+    file.write(QStringLiteral("Separate"), splitterTop_);
+    file.write(QStringLiteral("WindowState"), state);
+    if (state == 0) {
+        file.write(QStringLiteral("WindowTop"), twips_.toTwips(y()));
+        file.write(QStringLiteral("WindowLeft"), twips_.toTwips(x()));
+        file.write(QStringLiteral("WindowWidth"), twips_.toTwips(width()));
+        file.write(QStringLiteral("WindowHeight"), twips_.toTwips(height()));
+    }
+}
+
+void frmTunedeck::menuEnd_Click() {
+    close();
+}
+
+}  // namespace tunedeck

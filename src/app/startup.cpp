@@ -1,0 +1,92 @@
+#include "frmTunedeck.h"
+
+#include "window_geometry.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+
+namespace tunedeck {
+namespace {
+
+// The largest window side the window system takes, in pixels.
+constexpr int kLargestWindowPixels = 32767;
+
+QList<QRect> screensInTwips(const Twips& twips) {
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect r = screen->geometry();
+        screens.append({twips.toTwips(r.x()), twips.toTwips(r.y()), twips.toTwips(r.width()),
+                        twips.toTwips(r.height())});
+    }
+    return screens;
+}
+
+Qt::WindowState windowStateOf(int state) {
+    switch (state) {
+        case 1:
+            return Qt::WindowMinimized;
+        case 2:
+            return Qt::WindowMaximized;
+        default:
+            return Qt::WindowNoState;
+    }
+}
+
+}  // namespace
+
+void frmTunedeck::Form_Load() {
+    settingsSection_ = environment_.exeBaseName;
+    const SettingsFile file = settings();
+
+    const StoredGeometry stored{.left = file.readInt(QStringLiteral("WindowLeft"), 0),
+                                .top = file.readInt(QStringLiteral("WindowTop"), 0),
+                                .width = file.readInt(QStringLiteral("WindowWidth"), 8000),
+                                .height = file.readInt(QStringLiteral("WindowHeight"), 6000),
+                                .state = file.readInt(QStringLiteral("WindowState"), 0)};
+    const StoredGeometry geometry =
+        usableGeometry(stored, screensInTwips(twips_), twips_.toTwips(kLargestWindowPixels));
+    move(twips_.toPixels(geometry.left), twips_.toPixels(geometry.top));
+    resize(twips_.toPixels(geometry.width), twips_.toPixels(geometry.height));
+
+    const int clientHeight = geometry.height - twips_.toTwips(menuBar()->sizeHint().height());
+    splitterTop_ = layout::boundedSplitterTop(file.readInt(QStringLiteral("Separate"), 2000), clientHeight);
+    setWindowState(windowStateOf(geometry.state));
+
+    tag_ = QStringLiteral("0");
+    memoryNames_ = {QStringLiteral("内蔵"), QStringLiteral("外部")};
+
+    setColumns();
+
+    displayFontName_ = file.readString(QStringLiteral("FontName"), QStringLiteral("MS UI Gothic"));
+    displayFontSize_ = file.readInt(QStringLiteral("FontSize"), 9);
+
+    show();
+    QCoreApplication::processEvents();
+
+    drvList_Change();
+
+    try {
+        device_ = environment_.createDevice(kPlayerProgId);
+    } catch (const std::exception&) {
+        setStatus(QStringLiteral("Rio500Remix.dllが登録されていません。"));
+        return;
+    }
+    refreshDeviceView(true);
+}
+
+void frmTunedeck::setColumns() {
+    lvwFile->setColumns({{QStringLiteral("ファイル名"), 2000},
+                         {QStringLiteral("アーティスト"), 2000},
+                         {QStringLiteral("タイトル"), 3000},
+                         {QStringLiteral("ファイルサイズ"), 1200, Qt::AlignRight}},
+                        twips_);
+    lvwSong->setColumns({{QStringLiteral("曲名"), 4000},
+                         {QStringLiteral("フォルダ名"), 1000},
+                         {QStringLiteral("ファイルサイズ"), 1200, Qt::AlignRight},
+                         {QStringLiteral("場所"), 300, Qt::AlignHCenter}},
+                        twips_);
+}
+
+}  // namespace tunedeck

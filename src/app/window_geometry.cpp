@@ -1,0 +1,29 @@
+#include "window_geometry.h"
+
+#include <algorithm>
+
+namespace tunedeck {
+
+StoredGeometry usableGeometry(StoredGeometry stored, const QList<QRect>& screens, int largestSize) {
+    const StoredGeometry defaults;
+    if (stored.width <= 0 || stored.width > largestSize)
+        stored.width = defaults.width;
+    if (stored.height <= 0 || stored.height > largestSize)
+        stored.height = defaults.height;
+    if (stored.state < 0 || stored.state > 2)
+        stored.state = defaults.state;
+    // Measured in 64 bits: a position near the 32-bit limit plus a width must not wrap.
+    const qint64 right = qint64(stored.left) + stored.width;
+    const qint64 bottom = qint64(stored.top) + stored.height;
+    const bool onAScreen = std::any_of(screens.begin(), screens.end(), [&](const QRect& s) {
+        return stored.left < qint64(s.x()) + s.width() && right > s.x() &&
+               stored.top < qint64(s.y()) + s.height() && bottom > s.y();
+    });
+    if (!screens.isEmpty() && !onAScreen) {
+        stored.left = defaults.left;
+        stored.top = defaults.top;
+    }
+    return stored;
+}
+
+}  // namespace tunedeck

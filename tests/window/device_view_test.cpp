@@ -1,0 +1,214 @@
+#include "window_fixture.h"
+
+#include "number_format.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace tunedeck::testing {
+namespace {
+
+class DeviceViewTest : public WindowTest {
+  protected:
+    // Puts songs of the given sizes into folder `folderIndex` of the internal memory, through a device
+    // object of our own, as another program would between the window's brackets.
+    void addSongs(qint16 folderIndex, std::initializer_list<qint64> sizes, const QString& memory = "0") {
+        auto device = storeDevice();
+        device->Open();
+        for (const qint64 size : sizes) {
+            const QString path = folder.writeFile("song.mp3", QByteArray(size, 'x'));
+            device->AddSong(folderIndex, QStringLiteral("song %1").arg(size), path, memory);
+        }
+        device->Close();
+    }
+
+    void addFolder(const QString& name, const QString& memory = "0") {
+        auto device = storeDevice();
+        device->Open();
+        device->AddFolder(name, memory);
+        device->Close();
+    }
+
+    void format(const QString& memory) {
+        auto device = storeDevice();
+        device->Open();
+        device->Format(memory);
+        device->Close();
+    }
+
+    QStringList songRows() const {
+        QStringList rows;
+        for (int row = 0; row < window->lvwSong->itemCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < 4; ++column)
+                cells << window->lvwSong->subItemText(row, column);
+            rows << cells.join('|');
+        }
+        return rows;
+    }
+
+    QStringList folderNames() const {
+        QStringList names;
+        for (int i = 0; i < window->cmbFolder->count(); ++i)
+            names << window->cmbFolder->itemText(i);
+        return names;
+    }
+
+    QString memoryPanel() const { return window->stbRioInfo->panelText(2); }
+};
+
+TEST_F(DeviceViewTest, StartUpReadsThePlayerInOrder) {
+    addSongs(0, {1000000, 2500000});
+    frmTunedeck& w = start();
+    EXPECT_EQ(recorder->calls(), QStringList({"Open()", "ExtFlash()", "Folders(0)", "Songs(0, 0)",
+                                              "AvailableMemory(\"0\")", "Close()"}));
+    EXPECT_EQ(takeStatusTexts(), QStringList({QString::fromUtf8("Rio500を探しています..."),
+                                              QString::fromUtf8("曲リスト取得中..."), "Ready"}));
+    const QString folderName = w.cmbFolder->itemText(0);
+    EXPECT_EQ(songRows(), QStringList({"song 1000000|" + folderName + QString::fromUtf8("|976KB|内蔵"),
+                                       "song 2500000|" + folderName + QString::fromUtf8("|2,441KB|内蔵")}));
+    const qint64 freeKb = (64 * 1024 * 1024 - 3500000) / 1024;
+    EXPECT_EQ(memoryPanel(), QString::fromUtf8("使用:3,417KB 空き:") + groupedNumber(freeKb) + "KB");
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_FALSE(w.isBusy());
+    EXPECT_TRUE(w.optRam[1]->isEnabled());  // a new player has an empty card
+}
+
+TEST_F(DeviceViewTest, SizesAreWholeKilobytesWithTheRestDropped) {
+    addSongs(0, {1023, 1024, 1048575, 2500000});
+    start();
+    QStringList sizes;
+    for (int row = 0; row < window->lvwSong->itemCount(); ++row)
+        sizes << window->lvwSong->subItemText(row, 2);
+    EXPECT_EQ(sizes, QStringList({"0KB", "1KB", "1,023KB", "2,441KB"}));
+    EXPECT_TRUE(memoryPanel().startsWith(QString::fromUtf8("使用:3,467KB 空き:")));  // 3,550,622 bytes
+}
+
+TEST_F(DeviceViewTest, NoPlayer) {
+    addSongs(0, {2048});
+    frmTunedeck& w = start();
+    const QString panel2 = memoryPanel();
+    runPlayerCommand({"disconnect"});
+    takeStatusTexts();
+    recorder->clearCalls();
+
+    w.lvwSong_KeyDown(116, 0);
+    EXPECT_EQ(recorder->calls(), QStringList({"Open()"}));  // not closed on this path
+    EXPECT_EQ(takeStatusTexts(), QStringList({QString::fromUtf8("Rio500を探しています..."),
+                                              QString::fromUtf8("Rio500が接続されていません。")}));
+    EXPECT_EQ(w.lvwSong->itemCount(), 0);
+    EXPECT_EQ(w.cmbFolder->count(), 1);  // combo box, card option and memory panel keep what they showed
+    EXPECT_EQ(memoryPanel(), panel2);
+    EXPECT_TRUE(w.optRam[1]->isEnabled());
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_FALSE(w.isBusy());
+
+    runPlayerCommand({"connect"});
+    w.menuRefSong_Click();
+    EXPECT_EQ(w.lvwSong->itemCount(), 1);
+}
+
+TEST_F(DeviceViewTest, AMemoryWithoutFolders) {
+    format("0");
+    frmTunedeck& w = start();
+    EXPECT_EQ(recorder->calls(),
+              QStringList({"Open()", "ExtFlash()", "Folders(0)", "AvailableMemory(\"0\")", "Close()"}));
+    EXPECT_EQ(w.cmbFolder->count(), 0);
+    EXPECT_EQ(w.cmbFolder->currentIndex(), -1);
+    EXPECT_EQ(w.lvwSong->itemCount(), 0);
+    EXPECT_EQ(memoryPanel(), QString::fromUtf8("使用:0KB 空き:65,536KB"));
+}
+
+TEST_F(DeviceViewTest, ReloadChoosesTheFirstFolderAndOtherwiseKeepsTheChosenOne) {
+    addFolder("second");
+    addSongs(1, {4096});
+    frmTunedeck& w = start();
+    EXPECT_EQ(folderNames().size(), 2);
+
+    recorder->clearCalls();
+    w.cmbFolder->setCurrentIndex(1);  // the user's choice lists that folder without reading the folders again
+    EXPECT_EQ(recorder->calls(),
+              QStringList({"Open()", "ExtFlash()", "Songs(0, 1)", "AvailableMemory(\"0\")", "Close()"}));
+    EXPECT_EQ(songRows(), QStringList({QString::fromUtf8("song 4096|second|4KB|内蔵")}));
+
+    w.menuRefSong_Click();
+    EXPECT_EQ(w.cmbFolder->currentIndex(), 1);
+
+    recorder->clearCalls();
+    w.lvwSong_KeyDown(116, 1);  // Shift+F5 refreshes like F5: the folders again, the first one chosen
+    EXPECT_EQ(recorder->calls().count("Open()"),
+              1);  // the refresh's own choice of folder starts no second one
+    EXPECT_EQ(w.cmbFolder->currentIndex(), 0);
+    EXPECT_EQ(w.lvwSong->itemCount(), 0);
+}
+
+TEST_F(DeviceViewTest, KeysOnTheSongList) {
+    frmTunedeck& w = start();
+    w.show();
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int refreshes;
+    };
+    const Case cases[] = {
+        {Qt::Key_F5, Qt::NoModifier, 1},      {Qt::Key_F5, Qt::ShiftModifier, 1},
+        {Qt::Key_F5, Qt::ControlModifier, 1}, {Qt::Key_F4, Qt::NoModifier, 0},
+        {Qt::Key_A, Qt::NoModifier, 0},
+    };
+    for (const Case& c : cases) {
+        recorder->clearCalls();
+        QTest::keyClick(w.lvwSong, c.key, c.modifiers);
+        EXPECT_EQ(recorder->calls().count("Folders(0)"), c.refreshes) << c.key;
+    }
+}
+
+TEST_F(DeviceViewTest, TheCardOption) {
+    addFolder("card", "1");
+    addSongs(0, {3072}, "1");
+    frmTunedeck& w = start();
+    recorder->clearCalls();
+    QTest::mouseClick(w.optRam[1], Qt::LeftButton);
+    EXPECT_EQ(w.memorySelector(), "1");
+    EXPECT_EQ(recorder->calls(), QStringList({"Open()", "ExtFlash()", "Folders(1)", "Songs(1, 0)",
+                                              "AvailableMemory(\"1\")", "Close()"}));
+    ASSERT_EQ(w.lvwSong->itemCount(), 1);
+    EXPECT_EQ(w.lvwSong->subItemText(0, 3), QString::fromUtf8("外部"));
+
+    // The card taken out while it is the chosen memory: its option goes grey, the choice stays, and the
+    // player's refusal to read it is reported.
+    runPlayerCommand({"remove-card"});
+    w.menuRefSong_Click();
+    EXPECT_FALSE(w.optRam[1]->isEnabled());
+    EXPECT_EQ(w.memorySelector(), "1");
+    EXPECT_TRUE(
+        w.stbRioInfo->panelText(1).startsWith(QString::fromUtf8("曲リストの取得に失敗しました。 Err:")));
+    EXPECT_TRUE(w.isEnabled());
+
+    QTest::mouseClick(w.optRam[0], Qt::LeftButton);
+    EXPECT_EQ(w.memorySelector(), "0");
+    EXPECT_EQ(w.stbRioInfo->panelText(1), "Ready");
+}
+
+class DeviceViewFailureTest : public DeviceViewTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DeviceViewFailureTest, AFailureAfterOpenLeavesTheWindowUsable) {
+    addSongs(0, {2048});
+    frmTunedeck& w = start();
+    recorder->failCall(GetParam(), 1, QStringLiteral("故障"));
+    w.lvwSong_KeyDown(116, 0);
+    EXPECT_EQ(w.stbRioInfo->panelText(1), QString::fromUtf8("曲リストの取得に失敗しました。 Err:故障"));
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_FALSE(w.isBusy());
+    EXPECT_EQ(recorder->calls().last(), "Close()");
+
+    // The device was closed: the next refresh opens it again and works.
+    w.lvwSong_KeyDown(116, 0);
+    EXPECT_EQ(w.stbRioInfo->panelText(1), "Ready");
+    EXPECT_EQ(w.lvwSong->itemCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMember, DeviceViewFailureTest,
+                         ::testing::Values("ExtFlash", "Folders", "Songs", "AvailableMemory", "Close"));
+
+}  // namespace
+}  // namespace tunedeck::testing

@@ -1,0 +1,57 @@
+#include "window_fixture.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+namespace tunedeck::testing {
+
+WindowTest::~WindowTest() {
+    if (window && window->isVisible())
+        window->close();
+}
+
+Environment WindowTest::environment() {
+    return {.programFolder = folder.path(),
+            .exeBaseName = folder.exeBaseName(),
+            .createDevice = [this](const QString& progId) -> std::unique_ptr<DeviceComponent> {
+                if (!componentRegistered)
+                    throw DeviceError(QStringLiteral("not registered"));
+                auto device = std::make_unique<DeviceRecorder>(
+                    createDevice(progId, componentsFolder(), folder.storePath()));
+                recorder = device.get();
+                deviceCalls = device->sharedCalls();
+                return device;
+            },
+            .prompts = &prompts,
+            .shell = nullptr};
+}
+
+frmTunedeck& WindowTest::start() {
+    window = std::make_unique<frmTunedeck>(environment());
+    QObject::connect(window->stbRioInfo, &StatusBar::panelTextChanged,
+                     [this](int panel, const QString& text) {
+                         if (panel == 1)
+                             statusTexts_.append(text);
+                     });
+    window->Form_Load();
+    return *window;
+}
+
+void WindowTest::closeWindow() {
+    window->close();
+    QCoreApplication::processEvents();
+}
+
+void WindowTest::runPlayerCommand(const QStringList& arguments) const {
+    QProcess process;
+    process.start(builtProgram(QStringLiteral("tunedeck-player")),
+                  QStringList{QStringLiteral("--store"), folder.storePath()} + arguments);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+}
+
+QStringList WindowTest::takeStatusTexts() {
+    return std::exchange(statusTexts_, {});
+}
+
+}  // namespace tunedeck::testing

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "device_recorder.h"
+#include "frmTunedeck.h"
+#include "program_folder.h"
+#include "qt_printers.h"
+#include "scripted_prompts.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tunedeck::testing {
+
+// A window over a temporary program folder, the emulated player on a store inside it (behind a recorder),
+// and scripted prompts.
+class WindowTest : public ::testing::Test {
+  protected:
+    explicit WindowTest(const QString& exeBaseName = QStringLiteral("tunedeck")) : folder(exeBaseName) {}
+    ~WindowTest() override;
+
+    Environment environment();
+
+    // Builds the window and runs its start-up.
+    frmTunedeck& start();
+    // Closes the window as the user does, which runs the shutdown.
+    void closeWindow();
+
+    // A device object of our own on the same store, for setting the player up (between the window's
+    // brackets).
+    std::unique_ptr<DeviceComponent> storeDevice() const { return createEmulatedPlayer(folder.storePath()); }
+
+    // Runs the tunedeck-player command on the store.
+    void runPlayerCommand(const QStringList& arguments) const;
+
+    // Texts status panel 1 showed since the last call.
+    QStringList takeStatusTexts();
+
+    ProgramFolder folder;
+    ScriptedPrompts prompts;
+    bool componentRegistered = true;
+    DeviceRecorder* recorder = nullptr;              // owned by the window until its shutdown
+    std::shared_ptr<const QStringList> deviceCalls;  // the recorder's log, also after the shutdown
+    std::unique_ptr<frmTunedeck> window;
+
+  private:
+    QStringList statusTexts_;
+};
+
+}  // namespace tunedeck::testing
