@@ -1,0 +1,25 @@
+#pragma once
+
+#include "settings_file.h"
+#include "tag_record.h"
+
+#include <QString>
+
+namespace tunedeck {
+
+// Which reader found the file's tags.
+enum class TagKind { None, Rmp3, Id3v1 };
+
+// The RMP3 reader, then, for a file that is not one, the ID3v1 reader, both on one open file. `record` is
+// cleared when neither finds a tag.
+TagKind readTags(const QString& path, TagRecord& record);
+
+// The display format of the settings file: `DisplayFormat`, "%1 - %2" when it is not there.
+QString readDisplayFormat(const SettingsFile& settings);
+
+// The text the player shows for a song file: the display format filled in from the file's tags, or the file
+// name when it has none. The format is read from the settings file for every tagged file, so a change made
+// meanwhile takes effect at once.
+QString displayTitleFor(const QString& path, TagRecord& record, const SettingsFile& settings);
+
+}  // namespace tunedeck

@@ -1,0 +1,126 @@
+#include "rmp3_reader.h"
+
+#include "cp932.h"
+#include "tag_text.h"
+
+#include <QByteArray>
+
+#include <array>
+#include <limits>
+#include <optional>
+
+namespace tunedeck {
+namespace {
+
+constexpr qint64 kRiffHeaderSize = 12;
+constexpr qint64 kChunkHeaderSize = 8;
+constexpr qint64 kListTypeSize = 4;
+// The sub-chunk loop measures itself against the LIST size from 12, not from the 4 bytes of the list type,
+// so a last sub-chunk of size 0 is never read. Files written for the player rely on nothing else.
+constexpr qint64 kSubChunkCountStart = 12;
+
+// A chunk header: its identifier and its size rounded up to even, or no size when it does not fit in a
+// signed 32-bit value.
+struct ChunkHeader {
+    std::array<char, 4> id;
+    std::optional<qint64> paddedSize;
+};
+
+std::optional<qint64> paddedSizeOf(const char* bytes) {
+    const auto b = [bytes](int i) { return quint32(static_cast<unsigned char>(bytes[i])); };
+    if (b(3) >= 0x80)
+        return std::nullopt;
+    const qint64 size = b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24;
+    const qint64 padded = size + (size & 1);
+    if (padded > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return padded;
+}
+
+std::optional<ChunkHeader> readChunkHeader(const MusicFile& file, qint64 offset) {
+    std::array<char, kChunkHeaderSize> bytes;
+    if (!file.readExactly(offset, bytes))
+        return std::nullopt;
+    ChunkHeader header{.paddedSize = paddedSizeOf(bytes.data() + 4)};
+    std::copy_n(bytes.begin(), 4, header.id.begin());
+    return header;
+}
+
+bool isId(const std::array<char, 4>& id, const char (&expected)[5]) {
+    return std::equal(id.begin(), id.end(), expected);
+}
+
+QString* fieldFor(const std::array<char, 4>& id, TagRecord& record) {
+    if (isId(id, "IART"))
+        return &record.artist;
+    if (isId(id, "INAM"))
+        return &record.title;
+    if (isId(id, "IPRD"))
+        return &record.album;
+    if (isId(id, "ICRD"))
+        return &record.release;
+    if (isId(id, "ICMT"))
+        return &record.comment;
+    return nullptr;
+}
+
+// Reads the sub-chunks of the LIST chunk whose list type starts at `offset`. False when the file ends or
+// a size does not fit, which ends the whole walk.
+bool readListChunk(const MusicFile& file, qint64 offset, qint64 listPaddedSize, TagRecord& record) {
+    std::array<char, kListTypeSize> listType;  // any list type is read as INFO
+    if (!file.readExactly(offset, listType))
+        return false;
+    offset += kListTypeSize;
+    qint64 count = kSubChunkCountStart;
+    do {
+        const auto header = readChunkHeader(file, offset);
+        if (!header || !header->paddedSize)
+            return false;
+        const qint64 textStart = offset + kChunkHeaderSize;
+        const qint64 textSize = *header->paddedSize;
+        // The text is read with its pad byte; one cut short by the end of the file sets nothing.
+        if (textSize > file.size() - textStart)
+            return false;
+        if (QString* field = fieldFor(header->id, record)) {
+            QByteArray text(textSize, Qt::Uninitialized);
+            if (!file.readExactly(textStart, text))
+                return false;
+            *field = cutTagText(cp932::decode(text));
+        }
+        offset = textStart + textSize;
+        count += kChunkHeaderSize + textSize;
+    } while (count < listPaddedSize);
+    return true;
+}
+
+}  // namespace
+
+bool readRmp3Tags(const MusicFile& file, TagRecord& record) {
+    record = TagRecord{};
+    // The identifiers are compared as bytes: a code page 932 text equals "RIFF" only when its bytes do.
+    std::array<char, kRiffHeaderSize> riff;
+    if (!file.readExactly(0, riff) || !std::equal(riff.begin(), riff.begin() + 4, "RIFF") ||
+        !std::equal(riff.begin() + 8, riff.end(), "RMP3"))
+        return false;
+    const qint64 length = file.size();
+    qint64 offset = kRiffHeaderSize;
+    // Every step moves at least one chunk header forward, so the walk ends at the end of the file.
+    while (true) {
+        const auto header = readChunkHeader(file, offset);
+        if (!header || !header->paddedSize)
+            break;
+        const qint64 body = offset + kChunkHeaderSize;
+        if (isId(header->id, "LIST") && !readListChunk(file, body, *header->paddedSize, record))
+            break;
+        offset = body + *header->paddedSize;
+        if (offset >= length - 1)
+            break;
+    }
+    return true;
+}
+
+bool readRmp3Tags(const QString& path, TagRecord& record) {
+    return readRmp3Tags(MusicFile(path), record);
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,140 @@
+#include "rmp3_reader.h"
+
+#include "cp932.h"
+#include "music_files.h"
+#include "program_folder.h"
+#include "tag_record_printer.h"
+
+#include <gtest/gtest.h>
+
+namespace tunedeck {
+namespace {
+
+using namespace testing;
+
+QByteArray bytes(const char* text, qsizetype size) {
+    return QByteArray(text, size);
+}
+
+struct Case {
+    const char* name;
+    QByteArray file;
+    bool isRmp3;
+    TagRecord expected;
+};
+
+const QByteArray kInfoFile = rmp3File({
+    riffChunk("fmt ", "abc"),  // odd size: the LIST lies behind a pad byte
+    listChunk({
+        riffChunk("IART", cp932::encode(u"テスト楽団") + '\0'),
+        riffChunk("INAM", "Hello"),
+        riffChunk("IPRD", bytes("Album\0", 6)),
+        riffChunk("ICRD", "1999"),
+        riffChunk("ICMT", "  live  "),
+        riffChunk("ISFT", "ignored"),
+    }),
+    riffChunk("data", QByteArray(33, 'x')),
+});
+
+const Case kCases[] = {
+    {"all five texts, Shift-JIS included",
+     kInfoFile,
+     true,
+     {.artist = u"テスト楽団"_qs, .title = "Hello", .album = "Album", .release = "1999", .comment = "live"}},
+    {"no LIST chunk", rmp3File({riffChunk("data", "abcd")}), true, {}},
+    {"header only", rmp3File({}), true, {}},
+    {"RIFF size not used", rmp3File({listChunk({riffChunk("INAM", "x")})}, 0xFFFFFFFF), true, {.title = "x"}},
+    {"another form type", "RIFF" + le32(16) + "WAVE" + listChunk({riffChunk("INAM", "x")}), false, {}},
+    {"lower-case riff", "riff" + le32(4) + "RMP3", false, {}},
+    {"ends before 12 bytes", bytes("RIFF\4\0\0\0RMP", 11), false, {}},
+    {"empty file", QByteArray(), false, {}},
+    {"word and zero pad byte", rmp3File({listChunk({riffChunk("INAM", "Hello")})}), true, {.title = "Hello"}},
+    {"pad byte read with the text",
+     rmp3File({listChunk({riffChunkClaiming("INAM", 5, "Hellox")})}),
+     true,
+     {.title = "Hellox"}},
+    {"word without NUL", rmp3File({listChunk({riffChunk("INAM", "Word")})}), true, {.title = "Word"}},
+    {"spaces before NUL stay",
+     rmp3File({listChunk({riffChunk("INAM", bytes("Word  \0", 7))})}),
+     true,
+     {.title = "Word  "}},
+    {"later sub-chunk replaces",
+     rmp3File({listChunk({riffChunk("IART", "one"), riffChunk("IART", "two")})}),
+     true,
+     {.artist = "two"}},
+    {"two LIST chunks",
+     rmp3File({listChunk({riffChunk("IART", "one"), riffChunk("INAM", "kept")}), riffChunk("data", "12345"),
+               listChunk({riffChunk("IART", "two")})}),
+     true,
+     {.artist = "two", .title = "kept"}},
+    {"any list type reads as INFO",
+     rmp3File({listChunk({riffChunk("INAM", "x")}, "adtl")}),
+     true,
+     {.title = "x"}},
+    {"last sub-chunk of size 0 not read",
+     rmp3File({listChunk({riffChunk("INAM", "first"), riffChunk("INAM", "")})}),
+     true,
+     {.title = "first"}},
+    {"LIST holding only its type reads the next chunk as a sub-chunk",
+     rmp3File({riffChunk("LIST", "INFO"), riffChunk("INAM", "next")}),
+     true,
+     {.title = "next"}},
+    {"LIST size covering one sub-chunk",
+     rmp3File(
+         {riffChunkClaiming("LIST", 4 + 8 + 4, "INFO" + riffChunk("INAM", "name") + riffChunk("IART", "a"))}),
+     true,
+     {.title = "name"}},
+    {"ends inside a chunk header",
+     rmp3File({listChunk({riffChunk("INAM", "x")}), "LIS"}),
+     true,
+     {.title = "x"}},
+    {"ends inside the list type", rmp3File({riffChunkClaiming("LIST", 20, "IN")}), true, {}},
+    {"ends one byte into a sub-chunk's text",
+     rmp3File({riffChunkClaiming("LIST", 40,
+                                 "INFO" + riffChunk("INAM", "kept") + riffChunkClaiming("IART", 6, "a"))}),
+     true,
+     {.title = "kept"}},
+    {"odd text without its pad byte at the end",
+     rmp3File({riffChunkClaiming("LIST", 13, "INFO" + riffChunkClaiming("INAM", 5, "Hello"))}),
+     true,
+     {}},
+    {"chunk size with the top bit set",
+     rmp3File({riffChunkClaiming("data", 0x80000000, "ab"), listChunk({riffChunk("INAM", "x")})}),
+     true,
+     {}},
+    {"sub-chunk size with the top bit set",
+     rmp3File({listChunk({riffChunk("INAM", "kept"), riffChunkClaiming("IART", 0xFFFFFFF0, "a")})}),
+     true,
+     {.title = "kept"}},
+    {"padded size beyond 32 bits", rmp3File({riffChunkClaiming("LIST", 0x7FFFFFFF, "INFO")}), true, {}},
+    {"largest size skips past the end",
+     rmp3File({listChunk({riffChunk("INAM", "x")}), riffChunkClaiming("data", 0x7FFFFFFE, "ab")}),
+     true,
+     {.title = "x"}},
+    {"sub-chunk text beyond the end",
+     rmp3File({listChunk({riffChunk("INAM", "x"), riffChunkClaiming("IART", 0x7FFFFFFE, "a")})}),
+     true,
+     {.title = "x"}},
+};
+
+TEST(Rmp3Reader, ReadsInfoTextsAndStopsQuietlyAtDamage) {
+    const ProgramFolder folder;
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const QString path = folder.writeFile("song.rmp", c.file);
+        TagRecord record{.artist = "stale", .title = "stale", .comment = "stale", .minutes = 3, .seconds = 4};
+        EXPECT_EQ(readRmp3Tags(path, record), c.isRmp3);
+        EXPECT_EQ(record, c.expected);
+    }
+}
+
+TEST(Rmp3Reader, MissingFileIsNotOne) {
+    const ProgramFolder folder;
+    TagRecord record{.title = "stale"};
+    EXPECT_FALSE(readRmp3Tags(folder.path() + "/absent.rmp", record));
+    EXPECT_EQ(record.title, "");
+    EXPECT_FALSE(readRmp3Tags(folder.path(), record));  // a folder
+}
+
+}  // namespace
+}  // namespace tunedeck

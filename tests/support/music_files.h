@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <optional>
+
+// Music-file bytes built from their parts, for the tag reader tests, the file list tests, the benchmarks and
+// the fuzz seeds.
+namespace tunedeck::testing {
+
+// A little-endian 32-bit value.
+QByteArray le32(quint32 value);
+
+// A RIFF chunk or sub-chunk: identifier, size, body and a zero pad byte when the body's length is odd.
+QByteArray riffChunk(QByteArrayView id, QByteArrayView body);
+
+// A chunk header claiming `size` bytes, followed by `body` as it stands (shorter, longer, no pad byte).
+QByteArray riffChunkClaiming(QByteArrayView id, quint32 size, QByteArrayView body);
+
+// A LIST chunk of the given list type holding `subChunks` back to back.
+QByteArray listChunk(const QList<QByteArray>& subChunks, QByteArrayView listType = "INFO");
+
+// "RIFF", the size of what follows (or `riffSize`), "RMP3", then `chunks` back to back.
+QByteArray rmp3File(const QList<QByteArray>& chunks, std::optional<quint32> riffSize = std::nullopt);
+
+// The fields of an ID3v1 tag as stored bytes (use cp932::encode for Japanese texts); longer ones are cut.
+struct Id3v1Fields {
+    QByteArray title, artist, album, year, comment;
+    char padding = '\0';          // what fills each field after its text: NUL or space
+    std::optional<quint8> track;  // ID3v1.1: comment byte 28 is 0, byte 29 the track number
+    quint8 genre = 0xFF;
+};
+
+// The 128-byte tag.
+QByteArray id3v1Tag(const Id3v1Fields& fields);
+
+// `audioBytes` bytes of stand-in audio followed by the tag.
+QByteArray mp3File(const Id3v1Fields& fields, qsizetype audioBytes);
+
+// Writes `bytes` to `path`, replacing what was there; throws when it cannot.
+void writeBytes(const QString& path, const QByteArray& bytes);
+
+// A folder as the program meets it: 80% ".mp3" files of 64 KiB ending in ID3v1 tags (every other one with
+// Japanese texts), 10% ".rmp" files with INFO lists (some sub-chunks of odd size) and 10% other files.
+struct MusicFolder {
+    QStringList musicFiles;  // the ".mp3" and ".rmp" files, full paths
+    QStringList otherFiles;
+};
+MusicFolder writeMusicFolder(const QString& folder, int fileCount);
+
+}  // namespace tunedeck::testing

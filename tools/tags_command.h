@@ -1,0 +1,32 @@
+#pragma once
+
+#include "display_title.h"
+#include "tag_record.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <variant>
+
+// tunedeck-tags [--format FMT] FILE...: one tab-separated line per file with its tags and display title.
+namespace tunedeck::tags_command {
+
+extern const char kUsage[];
+
+struct Arguments {
+    std::optional<QString> format;  // none: the DisplayFormat of the settings file
+    QStringList files;
+};
+
+// The arguments after the program name, or a message saying what is wrong with them.
+std::variant<Arguments, QString> parseArguments(const QStringList& arguments);
+
+// A field with backslash, tab, carriage return and line feed written as \\, \t, \r and \n.
+QString escapeField(const QString& field);
+
+// The path as given, the kind ("RMP3", "ID3v1" or "-"), the five texts and the display title, without the
+// line end.
+QString tagsLine(const QString& path, TagKind kind, const TagRecord& record, const QString& displayTitle);
+
+}  // namespace tunedeck::tags_command
