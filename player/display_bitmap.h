@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+namespace tunedeck {
+
+// The font the player renders its display texts in; FontName and FontSize set it.
+struct DisplayFont {
+    QString faceName;
+    qint32 pointSize = 9;
+};
+
+// `text` as the player's display would show it: black on white, one bit a pixel (QImage::Format_Mono),
+// as PNG bytes. Fonts need a QGuiApplication; without one the result is empty and the song or folder is kept
+// without a bitmap rather than failing the transfer.
+QByteArray renderDisplay(const QString& text, const DisplayFont& font);
+
+}  // namespace tunedeck

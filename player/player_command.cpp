@@ -1,0 +1,159 @@
+#include "player_command.h"
+
+#include "device_component.h"
+#include "player_store.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QSaveFile>
+
+#include <functional>
+#include <map>
+
+namespace tunedeck {
+namespace {
+
+constexpr int kRefused = 1;
+constexpr int kBadArguments = 2;
+
+using Action = std::function<void(PlayerStore&, const QStringList& operands, QTextStream& out)>;
+
+QString memoryLabel(Memory memory) {
+    return memory == Memory::Internal ? QStringLiteral("memory 0 (internal)")
+                                      : QStringLiteral("memory 1 (card)");
+}
+
+void printStatus(PlayerStore& store, QTextStream& out) {
+    out << "store: " << QDir::toNativeSeparators(store.folder()) << '\n'
+        << "connected: " << (store.state().connected ? "yes" : "no") << '\n'
+        << "card: " << (store.state().cardPresent ? "present" : "absent") << '\n';
+}
+
+Action changeState(std::function<void(DeviceState&)> change) {
+    return [change](PlayerStore& store, const QStringList&, QTextStream& out) {
+        DeviceState state = store.state();
+        change(state);
+        store.commitState(state);
+        printStatus(store, out);
+    };
+}
+
+// The memories a user could look at now: the card only while it is in.
+std::vector<Memory> reachableMemories(const PlayerStore& store) {
+    if (store.state().cardPresent)
+        return {Memory::Internal, Memory::Card};
+    return {Memory::Internal};
+}
+
+void list(PlayerStore& store, const QStringList&, QTextStream& out) {
+    for (Memory memory : {Memory::Internal, Memory::Card}) {
+        if (memory == Memory::Card && !store.state().cardPresent) {
+            out << memoryLabel(memory) << ": absent\n";
+            continue;
+        }
+        const MemoryCatalogue& catalogue = store.catalogue(memory);
+        out << memoryLabel(memory) << ": " << catalogue.usedBytes() << " bytes used, "
+            << capacityOf(memory) - catalogue.usedBytes() << " bytes free\n";
+        for (size_t f = 0; f < catalogue.folders.size(); ++f) {
+            const StoredFolder& folder = catalogue.folders[f];
+            out << "  folder " << f << ": " << folder.name << '\n';
+            for (size_t s = 0; s < folder.songs.size(); ++s)
+                out << "    song " << s << ": " << folder.songs[s].name << " (" << folder.songs[s].size
+                    << " bytes)\n";
+        }
+    }
+}
+
+void writePng(const QString& path, const QByteArray& png) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
+        throw DeviceError(QStringLiteral("cannot write ") + path + QStringLiteral(": ") + file.errorString());
+}
+
+// File names say where a bitmap belongs: m<memory>-f<folder>[-s<song>].png.
+void exportDisplay(PlayerStore& store, const QStringList& operands, QTextStream& out) {
+    const QDir target(operands.at(0));
+    if (!QDir().mkpath(target.path()))
+        throw DeviceError(QStringLiteral("cannot create ") + target.path());
+    int written = 0;
+    int missing = 0;
+    const auto save = [&](const QString& name, const QByteArray& png) {
+        if (png.isEmpty()) {
+            ++missing;
+            return;
+        }
+        writePng(target.filePath(name), png);
+        ++written;
+    };
+    for (Memory memory : reachableMemories(store)) {
+        const MemoryCatalogue& catalogue = store.catalogue(memory);
+        for (size_t f = 0; f < catalogue.folders.size(); ++f) {
+            const QString stem =
+                QStringLiteral("m%1-f%2").arg(indexOf(memory)).arg(f, 2, 10, QLatin1Char('0'));
+            save(stem + QStringLiteral(".png"), catalogue.folders[f].display);
+            for (size_t s = 0; s < catalogue.folders[f].songs.size(); ++s)
+                save(stem + QStringLiteral("-s%1.png").arg(s, 3, 10, QLatin1Char('0')),
+                     catalogue.folders[f].songs[s].display);
+        }
+    }
+    out << written << " bitmaps written to " << QDir::toNativeSeparators(target.path()) << '\n';
+    if (missing > 0)
+        out << missing << " items have no bitmap\n";
+}
+
+struct Command {
+    int operands;
+    Action action;
+};
+
+const std::map<QString, Command>& commands() {
+    static const std::map<QString, Command> table{
+        {QStringLiteral("status"),
+         {0, [](PlayerStore& s, const QStringList&, QTextStream& o) { printStatus(s, o); }}},
+        {QStringLiteral("connect"), {0, changeState([](DeviceState& d) { d.connected = true; })}},
+        {QStringLiteral("disconnect"), {0, changeState([](DeviceState& d) { d.connected = false; })}},
+        {QStringLiteral("insert-card"), {0, changeState([](DeviceState& d) { d.cardPresent = true; })}},
+        {QStringLiteral("remove-card"), {0, changeState([](DeviceState& d) { d.cardPresent = false; })}},
+        {QStringLiteral("ls"), {0, list}},
+        {QStringLiteral("export-display"), {1, exportDisplay}},
+    };
+    return table;
+}
+
+const char* const kUsage =
+    "usage: tunedeck-player [--store DIR] COMMAND\n"
+    "commands: status, connect, disconnect, insert-card, remove-card, ls, export-display DIR\n";
+
+}  // namespace
+
+int runPlayerCommand(const QStringList& arguments, const QString& defaultStore, QTextStream& out,
+                     QTextStream& err) {
+    QCommandLineParser parser;
+    const QCommandLineOption storeOption(QStringLiteral("store"), QString(), QStringLiteral("DIR"));
+    parser.addOption(storeOption);
+    if (!parser.parse(QStringList{QStringLiteral("tunedeck-player")} + arguments)) {
+        err << "tunedeck-player: " << parser.errorText() << '\n' << kUsage;
+        return kBadArguments;
+    }
+    const QStringList positional = parser.positionalArguments();
+    const auto command = positional.isEmpty() ? commands().end() : commands().find(positional.first());
+    if (command == commands().end() || positional.size() - 1 != command->second.operands) {
+        err << "tunedeck-player: "
+            << (positional.isEmpty() ? QStringLiteral("no command")
+                                     : QStringLiteral("bad command: ") + positional.join(' '))
+            << '\n'
+            << kUsage;
+        return kBadArguments;
+    }
+    PlayerStore store(parser.isSet(storeOption) ? parser.value(storeOption) : defaultStore);
+    try {
+        store.open();
+        command->second.action(store, positional.mid(1), out);
+    } catch (const DeviceError& error) {
+        err << "tunedeck-player: " << error.description() << '\n';
+        return kRefused;
+    }
+    return 0;
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,162 @@
+#include "player_store.h"
+
+#include "device_component.h"
+#include "display_bitmap.h"
+#include "player_texts.h"
+#include "song_files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QSet>
+
+namespace tunedeck {
+namespace {
+
+const QString kLockName = QStringLiteral("lock");
+const QString kStateName = QStringLiteral("device.json");
+const QString kDataFolder = QStringLiteral("data");
+
+QString catalogueName(Memory memory) {
+    return QStringLiteral("memory%1.json").arg(indexOf(memory));
+}
+
+constexpr std::array<Memory, 2> kMemories{Memory::Internal, Memory::Card};
+
+void writeSafely(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw DeviceError(player_texts::kStoreUnwritable + file.errorString());
+}
+
+QByteArray readWhole(const QString& path, const QString& name) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw DeviceError(player_texts::kStoreDamaged + name);
+    return file.readAll();
+}
+
+QSet<QString> dataFilesOf(const MemoryCatalogue& catalogue) {
+    QSet<QString> names;
+    for (const StoredFolder& folder : catalogue.folders)
+        for (const StoredSong& song : folder.songs)
+            names.insert(song.dataFile);
+    return names;
+}
+
+}  // namespace
+
+const QString PlayerStore::kFirstFolderName = QStringLiteral("MUSIC");
+
+PlayerStore::PlayerStore(const QString& folder, StoreHooks hooks)
+    : folder_(folder), hooks_(std::move(hooks)) {}
+
+void PlayerStore::open() {
+    if (lock_)
+        throw DeviceError(player_texts::kAlreadyOpen);
+    if (!QDir().mkpath(folder_))
+        throw DeviceError(player_texts::kStoreUnwritable + folder_);
+    auto lock = std::make_unique<QLockFile>(path(kLockName));
+    // A lock is stale only when its process is gone, never because the app has kept it a while.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        throw DeviceError(lock->error() == QLockFile::LockFailedError
+                              ? player_texts::kInUse
+                              : player_texts::kStoreUnwritable + folder_);
+    if (isNewStore())
+        initialise();
+    load();
+    sweep();
+    lock_ = std::move(lock);
+}
+
+void PlayerStore::close() {
+    lock_.reset();
+}
+
+void PlayerStore::commitState(const DeviceState& state) {
+    writeSafely(path(kStateName), deviceStateToJson(state));
+    state_ = state;
+}
+
+void PlayerStore::commitCatalogue(Memory memory, MemoryCatalogue next) {
+    MemoryCatalogue& current = catalogues_[indexOf(memory)];
+    try {
+        writeSafely(path(catalogueName(memory)), catalogueToJson(next));
+    } catch (const DeviceError&) {
+        removeDataNotIn(current, next);
+        throw;
+    }
+    removeDataNotIn(next, current);
+    current = std::move(next);
+}
+
+StoredSong PlayerStore::importSong(const QString& source, qint64 limit) {
+    StoredSong song{.dataFile = newDataFileName()};
+    song.size = copyIntoStore(source, dataPath(song.dataFile), limit);
+    if (hooks_.afterSongData)
+        hooks_.afterSongData();
+    return song;
+}
+
+void PlayerStore::exportSong(const StoredSong& song, const QString& target) const {
+    copyOutOfStore(dataPath(song.dataFile), song.size, target);
+}
+
+QString PlayerStore::path(const QString& name) const {
+    return folder_ + QLatin1Char('/') + name;
+}
+
+QString PlayerStore::dataPath(const QString& dataFile) const {
+    return path(kDataFolder) + QLatin1Char('/') + dataFile;
+}
+
+bool PlayerStore::isNewStore() const {
+    const QStringList entries =
+        QDir(folder_).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return entries == QStringList{kLockName};
+}
+
+void PlayerStore::initialise() {
+    if (!QDir().mkpath(path(kDataFolder)))
+        throw DeviceError(player_texts::kStoreUnwritable + path(kDataFolder));
+    MemoryCatalogue internal;
+    internal.folders.push_back(
+        {.name = kFirstFolderName, .display = renderDisplay(kFirstFolderName, DisplayFont{})});
+    writeSafely(path(catalogueName(Memory::Internal)), catalogueToJson(internal));
+    writeSafely(path(catalogueName(Memory::Card)), catalogueToJson(MemoryCatalogue{}));
+    writeSafely(path(kStateName), deviceStateToJson(DeviceState{}));
+}
+
+void PlayerStore::load() {
+    state_ = deviceStateFromJson(readWhole(path(kStateName), kStateName), kStateName);
+    QSet<QString> seen;
+    for (Memory memory : kMemories) {
+        const QString name = catalogueName(memory);
+        MemoryCatalogue catalogue = catalogueFromJson(readWhole(path(name), name), name);
+        const QSet<QString> dataFiles = dataFilesOf(catalogue);
+        if (catalogue.usedBytes() > capacityOf(memory) || seen.intersects(dataFiles))
+            throw DeviceError(player_texts::kStoreDamaged + name);
+        seen.unite(dataFiles);
+        catalogues_[indexOf(memory)] = std::move(catalogue);
+    }
+}
+
+void PlayerStore::sweep() const {
+    QSet<QString> named;
+    for (const MemoryCatalogue& catalogue : catalogues_)
+        named.unite(dataFilesOf(catalogue));
+    QDir data(path(kDataFolder));
+    for (const QString& name : data.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (!named.contains(name))
+            data.remove(name);
+}
+
+void PlayerStore::removeDataNotIn(const MemoryCatalogue& kept, const MemoryCatalogue& from) const {
+    const QSet<QString> keep = dataFilesOf(kept);
+    for (const QString& name : dataFilesOf(from))
+        if (!keep.contains(name))
+            QFile::remove(dataPath(name));
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,11 @@
+#include "rio500_plugin.h"
+
+#include "emulated_player.h"
+
+namespace tunedeck {
+
+std::unique_ptr<DeviceComponent> Rio500Plugin::create(const QString& storeFolder) {
+    return std::make_unique<EmulatedPlayer>(storeFolder);
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,90 @@
+#include "song_files.h"
+
+#include "device_component.h"
+#include "player_texts.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <unistd.h>
+
+#include <vector>
+
+namespace tunedeck {
+namespace {
+
+constexpr qint64 kChunk = 1024 * 1024;
+
+enum class Pumped { Done, ReadFailed, WriteFailed, OverLimit };
+
+struct PumpResult {
+    Pumped outcome;
+    qint64 bytes;
+};
+
+PumpResult pump(QFile& from, QFileDevice& to, qint64 limit) {
+    std::vector<char> buffer(kChunk);
+    qint64 total = 0;
+    for (;;) {
+        const qint64 got = from.read(buffer.data(), kChunk);
+        if (got < 0)
+            return {Pumped::ReadFailed, total};
+        if (got == 0)
+            return {Pumped::Done, total};
+        total += got;
+        if (total > limit)
+            return {Pumped::OverLimit, total};
+        if (to.write(buffer.data(), got) != got)
+            return {Pumped::WriteFailed, total};
+    }
+}
+
+}  // namespace
+
+qint64 copyIntoStore(const QString& source, const QString& target, qint64 limit) {
+    QFile from(source);
+    // Only a regular file: a folder, a device or a pipe would fail or never end.
+    if (!QFileInfo(source).isFile() || !from.open(QIODevice::ReadOnly))
+        throw DeviceError(player_texts::kUnreadableSource + source);
+    if (from.size() > limit)
+        throw DeviceError(player_texts::kMemoryFull);
+    QFile to(target);
+    if (!to.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw DeviceError(player_texts::kStoreUnwritable + to.errorString());
+    const PumpResult result = pump(from, to, limit);
+    // The catalogue that names this file is committed next; its bytes must be on disk before that.
+    const bool synced = result.outcome == Pumped::Done && to.flush() && ::fdatasync(to.handle()) == 0;
+    to.close();
+    if (synced)
+        return result.bytes;
+    to.remove();
+    switch (result.outcome) {
+        case Pumped::OverLimit:
+            throw DeviceError(player_texts::kMemoryFull);
+        case Pumped::ReadFailed:
+            throw DeviceError(player_texts::kUnreadableSource + source);
+        default:
+            throw DeviceError(player_texts::kStoreUnwritable + target);
+    }
+}
+
+void copyOutOfStore(const QString& source, qint64 expectedSize, const QString& target) {
+    const QString damaged = player_texts::kStoreDamaged + QFileInfo(source).fileName();
+    QFile from(source);
+    if (!from.open(QIODevice::ReadOnly) || from.size() != expectedSize)
+        throw DeviceError(damaged);
+    QSaveFile to(target);
+    if (!to.open(QIODevice::WriteOnly))
+        throw DeviceError(player_texts::kUnwritableTarget + target);
+    const PumpResult result = pump(from, to, expectedSize);
+    if (result.outcome != Pumped::Done || result.bytes != expectedSize) {
+        to.cancelWriting();
+        throw DeviceError(result.outcome == Pumped::WriteFailed ? player_texts::kUnwritableTarget + target
+                                                                : damaged);
+    }
+    if (!to.commit())
+        throw DeviceError(player_texts::kUnwritableTarget + target);
+}
+
+}  // namespace tunedeck

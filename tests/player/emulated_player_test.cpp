@@ -1,0 +1,382 @@
+#include "emulated_player.h"
+#include "player_fixture.h"
+#include "player_texts.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <functional>
+
+namespace tunedeck::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+std::vector<QString> songNames(DeviceComponent& player, qint32 memory, qint16 folder) {
+    std::vector<QString> names;
+    for (const DeviceSong& song : player.Songs(memory, folder))
+        names.push_back(song.name);
+    return names;
+}
+
+std::vector<QString> folderNames(DeviceComponent& player, qint32 memory) {
+    std::vector<QString> names;
+    for (const DeviceFolder& folder : player.Folders(memory))
+        names.push_back(folder.name);
+    return names;
+}
+
+void setState(const QString& store, const DeviceState& state) {
+    PlayerStore raw(store);
+    raw.open();
+    raw.commitState(state);
+}
+
+class EmulatedPlayerTest : public PlayerTest {
+  protected:
+    // Sends songs "A", "B", ... of distinct bytes to the first folder of the internal memory.
+    void addSongs(int count, qint64 size = 1000) {
+        for (int i = 0; i < count; ++i) {
+            const QString title(QChar('A' + i));
+            sources_.insert(title, songBytes(size + i, i));
+            player.AddSong(0, title, writeSource(title + ".mp3", sources_[title]), "0");
+        }
+    }
+
+    QByteArray fetched(qint32 song, qint32 folder = 0) {
+        const QString target = root() + QStringLiteral("/fetched.mp3");
+        player.GetSong(folder, song, target, "0");
+        return readFile(target);
+    }
+
+    int dataFileCount() const { return QDir(dataPath()).entryList(QDir::Files).size(); }
+
+    EmulatedPlayer player{storePath()};
+    QMap<QString, QByteArray> sources_;
+};
+
+TEST_F(EmulatedPlayerTest, NewStoreIsConnectedWithOneEmptyFolderAndAnEmptyCard) {
+    player.Open();
+    EXPECT_EQ(player.ExtFlash(), 1);
+    EXPECT_THAT(folderNames(player, 0), ElementsAre(PlayerStore::kFirstFolderName));
+    EXPECT_TRUE(player.Songs(0, 0).empty());
+    EXPECT_TRUE(player.Folders(1).empty());
+    EXPECT_EQ(player.AvailableMemory("0"), 64 * 1024 * 1024);
+    EXPECT_EQ(player.AvailableMemory("1"), 32 * 1024 * 1024);
+}
+
+TEST_F(EmulatedPlayerTest, SongComesBackByteForByteAfterReopening) {
+    // Not a multiple of the copy chunk, and a target that held more bytes before.
+    const QByteArray bytes = songBytes(3 * 1024 * 1024 + 7, 42);
+    const QString target = writeSource("target.mp3", songBytes(4 * 1024 * 1024, 1));
+    player.Open();
+    player.AddSong(0, QStringLiteral("アーティスト - 曲"), writeSource("song.mp3", bytes), "0");
+    player.Close();
+
+    EmulatedPlayer again(storePath());
+    again.Open();
+    const std::vector<DeviceSong> songs = again.Songs(0, 0);
+    ASSERT_EQ(songs.size(), 1u);
+    EXPECT_EQ(songs[0].name, QStringLiteral("アーティスト - 曲"));
+    EXPECT_EQ(songs[0].size, bytes.size());
+    EXPECT_EQ(again.AvailableMemory("0"), 64 * 1024 * 1024 - bytes.size());
+    again.GetSong(0, 0, target, "0");
+    EXPECT_TRUE(readFile(target) == bytes);
+    EXPECT_THAT(QDir(root()).entryList({"target.mp3*"}, QDir::Files), ElementsAre("target.mp3"));
+}
+
+TEST_F(EmulatedPlayerTest, DeletingWithCorrectedIndicesLeavesTheRightSongs) {
+    player.Open();
+    addSongs(5);
+    // Rows 2, 3 and 5 selected: each deletion moves the later songs up by one.
+    for (qint32 index : {1, 1, 2})
+        player.DeleteSong(0, index, "0");
+    EXPECT_THAT(songNames(player, 0, 0), ElementsAre("A", "D"));
+    EXPECT_TRUE(fetched(0) == sources_["A"]);
+    EXPECT_TRUE(fetched(1) == sources_["D"]);
+    EXPECT_EQ(dataFileCount(), 2);
+    EXPECT_EQ(player.AvailableMemory("0"), 64 * 1024 * 1024 - sources_["A"].size() - sources_["D"].size());
+}
+
+TEST_F(EmulatedPlayerTest, SwapExchangesTwoSongsAndLeavesTheRest) {
+    player.Open();
+    addSongs(5);
+    player.SwapSong(0, 0, 3, "0");
+    EXPECT_THAT(songNames(player, 0, 0), ElementsAre("D", "B", "C", "A", "E"));
+    EXPECT_TRUE(fetched(0) == sources_["D"]);
+    EXPECT_TRUE(fetched(3) == sources_["A"]);
+}
+
+TEST_F(EmulatedPlayerTest, FoldersAreAppendedAndRemovedWithTheirSongs) {
+    player.Open();
+    player.AddFolder("second", "0");
+    player.AddFolder("third", "0");
+    const QByteArray bytes = songBytes(5000, 7);
+    player.AddSong(1, "in second", writeSource("s.mp3", bytes), "0");
+    player.AddSong(2, "in third", writeSource("t.mp3", bytes), "0");
+    player.DeleteFolder(1, "0");
+    EXPECT_THAT(folderNames(player, 0), ElementsAre(PlayerStore::kFirstFolderName, "third"));
+    EXPECT_THAT(songNames(player, 0, 1), ElementsAre("in third"));
+    EXPECT_EQ(dataFileCount(), 1);
+    EXPECT_EQ(player.AvailableMemory("0"), 64 * 1024 * 1024 - bytes.size());
+}
+
+TEST_F(EmulatedPlayerTest, FormatErasesOnlyThatMemory) {
+    player.Open();
+    player.AddFolder("card folder", "1");
+    player.AddSong(0, "on card", writeSource("c.mp3", songBytes(300, 1)), "1");
+    addSongs(2);
+    player.Format("0");
+    EXPECT_TRUE(player.Folders(0).empty());
+    EXPECT_EQ(player.AvailableMemory("0"), 64 * 1024 * 1024);
+    EXPECT_THAT(songNames(player, 1, 0), ElementsAre("on card"));
+    EXPECT_EQ(dataFileCount(), 1);
+}
+
+TEST_F(EmulatedPlayerTest, MemoryFillsToItsCapacityAndNoFurther) {
+    player.Open();
+    player.AddFolder("card", "1");
+    const QString full = writeSource("full.mp3", songBytes(32 * 1024 * 1024, 3));
+    player.AddSong(0, "full", full, "1");
+    EXPECT_EQ(player.AvailableMemory("1"), 0);
+    try {
+        player.AddSong(0, "one more", writeSource("byte.mp3", "x"), "1");
+        FAIL() << "a full card took one more byte";
+    } catch (const DeviceError& error) {
+        EXPECT_EQ(error.description(), player_texts::kMemoryFull);
+    }
+    EXPECT_EQ(dataFileCount(), 1);
+}
+
+TEST_F(EmulatedPlayerTest, NamesAreKeptAsDataAndNothingIsWrittenOutsideTheStore) {
+    const QStringList names{"../x", "a/b", "/tmp/evil", "..", "C:\\temp\\x", "名前\n改行"};
+    player.Open();
+    for (const QString& name : names) {
+        player.AddFolder(name, "0");
+        player.AddSong(0, name, writeSource("song.mp3", songBytes(10, 1)), "0");
+    }
+    player.Close();
+    QFile::remove(root() + QStringLiteral("/song.mp3"));
+
+    EmulatedPlayer again(storePath());
+    again.Open();
+    std::vector<QString> folders{PlayerStore::kFirstFolderName};
+    folders.insert(folders.end(), names.begin(), names.end());
+    EXPECT_EQ(folderNames(again, 0), folders);
+    EXPECT_EQ(songNames(again, 0, 0), std::vector<QString>(names.begin(), names.end()));
+    QDirIterator it(root(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        EXPECT_TRUE(path == storePath() || path.startsWith(storePath() + '/')) << path.toStdString();
+    }
+}
+
+TEST_F(EmulatedPlayerTest, OnlyOneOpenAtATime) {
+    EmulatedPlayer other(storePath());
+    player.Open();
+    try {
+        other.Open();
+        FAIL() << "a second instance opened a held store";
+    } catch (const DeviceError& error) {
+        EXPECT_EQ(error.description(), player_texts::kInUse);
+    }
+    try {
+        player.Open();
+        FAIL() << "brackets nested";
+    } catch (const DeviceError& error) {
+        EXPECT_EQ(error.description(), player_texts::kAlreadyOpen);
+    }
+    player.Close();
+    player.Close();
+    other.Open();
+    EXPECT_EQ(other.ExtFlash(), 1);
+}
+
+TEST_F(EmulatedPlayerTest, DisconnectedPlayerRefusesOpenAndKeepsNoLock) {
+    setState(storePath(), {.connected = false, .cardPresent = true});
+    try {
+        player.Open();
+        FAIL() << "a disconnected player opened";
+    } catch (const DeviceError& error) {
+        EXPECT_EQ(error.description(), player_texts::kNotConnected);
+    }
+    setState(storePath(), {.connected = true, .cardPresent = true});
+    player.Open();
+    EXPECT_EQ(player.ExtFlash(), 1);
+}
+
+// Every member but Open and Close needs the device open.
+TEST_F(EmulatedPlayerTest, MembersRefuseWhileNotOpen) {
+    player.Open();
+    player.Close();
+    const QString source = writeSource("s.mp3", "abc");
+    const std::vector<std::function<void()>> calls{
+        [&] { player.ExtFlash(); },
+        [&] { player.Folders(0); },
+        [&] { player.Songs(0, 0); },
+        [&] { player.AvailableMemory("0"); },
+        [&] { player.FontName("IPAGothic"); },
+        [&] { player.FontSize(12); },
+        [&] { player.AddSong(0, "t", source, "0"); },
+        [&] { player.GetSong(0, 0, root() + "/out.mp3", "0"); },
+        [&] { player.DeleteSong(0, 0, "0"); },
+        [&] { player.SwapSong(0, 0, 0, "0"); },
+        [&] { player.AddFolder("f", "0"); },
+        [&] { player.DeleteFolder(0, "0"); },
+        [&] { player.Format("0"); },
+    };
+    const auto before = storeFiles(storePath());
+    for (size_t i = 0; i < calls.size(); ++i) {
+        try {
+            calls[i]();
+            ADD_FAILURE() << "call " << i << " worked on a closed device";
+        } catch (const DeviceError& error) {
+            EXPECT_EQ(error.description(), player_texts::kNotOpen) << "call " << i;
+        }
+    }
+    EXPECT_EQ(storeFiles(storePath()), before);
+}
+
+// The sources a refused AddSong is given, made before the store is looked at.
+struct Sources {
+    QString small, pastFreeMemory, pastCapacity, pipe;
+};
+
+struct Refusal {
+    const char* what;
+    std::function<void(EmulatedPlayer&, const Sources&, const QString& root)> call;
+    QString description;  // exact, or the start of it when the refusal names a path
+};
+
+void PrintTo(const Refusal& row, std::ostream* os) {
+    *os << row.what;
+}
+
+class RefusalTest : public EmulatedPlayerTest, public ::testing::WithParamInterface<Refusal> {
+  protected:
+    QString sparseFile(const QString& name, qint64 size) const {
+        const QString path = writeSource(name, {});
+        QFile(path).resize(size);
+        return path;
+    }
+    QString fifo(const QString& name) const {
+        const QString path = root() + '/' + name;
+        EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        return path;
+    }
+};
+
+// The store holds two folders with two songs each in the internal memory, a card folder with one song, and a
+// card that can be taken out.
+TEST_P(RefusalTest, ChangesNothing) {
+    player.Open();
+    player.AddFolder("second", "0");
+    for (qint16 folder : {0, 1})
+        for (int song = 0; song < 2; ++song)
+            player.AddSong(folder, QString::number(song), writeSource("s.mp3", songBytes(100 + song, song)),
+                           "0");
+    player.AddFolder("card", "1");
+    player.AddSong(0, "card song", writeSource("s.mp3", songBytes(1000, 9)), "1");
+    player.Close();
+    if (GetParam().description == player_texts::kNoCard)
+        setState(storePath(), {.connected = true, .cardPresent = false});
+    const Sources sources{.small = writeSource("x.mp3", "x"),
+                          .pastFreeMemory = sparseFile("card.mp3", 32 * 1024 * 1024 - 999),
+                          .pastCapacity = sparseFile("huge.mp3", 64 * 1024 * 1024 + 1),
+                          .pipe = fifo("pipe.mp3")};
+    player.Open();
+    const auto before = storeFiles(storePath());
+    const auto rootBefore = QDir(root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    try {
+        GetParam().call(player, sources, root());
+        ADD_FAILURE() << "not refused";
+    } catch (const DeviceError& error) {
+        EXPECT_TRUE(error.description().startsWith(GetParam().description))
+            << error.description().toStdString();
+    }
+    EXPECT_EQ(storeFiles(storePath()), before);
+    EXPECT_EQ(QDir(root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), rootBefore);
+    player.Close();
+    player.Open();
+    EXPECT_EQ(songNames(player, 0, 1), (std::vector<QString>{"0", "1"}));
+}
+
+using Call = std::function<void(EmulatedPlayer&, const Sources&, const QString&)>;
+
+// Most refusals need neither the sources nor the folder.
+Call plain(std::function<void(EmulatedPlayer&)> call) {
+    return [call](EmulatedPlayer& p, const Sources&, const QString&) { call(p); };
+}
+
+const Refusal kRefusals[] = {
+    {"bad memory text", plain([](EmulatedPlayer& p) { p.AvailableMemory("2"); }), player_texts::kBadMemory},
+    {"memory text with a space", plain([](EmulatedPlayer& p) { p.Format(" 0"); }), player_texts::kBadMemory},
+    {"empty memory text", plain([](EmulatedPlayer& p) { p.AddFolder("x", ""); }), player_texts::kBadMemory},
+    {"bad memory number", plain([](EmulatedPlayer& p) { p.Folders(-1); }), player_texts::kBadMemory},
+    {"folder index past the end", plain([](EmulatedPlayer& p) { p.Songs(0, 2); }),
+     player_texts::kFolderOutOfRange},
+    {"negative folder index", plain([](EmulatedPlayer& p) { p.DeleteFolder(-1, "0"); }),
+     player_texts::kFolderOutOfRange},
+    {"song into a missing folder",
+     [](EmulatedPlayer& p, const Sources& s, const QString&) { p.AddSong(5, "x", s.small, "0"); },
+     player_texts::kFolderOutOfRange},
+    {"song index past the end", plain([](EmulatedPlayer& p) { p.DeleteSong(1, 2, "0"); }),
+     player_texts::kSongOutOfRange},
+    {"negative song index",
+     [](EmulatedPlayer& p, const Sources&, const QString& root) { p.GetSong(0, -1, root + "/o.mp3", "0"); },
+     player_texts::kSongOutOfRange},
+    {"swap with a missing song", plain([](EmulatedPlayer& p) { p.SwapSong(0, 0, 2, "0"); }),
+     player_texts::kSongOutOfRange},
+    {"file larger than the free memory",
+     [](EmulatedPlayer& p, const Sources& s, const QString&) { p.AddSong(0, "big", s.pastFreeMemory, "1"); },
+     player_texts::kMemoryFull},
+    {"file larger than the whole memory",
+     [](EmulatedPlayer& p, const Sources& s, const QString&) { p.AddSong(0, "big", s.pastCapacity, "0"); },
+     player_texts::kMemoryFull},
+    {"source is a folder",
+     [](EmulatedPlayer& p, const Sources&, const QString& root) { p.AddSong(0, "d", root, "0"); },
+     player_texts::kUnreadableSource},
+    {"source has vanished",
+     [](EmulatedPlayer& p, const Sources&, const QString& root) {
+         p.AddSong(0, "v", root + "/gone.mp3", "0");
+     },
+     player_texts::kUnreadableSource},
+    {"source is a pipe",
+     [](EmulatedPlayer& p, const Sources& s, const QString&) { p.AddSong(0, "p", s.pipe, "0"); },
+     player_texts::kUnreadableSource},
+    {"empty folder name", plain([](EmulatedPlayer& p) { p.AddFolder("", "0"); }),
+     player_texts::kEmptyFolderName},
+    {"target in a missing folder",
+     [](EmulatedPlayer& p, const Sources&, const QString& root) {
+         p.GetSong(0, 0, root + "/missing/o.mp3", "0");
+     },
+     player_texts::kUnwritableTarget},
+    {"target is a folder",
+     [](EmulatedPlayer& p, const Sources&, const QString& root) { p.GetSong(0, 0, root, "0"); },
+     player_texts::kUnwritableTarget},
+    {"card folders without a card", plain([](EmulatedPlayer& p) { p.Folders(1); }), player_texts::kNoCard},
+    {"card free memory without a card", plain([](EmulatedPlayer& p) { p.AvailableMemory("1"); }),
+     player_texts::kNoCard},
+    {"song to the card without a card",
+     [](EmulatedPlayer& p, const Sources& s, const QString&) { p.AddSong(0, "x", s.small, "1"); },
+     player_texts::kNoCard},
+    {"format without a card", plain([](EmulatedPlayer& p) { p.Format("1"); }), player_texts::kNoCard},
+};
+
+INSTANTIATE_TEST_SUITE_P(Refusals, RefusalTest, ::testing::ValuesIn(kRefusals),
+                         [](const ::testing::TestParamInfo<Refusal>& info) {
+                             std::string name = info.param.what;
+                             std::replace(name.begin(), name.end(), ' ', '_');
+                             return name;
+                         });
+
+}  // namespace
+}  // namespace tunedeck::testing

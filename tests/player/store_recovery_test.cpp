@@ -1,0 +1,162 @@
+#include "emulated_player.h"
+#include "player_fixture.h"
+#include "player_texts.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+namespace tunedeck::testing {
+namespace {
+
+class StoreRecoveryTest : public PlayerTest {
+  protected:
+    // A store with one song in the first folder of the internal memory; returns that song's data file name.
+    QString storeWithOneSong() {
+        EmulatedPlayer player(storePath());
+        player.Open();
+        player.AddSong(0, "kept", writeSource("kept.mp3", songBytes(100, 1)), "0");
+        player.Close();
+        PlayerStore store(storePath());
+        store.open();
+        return store.catalogue(Memory::Internal).folders.at(0).songs.at(0).dataFile;
+    }
+
+    void writeStoreFile(const QString& name, const QByteArray& bytes) const {
+        QFile file(storePath() + '/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+};
+
+TEST_F(StoreRecoveryTest, CrashBetweenSongDataAndCatalogueLeavesTheOldCatalogueAndAnOrphanThatIsSwept) {
+    storeWithOneSong();
+    const auto before = storeFiles(storePath());
+    const QByteArray lostBytes = songBytes(2000, 2);
+    const QString source = writeSource("lost.mp3", lostBytes);
+
+    EXPECT_EXIT(
+        {
+            EmulatedPlayer player(storePath(), {.afterSongData = [] { std::_Exit(3); }});
+            player.Open();
+            player.AddSong(0, "lost", source, "0");
+        },
+        ::testing::ExitedWithCode(3), "");
+
+    auto after = storeFiles(storePath());
+    ASSERT_EQ(after.size(), before.size() + 1);
+    for (auto it = before.begin(); it != before.end(); ++it)
+        EXPECT_EQ(after.take(it.key()), it.value()) << it.key().toStdString();
+    EXPECT_TRUE(after.first() == lostBytes) << "the orphan holds the song's bytes";
+
+    // The crashed process's lock is stale; opening takes it over and sweeps the orphan.
+    EmulatedPlayer player(storePath());
+    player.Open();
+    ASSERT_EQ(player.Songs(0, 0).size(), 1u);
+    EXPECT_EQ(player.Songs(0, 0)[0].name, QStringLiteral("kept"));
+    EXPECT_EQ(storeFiles(storePath()), before);
+}
+
+QByteArray withSongs(const QJsonArray& songs) {
+    const QJsonObject folder{{"name", "f"}, {"display", ""}, {"songs", songs}};
+    return QJsonDocument(QJsonObject{{"version", 1}, {"folders", QJsonArray{folder}}}).toJson();
+}
+
+QJsonObject song(const QString& dataFile, qint64 size = 100) {
+    return {{"name", "s"}, {"size", size}, {"data", dataFile}, {"display", ""}};
+}
+
+struct Damage {
+    const char* what;
+    QString file;  // the catalogue named in the refusal
+    std::function<QByteArray(const QString& dataFile)> bytes;
+};
+
+void PrintTo(const Damage& row, std::ostream* os) {
+    *os << row.what;
+}
+
+class DamageTest : public StoreRecoveryTest, public ::testing::WithParamInterface<Damage> {};
+
+// A damaged store is refused as a whole, and nothing is swept: its song data may still be rescued.
+TEST_P(DamageTest, OpenRefusesAndTouchesNothing) {
+    const QString dataFile = storeWithOneSong();
+    writeStoreFile(GetParam().file, GetParam().bytes(dataFile));
+    const auto before = storeFiles(storePath());
+
+    EmulatedPlayer player(storePath());
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            player.Open();
+            ADD_FAILURE() << "a damaged store opened";
+        } catch (const DeviceError& error) {
+            // The second attempt finds the same damage, not a lock left behind.
+            EXPECT_EQ(error.description(), player_texts::kStoreDamaged + GetParam().file);
+        }
+    }
+    EXPECT_EQ(storeFiles(storePath()), before);
+}
+
+const Damage kDamages[] = {
+    {"not JSON", "memory0.json",
+     [](const QString&) { return QByteArray("{\"version\": 1, \"folders\": ["); }},
+    {"not an object", "memory0.json", [](const QString&) { return QByteArray("[]"); }},
+    {"unknown version", "memory0.json",
+     [](const QString&) { return QByteArray(R"({"version": 2, "folders": []})"); }},
+    {"folder without songs", "memory0.json",
+     [](const QString&) {
+         return QByteArray(R"({"version": 1, "folders": [{"name": "f", "display": ""}]})");
+     }},
+    {"data file reaching out of the store", "memory0.json",
+     [](const QString&) { return withSongs({song("../../../etc/passwd")}); }},
+    {"negative size", "memory0.json", [](const QString& data) { return withSongs({song(data, -5)}); }},
+    {"fractional size", "memory0.json",
+     [](const QString& data) {
+         return withSongs({QJsonObject{{"name", "s"}, {"size", 1.5}, {"data", data}, {"display", ""}}});
+     }},
+    {"display not base64", "memory0.json",
+     [](const QString& data) {
+         return withSongs({QJsonObject{{"name", "s"}, {"size", 100}, {"data", data}, {"display", "*!*"}}});
+     }},
+    {"two songs on one data file", "memory0.json",
+     [](const QString& data) {
+         return withSongs({song(data), song(data)});
+     }},
+    {"more than the memory holds", "memory0.json",
+     [](const QString& data) { return withSongs({song(data, 64LL * 1024 * 1024 + 1)}); }},
+    {"card naming the internal memory's data", "memory1.json",
+     [](const QString& data) { return withSongs({song(data)}); }},
+    {"device state not JSON", "device.json", [](const QString&) { return QByteArray("\x00\xff", 2); }},
+    {"device state without the card", "device.json",
+     [](const QString&) { return QByteArray(R"({"version": 1, "connected": true})"); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Damages, DamageTest, ::testing::ValuesIn(kDamages),
+                         [](const ::testing::TestParamInfo<Damage>& info) {
+                             std::string name = info.param.what;
+                             std::replace(name.begin(), name.end(), ' ', '_');
+                             std::replace(name.begin(), name.end(), '\'', '_');
+                             return name;
+                         });
+
+TEST_F(StoreRecoveryTest, MissingCatalogueInAnUsedStoreIsDamageNotANewStore) {
+    storeWithOneSong();
+    ASSERT_TRUE(QFile::remove(storePath() + "/memory0.json"));
+    EmulatedPlayer player(storePath());
+    try {
+        player.Open();
+        FAIL() << "opened without a catalogue";
+    } catch (const DeviceError& error) {
+        EXPECT_EQ(error.description(), player_texts::kStoreDamaged + "memory0.json");
+    }
+    EXPECT_EQ(QDir(dataPath()).entryList(QDir::Files).size(), 1);
+}
+
+}  // namespace
+}  // namespace tunedeck::testing
