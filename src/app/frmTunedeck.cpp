@@ -162,6 +162,7 @@ void frmTunedeck::connectHandlers() {
     // them apart where it matters.
     connect(cmbFolder, &QComboBox::currentIndexChanged, this, &frmTunedeck::cmbFolder_Click);
     connect(menuRefSong, &QAction::triggered, this, &frmTunedeck::menuRefSong_Click);
+    connect(menuCustom, &QAction::triggered, this, &frmTunedeck::menuCustom_Click);
     lvwSong->installEventFilter(this);
 }
 

@@ -81,6 +81,9 @@ class frmTunedeck : public QMainWindow {
     void menuRefSong_Click();
     void lvwSong_KeyDown(int keyCode, int shift);
 
+    // The display format of song titles.
+    void menuCustom_Click();
+
     // The computer pane.
     void drvList_Change();
 

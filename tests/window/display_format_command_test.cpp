@@ -1,0 +1,56 @@
+#include "window_fixture.h"
+
+#include "display_title.h"
+#include "music_files.h"
+
+namespace tunedeck::testing {
+namespace {
+
+using DisplayFormatCommandTest = WindowTest;
+
+const QString kPrompt = QString::fromUtf8(
+    "Rio500のディスプレイに表示する形式を入力します。\r"
+    "%1:アーティスト %2:タイトル %3:アルバム %4:リリース %5:コメント %B:ファイル名");
+
+TEST_F(DisplayFormatCommandTest, StoresTheAnswerAsTyped) {
+    struct Case {
+        const char* name;
+        QByteArray settingsBefore;
+        QString answer;
+        QString defaultShown;
+        QString stored;  // empty: no DisplayFormat key afterwards
+    };
+    const Case cases[] = {
+        {"first use", "", " %2 (%1) ", "%1 - %2", " %2 (%1) "},
+        {"cancel or empty answer", "", "", "%1 - %2", ""},
+        {"edit the stored format", "[tunedeck]\r\nDisplayFormat=%B\r\n", QString::fromUtf8("%1〜%2"), "%B",
+         QString::fromUtf8("%1～%2")},  // stored in code page 932, where the wave dash is its full-width twin
+        {"empty answer keeps the stored one", "[tunedeck]\r\nDisplayFormat=%3\r\n", "", "%3", "%3"},
+    };
+    for (const Case& c : cases) {
+        folder.writeSettingsBytes(c.settingsBefore);
+        frmTunedeck& w = start();
+        prompts.answerInput(c.answer);
+        w.menuCustom->trigger();
+        const ScriptedPrompts::Shown& shown = prompts.shown().last();
+        EXPECT_EQ(shown.kind, "input") << c.name;
+        EXPECT_EQ(shown.text, kPrompt) << c.name;
+        EXPECT_EQ(shown.title, QString::fromUtf8("タイトル文字列カスタマイズ")) << c.name;
+        EXPECT_EQ(shown.defaultText, c.defaultShown) << c.name;
+        EXPECT_EQ(folder.settings().readString("DisplayFormat", ""), c.stored) << c.name;
+        closeWindow();
+    }
+}
+
+TEST_F(DisplayFormatCommandTest, TheNextTitleUsesTheNewFormat) {
+    const QString song = folder.writeFile("song.mp3", mp3File({.title = "Title", .artist = "Artist"}, 100));
+    frmTunedeck& w = start();
+    TagRecord record;
+    EXPECT_EQ(displayTitleFor(song, record, w.settings()), "Artist - Title");
+    prompts.answerInput("%2 / %B");
+    w.menuCustom_Click();
+    EXPECT_EQ(displayTitleFor(song, record, w.settings()), "Title / song.mp3");
+}
+
+}  // namespace
+}  // namespace tunedeck::testing
