@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
 
@@ -100,6 +101,11 @@ StoredSong PlayerStore::importSong(const QString& source, qint64 limit) {
 }
 
 void PlayerStore::exportSong(const StoredSong& song, const QString& target) const {
+    // A download must never overwrite the store's own files.
+    const QString targetFolder = QFileInfo(QFileInfo(target).absolutePath()).canonicalFilePath();
+    const QString store = QFileInfo(folder_).canonicalFilePath();
+    if (targetFolder == store || targetFolder.startsWith(store + QLatin1Char('/')))
+        throw DeviceError(player_texts::kUnwritableTarget + target);
     copyOutOfStore(dataPath(song.dataFile), song.size, target);
 }
 

@@ -362,6 +362,11 @@ const Refusal kRefusals[] = {
     {"target is a folder",
      [](EmulatedPlayer& p, const Sources&, const QString& root) { p.GetSong(0, 0, root, "0"); },
      player_texts::kUnwritableTarget},
+    {"target inside the store",
+     [](EmulatedPlayer& p, const Sources&, const QString& root) {
+         p.GetSong(0, 0, root + "/store/data/../memory0.json", "0");
+     },
+     player_texts::kUnwritableTarget},
     {"card folders without a card", plain([](EmulatedPlayer& p) { p.Folders(1); }), player_texts::kNoCard},
     {"card free memory without a card", plain([](EmulatedPlayer& p) { p.AvailableMemory("1"); }),
      player_texts::kNoCard},
