@@ -3,8 +3,22 @@
 #include "twips.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
 
 namespace tunedeck {
+namespace {
+
+// A cell whose text orders without regard to case, as the desktop's list views sort file names.
+class Cell final : public QTableWidgetItem {
+  public:
+    using QTableWidgetItem::QTableWidgetItem;
+    QTableWidgetItem* clone() const override { return new Cell(*this); }
+    bool operator<(const QTableWidgetItem& other) const override {
+        return text().compare(other.text(), Qt::CaseInsensitive) < 0;
+    }
+};
+
+}  // namespace
 
 ListView::ListView(QWidget* parent) : QTableWidget(parent) {
     setShowGrid(true);
@@ -62,8 +76,36 @@ bool ListView::isItemSelected(int row) const {
     return cell && cell->isSelected();
 }
 
+void ListView::setSorted(bool sorted) {
+    const bool switchedOn = sorted && !sorted_;
+    sorted_ = sorted;
+    if (switchedOn)
+        sortRows();
+}
+
+void ListView::setSortKey(int column) {
+    sortKey_ = column;
+    sortRows();
+}
+
+void ListView::sortRows() {
+    // The model's sort is stable, so rows of equal text keep their order.
+    if (sorted_)
+        sortItems(sortKey_, Qt::AscendingOrder);
+}
+
+void ListView::mouseReleaseEvent(QMouseEvent* event) {
+    QTableWidget::mouseReleaseEvent(event);
+    emit mouseUp(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableWidget::mouseDoubleClickEvent(event);
+    emit doubleClick();
+}
+
 void ListView::setCell(int row, int column, const QString& text) {
-    auto* cell = new QTableWidgetItem(text);
+    auto* cell = new Cell(text);
     cell->setTextAlignment(alignments_.value(column, Qt::AlignLeft) | Qt::AlignVCenter);
     setItem(row, column, cell);
 }

@@ -34,10 +34,31 @@ class ListView : public QTableWidget {
     void removeAllItems();
     bool isItemSelected(int row) const;
 
+    // Sorting: when on, the rows are in ascending order of the text in the sort key's column (0-based),
+    // without regard to case. Switching it off leaves the rows as they are; the key stays.
+    void setSorted(bool sorted);
+    bool isSorted() const { return sorted_; }
+    void setSortKey(int column);
+    int sortKey() const { return sortKey_; }
+
+  signals:
+    // A mouse button was released over the list, after the list has taken the click (its selection is up to
+    // date); `position` in the list's viewport.
+    void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
+    // A double-click anywhere in the list, on an item or not.
+    void doubleClick();
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
   private:
     void setCell(int row, int column, const QString& text);
+    void sortRows();
 
     QList<Qt::Alignment> alignments_;
+    bool sorted_ = false;
+    int sortKey_ = 0;
 };
 
 }  // namespace tunedeck
