@@ -1,3 +1,4 @@
+#include "desktop_shell.h"
 #include "frmTunedeck.h"
 #include "program_location.h"
 #include "prompts.h"
@@ -17,6 +18,7 @@ int main(int argc, char* argv[]) {
 
     const tunedeck::ProgramLocation location = tunedeck::runningProgramLocation();
     tunedeck::DialogPrompts prompts;
+    tunedeck::DesktopShell shell;
     tunedeck::Environment environment{
         .programFolder = location.folder,
         .exeBaseName = location.exeBaseName,
@@ -26,7 +28,7 @@ int main(int argc, char* argv[]) {
                                               folder + QStringLiteral("/player"));
             },
         .prompts = &prompts,
-        .shell = nullptr,
+        .shell = &shell,
     };
 
     tunedeck::frmTunedeck window(environment);

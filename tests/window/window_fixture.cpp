@@ -23,7 +23,7 @@ Environment WindowTest::environment() {
                 return device;
             },
             .prompts = &prompts,
-            .shell = nullptr};
+            .shell = &shell};
 }
 
 frmTunedeck& WindowTest::start() {

@@ -5,6 +5,7 @@
 #include "program_folder.h"
 #include "qt_printers.h"
 #include "scripted_prompts.h"
+#include "scripted_shell.h"
 
 #include <QStringList>
 
@@ -15,7 +16,7 @@
 namespace tunedeck::testing {
 
 // A window over a temporary program folder, the emulated player on a store inside it (behind a recorder),
-// and scripted prompts.
+// scripted prompts and a scripted shell.
 class WindowTest : public ::testing::Test {
   protected:
     explicit WindowTest(const QString& exeBaseName = QStringLiteral("tunedeck")) : folder(exeBaseName) {}
@@ -40,6 +41,7 @@ class WindowTest : public ::testing::Test {
 
     ProgramFolder folder;
     ScriptedPrompts prompts;
+    ScriptedShell shell;
     bool componentRegistered = true;
     DeviceRecorder* recorder = nullptr;              // owned by the window until its shutdown
     std::shared_ptr<const QStringList> deviceCalls;  // the recorder's log, also after the shutdown
