@@ -4,8 +4,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMouseEvent>
 
 namespace tunedeck {
 namespace {
@@ -50,8 +52,8 @@ void frmTunedeck::createControls() {
         control->setObjectName(QString::fromLatin1(objectName));
         return control;
     };
-    drvList = new QComboBox(client_);
-    dirlst = new QTreeView(client_);
+    drvList = new DriveList(client_);
+    dirlst = new FolderTree(client_);
     lvwFile = new ListView(client_);
     picSep = new SplitterBar(client_);
     fraSong = new QWidget(client_);
@@ -164,6 +166,23 @@ void frmTunedeck::connectHandlers() {
     connect(menuRefSong, &QAction::triggered, this, &frmTunedeck::menuRefSong_Click);
     connect(menuCustom, &QAction::triggered, this, &frmTunedeck::menuCustom_Click);
     lvwSong->installEventFilter(this);
+
+    connect(drvList, &DriveList::changed, this, &frmTunedeck::drvList_Change);
+    connect(menuFolRef, &QAction::triggered, this, &frmTunedeck::menuFolRef_Click);
+    connect(dirlst, &FolderTree::changed, this, &frmTunedeck::dirlst_Change);
+    dirlst->installEventFilter(this);
+    dirlst->viewport()->installEventFilter(this);
+    lvwFile->installEventFilter(this);
+    // After the list has taken the click, so the selection total sees the new selection.
+    connect(lvwFile, &ListView::mouseUp, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at) {
+                lvwFile_MouseUp(input::buttonState(button), input::shiftState(modifiers),
+                                twips_.toTwips(at.x()), twips_.toTwips(at.y()));
+                lvwFile_Click();
+            });
+    connect(lvwFile, &ListView::doubleClick, this, &frmTunedeck::lvwFile_DblClick);
+    connect(lvwFile->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int section) { lvwFile_ColumnClick(section + 1); });
 }
 
 bool frmTunedeck::eventFilter(QObject* watched, QEvent* event) {
@@ -172,6 +191,21 @@ bool frmTunedeck::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lvwSong && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         lvwSong_KeyDown(input::keyCode(key->key()), input::shiftState(key->modifiers()));
+    }
+    if (watched == lvwFile && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        lvwFile_KeyDown(input::keyCode(key->key()), input::shiftState(key->modifiers()));
+    }
+    if (watched == dirlst && event->type() == QEvent::KeyPress) {
+        const QString typed = static_cast<QKeyEvent*>(event)->text();
+        if (!typed.isEmpty())
+            dirlst_KeyPress(typed.front().unicode());
+    }
+    if (event->type() == QEvent::MouseButtonRelease && watched == dirlst->viewport()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint at = mouse->position().toPoint();
+        dirlst_MouseUp(input::buttonState(mouse->button()), input::shiftState(mouse->modifiers()),
+                       twips_.toTwips(at.x()), twips_.toTwips(at.y()));
     }
     return QMainWindow::eventFilter(watched, event);
 }

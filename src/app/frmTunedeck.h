@@ -1,7 +1,9 @@
 #pragma once
 
 #include "device_component.h"
+#include "drive_list.h"
 #include "environment.h"
+#include "folder_tree.h"
 #include "layout.h"
 #include "list_view.h"
 #include "settings_file.h"
@@ -16,7 +18,6 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QStringList>
-#include <QTreeView>
 
 #include <array>
 #include <memory>
@@ -32,8 +33,8 @@ class frmTunedeck : public QMainWindow {
     ~frmTunedeck() override;
 
     // Controls, by their design names.
-    QComboBox* drvList;
-    QTreeView* dirlst;
+    DriveList* drvList;
+    FolderTree* dirlst;
     ListView* lvwFile;
     SplitterBar* picSep;
     QWidget* fraSong;
@@ -84,8 +85,18 @@ class frmTunedeck : public QMainWindow {
     // The display format of song titles.
     void menuCustom_Click();
 
-    // The computer pane.
+    // The computer pane; x and y in twips relative to the control.
     void drvList_Change();
+    void menuFolRef_Click();
+    void dirlst_Change();
+    void dirlst_KeyPress(int keyAscii);
+    void dirlst_MouseUp(int button, int shift, double x, double y);
+    void fillFileList(const QString& folder);
+    void lvwFile_Click();
+    void lvwFile_DblClick();
+    void lvwFile_KeyDown(int keyCode, int shift);
+    void lvwFile_MouseUp(int button, int shift, double x, double y);
+    void lvwFile_ColumnClick(int column);  // counted from 1
 
     // State kept for the whole run.
     const QString& memorySelector() const { return tag_; }  // "0" internal memory, "1" SmartMedia card
@@ -111,6 +122,7 @@ class frmTunedeck : public QMainWindow {
     int heightInTwips(const QWidget* control) const;
     void placeInTwips(QWidget* control, int left, int top, int width, int height);
     void setStatus(const QString& text);  // status panel 1, then let the window paint it
+    void openCurrentFile();
 
     Environment environment_;
     Twips twips_;

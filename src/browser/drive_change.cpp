@@ -2,7 +2,17 @@
 
 namespace tunedeck {
 
-// The folder tree and the file list follow the chosen drive here once the file browser is in place.
-void frmTunedeck::drvList_Change() {}
+// An unreadable drive leaves the tree where it was; setting the path reports the change, which fills the
+// file list before the tree is re-read.
+void frmTunedeck::drvList_Change() {
+    setStatus(QStringLiteral("ディスクのフォルダ情報を取得中..."));
+    if (dirlst->setPath(drvList->currentFolder()))
+        dirlst->refresh();
+    setStatus(QStringLiteral("Ready"));
+}
+
+void frmTunedeck::menuFolRef_Click() {
+    drvList_Change();
+}
 
 }  // namespace tunedeck

@@ -62,7 +62,10 @@ TEST_F(DeviceViewTest, StartUpReadsThePlayerInOrder) {
     frmTunedeck& w = start();
     EXPECT_EQ(recorder->calls(), QStringList({"Open()", "ExtFlash()", "Folders(0)", "Songs(0, 0)",
                                               "AvailableMemory(\"0\")", "Close()"}));
-    EXPECT_EQ(takeStatusTexts(), QStringList({QString::fromUtf8("Rio500を探しています..."),
+    // The computer pane fills first, through the drive change.
+    EXPECT_EQ(takeStatusTexts(), QStringList({QString::fromUtf8("ディスクのフォルダ情報を取得中..."),
+                                              QString::fromUtf8("ファイル情報を取得中..."), "Ready", "Ready",
+                                              QString::fromUtf8("Rio500を探しています..."),
                                               QString::fromUtf8("曲リスト取得中..."), "Ready"}));
     const QString folderName = w.cmbFolder->itemText(0);
     EXPECT_EQ(songRows(), QStringList({"song 1000000|" + folderName + QString::fromUtf8("|976KB|内蔵"),

@@ -1,0 +1,53 @@
+#include "frmTunedeck.h"
+
+#include "folder_path.h"
+#include "input_state.h"
+#include "number_format.h"
+
+namespace tunedeck {
+
+// The kilobytes as the list shows them, each already rounded down, not the exact bytes.
+void frmTunedeck::lvwFile_Click() {
+    qint64 total = 0;
+    for (int row = 0; row < lvwFile->itemCount(); ++row) {
+        if (lvwFile->isItemSelected(row))
+            total += kilobytesShown(lvwFile->subItemText(row, 3)).value_or(0);
+    }
+    lblFileTotalSize->setText(groupedNumber(total) + QStringLiteral("kbyte選択"));
+}
+
+void frmTunedeck::lvwFile_DblClick() {
+    openCurrentFile();
+}
+
+void frmTunedeck::lvwFile_KeyDown(int keyCode, int /*shift*/) {
+    if (keyCode == input::kKeyReturn)
+        openCurrentFile();
+}
+
+void frmTunedeck::lvwFile_MouseUp(int button, int /*shift*/, double x, double y) {
+    if (button & 2)
+        menuFileList->popup(lvwFile->viewport()->mapToGlobal(QPoint(twips_.toPixels(x), twips_.toPixels(y))));
+}
+
+// A second click on the sort column switches sorting off and leaves the rows as they are.
+void frmTunedeck::lvwFile_ColumnClick(int column) {
+    const int key = column - 1;
+    if (lvwFile->isSorted() && lvwFile->sortKey() == key) {
+        lvwFile->setSorted(false);
+        return;
+    }
+    lvwFile->setSortKey(key);
+    lvwFile->setSorted(true);
+}
+
+void frmTunedeck::openCurrentFile() {
+    const int row = lvwFile->currentRow();
+    if (lvwFile->itemCount() == 0 || row < 0)
+        return;
+    if (environment_.shell->open(withSeparator(dirlst->path()), lvwFile->itemText(row)) <= 32)
+        environment_.prompts->message(this, QStringLiteral("ShellExecuteでエラーになりました。"),
+                                      QStringLiteral("エラー"), Prompts::Icon::Exclamation);
+}
+
+}  // namespace tunedeck

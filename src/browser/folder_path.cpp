@@ -1,0 +1,14 @@
+#include "folder_path.h"
+
+namespace tunedeck {
+
+QString withSeparator(const QString& folder) {
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+QString folderUp(const QString& folder) {
+    const qsizetype last = folder.lastIndexOf(u'/');
+    return last < 0 ? folder : folder.left(last + 1);
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,26 @@
+#include "frmTunedeck.h"
+
+#include "folder_path.h"
+#include "input_state.h"
+
+namespace tunedeck {
+
+void frmTunedeck::dirlst_Change() {
+    fillFileList(dirlst->path());
+}
+
+// Both keys set the tree's path, which fills the file list again; a folder gone meanwhile leaves the tree at
+// the nearest one that exists.
+void frmTunedeck::dirlst_KeyPress(int keyAscii) {
+    if (keyAscii == input::kKeyBack)
+        dirlst->open(folderUp(dirlst->path()));
+    else if (keyAscii == input::kKeyReturn)
+        dirlst->open(dirlst->highlightedPath());
+}
+
+void frmTunedeck::dirlst_MouseUp(int button, int /*shift*/, double x, double y) {
+    if (button & 2)
+        menuFolder->popup(dirlst->viewport()->mapToGlobal(QPoint(twips_.toPixels(x), twips_.toPixels(y))));
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,37 @@
+#include "music_file_listing.h"
+
+#include "display_title.h"
+#include "number_format.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+
+namespace tunedeck {
+
+bool isMusicFileName(const QString& name) {
+    const QString ending = name.right(4).toUpper();
+    return ending == QStringLiteral(".MP3") || ending == QStringLiteral(".RMP");
+}
+
+QStringList musicFileNames(const QString& folder) {
+    QStringList names;
+    QDirIterator entries(folder, QDir::Files | QDir::Hidden);
+    while (entries.hasNext()) {
+        const QString name = entries.nextFileInfo().fileName();
+        if (isMusicFileName(name))
+            names.append(name);
+    }
+    return names;
+}
+
+FileListRow fileListRow(const QString& folder, const QString& name, const SettingsFile& settings) {
+    const QString path = folder + name;
+    TagRecord record;
+    displayTitleFor(path, record, settings);
+    const QFileInfo file(path);
+    return {.artist = record.artist,
+            .title = record.title,
+            .size = file.exists() ? kilobyteText(file.size()) : QString()};
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "settings_file.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tunedeck {
+
+// A music file by its name: the last four characters, in any case, are ".MP3" or ".RMP".
+bool isMusicFileName(const QString& name);
+
+// The music files of `folder`, in the order the file system returns them: plain files only (no folders,
+// pipes, devices or dangling links). Names starting with "." are listed too: Linux file systems keep no
+// hidden attribute, and a file such as ".MP3" is a music file all the same. Empty when the folder cannot be
+// listed.
+QStringList musicFileNames(const QString& folder);
+
+// One line of the file list.
+struct FileListRow {
+    QString artist, title;
+    QString size;  // "1,024KB"; empty when the file is gone by the time it is measured
+
+    friend bool operator==(const FileListRow&, const FileListRow&) = default;
+};
+
+// The artist and title from the file's tags (through the per-file title procedure) and its size text.
+// `folder` ends in the separator.
+FileListRow fileListRow(const QString& folder, const QString& name, const SettingsFile& settings);
+
+}  // namespace tunedeck
