@@ -8,7 +8,7 @@
 namespace tunedeck {
 
 TagKind readTags(const QString& path, TagRecord& record) {
-    const MusicFile file(path);
+    MusicFile file(path);
     if (readRmp3Tags(file, record))
         return TagKind::Rmp3;
     return readId3v1Tags(file, record) ? TagKind::Id3v1 : TagKind::None;

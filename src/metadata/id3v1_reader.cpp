@@ -26,7 +26,7 @@ constexpr Field kFields[] = {
 
 }  // namespace
 
-bool readId3v1Tags(const MusicFile& file, TagRecord& record) {
+bool readId3v1Tags(MusicFile& file, TagRecord& record) {
     record = TagRecord{};
     std::array<char, kTagSize> tag;
     const qint64 length = file.size();
@@ -42,7 +42,8 @@ bool readId3v1Tags(const MusicFile& file, TagRecord& record) {
 }
 
 bool readId3v1Tags(const QString& path, TagRecord& record) {
-    return readId3v1Tags(MusicFile(path), record);
+    MusicFile file(path);
+    return readId3v1Tags(file, record);
 }
 
 }  // namespace tunedeck

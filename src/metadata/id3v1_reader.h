@@ -11,6 +11,6 @@ namespace tunedeck {
 // tag's "TAG" marker is there. A file shorter than 128 bytes is read from its start, and gives the fields
 // whose bytes lie wholly within it.
 bool readId3v1Tags(const QString& path, TagRecord& record);
-bool readId3v1Tags(const MusicFile& file, TagRecord& record);
+bool readId3v1Tags(MusicFile& file, TagRecord& record);
 
 }  // namespace tunedeck

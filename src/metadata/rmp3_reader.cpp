@@ -18,6 +18,8 @@ constexpr qint64 kListTypeSize = 4;
 // The sub-chunk loop measures itself against the LIST size from 12, not from the 4 bytes of the list type,
 // so a last sub-chunk of size 0 is never read. Files written for the player rely on nothing else.
 constexpr qint64 kSubChunkCountStart = 12;
+// A LIST chunk up to this size is read in one go; a larger one piece by piece.
+constexpr qint64 kMaxReadAhead = 64 * 1024;
 
 // A chunk header: its identifier and its size rounded up to even, or no size when it does not fit in a
 // signed 32-bit value.
@@ -37,7 +39,7 @@ std::optional<qint64> paddedSizeOf(const char* bytes) {
     return padded;
 }
 
-std::optional<ChunkHeader> readChunkHeader(const MusicFile& file, qint64 offset) {
+std::optional<ChunkHeader> readChunkHeader(MusicFile& file, qint64 offset) {
     std::array<char, kChunkHeaderSize> bytes;
     if (!file.readExactly(offset, bytes))
         return std::nullopt;
@@ -66,7 +68,8 @@ QString* fieldFor(const std::array<char, 4>& id, TagRecord& record) {
 
 // Reads the sub-chunks of the LIST chunk whose list type starts at `offset`. False when the file ends or
 // a size does not fit, which ends the whole walk.
-bool readListChunk(const MusicFile& file, qint64 offset, qint64 listPaddedSize, TagRecord& record) {
+bool readListChunk(MusicFile& file, qint64 offset, qint64 listPaddedSize, TagRecord& record) {
+    file.readAhead(offset, std::min(listPaddedSize, kMaxReadAhead));
     std::array<char, kListTypeSize> listType;  // any list type is read as INFO
     if (!file.readExactly(offset, listType))
         return false;
@@ -95,7 +98,7 @@ bool readListChunk(const MusicFile& file, qint64 offset, qint64 listPaddedSize, 
 
 }  // namespace
 
-bool readRmp3Tags(const MusicFile& file, TagRecord& record) {
+bool readRmp3Tags(MusicFile& file, TagRecord& record) {
     record = TagRecord{};
     // The identifiers are compared as bytes: a code page 932 text equals "RIFF" only when its bytes do.
     std::array<char, kRiffHeaderSize> riff;
@@ -120,7 +123,8 @@ bool readRmp3Tags(const MusicFile& file, TagRecord& record) {
 }
 
 bool readRmp3Tags(const QString& path, TagRecord& record) {
-    return readRmp3Tags(MusicFile(path), record);
+    MusicFile file(path);
+    return readRmp3Tags(file, record);
 }
 
 }  // namespace tunedeck

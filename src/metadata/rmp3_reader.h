@@ -11,6 +11,6 @@ namespace tunedeck {
 // first 12 bytes are "RIFF", a size and "RMP3", even when the file is damaged further on: then the record
 // holds what was read before the damage.
 bool readRmp3Tags(const QString& path, TagRecord& record);
-bool readRmp3Tags(const MusicFile& file, TagRecord& record);
+bool readRmp3Tags(MusicFile& file, TagRecord& record);
 
 }  // namespace tunedeck

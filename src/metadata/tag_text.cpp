@@ -2,17 +2,21 @@
 
 namespace tunedeck {
 
-QString cutTagText(QStringView decoded) {
+// Cuts in place: the readers hand over the freshly decoded text.
+QString cutTagText(QString decoded) {
     const qsizetype nul = decoded.indexOf(QChar(0));
-    if (nul >= 0)
-        return decoded.first(nul).toString();
+    if (nul >= 0) {
+        decoded.truncate(nul);
+        return decoded;
+    }
     qsizetype begin = 0;
     qsizetype end = decoded.size();
     while (begin < end && decoded[begin] == u' ')
         ++begin;
     while (end > begin && decoded[end - 1] == u' ')
         --end;
-    return decoded.sliced(begin, end - begin).toString();
+    decoded.truncate(end);
+    return begin == 0 ? decoded : decoded.sliced(begin);
 }
 
 }  // namespace tunedeck

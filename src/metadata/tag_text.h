@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <QStringView>
 
 namespace tunedeck {
 
 // The value of a fixed-length tag field, after decoding: everything before the first NUL as it stands, or,
 // when there is no NUL, the whole text without its leading and trailing spaces (code 32 only).
-QString cutTagText(QStringView decoded);
+QString cutTagText(QString decoded);
 
 }  // namespace tunedeck

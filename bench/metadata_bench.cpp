@@ -1,0 +1,172 @@
+// The per-file title procedure over a folder of 10,000 files, against the floor (only the system calls any
+// tag reader must make) and against TagLib doing the same job. Run all three in one process, warm cache:
+//   build/<dir>/bin/metadata_bench
+#include "cp932.h"
+#include "display_title.h"
+#include "music_files.h"
+#include "tag_text.h"
+#include "title_format.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/infotag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/wavfile.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+
+namespace tunedeck {
+namespace {
+
+constexpr int kFolderFiles = 10'000;
+
+struct Folder {
+    QTemporaryDir dir;
+    testing::MusicFolder files;
+    QList<QByteArray> encodedMusicFiles;
+    SettingsFile settings{dir.path(), QStringLiteral("tunedeck")};
+
+    Folder() {
+        files = testing::writeMusicFolder(dir.path(), kFolderFiles);
+        for (const QString& path : files.musicFiles)
+            encodedMusicFiles.append(QFile::encodeName(path));
+        testing::writeBytes(settings.path(),
+                            "[tunedeck]\r\nWindowLeft=1200\r\nWindowTop=900\r\nSeparate=2000\r\n"
+                            "FontName=MS UI Gothic\r\nFontSize=9\r\nDisplayFormat=%1 - %2\r\n");
+    }
+};
+
+const Folder& folder() {
+    static const Folder instance;
+    return instance;
+}
+
+void countFiles(benchmark::State& state) {
+    state.SetItemsProcessed(state.iterations() * folder().files.musicFiles.size());
+}
+
+// Open, the first 12 bytes, the size, the last 128 bytes, close: what any reader of these tags must do.
+void BM_Floor(benchmark::State& state) {
+    char head[12];
+    char tag[128];
+    for (auto _ : state) {
+        for (const QByteArray& path : folder().encodedMusicFiles) {
+            const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+            benchmark::DoNotOptimize(::pread(fd, head, sizeof head, 0));
+            struct stat info {};
+            ::fstat(fd, &info);
+            benchmark::DoNotOptimize(::pread(fd, tag, sizeof tag, info.st_size - 128));
+            ::close(fd);
+        }
+    }
+    countFiles(state);
+}
+
+// Calls `readOne(path, record)` for every music file of the folder.
+template <typename ReadOne>
+void overMusicFiles(benchmark::State& state, ReadOne readOne) {
+    for (auto _ : state) {
+        for (const QString& path : folder().files.musicFiles) {
+            TagRecord record;
+            benchmark::DoNotOptimize(readOne(path, record));
+        }
+    }
+    countFiles(state);
+}
+
+// The tags alone, as the file list needs them.
+void BM_ReadTags(benchmark::State& state) {
+    overMusicFiles(state, readTags);
+}
+
+void BM_TitleProcedure(benchmark::State& state) {
+    overMusicFiles(state, [](const QString& path, TagRecord& record) {
+        return displayTitleFor(path, record, folder().settings);
+    });
+}
+
+// TagLib with the same code page 932 decoding and tag text cut.
+QString fromCp932(const TagLib::ByteVector& data) {
+    return cutTagText(cp932::decode(QByteArrayView(data.data(), data.size())));
+}
+
+TagLib::String toTagLib(const QString& text) {
+    return TagLib::String(text.toStdWString());
+}
+
+QString fromTagLib(const TagLib::String& text) {
+    return QString::fromStdWString(text.toWString());
+}
+
+struct Id3v1Cp932 : TagLib::ID3v1::StringHandler {
+    TagLib::String parse(const TagLib::ByteVector& data) const override { return toTagLib(fromCp932(data)); }
+};
+
+struct InfoCp932 : TagLib::RIFF::Info::StringHandler {
+    TagLib::String parse(const TagLib::ByteVector& data) const override { return toTagLib(fromCp932(data)); }
+};
+
+bool readWithTagLib(const QString& path, TagRecord& record) {
+    static const Id3v1Cp932 id3v1Handler;
+    static const InfoCp932 infoHandler;
+    TagLib::ID3v1::Tag::setStringHandler(&id3v1Handler);
+    TagLib::RIFF::Info::Tag::setStringHandler(&infoHandler);
+    const QByteArray name = QFile::encodeName(path);
+    const TagLib::Tag* tag = nullptr;
+    std::unique_ptr<TagLib::File> file;
+    if (path.endsWith(u".rmp")) {
+        auto wav = std::make_unique<TagLib::RIFF::WAV::File>(name.constData(), false);
+        tag = wav->hasInfoTag() ? wav->InfoTag() : nullptr;
+        file = std::move(wav);
+    } else {
+        auto mpeg = std::make_unique<TagLib::MPEG::File>(name.constData(), false);
+        tag = mpeg->hasID3v1Tag() ? mpeg->ID3v1Tag() : nullptr;
+        file = std::move(mpeg);
+    }
+    record = TagRecord{};
+    if (!tag)
+        return false;
+    record.artist = fromTagLib(tag->artist());
+    record.title = fromTagLib(tag->title());
+    record.album = fromTagLib(tag->album());
+    record.release = tag->year() ? QString::number(tag->year()) : QString();
+    record.comment = fromTagLib(tag->comment());
+    return true;
+}
+
+void BM_TagLibTags(benchmark::State& state) {
+    overMusicFiles(state, readWithTagLib);
+}
+
+void BM_TagLibTitle(benchmark::State& state) {
+    overMusicFiles(state, [](const QString& path, TagRecord& record) {
+        return readWithTagLib(path, record)
+                   ? formatDisplayTitle(readDisplayFormat(folder().settings), path, record)
+                   : fileNameOf(path);
+    });
+}
+
+BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadTags)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TitleProcedure)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TagLibTags)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TagLibTitle)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace tunedeck
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    // The folder is written, and so in the page cache, before anything is timed.
+    tunedeck::folder();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
