@@ -103,18 +103,22 @@ char16_t windowsEquivalent(char16_t unit) {
 
 QString decode(QByteArrayView bytes) {
     const Tables& t = tables();
-    QString text;
-    text.reserve(bytes.size());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (isLeadByte(byte) && i + 1 < bytes.size() &&
-            isTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
-            text.append(QChar(t.pair[byte << 8 | static_cast<unsigned char>(bytes[i + 1])]));
+    // Every byte gives at most one character: fill a string of that size and cut it to what was written.
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype size = bytes.size();
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned char byte = in[i];
+        if (isLeadByte(byte) && i + 1 < size && isTrailByte(in[i + 1])) {
+            out[written++] = QChar(t.pair[byte << 8 | in[i + 1]]);
             ++i;
         } else {
-            text.append(QChar(t.single[byte]));
+            out[written++] = QChar(t.single[byte]);
         }
     }
+    text.truncate(written);
     return text;
 }
 

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <limits>
 
 namespace tunedeck::profile {
@@ -24,9 +25,20 @@ QByteArrayView trimmed(QByteArrayView text) {
     return text.sliced(begin, end - begin);
 }
 
+bool isAscii(QByteArrayView text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
 bool sameName(QByteArrayView a, QByteArrayView b) {
-    // Compared as text: folding the case of raw bytes would also fold the second byte of a Japanese
-    // character.
+    if (a.size() == b.size() && isAscii(a) && isAscii(b))
+        return std::equal(a.begin(), a.end(), b.begin(),
+                          [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+    // Otherwise compared as text: folding the case of raw bytes would also fold the second byte of a
+    // Japanese character.
     return cp932::decode(a).compare(cp932::decode(b), Qt::CaseInsensitive) == 0;
 }
 

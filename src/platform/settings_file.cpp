@@ -8,6 +8,9 @@
 
 #include <optional>
 
+#include <sys/stat.h>
+#include <time.h>
+
 namespace tunedeck {
 namespace {
 
@@ -15,11 +18,63 @@ namespace {
 constexpr qsizetype kMaxValueBytes = 1023;
 
 // The file's bytes; empty when there is no file, nullopt when there is one that cannot be read.
-std::optional<QByteArray> readAll(const QString& path) {
+std::optional<QByteArray> readFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return file.exists() ? std::nullopt : std::optional<QByteArray>(QByteArray());
     return file.readAll();
+}
+
+// What tells one state of a file from another: a write through a temporary file gives a new inode, an edit
+// in place a new modification time or size.
+struct FileIdentity {
+    dev_t device;
+    ino_t inode;
+    off_t size;
+    timespec modified;
+    timespec changed;
+
+    bool operator==(const FileIdentity& o) const {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+std::optional<FileIdentity> identityOf(const QString& path) {
+    struct stat s {};
+    if (::stat(QFile::encodeName(path).constData(), &s) != 0)
+        return std::nullopt;
+    return FileIdentity{s.st_dev, s.st_ino, s.st_size, s.st_mtim, s.st_ctim};
+}
+
+// A file changed within the last moments may change again within the file system's timestamp granularity
+// without its identity showing it, so only a file that has been still for a while is kept.
+bool settled(const FileIdentity& identity) {
+    constexpr time_t kSettledSeconds = 2;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec - identity.changed.tv_sec > kSettledSeconds;
+}
+
+// The file is read anew at every access, but its bytes are kept while it stays the same file: the title of
+// every song of a large folder reads the display format, and the file behind it seldom changes.
+std::optional<QByteArray> readAll(const QString& path) {
+    struct Cached {
+        QString path;
+        FileIdentity identity;
+        QByteArray content;
+    };
+    thread_local std::optional<Cached> cached;
+    const auto identity = identityOf(path);
+    if (identity && cached && cached->path == path && cached->identity == *identity)
+        return cached->content;
+    auto content = readFile(path);
+    if (content && identity && settled(*identity) && identityOf(path) == identity)
+        cached = Cached{path, *identity, *content};
+    else
+        cached.reset();
+    return content;
 }
 
 std::optional<QByteArray> rawValue(const SettingsFile& settings, const QString& key) {
