@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 #include <taglib/id3v1tag.h>
@@ -40,6 +41,8 @@ struct Folder {
         testing::writeBytes(settings.path(),
                             "[tunedeck]\r\nWindowLeft=1200\r\nWindowTop=900\r\nSeparate=2000\r\n"
                             "FontName=MS UI Gothic\r\nFontSize=9\r\nDisplayFormat=%1 - %2\r\n");
+        // A settings file as a user's is: written some time ago, not a moment before the titles are built.
+        QThread::sleep(3);
     }
 };
 

@@ -18,14 +18,17 @@ TEST_F(DisplayFormatCommandTest, StoresTheAnswerAsTyped) {
         QByteArray settingsBefore;
         QString answer;
         QString defaultShown;
-        QString stored;  // empty: no DisplayFormat key afterwards
+        QByteArray settingsAfter;
     };
     const Case cases[] = {
-        {"first use", "", " %2 (%1) ", "%1 - %2", " %2 (%1) "},
+        // Written untrimmed; reading the file trims the blanks around a value, as private profiles always have.
+        {"first use", "", " %2 (%1) ", "%1 - %2", "[tunedeck]\r\nDisplayFormat= %2 (%1) \r\n"},
         {"cancel or empty answer", "", "", "%1 - %2", ""},
+        // In code page 932 the wave dash is stored as its full-width twin.
         {"edit the stored format", "[tunedeck]\r\nDisplayFormat=%B\r\n", QString::fromUtf8("%1〜%2"), "%B",
-         QString::fromUtf8("%1～%2")},  // stored in code page 932, where the wave dash is its full-width twin
-        {"empty answer keeps the stored one", "[tunedeck]\r\nDisplayFormat=%3\r\n", "", "%3", "%3"},
+         "[tunedeck]\r\nDisplayFormat=%1\x81\x60%2\r\n"},
+        {"empty answer keeps the stored one", "[tunedeck]\r\nDisplayFormat=%3\r\n", "", "%3",
+         "[tunedeck]\r\nDisplayFormat=%3\r\n"},
     };
     for (const Case& c : cases) {
         folder.writeSettingsBytes(c.settingsBefore);
@@ -37,7 +40,7 @@ TEST_F(DisplayFormatCommandTest, StoresTheAnswerAsTyped) {
         EXPECT_EQ(shown.text, kPrompt) << c.name;
         EXPECT_EQ(shown.title, QString::fromUtf8("タイトル文字列カスタマイズ")) << c.name;
         EXPECT_EQ(shown.defaultText, c.defaultShown) << c.name;
-        EXPECT_EQ(folder.settings().readString("DisplayFormat", ""), c.stored) << c.name;
+        EXPECT_EQ(folder.settingsBytes(), c.settingsAfter) << c.name;
         closeWindow();
     }
 }
