@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,26 @@ TEST(SettingsFile, ValuesWithLineBreaksAreRefused) {
     const ProgramFolder folder;
     EXPECT_FALSE(folder.settings().write("DisplayFormat", "%1\r\n[evil]"));
     EXPECT_FALSE(QFile::exists(folder.settingsPath()));
+}
+
+TEST(SettingsFile, ASettledFileIsStillReadAnewWhenItChanges) {
+    const ProgramFolder folder;
+    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=%1\r\n");
+    QThread::sleep(3);  // old enough for its bytes to be kept between reads
+    const SettingsFile settings = folder.settings();
+    EXPECT_EQ(settings.readString("DisplayFormat", ""), "%1");
+    EXPECT_EQ(settings.readString("DisplayFormat", ""), "%1");
+
+    ASSERT_TRUE(settings.write("DisplayFormat", "%2"));  // a new file in the old one's place
+    EXPECT_EQ(settings.readString("DisplayFormat", ""), "%2");
+
+    QThread::sleep(3);
+    EXPECT_EQ(settings.readString("DisplayFormat", ""), "%2");
+    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=%3 %4\r\n");  // edited in place
+    EXPECT_EQ(settings.readString("DisplayFormat", ""), "%3 %4");
+
+    QFile::remove(folder.settingsPath());
+    EXPECT_EQ(settings.readString("DisplayFormat", "%1 - %2"), "%1 - %2");
 }
 
 }  // namespace
