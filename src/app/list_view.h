@@ -2,15 +2,17 @@
 
 #include <QList>
 #include <QString>
-#include <QTableWidget>
+#include <QTableView>
 
 namespace tunedeck {
 
 class Twips;
+class ListModel;
 
 // A report-style list: one row an item, the item's text in the first column and its sub-items in the
-// others, grid lines, whole-row selection, several rows selectable at once, no editing.
-class ListView : public QTableWidget {
+// others, grid lines, whole-row selection, several rows selectable at once, no editing. The texts live in a
+// model of plain rows, so that tens of thousands of items fill quickly.
+class ListView : public QTableView {
     Q_OBJECT
   public:
     struct Column {
@@ -20,6 +22,7 @@ class ListView : public QTableWidget {
     };
 
     explicit ListView(QWidget* parent = nullptr);
+    ~ListView() override;
 
     // Replaces the column headers.
     void setColumns(const QList<Column>& columns, const Twips& twips);
@@ -30,9 +33,11 @@ class ListView : public QTableWidget {
     void setSubItem(int row, int subItem, const QString& text);
     QString itemText(int row) const;
     QString subItemText(int row, int subItem) const;
-    int itemCount() const { return rowCount(); }
+    int itemCount() const;
     void removeAllItems();
     bool isItemSelected(int row) const;
+    // The row of the current item; -1 when there is none.
+    int currentRow() const { return currentIndex().row(); }
 
     // Sorting: when on, the rows are in ascending order of the text in the sort key's column (0-based),
     // without regard to case. Switching it off leaves the rows as they are; the key stays.
@@ -53,10 +58,9 @@ class ListView : public QTableWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
-    void setCell(int row, int column, const QString& text);
     void sortRows();
 
-    QList<Qt::Alignment> alignments_;
+    ListModel* model_;
     bool sorted_ = false;
     int sortKey_ = 0;
 };

@@ -9,7 +9,7 @@ namespace {
 class FileListInteractionsTest : public BrowserTest {
   protected:
     QPoint rowCentre(int row) const {
-        return window->lvwFile->visualItemRect(window->lvwFile->item(row, 0)).center();
+        return window->lvwFile->visualRect(window->lvwFile->model()->index(row, 0)).center();
     }
     void clickRow(int row, Qt::KeyboardModifiers modifiers = {}) const {
         QTest::mouseClick(window->lvwFile->viewport(), Qt::LeftButton, modifiers, rowCentre(row));
@@ -41,7 +41,7 @@ TEST_F(FileListInteractionsTest, SelectionTotalFollowsClicksNotKeys) {
     ASSERT_FALSE(window->lvwFile->isItemSelected(3));
     EXPECT_EQ(total(), u"2,051kbyte選択"_qs) << "keys leave the total until the next click";
 
-    const QPoint below(5, window->lvwFile->visualItemRect(window->lvwFile->item(3, 0)).bottom() + 5);
+    const QPoint below(5, window->lvwFile->visualRect(window->lvwFile->model()->index(3, 0)).bottom() + 5);
     ASSERT_LT(below.y(), window->lvwFile->viewport()->height());
     QTest::mouseClick(window->lvwFile->viewport(), Qt::LeftButton, {}, below);
     EXPECT_EQ(total(), u"0kbyte選択"_qs) << "a click beside the items clears the selection";
@@ -67,6 +67,24 @@ TEST_F(FileListInteractionsTest, HeaderClicksSortThenSwitchOffThenSortAgain) {
     clickHeader(0);
     EXPECT_EQ(fileNames(), byName);
     EXPECT_TRUE(window->lvwFile->isSorted());
+}
+
+TEST_F(FileListInteractionsTest, SortingKeepsTheSelectedFiles) {
+    for (const char* name : {"c.mp3", "a.mp3", "b.mp3", "d.mp3"})
+        writeFile(name, "x");
+    start();
+    const int rowOfB = int(fileNames().indexOf("b.mp3"));
+    clickRow(rowOfB);
+    clickRow(int(fileNames().indexOf("d.mp3")), Qt::ControlModifier);
+
+    clickHeader(0);
+    ASSERT_EQ(fileNames(), QStringList({"a.mp3", "b.mp3", "c.mp3", "d.mp3"}));
+    QStringList selected;
+    for (int row = 0; row < window->lvwFile->itemCount(); ++row)
+        if (window->lvwFile->isItemSelected(row))
+            selected << window->lvwFile->itemText(row);
+    EXPECT_EQ(selected, QStringList({"b.mp3", "d.mp3"}));
+    EXPECT_EQ(window->lvwFile->itemText(window->lvwFile->currentRow()), "d.mp3");
 }
 
 TEST_F(FileListInteractionsTest, SizeColumnSortsAsText) {
@@ -98,7 +116,7 @@ TEST_F(FileListInteractionsTest, EnterAndDoubleClickOpenTheCurrentFile) {
             const qsizetype shownBefore = prompts.shown().size();
             shell.answerOpen(c.code);
             if (byKey) {
-                window->lvwFile->setCurrentCell(0, 0);
+                window->lvwFile->setCurrentIndex(window->lvwFile->model()->index(0, 0));
                 QTest::keyClick(window->lvwFile, Qt::Key_Return);
             } else {
                 doubleClick(window->lvwFile->viewport(), rowCentre(0));
@@ -127,7 +145,7 @@ TEST_F(FileListInteractionsTest, NothingToOpenInAnEmptyListOrWithoutACurrentItem
     writeFile("song.mp3", "x");
     window->fillFileList(working.path());
     ASSERT_EQ(window->lvwFile->itemCount(), 1);
-    window->lvwFile->setCurrentCell(-1, -1);
+    window->lvwFile->setCurrentIndex({});
     window->lvwFile_KeyDown(13, 0);
     EXPECT_TRUE(shell.opened().isEmpty());
     EXPECT_TRUE(prompts.shown().isEmpty());

@@ -38,15 +38,19 @@ TEST_F(StartupTest, ControlsMenusAndColumnsAsDesigned) {
     frmTunedeck& w = start();
     const auto headers = [](const ListView* list) {
         QStringList captions;
-        for (int i = 0; i < list->columnCount(); ++i)
-            captions << list->horizontalHeaderItem(i)->text() + "/" + QString::number(list->columnWidth(i));
+        for (int i = 0; i < list->model()->columnCount(); ++i)
+            captions << list->model()->headerData(i, Qt::Horizontal).toString() + "/" +
+                            QString::number(list->columnWidth(i));
         return captions.join(' ');
     };
     EXPECT_EQ(headers(w.lvwFile),
               QString::fromUtf8("ファイル名/133 アーティスト/133 タイトル/200 ファイルサイズ/80"));
     EXPECT_EQ(headers(w.lvwSong), QString::fromUtf8("曲名/267 フォルダ名/67 ファイルサイズ/80 場所/20"));
-    EXPECT_TRUE(w.lvwFile->horizontalHeaderItem(3)->textAlignment() & Qt::AlignRight);
-    EXPECT_TRUE(w.lvwSong->horizontalHeaderItem(3)->textAlignment() & Qt::AlignHCenter);
+    const auto alignment = [](const ListView* list, int column) {
+        return list->model()->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt();
+    };
+    EXPECT_TRUE(alignment(w.lvwFile, 3) & Qt::AlignRight);
+    EXPECT_TRUE(alignment(w.lvwSong, 3) & Qt::AlignHCenter);
     for (const ListView* list : {w.lvwFile, w.lvwSong}) {
         EXPECT_TRUE(list->showGrid());
         EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);

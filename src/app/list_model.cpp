@@ -1,0 +1,97 @@
+#include "list_model.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace tunedeck {
+
+void ListModel::setHeaders(const QList<Header>& headers) {
+    beginResetModel();
+    headers_ = headers;
+    rows_.clear();
+    endResetModel();
+}
+
+int ListModel::appendRow(const QString& text) {
+    const int row = int(rows_.size());
+    beginInsertRows({}, row, row);
+    QStringList cells(std::max<qsizetype>(headers_.size(), 1));
+    cells[0] = text;
+    rows_.push_back(std::move(cells));
+    endInsertRows();
+    return row;
+}
+
+void ListModel::setText(int row, int column, const QString& text) {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= rows_[row].size())
+        return;
+    rows_[row][column] = text;
+    const QModelIndex cell = index(row, column);
+    emit dataChanged(cell, cell, {Qt::DisplayRole});
+}
+
+QString ListModel::text(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= rows_[row].size())
+        return {};
+    return rows_[row][column];
+}
+
+void ListModel::removeAllRows() {
+    beginResetModel();
+    rows_.clear();
+    endResetModel();
+}
+
+void ListModel::sortByColumn(int column) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> order(rows_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return text(a, column).compare(text(b, column), Qt::CaseInsensitive) < 0;
+    });
+    std::vector<QStringList> sorted;
+    sorted.reserve(rows_.size());
+    std::vector<int> newRow(rows_.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        sorted.push_back(std::move(rows_[order[i]]));
+        newRow[order[i]] = int(i);
+    }
+    rows_ = std::move(sorted);
+
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    for (const QModelIndex& old : before)
+        after.append(index(newRow[old.row()], old.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+int ListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+int ListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(headers_.size());
+}
+
+QVariant ListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return {};
+    if (role == Qt::DisplayRole)
+        return text(index.row(), index.column());
+    if (role == Qt::TextAlignmentRole)
+        return int(headers_.value(index.column()).alignment | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= headers_.size())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return headers_[section].caption;
+    if (role == Qt::TextAlignmentRole)
+        return int(headers_[section].alignment | Qt::AlignVCenter);
+    return {};
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QStringList>
+
+#include <vector>
+
+namespace tunedeck {
+
+// The rows of a ListView: texts only, one list of cells a row, and each column's caption and alignment.
+class ListModel final : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    struct Header {
+        QString caption;
+        Qt::Alignment alignment;
+    };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setHeaders(const QList<Header>& headers);
+    int appendRow(const QString& text);
+    void setText(int row, int column, const QString& text);
+    QString text(int row, int column) const;
+    void removeAllRows();
+    // Stable, so rows of equal text keep their order; selection and current item follow their rows.
+    void sortByColumn(int column);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  private:
+    QList<Header> headers_;
+    std::vector<QStringList> rows_;
+};
+
+}  // namespace tunedeck
