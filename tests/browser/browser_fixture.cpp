@@ -23,17 +23,6 @@ QString BrowserTest::makeFolder(const QString& name) const {
     return path;
 }
 
-QStringList BrowserTest::fileRows() const {
-    QStringList rows;
-    for (int row = 0; row < window->lvwFile->itemCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < 4; ++column)
-            cells << window->lvwFile->subItemText(row, column);
-        rows << cells.join('|');
-    }
-    return rows;
-}
-
 QStringList BrowserTest::fileNames() const {
     QStringList names;
     for (int row = 0; row < window->lvwFile->itemCount(); ++row)

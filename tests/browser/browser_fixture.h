@@ -33,8 +33,6 @@ class BrowserTest : public WindowTest {
     QString writeFile(const QString& name, const QByteArray& bytes) const;
     QString makeFolder(const QString& name) const;
 
-    // The file list, one "name|artist|title|size" a row, top to bottom.
-    QStringList fileRows() const;
     QStringList fileNames() const;
 
     WorkingFolder working;

@@ -53,7 +53,7 @@ TEST_F(FileListTest, ArtistTitleAndSizeColumns) {
     writeFile("empty.mp3", "");
 
     start();
-    QStringList rows = fileRows();
+    QStringList rows = listRows(*window->lvwFile);  // "name|artist|title|size"
     rows.sort();
     EXPECT_EQ(rows, QStringList({u"empty.mp3|||0KB"_qs, u"id3v1.mp3|テスト楽団|テーマ ①|1KB"_qs,
                                  u"one megabyte.mp3|||1,024KB"_qs, u"rmp3.rmp|合唱団|夜明けの歌|0KB"_qs,

@@ -36,17 +36,6 @@ class DeviceViewTest : public WindowTest {
         device->Close();
     }
 
-    QStringList songRows() const {
-        QStringList rows;
-        for (int row = 0; row < window->lvwSong->itemCount(); ++row) {
-            QStringList cells;
-            for (int column = 0; column < 4; ++column)
-                cells << window->lvwSong->subItemText(row, column);
-            rows << cells.join('|');
-        }
-        return rows;
-    }
-
     QStringList folderNames() const {
         QStringList names;
         for (int i = 0; i < window->cmbFolder->count(); ++i)
@@ -68,8 +57,9 @@ TEST_F(DeviceViewTest, StartUpReadsThePlayerInOrder) {
                                               QString::fromUtf8("Rio500を探しています..."),
                                               QString::fromUtf8("曲リスト取得中..."), "Ready"}));
     const QString folderName = w.cmbFolder->itemText(0);
-    EXPECT_EQ(songRows(), QStringList({"song 1000000|" + folderName + QString::fromUtf8("|976KB|内蔵"),
-                                       "song 2500000|" + folderName + QString::fromUtf8("|2,441KB|内蔵")}));
+    EXPECT_EQ(listRows(*w.lvwSong),
+              QStringList({"song 1000000|" + folderName + QString::fromUtf8("|976KB|内蔵"),
+                           "song 2500000|" + folderName + QString::fromUtf8("|2,441KB|内蔵")}));
     const qint64 freeKb = (64 * 1024 * 1024 - 3500000) / 1024;
     EXPECT_EQ(memoryPanel(), QString::fromUtf8("使用:3,417KB 空き:") + groupedNumber(freeKb) + "KB");
     EXPECT_TRUE(w.isEnabled());
@@ -132,7 +122,7 @@ TEST_F(DeviceViewTest, ReloadChoosesTheFirstFolderAndOtherwiseKeepsTheChosenOne)
     w.cmbFolder->setCurrentIndex(1);  // the user's choice lists that folder without reading the folders again
     EXPECT_EQ(recorder->calls(),
               QStringList({"Open()", "ExtFlash()", "Songs(0, 1)", "AvailableMemory(\"0\")", "Close()"}));
-    EXPECT_EQ(songRows(), QStringList({QString::fromUtf8("song 4096|second|4KB|内蔵")}));
+    EXPECT_EQ(listRows(*w.lvwSong), QStringList({QString::fromUtf8("song 4096|second|4KB|内蔵")}));
 
     w.menuRefSong_Click();
     EXPECT_EQ(w.cmbFolder->currentIndex(), 1);

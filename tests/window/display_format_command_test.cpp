@@ -21,7 +21,8 @@ TEST_F(DisplayFormatCommandTest, StoresTheAnswerAsTyped) {
         QByteArray settingsAfter;
     };
     const Case cases[] = {
-        // Written untrimmed; reading the file trims the blanks around a value, as private profiles always have.
+        // Written untrimmed; reading the file trims the blanks around a value, as private profiles always
+        // have.
         {"first use", "", " %2 (%1) ", "%1 - %2", "[tunedeck]\r\nDisplayFormat= %2 (%1) \r\n"},
         {"cancel or empty answer", "", "", "%1 - %2", ""},
         // In code page 932 the wave dash is stored as its full-width twin.

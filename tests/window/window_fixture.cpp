@@ -1,9 +1,21 @@
 #include "window_fixture.h"
 
+#include <QAbstractItemModel>
 #include <QCoreApplication>
 #include <QProcess>
 
 namespace tunedeck::testing {
+
+QStringList listRows(const ListView& list) {
+    QStringList rows;
+    for (int row = 0; row < list.itemCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < list.model()->columnCount(); ++column)
+            cells << list.subItemText(row, column);
+        rows << cells.join('|');
+    }
+    return rows;
+}
 
 WindowTest::~WindowTest() {
     if (window && window->isVisible())

@@ -17,6 +17,9 @@ namespace tunedeck::testing {
 
 // A window over a temporary program folder, the emulated player on a store inside it (behind a recorder),
 // scripted prompts and a scripted shell.
+// A list's rows top to bottom, each its cells joined by "|".
+QStringList listRows(const ListView& list);
+
 class WindowTest : public ::testing::Test {
   protected:
     explicit WindowTest(const QString& exeBaseName = QStringLiteral("tunedeck")) : folder(exeBaseName) {}
