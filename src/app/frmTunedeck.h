@@ -33,38 +33,38 @@ class frmTunedeck : public QMainWindow {
     ~frmTunedeck() override;
 
     // Controls, by their design names.
-    DriveList* drvList;
-    FolderTree* dirlst;
-    ListView* lvwFile;
-    SplitterBar* picSep;
-    QWidget* fraSong;
-    std::array<QRadioButton*, 2> optRam;
-    QComboBox* cmbFolder;
-    QLabel* lblFileTotalSize;
-    ListView* lvwSong;
-    StatusBar* stbRioInfo;
+    DriveList* drvList = nullptr;
+    FolderTree* dirlst = nullptr;
+    ListView* lvwFile = nullptr;
+    SplitterBar* picSep = nullptr;
+    QWidget* fraSong = nullptr;
+    std::array<QRadioButton*, 2> optRam{};
+    QComboBox* cmbFolder = nullptr;
+    QLabel* lblFileTotalSize = nullptr;
+    ListView* lvwSong = nullptr;
+    StatusBar* stbRioInfo = nullptr;
 
     // Menus: menuFile and menuHelp in the menu bar, the other three only as pop-up menus.
-    QMenu* menuFile;
-    QAction* menuMkDir;
-    QAction* menuRmDir;
-    QAction* menuFormat;
-    QAction* menuSep2;
-    QAction* menuFont;
-    QAction* menuCustom;
-    QAction* menuSep1;
-    QAction* menuEnd;
-    QMenu* menuSongList;
-    QAction* menuDel;
-    QAction* menuDown;
-    QAction* menuRefSong;
-    QAction* menuClipCopy;
-    QMenu* menuFileList;
-    QAction* menuSend;
-    QMenu* menuFolder;
-    QAction* menuFolRef;
-    QMenu* menuHelp;
-    QAction* menuAbout;
+    QMenu* menuFile = nullptr;
+    QAction* menuMkDir = nullptr;
+    QAction* menuRmDir = nullptr;
+    QAction* menuFormat = nullptr;
+    QAction* menuSep2 = nullptr;
+    QAction* menuFont = nullptr;
+    QAction* menuCustom = nullptr;
+    QAction* menuSep1 = nullptr;
+    QAction* menuEnd = nullptr;
+    QMenu* menuSongList = nullptr;
+    QAction* menuDel = nullptr;
+    QAction* menuDown = nullptr;
+    QAction* menuRefSong = nullptr;
+    QAction* menuClipCopy = nullptr;
+    QMenu* menuFileList = nullptr;
+    QAction* menuSend = nullptr;
+    QMenu* menuFolder = nullptr;
+    QAction* menuFolRef = nullptr;
+    QMenu* menuHelp = nullptr;
+    QAction* menuAbout = nullptr;
 
     // Start-up and shutdown.
     void Form_Load();
@@ -126,7 +126,7 @@ class frmTunedeck : public QMainWindow {
 
     Environment environment_;
     Twips twips_;
-    QWidget* client_;
+    QWidget* client_ = nullptr;
 
     QString settingsSection_;
     QString tag_;
