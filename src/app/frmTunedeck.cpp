@@ -35,6 +35,10 @@ constexpr int kDesignClientHeight = 5910;
 frmTunedeck::frmTunedeck(Environment environment, QWidget* parent)
     : QMainWindow(parent), environment_(std::move(environment)), twips_(Twips::ofScreen()) {
     setWindowTitle(QStringLiteral("Tunedeck"));
+    // The controls' design sizes were made for 9-point text.
+    QFont designFont = font();
+    designFont.setPointSize(9);
+    setFont(designFont);
     createControls();
     createMenus();
     connectHandlers();
@@ -92,6 +96,9 @@ void frmTunedeck::createControls() {
 
     optRam[0]->setChecked(true);
     optRam[1]->setEnabled(false);
+    // A caption wider than its design width takes the room up to the folder combo box rather than being cut.
+    for (QRadioButton* option : optRam)
+        option->resize(std::max(option->width(), option->sizeHint().width()), option->height());
     for (QRadioButton* option : optRam)
         option->setFocusPolicy(Qt::StrongFocus);
 
