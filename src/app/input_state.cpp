@@ -19,8 +19,6 @@ int keyCode(int qtKey) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
             return kKeyReturn;
-        case Qt::Key_Delete:
-            return kKeyDelete;
         case Qt::Key_F5:
             return kKeyF5;
         default:

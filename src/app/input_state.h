@@ -11,7 +11,6 @@ int shiftState(Qt::KeyboardModifiers modifiers);
 
 inline constexpr int kKeyBack = 8;
 inline constexpr int kKeyReturn = 13;
-inline constexpr int kKeyDelete = 46;
 inline constexpr int kKeyF5 = 116;
 
 // The virtual-key code of a Qt key, or 0 for keys no handler looks at.

@@ -25,9 +25,6 @@ class DeviceRecorder final : public DeviceComponent {
     // reaching the device. The call is logged all the same.
     void failCall(const QString& member, int nth, const QString& description);
 
-    // How many times `member` has been called since the recorder was made.
-    int callCount(const QString& member) const { return counts_.value(member); }
-
     void Open() override;
     void Close() override;
     int ExtFlash() override;

@@ -22,6 +22,10 @@ WindowTest::~WindowTest() {
         window->close();
 }
 
+void WindowTest::TearDown() {
+    EXPECT_TRUE(prompts.allAnswersUsed()) << "a scripted answer was never asked for";
+}
+
 Environment WindowTest::environment() {
     return {.programFolder = folder.path(),
             .exeBaseName = folder.exeBaseName(),

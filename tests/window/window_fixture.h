@@ -24,6 +24,7 @@ class WindowTest : public ::testing::Test {
   protected:
     explicit WindowTest(const QString& exeBaseName = QStringLiteral("tunedeck")) : folder(exeBaseName) {}
     ~WindowTest() override;
+    void TearDown() override;
 
     Environment environment();
 
