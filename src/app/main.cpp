@@ -1,20 +1,17 @@
 #include "desktop_shell.h"
 #include "frmTunedeck.h"
+#include "japanese_translation.h"
 #include "program_location.h"
 #include "prompts.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QTranslator>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
 
-    // Message boxes answer with はい / いいえ / OK, as the rest of the window speaks Japanese.
     QTranslator qtJapanese;
-    if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtJapanese);
+    tunedeck::installJapaneseTranslation(qtJapanese);
 
     const tunedeck::ProgramLocation location = tunedeck::runningProgramLocation();
     tunedeck::DialogPrompts prompts;
