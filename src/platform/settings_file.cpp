@@ -4,6 +4,7 @@
 #include "private_profile.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSaveFile>
 
 #include <optional>
@@ -57,31 +58,39 @@ bool settled(const FileIdentity& identity) {
     return now.tv_sec - identity.changed.tv_sec > kSettledSeconds;
 }
 
-// The file is read anew at every access, but its bytes are kept while it stays the same file: the title of
-// every song of a large folder reads the display format, and the file behind it seldom changes.
-std::optional<QByteArray> readAll(const QString& path) {
-    struct Cached {
+std::optional<QByteArray> lookUp(QByteArrayView content, const QString& section, const QString& key) {
+    return profile::findValue(content, cp932::encode(section), cp932::encode(key));
+}
+
+// The file is consulted at every access, but its bytes and the values found in them are kept while it stays
+// the same file: the title of every song of a large folder reads the display format, and the file behind it
+// seldom changes.
+std::optional<QByteArray> rawValue(const SettingsFile& settings, const QString& key) {
+    struct Snapshot {
         QString path;
         FileIdentity identity;
         QByteArray content;
+        QHash<QString, std::optional<QByteArray>> values;  // by section and key
     };
-    thread_local std::optional<Cached> cached;
-    const auto identity = identityOf(path);
-    if (identity && cached && cached->path == path && cached->identity == *identity)
-        return cached->content;
-    auto content = readFile(path);
-    if (content && identity && settled(*identity) && identityOf(path) == identity)
-        cached = Cached{path, *identity, *content};
-    else
-        cached.reset();
-    return content;
-}
+    thread_local std::optional<Snapshot> kept;
 
-std::optional<QByteArray> rawValue(const SettingsFile& settings, const QString& key) {
-    const auto content = readAll(settings.path());
+    const QString path = settings.path();
+    const auto identity = identityOf(path);
+    if (identity && kept && kept->path == path && kept->identity == *identity) {
+        const QString name = settings.section() + u'\n' + key;
+        auto found = kept->values.constFind(name);
+        if (found == kept->values.cend())
+            found = kept->values.insert(name, lookUp(kept->content, settings.section(), key));
+        return *found;
+    }
+    const auto content = readFile(path);
+    if (content && identity && settled(*identity) && identityOf(path) == identity)
+        kept = Snapshot{path, *identity, *content, {}};
+    else
+        kept.reset();
     if (!content)
         return std::nullopt;
-    return profile::findValue(*content, cp932::encode(settings.section()), cp932::encode(key));
+    return lookUp(*content, settings.section(), key);
 }
 
 }  // namespace
@@ -109,7 +118,7 @@ bool SettingsFile::write(const QString& key, const QString& value) const {
     if (value.contains('\n') || value.contains('\r'))
         return false;
     const QString target = path();
-    const auto old = readAll(target);
+    const auto old = readFile(target);
     if (!old)
         return false;  // rewriting a file we cannot read would lose its other lines
     const QByteArray content =
