@@ -42,8 +42,8 @@ void frmTunedeck::lvwFile_ColumnClick(int column) {
 }
 
 void frmTunedeck::openCurrentFile() {
-    const int row = lvwFile->currentRow();
-    if (lvwFile->itemCount() == 0 || row < 0)
+    const int row = lvwFile->currentRow();  // -1 also for an empty list
+    if (row < 0)
         return;
     if (environment_.shell->open(withSeparator(dirlst->path()), lvwFile->itemText(row)) <= 32)
         environment_.prompts->message(this, QStringLiteral("ShellExecuteでエラーになりました。"),

@@ -16,7 +16,7 @@ constexpr qint64 kRiffHeaderSize = 12;
 constexpr qint64 kChunkHeaderSize = 8;
 constexpr qint64 kListTypeSize = 4;
 // The sub-chunk loop measures itself against the LIST size from 12, not from the 4 bytes of the list type,
-// so a last sub-chunk of size 0 is never read. Files written for the player rely on nothing else.
+// so a last sub-chunk of size 0 is never read; RMP3 files have always been read this way.
 constexpr qint64 kSubChunkCountStart = 12;
 // A LIST chunk up to this size is read in one go; a larger one piece by piece.
 constexpr qint64 kMaxReadAhead = 64 * 1024;
