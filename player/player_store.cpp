@@ -101,12 +101,15 @@ StoredSong PlayerStore::importSong(const QString& source, qint64 limit) {
 }
 
 void PlayerStore::exportSong(const StoredSong& song, const QString& target) const {
-    // A download must never overwrite the store's own files.
-    const QString targetFolder = QFileInfo(QFileInfo(target).absolutePath()).canonicalFilePath();
+    // A download replaces the file a link leads to, as saving a document does, and must never land on the
+    // store's own files.
+    const QString linked = QFileInfo(target).canonicalFilePath();
+    const QString destination = linked.isEmpty() ? target : linked;
+    const QString targetFolder = QFileInfo(QFileInfo(destination).absolutePath()).canonicalFilePath();
     const QString store = QFileInfo(folder_).canonicalFilePath();
     if (targetFolder == store || targetFolder.startsWith(store + QLatin1Char('/')))
         throw DeviceError(player_texts::kUnwritableTarget + target);
-    copyOutOfStore(dataPath(song.dataFile), song.size, target);
+    copyOutOfStore(dataPath(song.dataFile), song.size, destination);
 }
 
 QString PlayerStore::path(const QString& name) const {

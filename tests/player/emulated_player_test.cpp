@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -89,6 +91,47 @@ TEST_F(EmulatedPlayerTest, SongComesBackByteForByteAfterReopening) {
     again.GetSong(0, 0, target, "0");
     EXPECT_TRUE(readFile(target) == bytes);
     EXPECT_THAT(QDir(root()).entryList({"target.mp3*"}, QDir::Files), ElementsAre("target.mp3"));
+}
+
+mode_t permissionsOf(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// A download lands where the path leads, with the permissions a saved document gets, and leaves no
+// temporary file behind whether it works or not.
+TEST_F(EmulatedPlayerTest, DownloadsFollowLinksAndKeepPermissions) {
+    const QByteArray bytes = songBytes(5000, 3);
+    player.Open();
+    player.AddSong(0, "s", writeSource("s.mp3", bytes), "0");
+    const mode_t oldMask = ::umask(027);
+    const auto restoreMask = qScopeGuard([oldMask] { ::umask(oldMask); });
+
+    const QString fresh = root() + "/fresh.mp3";
+    player.GetSong(0, 0, fresh, "0");
+    EXPECT_EQ(permissionsOf(fresh), 0640u) << "a new file follows the umask";
+
+    const QString kept = writeSource("kept.mp3", "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(kept).constData(), 0604), 0);
+    player.GetSong(0, 0, kept, "0");
+    EXPECT_TRUE(readFile(kept) == bytes);
+    EXPECT_EQ(permissionsOf(kept), 0604u) << "a replaced file keeps its permissions";
+
+    const QString link = root() + "/link.mp3";
+    ASSERT_TRUE(QFile::link(kept, link));
+    player.GetSong(0, 0, link, "0");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(readFile(kept) == songBytes(5000, 3));
+
+    const QString intoStore = root() + "/store-link.json";
+    ASSERT_TRUE(QFile::link(storePath() + "/memory0.json", intoStore));
+    const auto storeBefore = storeFiles(storePath());
+    EXPECT_THROW(player.GetSong(0, 0, intoStore, "0"), DeviceError);
+    EXPECT_EQ(storeFiles(storePath()), storeBefore) << "a link must not lead a download into the store";
+
+    EXPECT_THROW(player.GetSong(0, 0, root(), "0"), DeviceError);
+    EXPECT_THAT(QDir(root() + "/..").entryList({"*.part"}), ::testing::IsEmpty());
+    EXPECT_THAT(QDir(root()).entryList({"*.part"}), ::testing::IsEmpty());
 }
 
 TEST_F(EmulatedPlayerTest, DeletingWithCorrectedIndicesLeavesTheRightSongs) {

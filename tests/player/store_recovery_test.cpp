@@ -63,6 +63,31 @@ TEST_F(StoreRecoveryTest, CrashBetweenSongDataAndCatalogueLeavesTheOldCatalogueA
     EXPECT_EQ(storeFiles(storePath()), before);
 }
 
+// Song bytes are left to the system to write out, so a power failure can leave a catalogue naming a data file
+// that is cut short or missing. The store still opens; only that song is refused, and no download is begun.
+TEST_F(StoreRecoveryTest, SongDataCutShortIsRefusedAsDamageWhenReadBack) {
+    const QString dataFile = storeWithOneSong();
+    for (const bool missing : {false, true}) {
+        SCOPED_TRACE(missing ? "missing" : "cut short");
+        const QString data = dataPath() + '/' + dataFile;
+        if (missing)
+            ASSERT_TRUE(QFile::remove(data));
+        else
+            ASSERT_TRUE(QFile(data).resize(40));
+        EmulatedPlayer player(storePath());
+        player.Open();
+        ASSERT_EQ(player.Songs(0, 0).size(), 1u);
+        const QString target = root() + "/out.mp3";
+        try {
+            player.GetSong(0, 0, target, "0");
+            ADD_FAILURE() << "a damaged song was read back";
+        } catch (const DeviceError& error) {
+            EXPECT_EQ(error.description(), player_texts::kStoreDamaged + dataFile);
+        }
+        EXPECT_FALSE(QFile::exists(target));
+    }
+}
+
 QByteArray withSongs(const QJsonArray& songs) {
     const QJsonObject folder{{"name", "f"}, {"display", ""}, {"songs", songs}};
     return QJsonDocument(QJsonObject{{"version", 1}, {"folders", QJsonArray{folder}}}).toJson();
