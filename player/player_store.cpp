@@ -11,6 +11,8 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <algorithm>
+
 namespace tunedeck {
 namespace {
 
@@ -35,6 +37,30 @@ QByteArray readWhole(const QString& path, const QString& name) {
     if (!file.open(QIODevice::ReadOnly))
         throw DeviceError(player_texts::kStoreDamaged + name);
     return file.readAll();
+}
+
+// QSaveFile writes "<name>.XXXXXX" beside the file it replaces; a crash leaves it there.
+bool isUnfinishedWrite(const QString& entry) {
+    return std::any_of(kMemories.cbegin(), kMemories.cend(),
+                       [&](Memory memory) { return entry.startsWith(catalogueName(memory) + '.'); }) ||
+           entry.startsWith(kStateName + '.');
+}
+
+// What a new store holds in each memory: one empty folder in the internal memory, nothing on the card.
+MemoryCatalogue freshCatalogue(Memory memory) {
+    MemoryCatalogue catalogue;
+    if (memory == Memory::Internal) {
+        const QString& name = PlayerStore::kFirstFolderName;
+        catalogue.folders.push_back({.name = name, .display = renderDisplay(name, DisplayFont{})});
+    }
+    return catalogue;
+}
+
+bool sameFolders(const MemoryCatalogue& a, const MemoryCatalogue& b) {
+    return std::equal(a.folders.cbegin(), a.folders.cend(), b.folders.cbegin(), b.folders.cend(),
+                      [](const StoredFolder& x, const StoredFolder& y) {
+                          return x.name == y.name && x.songs.empty() && y.songs.empty();
+                      });
 }
 
 QSet<QString> dataFilesOf(const MemoryCatalogue& catalogue) {
@@ -123,17 +149,38 @@ QString PlayerStore::dataPath(const QString& dataFile) const {
 bool PlayerStore::isNewStore() const {
     const QStringList entries =
         QDir(folder_).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    return entries == QStringList{kLockName};
+    return std::all_of(entries.cbegin(), entries.cend(),
+                       [this](const QString& name) { return name == kLockName || isLeftOfSetUp(name); });
+}
+
+// Set-up writes the device state last, so a folder without it holds at most what set-up wrote before it was
+// cut short: an empty data folder, fresh catalogues, and the temporary file of a write under way.
+bool PlayerStore::isLeftOfSetUp(const QString& name) const {
+    if (name == kDataFolder)
+        return QDir(path(kDataFolder))
+            .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (isUnfinishedWrite(name))
+        return true;
+    for (Memory memory : kMemories) {
+        if (name != catalogueName(memory))
+            continue;
+        try {
+            return sameFolders(catalogueFromJson(readWhole(path(name), name), name), freshCatalogue(memory));
+        } catch (const DeviceError&) {
+            return false;
+        }
+    }
+    return false;
 }
 
 void PlayerStore::initialise() {
+    for (const QString& name : QDir(folder_).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (isUnfinishedWrite(name))
+            QFile::remove(path(name));
     if (!QDir().mkpath(path(kDataFolder)))
         throw DeviceError(player_texts::kStoreUnwritable + path(kDataFolder));
-    MemoryCatalogue internal;
-    internal.folders.push_back(
-        {.name = kFirstFolderName, .display = renderDisplay(kFirstFolderName, DisplayFont{})});
-    writeSafely(path(catalogueName(Memory::Internal)), catalogueToJson(internal));
-    writeSafely(path(catalogueName(Memory::Card)), catalogueToJson(MemoryCatalogue{}));
+    for (Memory memory : kMemories)
+        writeSafely(path(catalogueName(memory)), catalogueToJson(freshCatalogue(memory)));
     writeSafely(path(kStateName), deviceStateToJson(DeviceState{}));
 }
 

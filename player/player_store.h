@@ -26,9 +26,9 @@ class PlayerStore {
   public:
     explicit PlayerStore(const QString& folder, StoreHooks hooks = {});
 
-    // Takes the lock, sets up a new store in a missing or empty folder (connected, an empty card present, one
-    // empty folder in the internal memory), reads it and sweeps data files that no catalogue names.
-    // Throws DeviceError, and then holds no lock.
+    // Takes the lock, sets up a new store in a missing or empty folder, or in one whose set-up was cut short
+    // (connected, an empty card present, one empty folder in the internal memory), reads it and sweeps data
+    // files that no catalogue names. Throws DeviceError, and then holds no lock.
     void open();
     void close();  // harmless when not open
     bool isOpen() const { return lock_ != nullptr; }
@@ -53,6 +53,7 @@ class PlayerStore {
     QString path(const QString& name) const;
     QString dataPath(const QString& dataFile) const;
     bool isNewStore() const;
+    bool isLeftOfSetUp(const QString& name) const;
     void initialise();
     void load();
     void sweep() const;

@@ -2,11 +2,13 @@
 #include "player_fixture.h"
 #include "player_texts.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -181,6 +183,53 @@ TEST_F(StoreRecoveryTest, MissingCatalogueInAnUsedStoreIsDamageNotANewStore) {
         EXPECT_EQ(error.description(), player_texts::kStoreDamaged + "memory0.json");
     }
     EXPECT_EQ(QDir(dataPath()).entryList(QDir::Files).size(), 1);
+}
+
+struct CutSetUp {
+    const char* what;
+    QMap<QString, QByteArray> files;  // beside an empty data folder; "fresh" stands for a new store's bytes
+    bool redone;                      // set up again, or refused as damage
+};
+
+// A crash while a new store is set up leaves part of it. Set-up writes the device state last, so what it left
+// without one is set up again; anything it could not have written keeps the store refused.
+TEST_F(StoreRecoveryTest, SetUpCutShortIsDoneAgain) {
+    const QString freshStore = root() + "/fresh";
+    EmulatedPlayer(freshStore).Open();
+    const auto fresh = [&](const QString& name) { return readFile(freshStore + '/' + name); };
+    const QByteArray songInMusic =
+        withSongs({song("0123456789abcdef0123456789abcdef.song")}).replace("\"f\"", "\"MUSIC\"");
+    const CutSetUp rows[] = {
+        {"nothing written yet", {}, true},
+        {"the internal catalogue written", {{"memory0.json", fresh("memory0.json")}}, true},
+        {"both catalogues written",
+         {{"memory0.json", fresh("memory0.json")}, {"memory1.json", fresh("memory1.json")}},
+         true},
+        {"a catalogue write under way",
+         {{"memory0.json", fresh("memory0.json")}, {"memory1.json.Ab12Cd", "{\"vers"}},
+         true},
+        {"a catalogue with a song", {{"memory0.json", songInMusic}}, false},
+        {"a catalogue with another folder", {{"memory0.json", withSongs({})}}, false},
+        {"an unknown file", {{"notes.txt", "x"}}, false},
+    };
+    for (const CutSetUp& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(QDir(storePath()).removeRecursively());
+        ASSERT_TRUE(QDir().mkpath(dataPath()));
+        for (auto it = row.files.cbegin(); it != row.files.cend(); ++it)
+            writeStoreFile(it.key(), it.value());
+        EmulatedPlayer player(storePath());
+        if (!row.redone) {
+            EXPECT_THROW(player.Open(), DeviceError);
+            continue;
+        }
+        ASSERT_NO_THROW(player.Open());
+        ASSERT_EQ(player.Folders(0).size(), 1u);
+        EXPECT_EQ(player.Folders(0)[0].name, PlayerStore::kFirstFolderName);
+        EXPECT_EQ(player.ExtFlash(), 1);
+        EXPECT_THAT(QDir(storePath()).entryList(QDir::Files),
+                    ::testing::UnorderedElementsAre("device.json", "lock", "memory0.json", "memory1.json"));
+    }
 }
 
 }  // namespace
