@@ -218,6 +218,13 @@ bool frmTunedeck::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmTunedeck::closeEvent(QCloseEvent* event) {
+    // While the window starts up or talks to the player it yields to pending events; a close request handled
+    // then would pull the player out from under the work in progress, so it is refused, as a disabled
+    // window refuses it.
+    if (loading_ || busy_) {
+        event->ignore();
+        return;
+    }
     bool cancel = false;
     Form_Unload(cancel);
     event->setAccepted(!cancel);

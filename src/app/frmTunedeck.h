@@ -132,6 +132,7 @@ class frmTunedeck : public QMainWindow {
     QString tag_;
     QStringList memoryNames_;
     bool busy_ = false;
+    bool loading_ = false;
     QString displayFontName_;
     qint32 displayFontSize_ = 0;
     std::unique_ptr<DeviceComponent> device_;

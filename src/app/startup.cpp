@@ -5,22 +5,32 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace tunedeck {
 namespace {
 
-// The largest window side the window system takes, in pixels.
-constexpr int kLargestWindowPixels = 32767;
+QRect inTwips(const QRect& pixels, const Twips& twips) {
+    return {twips.toTwips(pixels.x()), twips.toTwips(pixels.y()), twips.toTwips(pixels.width()),
+            twips.toTwips(pixels.height())};
+}
 
 QList<QRect> screensInTwips(const Twips& twips) {
     QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect r = screen->geometry();
-        screens.append({twips.toTwips(r.x()), twips.toTwips(r.y()), twips.toTwips(r.width()),
-                        twips.toTwips(r.height())});
-    }
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(inTwips(screen->geometry(), twips));
     return screens;
+}
+
+// The tallest area a maximised window can fill, in twips.
+int tallestAvailableHeight(const Twips& twips) {
+    int tallest = 0;
+    for (const QScreen* screen : QGuiApplication::screens())
+        tallest = std::max(tallest, inTwips(screen->availableGeometry(), twips).height());
+    return tallest;
 }
 
 Qt::WindowState windowStateOf(int state) {
@@ -37,6 +47,8 @@ Qt::WindowState windowStateOf(int state) {
 }  // namespace
 
 void frmTunedeck::Form_Load() {
+    loading_ = true;
+    const auto loaded = qScopeGuard([this] { loading_ = false; });
     settingsSection_ = environment_.exeBaseName;
     const SettingsFile file = settings();
 
@@ -45,12 +57,14 @@ void frmTunedeck::Form_Load() {
                                 .width = file.readInt(QStringLiteral("WindowWidth"), 8000),
                                 .height = file.readInt(QStringLiteral("WindowHeight"), 6000),
                                 .state = file.readInt(QStringLiteral("WindowState"), 0)};
-    const StoredGeometry geometry =
-        usableGeometry(stored, screensInTwips(twips_), twips_.toTwips(kLargestWindowPixels));
+    const StoredGeometry geometry = usableGeometry(stored, screensInTwips(twips_), twips_.toTwips(1));
     move(twips_.toPixels(geometry.left), twips_.toPixels(geometry.top));
     resize(twips_.toPixels(geometry.width), twips_.toPixels(geometry.height));
 
-    const int clientHeight = geometry.height - twips_.toTwips(menuBar()->sizeHint().height());
+    // A window that opens maximised lays itself out in the screen's height, not in its normal one.
+    const int windowHeight =
+        geometry.state == 2 ? std::max(geometry.height, tallestAvailableHeight(twips_)) : geometry.height;
+    const int clientHeight = windowHeight - twips_.toTwips(menuBar()->sizeHint().height());
     splitterTop_ = layout::boundedSplitterTop(file.readInt(QStringLiteral("Separate"), 2000), clientHeight);
     setWindowState(windowStateOf(geometry.state));
 

@@ -4,12 +4,18 @@
 
 namespace tunedeck {
 
-StoredGeometry usableGeometry(StoredGeometry stored, const QList<QRect>& screens, int largestSize) {
+StoredGeometry usableGeometry(StoredGeometry stored, const QList<QRect>& screens, int smallestSize) {
     const StoredGeometry defaults;
-    if (stored.width <= 0 || stored.width > largestSize)
-        stored.width = defaults.width;
-    if (stored.height <= 0 || stored.height > largestSize)
-        stored.height = defaults.height;
+    QRect desktop;
+    for (const QRect& screen : screens)
+        desktop |= screen;
+    const auto usableSide = [&](int side, int fallback, int desktopSide) {
+        if (side < smallestSize)
+            return fallback;
+        return desktop.isEmpty() ? side : std::min(side, desktopSide);
+    };
+    stored.width = usableSide(stored.width, defaults.width, desktop.width());
+    stored.height = usableSide(stored.height, defaults.height, desktop.height());
     if (stored.state < 0 || stored.state > 2)
         stored.state = defaults.state;
     // Measured in 64 bits: a position near the 32-bit limit plus a width must not wrap.

@@ -14,9 +14,10 @@ struct StoredGeometry {
     int state = 0;  // 0 normal, 1 minimised, 2 maximised
 };
 
-// Stored values the window can take: a size of zero or less, or beyond `largestSize`, falls back to the
-// default; a window that would lie wholly off every screen returns to the top-left corner (0, 0); a state
-// other than 0, 1 or 2 means normal. `screens` and `largestSize` are in twips.
-StoredGeometry usableGeometry(StoredGeometry stored, const QList<QRect>& screens, int largestSize);
+// Stored values the window can take: a size below `smallestSize` falls back to the default, one larger than
+// all screens together is cut to them; a window that would lie wholly off every screen returns to the
+// top-left corner (0, 0); a state other than 0, 1 or 2 means normal. `screens` and `smallestSize` are in
+// twips.
+StoredGeometry usableGeometry(StoredGeometry stored, const QList<QRect>& screens, int smallestSize);
 
 }  // namespace tunedeck

@@ -108,9 +108,9 @@ TEST(Layout, StoredSplitterIsBoundedToTheDragLimits) {
         EXPECT_EQ(layout::boundedSplitterTop(stored, client), bounded) << stored << " in " << client;
 }
 
-TEST(WindowGeometry, StoredValuesTheWindowCannotTakeFallBack) {
+TEST(WindowGeometry, StoredValuesTheWindowCannotTakeAreMadeUsable) {
     const QList<QRect> screens{{0, 0, 28800, 16200}, {28800, 0, 28800, 16200}};
-    const int largest = 491505;
+    const int smallest = 15;  // one pixel at 96 DPI
     struct Case {
         const char* name;
         StoredGeometry stored;
@@ -123,13 +123,15 @@ TEST(WindowGeometry, StoredValuesTheWindowCannotTakeFallBack) {
         {"wholly off every screen", {90000, 90000, 8000, 6000, 0}, {0, 0, 8000, 6000, 0}},
         {"left of every screen", {-9000, 0, 8000, 6000, 1}, {0, 0, 8000, 6000, 1}},
         {"zero and negative size", {15, 15, 0, -5, 0}, {15, 15, 8000, 6000, 0}},
-        {"too large", {0, 0, 2147483647, 600000, 0}, {0, 0, 8000, 6000, 0}},
+        {"under a pixel", {15, 15, 14, 1, 0}, {15, 15, 8000, 6000, 0}},
+        {"one pixel", {15, 15, 15, 15, 0}, {15, 15, 15, 15, 0}},
+        {"larger than the screens together", {0, 0, 2147483647, 600000, 0}, {0, 0, 57600, 16200, 0}},
         {"unknown state", {0, 0, 8000, 6000, 3}, {0, 0, 8000, 6000, 0}},
         {"state beyond 16 bits", {0, 0, 8000, 6000, 65538}, {0, 0, 8000, 6000, 0}},
         {"position at the 32-bit limit", {2147483647, 2147483647, 8000, 6000, 0}, {0, 0, 8000, 6000, 0}},
     };
     for (const Case& c : cases) {
-        const StoredGeometry g = usableGeometry(c.stored, screens, largest);
+        const StoredGeometry g = usableGeometry(c.stored, screens, smallest);
         EXPECT_EQ(std::tie(g.left, g.top, g.width, g.height, g.state),
                   std::tie(c.usable.left, c.usable.top, c.usable.width, c.usable.height, c.usable.state))
             << c.name;

@@ -87,7 +87,9 @@ TEST_F(StartupTest, ControlsMenusAndColumnsAsDesigned) {
     EXPECT_EQ(w.optRam[1]->text(), "SmartMedia");
     EXPECT_EQ(w.optRam[0]->parentWidget(), w.fraSong);
     EXPECT_EQ(w.lvwSong->parentWidget(), w.fraSong);
-    EXPECT_EQ(w.stbRioInfo->panel("statMem"), w.stbRioInfo->findChild<QLabel*>("statMem"));
+    ASSERT_NE(w.stbRioInfo->panel("statMem"), nullptr);
+    w.stbRioInfo->setPanelText(2, "x");
+    EXPECT_EQ(w.stbRioInfo->panel("statMem")->text(), "x") << "statMem is panel 2";
     EXPECT_EQ(w.picSep->cursor().shape(), Qt::SizeVerCursor);
 
     // Tab moves from the drive list through the panes in the designed order.
@@ -167,12 +169,44 @@ TEST_F(StartupTest, ValuesTheWindowCannotTakeNeverLoseTheFile) {
     EXPECT_EQ(twipsRect(w), "0,0 7995x6000");
     EXPECT_EQ(w.windowState(), Qt::WindowNoState);
     EXPECT_EQ(w.splitterTop(), 301);
-    EXPECT_GE(w.lvwFile->height(), 0);
+    EXPECT_EQ(w.lvwFile->height(), w.twips().toPixels(301)) << "the file list reaches down to the splitter";
     closeWindow();
     EXPECT_EQ(folder.settingsBytes(),
               "; keep "
               "me\r\n[tunedeck]\r\nWindowState=0\r\nWindowWidth=7995\r\nWindowHeight=6000\r\nSeparate=301\r\n"
               "WindowTop=0\r\nWindowLeft=0\r\n[other]\r\nx=1\r\n");
+}
+
+TEST_F(StartupTest, AMaximisedWindowKeepsASplitterBelowItsNormalHeight) {
+    folder.writeSettingsBytes("[tunedeck]\r\nWindowState=2\r\nWindowHeight=6000\r\nSeparate=7000\r\n");
+    frmTunedeck& w = start();
+    EXPECT_EQ(w.splitterTop(), 7000);
+    closeWindow();
+    EXPECT_EQ(folder.settings().readInt("Separate", 0), 7000);
+}
+
+// A close request that arrives while the window starts up or talks to the player is refused; the work goes
+// on and the window stays usable.
+TEST_F(StartupTest, CloseRequestsDuringStartUpOrARefreshAreRefused) {
+    for (const QString& during : {u"ディスクのフォルダ情報を取得中..."_qs, u"曲リスト取得中..."_qs}) {
+        SCOPED_TRACE(during.toStdString());
+        folder.writeSettingsBytes({});
+        int requests = 0;
+        onStatusText = [&](const QString& text) {
+            if (text == during && window->close())
+                ADD_FAILURE() << "the window closed";
+            requests += text == during;
+        };
+        frmTunedeck& w = start();
+        w.menuRefSong_Click();
+        onStatusText = {};
+        EXPECT_GE(requests, 1);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_NE(w.device(), nullptr);
+        EXPECT_EQ(w.stbRioInfo->panelText(1), "Ready");
+        closeWindow();
+        EXPECT_FALSE(w.isVisible());
+    }
 }
 
 class RenamedStartupTest : public WindowTest {

@@ -46,8 +46,11 @@ frmTunedeck& WindowTest::start() {
     window = std::make_unique<frmTunedeck>(environment());
     QObject::connect(window->stbRioInfo, &StatusBar::panelTextChanged,
                      [this](int panel, const QString& text) {
-                         if (panel == 1)
-                             statusTexts_.append(text);
+                         if (panel != 1)
+                             return;
+                         statusTexts_.append(text);
+                         if (onStatusText)
+                             onStatusText(text);
                      });
     window->Form_Load();
     return *window;

@@ -9,6 +9,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -42,6 +44,8 @@ class WindowTest : public ::testing::Test {
 
     // Texts status panel 1 showed since the last call.
     QStringList takeStatusTexts();
+    // Called with each text status panel 1 shows, as it shows it.
+    std::function<void(const QString&)> onStatusText;
 
     ProgramFolder folder;
     ScriptedPrompts prompts;
