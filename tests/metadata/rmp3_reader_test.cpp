@@ -5,6 +5,8 @@
 #include "program_folder.h"
 #include "tag_record_printer.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 namespace tunedeck {
@@ -84,10 +86,18 @@ const Case kCases[] = {
          {riffChunkClaiming("LIST", 4 + 8 + 4, "INFO" + riffChunk("INAM", "name") + riffChunk("IART", "a"))}),
      true,
      {.title = "name"}},
-    {"LIST larger than one read ahead",
+    {"LIST larger than one read ahead, its long text read in part",
      rmp3File({listChunk({riffChunk("ICMT", QByteArray(70'000, 'c')), riffChunk("INAM", "late")})}),
      true,
-     {.title = "late", .comment = QString(70'000, u'c')}},
+     {.title = "late", .comment = QString(65'536, u'c')}},
+    {"text read in part ends on a whole character",
+     rmp3File({listChunk({riffChunk("INAM", QByteArray(65'535, 'a') + cp932::encode(u"あいう"))})}),
+     true,
+     {.title = QString(65'535, u'a')}},
+    {"a run of small chunks, a header across two blocks read ahead",
+     rmp3File({riffChunk("JUNK", "ab").repeated(6'600), listChunk({riffChunk("INAM", "x")})}),
+     true,
+     {.title = "x"}},
     {"ends inside a chunk header",
      rmp3File({listChunk({riffChunk("INAM", "x")}), "LIS"}),
      true,
@@ -130,6 +140,27 @@ TEST(Rmp3Reader, ReadsInfoTextsAndStopsQuietlyAtDamage) {
         EXPECT_EQ(readRmp3Tags(path, record), c.isRmp3);
         EXPECT_EQ(record, c.expected);
     }
+}
+
+// No chunk of a RIFF file can start past the reach of a 32-bit size; a file that goes on is not walked
+// further. Sparse, so that it takes no room on the disk.
+TEST(Rmp3Reader, WalkEndsWhereNoRiffChunkCanStart) {
+    const ProgramFolder folder;
+    const QString path = folder.writeFile("far.rmp", rmp3File({}));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const qint64 huge = 0x7FFF'FFFE;
+    qint64 offset = 12;
+    for (int i = 0; i < 2; ++i, offset += 8 + huge)
+        ASSERT_TRUE(file.seek(offset) && file.write("data" + le32(quint32(huge))) == 8);
+    ASSERT_GT(offset, 8 + 0xFFFF'FFFFLL);
+    const QByteArray list = listChunk({riffChunk("INAM", "far")});
+    ASSERT_TRUE(file.seek(offset) && file.write(list) == list.size());
+    file.close();
+
+    TagRecord record;
+    EXPECT_TRUE(readRmp3Tags(path, record));
+    EXPECT_EQ(record.title, "");
 }
 
 TEST(Rmp3Reader, MissingFileIsNotOne) {
