@@ -69,7 +69,9 @@ TEST(DisplayTitleFor, ReadsTheFormatAnewForEveryTitle) {
 }
 
 int openDescriptors() {
-    return int(QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size());
+    // Every kind of entry: a descriptor open on a folder shows as a link to a folder.
+    return int(
+        QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
 }
 
 TEST(TagReaders, DamagedFilesLeaveNoDescriptorOpen) {
