@@ -15,7 +15,15 @@ namespace {
 
 using namespace testing;
 
-TEST(DesktopShell, RefusesWhatItCannotOpen) {
+// A shell script in `folder` that the test uses as the opener.
+QString writeOpener(const QString& folder, const QByteArray& script) {
+    const QString opener = folder + "/opener";
+    writeBytes(opener, "#!/bin/sh\n" + script + '\n');
+    EXPECT_TRUE(QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    return opener;
+}
+
+TEST(DesktopShell, AnswersWithTheShellsCodes) {
     const QTemporaryDir dir;
     writeBytes(dir.path() + "/song.mp3", "x");
     const struct {
@@ -26,6 +34,9 @@ TEST(DesktopShell, RefusesWhatItCannotOpen) {
         {"folder gone", "true", dir.path() + "/gone", "song.mp3", 3},
         {"file gone", "true", dir.path(), "gone.mp3", 2},
         {"no opener", dir.path() + "/no such opener", dir.path(), "song.mp3", 31},
+        {"no application for the file", "false", dir.path(), "song.mp3", 31},
+        {"handed over", "true", dir.path(), "song.mp3", 42},
+        {"application still running", writeOpener(dir.path(), "sleep 3"), dir.path(), "song.mp3", 42},
     };
     for (const auto& c : cases)
         EXPECT_EQ(DesktopShell(c.opener).open(c.folder, c.file), c.code) << c.name;
@@ -37,12 +48,10 @@ TEST(DesktopShell, StartsTheOpenerInTheFilesFolder) {
     const QString folder = dir.path() + "/曲 folder";
     ASSERT_TRUE(QDir().mkpath(folder));
     writeBytes(folder + "/song 1.mp3", "x");
-    const QString opener = dir.path() + "/opener";
     const QString report = dir.path() + "/report";
-    writeBytes(opener, ("#!/bin/sh\n{ pwd; echo \"$1\"; } > '" + report + ".part' && mv '" + report +
-                        ".part' '" + report + "'\n")
-                           .toUtf8());
-    ASSERT_TRUE(QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString opener = writeOpener(dir.path(), ("{ pwd; echo \"$1\"; } > '" + report + ".part' && mv '" +
+                                                    report + ".part' '" + report + "'")
+                                                       .toUtf8());
 
     EXPECT_GT(DesktopShell(opener).open(folder, "song 1.mp3"), 32);
     const QDeadlineTimer deadline(30000);
