@@ -31,7 +31,9 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
 
 bool FolderTree::setPath(const QString& folder) {
     const QString path = normalised(folder);
-    if (!QFileInfo(path).isDir())
+    // A folder that cannot be listed is not entered: the tree stays where it was.
+    const QFileInfo info(path);
+    if (!info.isDir() || !info.isReadable() || !info.isExecutable())
         return false;
     path_ = path;
     rebuild();
