@@ -25,6 +25,13 @@ QByteArrayView trimmed(QByteArrayView text) {
     return text.sliced(begin, end - begin);
 }
 
+// Quotes let a value keep blanks at its ends.
+QByteArrayView unquoted(QByteArrayView value) {
+    const bool quoted =
+        value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+    return quoted ? value.sliced(1, value.size() - 2) : value;
+}
+
 bool isAscii(QByteArrayView text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
@@ -134,7 +141,7 @@ std::optional<QByteArray> findValue(QByteArrayView content, QByteArrayView secti
     const qsizetype at = findKey(lines, span, key);
     if (at < 0)
         return std::nullopt;
-    return entry(lines[at].text)->value.toByteArray();
+    return unquoted(entry(lines[at].text)->value).toByteArray();
 }
 
 QByteArray withValue(QByteArrayView content, QByteArrayView section, QByteArrayView key,

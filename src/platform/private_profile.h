@@ -9,8 +9,8 @@
 // Section and key names compare without regard to case; everything else is kept byte for byte.
 namespace tunedeck::profile {
 
-// The value of the first `key` in the first `section`, blanks around it removed; nullopt when either is
-// absent.
+// The value of the first `key` in the first `section`, blanks around it removed, then one pair of matching
+// single or double quotes around it; nullopt when either is absent.
 std::optional<QByteArray> findValue(QByteArrayView content, QByteArrayView section, QByteArrayView key);
 
 // `content` with `key` set to `value`: the key's line is rewritten in place, a missing key is added at the

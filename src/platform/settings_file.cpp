@@ -104,7 +104,7 @@ QString SettingsFile::path() const {
 
 int SettingsFile::readInt(const QString& key, int defaultValue) const {
     const auto value = rawValue(*this, key);
-    return value ? profile::parseInt(*value) : defaultValue;
+    return value && !value->isEmpty() ? profile::parseInt(*value) : defaultValue;
 }
 
 QString SettingsFile::readString(const QString& key, const QString& defaultValue) const {

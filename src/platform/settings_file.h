@@ -14,7 +14,7 @@ class SettingsFile {
     QString path() const;
     const QString& section() const { return section_; }
 
-    // A missing file, section or key gives the default.
+    // A missing file, section or key gives the default, and so does an empty value.
     int readInt(const QString& key, int defaultValue) const;
 
     // A value longer than 1023 bytes comes back cut at the last whole character within them; an empty value

@@ -14,6 +14,11 @@ TEST(PrivateProfile, FindsValues) {
         "  Separate =  2500  \r\n"
         "FontName=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\r\n"
         "Empty=\r\n"
+        "Quoted=\"  %1 - %2  \"\r\n"
+        "Single='x'\r\n"
+        "Unmatched=\"x'\r\n"
+        "Lone=\"\r\n"
+        "Inner=a \"b\"\r\n"
         "Separate=9\r\n"
         "NoEquals\r\n"
         ";FontSize=12\r\n"
@@ -29,6 +34,11 @@ TEST(PrivateProfile, FindsValues) {
         {"TUNEDECK", "separate", "2500"},  // names compare without regard to case
         {"tunedeck", "FontName", "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e"},
         {"Tunedeck", "Empty", ""},
+        {"Tunedeck", "Quoted", "  %1 - %2  "},  // one pair of quotes goes, and keeps the blanks inside
+        {"Tunedeck", "Single", "x"},
+        {"Tunedeck", "Unmatched", "\"x'"},
+        {"Tunedeck", "Lone", "\""},
+        {"Tunedeck", "Inner", "a \"b\""},
         {"Tunedeck", "Missing", std::nullopt},
         {"Tunedeck", "NoEquals", std::nullopt},
         {"Tunedeck", "FontSize", std::nullopt},  // a commented key is no key, and the first section wins

@@ -32,10 +32,12 @@ TEST(SettingsFile, MissingFileSectionOrKeyGivesTheDefault) {
     folder.writeSettingsBytes("[other]\r\nSeparate=5\r\n");
     EXPECT_EQ(settings.readInt("Separate", 2000), 2000);
 
-    folder.writeSettingsBytes("[TUNEDECK]\r\nseparate=5\r\nFontName=\r\n");
+    folder.writeSettingsBytes("[TUNEDECK]\r\nseparate=5\r\nFontName=\r\nFontSize=\r\nWindowLeft=\"\"\r\n");
     EXPECT_EQ(settings.readInt("Separate", 2000), 5);
     EXPECT_EQ(settings.readInt("WindowTop", 0), 0);
     EXPECT_EQ(settings.readString("FontName", "MS UI Gothic"), "");  // empty, not the default
+    EXPECT_EQ(settings.readInt("FontSize", 9), 9) << "an empty number is no number";
+    EXPECT_EQ(settings.readInt("WindowLeft", 120), 120);
 }
 
 TEST(SettingsFile, LongValuesAreCutAtTheLastWholeCharacterOf1023Bytes) {
@@ -88,19 +90,27 @@ TEST(SettingsFile, WritesThatCannotHappenFailWithoutHarm) {
         EXPECT_FALSE(folder.settings().write("Separate", 20));
         EXPECT_EQ(folder.settings().readInt("Separate", 7), 7);
     }
-    if (getuid() != 0) {  // root writes into read-only folders and reads unreadable files
-        const ProgramFolder folder;
-        folder.writeSettingsBytes("[tunedeck]\r\nSeparate=10\r\n");
-        QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        EXPECT_FALSE(folder.settings().write("Separate", 20));
-        QFile::setPermissions(folder.path(),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QFile::setPermissions(folder.settingsPath(), QFileDevice::WriteOwner);
-        EXPECT_FALSE(
-            folder.settings().write("Separate", 20));  // rewriting it would lose the lines it could not read
-        QFile::setPermissions(folder.settingsPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        EXPECT_EQ(folder.settings().readInt("Separate", 0), 10);
+    {
+        // A folder where nobody may create files, not even the superuser.
+        const SettingsFile procfs(QStringLiteral("/proc/self"), QStringLiteral("tunedeck"));
+        EXPECT_FALSE(procfs.write("Separate", 20));
     }
+}
+
+TEST(SettingsFile, ReadOnlyFolderAndUnreadableFileAreLeftAlone) {
+    if (getuid() == 0)
+        GTEST_SKIP() << "the superuser writes into read-only folders and reads unreadable files";
+    const ProgramFolder folder;
+    folder.writeSettingsBytes("[tunedeck]\r\nSeparate=10\r\n");
+    QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    EXPECT_FALSE(folder.settings().write("Separate", 20));
+    QFile::setPermissions(folder.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(folder.settingsPath(), QFileDevice::WriteOwner);
+    // Rewriting a file that cannot be read would lose the lines it holds.
+    EXPECT_FALSE(folder.settings().write("Separate", 20));
+    QFile::setPermissions(folder.settingsPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(folder.settings().readInt("Separate", 0), 10);
 }
 
 TEST(SettingsFile, ValuesWithLineBreaksAreRefused) {
