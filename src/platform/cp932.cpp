@@ -14,8 +14,8 @@ constexpr bool isTrailByte(unsigned char byte) {
     return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
 }
 
-// Both directions as flat tables, built once from ICU's code page 932 converter. A table lookup keeps
-// decoding free of converter state and fast enough for every tag field of a large folder.
+// Both directions as flat tables, the two-byte codes built once from ICU's code page 932 converter. A table
+// lookup keeps decoding free of converter state and fast enough for every tag field of a large folder.
 struct Tables {
     std::array<char16_t, 256> single{};
     std::array<char16_t, 0x10000> pair{};    // index: lead << 8 | trail
@@ -38,11 +38,24 @@ void addReverse(Tables& t, char16_t unit, quint16 code) {
         t.reverse[unit] = code;
 }
 
+// A byte that stands alone, as Windows reads it: ASCII as itself (ICU's table swaps some control codes), the
+// half-width katakana, and 0x80, 0xA0 and 0xFD to 0xFF as Windows maps them.
+char16_t singleByte(int b) {
+    if (b <= 0x80)
+        return char16_t(b);
+    if (b == 0xA0)
+        return 0xF8F0;
+    if (b >= 0xA1 && b <= 0xDF)
+        return char16_t(0xFF61 + (b - 0xA1));
+    if (b >= 0xFD)
+        return char16_t(0xF8F1 + (b - 0xFD));
+    return kUnmapped;  // a lead byte
+}
+
 std::unique_ptr<Tables> buildTables() {
     auto t = std::make_unique<Tables>();
     for (int b = 0; b < 256; ++b) {
-        const char byte = char(b);
-        t->single[b] = isLeadByte(b) ? kUnmapped : decodeWithIcu(QByteArrayView(&byte, 1));
+        t->single[b] = singleByte(b);
         if (b != 0)
             addReverse(*t, t->single[b], quint16(b));
     }
@@ -94,6 +107,10 @@ char16_t windowsEquivalent(char16_t unit) {
             return 0xFFE2;  // NOT SIGN
         case 0x00A6:
             return 0xFFE4;  // BROKEN BAR
+        case 0x00A5:
+            return 0x005C;  // YEN SIGN -> the backslash byte, which Japanese fonts draw as a yen sign
+        case 0x203E:
+            return 0x007E;  // OVERLINE -> the tilde byte, drawn as an overline
         default:
             return unit;
     }
