@@ -31,9 +31,7 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
 
 bool FolderTree::setPath(const QString& folder) {
     const QString path = normalised(folder);
-    // A folder that cannot be listed is not entered: the tree stays where it was.
-    const QFileInfo info(path);
-    if (!info.isDir() || !info.isReadable() || !info.isExecutable())
+    if (!QFileInfo(path).isDir())
         return false;
     path_ = path;
     rebuild();
