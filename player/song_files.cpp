@@ -5,12 +5,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
+#include <QSaveFile>
 
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
@@ -44,24 +40,6 @@ PumpResult pump(QFile& from, QFileDevice& to, qint64 limit) {
     }
 }
 
-struct PartFile {
-    QByteArray name;
-    int fd = -1;  // below 0 when no file could be made
-};
-
-// A new file beside `target` under a name no other file has. It is created as any new file is, so the
-// user's umask decides who may read it.
-PartFile createPartFileBeside(const QByteArray& target) {
-    PartFile part;
-    for (int attempt = 0; part.fd < 0 && attempt < 16; ++attempt) {
-        part.name = target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
-        part.fd = ::open(part.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (part.fd < 0 && errno != EEXIST)
-            break;
-    }
-    return part;
-}
-
 }  // namespace
 
 qint64 copyIntoStore(const QString& source, const QString& target, qint64 limit) {
@@ -75,9 +53,10 @@ qint64 copyIntoStore(const QString& source, const QString& target, qint64 limit)
     if (!to.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         throw DeviceError(player_texts::kStoreUnwritable + to.errorString());
     const PumpResult result = pump(from, to, limit);
-    const bool written = result.outcome == Pumped::Done && to.flush();
+    // The catalogue that names this file is committed next; its bytes must be on disk before that.
+    const bool synced = result.outcome == Pumped::Done && to.flush() && ::fdatasync(to.handle()) == 0;
     to.close();
-    if (written && to.error() == QFileDevice::NoError)
+    if (synced)
         return result.bytes;
     to.remove();
     switch (result.outcome) {
@@ -95,29 +74,17 @@ void copyOutOfStore(const QString& source, qint64 expectedSize, const QString& t
     QFile from(source);
     if (!from.open(QIODevice::ReadOnly) || from.size() != expectedSize)
         throw DeviceError(damaged);
-    const QString unwritable = player_texts::kUnwritableTarget + target;
-    const QByteArray targetName = QFile::encodeName(target);
-    const PartFile part = createPartFileBeside(targetName);
-    QFile out;
-    if (part.fd < 0 || !out.open(part.fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        if (part.fd >= 0) {
-            ::close(part.fd);
-            ::unlink(part.name.constData());
-        }
-        throw DeviceError(unwritable);
+    QSaveFile to(target);
+    if (!to.open(QIODevice::WriteOnly))
+        throw DeviceError(player_texts::kUnwritableTarget + target);
+    const PumpResult result = pump(from, to, expectedSize);
+    if (result.outcome != Pumped::Done || result.bytes != expectedSize) {
+        to.cancelWriting();
+        throw DeviceError(result.outcome == Pumped::WriteFailed ? player_texts::kUnwritableTarget + target
+                                                                : damaged);
     }
-    const PumpResult result = pump(from, out, expectedSize);
-    const bool whole = result.outcome == Pumped::Done && result.bytes == expectedSize;
-    struct stat replaced {};
-    if (whole && ::stat(targetName.constData(), &replaced) == 0 && S_ISREG(replaced.st_mode))
-        ::fchmod(part.fd, replaced.st_mode & 07777);  // a file written over keeps who may read it
-    const bool written = whole && out.flush();
-    out.close();
-    if (!written || out.error() != QFileDevice::NoError ||
-        ::rename(part.name.constData(), targetName.constData()) != 0) {
-        ::unlink(part.name.constData());
-        throw DeviceError(whole || result.outcome == Pumped::WriteFailed ? unwritable : damaged);
-    }
+    if (!to.commit())
+        throw DeviceError(player_texts::kUnwritableTarget + target);
 }
 
 }  // namespace tunedeck

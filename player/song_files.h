@@ -7,13 +7,11 @@ namespace tunedeck {
 
 // Copies the regular file `source` to the new file `target` and returns the bytes copied. Refuses a source
 // that is not a readable regular file, and one larger than `limit` bytes (checked before anything is written
-// and again while copying, in case it grows). On any failure `target` is removed. The bytes are not flushed to
-// disk here: a catalogue that names a file cut short by a power failure shows as damage when the song is
-// read back. Throws DeviceError.
+// and again while copying, in case it grows). On any failure `target` is removed. Throws DeviceError.
 qint64 copyIntoStore(const QString& source, const QString& target, qint64 limit);
 
 // Writes the stored `source` to `target` byte for byte through a temporary file beside it and a rename, so a
-// failure leaves `target` as it was. Like any copy it leaves the flush to disk to the system. A stored file whose length is not `expectedSize` is reported as damage.
+// failure leaves `target` as it was. A stored file whose length is not `expectedSize` is reported as damage.
 // Throws DeviceError.
 void copyOutOfStore(const QString& source, qint64 expectedSize, const QString& target);
 

@@ -65,8 +65,8 @@ TEST_F(StoreRecoveryTest, CrashBetweenSongDataAndCatalogueLeavesTheOldCatalogueA
     EXPECT_EQ(storeFiles(storePath()), before);
 }
 
-// Song bytes are left to the system to write out, so a power failure can leave a catalogue naming a data file
-// that is cut short or missing. The store still opens; only that song is refused, and no download is begun.
+// A data file cut short or removed behind the player's back: the store still opens, only that song is
+// refused, and no download is begun.
 TEST_F(StoreRecoveryTest, SongDataCutShortIsRefusedAsDamageWhenReadBack) {
     const QString dataFile = storeWithOneSong();
     for (const bool missing : {false, true}) {
