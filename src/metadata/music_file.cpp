@@ -24,7 +24,7 @@ qint64 MusicFile::readAt(qint64 offset, std::span<char> buffer) const {
     if (fd_ < 0 || offset < 0)
         return -1;
     const qint64 wanted = qint64(buffer.size());
-    if (holds(offset, wanted)) {
+    if (offset >= aheadOffset_ && offset - aheadOffset_ <= ahead_.size() - wanted) {
         std::copy_n(ahead_.constData() + (offset - aheadOffset_), wanted, buffer.data());
         return wanted;
     }

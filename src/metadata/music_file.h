@@ -31,11 +31,6 @@ class MusicFile {
     // The length of the file, asked for once; -1 when unknown.
     qint64 size() const;
 
-    // True when the bytes from `offset` on are among those read ahead.
-    bool holds(qint64 offset, qint64 size) const {
-        return offset >= aheadOffset_ && offset - aheadOffset_ <= ahead_.size() - size;
-    }
-
     // Reads up to `size` bytes from `offset` in one go, so that the reads that follow inside them cost no
     // system call: for a run of small headers and texts known to lie together.
     void readAhead(qint64 offset, qint64 size);

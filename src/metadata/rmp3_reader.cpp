@@ -18,14 +18,16 @@ constexpr qint64 kListTypeSize = 4;
 // The sub-chunk loop measures itself against the LIST size from 12, not from the 4 bytes of the list type,
 // so a last sub-chunk of size 0 is never read; RMP3 files have always been read this way.
 constexpr qint64 kSubChunkCountStart = 12;
-// A LIST chunk up to this size is read in one go; a larger one piece by piece. A run of small chunks is read
-// in blocks of this size too.
+// A LIST chunk up to this size is read in one go; a larger one piece by piece.
 constexpr qint64 kMaxReadAhead = 64 * 1024;
 // No display shows more of a text than this. A longer one is read only in part, so that a hostile size
 // cannot have the whole file read into memory.
 constexpr qint64 kMaxTextBytes = 64 * 1024;
 // The end of the largest RIFF chunk a 32-bit size can describe: no chunk of the file starts beyond it.
 constexpr qint64 kFurthestChunk = kChunkHeaderSize + std::numeric_limits<quint32>::max();
+// An RMP3 file holds a handful of chunks. A damaged or hostile one can hold millions of empty ones, whose
+// walk would hold the file list up for seconds: the walk gives up after this many.
+constexpr int kMaxChunks = 65'536;
 
 // A chunk header: its identifier and its size rounded up to even, or no size when it does not fit in a
 // signed 32-bit value.
@@ -114,11 +116,8 @@ bool readRmp3Tags(MusicFile& file, TagRecord& record) {
         return false;
     const qint64 length = file.size();
     qint64 offset = kRiffHeaderSize;
-    bool inARunOfSmallChunks = false;
     // Every step moves at least one chunk header forward, so the walk ends at the end of the file.
-    while (true) {
-        if (inARunOfSmallChunks && !file.holds(offset, kChunkHeaderSize))
-            file.readAhead(offset, kMaxReadAhead);
+    for (int chunks = 0; chunks < kMaxChunks; ++chunks) {
         const auto header = readChunkHeader(file, offset);
         if (!header || !header->paddedSize)
             break;
@@ -128,7 +127,6 @@ bool readRmp3Tags(MusicFile& file, TagRecord& record) {
         offset = body + *header->paddedSize;
         if (offset >= length - 1 || offset > kFurthestChunk)
             break;
-        inARunOfSmallChunks = *header->paddedSize < kMaxReadAhead;
     }
     return true;
 }
