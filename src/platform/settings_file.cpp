@@ -1,6 +1,7 @@
 #include "settings_file.h"
 
 #include "cp932.h"
+#include "file_watch.h"
 #include "private_profile.h"
 
 #include <QFile>
@@ -42,9 +43,9 @@ struct FileIdentity {
     }
 };
 
-std::optional<FileIdentity> identityOf(const QString& path) {
+std::optional<FileIdentity> identityOf(const QByteArray& encodedPath) {
     struct stat s {};
-    if (::stat(QFile::encodeName(path).constData(), &s) != 0)
+    if (::stat(encodedPath.constData(), &s) != 0)
         return std::nullopt;
     return FileIdentity{s.st_dev, s.st_ino, s.st_size, s.st_mtim, s.st_ctim};
 }
@@ -58,39 +59,63 @@ bool settled(const FileIdentity& identity) {
     return now.tv_sec - identity.changed.tv_sec > kSettledSeconds;
 }
 
-std::optional<QByteArray> lookUp(QByteArrayView content, const QString& section, const QString& key) {
-    return profile::findValue(content, cp932::encode(section), cp932::encode(key));
+// A value as the readers take it: its bytes, and the text the string reader makes of them. No bytes when the
+// file, the section or the key is missing, or the file cannot be read.
+struct Value {
+    std::optional<QByteArray> bytes;
+    QString text;
+};
+
+Value valueIn(QByteArrayView content, const QString& section, const QString& key) {
+    Value value{profile::findValue(content, cp932::encode(section), cp932::encode(key)), {}};
+    if (value.bytes)
+        value.text = cp932::decode(cp932::prefixAtCharacterBoundary(*value.bytes, kMaxValueBytes));
+    return value;
 }
 
 // The file is consulted at every access, but its bytes and the values found in them are kept while it stays
 // the same file: the title of every song of a large folder reads the display format, and the file behind it
-// seldom changes.
-std::optional<QByteArray> rawValue(const SettingsFile& settings, const QString& key) {
+// seldom changes. Whether it changed is asked of a watch, which costs less than looking the file up; where
+// its folder cannot be watched, the file's identity is compared instead.
+Value valueOf(const SettingsFile& settings, const QString& key) {
     struct Snapshot {
         QString path;
+        QByteArray encodedPath;
         FileIdentity identity;
         QByteArray content;
-        QHash<QString, std::optional<QByteArray>> values;  // by section and key
+        QHash<QString, Value> values;  // by key; the path names the section
+    };
+    struct Watched {
+        QString path;
+        std::unique_ptr<FileWatch> watch;
     };
     thread_local std::optional<Snapshot> kept;
+    thread_local Watched watched;
 
     const QString path = settings.path();
-    const auto identity = identityOf(path);
-    if (identity && kept && kept->path == path && kept->identity == *identity) {
-        const QString name = settings.section() + u'\n' + key;
-        auto found = kept->values.constFind(name);
+    if (watched.path != path || (watched.watch && watched.watch->ended())) {
+        // Before the file is read, so that every change from here on is seen.
+        watched = {path, FileWatch::of(QFile::encodeName(settings.programFolder()),
+                                       QFile::encodeName(settings.fileName()))};
+        kept.reset();
+    }
+    const bool unchanged = watched.watch && watched.watch->unchanged();
+    if (kept && kept->path == path &&
+        (watched.watch ? unchanged : identityOf(kept->encodedPath) == kept->identity)) {
+        auto found = kept->values.constFind(key);
         if (found == kept->values.cend())
-            found = kept->values.insert(name, lookUp(kept->content, settings.section(), key));
+            found = kept->values.insert(key, valueIn(kept->content, settings.section(), key));
         return *found;
     }
+    kept.reset();
+    const QByteArray encodedPath = QFile::encodeName(path);
+    const auto identity = identityOf(encodedPath);
     const auto content = readFile(path);
-    if (content && identity && settled(*identity) && identityOf(path) == identity)
-        kept = Snapshot{path, *identity, *content, {}};
-    else
-        kept.reset();
+    if (content && identity && settled(*identity) && identityOf(encodedPath) == identity)
+        kept = Snapshot{path, encodedPath, *identity, *content, {}};
     if (!content)
-        return std::nullopt;
-    return lookUp(*content, settings.section(), key);
+        return {};
+    return valueIn(*content, settings.section(), key);
 }
 
 }  // namespace
@@ -99,19 +124,21 @@ SettingsFile::SettingsFile(QString programFolder, QString exeBaseName)
     : programFolder_(std::move(programFolder)), section_(std::move(exeBaseName)) {}
 
 QString SettingsFile::path() const {
-    return programFolder_ + '/' + section_ + ".INI";
+    return programFolder_ + '/' + fileName();
+}
+
+QString SettingsFile::fileName() const {
+    return section_ + QStringLiteral(".INI");
 }
 
 int SettingsFile::readInt(const QString& key, int defaultValue) const {
-    const auto value = rawValue(*this, key);
-    return value && !value->isEmpty() ? profile::parseInt(*value) : defaultValue;
+    const Value value = valueOf(*this, key);
+    return value.bytes && !value.bytes->isEmpty() ? profile::parseInt(*value.bytes) : defaultValue;
 }
 
 QString SettingsFile::readString(const QString& key, const QString& defaultValue) const {
-    const auto value = rawValue(*this, key);
-    if (!value)
-        return defaultValue;
-    return cp932::decode(cp932::prefixAtCharacterBoundary(*value, kMaxValueBytes));
+    const Value value = valueOf(*this, key);
+    return value.bytes ? value.text : defaultValue;
 }
 
 bool SettingsFile::write(const QString& key, const QString& value) const {

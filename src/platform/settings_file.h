@@ -12,6 +12,8 @@ class SettingsFile {
     SettingsFile(QString programFolder, QString exeBaseName);
 
     QString path() const;
+    const QString& programFolder() const { return programFolder_; }
+    QString fileName() const;
     const QString& section() const { return section_; }
 
     // A missing file, section or key gives the default, and so does an empty value.
