@@ -78,8 +78,8 @@ Value valueIn(QByteArrayView content, const QString& section, const QString& key
 // seldom changes. Whether it changed is asked of a watch, which costs less than looking the file up; where
 // its folder cannot be watched, the file's identity is compared instead.
 Value valueOf(const SettingsFile& settings, const QString& key) {
+    // Of the file `watched` names.
     struct Snapshot {
-        QString path;
         QByteArray encodedPath;
         FileIdentity identity;
         QByteArray content;
@@ -100,8 +100,7 @@ Value valueOf(const SettingsFile& settings, const QString& key) {
         kept.reset();
     }
     const bool unchanged = watched.watch && watched.watch->unchanged();
-    if (kept && kept->path == path &&
-        (watched.watch ? unchanged : identityOf(kept->encodedPath) == kept->identity)) {
+    if (kept && (watched.watch ? unchanged : identityOf(kept->encodedPath) == kept->identity)) {
         auto found = kept->values.constFind(key);
         if (found == kept->values.cend())
             found = kept->values.insert(key, valueIn(kept->content, settings.section(), key));
@@ -112,7 +111,7 @@ Value valueOf(const SettingsFile& settings, const QString& key) {
     const auto identity = identityOf(encodedPath);
     const auto content = readFile(path);
     if (content && identity && settled(*identity) && identityOf(encodedPath) == identity)
-        kept = Snapshot{path, encodedPath, *identity, *content, {}};
+        kept = Snapshot{encodedPath, *identity, *content, {}};
     if (!content)
         return {};
     return valueIn(*content, settings.section(), key);
