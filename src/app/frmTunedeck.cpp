@@ -1,5 +1,6 @@
 #include "frmTunedeck.h"
 
+#include "dropped_files.h"
 #include "input_state.h"
 
 #include <QCloseEvent>
@@ -94,6 +95,7 @@ void frmTunedeck::createControls() {
                     .songListHeight = kLvwSong.height,
                     .splitterWidth = kPicSep.width};
 
+    lvwSong->setAcceptDrops(true);
     optRam[0]->setChecked(true);
     optRam[1]->setEnabled(false);
     // A caption wider than its design width takes the room up to the folder combo box rather than being cut.
@@ -172,14 +174,33 @@ void frmTunedeck::connectHandlers() {
     connect(cmbFolder, &QComboBox::currentIndexChanged, this, &frmTunedeck::cmbFolder_Click);
     connect(menuRefSong, &QAction::triggered, this, &frmTunedeck::menuRefSong_Click);
     connect(menuCustom, &QAction::triggered, this, &frmTunedeck::menuCustom_Click);
-    lvwSong->installEventFilter(this);
+    connect(lvwSong, &ListView::keyDown, this, [this](int key, Qt::KeyboardModifiers modifiers) {
+        lvwSong_KeyDown(input::keyCode(key), input::shiftState(modifiers));
+    });
+    connect(lvwSong, &ListView::mouseDown, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at) {
+                lvwSong_MouseDown(input::buttonState(button), input::shiftState(modifiers), at.x(), at.y());
+            });
+    connect(lvwSong, &ListView::mouseUp, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at) {
+                lvwSong_MouseUp(input::buttonState(button), input::shiftState(modifiers), at.x(), at.y());
+            });
+    // The send runs once the drop has ended, not inside the drag and drop's own event loop.
+    connect(
+        lvwSong, &ListView::filesDropped, this,
+        [this](const QList<QUrl>& urls) { lvwSong_OLEDragDrop(localFiles(urls)); }, Qt::QueuedConnection);
+    connect(menuSend, &QAction::triggered, this, &frmTunedeck::menuSend_Click);
+    connect(menuDown, &QAction::triggered, this, &frmTunedeck::menuDown_Click);
+    connect(menuDel, &QAction::triggered, this, &frmTunedeck::menuDel_Click);
 
     connect(drvList, &DriveList::changed, this, &frmTunedeck::drvList_Change);
     connect(menuFolRef, &QAction::triggered, this, &frmTunedeck::menuFolRef_Click);
     connect(dirlst, &FolderTree::changed, this, &frmTunedeck::dirlst_Change);
     dirlst->installEventFilter(this);
     dirlst->viewport()->installEventFilter(this);
-    lvwFile->installEventFilter(this);
+    connect(lvwFile, &ListView::keyDown, this, [this](int key, Qt::KeyboardModifiers modifiers) {
+        lvwFile_KeyDown(input::keyCode(key), input::shiftState(modifiers));
+    });
     // After the list has taken the click, so the selection total sees the new selection.
     connect(lvwFile, &ListView::mouseUp, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at) {
@@ -195,14 +216,6 @@ void frmTunedeck::connectHandlers() {
 bool frmTunedeck::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize)
         Form_Resize();
-    if (watched == lvwSong && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        lvwSong_KeyDown(input::keyCode(key->key()), input::shiftState(key->modifiers()));
-    }
-    if (watched == lvwFile && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        lvwFile_KeyDown(input::keyCode(key->key()), input::shiftState(key->modifiers()));
-    }
     if (watched == dirlst && event->type() == QEvent::KeyPress) {
         const QString typed = static_cast<QKeyEvent*>(event)->text();
         if (!typed.isEmpty())
@@ -221,7 +234,7 @@ void frmTunedeck::closeEvent(QCloseEvent* event) {
     // While the window starts up or talks to the player it yields to pending events; a close request handled
     // then would pull the player out from under the work in progress, so it is refused, as a disabled
     // window refuses it.
-    if (loading_ || busy_) {
+    if (loading_ || busy_ || running_) {
         event->ignore();
         return;
     }

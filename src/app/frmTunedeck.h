@@ -1,5 +1,6 @@
 #pragma once
 
+#include "busy_window.h"
 #include "device_component.h"
 #include "drive_list.h"
 #include "environment.h"
@@ -20,7 +21,9 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace tunedeck {
 
@@ -82,6 +85,14 @@ class frmTunedeck : public QMainWindow {
     void menuRefSong_Click();
     void lvwSong_KeyDown(int keyCode, int shift);
 
+    // Song transfers; x and y in pixels within the song list's viewport.
+    void menuSend_Click();
+    void lvwSong_OLEDragDrop(const QStringList& files);  // the dropped files, in the drop's order
+    void menuDown_Click();
+    void menuDel_Click();
+    void lvwSong_MouseDown(int button, int shift, int x, int y);
+    void lvwSong_MouseUp(int button, int shift, int x, int y);
+
     // The display format of song titles.
     void menuCustom_Click();
 
@@ -102,6 +113,7 @@ class frmTunedeck : public QMainWindow {
     const QString& memorySelector() const { return tag_; }  // "0" internal memory, "1" SmartMedia card
     const QString& memoryName() const;                      // of the memory selector
     bool isBusy() const { return busy_; }
+    bool isRunning() const { return running_; }  // a send, download or delete is under way
     const QString& displayFontName() const { return displayFontName_; }
     qint32 displayFontSize() const { return displayFontSize_; }
     DeviceComponent* device() const { return device_.get(); }
@@ -124,6 +136,16 @@ class frmTunedeck : public QMainWindow {
     void setStatus(const QString& text);  // status panel 1, then let the window paint it
     void openCurrentFile();
 
+    // Status panel 1 := `failureText` + the description, when there is one; true when there is none.
+    bool reportFailure(const QString& failureText, const std::optional<QString>& description);
+    // One bracket on the player (Open, `work`, Close); a failure closes the device with its errors ignored
+    // and is reported with `failureText`. True when it all went through.
+    bool runOnDevice(const QString& failureText, const std::function<void(DeviceComponent&)>& work);
+    // Holds the player pane and its commands still for a whole send, download or delete.
+    BusyWindow holdPlayerPane(BusyWindow::Pointer pointer);
+    // Sends one file to the chosen folder; on failure `failureText` says why.
+    bool sendOneFile(const QString& displayTitle, const QString& fullPath, QString& failureText);
+
     Environment environment_;
     Twips twips_;
     QWidget* client_ = nullptr;
@@ -132,6 +154,7 @@ class frmTunedeck : public QMainWindow {
     QString tag_;
     QStringList memoryNames_;
     bool busy_ = false;
+    bool running_ = false;
     bool loading_ = false;
     QString displayFontName_;
     qint32 displayFontSize_ = 0;

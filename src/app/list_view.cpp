@@ -3,7 +3,10 @@
 #include "list_model.h"
 #include "twips.h"
 
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 
 namespace tunedeck {
@@ -77,6 +80,45 @@ void ListView::setSortKey(int column) {
 void ListView::sortRows() {
     if (sorted_)
         model_->sortByColumn(sortKey_);
+}
+
+int ListView::positionAt(QPoint position) const {
+    const QModelIndex index = indexAt(position);
+    return index.isValid() ? index.row() + 1 : 0;
+}
+
+void ListView::dragEnterEvent(QDragEnterEvent* event) {
+    dragMoveEvent(event);
+}
+
+void ListView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    // A file manager removes the source of a move: the player takes copies.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void ListView::dropEvent(QDropEvent* event) {
+    if (!event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit filesDropped(event->mimeData()->urls());
+}
+
+void ListView::keyPressEvent(QKeyEvent* event) {
+    emit keyDown(event->key(), event->modifiers());
+    QTableView::keyPressEvent(event);
+}
+
+void ListView::mousePressEvent(QMouseEvent* event) {
+    QTableView::mousePressEvent(event);
+    emit mouseDown(event->button(), event->modifiers(), event->position().toPoint());
 }
 
 void ListView::mouseReleaseEvent(QMouseEvent* event) {

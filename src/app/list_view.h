@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QTableView>
+#include <QUrl>
 
 namespace tunedeck {
 
@@ -46,14 +47,29 @@ class ListView : public QTableView {
     void setSortKey(int column);
     int sortKey() const { return sortKey_; }
 
+    // The 1-based position of the item at `position` in the list's viewport; 0 when there is none.
+    int positionAt(QPoint position) const;
+
   signals:
+    // A key went down while the list has the focus, before the list acts on it.
+    void keyDown(int key, Qt::KeyboardModifiers modifiers);
+    // A mouse button went down over the list, after the list has taken the press; `position` in the list's
+    // viewport.
+    void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
     // A mouse button was released over the list, after the list has taken the click (its selection is up to
     // date); `position` in the list's viewport.
     void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
+    // Files were dropped on a list that accepts drops; the drop is always a copy, so no source is removed.
+    void filesDropped(const QList<QUrl>& urls);
     // A double-click anywhere in the list, on an item or not.
     void doubleClick();
 
   protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 

@@ -77,6 +77,7 @@ void frmTunedeck::Form_Load() {
     displayFontSize_ = file.readInt(QStringLiteral("FontSize"), 9);
 
     show();
+    drvList->setFocus();  // the first control in the tab order, as a new window gives it
     QCoreApplication::processEvents();
 
     drvList_Change();

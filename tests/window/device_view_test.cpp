@@ -135,9 +135,12 @@ TEST_F(DeviceViewTest, ReloadChoosesTheFirstFolderAndOtherwiseKeepsTheChosenOne)
     EXPECT_EQ(w.lvwSong->itemCount(), 0);
 }
 
+// Keys reach the song list through the window's focus, as a user's key presses do; a refresh disables the
+// window and must give the focus back, or the second F5 goes nowhere.
 TEST_F(DeviceViewTest, KeysOnTheSongList) {
     frmTunedeck& w = start();
-    w.show();
+    EXPECT_EQ(w.focusWidget(), w.drvList);  // the first control in the tab order
+    w.lvwSong->setFocus();
     struct Case {
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
@@ -150,8 +153,9 @@ TEST_F(DeviceViewTest, KeysOnTheSongList) {
     };
     for (const Case& c : cases) {
         recorder->clearCalls();
-        QTest::keyClick(w.lvwSong, c.key, c.modifiers);
+        QTest::keyClick(w.windowHandle(), c.key, c.modifiers);
         EXPECT_EQ(recorder->calls().count("Folders(0)"), c.refreshes) << c.key;
+        EXPECT_EQ(w.focusWidget(), w.lvwSong);
     }
 }
 
