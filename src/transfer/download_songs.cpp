@@ -1,0 +1,8 @@
+#include "frmTunedeck.h"
+
+namespace tunedeck {
+
+// PLACEHOLDER
+void frmTunedeck::menuDown_Click() {}
+
+}  // namespace tunedeck

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <QUrl>
+
+namespace tunedeck {
+
+// The local files among the URLs of a drop, in the drop's order and exactly as given; anything that is not
+// a local file is left out.
+QStringList localFiles(const QList<QUrl>& urls);
+
+}  // namespace tunedeck
