@@ -83,7 +83,10 @@ void ListView::sortRows() {
         model_->sortByColumn(sortKey_);
 }
 
+// The view would also name a row scrolled out of sight beyond its edge.
 int ListView::positionAt(QPoint position) const {
+    if (!viewport()->rect().contains(position))
+        return 0;
     const QModelIndex index = indexAt(position);
     return index.isValid() ? index.row() + 1 : 0;
 }

@@ -47,7 +47,8 @@ class ListView : public QTableView {
     void setSortKey(int column);
     int sortKey() const { return sortKey_; }
 
-    // The 1-based position of the item at `position` in the list's viewport; 0 when there is none.
+    // The 1-based position of the item at `position` in the list's viewport; 0 when there is none, also
+    // outside the viewport.
     int positionAt(QPoint position) const;
 
     // A text the program keeps with the list for its own use.

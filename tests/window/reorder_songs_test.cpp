@@ -119,6 +119,23 @@ INSTANTIATE_TEST_SUITE_P(
         Gesture{"OntoEmptySpace", 0, 1, kEmptySpace, {}, kSongs}),
     [](const ::testing::TestParamInfo<Gesture>& info) { return std::string(info.param.name); });
 
+// The pointer has left the list: a song scrolled out of view lies under it, but nothing is exchanged.
+TEST_F(ReorderSongsTest, AReleaseOutsideTheListExchangesNothing) {
+    frmTunedeck& w = startWithSongs();
+    ListView& list = *w.lvwSong;
+    list.resize(list.width(), list.height() - list.viewport()->height() + list.rowViewportPosition(2));
+    const QPoint belowTheList(pointAt(3).x(), list.rowViewportPosition(3) + 2);
+    ASSERT_FALSE(list.viewport()->rect().contains(belowTheList));
+    recorder->clearCalls();
+
+    press(Qt::LeftButton, 0);
+    QTest::mouseMove(list.viewport(), belowTheList);
+    EXPECT_EQ(list.markedRow(), -1);
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, belowTheList);
+    EXPECT_EQ(recorder->calls(), QStringList());
+    EXPECT_EQ(playerSongs(0), kSongs);
+}
+
 // The drag is the exchange, not a range selection: the selection stays on the pressed song, and only the
 // song a release would exchange with is marked.
 TEST_F(ReorderSongsTest, TheSongToExchangeWithIsMarkedWhileTheButtonIsHeld) {
@@ -181,10 +198,18 @@ TEST_F(ReorderSongsTest, DeleteOnTheSongListIsItsDeleteCommand) {
     EXPECT_EQ(deletes.count(), 1);
 }
 
+void PrintTo(const Gesture& gesture, std::ostream* out) {
+    *out << gesture.name;
+}
+
 struct Failure {
     const char* member;
     QStringList songsAfter;
 };
+
+void PrintTo(const Failure& failure, std::ostream* out) {
+    *out << failure.member;
+}
 
 class ReorderFailureTest : public ReorderSongsTest, public ::testing::WithParamInterface<Failure> {};
 
