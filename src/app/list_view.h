@@ -71,8 +71,8 @@ class ListView : public QTableView {
     // A mouse button was released over the list, after the list has taken the click (its selection is up to
     // date); `position` in the list's viewport.
     void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
-    // The pointer moved over the list with a button held, or anywhere while the list has the mouse;
-    // `position` in the list's viewport.
+    // The pointer moved with a button held down on the list; the list keeps the mouse until the release, so
+    // `position` (in the list's viewport) may lie outside it.
     void mouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint position);
     // Files were dropped on a list that accepts drops; the drop is always a copy, so no source is removed.
     void filesDropped(const QList<QUrl>& urls);
