@@ -96,6 +96,9 @@ void frmTunedeck::createControls() {
                     .splitterWidth = kPicSep.width};
 
     lvwSong->setAcceptDrops(true);
+    // A left drag on the song list exchanges two songs; it does not select.
+    lvwSong->setDragSelects(false);
+    lvwSong->setTag(QStringLiteral("-1"));  // no song pressed
     optRam[0]->setChecked(true);
     optRam[1]->setEnabled(false);
     // A caption wider than its design width takes the room up to the folder combo box rather than being cut.
@@ -148,6 +151,10 @@ void frmTunedeck::createMenus() {
     menuDown = item(menuSongList, "menuDown", QStringLiteral("ダウンロード"));
     menuRefSong = item(menuSongList, "menuRefSong", QStringLiteral("最新の状態に更新(&R)"));
     menuClipCopy = item(menuSongList, "menuClipCopy", QStringLiteral("リストをクリップボードにコピー(&C)"));
+    // The song list's commands answer their keys while the song list has the focus, and only then.
+    for (QAction* action : menuSongList->actions())
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    lvwSong->addActions(menuSongList->actions());
 
     menuFileList = popup("menuFileList", QStringLiteral("ファイルリスト側"));
     menuSend = item(menuFileList, "menuSend", QStringLiteral("Rioへ転送(&S)"));
@@ -180,6 +187,10 @@ void frmTunedeck::connectHandlers() {
     connect(lvwSong, &ListView::mouseDown, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at) {
                 lvwSong_MouseDown(input::buttonState(button), input::shiftState(modifiers), at.x(), at.y());
+            });
+    connect(lvwSong, &ListView::mouseMove, this,
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint at) {
+                lvwSong_MouseMove(input::buttonState(buttons), input::shiftState(modifiers), at.x(), at.y());
             });
     connect(lvwSong, &ListView::mouseUp, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at) {

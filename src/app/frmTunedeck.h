@@ -91,6 +91,7 @@ class frmTunedeck : public QMainWindow {
     void menuDown_Click();
     void menuDel_Click();
     void lvwSong_MouseDown(int button, int shift, int x, int y);
+    void lvwSong_MouseMove(int button, int shift, int x, int y);  // `button`: the buttons held
     void lvwSong_MouseUp(int button, int shift, int x, int y);
 
     // The display format of song titles.

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace tunedeck {
 
@@ -82,9 +83,19 @@ void ListView::sortRows() {
         model_->sortByColumn(sortKey_);
 }
 
+// The view would also name a row scrolled out of sight beyond its edge.
 int ListView::positionAt(QPoint position) const {
+    if (!viewport()->rect().contains(position))
+        return 0;
     const QModelIndex index = indexAt(position);
     return index.isValid() ? index.row() + 1 : 0;
+}
+
+void ListView::setMarkedRow(int row) {
+    if (row == markedRow_)
+        return;
+    markedRow_ = row;
+    viewport()->update();
 }
 
 void ListView::dragEnterEvent(QDragEnterEvent* event) {
@@ -121,9 +132,27 @@ void ListView::mousePressEvent(QMouseEvent* event) {
     emit mouseDown(event->button(), event->modifiers(), event->position().toPoint());
 }
 
+void ListView::mouseMoveEvent(QMouseEvent* event) {
+    if (dragSelects_ || !(event->buttons() & Qt::LeftButton))
+        QTableView::mouseMoveEvent(event);
+    emit mouseMove(event->buttons(), event->modifiers(), event->position().toPoint());
+}
+
 void ListView::mouseReleaseEvent(QMouseEvent* event) {
     QTableView::mouseReleaseEvent(event);
     emit mouseUp(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+// The mark is drawn over the cells in the text colour, so that it also shows on a selected row.
+void ListView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    if (markedRow_ < 0 || markedRow_ >= itemCount() || model_->columnCount() == 0)
+        return;
+    const QRect row = visualRect(model_->index(markedRow_, 0))
+                          .united(visualRect(model_->index(markedRow_, model_->columnCount() - 1)));
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Text), 2));
+    painter.drawRect(row.adjusted(1, 1, -1, -1));
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {

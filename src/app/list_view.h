@@ -47,8 +47,20 @@ class ListView : public QTableView {
     void setSortKey(int column);
     int sortKey() const { return sortKey_; }
 
-    // The 1-based position of the item at `position` in the list's viewport; 0 when there is none.
+    // The 1-based position of the item at `position` in the list's viewport; 0 when there is none, also
+    // outside the viewport.
     int positionAt(QPoint position) const;
+
+    // A text the program keeps with the list for its own use.
+    const QString& tag() const { return tag_; }
+    void setTag(const QString& tag) { tag_ = tag; }
+
+    // Whether a drag with the left button selects the rows it passes over (on by default). A list whose
+    // drag is a gesture of its own turns it off, and the selection stays as the press made it.
+    void setDragSelects(bool dragSelects) { dragSelects_ = dragSelects; }
+    // A frame around one row (0-based), such as the target of a drag; -1 for none.
+    void setMarkedRow(int row);
+    int markedRow() const { return markedRow_; }
 
   signals:
     // A key went down while the list has the focus, before the list acts on it.
@@ -59,6 +71,9 @@ class ListView : public QTableView {
     // A mouse button was released over the list, after the list has taken the click (its selection is up to
     // date); `position` in the list's viewport.
     void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
+    // The pointer moved with a button held down on the list; the list keeps the mouse until the release, so
+    // `position` (in the list's viewport) may lie outside it.
+    void mouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint position);
     // Files were dropped on a list that accepts drops; the drop is always a copy, so no source is removed.
     void filesDropped(const QList<QUrl>& urls);
     // A double-click anywhere in the list, on an item or not.
@@ -70,7 +85,9 @@ class ListView : public QTableView {
     void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
@@ -79,6 +96,9 @@ class ListView : public QTableView {
     ListModel* model_;
     bool sorted_ = false;
     int sortKey_ = 0;
+    QString tag_;
+    bool dragSelects_ = true;
+    int markedRow_ = -1;
 };
 
 }  // namespace tunedeck

@@ -1,9 +1,49 @@
 #include "frmTunedeck.h"
 
 namespace tunedeck {
+namespace {
 
-// PLACEHOLDER
-void frmTunedeck::lvwSong_MouseDown(int, int, int, int) {}
-void frmTunedeck::lvwSong_MouseUp(int, int, int, int) {}
+// The 1-based position of the song a left release at `at` exchanges with the pressed one (kept as the
+// list's tag); 0 when there is none: nothing pressed, nothing under the pointer, or the pressed song itself.
+int swapPartner(const ListView& songs, QPoint at) {
+    const double pressed = songs.tag().toDouble();
+    const int under = songs.positionAt(at);
+    return pressed > 0 && under > 0 && under != pressed ? under : 0;
+}
+
+}  // namespace
+
+void frmTunedeck::lvwSong_MouseDown(int button, int /*shift*/, int x, int y) {
+    if (!(button & 1))
+        return;
+    const int pressed = lvwSong->positionAt({x, y});
+    lvwSong->setTag(pressed > 0 ? QString::number(pressed) : QStringLiteral("-1"));
+}
+
+// While the left button is held, the song a release would exchange with is marked.
+void frmTunedeck::lvwSong_MouseMove(int button, int /*shift*/, int x, int y) {
+    lvwSong->setMarkedRow((button & 1) ? swapPartner(*lvwSong, {x, y}) - 1 : -1);
+}
+
+// A failed exchange ends the release where it failed: the list and the pressed position stay as they were.
+void frmTunedeck::lvwSong_MouseUp(int button, int /*shift*/, int x, int y) {
+    lvwSong->setMarkedRow(-1);
+    if (button & 2) {
+        menuSongList->popup(lvwSong->viewport()->mapToGlobal(QPoint(x, y)));
+    } else if (button & 1) {
+        const int partner = swapPartner(*lvwSong, {x, y});
+        if (partner > 0) {
+            const auto first = qint32(lvwSong->tag().toDouble() - 1);
+            const bool swapped = runOnDevice(
+                QStringLiteral("曲変更でエラーが発生しました。 Err:"), [&](DeviceComponent& device) {
+                    device.SwapSong(qint16(cmbFolder->currentIndex()), first, partner - 1, tag_);
+                });
+            if (!swapped)
+                return;
+            refreshDeviceView(false);
+        }
+    }
+    lvwSong->setTag(QStringLiteral("-1"));
+}
 
 }  // namespace tunedeck
