@@ -22,6 +22,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -83,6 +84,8 @@ pid_t startLoop(const QStringList& arguments) {
     return pid;
 }
 
+// TUNEDECK_CRASH_SEED repeats a failed run's operations and delays; where the kills land still depends on
+// timing.
 unsigned testSeed() {
     const QByteArray given = qgetenv("TUNEDECK_CRASH_SEED");
     return given.isEmpty() ? std::random_device{}() : given.toUInt();
@@ -119,6 +122,7 @@ TEST_F(CrashSafetyTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
     std::map<std::string, int> landed;
     int cutCopies = 0;
     int sweptFiles = 0;
+    int locksTakenOver = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         SCOPED_TRACE("kill " + std::to_string(kill));
         QFile::remove(log);
@@ -151,6 +155,7 @@ TEST_F(CrashSafetyTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
         QMap<QString, qint64> dataBefore;
         for (const QFileInfo& file : QDir(dataPath()).entryInfoList(QDir::Files | QDir::Hidden))
             dataBefore.insert(file.fileName(), file.size());
+        locksTakenOver += QFile::exists(storePath() + "/lock") ? 1 : 0;
         PlayerStore store(storePath());
         ASSERT_NO_THROW(store.open());
         EXPECT_THAT(
@@ -188,8 +193,9 @@ TEST_F(CrashSafetyTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
     std::string summary;
     for (const auto& [operation, count] : landed)
         summary += operation + ": " + std::to_string(count) + ", ";
-    std::printf("%d kills (%s%d of them cut a song's copy), %d unnamed data files swept\n", kKills,
-                summary.c_str(), cutCopies, sweptFiles);
+    std::printf(
+        "%d kills (%s%d of them cut a song's copy), %d locks taken over, %d unnamed data files swept\n",
+        kKills, summary.c_str(), cutCopies, locksTakenOver, sweptFiles);
 }
 
 }  // namespace
