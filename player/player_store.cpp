@@ -71,6 +71,15 @@ QSet<QString> dataFilesOf(const MemoryCatalogue& catalogue) {
     return names;
 }
 
+// A process killed between creating the lock file and writing its id into it leaves an empty file that
+// QLockFile never takes for stale, which would keep the player in use for good. An owner still alive holds
+// the file's native lock from just after creating it, and removeStaleLockFile removes the file only when
+// that lock is free.
+bool takeOverEmptyLock(QLockFile& lock) {
+    return lock.error() == QLockFile::LockFailedError && QFileInfo(lock.fileName()).size() == 0 &&
+           lock.removeStaleLockFile() && lock.tryLock(0);
+}
+
 }  // namespace
 
 const QString PlayerStore::kFirstFolderName = QStringLiteral("MUSIC");
@@ -86,7 +95,7 @@ void PlayerStore::open() {
     auto lock = std::make_unique<QLockFile>(path(kLockName));
     // A lock is stale only when its process is gone, never because the app has kept it a while.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0))
+    if (!lock->tryLock(0) && !takeOverEmptyLock(*lock))
         throw DeviceError(lock->error() == QLockFile::LockFailedError
                               ? player_texts::kInUse
                               : player_texts::kStoreUnwritable + folder_);
@@ -174,9 +183,7 @@ bool PlayerStore::isLeftOfSetUp(const QString& name) const {
 }
 
 void PlayerStore::initialise() {
-    for (const QString& name : QDir(folder_).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (isUnfinishedWrite(name))
-            QFile::remove(path(name));
+    removeUnfinishedWrites();
     if (!QDir().mkpath(path(kDataFolder)))
         throw DeviceError(player_texts::kStoreUnwritable + path(kDataFolder));
     for (Memory memory : kMemories)
@@ -206,6 +213,13 @@ void PlayerStore::sweep() const {
     for (const QString& name : data.entryList(QDir::Files | QDir::Hidden | QDir::System))
         if (!named.contains(name))
             data.remove(name);
+    removeUnfinishedWrites();
+}
+
+void PlayerStore::removeUnfinishedWrites() const {
+    for (const QString& name : QDir(folder_).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (isUnfinishedWrite(name))
+            QFile::remove(path(name));
 }
 
 void PlayerStore::removeDataNotIn(const MemoryCatalogue& kept, const MemoryCatalogue& from) const {

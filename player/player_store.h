@@ -20,15 +20,16 @@ struct StoreHooks {
 
 // The player's state in a store folder (the layout is in store_format.h). Open holds the folder's lock, so
 // the device and the tunedeck-player command never write at the same time; every change is committed with
-// QSaveFile, so a crash leaves the old or the new catalogue and at most some unnamed data files, which the
-// next open sweeps away.
+// QSaveFile, so a crash leaves the old or the new catalogue and at most some unnamed data files and a
+// temporary file of QSaveFile's, which the next open sweeps away.
 class PlayerStore {
   public:
     explicit PlayerStore(const QString& folder, StoreHooks hooks = {});
 
     // Takes the lock, sets up a new store in a missing or empty folder, or in one whose set-up was cut short
     // (connected, an empty card present, one empty folder in the internal memory), reads it and sweeps data
-    // files that no catalogue names. Throws DeviceError, and then holds no lock.
+    // files that no catalogue names and the temporary files of writes cut short. Throws DeviceError, and then
+    // holds no lock.
     void open();
     void close();  // harmless when not open
     bool isOpen() const { return lock_ != nullptr; }
@@ -57,6 +58,7 @@ class PlayerStore {
     void initialise();
     void load();
     void sweep() const;
+    void removeUnfinishedWrites() const;
     void removeDataNotIn(const MemoryCatalogue& kept, const MemoryCatalogue& from) const;
 
     QString folder_;

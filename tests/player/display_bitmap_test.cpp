@@ -19,14 +19,18 @@ int darkPixels(const QImage& image) {
 class DisplayBitmapTest : public PlayerTest {};
 
 // The font set before AddFolder or AddSong is the one its bitmap is drawn in.
-TEST_F(DisplayBitmapTest, BiggerFontSizeGivesTallerOneBitBitmap) {
+TEST_F(DisplayBitmapTest, BitmapIsDrawnInTheFontWrittenJustBefore) {
+    const DisplayFont small{.faceName = "IPAGothic", .pointSize = 8};
+    const DisplayFont big{.faceName = "IPAGothic", .pointSize = 24};
+    const DisplayFont songFont{.faceName = "IPAMincho", .pointSize = 24};
     EmulatedPlayer player(storePath());
     player.Open();
-    player.FontName("IPAGothic");
-    player.FontSize(8);
+    player.FontName(small.faceName);
+    player.FontSize(small.pointSize);
     player.AddFolder(QStringLiteral("小さいフォルダ"), "0");
-    player.FontSize(24);
+    player.FontSize(big.pointSize);
     player.AddFolder(QStringLiteral("大きいフォルダ"), "0");
+    player.FontName(songFont.faceName);
     player.AddSong(2, QStringLiteral("大きい曲"), writeSource("s.mp3", "abc"), "0");
     player.Close();
 
@@ -34,17 +38,23 @@ TEST_F(DisplayBitmapTest, BiggerFontSizeGivesTallerOneBitBitmap) {
     store.open();
     const StoredFolder& smallFolder = store.catalogue(Memory::Internal).folders.at(1);
     const StoredFolder& bigFolder = store.catalogue(Memory::Internal).folders.at(2);
-    const QImage small = QImage::fromData(smallFolder.display, "PNG");
-    const QImage big = QImage::fromData(bigFolder.display, "PNG");
-    const QImage song = QImage::fromData(bigFolder.songs.at(0).display, "PNG");
-    for (const QImage* image : {&small, &big, &song}) {
+    const QByteArray& song = bigFolder.songs.at(0).display;
+    EXPECT_TRUE(smallFolder.display == renderDisplay(smallFolder.name, small));
+    EXPECT_TRUE(bigFolder.display == renderDisplay(bigFolder.name, big));
+    EXPECT_TRUE(song == renderDisplay(QStringLiteral("大きい曲"), songFont));
+    EXPECT_NE(renderDisplay(QStringLiteral("大きい曲"), songFont),
+              renderDisplay(QStringLiteral("大きい曲"), big))
+        << "the two faces draw alike, so the face is not checked";
+
+    const QImage smallImage = QImage::fromData(smallFolder.display, "PNG");
+    const QImage bigImage = QImage::fromData(bigFolder.display, "PNG");
+    for (const QImage* image : {&smallImage, &bigImage}) {
         ASSERT_FALSE(image->isNull());
         EXPECT_EQ(image->depth(), 1);
         EXPECT_GT(darkPixels(*image), 0) << "no text drawn";
     }
-    EXPECT_GT(big.height(), small.height());
-    EXPECT_GT(big.width(), small.width());
-    EXPECT_EQ(song.height(), big.height());
+    EXPECT_GT(bigImage.height(), smallImage.height());
+    EXPECT_GT(bigImage.width(), smallImage.width());
 }
 
 }  // namespace

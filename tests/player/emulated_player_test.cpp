@@ -57,6 +57,18 @@ class EmulatedPlayerTest : public PlayerTest {
         return readFile(target);
     }
 
+    // The first folder holds exactly the songs `titles`, in that order, each with its own size and bytes.
+    void expectSongs(const std::vector<QString>& titles) {
+        const std::vector<DeviceSong> songs = player.Songs(0, 0);
+        ASSERT_EQ(songs.size(), titles.size());
+        for (size_t i = 0; i < titles.size(); ++i) {
+            SCOPED_TRACE(titles[i].toStdString());
+            EXPECT_EQ(songs[i].name, titles[i]);
+            EXPECT_EQ(songs[i].size, sources_[titles[i]].size());
+            EXPECT_TRUE(fetched(static_cast<qint32>(i)) == sources_[titles[i]]);
+        }
+    }
+
     int dataFileCount() const { return QDir(dataPath()).entryList(QDir::Files).size(); }
 
     EmulatedPlayer player{storePath()};
@@ -140,9 +152,7 @@ TEST_F(EmulatedPlayerTest, DeletingWithCorrectedIndicesLeavesTheRightSongs) {
     // Rows 2, 3 and 5 selected: each deletion moves the later songs up by one.
     for (qint32 index : {1, 1, 2})
         player.DeleteSong(0, index, "0");
-    EXPECT_THAT(songNames(player, 0, 0), ElementsAre("A", "D"));
-    EXPECT_TRUE(fetched(0) == sources_["A"]);
-    EXPECT_TRUE(fetched(1) == sources_["D"]);
+    expectSongs({"A", "D"});
     EXPECT_EQ(dataFileCount(), 2);
     EXPECT_EQ(player.AvailableMemory("0"), 64 * 1024 * 1024 - sources_["A"].size() - sources_["D"].size());
 }
@@ -151,9 +161,7 @@ TEST_F(EmulatedPlayerTest, SwapExchangesTwoSongsAndLeavesTheRest) {
     player.Open();
     addSongs(5);
     player.SwapSong(0, 0, 3, "0");
-    EXPECT_THAT(songNames(player, 0, 0), ElementsAre("D", "B", "C", "A", "E"));
-    EXPECT_TRUE(fetched(0) == sources_["D"]);
-    EXPECT_TRUE(fetched(3) == sources_["A"]);
+    expectSongs({"D", "B", "C", "A", "E"});
 }
 
 TEST_F(EmulatedPlayerTest, FoldersAreAppendedAndRemovedWithTheirSongs) {
@@ -188,13 +196,21 @@ TEST_F(EmulatedPlayerTest, MemoryFillsToItsCapacityAndNoFurther) {
     const QString full = writeSource("full.mp3", songBytes(32 * 1024 * 1024, 3));
     player.AddSong(0, "full", full, "1");
     EXPECT_EQ(player.AvailableMemory("1"), 0);
-    try {
-        player.AddSong(0, "one more", writeSource("byte.mp3", "x"), "1");
-        FAIL() << "a full card took one more byte";
-    } catch (const DeviceError& error) {
-        EXPECT_EQ(error.description(), player_texts::kMemoryFull);
+    const auto before = storeFiles(storePath());
+    // A file of one byte is refused before anything is written; a /proc file says it is empty and is refused
+    // only once its bytes are being copied.
+    for (const QString& source : {writeSource("byte.mp3", "x"), QStringLiteral("/proc/self/status")}) {
+        SCOPED_TRACE(source.toStdString());
+        try {
+            player.AddSong(0, "one more", source, "1");
+            ADD_FAILURE() << "a full card took more bytes";
+        } catch (const DeviceError& error) {
+            EXPECT_EQ(error.description(), player_texts::kMemoryFull);
+        }
+        EXPECT_EQ(storeFiles(storePath()), before) << "a refused song left a data file or a catalogue change";
+        EXPECT_EQ(player.AvailableMemory("1"), 0);
+        EXPECT_THAT(songNames(player, 1, 0), ElementsAre("full"));
     }
-    EXPECT_EQ(dataFileCount(), 1);
 }
 
 TEST_F(EmulatedPlayerTest, NamesAreKeptAsDataAndNothingIsWrittenOutsideTheStore) {

@@ -11,6 +11,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <functional>
 
@@ -37,7 +41,7 @@ class StoreRecoveryTest : public PlayerTest {
     }
 };
 
-TEST_F(StoreRecoveryTest, CrashBetweenSongDataAndCatalogueLeavesTheOldCatalogueAndAnOrphanThatIsSwept) {
+TEST_F(StoreRecoveryTest, CrashLeavesTheOldCatalogueAndLeftoversThatAreSwept) {
     storeWithOneSong();
     const auto before = storeFiles(storePath());
     const QByteArray lostBytes = songBytes(2000, 2);
@@ -57,12 +61,35 @@ TEST_F(StoreRecoveryTest, CrashBetweenSongDataAndCatalogueLeavesTheOldCatalogueA
         EXPECT_EQ(after.take(it.key()), it.value()) << it.key().toStdString();
     EXPECT_TRUE(after.first() == lostBytes) << "the orphan holds the song's bytes";
 
-    // The crashed process's lock is stale; opening takes it over and sweeps the orphan.
+    // A crash while a catalogue is being replaced leaves QSaveFile's temporary file beside it.
+    writeStoreFile("memory0.json.Ab12Cd", "{\"vers");
+
+    // The crashed process's lock is stale; opening takes it over and sweeps the orphan and the temporary
+    // file.
     EmulatedPlayer player(storePath());
     player.Open();
     ASSERT_EQ(player.Songs(0, 0).size(), 1u);
     EXPECT_EQ(player.Songs(0, 0)[0].name, QStringLiteral("kept"));
     EXPECT_EQ(storeFiles(storePath()), before);
+}
+
+// A process killed between creating the lock file and writing its id into it leaves the file empty. The
+// store opens over it, but not while the one who made it still holds its native lock, about to write.
+TEST_F(StoreRecoveryTest, EmptyLockIsTakenOverOnlyWhenNobodyHoldsIt) {
+    storeWithOneSong();
+    writeStoreFile("lock", {});
+    const int owner = ::open(QFile::encodeName(storePath() + "/lock").constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(owner, LOCK_EX | LOCK_NB), 0);
+    EmulatedPlayer player(storePath());
+    try {
+        player.Open();
+        ADD_FAILURE() << "opened over a lock whose owner is alive";
+    } catch (const DeviceError& error) {
+        EXPECT_EQ(error.description(), player_texts::kInUse);
+    }
+    ::close(owner);
+    ASSERT_NO_THROW(player.Open());
+    EXPECT_EQ(player.Songs(0, 0).size(), 1u);
 }
 
 // A data file cut short or removed behind the player's back: the store still opens, only that song is
