@@ -5,6 +5,10 @@
 #include <QTableView>
 #include <QUrl>
 
+#include <functional>
+
+class QMimeData;
+
 namespace tunedeck {
 
 class Twips;
@@ -50,6 +54,11 @@ class ListView : public QTableView {
     // The 1-based position of the item at `position` in the list's viewport; 0 when there is none.
     int positionAt(QPoint position) const;
 
+    // Makes the list a source of file drags: dragging its selected items offers `files()` as a copy.
+    void setDragFiles(std::function<QList<QUrl>()> files);
+    // What a drag from the list carries.
+    QMimeData* dragData() const;
+
   signals:
     // A key went down while the list has the focus, before the list acts on it.
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -72,6 +81,7 @@ class ListView : public QTableView {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
 
   private:
     void sortRows();
@@ -79,6 +89,7 @@ class ListView : public QTableView {
     ListModel* model_;
     bool sorted_ = false;
     int sortKey_ = 0;
+    std::function<QList<QUrl>()> dragFiles_;
 };
 
 }  // namespace tunedeck
