@@ -201,6 +201,8 @@ void frmTunedeck::connectHandlers() {
         lvwSong, &ListView::filesDropped, this,
         [this](const QList<QUrl>& urls) { lvwSong_OLEDragDrop(localFiles(urls)); }, Qt::QueuedConnection);
     connect(menuSend, &QAction::triggered, this, &frmTunedeck::menuSend_Click);
+    // Files dragged from the file list onto the song list are sent like any dropped files.
+    lvwFile->setDragFiles([this] { return fileUrls(selectedFiles()); });
     connect(menuDown, &QAction::triggered, this, &frmTunedeck::menuDown_Click);
     connect(menuDel, &QAction::triggered, this, &frmTunedeck::menuDel_Click);
 

@@ -146,6 +146,10 @@ class frmTunedeck : public QMainWindow {
     BusyWindow holdPlayerPane(BusyWindow::Pointer pointer);
     // Sends one file to the chosen folder; on failure `failureText` says why.
     bool sendOneFile(const QString& displayTitle, const QString& fullPath, QString& failureText);
+    // Shows the file's title as the progress text and sends it.
+    bool sendWithProgress(const QString& fullPath, QString& failureText);
+    // The full paths of the file list's selected files, in list order.
+    QStringList selectedFiles() const;
 
     Environment environment_;
     Twips twips_;

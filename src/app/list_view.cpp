@@ -3,6 +3,7 @@
 #include "list_model.h"
 #include "twips.h"
 
+#include <QDrag>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -96,6 +97,24 @@ void ListView::setMarkedRow(int row) {
         return;
     markedRow_ = row;
     viewport()->update();
+}
+
+void ListView::setDragFiles(std::function<QList<QUrl>()> files) {
+    dragFiles_ = std::move(files);
+    setDragEnabled(true);
+}
+
+QMimeData* ListView::dragData() const {
+    auto* data = new QMimeData;
+    data->setUrls(dragFiles_());
+    return data;
+}
+
+// Only ever a copy: the files stay where they are.
+void ListView::startDrag(Qt::DropActions /*supportedActions*/) {
+    auto* drag = new QDrag(this);
+    drag->setMimeData(dragData());
+    drag->exec(Qt::CopyAction);
 }
 
 void ListView::dragEnterEvent(QDragEnterEvent* event) {

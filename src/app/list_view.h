@@ -5,6 +5,10 @@
 #include <QTableView>
 #include <QUrl>
 
+#include <functional>
+
+class QMimeData;
+
 namespace tunedeck {
 
 class Twips;
@@ -61,6 +65,10 @@ class ListView : public QTableView {
     // A frame around one row (0-based), such as the target of a drag; -1 for none.
     void setMarkedRow(int row);
     int markedRow() const { return markedRow_; }
+    // Makes the list a source of file drags: dragging its selected items offers `files()` as a copy.
+    void setDragFiles(std::function<QList<QUrl>()> files);
+    // What a drag from the list carries.
+    QMimeData* dragData() const;
 
   signals:
     // A key went down while the list has the focus, before the list acts on it.
@@ -89,6 +97,7 @@ class ListView : public QTableView {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
 
   private:
     void sortRows();
@@ -99,6 +108,7 @@ class ListView : public QTableView {
     QString tag_;
     bool dragSelects_ = true;
     int markedRow_ = -1;
+    std::function<QList<QUrl>()> dragFiles_;
 };
 
 }  // namespace tunedeck

@@ -10,4 +10,11 @@ QStringList localFiles(const QList<QUrl>& urls) {
     return files;
 }
 
+QList<QUrl> fileUrls(const QStringList& files) {
+    QList<QUrl> urls;
+    for (const QString& file : files)
+        urls.append(QUrl::fromLocalFile(file));
+    return urls;
+}
+
 }  // namespace tunedeck

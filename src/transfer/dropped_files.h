@@ -10,4 +10,7 @@ namespace tunedeck {
 // a local file is left out.
 QStringList localFiles(const QList<QUrl>& urls);
 
+// The URLs that carry local `files` in a drag, in their order; localFiles gives the paths back as they were.
+QList<QUrl> fileUrls(const QStringList& files);
+
 }  // namespace tunedeck

@@ -1,0 +1,449 @@
+#include "window_fixture.h"
+
+#include "music_files.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QTemporaryDir>
+
+#include <cctype>
+#include <ostream>
+#include <string>
+
+namespace tunedeck::testing {
+namespace {
+
+const QString kNoFolder = QString::fromUtf8("Rioにフォルダがありません。フォルダは必ず必要です。");
+const QString kFinished = QString::fromUtf8("転送が終了しました。");
+const QString kFailed = QString::fromUtf8("転送エラー Err:");
+const QString kBroken = QString::fromUtf8("故障");
+const QStringList kRefreshTexts = {QString::fromUtf8("Rio500を探しています..."),
+                                   QString::fromUtf8("曲リスト取得中..."), "Ready"};
+const QStringList kRefreshCalls = {"Open()", "ExtFlash()", "Songs(0, 0)", "AvailableMemory(\"0\")",
+                                   "Close()"};
+// With no folder on the player the refresh looks for folders again.
+const QStringList kNoFolderRefreshCalls = {"Open()", "ExtFlash()", "Folders(0)", "AvailableMemory(\"0\")",
+                                           "Close()"};
+
+QString sending(const QString& title) {
+    return title + QString::fromUtf8(" をRioに転送しています...");
+}
+
+QString sentCount(int count) {
+    return QString::number(count) + QString::fromUtf8("個のファイルを転送しました。");
+}
+
+// "a" is a.mp3 of the music folder, tagged "Artist a" and "Title a".
+QString title(const QString& name) {
+    return "Artist " + name + " - Title " + name;
+}
+
+QStringList titles(const QStringList& names) {
+    QStringList result;
+    for (const QString& name : names)
+        result << title(name);
+    return result;
+}
+
+QStringList progressTexts(const QStringList& names) {
+    QStringList texts;
+    for (const QString& name : names)
+        texts << sending(title(name));
+    return texts;
+}
+
+enum class Command { Menu, Drop };
+
+// A case's description as a test name: its letters and digits, the rest as underscores.
+std::string testName(const std::string& description) {
+    std::string name = description;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
+class SendSongsTest : public WindowTest {
+  protected:
+    // The window with its folder tree on the music folder, which holds a.mp3, b.mp3, c.mp3 and d.mp3, listed
+    // in that order.
+    frmTunedeck& startWithMusic() {
+        for (const char* name : {"a", "b", "c", "d"})
+            writeMusic(QString::fromLatin1(name) + ".mp3",
+                       mp3File({.title = QByteArray("Title ") + name, .artist = QByteArray("Artist ") + name},
+                               4096));
+        frmTunedeck& w = start();
+        w.dirlst->setPath(music.path());
+        w.lvwFile_ColumnClick(1);  // in name order
+        takeStatusTexts();
+        recorder->clearCalls();
+        return w;
+    }
+
+    QString writeMusic(const QString& name, const QByteArray& bytes) const {
+        writeBytes(music.filePath(name), bytes);
+        return music.filePath(name);
+    }
+
+    QString path(const QString& name) const { return music.filePath(name + ".mp3"); }
+
+    // The calls that put one of the music folder's songs into folder 0 of the internal memory.
+    QStringList sendCalls(const QString& name, const QString& fontName = "MS UI Gothic",
+                          int fontSize = 9) const {
+        return {"Open()", "FontName(\"" + fontName + "\")", "FontSize(" + QString::number(fontSize) + ")",
+                "AddSong(0, \"" + title(name) + "\", \"" + path(name) + "\", \"0\")", "Close()"};
+    }
+
+    void select(const QStringList& fileNames) const {
+        ListView& list = *window->lvwFile;
+        list.clearSelection();
+        for (int row = 0; row < list.itemCount(); ++row)
+            if (fileNames.contains(list.itemText(row)))
+                list.selectionModel()->select(list.model()->index(row, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    // Drops `data` on the song list as the desktop does (the drag enters, then drops) and lets the send that
+    // it queues run.
+    void drop(const QMimeData& data) const {
+        const QPointF at(10, 10);
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(at.toPoint(), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window->lvwSong->viewport(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent event(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window->lvwSong->viewport(), &event);
+        EXPECT_TRUE(event.isAccepted());
+        EXPECT_EQ(event.dropAction(), Qt::CopyAction);
+        QCoreApplication::processEvents();
+    }
+
+    void dropUrls(const QList<QUrl>& urls) const {
+        QMimeData data;
+        data.setUrls(urls);
+        drop(data);
+    }
+
+    // Sends songs of the music folder: selected and sent by menu, or dropped.
+    void send(Command command, const QStringList& names) const {
+        if (command == Command::Menu) {
+            QStringList fileNames;
+            for (const QString& name : names)
+                fileNames << name + ".mp3";
+            select(fileNames);
+            window->menuSend_Click();
+            return;
+        }
+        QList<QUrl> urls;
+        for (const QString& name : names)
+            urls << QUrl::fromLocalFile(path(name));
+        dropUrls(urls);
+    }
+
+    // The songs in folder 0 of the internal memory, read through a device object of our own, which also
+    // finds the player closed again.
+    QStringList songsOnPlayer() const {
+        auto device = storeDevice();
+        device->Open();
+        QStringList names;
+        if (!device->Folders(0).empty())
+            for (const DeviceSong& song : device->Songs(0, 0))
+                names << song.name;
+        device->Close();
+        return names;
+    }
+
+    QStringList songList() const {
+        QStringList names;
+        for (int row = 0; row < window->lvwSong->itemCount(); ++row)
+            names << window->lvwSong->itemText(row);
+        return names;
+    }
+
+    // The chosen memory without a folder, as the window shows it.
+    void removeAllFolders() {
+        auto device = storeDevice();
+        device->Open();
+        device->Format("0");
+        device->Close();
+        window->refreshDeviceView(true);
+    }
+
+    // What the user finds once a command is over: the window usable, the arrow, the focus where it was.
+    void expectWindowBack(QWidget* focus) const {
+        EXPECT_TRUE(window->isEnabled());
+        EXPECT_TRUE(window->fraSong->isEnabled());
+        EXPECT_TRUE(window->menuSend->isEnabled());
+        EXPECT_FALSE(window->isRunning());
+        EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+        EXPECT_EQ(window->focusWidget(), focus);
+    }
+
+    QTemporaryDir music;
+    QTemporaryDir emptyFolder;
+};
+
+enum class SetUp { Nothing, FailSecondAddSong, NoFolder, EmptyFileList };
+
+struct SendCase {
+    const char* name;
+    Command command;
+    QStringList names;  // the songs selected or dropped
+    SetUp setUp;
+    QStringList calls;  // the songs whose bracket runs, in order
+    QStringList refreshCalls;
+    QStringList texts;
+    QStringList stored;
+};
+
+void PrintTo(const SendCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class SendTable : public SendSongsTest, public ::testing::WithParamInterface<SendCase> {};
+
+TEST_P(SendTable, WhatTheUserSees) {
+    const SendCase& c = GetParam();
+    frmTunedeck& w = startWithMusic();
+    if (c.setUp == SetUp::FailSecondAddSong)
+        recorder->failCall("AddSong", 2, kBroken);
+    if (c.setUp == SetUp::NoFolder)
+        removeAllFolders();
+    if (c.setUp == SetUp::EmptyFileList) {
+        ASSERT_TRUE(w.dirlst->setPath(emptyFolder.path()));
+    }
+    takeStatusTexts();
+    recorder->clearCalls();
+    QWidget* const focus = c.command == Command::Menu ? static_cast<QWidget*>(w.lvwFile) : w.lvwSong;
+    focus->setFocus();
+    // Between files the window is usable, with the arrow; only the player pane is held.
+    onStatusText = [&w](const QString& text) {
+        if (!text.endsWith(QString::fromUtf8(" をRioに転送しています...")))
+            return;
+        EXPECT_TRUE(w.isEnabled());
+        EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
+        EXPECT_FALSE(w.fraSong->isEnabled());
+        EXPECT_FALSE(w.menuSend->isEnabled());
+    };
+    send(c.command, c.names);
+
+    QStringList calls;
+    for (const QString& name : c.calls)
+        calls << sendCalls(name);  // a failing call is logged too, and the device is closed after it
+    calls << c.refreshCalls;
+    EXPECT_EQ(recorder->calls(), calls);
+    EXPECT_EQ(takeStatusTexts(), c.texts);
+    expectWindowBack(focus);
+    EXPECT_EQ(songsOnPlayer(), titles(c.stored));
+    EXPECT_EQ(songList(), titles(c.stored));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SendSongs, SendTable,
+    ::testing::Values(
+        SendCase{"menu: three of four",
+                 Command::Menu,
+                 {"a", "c", "d"},
+                 SetUp::Nothing,
+                 {"a", "c", "d"},
+                 kRefreshCalls,
+                 progressTexts({"a", "c", "d"}) + kRefreshTexts << kFinished,
+                 {"a", "c", "d"}},
+        SendCase{"menu: an empty file list", Command::Menu, {}, SetUp::EmptyFileList, {}, {}, {}, {}},
+        SendCase{"menu: none selected",
+                 Command::Menu,
+                 {},
+                 SetUp::Nothing,
+                 {},
+                 kRefreshCalls,
+                 kRefreshTexts + QStringList{kFinished},
+                 {}},
+        SendCase{"menu: the second of three fails",
+                 Command::Menu,
+                 {"a", "b", "c"},
+                 SetUp::FailSecondAddSong,
+                 {"a", "b"},
+                 kRefreshCalls,
+                 (progressTexts({"a", "b"}) << kFailed + kBroken) + kRefreshTexts,
+                 {"a"}},
+        SendCase{"menu: no folder on the player",
+                 Command::Menu,
+                 {"a", "b"},
+                 SetUp::NoFolder,
+                 {},
+                 kNoFolderRefreshCalls,
+                 (progressTexts({"a"}) << kFailed + kNoFolder) + kRefreshTexts,
+                 {}},
+        SendCase{"drop: the second of three fails",
+                 Command::Drop,
+                 {"a", "b", "c"},
+                 SetUp::FailSecondAddSong,
+                 {"a", "b", "c"},
+                 kRefreshCalls,
+                 QStringList{sending(title("a")), sending(title("b")), kBroken, sending(title("c")),
+                             sentCount(2)} +
+                     kRefreshTexts,
+                 {"a", "c"}},
+        SendCase{"drop: no folder on the player",
+                 Command::Drop,
+                 {"a", "b"},
+                 SetUp::NoFolder,
+                 {},
+                 {},
+                 {sending(title("a")), kNoFolder, sending(title("b")), kNoFolder, sentCount(0)},
+                 {}}),
+    [](const ::testing::TestParamInfo<SendCase>& info) { return testName(info.param.name); });
+
+// Every member of the bracket failing at its first or second call, by menu and by drop, with two songs: the
+// window comes back, the device is closed, the failure is shown, and the player holds exactly what was sent
+// before it (a failing Close comes after the song is stored) and, after a drop, what was sent after it.
+using Failure = std::tuple<Command, const char*, int>;
+
+class SendFailureTable : public SendSongsTest, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(SendFailureTable, LeavesTheWindowAndThePlayerWhole) {
+    const auto [command, member, nth] = GetParam();
+    frmTunedeck& w = startWithMusic();
+    QWidget* const focus = command == Command::Menu ? static_cast<QWidget*>(w.lvwFile) : w.lvwSong;
+    focus->setFocus();
+    recorder->failCall(member, nth, kBroken);
+    send(command, {"a", "b"});
+
+    expectWindowBack(focus);
+    EXPECT_EQ(recorder->calls().last(), "Close()");
+    QStringList texts, stored;
+    for (const QString name : {"a", "b"}) {
+        texts << sending(title(name));
+        const bool failing = name == (nth == 1 ? "a" : "b");
+        if (!failing || QString(member) == "Close")  // a failing Close comes after the song is stored
+            stored << name;
+        if (failing && command == Command::Menu) {
+            texts << kFailed + kBroken;
+            break;
+        }
+        if (failing)
+            texts << kBroken;
+    }
+    if (command == Command::Drop)
+        texts << sentCount(1);
+    EXPECT_EQ(takeStatusTexts(), texts + kRefreshTexts);
+    EXPECT_EQ(songsOnPlayer(), titles(stored));
+    EXPECT_EQ(songList(), titles(stored));
+}
+
+std::string failureName(const ::testing::TestParamInfo<Failure>& info) {
+    const Command command = std::get<0>(info.param);
+    return std::string(command == Command::Menu ? "menu_" : "drop_") + std::get<1>(info.param) + "_" +
+           std::to_string(std::get<2>(info.param));
+}
+
+INSTANTIATE_TEST_SUITE_P(SendSongs, SendFailureTable,
+                         ::testing::Combine(::testing::Values(Command::Menu, Command::Drop),
+                                            ::testing::Values("Open", "FontName", "FontSize", "AddSong",
+                                                              "Close"),
+                                            ::testing::Values(1, 2)),
+                         failureName);
+
+// What the player refuses is shown as it says it, the drop goes on, and the files stay where they were.
+TEST_F(SendSongsTest, TheDropTriesEveryLocalPathAndShowsThePlayersAnswer) {
+    frmTunedeck& w = startWithMusic();
+    const QString gone = music.filePath("gone.mp3");
+    const QString folder = music.filePath("folder.mp3");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString notes = writeMusic("notes.txt", "not music");
+    const QString big = music.filePath("big.mp3");
+    {
+        QFile file(big);  // sparse: more than the whole internal memory, without writing it
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(64 * 1024 * 1024 + 1));
+    }
+    const QString unreadable = QString::fromUtf8("ファイルを読み込めません: ");
+    dropUrls({QUrl("https://example.com/e.mp3"), QUrl::fromLocalFile(path("a")), QUrl::fromLocalFile(gone),
+              QUrl::fromLocalFile(folder), QUrl::fromLocalFile(notes), QUrl::fromLocalFile(big)});
+
+    EXPECT_EQ(takeStatusTexts(),
+              QStringList({sending(title("a")), sending("gone.mp3"), unreadable + gone, sending("folder.mp3"),
+                           unreadable + folder, sending("notes.txt"), sending("big.mp3"),
+                           QString::fromUtf8("メモリの空きが足りません。"), sentCount(2)}) +
+                  kRefreshTexts);
+    EXPECT_EQ(songsOnPlayer(), QStringList({title("a"), "notes.txt"}));
+    EXPECT_EQ(songList(), songsOnPlayer());
+    EXPECT_EQ(QFileInfo(path("a")).size(), 4096 + 128);
+    EXPECT_EQ(QFileInfo(notes).size(), 9);
+    EXPECT_EQ(QFileInfo(big).size(), 64 * 1024 * 1024 + 1);
+    EXPECT_TRUE(w.isEnabled());
+}
+
+// Selected files dragged from the file list onto the song list go in the list's order (here sorted by
+// title, the untagged file first), their paths coming through the drag unchanged.
+TEST_F(SendSongsTest, DraggingFromTheFileListSendsTheSelectedFiles) {
+    frmTunedeck& w = startWithMusic();
+    const QString odd = writeMusic(QString::fromUtf8("b #1 100% 曲?.mp3"), QByteArray(2048, 'x'));
+    w.dirlst->setPath(music.path());
+    w.lvwFile_ColumnClick(3);
+    select({"a.mp3", "c.mp3", QFileInfo(odd).fileName()});
+    takeStatusTexts();
+    recorder->clearCalls();
+
+    const std::unique_ptr<QMimeData> data(w.lvwFile->dragData());
+    EXPECT_TRUE(data->hasFormat("text/uri-list"));
+    drop(*data);
+    EXPECT_EQ(songsOnPlayer(), QStringList({QFileInfo(odd).fileName(), title("a"), title("c")}));
+    EXPECT_TRUE(recorder->calls().contains("AddSong(0, \"" + QFileInfo(odd).fileName() + "\", \"" + odd +
+                                           "\", \"0\")"));
+    EXPECT_EQ(takeStatusTexts(), QStringList({sending(QFileInfo(odd).fileName()), sending(title("a")),
+                                              sending(title("c")), sentCount(3)}) +
+                                     kRefreshTexts);
+    // The song list only takes drops; its press and release belong to the swap of two songs.
+    EXPECT_FALSE(w.lvwSong->dragEnabled());
+}
+
+// The upper pane stays usable while a send yields; another folder chosen meanwhile changes neither the
+// files of the send nor where they go.
+TEST_F(SendSongsTest, AFolderChosenDuringTheSendChangesNothingOfIt) {
+    frmTunedeck& w = startWithMusic();
+    QTemporaryDir other;
+    writeBytes(other.filePath("x.mp3"), QByteArray(1024, 'x'));
+    select({"a.mp3", "b.mp3", "c.mp3"});
+    onStatusText = [&](const QString& text) {
+        if (text == sending(title("b")))
+            w.dirlst->setPath(other.path());
+    };
+    w.menuSend_Click();
+    EXPECT_EQ(w.lvwFile->itemCount(), 1);
+    EXPECT_EQ(songsOnPlayer(), titles({"a", "b", "c"}));
+    EXPECT_EQ(w.stbRioInfo->panelText(1), kFinished);
+}
+
+// The font is written before every song, as it is at that moment; the player draws the song's display in
+// it. The font command is not the subject here, so the font changes through the settings file between two
+// runs of the window.
+TEST_F(SendSongsTest, TheDisplayFontOfEachSendReachesThePlayer) {
+    folder.settings().write("FontName", "IPAGothic");
+    startWithMusic();
+    send(Command::Drop, {"a"});
+    EXPECT_EQ(recorder->calls().mid(0, 5), sendCalls("a", "IPAGothic", 9));
+    closeWindow();
+
+    folder.settings().write("FontSize", 20);
+    frmTunedeck& w = start();
+    recorder->clearCalls();
+    send(Command::Drop, {"a"});
+    EXPECT_EQ(recorder->calls().mid(0, 5), sendCalls("a", "IPAGothic", 20));
+    EXPECT_EQ(songList(), titles({"a", "a"}));
+
+    QTemporaryDir displays;
+    runPlayerCommand({"export-display", displays.path()});
+    QFile first(displays.filePath("m0-f00-s000.png"));
+    QFile second(displays.filePath("m0-f00-s001.png"));
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(second.open(QIODevice::ReadOnly));
+    EXPECT_NE(first.readAll(), second.readAll());
+    EXPECT_TRUE(w.isEnabled());
+}
+
+}  // namespace
+}  // namespace tunedeck::testing
