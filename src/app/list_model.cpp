@@ -84,6 +84,10 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
+Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
+    return QAbstractTableModel::flags(index) | Qt::ItemIsDragEnabled;
+}
+
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= headers_.size())
         return QAbstractTableModel::headerData(section, orientation, role);

@@ -4,10 +4,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDrag>
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <cctype>
 #include <ostream>
@@ -388,9 +390,19 @@ TEST_F(SendSongsTest, DraggingFromTheFileListSendsTheSelectedFiles) {
     takeStatusTexts();
     recorder->clearCalls();
 
-    const std::unique_ptr<QMimeData> data(w.lvwFile->dragData());
-    EXPECT_TRUE(data->hasFormat("text/uri-list"));
-    drop(*data);
+    // Pressed on a selected file and moved: the drag starts. The offscreen desktop ends every drag at once,
+    // so what the drag carries is dropped on the song list by hand.
+    const QPoint from = w.lvwFile->visualRect(w.lvwFile->model()->index(0, 0)).center();
+    QTest::mousePress(w.lvwFile->viewport(), Qt::LeftButton, {}, from);
+    for (const int down : {5, 40}) {
+        const QPoint at = from + QPoint(0, down);
+        QMouseEvent move(QEvent::MouseMove, at, w.lvwFile->viewport()->mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.lvwFile->viewport(), &move);
+    }
+    const QDrag* drag = w.lvwFile->findChild<QDrag*>();
+    ASSERT_NE(drag, nullptr);
+    drop(*drag->mimeData());
     EXPECT_EQ(songsOnPlayer(), QStringList({QFileInfo(odd).fileName(), title("a"), title("c")}));
     EXPECT_TRUE(recorder->calls().contains("AddSong(0, \"" + QFileInfo(odd).fileName() + "\", \"" + odd +
                                            "\", \"0\")"));
