@@ -8,14 +8,15 @@ BusyWindow::BusyWindow(QWidget* window, QWidget* disabled, bool& flag, Pointer p
       disabled_(disabled),
       flag_(flag),
       wasFlagged_(flag),
-      wasEnabled_(disabled->isEnabled()),
+      wasEnabled_(disabled && disabled->isEnabled()),
       pointer_(pointer),
       cursor_(window->cursor().shape()),
       focus_(window->focusWidget()) {
     flag_ = true;
     if (pointer_ == Pointer::Wait)
         window_->setCursor(Qt::WaitCursor);
-    disabled_->setEnabled(false);
+    if (disabled_)
+        disabled_->setEnabled(false);
     for (QAction* action : actions) {
         if (action->isEnabled())
             actions_.append(action);
@@ -26,7 +27,8 @@ BusyWindow::BusyWindow(QWidget* window, QWidget* disabled, bool& flag, Pointer p
 BusyWindow::~BusyWindow() {
     for (QAction* action : actions_)
         action->setEnabled(true);
-    disabled_->setEnabled(wasEnabled_);
+    if (disabled_)
+        disabled_->setEnabled(wasEnabled_);
     if (pointer_ == Pointer::Wait)
         window_->setCursor(cursor_);
     flag_ = wasFlagged_;

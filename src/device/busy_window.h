@@ -7,10 +7,10 @@
 
 namespace tunedeck {
 
-// Holds a window, or a part of it, still while the program talks to the player: `flag` set, `disabled` and
-// `actions` disabled and, where asked, the wait cursor on `window`. All of it is put back as it was on every
-// way out, the keyboard focus included: Qt drops the focus of a widget that is disabled and does not give
-// it back.
+// Holds a window, or a part of it, still while the program talks to the player: `flag` set, `disabled` (when
+// given) and `actions` disabled and, where asked, the wait cursor on `window`. All of it is put back as it
+// was on every way out, the keyboard focus included: Qt drops the focus of a widget that is disabled and does
+// not give it back.
 class BusyWindow {
   public:
     enum class Pointer { Keep, Wait };

@@ -9,13 +9,15 @@
 namespace tunedeck {
 
 // The device is touched only when there is a folder to put the song in; the folder is the one chosen at
-// the moment of the call.
+// the moment of the call. The bracket never yields, so no input reaches the window while the device is
+// open; the player pane is already held by the run. Disabling the whole window as well would change nothing
+// the user can see or do, and its repaint would cost more than the window's whole share of a send.
 bool frmTunedeck::sendOneFile(const QString& displayTitle, const QString& fullPath, QString& failureText) {
     if (cmbFolder->currentIndex() < 0) {
         failureText = QStringLiteral("Rioにフォルダがありません。フォルダは必ず必要です。");
         return false;
     }
-    const BusyWindow busy(this, this, running_, BusyWindow::Pointer::Wait);
+    const BusyWindow busy(this, nullptr, running_, BusyWindow::Pointer::Wait);
     const std::optional<QString> failure =
         deviceBracket(device_.get(), [this, &displayTitle, &fullPath](DeviceComponent& device) {
             device.FontName(displayFontName_);
