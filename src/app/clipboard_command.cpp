@@ -2,8 +2,8 @@
 
 namespace tunedeck {
 
-// "リストをクリップボードにコピー(&C)": the song names, one a line, each line ending in CR LF so that
-// Windows programs paste them as lines too.
+// "リストをクリップボードにコピー(&C)": the song names only, one a line, every line (the last too) ending in
+// CR LF; an empty list copies an empty text.
 void frmTunedeck::menuClipCopy_Click() {
     QString text;
     for (int row = 0; row < lvwSong->itemCount(); ++row)
