@@ -181,6 +181,9 @@ void frmTunedeck::connectHandlers() {
     connect(cmbFolder, &QComboBox::currentIndexChanged, this, &frmTunedeck::cmbFolder_Click);
     connect(menuRefSong, &QAction::triggered, this, &frmTunedeck::menuRefSong_Click);
     connect(menuCustom, &QAction::triggered, this, &frmTunedeck::menuCustom_Click);
+    connect(menuFont, &QAction::triggered, this, &frmTunedeck::menuFont_Click);
+    connect(menuAbout, &QAction::triggered, this, &frmTunedeck::menuAbout_Click);
+    connect(menuClipCopy, &QAction::triggered, this, &frmTunedeck::menuClipCopy_Click);
     connect(lvwSong, &ListView::keyDown, this, [this](int key, Qt::KeyboardModifiers modifiers) {
         lvwSong_KeyDown(input::keyCode(key), input::shiftState(modifiers));
     });

@@ -94,8 +94,13 @@ class frmTunedeck : public QMainWindow {
     void lvwSong_MouseMove(int button, int shift, int x, int y);  // `button`: the buttons held
     void lvwSong_MouseUp(int button, int shift, int x, int y);
 
-    // The display format of song titles.
+    // The display format of song titles, and the font the player shows them in.
     void menuCustom_Click();
+    void menuFont_Click();
+
+    // The version box, and the song list copied to the clipboard.
+    void menuAbout_Click();
+    void menuClipCopy_Click();
 
     // The computer pane; x and y in twips relative to the control.
     void drvList_Change();

@@ -1,0 +1,26 @@
+#include "font_command.h"
+
+#include "frmTunedeck.h"
+
+#include <cmath>
+
+namespace tunedeck {
+
+qint32 roundedFontSize(double points) {
+    // The default rounding mode rounds halves to even; qRound would round them away from zero.
+    return static_cast<qint32>(std::nearbyint(points));
+}
+
+// "フォント設定(&P)": the font the player's display shows names in. Only the next song or folder sent takes
+// it; nothing on this screen changes. A cancelled dialog answers the preset, which is stored again.
+void frmTunedeck::menuFont_Click() {
+    const FontChoice chosen = environment_.prompts->chooseFont(
+        this, {.name = displayFontName_, .pointSize = double(displayFontSize_)});
+    displayFontName_ = chosen.name;
+    displayFontSize_ = roundedFontSize(chosen.pointSize);
+    const SettingsFile file = settings();
+    file.write(QStringLiteral("FontName"), displayFontName_);
+    file.write(QStringLiteral("FontSize"), displayFontSize_);
+}
+
+}  // namespace tunedeck

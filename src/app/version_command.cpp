@@ -1,0 +1,17 @@
+#include "version_command.h"
+
+#include "frmTunedeck.h"
+#include "program_version.h"
+
+namespace tunedeck {
+
+QString versionText(int major, int minor) {
+    return QStringLiteral("Tunedeck Version %1.%2").arg(major).arg(minor, 2, 10, QChar('0'));
+}
+
+void frmTunedeck::menuAbout_Click() {
+    environment_.prompts->message(this, versionText(program_version::kMajor, program_version::kMinor),
+                                  QStringLiteral("バージョン情報"), Prompts::Icon::Information);
+}
+
+}  // namespace tunedeck
