@@ -1,9 +1,29 @@
 #include "status_bar.h"
 
+#include <QPainter>
+
 namespace tunedeck {
 
+StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {}
+
+void StatusPanel::setText(const QString& text) {
+    text_ = text;
+    update();
+}
+
+QSize StatusPanel::sizeHint() const {
+    return {0, fontMetrics().height()};
+}
+
+void StatusPanel::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text_, Qt::ElideRight, width()));
+}
+
 StatusBar::StatusBar(QWidget* parent)
-    : QStatusBar(parent), message_(new QLabel(this)), memory_(new QLabel(this)) {
+    : QStatusBar(parent), message_(new StatusPanel(this)), memory_(new StatusPanel(this)) {
     setSizeGripEnabled(false);
     message_->setObjectName(QStringLiteral("statMsg"));
     memory_->setObjectName(QStringLiteral("statMem"));
@@ -22,8 +42,8 @@ QString StatusBar::panelText(int panel) const {
     return (panel == 1 ? message_ : memory_)->text();
 }
 
-QLabel* StatusBar::panel(const QString& key) const {
-    return findChild<QLabel*>(key, Qt::FindDirectChildrenOnly);
+StatusPanel* StatusBar::panel(const QString& key) const {
+    return findChild<StatusPanel*>(key, Qt::FindDirectChildrenOnly);
 }
 
 }  // namespace tunedeck

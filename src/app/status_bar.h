@@ -1,9 +1,29 @@
 #pragma once
 
-#include <QLabel>
 #include <QStatusBar>
+#include <QString>
+#include <QWidget>
 
 namespace tunedeck {
+
+// One panel of the status bar: a line of plain text, cut at the panel's edge. Markup in a player's
+// description or a file's name is shown as it is. A new text only repaints the panel: it never changes the
+// panel's size, so the status bar is not laid out again at every progress text.
+class StatusPanel : public QWidget {
+    Q_OBJECT
+  public:
+    explicit StatusPanel(QWidget* parent = nullptr);
+
+    const QString& text() const { return text_; }
+    void setText(const QString& text);
+    QSize sizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QString text_;
+};
 
 // The two-panel status bar: panel 1 carries messages and progress, panel 2 (key "statMem") the memory
 // figures.
@@ -15,14 +35,14 @@ class StatusBar : public QStatusBar {
     // Panels are numbered from 1.
     void setPanelText(int panel, const QString& text);
     QString panelText(int panel) const;
-    QLabel* panel(const QString& key) const;
+    StatusPanel* panel(const QString& key) const;
 
   signals:
     void panelTextChanged(int panel, const QString& text);
 
   private:
-    QLabel* message_;
-    QLabel* memory_;
+    StatusPanel* message_;
+    StatusPanel* memory_;
 };
 
 }  // namespace tunedeck
