@@ -42,32 +42,6 @@ class DownloadDeleteTest : public WindowTest {
         return contents;
     }
 
-    // What the player holds in the first folder of `memory`.
-    QStringList playerSongs(const QString& memory = "0") const {
-        auto device = storeDevice();
-        device->Open();
-        QStringList names;
-        for (const DeviceSong& song : device->Songs(memory.toInt(), 0))
-            names << song.name;
-        device->Close();
-        return names;
-    }
-
-    QStringList listedSongs() const {
-        QStringList names;
-        for (int row = 0; row < window->lvwSong->itemCount(); ++row)
-            names << window->lvwSong->itemText(row);
-        return names;
-    }
-
-    void select(std::initializer_list<int> positions) {
-        ListView& list = *window->lvwSong;
-        list.clearSelection();
-        for (const int position : positions)
-            list.selectionModel()->select(list.model()->index(position - 1, 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-
     QString downloadPath(const QString& name) const { return folder.path() + '/' + name; }
 
     // The file a download wrote; nullopt when there is none.
@@ -79,17 +53,6 @@ class DownloadDeleteTest : public WindowTest {
     }
 
     QString lastStatus() const { return window->stbRioInfo->panelText(1); }
-
-    // The window as the user gets it back: usable, the arrow, the focus where it was.
-    void expectGivenBack(const char* context) const {
-        const frmTunedeck& w = *window;
-        EXPECT_TRUE(w.isEnabled()) << context;
-        EXPECT_TRUE(w.fraSong->isEnabled()) << context;
-        EXPECT_TRUE(w.menuDel->isEnabled() && w.menuDown->isEnabled()) << context;
-        EXPECT_FALSE(w.isRunning()) << context;
-        EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor) << context;
-        EXPECT_EQ(w.focusWidget(), w.lvwSong) << context;
-    }
 };
 
 TEST_F(DownloadDeleteTest, AnEmptyListAsksNothing) {
@@ -106,7 +69,7 @@ TEST_F(DownloadDeleteTest, AnsweringNoDoesNothing) {
     addSongs(3);
     frmTunedeck& w = start();
     w.lvwSong->setFocus();
-    select({1, 3});
+    selectPositions(*window->lvwSong, {1, 3});
     for (const Command& command : {kDownload, kDelete}) {
         recorder->clearCalls();
         takeStatusTexts();
@@ -118,7 +81,7 @@ TEST_F(DownloadDeleteTest, AnsweringNoDoesNothing) {
         EXPECT_EQ(prompts.shown().last().title, QString::fromUtf8(command.title));
         EXPECT_TRUE(recorder->calls().isEmpty()) << command.name;
         EXPECT_TRUE(takeStatusTexts().isEmpty()) << command.name;
-        expectGivenBack(command.name);
+        expectGivenBack(window->lvwSong);
     }
     EXPECT_EQ(playerSongs(), QStringList({"s1", "s2", "s3"}));
     EXPECT_FALSE(QFile::exists(downloadPath("GetRio01.mp3")));
@@ -153,7 +116,7 @@ TEST_F(DownloadDeleteTest, DeleteAskForEachSongWhereItHasMovedTo) {
     addSongs(5);
     frmTunedeck& w = start();
     w.lvwSong->setFocus();
-    select({2, 3, 5});
+    selectPositions(*window->lvwSong, {2, 3, 5});
     recorder->clearCalls();
     takeStatusTexts();
     QStringList duringRun;
@@ -183,7 +146,7 @@ TEST_F(DownloadDeleteTest, DeleteAskForEachSongWhereItHasMovedTo) {
     EXPECT_EQ(texts.mid(0, 3), QStringList({"s2" + kDeleting, "s3" + kDeleting, "s5" + kDeleting}));
     EXPECT_EQ(texts.last(), kDeleted);
     EXPECT_EQ(duringRun, QStringList(3, "wait 1, pane 0, files 1"));
-    expectGivenBack("delete");
+    expectGivenBack(window->lvwSong);
 }
 
 // Files named by position, byte for byte what was sent; one bracket, the whole window held, nothing read
@@ -192,7 +155,7 @@ TEST_F(DownloadDeleteTest, DownloadWritesEachSongByItsPosition) {
     const QList<QByteArray> contents = addSongs(10);
     frmTunedeck& w = start();
     w.lvwSong->setFocus();
-    select({10, 2});
+    selectPositions(*window->lvwSong, {10, 2});
     recorder->clearCalls();
     takeStatusTexts();
     QStringList duringRun;
@@ -213,7 +176,7 @@ TEST_F(DownloadDeleteTest, DownloadWritesEachSongByItsPosition) {
     EXPECT_EQ(takeStatusTexts(), QStringList({"s2" + kFetching, "s10" + kFetching, kFetched}));
     EXPECT_EQ(duringRun, QStringList(2, "wait 1, window 0"));
     EXPECT_EQ(listedSongs().size(), 10);
-    expectGivenBack("download");
+    expectGivenBack(window->lvwSong);
 }
 
 // The second of three downloads lands on a folder of that name: the player's refusal is shown, the first
@@ -223,7 +186,7 @@ TEST_F(DownloadDeleteTest, ATargetThatCannotBeWritten) {
     const QString kept = folder.writeFile("GetRio02.mp3/kept.txt", "kept");
     frmTunedeck& w = start();
     w.lvwSong->setFocus();
-    select({1, 2, 3});
+    selectPositions(*window->lvwSong, {1, 2, 3});
     QStringList expectedEntries = QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     expectedEntries << "GetRio01.mp3";
     expectedEntries.sort();
@@ -251,7 +214,7 @@ TEST_F(DownloadDeleteTest, ATargetThatCannotBeWritten) {
     ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(keptFile.readAll(), "kept");
     EXPECT_EQ(playerSongs(), QStringList({"s1", "s2", "s3"}));
-    expectGivenBack("download");
+    expectGivenBack(window->lvwSong);
 }
 
 // The player unplugged, or the card taken out, while a delete yields between two songs.
@@ -272,7 +235,7 @@ TEST_F(DownloadDeleteTest, ThePlayerGoesAwayDuringADelete) {
         SCOPED_TRACE(c.away);
         w.optRam[QString(c.memory).toInt()]->click();
         w.lvwSong->setFocus();
-        select({1, 2, 3});
+        selectPositions(*window->lvwSong, {1, 2, 3});
         onStatusText = [&](const QString& text) {
             if (text == "s2" + kDeleting)
                 runPlayerCommand({c.away});
@@ -284,9 +247,9 @@ TEST_F(DownloadDeleteTest, ThePlayerGoesAwayDuringADelete) {
         EXPECT_EQ(lastStatus(), kDeleteFailed + QString::fromUtf8(c.description));
         // The list no longer shows the song that is gone, so no later command can act on moved positions.
         EXPECT_FALSE(listedSongs().contains("s1"));
-        expectGivenBack(c.away);
+        expectGivenBack(window->lvwSong);
         runPlayerCommand({c.back});
-        EXPECT_EQ(playerSongs(c.memory), QStringList({"s2", "s3"}));
+        EXPECT_EQ(playerSongs(0, c.memory), QStringList({"s2", "s3"}));
     }
 }
 
@@ -309,7 +272,7 @@ TEST_P(DownloadDeleteFailureTest, StopsAtTheFailureAndGivesTheWindowBack) {
     const QList<QByteArray> contents = addSongs(4);
     frmTunedeck& w = start();
     w.lvwSong->setFocus();
-    select({1, 3, 4});
+    selectPositions(*window->lvwSong, {1, 3, 4});
     recorder->failCall(f.member, f.nth, QString::fromUtf8("故障"));
     prompts.answerConfirm(true);
     (w.*f.command.click)();
@@ -317,7 +280,7 @@ TEST_P(DownloadDeleteFailureTest, StopsAtTheFailureAndGivesTheWindowBack) {
     const bool download = &f.command == &kDownload;
     EXPECT_EQ(lastStatus(), (download ? kFetchFailed : kDeleteFailed) + QString::fromUtf8("故障"));
     EXPECT_EQ(recorder->calls().last(), "Close()");
-    expectGivenBack(f.member);
+    expectGivenBack(window->lvwSong);
     const int positions[] = {1, 3, 4};
     if (download) {
         const char* files[] = {"GetRio01.mp3", "GetRio03.mp3", "GetRio04.mp3"};

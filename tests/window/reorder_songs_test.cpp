@@ -27,25 +27,6 @@ class ReorderSongsTest : public WindowTest {
         return start();
     }
 
-    // The names of a folder's songs on the player, read between the window's brackets: the read fails if
-    // the window left the player open.
-    QStringList playerSongs(qint16 folderIndex) const {
-        auto device = storeDevice();
-        device->Open();
-        QStringList names;
-        for (const DeviceSong& song : device->Songs(0, folderIndex))
-            names << song.name;
-        device->Close();
-        return names;
-    }
-
-    QStringList listedSongs() const {
-        QStringList names;
-        for (int row = 0; row < window->lvwSong->itemCount(); ++row)
-            names << window->lvwSong->itemText(row);
-        return names;
-    }
-
     QPoint pointAt(int row) const {
         const ListView& list = *window->lvwSong;
         if (row != kEmptySpace)

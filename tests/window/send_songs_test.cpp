@@ -145,26 +145,6 @@ class SendSongsTest : public WindowTest {
         dropUrls(urls);
     }
 
-    // The songs in folder 0 of the internal memory, read through a device object of our own, which also
-    // finds the player closed again.
-    QStringList songsOnPlayer() const {
-        auto device = storeDevice();
-        device->Open();
-        QStringList names;
-        if (!device->Folders(0).empty())
-            for (const DeviceSong& song : device->Songs(0, 0))
-                names << song.name;
-        device->Close();
-        return names;
-    }
-
-    QStringList songList() const {
-        QStringList names;
-        for (int row = 0; row < window->lvwSong->itemCount(); ++row)
-            names << window->lvwSong->itemText(row);
-        return names;
-    }
-
     // The chosen memory without a folder, as the window shows it.
     void removeAllFolders() {
         auto device = storeDevice();
@@ -172,16 +152,6 @@ class SendSongsTest : public WindowTest {
         device->Format("0");
         device->Close();
         window->refreshDeviceView(true);
-    }
-
-    // What the user finds once a command is over: the window usable, the arrow, the focus where it was.
-    void expectWindowBack(QWidget* focus) const {
-        EXPECT_TRUE(window->isEnabled());
-        EXPECT_TRUE(window->fraSong->isEnabled());
-        EXPECT_TRUE(window->menuSend->isEnabled());
-        EXPECT_FALSE(window->isRunning());
-        EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
-        EXPECT_EQ(window->focusWidget(), focus);
     }
 
     QTemporaryDir music;
@@ -238,9 +208,9 @@ TEST_P(SendTable, WhatTheUserSees) {
     calls << c.refreshCalls;
     EXPECT_EQ(recorder->calls(), calls);
     EXPECT_EQ(takeStatusTexts(), c.texts);
-    expectWindowBack(focus);
-    EXPECT_EQ(songsOnPlayer(), titles(c.stored));
-    EXPECT_EQ(songList(), titles(c.stored));
+    expectGivenBack(focus);
+    EXPECT_EQ(playerSongs(), titles(c.stored));
+    EXPECT_EQ(listedSongs(), titles(c.stored));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -314,7 +284,7 @@ TEST_P(SendFailureTable, LeavesTheWindowAndThePlayerWhole) {
     recorder->failCall(member, nth, kBroken);
     send(command, {"a", "b"});
 
-    expectWindowBack(focus);
+    expectGivenBack(focus);
     EXPECT_EQ(recorder->calls().last(), "Close()");
     QStringList texts, stored;
     for (const QString name : {"a", "b"}) {
@@ -332,8 +302,8 @@ TEST_P(SendFailureTable, LeavesTheWindowAndThePlayerWhole) {
     if (command == Command::Drop)
         texts << sentCount(1);
     EXPECT_EQ(takeStatusTexts(), texts + kRefreshTexts);
-    EXPECT_EQ(songsOnPlayer(), titles(stored));
-    EXPECT_EQ(songList(), titles(stored));
+    EXPECT_EQ(playerSongs(), titles(stored));
+    EXPECT_EQ(listedSongs(), titles(stored));
 }
 
 std::string failureName(const ::testing::TestParamInfo<Failure>& info) {
@@ -371,8 +341,8 @@ TEST_F(SendSongsTest, TheDropTriesEveryLocalPathAndShowsThePlayersAnswer) {
                            unreadable + folder, sending("notes.txt"), sending("big.mp3"),
                            QString::fromUtf8("メモリの空きが足りません。"), sentCount(2)}) +
                   kRefreshTexts);
-    EXPECT_EQ(songsOnPlayer(), QStringList({title("a"), "notes.txt"}));
-    EXPECT_EQ(songList(), songsOnPlayer());
+    EXPECT_EQ(playerSongs(), QStringList({title("a"), "notes.txt"}));
+    EXPECT_EQ(listedSongs(), playerSongs());
     EXPECT_EQ(QFileInfo(path("a")).size(), 4096 + 128);
     EXPECT_EQ(QFileInfo(notes).size(), 9);
     EXPECT_EQ(QFileInfo(big).size(), 64 * 1024 * 1024 + 1);
@@ -403,7 +373,7 @@ TEST_F(SendSongsTest, DraggingFromTheFileListSendsTheSelectedFiles) {
     const QDrag* drag = w.lvwFile->findChild<QDrag*>();
     ASSERT_NE(drag, nullptr);
     drop(*drag->mimeData());
-    EXPECT_EQ(songsOnPlayer(), QStringList({QFileInfo(odd).fileName(), title("a"), title("c")}));
+    EXPECT_EQ(playerSongs(), QStringList({QFileInfo(odd).fileName(), title("a"), title("c")}));
     EXPECT_TRUE(recorder->calls().contains("AddSong(0, \"" + QFileInfo(odd).fileName() + "\", \"" + odd +
                                            "\", \"0\")"));
     EXPECT_EQ(takeStatusTexts(), QStringList({sending(QFileInfo(odd).fileName()), sending(title("a")),
@@ -426,7 +396,7 @@ TEST_F(SendSongsTest, AFolderChosenDuringTheSendChangesNothingOfIt) {
     };
     w.menuSend_Click();
     EXPECT_EQ(w.lvwFile->itemCount(), 1);
-    EXPECT_EQ(songsOnPlayer(), titles({"a", "b", "c"}));
+    EXPECT_EQ(playerSongs(), titles({"a", "b", "c"}));
     EXPECT_EQ(w.stbRioInfo->panelText(1), kFinished);
 }
 
@@ -445,7 +415,7 @@ TEST_F(SendSongsTest, TheDisplayFontOfEachSendReachesThePlayer) {
     recorder->clearCalls();
     send(Command::Drop, {"a"});
     EXPECT_EQ(recorder->calls().mid(0, 5), sendCalls("a", "IPAGothic", 20));
-    EXPECT_EQ(songList(), titles({"a", "a"}));
+    EXPECT_EQ(listedSongs(), titles({"a", "a"}));
 
     QTemporaryDir displays;
     runPlayerCommand({"export-display", displays.path()});

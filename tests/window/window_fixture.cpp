@@ -69,6 +69,41 @@ void WindowTest::runPlayerCommand(const QStringList& arguments) const {
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
 }
 
+QStringList WindowTest::playerSongs(qint16 folderIndex, const QString& memory) const {
+    auto device = storeDevice();
+    device->Open();
+    QStringList names;
+    if (folderIndex < qint16(device->Folders(memory.toInt()).size()))
+        for (const DeviceSong& song : device->Songs(memory.toInt(), folderIndex))
+            names << song.name;
+    device->Close();
+    return names;
+}
+
+QStringList WindowTest::listedSongs() const {
+    QStringList names;
+    for (int row = 0; row < window->lvwSong->itemCount(); ++row)
+        names << window->lvwSong->itemText(row);
+    return names;
+}
+
+void WindowTest::selectPositions(ListView& list, const QList<int>& positions) {
+    list.clearSelection();
+    for (const int position : positions)
+        list.selectionModel()->select(list.model()->index(position - 1, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+void WindowTest::expectGivenBack(const QWidget* focus) const {
+    const frmTunedeck& w = *window;
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_TRUE(w.fraSong->isEnabled());
+    EXPECT_TRUE(w.menuSend->isEnabled() && w.menuDel->isEnabled() && w.menuDown->isEnabled());
+    EXPECT_FALSE(w.isRunning());
+    EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(w.focusWidget(), focus);
+}
+
 QStringList WindowTest::takeStatusTexts() {
     return std::exchange(statusTexts_, {});
 }

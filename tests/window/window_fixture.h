@@ -42,6 +42,17 @@ class WindowTest : public ::testing::Test {
     // Runs the tunedeck-player command on the store.
     void runPlayerCommand(const QStringList& arguments) const;
 
+    // The songs of a folder on the player (none when there is no such folder), read through a device object
+    // of our own between the window's brackets: the read fails if the window left the player open.
+    QStringList playerSongs(qint16 folderIndex = 0, const QString& memory = QStringLiteral("0")) const;
+    // The song list's first column, top to bottom.
+    QStringList listedSongs() const;
+    // Selects exactly the items at these 1-based positions.
+    static void selectPositions(ListView& list, const QList<int>& positions);
+    // The window as the user gets it back after a command: usable, the arrow, the player pane and its
+    // commands released, and the focus on `focus`.
+    void expectGivenBack(const QWidget* focus) const;
+
     // Texts status panel 1 showed since the last call.
     QStringList takeStatusTexts();
     // Called with each text status panel 1 shows, as it shows it.
