@@ -115,7 +115,7 @@ TEST_F(FoldersFormatTest, FormatErasesTheChosenMemory) {
         frmTunedeck& w = startOn(memory);
         const QString name = QString::fromUtf8(memoryName);
         prompts.answerConfirm(true);
-        w.menuFormat_Click();
+        w.menuFormat->trigger();
 
         EXPECT_EQ(prompts.shown().last().text,
                   name + QString::fromUtf8("メモリをフォーマットします。\rよろしいですか？"));
@@ -164,7 +164,7 @@ TEST_F(FoldersFormatTest, CreateSendsTheNameAsTyped) {
         recorder->clearCalls();
         takeStatusTexts();
         prompts.answerInput(name);
-        w.menuMkDir_Click();
+        w.menuMkDir->trigger();
 
         EXPECT_EQ(prompts.shown().last().text, QString::fromUtf8("作るフォルダの名前を指定します。"));
         EXPECT_EQ(prompts.shown().last().title, QString::fromUtf8("フォルダ作成"));
@@ -211,7 +211,7 @@ TEST_F(FoldersFormatTest, RemoveDeletesOrFormats) {
         recorder->clearCalls();
         takeStatusTexts();
         prompts.answerConfirm(true);
-        w.menuRmDir_Click();
+        w.menuRmDir->trigger();
 
         const QString folderName = c.selected < 0 ? QString() : c.folders[c.selected];
         EXPECT_EQ(prompts.shown().size(), questions + 1) << "a second question";
