@@ -180,6 +180,9 @@ void frmTunedeck::connectHandlers() {
     // them apart where it matters.
     connect(cmbFolder, &QComboBox::currentIndexChanged, this, &frmTunedeck::cmbFolder_Click);
     connect(menuRefSong, &QAction::triggered, this, &frmTunedeck::menuRefSong_Click);
+    connect(menuMkDir, &QAction::triggered, this, &frmTunedeck::menuMkDir_Click);
+    connect(menuRmDir, &QAction::triggered, this, &frmTunedeck::menuRmDir_Click);
+    connect(menuFormat, &QAction::triggered, this, &frmTunedeck::menuFormat_Click);
     connect(menuCustom, &QAction::triggered, this, &frmTunedeck::menuCustom_Click);
     connect(menuFont, &QAction::triggered, this, &frmTunedeck::menuFont_Click);
     connect(menuAbout, &QAction::triggered, this, &frmTunedeck::menuAbout_Click);

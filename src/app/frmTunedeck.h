@@ -79,11 +79,17 @@ class frmTunedeck : public QMainWindow {
     void picSep_MouseMove(int button, int shift, double x, double y);
 
     // The player pane.
-    void refreshDeviceView(bool reloadFolders);
+    bool refreshDeviceView(bool reloadFolders);  // true when it read the player
     void optRam_Click(int index);
     void cmbFolder_Click();
     void menuRefSong_Click();
     void lvwSong_KeyDown(int keyCode, int shift);
+
+    // The player's memory and folders.
+    void menuFormat_Click();
+    bool formatMemory();  // true when the memory was erased
+    void menuMkDir_Click();
+    void menuRmDir_Click();
 
     // Song transfers; x and y in pixels within the song list's viewport.
     void menuSend_Click();
@@ -147,6 +153,8 @@ class frmTunedeck : public QMainWindow {
     // One bracket on the player (Open, `work`, Close); a failure closes the device with its errors ignored
     // and is reported with `failureText`. True when it all went through.
     bool runOnDevice(const QString& failureText, const std::function<void(DeviceComponent&)>& work);
+    // Reads the player pane again after a change and shows `doneText`.
+    void refreshAfterChange(const QString& doneText);
     // Holds the player pane and its commands still for a whole send, download or delete.
     BusyWindow holdPlayerPane(BusyWindow::Pointer pointer);
     // Sends one file to the chosen folder; on failure `failureText` says why.

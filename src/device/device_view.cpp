@@ -8,7 +8,7 @@ namespace tunedeck {
 
 // Fills the player pane from the player. Only a failing Open is the expected case ("not connected"); any
 // later failure closes the device and is reported with its description.
-void frmTunedeck::refreshDeviceView(bool reloadFolders) {
+bool frmTunedeck::refreshDeviceView(bool reloadFolders) {
     const BusyWindow busy(this, this, busy_, BusyWindow::Pointer::Keep);
     lvwSong->removeAllItems();
     setStatus(QStringLiteral("Rio500を探しています..."));
@@ -23,7 +23,7 @@ void frmTunedeck::refreshDeviceView(bool reloadFolders) {
     };
     if (!device_ || !open()) {
         setStatus(QStringLiteral("Rio500が接続されていません。"));
-        return;
+        return false;
     }
 
     const bool read = reportFailure(
@@ -60,6 +60,7 @@ void frmTunedeck::refreshDeviceView(bool reloadFolders) {
         }));
     if (read)
         setStatus(QStringLiteral("Ready"));
+    return read;
 }
 
 bool frmTunedeck::reportFailure(const QString& failureText, const std::optional<QString>& description) {

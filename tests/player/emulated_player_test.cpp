@@ -214,7 +214,17 @@ TEST_F(EmulatedPlayerTest, MemoryFillsToItsCapacityAndNoFurther) {
 }
 
 TEST_F(EmulatedPlayerTest, NamesAreKeptAsDataAndNothingIsWrittenOutsideTheStore) {
-    const QStringList names{"../x", "a/b", "/tmp/evil", "..", "C:\\temp\\x", "名前\n改行"};
+    // Also a NUL, a name longer than any file name, and ones code page 932 has no bytes for.
+    const QStringList names{"../x",
+                            "a/b",
+                            "/tmp/evil",
+                            "..",
+                            "/",
+                            "C:\\temp\\x",
+                            "名前\n改行",
+                            QStringLiteral("a") + QChar(0) + QStringLiteral("b"),
+                            QString(300, QChar(0x3042)),
+                            QString::fromUtf8("한국어 €𠮷😀")};
     player.Open();
     for (const QString& name : names) {
         player.AddFolder(name, "0");

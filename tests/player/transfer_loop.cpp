@@ -1,6 +1,7 @@
-// The process the crash test kills: sends, downloads, deletes and reorders songs on a store, each in its own
-// Open/Close bracket, until it is killed. Before each operation it appends a line saying what it is about to
-// do to a log, and "done" once the bracket is closed, so the test knows what the store may hold.
+// The process the crash test kills: sends, downloads, deletes and reorders songs on a store, and formats the
+// internal memory and makes its folder again, each in its own Open/Close bracket, until it is killed. Before
+// each operation it appends a line saying what it is about to do to a log, and "done" once the bracket is
+// closed, so the test knows what the store may hold.
 //
 // usage: player_transfer_loop STORE LOG TARGET SEED SOURCE...
 // A song's name is "<source index>#<serial>"; it writes one byte to standard output once it runs.
@@ -55,9 +56,14 @@ int main(int argc, char* argv[]) {
     try {
         for (int serial = 0;; ++serial) {
             player.Open();
-            const int songs = static_cast<int>(player.Songs(0, 0).size());
-            // Between the fewest and the most songs, any operation; outside, the one that moves back.
-            const int operation = songs < kFewestSongs ? 0 : songs >= kMostSongs ? 1 + below(3) : below(4);
+            const bool hasFolder = !player.Folders(0).empty();
+            const int songs = hasFolder ? static_cast<int>(player.Songs(0, 0).size()) : 0;
+            // Between the fewest and the most songs, any operation; outside, one that moves back. A format
+            // empties the memory and the next bracket makes its folder again.
+            const int operation = !hasFolder             ? 5
+                                  : songs < kFewestSongs ? 0
+                                  : songs >= kMostSongs  ? 1 + below(4)
+                                                         : below(5);
             switch (operation) {
                 case 0: {
                     const int source = below(static_cast<int>(sources.size()));
@@ -78,13 +84,21 @@ int main(int argc, char* argv[]) {
                     player.DeleteSong(0, song, "0");
                     break;
                 }
-                default: {
+                case 3: {
                     const int a = below(songs);
                     const int b = below(songs);
                     logLine(log, "swap " + QByteArray::number(a) + ' ' + QByteArray::number(b));
                     player.SwapSong(0, a, b, "0");
                     break;
                 }
+                case 4:
+                    logLine(log, "format");
+                    player.Format("0");
+                    break;
+                default:
+                    logLine(log, "folder");
+                    player.AddFolder(QStringLiteral("MUSIC"), "0");
+                    break;
             }
             player.Close();
             logLine(log, "done");

@@ -1,0 +1,43 @@
+#include "frmTunedeck.h"
+
+namespace tunedeck {
+
+// The name goes to the player as typed, also empty when the box was cancelled: the player says what it
+// takes.
+void frmTunedeck::menuMkDir_Click() {
+    const QString name = environment_.prompts->input(this, QStringLiteral("作るフォルダの名前を指定します。"),
+                                                     QStringLiteral("フォルダ作成"), QString());
+    setStatus(QStringLiteral("フォルダを作成しています..."));
+    const bool added =
+        runOnDevice(QStringLiteral("フォルダ作成に失敗しました。 Err:"), [&](DeviceComponent& device) {
+            device.FontName(displayFontName_);
+            device.FontSize(displayFontSize_);
+            device.AddFolder(name, tag_);
+        });
+    if (added)
+        refreshAfterChange(QStringLiteral("フォルダを作成しました。"));
+}
+
+// The last folder goes by erasing the memory, on the one question that named the folder.
+void frmTunedeck::menuRmDir_Click() {
+    if (!environment_.prompts->confirm(
+            this, cmbFolder->currentText() + QStringLiteral("を削除します。\rよろしいですか？"),
+            QStringLiteral("確認")))
+        return;
+    setStatus(QStringLiteral("フォルダを削除しています..."));
+    if (cmbFolder->count() < 2) {
+        const bool formatted = formatMemory();
+        const QString outcome = stbRioInfo->panelText(1);
+        refreshDeviceView(true);
+        // The list's "Ready" is all a removal says when it works; a format that failed must not end the same.
+        if (!formatted)
+            setStatus(outcome);
+        return;
+    }
+    if (runOnDevice(QStringLiteral("フォルダ削除に失敗しました。 Err:"), [this](DeviceComponent& device) {
+            device.DeleteFolder(qint16(cmbFolder->currentIndex()), tag_);
+        }))
+        refreshDeviceView(true);
+}
+
+}  // namespace tunedeck
