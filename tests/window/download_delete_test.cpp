@@ -51,8 +51,6 @@ class DownloadDeleteTest : public WindowTest {
             return std::nullopt;
         return file.readAll();
     }
-
-    QString lastStatus() const { return window->stbRioInfo->panelText(1); }
 };
 
 TEST_F(DownloadDeleteTest, AnEmptyListAsksNothing) {

@@ -76,16 +76,6 @@ class FoldersFormatTest : public WindowTest {
         takeStatusTexts();
         return w;
     }
-
-    QString lastStatus() const { return window->stbRioInfo->panelText(1); }
-
-    void expectGivenBack(const char* context) const {
-        const frmTunedeck& w = *window;
-        EXPECT_TRUE(w.isEnabled()) << context;
-        EXPECT_FALSE(w.isBusy()) << context;
-        EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor) << context;
-        EXPECT_EQ(w.focusWidget(), w.lvwSong) << context;
-    }
 };
 
 TEST_F(FoldersFormatTest, AnsweringNoSendsNothing) {
@@ -128,7 +118,7 @@ TEST_F(FoldersFormatTest, FormatErasesTheChosenMemory) {
         EXPECT_EQ(playerFolders(memory == QString("0") ? "1" : "0"), QStringList({"other"}));
         EXPECT_TRUE(shownFolders().isEmpty());
         EXPECT_EQ(w.lvwSong->itemCount(), 0);
-        expectGivenBack(memory);
+        expectGivenBack(window->lvwSong);
         closeWindow();
     }
 }
@@ -182,7 +172,7 @@ TEST_F(FoldersFormatTest, CreateSendsTheNameAsTyped) {
         EXPECT_EQ(playerFolders("0"), c.folders);
         EXPECT_EQ(shownFolders(), c.folders);
         EXPECT_EQ(w.cmbFolder->currentIndex(), c.selected);
-        expectGivenBack(c.name);
+        expectGivenBack(window->lvwSong);
     }
 }
 
@@ -229,7 +219,7 @@ TEST_F(FoldersFormatTest, RemoveDeletesOrFormats) {
         EXPECT_EQ(shownFolders(), c.left);
         EXPECT_EQ(w.cmbFolder->currentIndex(), c.left.isEmpty() ? -1 : 0);
         EXPECT_EQ(playerFolders(c.memory == QString("0") ? "1" : "0"), QStringList({"other"}));
-        expectGivenBack(c.memory);
+        expectGivenBack(window->lvwSong);
         closeWindow();
     }
 }
@@ -269,7 +259,7 @@ TEST_P(FoldersFormatFailureTest, GivesTheWindowBack) {
     }
 
     EXPECT_EQ(lastStatus(), f.last);
-    expectGivenBack(f.member);
+    expectGivenBack(window->lvwSong);
     const QStringList calls = recorder->calls();
     EXPECT_TRUE(calls.last() == "Close()" || QString(f.member) == "Open") << calls.last().toStdString();
     auto device = storeDevice();

@@ -100,6 +100,7 @@ void WindowTest::expectGivenBack(const QWidget* focus) const {
     EXPECT_TRUE(w.fraSong->isEnabled());
     EXPECT_TRUE(w.menuSend->isEnabled() && w.menuDel->isEnabled() && w.menuDown->isEnabled());
     EXPECT_FALSE(w.isRunning());
+    EXPECT_FALSE(w.isBusy());
     EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(w.focusWidget(), focus);
 }

@@ -53,6 +53,7 @@ class WindowTest : public ::testing::Test {
     // commands released, and the focus on `focus`.
     void expectGivenBack(const QWidget* focus) const;
 
+    QString lastStatus() const { return window->stbRioInfo->panelText(1); }
     // Texts status panel 1 showed since the last call.
     QStringList takeStatusTexts();
     // Called with each text status panel 1 shows, as it shows it.
