@@ -53,16 +53,19 @@ void frmTunedeck::menuSend_Click() {
     if (lvwFile->itemCount() == 0)
         return;
     const QStringList files = selectedFiles();
-    const BusyWindow held = holdPlayerPane(BusyWindow::Pointer::Keep);
     bool complete = true;
-    for (const QString& fullPath : files) {
-        QString failureText;
-        if (!sendWithProgress(fullPath, failureText)) {
-            setStatus(QStringLiteral("転送エラー Err:") + failureText);
-            complete = false;
-            break;
+    {
+        const BusyWindow held = holdPlayerPane(BusyWindow::Pointer::Keep);
+        for (const QString& fullPath : files) {
+            QString failureText;
+            if (!sendWithProgress(fullPath, failureText)) {
+                setStatus(QStringLiteral("転送エラー Err:") + failureText);
+                complete = false;
+                break;
+            }
         }
     }
+    // The refresh holds the whole window itself from its first step; the pane is let go just before.
     refreshDeviceView(false);
     if (complete)
         setStatus(QStringLiteral("転送が終了しました。"));
