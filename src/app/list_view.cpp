@@ -1,5 +1,6 @@
 #include "list_view.h"
 
+#include "input_state.h"
 #include "list_model.h"
 #include "twips.h"
 
@@ -143,6 +144,10 @@ void ListView::dropEvent(QDropEvent* event) {
 
 void ListView::keyPressEvent(QKeyEvent* event) {
     emit keyDown(event->key(), event->modifiers());
+    if (input::opensPopupMenu(event->key(), event->modifiers())) {
+        emit popupMenuKey();
+        return;
+    }
     QTableView::keyPressEvent(event);
 }
 
@@ -177,6 +182,11 @@ void ListView::paintEvent(QPaintEvent* event) {
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableView::mouseDoubleClickEvent(event);
     emit doubleClick();
+}
+
+QPoint popupMenuPosition(const QAbstractItemView& view) {
+    const QRect item = view.visualRect(view.currentIndex()).intersected(view.viewport()->rect());
+    return view.viewport()->mapToGlobal(item.isEmpty() ? QPoint(0, 0) : item.bottomLeft());
 }
 
 }  // namespace tunedeck
