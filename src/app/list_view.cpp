@@ -20,6 +20,8 @@ ListView::ListView(QWidget* parent) : QTableView(parent), model_(new ListModel(t
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab moves on to the next control, as in any list of the desktop, instead of from cell to cell.
+    setTabKeyNavigation(false);
     setWordWrap(false);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -100,5 +100,29 @@ TEST_F(AccessibilityTest, MenuKeyAndShiftF10OpenTheListsPopUpMenus) {
     EXPECT_FALSE(w.menuSongList->isVisible());
 }
 
+// Tab and Shift+Tab leave a list that holds items for the next and the previous control, rather than walking
+// its cells round and round.
+TEST_F(AccessibilityTest, TabLeavesTheLists) {
+    frmTunedeck& w = start();
+    for (ListView* list : {w.lvwFile, w.lvwSong}) {
+        list->addItem("a");
+        list->addItem("b");
+    }
+    const struct {
+        QWidget* from;
+        Qt::Key key;
+        QWidget* to;
+    } cases[] = {{w.lvwFile, Qt::Key_Tab, w.optRam[0]},
+                 {w.lvwFile, Qt::Key_Backtab, w.dirlst},
+                 {w.lvwSong, Qt::Key_Backtab, w.cmbFolder}};
+    for (const auto& c : cases) {
+        c.from->setFocus();
+        QTest::keyClick(w.windowHandle(), c.key);
+        const QWidget* focused = QApplication::focusWidget();
+        EXPECT_EQ(focused ? focused->objectName() : QString(), c.to->objectName())
+            << c.from->objectName().toStdString() << " " << c.key;
+    }
+}
+
 }  // namespace
 }  // namespace tunedeck::testing
