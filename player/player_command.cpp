@@ -2,6 +2,7 @@
 
 #include "device_component.h"
 #include "player_store.h"
+#include "program_version.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -122,7 +123,12 @@ const std::map<QString, Command>& commands() {
 
 const char* const kUsage =
     "usage: tunedeck-player [--store DIR] COMMAND\n"
-    "commands: status, connect, disconnect, insert-card, remove-card, ls, export-display DIR\n";
+    "       tunedeck-player --help | --version\n"
+    "Inspects and controls the emulated player on the store DIR (default: the folder \"player\" beside\n"
+    "this command).\n"
+    "commands: status, connect, disconnect, insert-card, remove-card, ls, export-display DIR\n"
+    "  -h, --help     show this help and exit\n"
+    "  -v, --version  show the version and exit\n";
 
 }  // namespace
 
@@ -130,10 +136,20 @@ int runPlayerCommand(const QStringList& arguments, const QString& defaultStore, 
                      QTextStream& err) {
     QCommandLineParser parser;
     const QCommandLineOption storeOption(QStringLiteral("store"), QString(), QStringLiteral("DIR"));
-    parser.addOption(storeOption);
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")}, QString());
+    parser.addOptions({storeOption, helpOption, versionOption});
     if (!parser.parse(QStringList{QStringLiteral("tunedeck-player")} + arguments)) {
         err << "tunedeck-player: " << parser.errorText() << '\n' << kUsage;
         return kBadArguments;
+    }
+    if (parser.isSet(helpOption)) {
+        out << kUsage;
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        out << "tunedeck-player " << program_version::kFull << '\n';
+        return 0;
     }
     const QStringList positional = parser.positionalArguments();
     const auto command = positional.isEmpty() ? commands().end() : commands().find(positional.first());

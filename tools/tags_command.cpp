@@ -1,8 +1,21 @@
 #include "tags_command.h"
 
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+
 namespace tunedeck::tags_command {
 
-const char kUsage[] = "usage: tunedeck-tags [--format FMT] FILE...\n";
+const char kUsage[] =
+    "usage: tunedeck-tags [--format FMT] [--] FILE...\n"
+    "       tunedeck-tags --help | --version\n"
+    "Prints a tab-separated line per file: the path, the tag kind (RMP3, ID3v1 or -), artist, title,\n"
+    "album, release, comment and the display title in FMT (default: the DisplayFormat of the settings\n"
+    "file beside this command). Exits with status 1 when a file cannot be read.\n";
 
 std::variant<Arguments, QString> parseArguments(const QStringList& arguments) {
     Arguments parsed;
@@ -17,6 +30,10 @@ std::variant<Arguments, QString> parseArguments(const QStringList& arguments) {
             optionsEnded = true;
             continue;
         }
+        if (argument == u"--help" || argument == u"--version") {
+            parsed.request = argument == u"--help" ? Arguments::Request::Help : Arguments::Request::Version;
+            return parsed;
+        }
         if (argument != u"--format")
             return QStringLiteral("unknown option %1").arg(argument);
         if (++i == arguments.size())
@@ -26,6 +43,25 @@ std::variant<Arguments, QString> parseArguments(const QStringList& arguments) {
     if (parsed.files.isEmpty())
         return QStringLiteral("no files given");
     return parsed;
+}
+
+QString unreadableReason(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    struct stat info {};
+    int error = 0;
+    char byte = 0;
+    if (::fstat(fd, &info) != 0)
+        error = errno;
+    else if (S_ISDIR(info.st_mode))
+        error = EISDIR;
+    else if (S_ISREG(info.st_mode) && ::pread(fd, &byte, 1, 0) < 0)
+        error = errno;
+    ::close(fd);
+    if (error != 0)
+        return QString::fromLocal8Bit(std::strerror(error));
+    return S_ISREG(info.st_mode) ? QString() : QStringLiteral("not a regular file");
 }
 
 QString escapeField(const QString& field) {

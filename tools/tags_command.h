@@ -15,12 +15,18 @@ namespace tunedeck::tags_command {
 extern const char kUsage[];
 
 struct Arguments {
+    enum class Request { Tags, Help, Version };
+    Request request = Request::Tags;
     std::optional<QString> format;  // none: the DisplayFormat of the settings file
     QStringList files;
 };
 
 // The arguments after the program name, or a message saying what is wrong with them.
 std::variant<Arguments, QString> parseArguments(const QStringList& arguments);
+
+// Why the file cannot be read as a song (missing, a folder, not a regular file, a read error), or an empty
+// text when it can. A pipe or terminal does not hold it up.
+QString unreadableReason(const QString& path);
 
 // A field with backslash, tab, carriage return and line feed written as \\, \t, \r and \n.
 QString escapeField(const QString& field);

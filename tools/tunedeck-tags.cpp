@@ -1,4 +1,5 @@
 #include "display_title.h"
+#include "program_version.h"
 #include "settings_file.h"
 #include "tags_command.h"
 #include "title_format.h"
@@ -17,10 +18,24 @@ int main(int argc, char** argv) {
         return 2;
     }
     const auto& arguments = std::get<tags_command::Arguments>(parsed);
+    if (arguments.request == tags_command::Arguments::Request::Help) {
+        std::fputs(tags_command::kUsage, stdout);
+        return 0;
+    }
+    if (arguments.request == tags_command::Arguments::Request::Version) {
+        std::printf("tunedeck-tags %s\n", program_version::kFull);
+        return 0;
+    }
     // The settings file of the program installed beside this command.
     const QString format = arguments.format.value_or(
         readDisplayFormat(SettingsFile(QCoreApplication::applicationDirPath(), QStringLiteral("tunedeck"))));
+    int status = 0;
     for (const QString& path : arguments.files) {
+        if (const QString reason = tags_command::unreadableReason(path); !reason.isEmpty()) {
+            std::fprintf(stderr, "tunedeck-tags: %s: %s\n", qUtf8Printable(path), qUtf8Printable(reason));
+            status = 1;
+            continue;
+        }
         TagRecord record;
         const TagKind kind = readTags(path, record);
         const QString title =
@@ -28,5 +43,5 @@ int main(int argc, char** argv) {
         const QByteArray line = tags_command::tagsLine(path, kind, record, title).toUtf8() + '\n';
         std::fwrite(line.constData(), 1, line.size(), stdout);
     }
-    return 0;
+    return status;
 }

@@ -10,6 +10,8 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 
+#include <tuple>
+
 namespace tunedeck {
 namespace {
 
@@ -106,6 +108,28 @@ void frmTunedeck::createControls() {
         option->resize(std::max(option->width(), option->sizeHint().width()), option->height());
     for (QRadioButton* option : optRam)
         option->setFocusPolicy(Qt::StrongFocus);
+
+    // What each control is, for screen readers: name, and what it is for.
+    const std::tuple<QWidget*, QString, QString> spoken[] = {
+        {drvList, QStringLiteral("コンピューターのドライブ"), QStringLiteral("フォルダを表示するドライブ")},
+        {dirlst, QStringLiteral("コンピューターのフォルダ"), QStringLiteral("ファイルを表示するフォルダ")},
+        {lvwFile, QStringLiteral("音楽ファイル"),
+         QStringLiteral("選んだフォルダのファイル。Rioへ転送できます")},
+        {picSep, QStringLiteral("区切り"), QStringLiteral("上下の領域の高さを変えます")},
+        {fraSong, QStringLiteral("Rioの内容"), QStringLiteral("Rioのメモリ、フォルダと曲")},
+        {optRam[0], QStringLiteral("Rioの内蔵メモリ"), QStringLiteral("曲を表示するRioのメモリ")},
+        {optRam[1], QStringLiteral("RioのSmartMedia"), QStringLiteral("曲を表示するRioのメモリ")},
+        {cmbFolder, QStringLiteral("Rioのフォルダ"), QStringLiteral("曲を表示するRioのフォルダ")},
+        {lvwSong, QStringLiteral("Rioの曲"), QStringLiteral("選んだRioのフォルダの曲")},
+        {stbRioInfo, QStringLiteral("ステータスバー"), QStringLiteral("Rioの状態とメモリ")},
+    };
+    for (const auto& [control, spokenName, description] : spoken) {
+        control->setAccessibleName(spokenName);
+        control->setAccessibleDescription(description);
+    }
+    // The size label changes with the selection: its name carries its text.
+    lblFileTotalSize->setAccessibleDescription(QStringLiteral("選択したファイルのサイズ"));
+    nameAfterText(lblFileTotalSize, lblFileTotalSize->text());
 
     // The order in which Tab moves through the controls.
     QWidget* const order[] = {drvList, dirlst,     lvwFile, optRam[0], optRam[1],       cmbFolder,
@@ -230,13 +254,24 @@ void frmTunedeck::connectHandlers() {
     connect(lvwFile, &ListView::doubleClick, this, &frmTunedeck::lvwFile_DblClick);
     connect(lvwFile->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int section) { lvwFile_ColumnClick(section + 1); });
+
+    // The pop-up menus the right button opens also open from the keyboard (the folder tree's: eventFilter).
+    connect(lvwSong, &ListView::popupMenuKey, this,
+            [this] { menuSongList->popup(popupMenuPosition(*lvwSong)); });
+    connect(lvwFile, &ListView::popupMenuKey, this,
+            [this] { menuFileList->popup(popupMenuPosition(*lvwFile)); });
 }
 
 bool frmTunedeck::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize)
         Form_Resize();
     if (watched == dirlst && event->type() == QEvent::KeyPress) {
-        const QString typed = static_cast<QKeyEvent*>(event)->text();
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (input::opensPopupMenu(key->key(), key->modifiers())) {
+            menuFolder->popup(popupMenuPosition(*dirlst));
+            return true;
+        }
+        const QString typed = key->text();
         if (!typed.isEmpty())
             dirlst_KeyPress(typed.front().unicode());
     }

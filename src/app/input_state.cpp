@@ -26,4 +26,8 @@ int keyCode(int qtKey) {
     }
 }
 
+bool opensPopupMenu(int qtKey, Qt::KeyboardModifiers modifiers) {
+    return qtKey == Qt::Key_Menu || (qtKey == Qt::Key_F10 && shiftState(modifiers) == 1);
+}
+
 }  // namespace tunedeck::input

@@ -16,4 +16,7 @@ inline constexpr int kKeyF5 = 116;
 // The virtual-key code of a Qt key, or 0 for keys no handler looks at.
 int keyCode(int qtKey);
 
+// The Menu key or Shift+F10: the keyboard's way to the pop-up menu of the control that has the focus.
+bool opensPopupMenu(int qtKey, Qt::KeyboardModifiers modifiers);
+
 }  // namespace tunedeck::input

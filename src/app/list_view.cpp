@@ -1,5 +1,6 @@
 #include "list_view.h"
 
+#include "input_state.h"
 #include "list_model.h"
 #include "twips.h"
 
@@ -19,6 +20,8 @@ ListView::ListView(QWidget* parent) : QTableView(parent), model_(new ListModel(t
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab moves on to the next control, as in any list of the desktop, instead of from cell to cell.
+    setTabKeyNavigation(false);
     setWordWrap(false);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -143,6 +146,10 @@ void ListView::dropEvent(QDropEvent* event) {
 
 void ListView::keyPressEvent(QKeyEvent* event) {
     emit keyDown(event->key(), event->modifiers());
+    if (input::opensPopupMenu(event->key(), event->modifiers())) {
+        emit popupMenuKey();
+        return;
+    }
     QTableView::keyPressEvent(event);
 }
 
@@ -177,6 +184,11 @@ void ListView::paintEvent(QPaintEvent* event) {
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableView::mouseDoubleClickEvent(event);
     emit doubleClick();
+}
+
+QPoint popupMenuPosition(const QAbstractItemView& view) {
+    const QRect item = view.visualRect(view.currentIndex()).intersected(view.viewport()->rect());
+    return view.viewport()->mapToGlobal(item.isEmpty() ? QPoint(0, 0) : item.bottomLeft());
 }
 
 }  // namespace tunedeck

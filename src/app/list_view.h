@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QAbstractItemView;
 class QMimeData;
 
 namespace tunedeck {
@@ -86,6 +87,8 @@ class ListView : public QTableView {
     void filesDropped(const QList<QUrl>& urls);
     // A double-click anywhere in the list, on an item or not.
     void doubleClick();
+    // The Menu key or Shift+F10 asked for the list's pop-up menu; the list does not act on the key.
+    void popupMenuKey();
 
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -110,5 +113,9 @@ class ListView : public QTableView {
     int markedRow_ = -1;
     std::function<QList<QUrl>()> dragFiles_;
 };
+
+// Where a pop-up menu opened from the keyboard appears, in global coordinates: under the view's current item
+// when it is in sight, else at the top left of the view's viewport.
+QPoint popupMenuPosition(const QAbstractItemView& view);
 
 }  // namespace tunedeck

@@ -4,11 +4,23 @@
 
 namespace tunedeck {
 
-StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {}
+void nameAfterText(QWidget* control, const QString& text) {
+    const QString description = control->accessibleDescription();
+    const QString name = text.isEmpty() ? description : description + QStringLiteral("：") + text;
+    // Setting the name announces it.
+    if (name != control->accessibleName())
+        control->setAccessibleName(name);
+}
+
+StatusPanel::StatusPanel(const QString& description, QWidget* parent) : QWidget(parent) {
+    setAccessibleDescription(description);
+    nameAfterText(this, text_);
+}
 
 void StatusPanel::setText(const QString& text) {
     text_ = text;
     update();
+    nameAfterText(this, text_);
 }
 
 QSize StatusPanel::sizeHint() const {
@@ -23,7 +35,9 @@ void StatusPanel::paintEvent(QPaintEvent* /*event*/) {
 }
 
 StatusBar::StatusBar(QWidget* parent)
-    : QStatusBar(parent), message_(new StatusPanel(this)), memory_(new StatusPanel(this)) {
+    : QStatusBar(parent),
+      message_(new StatusPanel(QStringLiteral("状態"), this)),
+      memory_(new StatusPanel(QStringLiteral("Rioのメモリ"), this)) {
     setSizeGripEnabled(false);
     message_->setObjectName(QStringLiteral("statMsg"));
     memory_->setObjectName(QStringLiteral("statMem"));

@@ -6,13 +6,18 @@
 
 namespace tunedeck {
 
-// One panel of the status bar: a line of plain text, cut at the panel's edge. Markup in a player's
-// description or a file's name is shown as it is. A new text only repaints the panel: it never changes the
-// panel's size, so the status bar is not laid out again at every progress text.
+// Names a control that shows a changing text for screen readers: what it is (its accessible description)
+// followed by the text it shows now. A changed name is announced.
+void nameAfterText(QWidget* control, const QString& text);
+
+// One panel of the status bar: a line of plain text, cut at the panel's edge, named after it for screen
+// readers. Markup in a player's description or a file's name is shown as it is. A new text only repaints the
+// panel: it never changes the panel's size, so the status bar is not laid out again at every progress text.
 class StatusPanel : public QWidget {
     Q_OBJECT
   public:
-    explicit StatusPanel(QWidget* parent = nullptr);
+    // `description` says what the panel shows, for screen readers.
+    StatusPanel(const QString& description, QWidget* parent);
 
     const QString& text() const { return text_; }
     void setText(const QString& text);

@@ -14,6 +14,7 @@ void frmTunedeck::lvwFile_Click() {
             total += kilobytesShown(lvwFile->subItemText(row, 3)).value_or(0);
     }
     lblFileTotalSize->setText(groupedNumber(total) + QStringLiteral("kbyte選択"));
+    nameAfterText(lblFileTotalSize, lblFileTotalSize->text());
 }
 
 void frmTunedeck::lvwFile_DblClick() {

@@ -3,9 +3,12 @@
 #include "cp932.h"
 #include "music_files.h"
 #include "program_folder.h"
+#include "program_version.h"
 
 #include <QFile>
 #include <QProcess>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -15,28 +18,33 @@ namespace {
 using namespace tunedeck::testing;
 
 TEST(TagsArguments, FormatOptionAndFiles) {
+    using enum Arguments::Request;
     struct Case {
         QStringList arguments;
         std::optional<QString> format;
         QStringList files;
+        Arguments::Request request = Tags;
     };
     const Case cases[] = {
         {{"a.mp3"}, std::nullopt, {"a.mp3"}},
         {{"a.mp3", "--format", "%2", "b.rmp"}, "%2", {"a.mp3", "b.rmp"}},
         {{"--format", "", "a"}, "", {"a"}},
         {{"-", "-x"}, std::nullopt, {"-", "-x"}},
-        {{"--", "--format", "--"}, std::nullopt, {"--format", "--"}},
+        {{"--", "--format", "--help"}, std::nullopt, {"--format", "--help"}},
+        {{"a", "--help"}, std::nullopt, {"a"}, Help},
+        {{"--version", "--bogus"}, std::nullopt, {}, Version},
     };
     for (const Case& c : cases) {
         const auto parsed = parseArguments(c.arguments);
         ASSERT_TRUE(std::holds_alternative<Arguments>(parsed)) << c.arguments.join(' ').toStdString();
         EXPECT_EQ(std::get<Arguments>(parsed).format, c.format);
         EXPECT_EQ(std::get<Arguments>(parsed).files, c.files);
+        EXPECT_EQ(std::get<Arguments>(parsed).request, c.request);
     }
 }
 
 TEST(TagsArguments, WrongArgumentsAreRefused) {
-    const QStringList cases[] = {{}, {"--format"}, {"--format", "%1"}, {"a", "--help"}, {"--"}};
+    const QStringList cases[] = {{}, {"--format"}, {"--format", "%1"}, {"a", "--bogus"}, {"--"}};
     for (const QStringList& arguments : cases)
         EXPECT_TRUE(std::holds_alternative<QString>(parseArguments(arguments)))
             << arguments.join(' ').toStdString();
@@ -75,12 +83,33 @@ class TunedeckTags : public ::testing::Test {
     const QString missing = folder.path() + "/missing.mp3";
 };
 
+TEST_F(TunedeckTags, OnlyRegularFilesThatOpenAreReadable) {
+    const QString fifo = folder.path() + "/fifo.mp3";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const struct {
+        QString path;
+        bool readable;
+    } cases[] = {{mp3, true},
+                 {folder.writeFile("empty.mp3", ""), true},
+                 {missing, false},
+                 {folder.path(), false},
+                 {fifo, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(unreadableReason(c.path).isEmpty(), c.readable) << c.path.toStdString();
+}
+
 TEST_F(TunedeckTags, PrintsOneLinePerFileAndGoesOnPastUnreadableOnes) {
-    const Finished run = runTags(TUNEDECK_TAGS_BINARY, {"--format", "%B: %2/%1", mp3, missing, rmp});
-    EXPECT_EQ(run.exitCode, 0);
+    const QString untagged = folder.writeFile("plain.mp3", QByteArray(300, 'x'));
+    const Finished run =
+        runTags(TUNEDECK_TAGS_BINARY, {"--format", "%B: %2/%1", mp3, missing, untagged, folder.path(), rmp});
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, mp3 + u"\tID3v1\t楽団\t夜明け\t\t1999\t\tsong.mp3: 夜明け/楽団\n"_qs +  //
-                           missing + "\t-\t\t\t\t\t\tmissing.mp3\n" +                          //
+                           untagged + "\t-\t\t\t\t\t\tplain.mp3\n" +                           //
                            rmp + "\tRMP3\t\tName\t\t\ttwo\\r\\nlines\tsong.rmp: Name/\n");
+    const QStringList errors = run.err.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(errors.size(), 2) << run.err.toStdString();
+    EXPECT_TRUE(errors[0].startsWith("tunedeck-tags: " + missing + ": ")) << errors[0].toStdString();
+    EXPECT_TRUE(errors[1].startsWith("tunedeck-tags: " + folder.path() + ": ")) << errors[1].toStdString();
 }
 
 TEST_F(TunedeckTags, UsesTheFormatOfTheProgramBesideIt) {
@@ -93,11 +122,24 @@ TEST_F(TunedeckTags, UsesTheFormatOfTheProgramBesideIt) {
     EXPECT_EQ(runTags(copy, {mp3}).out, mp3 + u"\tID3v1\t楽団\t夜明け\t\t1999\t\t【夜明け】1999\n"_qs);
 }
 
-TEST_F(TunedeckTags, WrongArgumentsExitWithUsage) {
-    const Finished run = runTags(TUNEDECK_TAGS_BINARY, {"--format"});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(run.err.contains("usage: tunedeck-tags")) << run.err.toStdString();
+// Usage goes to standard error for wrong arguments, to standard output when asked for.
+TEST_F(TunedeckTags, HelpVersionAndWrongArguments) {
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        QString out, errStart;
+    } cases[] = {
+        {{"--format"}, 2, "", "tunedeck-tags: --format needs a format\nusage: tunedeck-tags"},
+        {{"--help"}, 0, kUsage, ""},
+        {{"--version"}, 0, QStringLiteral("tunedeck-tags %1\n").arg(program_version::kFull), ""},
+    };
+    for (const auto& c : cases) {
+        const Finished run = runTags(TUNEDECK_TAGS_BINARY, c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err.isEmpty(), c.errStart.isEmpty());
+        EXPECT_EQ(run.err.left(c.errStart.size()), c.errStart);
+    }
 }
 
 }  // namespace

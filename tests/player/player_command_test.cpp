@@ -1,6 +1,7 @@
 #include "emulated_player.h"
 #include "player_fixture.h"
 #include "player_texts.h"
+#include "program_version.h"
 
 #include <QDir>
 #include <QFile>
@@ -122,8 +123,31 @@ TEST_F(PlayerCommandTest, BadArgumentsExitWithAMessage) {
     for (const QStringList& arguments : cases) {
         const CommandRun result = runCommand(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(result.err.contains("usage: tunedeck-player")) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains("tunedeck-player: ")) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains("\nusage: tunedeck-player")) << result.err.toStdString();
+        EXPECT_TRUE(result.err.endsWith('\n')) << result.err.toStdString();
+        EXPECT_EQ(result.out, "");
     }
+}
+
+// Help and version answer on standard output and touch no store, even beside a command.
+TEST_F(PlayerCommandTest, HelpAndVersionAnswerOnStandardOutput) {
+    const QString version = QStringLiteral("tunedeck-player %1\n").arg(program_version::kFull);
+    const struct {
+        QStringList arguments;
+        QString start;
+    } cases[] = {{{"--help"}, "usage: tunedeck-player"},
+                 {{"-h", "status"}, "usage: tunedeck-player"},
+                 {{"--version"}, version},
+                 {{"ls", "-v"}, version}};
+    for (const auto& c : cases) {
+        const CommandRun result = run(c.arguments);
+        EXPECT_EQ(result.exitCode, 0) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(result.out.startsWith(c.start)) << result.out.toStdString();
+        EXPECT_TRUE(result.out.endsWith('\n')) << result.out.toStdString();
+        EXPECT_FALSE(result.err.contains("usage")) << result.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(storePath()));
 }
 
 TEST_F(PlayerCommandTest, LockedStoreIsLeftAlone) {
