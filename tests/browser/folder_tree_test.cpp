@@ -76,6 +76,12 @@ TEST(FolderTree, OpeningAFolderThatIsGoneStopsAtTheNearestOneThatExists) {
     EXPECT_EQ(tree.path(), "/");
 }
 
+// Chooses a drive mounted at `root`, as the user picks a volume from the drive list.
+void chooseDrive(DriveList& drives, const QString& root) {
+    drives.addItem(root, root);
+    drives.setCurrentIndex(drives.count() - 1);
+}
+
 using FolderTreeKeysTest = BrowserTest;
 
 TEST_F(FolderTreeKeysTest, BackspaceGoesUpAndStaysAtTheRoot) {
@@ -96,6 +102,12 @@ TEST_F(FolderTreeKeysTest, BackspaceGoesUpAndStaysAtTheRoot) {
     EXPECT_EQ(w.dirlst->path(), "/");
     EXPECT_EQ(takeStatusTexts(), QStringList({u"ファイル情報を取得中..."_qs, "Ready"})) << "filled again";
     EXPECT_EQ(QDir::currentPath(), working.path()) << "the tree never moves the working folder";
+
+    chooseDrive(*w.drvList, sub);
+    ASSERT_EQ(w.dirlst->path(), sub);
+    QTest::keyClick(w.dirlst, Qt::Key_Backspace);
+    EXPECT_EQ(w.dirlst->path(), sub) << "a mounted drive's root is a root too";
+    EXPECT_EQ(fileNames(), QStringList({"inner.mp3"}));
 }
 
 TEST_F(FolderTreeKeysTest, EnterOpensTheHighlightedFolder) {
