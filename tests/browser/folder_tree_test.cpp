@@ -180,5 +180,20 @@ TEST_F(DriveChangeTest, RefreshBringsTheTreeBackToTheWorkingFolder) {
                                               u"ファイル情報を取得中..."_qs, "Ready", "Ready"}));
 }
 
+TEST_F(DriveChangeTest, ADriveThatCannotBeReadKeepsTheTreeWhereItWasAndReReadsIt) {
+    writeFile("song.mp3", "x");
+    frmTunedeck& w = start();
+    makeFolder("made meanwhile");
+    takeStatusTexts();
+
+    const QString gone = working.path() + "/unmounted";
+    chooseDrive(*w.drvList, gone);
+    EXPECT_EQ(w.drvList->drive(), gone);
+    EXPECT_EQ(w.dirlst->path(), working.path());
+    EXPECT_EQ(fileNames(), QStringList({"song.mp3"}));
+    EXPECT_FALSE(w.dirlst->findItems("made meanwhile", Qt::MatchExactly | Qt::MatchRecursive).isEmpty());
+    EXPECT_EQ(takeStatusTexts(), QStringList({u"ディスクのフォルダ情報を取得中..."_qs, "Ready"}));
+}
+
 }  // namespace
 }  // namespace tunedeck::testing
