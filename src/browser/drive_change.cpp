@@ -2,12 +2,12 @@
 
 namespace tunedeck {
 
-// An unreadable drive leaves the tree where it was; setting the path reports the change, which fills the
-// file list before the tree is re-read.
+// An unreadable drive leaves the tree where it was, and the tree is re-read all the same; setting the path
+// reports the change, which fills the file list before the tree is re-read.
 void frmTunedeck::drvList_Change() {
     setStatus(QStringLiteral("ディスクのフォルダ情報を取得中..."));
-    if (dirlst->setPath(drvList->currentFolder()))
-        dirlst->refresh();
+    dirlst->setPath(drvList->currentFolder());
+    dirlst->refresh();
     setStatus(QStringLiteral("Ready"));
 }
 

@@ -8,7 +8,7 @@ namespace tunedeck {
 QString withSeparator(const QString& folder);
 
 // The folder one level up: `folder` up to and including its last separator. At the root this is the root
-// again.
-QString folderUp(const QString& folder);
+// again, and so it is at `driveRoot`: going up never leaves a drive mounted further down.
+QString folderUp(const QString& folder, const QString& driveRoot = QStringLiteral("/"));
 
 }  // namespace tunedeck

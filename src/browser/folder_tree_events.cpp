@@ -10,10 +10,10 @@ void frmTunedeck::dirlst_Change() {
 }
 
 // Both keys set the tree's path, which fills the file list again; a folder gone meanwhile leaves the tree at
-// the nearest one that exists.
+// the nearest one that exists. Backspace stops at the chosen drive's root, which the drive list shows.
 void frmTunedeck::dirlst_KeyPress(int keyAscii) {
     if (keyAscii == input::kKeyBack)
-        dirlst->open(folderUp(dirlst->path()));
+        dirlst->open(folderUp(dirlst->path(), drvList->drive()));
     else if (keyAscii == input::kKeyReturn)
         dirlst->open(dirlst->highlightedPath());
 }

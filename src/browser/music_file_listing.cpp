@@ -17,7 +17,7 @@ bool isMusicFileName(const QString& name) {
 
 QStringList musicFileNames(const QString& folder) {
     QStringList names;
-    QDirIterator entries(folder, QDir::Files | QDir::Hidden);
+    QDirIterator entries(folder, QDir::Files);
     while (entries.hasNext()) {
         const QString name = entries.nextFileInfo().fileName();
         if (isMusicFileName(name))

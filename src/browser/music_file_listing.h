@@ -11,9 +11,9 @@ namespace tunedeck {
 bool isMusicFileName(const QString& name);
 
 // The music files of `folder`, in the order the file system returns them: plain files only (no folders,
-// pipes, devices or dangling links). Names starting with "." are listed too: Linux file systems keep no
-// hidden attribute, and a file such as ".MP3" is a music file all the same. Empty when the folder cannot be
-// listed.
+// pipes, devices or dangling links), and no hidden ones: a name starting with "." is hidden on Linux, which
+// also leaves out the "._name.mp3" leftovers other systems put on memory sticks. Empty when the folder
+// cannot be listed.
 QStringList musicFileNames(const QString& folder);
 
 // One line of the file list.

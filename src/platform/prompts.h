@@ -25,8 +25,8 @@ class Prompts {
     // A message with an OK button.
     virtual void message(QWidget* owner, const QString& text, const QString& title, Icon icon) = 0;
 
-    // An input box; the text as typed, or an empty text when cancelled. A carriage return in the prompt
-    // starts a new line.
+    // A single-line input box; the text as typed, or an empty text when cancelled. A carriage return in the
+    // prompt starts a new line.
     virtual QString input(QWidget* owner, const QString& prompt, const QString& title,
                           const QString& defaultText) = 0;
 
@@ -34,7 +34,13 @@ class Prompts {
     virtual FontChoice chooseFont(QWidget* owner, const FontChoice& preset) = 0;
 };
 
-// The real dialogs.
+// A single-line box after an insertion that ends at `cursor`: an inserted text keeps only its first line, as
+// pasting into a one-line box always has. The first line break and everything after it up to the cursor
+// are dropped; the text after the cursor, which was there before, stays.
+void keepFirstLineOfInsertion(QString& text, int& cursor);
+
+// The real dialogs. Messages show their text as it is, never as markup: a device's description may hold
+// tags.
 class DialogPrompts final : public Prompts {
   public:
     bool confirm(QWidget* owner, const QString& text, const QString& title) override;

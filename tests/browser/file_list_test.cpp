@@ -24,8 +24,8 @@ QStringList directoryOrder(const QString& folder) {
 }
 
 TEST_F(FileListTest, ListsMusicFilesInFileSystemOrder) {
-    const QStringList music = {"b.mp3", "A.Mp3", "c.rmp", ".MP3", "d.RMP", "long name 曲.mp3", "e.MP3"};
-    const QStringList others = {"x.mp3.bak", "y.mp", "z.txt", "mp3", "rmp.wav"};
+    const QStringList music = {"b.mp3", "A.Mp3", "c.rmp", "d.RMP", "long name 曲.mp3", "e.MP3"};
+    const QStringList others = {"x.mp3.bak", "y.mp", "z.txt", "mp3", "rmp.wav", ".MP3", "._b.mp3"};
     for (const QString& name : music + others)
         writeFile(name, "bytes");
     makeFolder("folder.mp3");  // folders appear only in the tree

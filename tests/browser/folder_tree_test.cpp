@@ -76,6 +76,12 @@ TEST(FolderTree, OpeningAFolderThatIsGoneStopsAtTheNearestOneThatExists) {
     EXPECT_EQ(tree.path(), "/");
 }
 
+// Chooses a drive mounted at `root`, as the user picks a volume from the drive list.
+void chooseDrive(DriveList& drives, const QString& root) {
+    drives.addItem(root, root);
+    drives.setCurrentIndex(drives.count() - 1);
+}
+
 using FolderTreeKeysTest = BrowserTest;
 
 TEST_F(FolderTreeKeysTest, BackspaceGoesUpAndStaysAtTheRoot) {
@@ -96,6 +102,12 @@ TEST_F(FolderTreeKeysTest, BackspaceGoesUpAndStaysAtTheRoot) {
     EXPECT_EQ(w.dirlst->path(), "/");
     EXPECT_EQ(takeStatusTexts(), QStringList({u"ファイル情報を取得中..."_qs, "Ready"})) << "filled again";
     EXPECT_EQ(QDir::currentPath(), working.path()) << "the tree never moves the working folder";
+
+    chooseDrive(*w.drvList, sub);
+    ASSERT_EQ(w.dirlst->path(), sub);
+    QTest::keyClick(w.dirlst, Qt::Key_Backspace);
+    EXPECT_EQ(w.dirlst->path(), sub) << "a mounted drive's root is a root too";
+    EXPECT_EQ(fileNames(), QStringList({"inner.mp3"}));
 }
 
 TEST_F(FolderTreeKeysTest, EnterOpensTheHighlightedFolder) {
@@ -166,6 +178,21 @@ TEST_F(DriveChangeTest, RefreshBringsTheTreeBackToTheWorkingFolder) {
     EXPECT_FALSE(w.dirlst->findItems("made meanwhile", Qt::MatchExactly | Qt::MatchRecursive).isEmpty());
     EXPECT_EQ(takeStatusTexts(), QStringList({u"ディスクのフォルダ情報を取得中..."_qs,
                                               u"ファイル情報を取得中..."_qs, "Ready", "Ready"}));
+}
+
+TEST_F(DriveChangeTest, ADriveThatCannotBeReadKeepsTheTreeWhereItWasAndReReadsIt) {
+    writeFile("song.mp3", "x");
+    frmTunedeck& w = start();
+    makeFolder("made meanwhile");
+    takeStatusTexts();
+
+    const QString gone = working.path() + "/unmounted";
+    chooseDrive(*w.drvList, gone);
+    EXPECT_EQ(w.drvList->drive(), gone);
+    EXPECT_EQ(w.dirlst->path(), working.path());
+    EXPECT_EQ(fileNames(), QStringList({"song.mp3"}));
+    EXPECT_FALSE(w.dirlst->findItems("made meanwhile", Qt::MatchExactly | Qt::MatchRecursive).isEmpty());
+    EXPECT_EQ(takeStatusTexts(), QStringList({u"ディスクのフォルダ情報を取得中..."_qs, "Ready"}));
 }
 
 }  // namespace

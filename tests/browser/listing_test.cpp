@@ -31,15 +31,19 @@ TEST(IsMusicFileName, LastFourCharactersInAnyCase) {
 TEST(FolderPath, UpAndSeparator) {
     const struct {
         const char* folder;
+        const char* driveRoot;
         const char* up;
         const char* withSeparator;
     } cases[] = {
-        {"/home/user/music", "/home/user/", "/home/user/music/"},
-        {"/home", "/", "/home/"},
-        {"/", "/", "/"},
+        {"/home/user/music", "/", "/home/user/", "/home/user/music/"},
+        {"/home", "/", "/", "/home/"},
+        {"/", "/", "/", "/"},
+        {"/media/stick/music", "/media/stick", "/media/stick/", "/media/stick/music/"},
+        {"/media/stick", "/media/stick/", "/media/stick", "/media/stick/"},
+        {"/media/stick", "/", "/media/", "/media/stick/"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(folderUp(c.folder), c.up) << c.folder;
+        EXPECT_EQ(folderUp(c.folder, c.driveRoot), c.up) << c.folder;
         EXPECT_EQ(withSeparator(c.folder), c.withSeparator) << c.folder;
     }
 }
