@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <ostream>
+
 namespace tunedeck::testing {
 namespace {
 
@@ -60,6 +62,10 @@ struct Gesture {
     QString swapCall;  // empty: no device call at all
     QStringList songsAfter;
 };
+template <typename Case>
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class GestureTest : public ReorderSongsTest, public ::testing::WithParamInterface<Gesture> {};
 
@@ -174,7 +180,7 @@ TEST_F(ReorderSongsTest, DeleteOnTheSongListIsItsDeleteCommand) {
 }
 
 struct Failure {
-    const char* member;
+    const char* name;  // the member that fails
     QStringList songsAfter;
 };
 
@@ -182,7 +188,7 @@ class ReorderFailureTest : public ReorderSongsTest, public ::testing::WithParamI
 
 TEST_P(ReorderFailureTest, AFailedExchangeIsReportedAndNothingIsReread) {
     frmTunedeck& w = startWithSongs();
-    recorder->failCall(GetParam().member, 1, QStringLiteral("故障"));
+    recorder->failCall(GetParam().name, 1, QStringLiteral("故障"));
     recorder->clearCalls();
 
     press(Qt::LeftButton, 0);
@@ -208,7 +214,7 @@ INSTANTIATE_TEST_SUITE_P(EveryMember, ReorderFailureTest,
                          ::testing::Values(Failure{"Open", kSongs}, Failure{"SwapSong", kSongs},
                                            Failure{"Close", {"four", "two", "three", "one"}}),
                          [](const ::testing::TestParamInfo<Failure>& info) {
-                             return std::string(info.param.member);
+                             return std::string(info.param.name);
                          });
 
 }  // namespace
