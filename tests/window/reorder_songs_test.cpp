@@ -62,9 +62,8 @@ struct Gesture {
     QString swapCall;  // empty: no device call at all
     QStringList songsAfter;
 };
-template <typename Case>
-void PrintTo(const Case& c, std::ostream* out) {
-    *out << c.name;
+void PrintTo(const Gesture& g, std::ostream* out) {
+    *out << g.name;
 }
 
 class GestureTest : public ReorderSongsTest, public ::testing::WithParamInterface<Gesture> {};
@@ -183,6 +182,9 @@ struct Failure {
     const char* name;  // the member that fails
     QStringList songsAfter;
 };
+void PrintTo(const Failure& f, std::ostream* out) {
+    *out << f.name;
+}
 
 class ReorderFailureTest : public ReorderSongsTest, public ::testing::WithParamInterface<Failure> {};
 
