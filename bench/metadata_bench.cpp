@@ -156,11 +156,37 @@ void BM_TagLibTitle(benchmark::State& state) {
     });
 }
 
+// The RMP3 files of up to 4 GiB that cost the reader the most: nothing but empty chunks, a LIST of nothing
+// but empty sub-chunks, LIST chunks of the longest texts. Sparse: a hole reads as empty chunks.
+QString hostileRmp3(int shape) {
+    using namespace testing;
+    static const QTemporaryDir dir;
+    const QString path = dir.path() + "/hostile" + QString::number(shape) + ".rmp";
+    QByteArray bytes = rmp3File({});
+    if (shape == 1)
+        bytes += riffChunkClaiming("LIST", 0x7FFF'FFFE, "INFO");
+    for (int i = 0; shape == 2 && i < 64; ++i)
+        bytes += riffChunkClaiming("LIST", 65'536, "INFO" + riffChunkClaiming("IART", 65'524, "")) +
+                 QByteArray(65'524, 'a');
+    writeBytes(path, bytes);
+    QFile(path).resize(0xFFFF'FFFFLL);
+    return path;
+}
+
+void BM_HostileRmp3(benchmark::State& state) {
+    const QString path = hostileRmp3(int(state.range(0)));
+    for (auto _ : state) {
+        TagRecord record;
+        benchmark::DoNotOptimize(readTags(path, record));
+    }
+}
+
 BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadTags)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TitleProcedure)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TagLibTags)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TagLibTitle)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HostileRmp3)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tunedeck
