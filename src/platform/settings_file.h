@@ -1,19 +1,25 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <ctime>
 
 namespace tunedeck {
 
 // The program's settings file: <program folder>/<executable base name>.INI with one section named after the
-// executable. Texts are code page 932 on disk. The path is rebuilt at every access and the file is read anew,
-// so an edit made while the program runs is seen by the next read.
+// executable. Texts are code page 932 on disk. Every read sees the file as it is at that moment, also where
+// the name is a symbolic or hard link to a file kept elsewhere.
 class SettingsFile {
   public:
-    SettingsFile(QString programFolder, QString exeBaseName);
+    // The time as the system stamps file changes with it. Tests pass one far ahead, as for files that have
+    // not changed in a long time.
+    using Clock = timespec (*)();
+    static timespec fileClock();
+
+    SettingsFile(QString programFolder, QString exeBaseName, Clock clock = fileClock);
 
     QString path() const;
-    const QString& programFolder() const { return programFolder_; }
-    QString fileName() const;
     const QString& section() const { return section_; }
 
     // A missing file, section or key gives the default, and so does an empty value.
@@ -32,6 +38,8 @@ class SettingsFile {
   private:
     QString programFolder_;
     QString section_;
+    QByteArray encodedPath_;  // as the system calls take it, made once: every read looks the file up
+    Clock clock_;
 };
 
 }  // namespace tunedeck
