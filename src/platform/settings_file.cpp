@@ -25,6 +25,20 @@ std::optional<QByteArray> readFile(const QString& path) {
     return file.readAll();
 }
 
+// A file that is also reached by another name: a hard link, perhaps from a synced folder.
+bool hasOtherNames(const QByteArray& encodedPath) {
+    struct stat s {};
+    return ::stat(encodedPath.constData(), &s) == 0 && s.st_nlink > 1;
+}
+
+// Rewrites the file itself, as editors do with such a file: a new file put in its place would split it off
+// from its other names, which would keep the old settings and never see the program's again.
+bool writeInPlace(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && file.write(content) == content.size() &&
+           file.resize(content.size()) && file.flush();
+}
+
 // What tells one state of a file from another: a write through a temporary file gives a new inode, an edit
 // in place a new size or new times.
 struct FileState {
@@ -133,7 +147,7 @@ QString SettingsFile::readString(const QString& key, const QString& defaultValue
 }
 
 bool SettingsFile::write(const QString& key, const QString& value) const {
-    // The next read sees this write, whatever the clock of a file system on another machine says.
+    // The next read sees this write, also one in place within the tick of the last read.
     kept.reset();
     if (value.contains('\n') || value.contains('\r'))
         return false;
@@ -143,6 +157,8 @@ bool SettingsFile::write(const QString& key, const QString& value) const {
         return false;  // rewriting a file we cannot read would lose its other lines
     const QByteArray content =
         profile::withValue(*old, cp932::encode(section_), cp932::encode(key), cp932::encode(value));
+    if (hasOtherNames(encodedPath_))
+        return writeInPlace(target, content);
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
         return false;

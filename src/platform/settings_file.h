@@ -30,8 +30,9 @@ class SettingsFile {
     QString readString(const QString& key, const QString& defaultValue) const;
 
     // Creates the file, section or key as needed and keeps the rest of the file. Writes the whole file anew
-    // through a temporary file, so a failed write leaves the old file whole. False when the file cannot be
-    // written, or when the value holds a line break, which would break the file apart.
+    // through a temporary file, so a failed write leaves the old file whole; a file with other names (hard
+    // links) is rewritten in place instead, so that every name keeps showing it. False when the file cannot
+    // be written, or when the value holds a line break, which would break the file apart.
     bool write(const QString& key, const QString& value) const;
     bool write(const QString& key, int value) const { return write(key, QString::number(value)); }
 

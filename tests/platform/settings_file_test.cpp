@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -136,8 +137,8 @@ void writeFormat(const QString& path, const QByteArray& format) {
 }
 
 // Settings kept in another folder (a synced one, say) that tunedeck.INI links to, changed there or by the
-// program. Edits in place keep the file, as an editor writing through a link does; their new value is
-// longer, so that a change within one timestamp tick still shows.
+// program, seen alike through both names. Edits in place keep the file, as an editor writing through a link
+// does; their new value is longer, so that a change within one timestamp tick still shows.
 TEST(SettingsFile, EveryReadSeesTheFileAsItIsNowThroughAnyLink) {
     enum class Reach { Beside, SymbolicLink, HardLink };
     using Change = std::function<void(const SettingsFile& settings, const QString& other)>;
@@ -185,6 +186,9 @@ TEST(SettingsFile, EveryReadSeesTheFileAsItIsNowThroughAnyLink) {
 
         c.change(settings, other);
         EXPECT_EQ(settings.readString("DisplayFormat", "default"), c.expected);
+        // The other name shows the same file: the program's writes do not split it off.
+        const SettingsFile otherName(QFileInfo(other).path(), QStringLiteral("tunedeck"));
+        EXPECT_EQ(otherName.readString("DisplayFormat", "default"), c.expected);
     }
 }
 
