@@ -5,9 +5,11 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <optional>
+#include <span>
 
 namespace tunedeck {
 namespace {
@@ -25,9 +27,42 @@ constexpr qint64 kMaxReadAhead = 64 * 1024;
 constexpr qint64 kMaxTextBytes = 64 * 1024;
 // The end of the largest RIFF chunk a 32-bit size can describe: no chunk of the file starts beyond it.
 constexpr qint64 kFurthestChunk = kChunkHeaderSize + std::numeric_limits<quint32>::max();
-// An RMP3 file holds a handful of chunks. A damaged or hostile one can hold millions of empty ones, whose
-// walk would hold the file list up for seconds: the walk gives up after this many.
-constexpr int kMaxChunks = 65'536;
+// An RMP3 file holds a handful of chunks and a few short texts. A damaged or hostile one can hold millions
+// of empty chunks or sub-chunks, or thousands of long texts, whose reading would hold the file list up for
+// seconds. The two walks share this many bytes: room for 65,536 chunk headers, or for every text at the
+// longest length kept, and well under a tenth of a second of reading.
+constexpr qint64 kWalkBudget = 512 * 1024;
+
+// The file as the walks read it: every byte they take in, read ahead or served from what was, is charged to
+// one budget. Once it is spent, a read fails as at the end of the file, which ends the walk with what it has
+// found so far.
+class BudgetedFile {
+  public:
+    explicit BudgetedFile(MusicFile& file) : file_(file) {}
+
+    bool readExactly(qint64 offset, std::span<char> buffer) {
+        return charge(qint64(buffer.size())) && file_.readExactly(offset, buffer);
+    }
+
+    void readAhead(qint64 offset, qint64 size) {
+        size = std::min(size, left_);
+        charge(size);
+        file_.readAhead(offset, size);
+    }
+
+    qint64 size() const { return file_.size(); }
+
+  private:
+    bool charge(qint64 bytes) {
+        if (bytes > left_)
+            return false;
+        left_ -= bytes;
+        return true;
+    }
+
+    MusicFile& file_;
+    qint64 left_ = kWalkBudget;
+};
 
 // A chunk header: its identifier and its size rounded up to even, or no size when it does not fit in a
 // signed 32-bit value.
@@ -47,7 +82,7 @@ std::optional<qint64> paddedSizeOf(const char* bytes) {
     return padded;
 }
 
-std::optional<ChunkHeader> readChunkHeader(MusicFile& file, qint64 offset) {
+std::optional<ChunkHeader> readChunkHeader(BudgetedFile& file, qint64 offset) {
     std::array<char, kChunkHeaderSize> bytes;
     if (!file.readExactly(offset, bytes))
         return std::nullopt;
@@ -76,7 +111,7 @@ QString* fieldFor(const std::array<char, 4>& id, TagRecord& record) {
 
 // Reads the sub-chunks of the LIST chunk whose list type starts at `offset`. False when the file ends or
 // a size does not fit, which ends the whole walk.
-bool readListChunk(MusicFile& file, qint64 offset, qint64 listPaddedSize, TagRecord& record) {
+bool readListChunk(BudgetedFile& file, qint64 offset, qint64 listPaddedSize, TagRecord& record) {
     file.readAhead(offset, std::min(listPaddedSize, kMaxReadAhead));
     std::array<char, kListTypeSize> listType;  // any list type is read as INFO
     if (!file.readExactly(offset, listType))
@@ -107,17 +142,19 @@ bool readListChunk(MusicFile& file, qint64 offset, qint64 listPaddedSize, TagRec
 
 }  // namespace
 
-bool readRmp3Tags(MusicFile& file, TagRecord& record) {
+bool readRmp3Tags(MusicFile& musicFile, TagRecord& record) {
     record = TagRecord{};
     // The identifiers are compared as bytes: a code page 932 text equals "RIFF" only when its bytes do.
     std::array<char, kRiffHeaderSize> riff;
-    if (!file.readExactly(0, riff) || !std::equal(riff.begin(), riff.begin() + 4, "RIFF") ||
+    if (!musicFile.readExactly(0, riff) || !std::equal(riff.begin(), riff.begin() + 4, "RIFF") ||
         !std::equal(riff.begin() + 8, riff.end(), "RMP3"))
         return false;
+    BudgetedFile file(musicFile);
     const qint64 length = file.size();
     qint64 offset = kRiffHeaderSize;
-    // Every step moves at least one chunk header forward, so the walk ends at the end of the file.
-    for (int chunks = 0; chunks < kMaxChunks; ++chunks) {
+    // Every step moves at least one chunk header forward, so the walk ends at the end of the file, or
+    // sooner where the budget runs out.
+    for (;;) {
         const auto header = readChunkHeader(file, offset);
         if (!header || !header->paddedSize)
             break;

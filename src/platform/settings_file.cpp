@@ -1,7 +1,6 @@
 #include "settings_file.h"
 
 #include "cp932.h"
-#include "file_watch.h"
 #include "private_profile.h"
 
 #include <QFile>
@@ -11,7 +10,6 @@
 #include <optional>
 
 #include <sys/stat.h>
-#include <time.h>
 
 namespace tunedeck {
 namespace {
@@ -27,36 +25,51 @@ std::optional<QByteArray> readFile(const QString& path) {
     return file.readAll();
 }
 
+// A file that is also reached by another name: a hard link, perhaps from a synced folder.
+bool hasOtherNames(const QByteArray& encodedPath) {
+    struct stat s {};
+    return ::stat(encodedPath.constData(), &s) == 0 && s.st_nlink > 1;
+}
+
+// Rewrites the file itself, as editors do with such a file: a new file put in its place would split it off
+// from its other names, which would keep the old settings and never see the program's again.
+bool writeInPlace(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && file.write(content) == content.size() &&
+           file.resize(content.size()) && file.flush();
+}
+
 // What tells one state of a file from another: a write through a temporary file gives a new inode, an edit
-// in place a new modification time or size.
-struct FileIdentity {
+// in place a new size or new times.
+struct FileState {
     dev_t device;
     ino_t inode;
     off_t size;
     timespec modified;
     timespec changed;
 
-    bool operator==(const FileIdentity& o) const {
+    bool operator==(const FileState& o) const {
         return device == o.device && inode == o.inode && size == o.size &&
                modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
                changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
     }
 };
 
-std::optional<FileIdentity> identityOf(const QByteArray& encodedPath) {
+// Of the file the path leads to, through any symbolic links.
+std::optional<FileState> stateOf(const QByteArray& encodedPath) {
     struct stat s {};
     if (::stat(encodedPath.constData(), &s) != 0)
         return std::nullopt;
-    return FileIdentity{s.st_dev, s.st_ino, s.st_size, s.st_mtim, s.st_ctim};
+    return FileState{s.st_dev, s.st_ino, s.st_size, s.st_mtim, s.st_ctim};
 }
 
-// A file changed within the last moments may change again within the file system's timestamp granularity
-// without its identity showing it, so only a file that has been still for a while is kept.
-bool settled(const FileIdentity& identity) {
-    constexpr time_t kSettledSeconds = 2;
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return now.tv_sec - identity.changed.tv_sec > kSettledSeconds;
+// Whether the file's state still tells all: a file changed within the clock's current tick can change again
+// within it and keep its size and times. File systems that keep whole seconds stamp to one or, FAT, two.
+bool settledBy(const FileState& state, timespec now) {
+    if (state.changed.tv_nsec == 0 && state.modified.tv_nsec == 0)
+        return now.tv_sec - state.changed.tv_sec >= 2;
+    return state.changed.tv_sec < now.tv_sec ||
+           (state.changed.tv_sec == now.tv_sec && state.changed.tv_nsec < now.tv_nsec);
 }
 
 // A value as the readers take it: its bytes, and the text the string reader makes of them. No bytes when the
@@ -73,74 +86,69 @@ Value valueIn(QByteArrayView content, const QString& section, const QString& key
     return value;
 }
 
-// The file is consulted at every access, but its bytes and the values found in them are kept while it stays
-// the same file: the title of every song of a large folder reads the display format, and the file behind it
-// seldom changes. Whether it changed is asked of a watch, which costs less than looking the file up; where
-// its folder cannot be watched, the file's identity is compared instead.
-Value valueOf(const SettingsFile& settings, const QString& key) {
-    // Of the file `watched` names.
-    struct Snapshot {
-        QByteArray encodedPath;
-        FileIdentity identity;
-        QByteArray content;
-        QHash<QString, Value> values;  // by key; the path names the section
-    };
-    struct Watched {
-        QString path;
-        std::unique_ptr<FileWatch> watch;
-    };
-    thread_local std::optional<Snapshot> kept;
-    thread_local Watched watched;
+// The title of every song of a large folder reads the display format, and the file behind it seldom
+// changes: its bytes and the values found in them are kept while a look at the file, at every read, shows
+// it as it was.
+struct Kept {
+    QByteArray encodedPath;
+    FileState state;
+    QByteArray content;
+    QHash<QString, Value> values;  // by key; the path names the section
+};
+thread_local std::optional<Kept> kept;
 
-    const QString path = settings.path();
-    if (watched.path != path || (watched.watch && watched.watch->ended())) {
-        // Before the file is read, so that every change from here on is seen.
-        watched = {path, FileWatch::of(QFile::encodeName(settings.programFolder()),
-                                       QFile::encodeName(settings.fileName()))};
+Value valueOf(const QByteArray& encodedPath, const QString& section, const QString& key,
+              SettingsFile::Clock clock) {
+    // Taken before the look, so that every change after the look is stamped with this time or a later one.
+    const timespec now = clock();
+    const auto state = stateOf(encodedPath);
+    if (!kept || !state || kept->state != *state || kept->encodedPath != encodedPath) {
         kept.reset();
+        const auto content = readFile(QFile::decodeName(encodedPath));
+        if (!content)
+            return {};
+        if (!state || !settledBy(*state, now))
+            return valueIn(*content, section, key);
+        kept = Kept{encodedPath, *state, *content, {}};
     }
-    const bool unchanged = watched.watch && watched.watch->unchanged();
-    if (kept && (watched.watch ? unchanged : identityOf(kept->encodedPath) == kept->identity)) {
-        auto found = kept->values.constFind(key);
-        if (found == kept->values.cend())
-            found = kept->values.insert(key, valueIn(kept->content, settings.section(), key));
-        return *found;
-    }
-    kept.reset();
-    const QByteArray encodedPath = QFile::encodeName(path);
-    const auto identity = identityOf(encodedPath);
-    const auto content = readFile(path);
-    if (content && identity && settled(*identity) && identityOf(encodedPath) == identity)
-        kept = Snapshot{encodedPath, *identity, *content, {}};
-    if (!content)
-        return {};
-    return valueIn(*content, settings.section(), key);
+    auto found = kept->values.constFind(key);
+    if (found == kept->values.cend())
+        found = kept->values.insert(key, valueIn(kept->content, section, key));
+    return *found;
 }
 
 }  // namespace
 
-SettingsFile::SettingsFile(QString programFolder, QString exeBaseName)
-    : programFolder_(std::move(programFolder)), section_(std::move(exeBaseName)) {}
-
-QString SettingsFile::path() const {
-    return programFolder_ + '/' + fileName();
+timespec SettingsFile::fileClock() {
+    // The coarse clock is the one the kernel stamps file changes with.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return now;
 }
 
-QString SettingsFile::fileName() const {
-    return section_ + QStringLiteral(".INI");
+SettingsFile::SettingsFile(QString programFolder, QString exeBaseName, Clock clock)
+    : programFolder_(std::move(programFolder)),
+      section_(std::move(exeBaseName)),
+      encodedPath_(QFile::encodeName(path())),
+      clock_(clock) {}
+
+QString SettingsFile::path() const {
+    return programFolder_ + '/' + section_ + QStringLiteral(".INI");
 }
 
 int SettingsFile::readInt(const QString& key, int defaultValue) const {
-    const Value value = valueOf(*this, key);
+    const Value value = valueOf(encodedPath_, section_, key, clock_);
     return value.bytes && !value.bytes->isEmpty() ? profile::parseInt(*value.bytes) : defaultValue;
 }
 
 QString SettingsFile::readString(const QString& key, const QString& defaultValue) const {
-    const Value value = valueOf(*this, key);
+    const Value value = valueOf(encodedPath_, section_, key, clock_);
     return value.bytes ? value.text : defaultValue;
 }
 
 bool SettingsFile::write(const QString& key, const QString& value) const {
+    // The next read sees this write, also one in place within the tick of the last read.
+    kept.reset();
     if (value.contains('\n') || value.contains('\r'))
         return false;
     const QString target = path();
@@ -149,6 +157,8 @@ bool SettingsFile::write(const QString& key, const QString& value) const {
         return false;  // rewriting a file we cannot read would lose its other lines
     const QByteArray content =
         profile::withValue(*old, cp932::encode(section_), cp932::encode(key), cp932::encode(value));
+    if (hasOtherNames(encodedPath_))
+        return writeInPlace(target, content);
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -1,19 +1,25 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <ctime>
 
 namespace tunedeck {
 
 // The program's settings file: <program folder>/<executable base name>.INI with one section named after the
-// executable. Texts are code page 932 on disk. The path is rebuilt at every access and the file is read anew,
-// so an edit made while the program runs is seen by the next read.
+// executable. Texts are code page 932 on disk. Every read sees the file as it is at that moment, also where
+// the name is a symbolic or hard link to a file kept elsewhere.
 class SettingsFile {
   public:
-    SettingsFile(QString programFolder, QString exeBaseName);
+    // The time as the system stamps file changes with it. Tests pass one far ahead, as for files that have
+    // not changed in a long time.
+    using Clock = timespec (*)();
+    static timespec fileClock();
+
+    SettingsFile(QString programFolder, QString exeBaseName, Clock clock = fileClock);
 
     QString path() const;
-    const QString& programFolder() const { return programFolder_; }
-    QString fileName() const;
     const QString& section() const { return section_; }
 
     // A missing file, section or key gives the default, and so does an empty value.
@@ -24,14 +30,17 @@ class SettingsFile {
     QString readString(const QString& key, const QString& defaultValue) const;
 
     // Creates the file, section or key as needed and keeps the rest of the file. Writes the whole file anew
-    // through a temporary file, so a failed write leaves the old file whole. False when the file cannot be
-    // written, or when the value holds a line break, which would break the file apart.
+    // through a temporary file, so a failed write leaves the old file whole; a file with other names (hard
+    // links) is rewritten in place instead, so that every name keeps showing it. False when the file cannot
+    // be written, or when the value holds a line break, which would break the file apart.
     bool write(const QString& key, const QString& value) const;
     bool write(const QString& key, int value) const { return write(key, QString::number(value)); }
 
   private:
     QString programFolder_;
     QString section_;
+    QByteArray encodedPath_;  // as the system calls take it, made once: every read looks the file up
+    Clock clock_;
 };
 
 }  // namespace tunedeck

@@ -1,14 +1,20 @@
 #include "settings_file.h"
 
 #include "cp932.h"
+#include "music_files.h"
 #include "program_folder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
-#include <QThread>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <limits>
 
 #include <unistd.h>
 
@@ -16,6 +22,7 @@ namespace tunedeck {
 namespace {
 
 using testing::ProgramFolder;
+using testing::writeBytes;
 
 TEST(SettingsFile, LivesBesideTheProgramUnderItsName) {
     const ProgramFolder folder(QStringLiteral("TUNEDECK"));
@@ -119,24 +126,81 @@ TEST(SettingsFile, ValuesWithLineBreaksAreRefused) {
     EXPECT_FALSE(QFile::exists(folder.settingsPath()));
 }
 
-TEST(SettingsFile, ASettledFileIsStillReadAnewWhenItChanges) {
+// A clock far ahead of every file's last change: the values of a file that stays the same are kept from
+// the first read on, as for a file that has been still for a long time.
+timespec farAhead() {
+    return {std::numeric_limits<time_t>::max() / 2, 0};
+}
+
+void writeFormat(const QString& path, const QByteArray& format) {
+    writeBytes(path, "[tunedeck]\r\nDisplayFormat=" + format + "\r\n");
+}
+
+// Settings kept in another folder (a synced one, say) that tunedeck.INI links to, changed there or by the
+// program, seen alike through both names. Edits in place keep the file, as an editor writing through a link
+// does; their new value is longer, so that a change within one timestamp tick still shows.
+TEST(SettingsFile, EveryReadSeesTheFileAsItIsNowThroughAnyLink) {
+    enum class Reach { Beside, SymbolicLink, HardLink };
+    using Change = std::function<void(const SettingsFile& settings, const QString& other)>;
+    const Change editInPlace = [](const SettingsFile&, const QString& other) {
+        writeFormat(other, "%2 - %1");
+    };
+    const Change replace = [](const SettingsFile&, const QString& other) {
+        writeFormat(other + ".new", "%2 - %1");
+        ASSERT_EQ(std::rename(QFile::encodeName(other + ".new"), QFile::encodeName(other)), 0);
+    };
+    const Change remove = [](const SettingsFile&, const QString& other) {
+        ASSERT_TRUE(QFile::remove(other));
+    };
+    const Change ownWrite = [](const SettingsFile& settings, const QString&) {
+        ASSERT_TRUE(settings.write("DisplayFormat", "%2"));
+    };
+    const struct {
+        const char* name;
+        Reach reach;
+        Change change;
+        const char* expected;
+    } cases[] = {
+        {"edited in place", Reach::Beside, editInPlace, "%2 - %1"},
+        {"target edited in place", Reach::SymbolicLink, editInPlace, "%2 - %1"},
+        {"target replaced in its folder", Reach::SymbolicLink, replace, "%2 - %1"},
+        {"target removed", Reach::SymbolicLink, remove, "default"},
+        {"own write through the link", Reach::SymbolicLink, ownWrite, "%2"},
+        {"other name edited in place", Reach::HardLink, editInPlace, "%2 - %1"},
+        {"own write through a hard link", Reach::HardLink, ownWrite, "%2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProgramFolder folder;
+        const QTemporaryDir synced;
+        const QString other = c.reach == Reach::Beside ? folder.settingsPath()
+                                                       : synced.filePath(QStringLiteral("tunedeck.INI"));
+        writeFormat(other, "%1");
+        if (c.reach == Reach::SymbolicLink) {
+            ASSERT_TRUE(QFile::link(other, folder.settingsPath()));
+        } else if (c.reach == Reach::HardLink) {
+            ASSERT_EQ(::link(QFile::encodeName(other), QFile::encodeName(folder.settingsPath())), 0);
+        }
+        const SettingsFile settings(folder.path(), QStringLiteral("tunedeck"), farAhead);
+        ASSERT_EQ(settings.readString("DisplayFormat", "default"), "%1");
+
+        c.change(settings, other);
+        EXPECT_EQ(settings.readString("DisplayFormat", "default"), c.expected);
+        // The other name shows the same file: the program's writes do not split it off.
+        const SettingsFile otherName(QFileInfo(other).path(), QStringLiteral("tunedeck"));
+        EXPECT_EQ(otherName.readString("DisplayFormat", "default"), c.expected);
+    }
+}
+
+// A file changed within the timestamp tick of a read can change again within it and keep its size and
+// times: the second edit is seen all the same.
+TEST(SettingsFile, AnEditWithinTheTickOfTheLastReadIsSeen) {
     const ProgramFolder folder;
-    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=%1\r\n");
-    QThread::sleep(3);  // old enough for its bytes to be kept between reads
+    writeFormat(folder.settingsPath(), "%1");
     const SettingsFile settings = folder.settings();
     EXPECT_EQ(settings.readString("DisplayFormat", ""), "%1");
-    EXPECT_EQ(settings.readString("DisplayFormat", ""), "%1");
-
-    ASSERT_TRUE(settings.write("DisplayFormat", "%2"));  // a new file in the old one's place
+    writeFormat(folder.settingsPath(), "%2");
     EXPECT_EQ(settings.readString("DisplayFormat", ""), "%2");
-
-    QThread::sleep(3);
-    EXPECT_EQ(settings.readString("DisplayFormat", ""), "%2");
-    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=%3 %4\r\n");  // edited in place
-    EXPECT_EQ(settings.readString("DisplayFormat", ""), "%3 %4");
-
-    QFile::remove(folder.settingsPath());
-    EXPECT_EQ(settings.readString("DisplayFormat", "%1 - %2"), "%1 - %2");
 }
 
 }  // namespace
