@@ -1,5 +1,7 @@
 #include "browser_fixture.h"
 
+#include "input_state.h"
+
 #include <QHeaderView>
 #include <QTest>
 
@@ -146,7 +148,7 @@ TEST_F(FileListInteractionsTest, NothingToOpenInAnEmptyListOrWithoutACurrentItem
     window->fillFileList(working.path());
     ASSERT_EQ(window->lvwFile->itemCount(), 1);
     window->lvwFile->setCurrentIndex({});
-    window->lvwFile_KeyDown(13, 0);
+    window->lvwFile_KeyDown(input::kKeyReturn, 0);
     EXPECT_TRUE(shell.opened().isEmpty());
     EXPECT_TRUE(prompts.shown().isEmpty());
 }

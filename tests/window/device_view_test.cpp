@@ -1,5 +1,6 @@
 #include "window_fixture.h"
 
+#include "input_state.h"
 #include "number_format.h"
 
 #include <QSignalSpy>
@@ -85,7 +86,7 @@ TEST_F(DeviceViewTest, NoPlayer) {
     takeStatusTexts();
     recorder->clearCalls();
 
-    w.lvwSong_KeyDown(116, 0);
+    w.lvwSong_KeyDown(input::kKeyF5, 0);
     EXPECT_EQ(recorder->calls(), QStringList({"Open()"}));  // not closed on this path
     EXPECT_EQ(takeStatusTexts(), QStringList({QString::fromUtf8("Rio500を探しています..."),
                                               QString::fromUtf8("Rio500が接続されていません。")}));
@@ -128,7 +129,8 @@ TEST_F(DeviceViewTest, ReloadChoosesTheFirstFolderAndOtherwiseKeepsTheChosenOne)
     EXPECT_EQ(w.cmbFolder->currentIndex(), 1);
 
     recorder->clearCalls();
-    w.lvwSong_KeyDown(116, 1);  // Shift+F5 refreshes like F5: the folders again, the first one chosen
+    w.lvwSong_KeyDown(input::kKeyF5,
+                      1);  // Shift+F5 refreshes like F5: the folders again, the first one chosen
     EXPECT_EQ(recorder->calls().count("Open()"),
               1);  // the refresh's own choice of folder starts no second one
     EXPECT_EQ(w.cmbFolder->currentIndex(), 0);
@@ -192,14 +194,14 @@ TEST_P(DeviceViewFailureTest, AFailureAfterOpenLeavesTheWindowUsable) {
     addSongs(0, {2048});
     frmTunedeck& w = start();
     recorder->failCall(GetParam(), 1, QStringLiteral("故障"));
-    w.lvwSong_KeyDown(116, 0);
+    w.lvwSong_KeyDown(input::kKeyF5, 0);
     EXPECT_EQ(w.stbRioInfo->panelText(1), QString::fromUtf8("曲リストの取得に失敗しました。 Err:故障"));
     EXPECT_TRUE(w.isEnabled());
     EXPECT_FALSE(w.isBusy());
     EXPECT_EQ(recorder->calls().last(), "Close()");
 
     // The device was closed: the next refresh opens it again and works.
-    w.lvwSong_KeyDown(116, 0);
+    w.lvwSong_KeyDown(input::kKeyF5, 0);
     EXPECT_EQ(w.stbRioInfo->panelText(1), "Ready");
     EXPECT_EQ(w.lvwSong->itemCount(), 1);
 }
