@@ -167,7 +167,7 @@ TEST_F(DeviceViewTest, TheCardOption) {
     frmTunedeck& w = start();
     recorder->clearCalls();
     QTest::mouseClick(w.optRam[1], Qt::LeftButton);
-    EXPECT_EQ(w.memorySelector(), "1");
+    EXPECT_EQ(w.memory(), PlayerMemory::Card);
     EXPECT_EQ(recorder->calls(), QStringList({"Open()", "ExtFlash()", "Folders(1)", "Songs(1, 0)",
                                               "AvailableMemory(\"1\")", "Close()"}));
     ASSERT_EQ(w.lvwSong->itemCount(), 1);
@@ -178,13 +178,13 @@ TEST_F(DeviceViewTest, TheCardOption) {
     runPlayerCommand({"remove-card"});
     w.menuRefSong_Click();
     EXPECT_FALSE(w.optRam[1]->isEnabled());
-    EXPECT_EQ(w.memorySelector(), "1");
+    EXPECT_EQ(w.memory(), PlayerMemory::Card);
     EXPECT_TRUE(
         w.stbRioInfo->panelText(1).startsWith(QString::fromUtf8("曲リストの取得に失敗しました。 Err:")));
     EXPECT_TRUE(w.isEnabled());
 
     QTest::mouseClick(w.optRam[0], Qt::LeftButton);
-    EXPECT_EQ(w.memorySelector(), "0");
+    EXPECT_EQ(w.memory(), PlayerMemory::Internal);
     EXPECT_EQ(w.stbRioInfo->panelText(1), "Ready");
 }
 

@@ -28,7 +28,7 @@ TEST_F(StartupTest, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(w.displayFontName(), "MS UI Gothic");
     EXPECT_EQ(w.displayFontSize(), 9);
     EXPECT_TRUE(w.optRam[0]->isChecked());
-    EXPECT_EQ(w.memorySelector(), "0");
+    EXPECT_EQ(w.memory(), PlayerMemory::Internal);
     EXPECT_EQ(w.memoryName(), QString::fromUtf8("内蔵"));
     EXPECT_TRUE(w.isEnabled());
     EXPECT_EQ(w.stbRioInfo->panelText(1), "Ready");
