@@ -22,6 +22,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck {
 namespace {
 
@@ -164,7 +166,7 @@ void BM_TagLibTitle(benchmark::State& state) {
 QString hostileRmp3(int shape) {
     using namespace testing;
     static const QTemporaryDir dir;
-    const QString path = dir.path() + "/hostile" + QString::number(shape) + ".rmp";
+    const QString path = dir.path() + u"/hostile"_s + QString::number(shape) + u".rmp"_s;
     QByteArray bytes = rmp3File({});
     if (shape == 1)
         bytes += riffChunkClaiming("LIST", 0x7FFF'FFFE, "INFO");

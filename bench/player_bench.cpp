@@ -17,6 +17,8 @@
 #include <stdexcept>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr qint64 kSongSize = 4 * 1024 * 1024;
@@ -24,9 +26,9 @@ constexpr qint64 kChunk = 1024 * 1024;
 
 struct Workspace {
     QTemporaryDir dir;
-    QString source = dir.filePath("song.mp3");
-    QString target = dir.filePath("copy.mp3");
-    QString store = dir.filePath("player");
+    QString source = dir.filePath(u"song.mp3"_s);
+    QString target = dir.filePath(u"copy.mp3"_s);
+    QString store = dir.filePath(u"player"_s);
 
     Workspace() {
         QByteArray bytes(kSongSize, Qt::Uninitialized);
@@ -86,13 +88,13 @@ void BM_AddSong(benchmark::State& state) {
     state.SetLabel(state.range(0) ? "Open to Close" : "the call alone");
     for (auto _ : state) {
         inBracket(state, player, [&] {
-            player.FontName("IPAGothic");
+            player.FontName(u"IPAGothic"_s);
             player.FontSize(9);
-            player.AddSong(0, QStringLiteral("アーティスト - タイトル"), work.source, "0");
+            player.AddSong(0, QStringLiteral("アーティスト - タイトル"), work.source, u"0"_s);
         });
         state.PauseTiming();
         player.Open();
-        player.DeleteSong(0, 0, "0");
+        player.DeleteSong(0, 0, u"0"_s);
         player.Close();
         state.ResumeTiming();
     }
@@ -103,11 +105,11 @@ void BM_GetSong(benchmark::State& state) {
     Workspace work;
     tunedeck::EmulatedPlayer player(work.store);
     player.Open();
-    player.AddSong(0, QStringLiteral("アーティスト - タイトル"), work.source, "0");
+    player.AddSong(0, QStringLiteral("アーティスト - タイトル"), work.source, u"0"_s);
     player.Close();
     state.SetLabel(state.range(0) ? "Open to Close" : "the call alone");
     for (auto _ : state) {
-        inBracket(state, player, [&] { player.GetSong(0, 0, work.target, "0"); });
+        inBracket(state, player, [&] { player.GetSong(0, 0, work.target, u"0"_s); });
         state.PauseTiming();
         QFile::remove(work.target);
         state.ResumeTiming();

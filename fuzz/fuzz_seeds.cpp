@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 using namespace tunedeck;
 using namespace tunedeck::testing;
 
@@ -53,15 +55,17 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString root = QString::fromLocal8Bit(argv[1]);
-    writeSeeds(root + "/tag_readers_fuzz", musicFiles());
+    writeSeeds(root + u"/tag_readers_fuzz"_s, musicFiles());
     const QByteArray fields =
         providerStrings({"Artist", cp932::encode(u"タイトル"), "Album", "1999", "Note", "/music/song.mp3"});
-    writeSeeds(root + "/title_format_fuzz", {fields + utf16("%1 - %2"), fields + utf16(u"%a%B%%%3%4%5%x%"_qs),
-                                             fields + utf16(u"【%2】"_qs)});
+    writeSeeds(
+        root + u"/title_format_fuzz"_s,
+        {fields + utf16(u"%1 - %2"_s), fields + utf16(u"%a%B%%%3%4%5%x%"_s), fields + utf16(u"【%2】"_s)});
     const QByteArray profile =
         "[tunedeck]\r\nDisplayFormat=%1 - %2\r\n; comment\r\nSeparate=-2000x\r\n[other]\r\n";
-    writeSeeds(root + "/settings_file_fuzz", {providerStrings({"tunedeck", "DisplayFormat", "x"}) + profile,
-                                              providerStrings({"TUNEDECK", "Separate", "12"}) + profile,
-                                              providerStrings({"new", "Key", ""}) + profile});
+    writeSeeds(root + u"/settings_file_fuzz"_s,
+               {providerStrings({"tunedeck", "DisplayFormat", "x"}) + profile,
+                providerStrings({"TUNEDECK", "Separate", "12"}) + profile,
+                providerStrings({"new", "Key", ""}) + profile});
     return 0;
 }

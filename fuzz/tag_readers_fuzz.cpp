@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     TagRecord rmp3;
     TagRecord id3v1;
-    TagRecord either{.title = "stale"};
+    TagRecord either{.title = QStringLiteral("stale")};
     const bool isRmp3 = readRmp3Tags(path, rmp3);
     const bool hasId3v1 = readId3v1Tags(path, id3v1);
     const TagKind kind = readTags(path, either);

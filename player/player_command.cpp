@@ -156,7 +156,7 @@ int runPlayerCommand(const QStringList& arguments, const QString& defaultStore, 
     if (command == commands().end() || positional.size() - 1 != command->second.operands) {
         err << "tunedeck-player: "
             << (positional.isEmpty() ? QStringLiteral("no command")
-                                     : QStringLiteral("bad command: ") + positional.join(' '))
+                                     : QStringLiteral("bad command: ") + positional.join(QLatin1Char(' ')))
             << '\n'
             << kUsage;
         return kBadArguments;

@@ -41,9 +41,10 @@ QByteArray readWhole(const QString& path, const QString& name) {
 
 // QSaveFile writes "<name>.XXXXXX" beside the file it replaces; a crash leaves it there.
 bool isUnfinishedWrite(const QString& entry) {
-    return std::any_of(kMemories.cbegin(), kMemories.cend(),
-                       [&](Memory memory) { return entry.startsWith(catalogueName(memory) + '.'); }) ||
-           entry.startsWith(kStateName + '.');
+    return std::any_of(
+               kMemories.cbegin(), kMemories.cend(),
+               [&](Memory memory) { return entry.startsWith(catalogueName(memory) + QLatin1Char('.')); }) ||
+           entry.startsWith(kStateName + QLatin1Char('.'));
 }
 
 // What a new store holds in each memory: one empty folder in the internal memory, nothing on the card.

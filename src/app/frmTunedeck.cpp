@@ -16,22 +16,22 @@ namespace tunedeck {
 namespace {
 
 // Design positions and sizes, in twips.
+constexpr int kDesignClientWidth = 9240;
+constexpr int kDesignClientHeight = 5910;
 struct Design {
     int left, top, width, height;
 };
 constexpr Design kDrvList{0, 0, 3135, 300};
 constexpr Design kDirlst{0, 300, 3135, 1980};
 constexpr Design kLvwFile{3180, 0, 6015, 2415};
-constexpr Design kPicSep{0, 2400, 9240, 75};
+constexpr Design kPicSep{0, 2400, kDesignClientWidth, 75};
 constexpr Design kFraSong{0, 2520, 8355, 3015};
 constexpr Design kOptRam0{120, 0, 675, 195};
 constexpr Design kOptRam1{900, 0, 1215, 195};
 constexpr Design kCmbFolder{2820, 0, 2415, 300};
 constexpr Design kLblFileTotalSize{5880, 60, 2415, 195};
 constexpr Design kLvwSong{0, 300, 9195, 2895};
-constexpr Design kStbRioInfo{0, 5655, 9240, 255};
-constexpr int kDesignClientWidth = 9240;
-constexpr int kDesignClientHeight = 5910;
+constexpr Design kStbRioInfo{0, kDesignClientHeight - 255, kDesignClientWidth, 255};
 
 }  // namespace
 
@@ -64,7 +64,7 @@ void frmTunedeck::createControls() {
     lvwFile = new ListView(client_);
     picSep = new SplitterBar(client_);
     fraSong = new QWidget(client_);
-    optRam = {new QRadioButton(QStringLiteral("内蔵"), fraSong),
+    optRam = {new QRadioButton(memoryNameOf(PlayerMemory::Internal), fraSong),
               new QRadioButton(QStringLiteral("SmartMedia"), fraSong)};
     cmbFolder = new QComboBox(fraSong);
     lblFileTotalSize = new QLabel(fraSong);
@@ -295,10 +295,6 @@ void frmTunedeck::closeEvent(QCloseEvent* event) {
     bool cancel = false;
     Form_Unload(cancel);
     event->setAccepted(!cancel);
-}
-
-const QString& frmTunedeck::memoryName() const {
-    return memoryNames_.at(tag_.toInt() == 1 ? 1 : 0);
 }
 
 int frmTunedeck::heightInTwips(const QWidget* control) const {

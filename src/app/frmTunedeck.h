@@ -7,6 +7,7 @@
 #include "folder_tree.h"
 #include "layout.h"
 #include "list_view.h"
+#include "player_memory.h"
 #include "settings_file.h"
 #include "splitter_bar.h"
 #include "status_bar.h"
@@ -122,8 +123,8 @@ class frmTunedeck : public QMainWindow {
     void lvwFile_ColumnClick(int column);  // counted from 1
 
     // State kept for the whole run.
-    const QString& memorySelector() const { return tag_; }  // "0" internal memory, "1" SmartMedia card
-    const QString& memoryName() const;                      // of the memory selector
+    PlayerMemory memory() const { return memory_; }  // the memory the song list shows
+    QString memoryName() const { return memoryNameOf(memory_); }
     bool isBusy() const { return busy_; }
     bool isRunning() const { return running_; }  // a send, download or delete is under way
     const QString& displayFontName() const { return displayFontName_; }
@@ -169,8 +170,7 @@ class frmTunedeck : public QMainWindow {
     QWidget* client_ = nullptr;
 
     QString settingsSection_;
-    QString tag_;
-    QStringList memoryNames_;
+    PlayerMemory memory_ = PlayerMemory::Internal;
     bool busy_ = false;
     bool running_ = false;
     bool loading_ = false;

@@ -52,11 +52,12 @@ void frmTunedeck::Form_Load() {
     settingsSection_ = environment_.exeBaseName;
     const SettingsFile file = settings();
 
-    const StoredGeometry stored{.left = file.readInt(QStringLiteral("WindowLeft"), 0),
-                                .top = file.readInt(QStringLiteral("WindowTop"), 0),
-                                .width = file.readInt(QStringLiteral("WindowWidth"), 8000),
-                                .height = file.readInt(QStringLiteral("WindowHeight"), 6000),
-                                .state = file.readInt(QStringLiteral("WindowState"), 0)};
+    const StoredGeometry defaults;
+    const StoredGeometry stored{.left = file.readInt(QStringLiteral("WindowLeft"), defaults.left),
+                                .top = file.readInt(QStringLiteral("WindowTop"), defaults.top),
+                                .width = file.readInt(QStringLiteral("WindowWidth"), defaults.width),
+                                .height = file.readInt(QStringLiteral("WindowHeight"), defaults.height),
+                                .state = file.readInt(QStringLiteral("WindowState"), defaults.state)};
     const StoredGeometry geometry = usableGeometry(stored, screensInTwips(twips_), twips_.toTwips(1));
     move(twips_.toPixels(geometry.left), twips_.toPixels(geometry.top));
     resize(twips_.toPixels(geometry.width), twips_.toPixels(geometry.height));
@@ -67,9 +68,6 @@ void frmTunedeck::Form_Load() {
     const int clientHeight = windowHeight - twips_.toTwips(menuBar()->sizeHint().height());
     splitterTop_ = layout::boundedSplitterTop(file.readInt(QStringLiteral("Separate"), 2000), clientHeight);
     setWindowState(windowStateOf(geometry.state));
-
-    tag_ = QStringLiteral("0");
-    memoryNames_ = {QStringLiteral("内蔵"), QStringLiteral("外部")};
 
     setColumns();
 

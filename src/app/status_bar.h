@@ -30,6 +30,11 @@ class StatusPanel : public QWidget {
     QString text_;
 };
 
+// Panel 1's text when a piece of work has ended well.
+inline QString readyText() {
+    return QStringLiteral("Ready");
+}
+
 // The two-panel status bar: panel 1 carries messages and progress, panel 2 (key "statMem") the memory
 // figures.
 class StatusBar : public QStatusBar {

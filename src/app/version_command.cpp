@@ -6,7 +6,7 @@
 namespace tunedeck {
 
 QString versionText(int major, int minor) {
-    return QStringLiteral("Tunedeck Version %1.%2").arg(major).arg(minor, 2, 10, QChar('0'));
+    return QStringLiteral("Tunedeck Version %1.%2").arg(major).arg(minor, 2, 10, QLatin1Char('0'));
 }
 
 void frmTunedeck::menuAbout_Click() {

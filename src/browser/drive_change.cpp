@@ -8,7 +8,7 @@ void frmTunedeck::drvList_Change() {
     setStatus(QStringLiteral("ディスクのフォルダ情報を取得中..."));
     dirlst->setPath(drvList->currentFolder());
     dirlst->refresh();
-    setStatus(QStringLiteral("Ready"));
+    setStatus(readyText());
 }
 
 void frmTunedeck::menuFolRef_Click() {

@@ -23,7 +23,7 @@ void frmTunedeck::fillFileList(const QString& folder) {
     }
     lvwFile->setUpdatesEnabled(true);
 
-    setStatus(QStringLiteral("Ready"));
+    setStatus(readyText());
 }
 
 }  // namespace tunedeck

@@ -12,7 +12,7 @@ void frmTunedeck::menuMkDir_Click() {
         runOnDevice(QStringLiteral("フォルダ作成に失敗しました。 Err:"), [&](DeviceComponent& device) {
             device.FontName(displayFontName_);
             device.FontSize(displayFontSize_);
-            device.AddFolder(name, tag_);
+            device.AddFolder(name, memoryText(memory_));
         });
     if (added)
         refreshAfterChange(QStringLiteral("フォルダを作成しました。"));
@@ -35,7 +35,7 @@ void frmTunedeck::menuRmDir_Click() {
         return;
     }
     if (runOnDevice(QStringLiteral("フォルダ削除に失敗しました。 Err:"), [this](DeviceComponent& device) {
-            device.DeleteFolder(qint16(cmbFolder->currentIndex()), tag_);
+            device.DeleteFolder(qint16(cmbFolder->currentIndex()), memoryText(memory_));
         }))
         refreshDeviceView(true);
 }

@@ -30,11 +30,10 @@ bool frmTunedeck::refreshDeviceView(bool reloadFolders) {
         QStringLiteral("曲リストの取得に失敗しました。 Err:"), closeAfter(*device_, [&] {
             setStatus(QStringLiteral("曲リスト取得中..."));
             optRam[1]->setEnabled(device_->ExtFlash() == 1);
-            const qint32 memory = tag_.toInt();
             qint64 usedTotal = 0;
 
             if (cmbFolder->count() == 0 || reloadFolders) {
-                const std::vector<DeviceFolder> folders = device_->Folders(memory);
+                const std::vector<DeviceFolder> folders = device_->Folders(memoryNumber(memory_));
                 cmbFolder->clear();
                 for (const DeviceFolder& folder : folders)
                     cmbFolder->addItem(folder.name);
@@ -43,8 +42,9 @@ bool frmTunedeck::refreshDeviceView(bool reloadFolders) {
 
             if (cmbFolder->currentIndex() >= 0) {
                 const QString folderName = cmbFolder->currentText();
-                const QString place = memory == 1 ? QStringLiteral("外部") : QStringLiteral("内蔵");
-                for (const DeviceSong& song : device_->Songs(memory, qint16(cmbFolder->currentIndex()))) {
+                const QString place = memoryName();
+                for (const DeviceSong& song :
+                     device_->Songs(memoryNumber(memory_), qint16(cmbFolder->currentIndex()))) {
                     const int row = lvwSong->addItem(song.name);
                     lvwSong->setSubItem(row, 1, folderName);
                     lvwSong->setSubItem(row, 2, kilobyteText(song.size));
@@ -53,13 +53,13 @@ bool frmTunedeck::refreshDeviceView(bool reloadFolders) {
                 }
             }
 
-            const qint64 available = device_->AvailableMemory(tag_);
+            const qint64 available = device_->AvailableMemory(memoryText(memory_));
             stbRioInfo->setPanelText(2, QStringLiteral("使用:") + groupedNumber(usedTotal / 1024) +
                                             QStringLiteral("KB 空き:") + groupedNumber(available / 1024) +
                                             QStringLiteral("KB"));
         }));
     if (read)
-        setStatus(QStringLiteral("Ready"));
+        setStatus(readyText());
     return read;
 }
 
@@ -74,7 +74,7 @@ bool frmTunedeck::runOnDevice(const QString& failureText, const std::function<vo
 }
 
 void frmTunedeck::optRam_Click(int index) {
-    tag_ = QString::number(index);
+    memory_ = PlayerMemory(index);
     refreshDeviceView(true);
 }
 

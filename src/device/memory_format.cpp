@@ -16,7 +16,8 @@ bool frmTunedeck::formatMemory() {
     std::optional<QString> failure;
     {
         const BusyWindow busy(this, this, busy_, BusyWindow::Pointer::Wait);
-        failure = deviceBracket(device_.get(), [this](DeviceComponent& device) { device.Format(tag_); });
+        failure = deviceBracket(device_.get(),
+                                [this](DeviceComponent& device) { device.Format(memoryText(memory_)); });
     }
     if (failure) {
         setStatus(memoryName() + QStringLiteral("メモリの初期化でエラーが発生しました。"));

@@ -5,8 +5,8 @@ namespace tunedeck {
 QString groupedNumber(qint64 value) {
     QString digits = QString::number(value < 0 ? -value : value);
     for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, ',');
-    return value < 0 ? '-' + digits : digits;
+        digits.insert(at, QLatin1Char(','));
+    return value < 0 ? QLatin1Char('-') + digits : digits;
 }
 
 QString kilobyteText(qint64 bytes) {
@@ -17,7 +17,7 @@ std::optional<qint64> kilobytesShown(QStringView text) {
     if (!text.endsWith(QStringLiteral("KB")))
         return std::nullopt;
     QString digits = text.chopped(2).toString();
-    digits.remove(',');
+    digits.remove(QLatin1Char(','));
     bool ok = false;
     const qint64 value = digits.toLongLong(&ok);
     return ok ? std::optional<qint64>(value) : std::nullopt;

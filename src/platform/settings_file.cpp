@@ -133,7 +133,7 @@ SettingsFile::SettingsFile(QString programFolder, QString exeBaseName, Clock clo
       clock_(clock) {}
 
 QString SettingsFile::path() const {
-    return programFolder_ + '/' + section_ + QStringLiteral(".INI");
+    return programFolder_ + QLatin1Char('/') + section_ + QStringLiteral(".INI");
 }
 
 int SettingsFile::readInt(const QString& key, int defaultValue) const {
@@ -149,7 +149,7 @@ QString SettingsFile::readString(const QString& key, const QString& defaultValue
 bool SettingsFile::write(const QString& key, const QString& value) const {
     // The next read sees this write, also one in place within the tick of the last read.
     kept.reset();
-    if (value.contains('\n') || value.contains('\r'))
+    if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
         return false;
     const QString target = path();
     const auto old = readFile(target);

@@ -22,7 +22,8 @@ void frmTunedeck::menuDel_Click() {
         setStatus(song.name + QStringLiteral(" を削除しています..."));
         failure = deviceBracket(device_.get(), [&](DeviceComponent& device) {
             askedToDelete = true;
-            device.DeleteSong(song.folderIndex, deletedSongIndex(song.position, deleted), tag_);
+            device.DeleteSong(song.folderIndex, deletedSongIndex(song.position, deleted),
+                              memoryText(memory_));
         });
         if (failure)
             break;

@@ -23,7 +23,7 @@ void frmTunedeck::menuDown_Click() {
             for (const SelectedSong& song : songs) {
                 setStatus(song.name + QStringLiteral(" を取得しています..."));
                 device.GetSong(song.folderIndex, song.position - 1, prefix + downloadFileName(song.position),
-                               tag_);
+                               memoryText(memory_));
             }
         });
     }

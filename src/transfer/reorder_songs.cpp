@@ -34,10 +34,11 @@ void frmTunedeck::lvwSong_MouseUp(int button, int /*shift*/, int x, int y) {
         const int partner = swapPartner(*lvwSong, {x, y});
         if (partner > 0) {
             const auto first = qint32(lvwSong->tag().toDouble() - 1);
-            const bool swapped = runOnDevice(
-                QStringLiteral("曲変更でエラーが発生しました。 Err:"), [&](DeviceComponent& device) {
-                    device.SwapSong(qint16(cmbFolder->currentIndex()), first, partner - 1, tag_);
-                });
+            const bool swapped = runOnDevice(QStringLiteral("曲変更でエラーが発生しました。 Err:"),
+                                             [&](DeviceComponent& device) {
+                                                 device.SwapSong(qint16(cmbFolder->currentIndex()), first,
+                                                                 partner - 1, memoryText(memory_));
+                                             });
             if (!swapped)
                 return;
             refreshDeviceView(false);

@@ -22,7 +22,7 @@ bool frmTunedeck::sendOneFile(const QString& displayTitle, const QString& fullPa
         deviceBracket(device_.get(), [this, &displayTitle, &fullPath](DeviceComponent& device) {
             device.FontName(displayFontName_);
             device.FontSize(displayFontSize_);
-            device.AddSong(qint16(cmbFolder->currentIndex()), displayTitle, fullPath, tag_);
+            device.AddSong(qint16(cmbFolder->currentIndex()), displayTitle, fullPath, memoryText(memory_));
         });
     if (failure)
         failureText = *failure;

@@ -12,13 +12,13 @@ void doubleClick(QWidget* widget, QPoint at) {
 }
 
 QString BrowserTest::writeFile(const QString& name, const QByteArray& bytes) const {
-    const QString path = working.path() + '/' + name;
+    const QString path = working.path() + QLatin1Char('/') + name;
     writeBytes(path, bytes);
     return path;
 }
 
 QString BrowserTest::makeFolder(const QString& name) const {
-    const QString path = working.path() + '/' + name;
+    const QString path = working.path() + QLatin1Char('/') + name;
     EXPECT_TRUE(QDir().mkpath(path));
     return path;
 }

@@ -6,6 +6,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
@@ -24,12 +26,14 @@ QStringList directoryOrder(const QString& folder) {
 }
 
 TEST_F(FileListTest, ListsMusicFilesInFileSystemOrder) {
-    const QStringList music = {"b.mp3", "A.Mp3", "c.rmp", "d.RMP", "long name 曲.mp3", "e.MP3"};
-    const QStringList others = {"x.mp3.bak", "y.mp", "z.txt", "mp3", "rmp.wav", ".MP3", "._b.mp3"};
+    const QStringList music = {u"b.mp3"_s, u"A.Mp3"_s, u"c.rmp"_s, u"d.RMP"_s, u"long name 曲.mp3"_s,
+                               u"e.MP3"_s};
+    const QStringList others = {u"x.mp3.bak"_s, u"y.mp"_s, u"z.txt"_s,  u"mp3"_s,
+                                u"rmp.wav"_s,   u".MP3"_s, u"._b.mp3"_s};
     for (const QString& name : music + others)
         writeFile(name, "bytes");
-    makeFolder("folder.mp3");  // folders appear only in the tree
-    ASSERT_EQ(::mkfifo(QFile::encodeName(working.path() + "/pipe.mp3").constData(), 0600), 0);
+    makeFolder(u"folder.mp3"_s);  // folders appear only in the tree
+    ASSERT_EQ(::mkfifo(QFile::encodeName(working.path() + u"/pipe.mp3"_s).constData(), 0600), 0);
 
     QStringList expected;
     for (const QString& name : directoryOrder(working.path()))
@@ -43,45 +47,45 @@ TEST_F(FileListTest, ListsMusicFilesInFileSystemOrder) {
 }
 
 TEST_F(FileListTest, ArtistTitleAndSizeColumns) {
-    writeFile("rmp3.rmp", rmp3File({listChunk({riffChunk("IART", cp932::encode(u"合唱団") + '\0'),
-                                               riffChunk("INAM", cp932::encode(u"夜明けの歌"))})}));
+    writeFile(u"rmp3.rmp"_s, rmp3File({listChunk({riffChunk("IART", cp932::encode(u"合唱団") + '\0'),
+                                                  riffChunk("INAM", cp932::encode(u"夜明けの歌"))})}));
     writeFile(
-        "id3v1.mp3",
+        u"id3v1.mp3"_s,
         mp3File({.title = cp932::encode(u"テーマ ①"), .artist = cp932::encode(u"テスト楽団")}, 1024 - 128));
-    writeFile("untagged.mp3", QByteArray(1023, 'x'));
-    writeFile("one megabyte.mp3", QByteArray(1048576, 'x'));
-    writeFile("empty.mp3", "");
+    writeFile(u"untagged.mp3"_s, QByteArray(1023, 'x'));
+    writeFile(u"one megabyte.mp3"_s, QByteArray(1048576, 'x'));
+    writeFile(u"empty.mp3"_s, "");
 
     start();
     QStringList rows = listRows(*window->lvwFile);  // "name|artist|title|size"
     rows.sort();
-    EXPECT_EQ(rows, QStringList({u"empty.mp3|||0KB"_qs, u"id3v1.mp3|テスト楽団|テーマ ①|1KB"_qs,
-                                 u"one megabyte.mp3|||1,024KB"_qs, u"rmp3.rmp|合唱団|夜明けの歌|0KB"_qs,
-                                 u"untagged.mp3|||0KB"_qs}));
+    EXPECT_EQ(rows, QStringList({u"empty.mp3|||0KB"_s, u"id3v1.mp3|テスト楽団|テーマ ①|1KB"_s,
+                                 u"one megabyte.mp3|||1,024KB"_s, u"rmp3.rmp|合唱団|夜明けの歌|0KB"_s,
+                                 u"untagged.mp3|||0KB"_s}));
 }
 
 TEST_F(FileListTest, FillShowsItsProgressAndReplacesTheItems) {
-    writeFile("old.mp3", "x");
-    const QString other = makeFolder("other");
-    writeBytes(other + "/new.mp3", "x");
+    writeFile(u"old.mp3"_s, "x");
+    const QString other = makeFolder(u"other"_s);
+    writeBytes(other + u"/new.mp3"_s, "x");
     start();
-    ASSERT_EQ(fileNames(), QStringList({"old.mp3"}));
+    ASSERT_EQ(fileNames(), QStringList({u"old.mp3"_s}));
     takeStatusTexts();
 
     window->fillFileList(other);
-    EXPECT_EQ(fileNames(), QStringList({"new.mp3"}));
-    EXPECT_EQ(takeStatusTexts(), QStringList({u"ファイル情報を取得中..."_qs, "Ready"}));
+    EXPECT_EQ(fileNames(), QStringList({u"new.mp3"_s}));
+    EXPECT_EQ(takeStatusTexts(), QStringList({u"ファイル情報を取得中..."_s, u"Ready"_s}));
 }
 
 TEST_F(FileListTest, FolderThatCannotBeListedGivesAnEmptyList) {
-    writeFile("song.mp3", "x");
+    writeFile(u"song.mp3"_s, "x");
     start();
     const struct {
         const char* name;
         QString folder;
     } cases[] = {
-        {"missing folder", working.path() + "/missing"},
-        {"a file, not a folder", working.path() + "/song.mp3"},
+        {"missing folder", working.path() + u"/missing"_s},
+        {"a file, not a folder", working.path() + u"/song.mp3"_s},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -90,13 +94,13 @@ TEST_F(FileListTest, FolderThatCannotBeListedGivesAnEmptyList) {
         takeStatusTexts();
         window->fillFileList(c.folder);
         EXPECT_EQ(window->lvwFile->itemCount(), 0);
-        EXPECT_EQ(takeStatusTexts(), QStringList({u"ファイル情報を取得中..."_qs, "Ready"}));
+        EXPECT_EQ(takeStatusTexts(), QStringList({u"ファイル情報を取得中..."_s, u"Ready"_s}));
         EXPECT_TRUE(window->isEnabled());
     }
 }
 
 TEST_F(FileListTest, FillSwitchesSortingOffAndKeepsTheSortKey) {
-    for (const char* name : {"b.mp3", "a.mp3", "c.mp3"})
+    for (const QString& name : {u"b.mp3"_s, u"a.mp3"_s, u"c.mp3"_s})
         writeFile(name, "x");
     start();
     window->lvwFile_ColumnClick(4);  // not the first column, whose key is also the list's default
@@ -107,7 +111,7 @@ TEST_F(FileListTest, FillSwitchesSortingOffAndKeepsTheSortKey) {
     EXPECT_EQ(window->lvwFile->sortKey(), 3);
     QStringList expected;
     for (const QString& name : directoryOrder(working.path()))
-        if (name.endsWith(".mp3"))
+        if (name.endsWith(u".mp3"_s))
             expected << name;
     EXPECT_EQ(fileNames(), expected);
 }

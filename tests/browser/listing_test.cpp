@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck {
 namespace {
 
@@ -43,50 +45,53 @@ TEST(FolderPath, UpAndSeparator) {
         {"/media/stick", "/", "/media/", "/media/stick/"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(folderUp(c.folder, c.driveRoot), c.up) << c.folder;
-        EXPECT_EQ(withSeparator(c.folder), c.withSeparator) << c.folder;
+        EXPECT_EQ(folderUp(QLatin1String(c.folder), QLatin1String(c.driveRoot)), QLatin1String(c.up))
+            << c.folder;
+        EXPECT_EQ(withSeparator(QLatin1String(c.folder)), QLatin1String(c.withSeparator)) << c.folder;
     }
 }
 
 TEST(FileListRow, TagsAndSizeOfOneFile) {
     const ProgramFolder folder;
     folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=%3\r\n");
-    folder.writeFile("tagged.mp3", mp3File({.title = "T", .artist = "A"}, 2048 - 128));
-    folder.writeFile("odd.rmp", rmp3File({listChunk({riffChunk("IART", "Choir")})}));
+    folder.writeFile(u"tagged.mp3"_s, mp3File({.title = "T", .artist = "A"}, 2048 - 128));
+    folder.writeFile(u"odd.rmp"_s, rmp3File({listChunk({riffChunk("IART", "Choir")})}));
     const struct {
         const char* name;
         FileListRow row;
     } cases[] = {
-        {"tagged.mp3", {.artist = "A", .title = "T", .size = "2KB"}},
-        {"odd.rmp", {.artist = "Choir", .title = "", .size = "0KB"}},
+        {"tagged.mp3", {.artist = u"A"_s, .title = u"T"_s, .size = u"2KB"_s}},
+        {"odd.rmp", {.artist = u"Choir"_s, .title = u""_s, .size = u"0KB"_s}},
         {"gone.mp3", {}},  // vanished after the listing: no tags, no size, and no stop
     };
     for (const auto& c : cases)
-        EXPECT_EQ(fileListRow(folder.path() + '/', c.name, folder.settings()), c.row) << c.name;
+        EXPECT_EQ(fileListRow(folder.path() + QLatin1Char('/'), QLatin1String(c.name), folder.settings()),
+                  c.row)
+            << c.name;
 }
 
 TEST(BrowsableVolumes, RootFirstWithoutPseudoFileSystems) {
-    const Volume root{.rootPath = "/", .fileSystemType = "ext4"};
-    const Volume home{.rootPath = "/home", .name = "data", .fileSystemType = "btrfs"};
-    const Volume stick{.rootPath = "/media/user/STICK", .name = "STICK", .fileSystemType = "vfat"};
-    const Volume run{.rootPath = "/run", .fileSystemType = "tmpfs"};
-    const Volume scratch{.rootPath = "/tmp", .fileSystemType = "tmpfs"};
-    const Volume snap{.rootPath = "/snap/core/1", .fileSystemType = "squashfs"};
-    const Volume cgroup{.rootPath = "/sys/fs/cgroup/cpu", .fileSystemType = "cgroup"};
-    const Volume hosts{.rootPath = "/etc/hosts", .fileSystemType = "ext4", .rootIsFolder = false};
-    const Volume overlayRoot{.rootPath = "/", .fileSystemType = "overlay"};
+    const Volume root{.rootPath = u"/"_s, .fileSystemType = "ext4"};
+    const Volume home{.rootPath = u"/home"_s, .name = u"data"_s, .fileSystemType = "btrfs"};
+    const Volume stick{.rootPath = u"/media/user/STICK"_s, .name = u"STICK"_s, .fileSystemType = "vfat"};
+    const Volume run{.rootPath = u"/run"_s, .fileSystemType = "tmpfs"};
+    const Volume scratch{.rootPath = u"/tmp"_s, .fileSystemType = "tmpfs"};
+    const Volume snap{.rootPath = u"/snap/core/1"_s, .fileSystemType = "squashfs"};
+    const Volume cgroup{.rootPath = u"/sys/fs/cgroup/cpu"_s, .fileSystemType = "cgroup"};
+    const Volume hosts{.rootPath = u"/etc/hosts"_s, .fileSystemType = "ext4", .rootIsFolder = false};
+    const Volume overlayRoot{.rootPath = u"/"_s, .fileSystemType = "overlay"};
     const QList<Volume> mounted = {cgroup, run, home, root, hosts, snap, scratch, stick, root};
 
-    EXPECT_EQ(browsableVolumes(mounted, "/"), QList<Volume>({root, home, stick}));
-    EXPECT_EQ(browsableVolumes(mounted, "/tmp"), QList<Volume>({root, home, scratch, stick}))
+    EXPECT_EQ(browsableVolumes(mounted, u"/"_s), QList<Volume>({root, home, stick}));
+    EXPECT_EQ(browsableVolumes(mounted, u"/tmp"_s), QList<Volume>({root, home, scratch, stick}))
         << "the working folder's volume is listed whatever it is";
-    EXPECT_EQ(browsableVolumes({scratch, overlayRoot}, "/"), QList<Volume>({overlayRoot}));
+    EXPECT_EQ(browsableVolumes({scratch, overlayRoot}, u"/"_s), QList<Volume>({overlayRoot}));
 }
 
 TEST(DriveCurrentFolder, WorkingFolderOnlyOnItsOwnDrive) {
-    EXPECT_EQ(driveCurrentFolder("/", "/home/user/music", "/"), "/home/user/music");
-    EXPECT_EQ(driveCurrentFolder("/media/stick", "/home/user/music", "/"), "/media/stick");
-    EXPECT_EQ(driveCurrentFolder("/home", "/home/user", "/home"), "/home/user");
+    EXPECT_EQ(driveCurrentFolder(u"/"_s, u"/home/user/music"_s, u"/"_s), u"/home/user/music"_s);
+    EXPECT_EQ(driveCurrentFolder(u"/media/stick"_s, u"/home/user/music"_s, u"/"_s), u"/media/stick"_s);
+    EXPECT_EQ(driveCurrentFolder(u"/home"_s, u"/home/user"_s, u"/home"_s), u"/home/user"_s);
 }
 
 }  // namespace

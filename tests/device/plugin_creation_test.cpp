@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
@@ -17,7 +19,7 @@ TEST(PluginCreation, FindsTheEmulatedPlayer) {
     ASSERT_NE(device, nullptr);
     device->Open();
     EXPECT_EQ(device->ExtFlash(), 1);
-    device->AddSong(0, "title", program.writeFile("s.mp3", "bytes"), "0");
+    device->AddSong(0, u"title"_s, program.writeFile(u"s.mp3"_s, "bytes"), u"0"_s);
     ASSERT_EQ(device->Songs(0, 0).size(), 1u);
     EXPECT_EQ(device->Songs(0, 0)[0].size, 5);
     // A refusal raised inside the plugin reaches the program as the contract's error.
@@ -40,13 +42,13 @@ class CreationFailureTest : public ::testing::TestWithParam<CreationFailure> {};
 TEST_P(CreationFailureTest, IsADeviceError) {
     QTemporaryDir components;
     if (!GetParam().pluginBytes.isEmpty()) {
-        QFile plugin(components.filePath("libRio500Remix.so"));
+        QFile plugin(components.filePath(u"libRio500Remix.so"_s));
         ASSERT_TRUE(plugin.open(QIODevice::WriteOnly));
         plugin.write(GetParam().pluginBytes);
     }
     const QString folder = GetParam().progId == kPlayerProgId ? components.path() : componentsFolder();
     try {
-        createDevice(GetParam().progId, folder, components.filePath("player"));
+        createDevice(GetParam().progId, folder, components.filePath(u"player"_s));
         FAIL() << "created";
     } catch (const DeviceError& error) {
         EXPECT_FALSE(error.description().isEmpty());

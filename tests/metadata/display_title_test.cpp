@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck {
 namespace {
 
@@ -26,52 +28,53 @@ TEST(DisplayTitleFor, ChoosesTheReaderByContent) {
         QString title;
     };
     const Case cases[] = {
-        {"RMP3", rmp3File({kInfo}), TagKind::Rmp3, "Info Artist - Info Title"},
-        {"RMP3 ending in an ID3v1 tag", rmp3File({kInfo}) + kTag, TagKind::Rmp3, "Info Artist - Info Title"},
-        {"RMP3 without LIST", rmp3File({}) + kTag, TagKind::Rmp3, " - "},
+        {"RMP3", rmp3File({kInfo}), TagKind::Rmp3, u"Info Artist - Info Title"_s},
+        {"RMP3 ending in an ID3v1 tag", rmp3File({kInfo}) + kTag, TagKind::Rmp3,
+         u"Info Artist - Info Title"_s},
+        {"RMP3 without LIST", rmp3File({}) + kTag, TagKind::Rmp3, u" - "_s},
         {"damaged RMP3", rmp3File({kInfo, riffChunkClaiming("data", 0x90000000, "")}) + kTag, TagKind::Rmp3,
-         "Info Artist - Info Title"},
+         u"Info Artist - Info Title"_s},
         {"wave file with an ID3v1 tag", "RIFF" + le32(4) + "WAVE" + kInfo + kTag, TagKind::Id3v1,
-         "Tag Artist - Tag Title"},
-        {"MP3", mp3File({.title = cp932::encode(u"曲"), .artist = "A"}, 500), TagKind::Id3v1, u"A - 曲"_qs},
-        {"neither", QByteArray(300, 'x'), TagKind::None, "song name.MP3"},
+         u"Tag Artist - Tag Title"_s},
+        {"MP3", mp3File({.title = cp932::encode(u"曲"), .artist = "A"}, 500), TagKind::Id3v1, u"A - 曲"_s},
+        {"neither", QByteArray(300, 'x'), TagKind::None, u"song name.MP3"_s},
     };
     const ProgramFolder folder;
     folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=%1 - %2\r\n");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = folder.writeFile("song name.MP3", c.file);
-        TagRecord record{.album = "stale"};
+        const QString path = folder.writeFile(u"song name.MP3"_s, c.file);
+        TagRecord record{.album = u"stale"_s};
         EXPECT_EQ(readTags(path, record), c.kind);
         EXPECT_EQ(displayTitleFor(path, record, folder.settings()), c.title);
-        EXPECT_EQ(record.album, "");
+        EXPECT_EQ(record.album, u""_s);
     }
 }
 
 TEST(DisplayTitleFor, ReadsTheFormatAnewForEveryTitle) {
     const ProgramFolder folder;
-    const QString tagged = folder.writeFile("tagged.mp3", mp3File({.title = "T", .artist = "A"}, 0));
-    const QString untagged = folder.writeFile("plain.mp3", "no tag");
+    const QString tagged = folder.writeFile(u"tagged.mp3"_s, mp3File({.title = "T", .artist = "A"}, 0));
+    const QString untagged = folder.writeFile(u"plain.mp3"_s, "no tag");
     TagRecord record;
-    EXPECT_EQ(readDisplayFormat(folder.settings()), "%1 - %2");
-    EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), "A - T");
+    EXPECT_EQ(readDisplayFormat(folder.settings()), u"%1 - %2"_s);
+    EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), u"A - T"_s);
 
     folder.writeSettingsBytes("[TUNEDECK]\r\ndisplayformat=%B: %2 (%1)\r\n");
-    EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), "tagged.mp3: T (A)");
-    EXPECT_EQ(displayTitleFor(untagged, record, folder.settings()), "plain.mp3");
+    EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), u"tagged.mp3: T (A)"_s);
+    EXPECT_EQ(displayTitleFor(untagged, record, folder.settings()), u"plain.mp3"_s);
 
     folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=" + cp932::encode(u"「%2」") + "\r\n");
-    EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), u"「T」"_qs);
+    EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), u"「T」"_s);
 
     folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=\r\n");
-    EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), "");
-    EXPECT_EQ(displayTitleFor(folder.path() + "/absent.mp3", record, folder.settings()), "absent.mp3");
+    EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), u""_s);
+    EXPECT_EQ(displayTitleFor(folder.path() + u"/absent.mp3"_s, record, folder.settings()), u"absent.mp3"_s);
 }
 
 int openDescriptors() {
     // Every kind of entry: a descriptor open on a folder shows as a link to a folder.
     return int(
-        QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+        QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
 }
 
 TEST(TagReaders, DamagedFilesLeaveNoDescriptorOpen) {

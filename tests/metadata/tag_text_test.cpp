@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck {
 namespace {
 
@@ -10,16 +12,16 @@ TEST(CutTagText, NulEndsTheTextAndOnlySpacesAreTrimmedWithoutOne) {
         QString decoded, value;
     };
     const Case cases[] = {
-        {"Title", "Title"},
-        {"  Title  ", "Title"},
-        {QString::fromLatin1("Title\0xyz", 9), "Title"},
-        {QString::fromLatin1("Title  \0  ", 10), "Title  "},  // spaces before the NUL stay
-        {QString::fromLatin1(" \0", 2), " "},
-        {QString::fromLatin1("\0Title", 6), ""},
-        {"\tTitle\t", "\tTitle\t"},  // only code 32 is trimmed
-        {u"\u3000タイトル\u3000"_qs, u"\u3000タイトル\u3000"_qs},
-        {"    ", ""},
-        {"", ""},
+        {u"Title"_s, u"Title"_s},
+        {u"  Title  "_s, u"Title"_s},
+        {QString::fromLatin1("Title\0xyz", 9), u"Title"_s},
+        {QString::fromLatin1("Title  \0  ", 10), u"Title  "_s},  // spaces before the NUL stay
+        {QString::fromLatin1(" \0", 2), u" "_s},
+        {QString::fromLatin1("\0Title", 6), u""_s},
+        {u"\tTitle\t"_s, u"\tTitle\t"_s},  // only code 32 is trimmed
+        {u"\u3000タイトル\u3000"_s, u"\u3000タイトル\u3000"_s},
+        {u"    "_s, u""_s},
+        {u""_s, u""_s},
     };
     for (const Case& c : cases)
         EXPECT_EQ(cutTagText(c.decoded), c.value) << c.decoded.toStdString();

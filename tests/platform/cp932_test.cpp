@@ -8,6 +8,8 @@
 
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck {
 namespace {
 
@@ -46,10 +48,10 @@ TEST(Cp932, DecodesKnownBytes) {
         QString text;
     };
     const Case cases[] = {
-        {"abc", "abc"},
-        {"\x5c", "\\"},                    // backslash, not a yen sign
-        {"\x7e", "~"},                     // tilde, not an overline
-        {"\x1a\x1c\x7f", "\x1a\x1c\x7f"},  // control codes as themselves
+        {"abc", u"abc"_s},
+        {"\x5c", u"\\"_s},                    // backslash, not a yen sign
+        {"\x7e", u"~"_s},                     // tilde, not an overline
+        {"\x1a\x1c\x7f", u"\x1a\x1c\x7f"_s},  // control codes as themselves
         {"\x80\xa0\xfd\xff",
          QString(QChar(0x80)) + QChar(0xF8F0) + QChar(0xF8F1) + QChar(0xF8F3)},  // as Windows maps them
         {"\x83\x65\x83\x58\x83\x67", utf("テスト")},
@@ -61,8 +63,8 @@ TEST(Cp932, DecodesKnownBytes) {
         {"\xb1\xdd", utf("ｱﾝ")},  // half-width katakana
         {QByteArray("\x82\xa0\x00\x82\xa2", 5), utf("あ") + QChar(0) + utf("い")},
         {"\x81", QString(QChar(0xFFFD))},  // lead byte at the end
-        {"\x81\x20",
-         QString(QChar(0xFFFD)) + ' '},        // lead byte without a trail byte: the next byte stands alone
+        {"\x81\x20", QString(QChar(0xFFFD)) +
+                         QLatin1Char(' ')},    // lead byte without a trail byte: the next byte stands alone
         {"\x85\x40", QString(QChar(0xFFFD))},  // a pair that names no character
     };
     for (const Case& c : cases)
@@ -72,7 +74,7 @@ TEST(Cp932, DecodesKnownBytes) {
 TEST(Cp932, DecodingKeepsNoStateBetweenCalls) {
     // A lead byte at the end of one call must not swallow the first byte of the next.
     EXPECT_EQ(cp932::decode("\x83"), QString(QChar(0xFFFD)));
-    EXPECT_EQ(cp932::decode("\x65"), "e");
+    EXPECT_EQ(cp932::decode("\x65"), u"e"_s);
 }
 
 TEST(Cp932, EveryPairDecodesAsGlibcDoes) {
@@ -117,8 +119,8 @@ TEST(Cp932, EncodesAsWindowsDoes) {
         QByteArray bytes;
     };
     const Case cases[] = {
-        {"Tunedeck", "Tunedeck"},
-        {"\\", "\x5c"},
+        {u"Tunedeck"_s, "Tunedeck"},
+        {u"\\"_s, "\x5c"},
         {utf("ＭＳ ゴシック"), "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e"},
         {utf("〜"), "\x81\x60"},  // WAVE DASH, which ICU refuses
         {utf("−"), "\x81\x7c"},   // MINUS SIGN

@@ -19,7 +19,7 @@ TEST(NumberFormat, GroupsDigitsByThree) {
         {-1234, "-1,234"},
     };
     for (const auto& [value, text] : cases)
-        EXPECT_EQ(groupedNumber(value), text) << value;
+        EXPECT_EQ(groupedNumber(value), QLatin1String(text)) << value;
 }
 
 TEST(NumberFormat, KilobyteTextsDropTheFraction) {
@@ -28,7 +28,7 @@ TEST(NumberFormat, KilobyteTextsDropTheFraction) {
         {1048575, "1,023KB"}, {1048576, "1,024KB"}, {2500000, "2,441KB"},
     };
     for (const auto& [bytes, text] : cases) {
-        EXPECT_EQ(kilobyteText(bytes), text) << bytes;
+        EXPECT_EQ(kilobyteText(bytes), QLatin1String(text)) << bytes;
         EXPECT_EQ(kilobytesShown(kilobyteText(bytes)), bytes / 1024) << bytes;
     }
 }

@@ -18,6 +18,8 @@
 
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck {
 namespace {
 
@@ -26,25 +28,25 @@ using testing::writeBytes;
 
 TEST(SettingsFile, LivesBesideTheProgramUnderItsName) {
     const ProgramFolder folder(QStringLiteral("TUNEDECK"));
-    EXPECT_EQ(folder.settings().path(), folder.path() + "/TUNEDECK.INI");
-    EXPECT_EQ(folder.settings().section(), "TUNEDECK");
+    EXPECT_EQ(folder.settings().path(), folder.path() + u"/TUNEDECK.INI"_s);
+    EXPECT_EQ(folder.settings().section(), u"TUNEDECK"_s);
 }
 
 TEST(SettingsFile, MissingFileSectionOrKeyGivesTheDefault) {
     const ProgramFolder folder;
     const SettingsFile settings = folder.settings();
-    EXPECT_EQ(settings.readInt("Separate", 2000), 2000);
-    EXPECT_EQ(settings.readString("FontName", "MS UI Gothic"), "MS UI Gothic");
+    EXPECT_EQ(settings.readInt(u"Separate"_s, 2000), 2000);
+    EXPECT_EQ(settings.readString(u"FontName"_s, u"MS UI Gothic"_s), u"MS UI Gothic"_s);
 
     folder.writeSettingsBytes("[other]\r\nSeparate=5\r\n");
-    EXPECT_EQ(settings.readInt("Separate", 2000), 2000);
+    EXPECT_EQ(settings.readInt(u"Separate"_s, 2000), 2000);
 
     folder.writeSettingsBytes("[TUNEDECK]\r\nseparate=5\r\nFontName=\r\nFontSize=\r\nWindowLeft=\"\"\r\n");
-    EXPECT_EQ(settings.readInt("Separate", 2000), 5);
-    EXPECT_EQ(settings.readInt("WindowTop", 0), 0);
-    EXPECT_EQ(settings.readString("FontName", "MS UI Gothic"), "");  // empty, not the default
-    EXPECT_EQ(settings.readInt("FontSize", 9), 9) << "an empty number is no number";
-    EXPECT_EQ(settings.readInt("WindowLeft", 120), 120);
+    EXPECT_EQ(settings.readInt(u"Separate"_s, 2000), 5);
+    EXPECT_EQ(settings.readInt(u"WindowTop"_s, 0), 0);
+    EXPECT_EQ(settings.readString(u"FontName"_s, u"MS UI Gothic"_s), u""_s);  // empty, not the default
+    EXPECT_EQ(settings.readInt(u"FontSize"_s, 9), 9) << "an empty number is no number";
+    EXPECT_EQ(settings.readInt(u"WindowLeft"_s, 120), 120);
 }
 
 TEST(SettingsFile, LongValuesAreCutAtTheLastWholeCharacterOf1023Bytes) {
@@ -61,7 +63,7 @@ TEST(SettingsFile, LongValuesAreCutAtTheLastWholeCharacterOf1023Bytes) {
     const ProgramFolder folder;
     for (const Case& c : cases) {
         folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=" + c.value + "\r\n");
-        const QString read = folder.settings().readString("DisplayFormat", "%1 - %2");
+        const QString read = folder.settings().readString(u"DisplayFormat"_s, u"%1 - %2"_s);
         EXPECT_EQ(cp932::encode(read), c.value.first(c.expectedBytes));
     }
 }
@@ -69,38 +71,38 @@ TEST(SettingsFile, LongValuesAreCutAtTheLastWholeCharacterOf1023Bytes) {
 TEST(SettingsFile, JapaneseValuesAreCodePage932OnDisk) {
     const ProgramFolder folder;
     const QString name = QString::fromUtf8("ＭＳ Ｐゴシック〜");
-    ASSERT_TRUE(folder.settings().write("FontName", name));
+    ASSERT_TRUE(folder.settings().write(u"FontName"_s, name));
     EXPECT_EQ(folder.settingsBytes(),
               "[tunedeck]\r\nFontName=\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e\x81\x60\r\n");
-    EXPECT_EQ(folder.settings().readString("FontName", ""), QString::fromUtf8("ＭＳ Ｐゴシック～"));
+    EXPECT_EQ(folder.settings().readString(u"FontName"_s, u""_s), QString::fromUtf8("ＭＳ Ｐゴシック～"));
 }
 
 TEST(SettingsFile, WritesKeepCommentsAndOrder) {
     const ProgramFolder folder;
     folder.writeSettingsBytes("; mine\r\n[tunedeck]\r\nWindowTop=-120\r\nSeparate=10\r\n[x]\r\ny=1\r\n");
-    ASSERT_TRUE(folder.settings().write("Separate", 2400));
-    ASSERT_TRUE(folder.settings().write("WindowState", 2));
+    ASSERT_TRUE(folder.settings().write(u"Separate"_s, 2400));
+    ASSERT_TRUE(folder.settings().write(u"WindowState"_s, 2));
     EXPECT_EQ(folder.settingsBytes(),
               "; mine\r\n[tunedeck]\r\nWindowTop=-120\r\nSeparate=2400\r\nWindowState=2\r\n[x]\r\ny=1\r\n");
-    EXPECT_EQ(folder.settings().readInt("WindowTop", 0), -120);
+    EXPECT_EQ(folder.settings().readInt(u"WindowTop"_s, 0), -120);
 }
 
 TEST(SettingsFile, WritesThatCannotHappenFailWithoutHarm) {
     {
         const SettingsFile gone(QStringLiteral("/nonexistent/tunedeck-test"), QStringLiteral("tunedeck"));
-        EXPECT_FALSE(gone.write("Separate", 20));
+        EXPECT_FALSE(gone.write(u"Separate"_s, 20));
     }
     {
         // A folder where the file should be: neither readable as a file nor replaceable.
         const ProgramFolder folder;
-        ASSERT_TRUE(QDir(folder.path()).mkdir("tunedeck.INI"));
-        EXPECT_FALSE(folder.settings().write("Separate", 20));
-        EXPECT_EQ(folder.settings().readInt("Separate", 7), 7);
+        ASSERT_TRUE(QDir(folder.path()).mkdir(u"tunedeck.INI"_s));
+        EXPECT_FALSE(folder.settings().write(u"Separate"_s, 20));
+        EXPECT_EQ(folder.settings().readInt(u"Separate"_s, 7), 7);
     }
     {
         // A folder where nobody may create files, not even the superuser.
         const SettingsFile procfs(QStringLiteral("/proc/self"), QStringLiteral("tunedeck"));
-        EXPECT_FALSE(procfs.write("Separate", 20));
+        EXPECT_FALSE(procfs.write(u"Separate"_s, 20));
     }
 }
 
@@ -110,19 +112,19 @@ TEST(SettingsFile, ReadOnlyFolderAndUnreadableFileAreLeftAlone) {
     const ProgramFolder folder;
     folder.writeSettingsBytes("[tunedeck]\r\nSeparate=10\r\n");
     QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    EXPECT_FALSE(folder.settings().write("Separate", 20));
+    EXPECT_FALSE(folder.settings().write(u"Separate"_s, 20));
     QFile::setPermissions(folder.path(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(folder.settingsPath(), QFileDevice::WriteOwner);
     // Rewriting a file that cannot be read would lose the lines it holds.
-    EXPECT_FALSE(folder.settings().write("Separate", 20));
+    EXPECT_FALSE(folder.settings().write(u"Separate"_s, 20));
     QFile::setPermissions(folder.settingsPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_EQ(folder.settings().readInt("Separate", 0), 10);
+    EXPECT_EQ(folder.settings().readInt(u"Separate"_s, 0), 10);
 }
 
 TEST(SettingsFile, ValuesWithLineBreaksAreRefused) {
     const ProgramFolder folder;
-    EXPECT_FALSE(folder.settings().write("DisplayFormat", "%1\r\n[evil]"));
+    EXPECT_FALSE(folder.settings().write(u"DisplayFormat"_s, u"%1\r\n[evil]"_s));
     EXPECT_FALSE(QFile::exists(folder.settingsPath()));
 }
 
@@ -146,14 +148,14 @@ TEST(SettingsFile, EveryReadSeesTheFileAsItIsNowThroughAnyLink) {
         writeFormat(other, "%2 - %1");
     };
     const Change replace = [](const SettingsFile&, const QString& other) {
-        writeFormat(other + ".new", "%2 - %1");
-        ASSERT_EQ(std::rename(QFile::encodeName(other + ".new"), QFile::encodeName(other)), 0);
+        writeFormat(other + u".new"_s, "%2 - %1");
+        ASSERT_EQ(std::rename(QFile::encodeName(other + u".new"_s), QFile::encodeName(other)), 0);
     };
     const Change remove = [](const SettingsFile&, const QString& other) {
         ASSERT_TRUE(QFile::remove(other));
     };
     const Change ownWrite = [](const SettingsFile& settings, const QString&) {
-        ASSERT_TRUE(settings.write("DisplayFormat", "%2"));
+        ASSERT_TRUE(settings.write(u"DisplayFormat"_s, u"%2"_s));
     };
     const struct {
         const char* name;
@@ -182,13 +184,13 @@ TEST(SettingsFile, EveryReadSeesTheFileAsItIsNowThroughAnyLink) {
             ASSERT_EQ(::link(QFile::encodeName(other), QFile::encodeName(folder.settingsPath())), 0);
         }
         const SettingsFile settings(folder.path(), QStringLiteral("tunedeck"), farAhead);
-        ASSERT_EQ(settings.readString("DisplayFormat", "default"), "%1");
+        ASSERT_EQ(settings.readString(u"DisplayFormat"_s, u"default"_s), u"%1"_s);
 
         c.change(settings, other);
-        EXPECT_EQ(settings.readString("DisplayFormat", "default"), c.expected);
+        EXPECT_EQ(settings.readString(u"DisplayFormat"_s, u"default"_s), QLatin1String(c.expected));
         // The other name shows the same file: the program's writes do not split it off.
         const SettingsFile otherName(QFileInfo(other).path(), QStringLiteral("tunedeck"));
-        EXPECT_EQ(otherName.readString("DisplayFormat", "default"), c.expected);
+        EXPECT_EQ(otherName.readString(u"DisplayFormat"_s, u"default"_s), QLatin1String(c.expected));
     }
 }
 
@@ -198,9 +200,9 @@ TEST(SettingsFile, AnEditWithinTheTickOfTheLastReadIsSeen) {
     const ProgramFolder folder;
     writeFormat(folder.settingsPath(), "%1");
     const SettingsFile settings = folder.settings();
-    EXPECT_EQ(settings.readString("DisplayFormat", ""), "%1");
+    EXPECT_EQ(settings.readString(u"DisplayFormat"_s, u""_s), u"%1"_s);
     writeFormat(folder.settingsPath(), "%2");
-    EXPECT_EQ(settings.readString("DisplayFormat", ""), "%2");
+    EXPECT_EQ(settings.readString(u"DisplayFormat"_s, u""_s), u"%2"_s);
 }
 
 }  // namespace

@@ -24,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 extern char** environ;
 
 namespace tunedeck::testing {
@@ -119,11 +121,11 @@ TEST_F(CrashSafetyTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
         sources << writeSource(QStringLiteral("source%1.mp3").arg(i), sourceBytes.back());
     }
     const auto bytesOf = [&](const QString& name) -> const QByteArray& {
-        return sourceBytes.at(name.section('#', 0, 0).toInt());
+        return sourceBytes.at(name.section(QLatin1Char('#'), 0, 0).toInt());
     };
     Model model{.folder = true, .songs = {}, .target = songBytes(5000, 99)};
-    const QString target = writeSource("download.mp3", model.target);
-    const QString log = root() + "/log";
+    const QString target = writeSource(u"download.mp3"_s, model.target);
+    const QString log = root() + u"/log"_s;
     // Set up before the first kill: a set-up cut short has its own test.
     EmulatedPlayer(storePath()).Open();
 
@@ -163,12 +165,12 @@ TEST_F(CrashSafetyTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
         QMap<QString, qint64> dataBefore;
         for (const QFileInfo& file : QDir(dataPath()).entryInfoList(QDir::Files | QDir::Hidden))
             dataBefore.insert(file.fileName(), file.size());
-        locksTakenOver += QFile::exists(storePath() + "/lock") ? 1 : 0;
+        locksTakenOver += QFile::exists(storePath() + u"/lock"_s) ? 1 : 0;
         PlayerStore store(storePath());
         ASSERT_NO_THROW(store.open());
-        EXPECT_THAT(
-            QDir(storePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-            ::testing::UnorderedElementsAre("data", "device.json", "lock", "memory0.json", "memory1.json"));
+        EXPECT_THAT(QDir(storePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                    ::testing::UnorderedElementsAre(u"data"_s, u"device.json"_s, u"lock"_s, u"memory0.json"_s,
+                                                    u"memory1.json"_s));
         EXPECT_TRUE(store.catalogue(Memory::Card).folders.empty());
         const std::vector<StoredFolder>& folders = store.catalogue(Memory::Internal).folders;
         ASSERT_LE(folders.size(), 1u);
@@ -179,7 +181,8 @@ TEST_F(CrashSafetyTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
             named.insert(song.dataFile);
             const QByteArray& expected = bytesOf(song.name);
             EXPECT_EQ(song.size, expected.size()) << song.name.toStdString();
-            EXPECT_TRUE(readFile(dataPath() + '/' + song.dataFile) == expected) << song.name.toStdString();
+            EXPECT_TRUE(readFile(dataPath() + QLatin1Char('/') + song.dataFile) == expected)
+                << song.name.toStdString();
         }
         const QStringList dataFiles = QDir(dataPath()).entryList(QDir::Files | QDir::Hidden);
         EXPECT_EQ(QSet<QString>(dataFiles.begin(), dataFiles.end()), named) << "unnamed data files kept";

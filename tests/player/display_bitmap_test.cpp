@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
@@ -20,18 +22,18 @@ class DisplayBitmapTest : public PlayerTest {};
 
 // The font set before AddFolder or AddSong is the one its bitmap is drawn in.
 TEST_F(DisplayBitmapTest, BitmapIsDrawnInTheFontWrittenJustBefore) {
-    const DisplayFont small{.faceName = "IPAGothic", .pointSize = 8};
-    const DisplayFont big{.faceName = "IPAGothic", .pointSize = 24};
-    const DisplayFont songFont{.faceName = "IPAMincho", .pointSize = 24};
+    const DisplayFont small{.faceName = u"IPAGothic"_s, .pointSize = 8};
+    const DisplayFont big{.faceName = u"IPAGothic"_s, .pointSize = 24};
+    const DisplayFont songFont{.faceName = u"IPAMincho"_s, .pointSize = 24};
     EmulatedPlayer player(storePath());
     player.Open();
     player.FontName(small.faceName);
     player.FontSize(small.pointSize);
-    player.AddFolder(QStringLiteral("小さいフォルダ"), "0");
+    player.AddFolder(QStringLiteral("小さいフォルダ"), u"0"_s);
     player.FontSize(big.pointSize);
-    player.AddFolder(QStringLiteral("大きいフォルダ"), "0");
+    player.AddFolder(QStringLiteral("大きいフォルダ"), u"0"_s);
     player.FontName(songFont.faceName);
-    player.AddSong(2, QStringLiteral("大きい曲"), writeSource("s.mp3", "abc"), "0");
+    player.AddSong(2, QStringLiteral("大きい曲"), writeSource(u"s.mp3"_s, "abc"), u"0"_s);
     player.Close();
 
     PlayerStore store(storePath());

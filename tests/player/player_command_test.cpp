@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
@@ -32,28 +34,28 @@ CommandRun runCommand(const QStringList& arguments,
 class PlayerCommandTest : public PlayerTest {
   protected:
     CommandRun run(QStringList arguments) const {
-        return runCommand(QStringList{"--store", storePath()} + arguments);
+        return runCommand(QStringList{u"--store"_s, storePath()} + arguments);
     }
 };
 
 TEST_F(PlayerCommandTest, StatusOfANewStore) {
-    const CommandRun result = run({"status"});
+    const CommandRun result = run({u"status"_s});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_TRUE(result.out.contains("connected: yes")) << result.out.toStdString();
-    EXPECT_TRUE(result.out.contains("card: present")) << result.out.toStdString();
-    EXPECT_TRUE(QFile::exists(storePath() + "/memory0.json"));
+    EXPECT_TRUE(result.out.contains(u"connected: yes"_s)) << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains(u"card: present"_s)) << result.out.toStdString();
+    EXPECT_TRUE(QFile::exists(storePath() + u"/memory0.json"_s));
 }
 
 TEST_F(PlayerCommandTest, DisconnectAndConnectReachTheDevice) {
     EmulatedPlayer player(storePath());
-    ASSERT_EQ(run({"disconnect"}).exitCode, 0);
+    ASSERT_EQ(run({u"disconnect"_s}).exitCode, 0);
     try {
         player.Open();
         FAIL() << "opened a disconnected player";
     } catch (const DeviceError& error) {
         EXPECT_EQ(error.description(), player_texts::kNotConnected);
     }
-    ASSERT_EQ(run({"connect"}).exitCode, 0);
+    ASSERT_EQ(run({u"connect"_s}).exitCode, 0);
     player.Open();
     EXPECT_EQ(player.ExtFlash(), 1);
 }
@@ -61,16 +63,16 @@ TEST_F(PlayerCommandTest, DisconnectAndConnectReachTheDevice) {
 TEST_F(PlayerCommandTest, RemovedCardIsGoneForTheDeviceAndComesBackWithItsSongs) {
     EmulatedPlayer player(storePath());
     player.Open();
-    player.AddFolder("card", "1");
+    player.AddFolder(u"card"_s, u"1"_s);
     player.Close();
 
-    ASSERT_EQ(run({"remove-card"}).exitCode, 0);
+    ASSERT_EQ(run({u"remove-card"_s}).exitCode, 0);
     player.Open();
     EXPECT_EQ(player.ExtFlash(), 0);
     player.Close();
-    EXPECT_TRUE(run({"ls"}).out.contains("memory 1 (card): absent"));
+    EXPECT_TRUE(run({u"ls"_s}).out.contains(u"memory 1 (card): absent"_s));
 
-    ASSERT_EQ(run({"insert-card"}).exitCode, 0);
+    ASSERT_EQ(run({u"insert-card"_s}).exitCode, 0);
     player.Open();
     EXPECT_EQ(player.ExtFlash(), 1);
     ASSERT_EQ(player.Folders(1).size(), 1u);
@@ -79,11 +81,11 @@ TEST_F(PlayerCommandTest, RemovedCardIsGoneForTheDeviceAndComesBackWithItsSongs)
 TEST_F(PlayerCommandTest, LsListsMemoriesFoldersSongsAndFreeMemory) {
     EmulatedPlayer player(storePath());
     player.Open();
-    player.AddSong(0, QStringLiteral("歌 - タイトル"), writeSource("s.mp3", songBytes(1234, 1)), "0");
-    player.AddFolder("second", "0");
+    player.AddSong(0, QStringLiteral("歌 - タイトル"), writeSource(u"s.mp3"_s, songBytes(1234, 1)), u"0"_s);
+    player.AddFolder(u"second"_s, u"0"_s);
     player.Close();
 
-    const CommandRun result = run({"ls"});
+    const CommandRun result = run({u"ls"_s});
     EXPECT_EQ(result.exitCode, 0);
     const QString expected = QStringLiteral(
                                  "memory 0 (internal): 1234 bytes used, %1 bytes free\n"
@@ -98,19 +100,19 @@ TEST_F(PlayerCommandTest, LsListsMemoriesFoldersSongsAndFreeMemory) {
 TEST_F(PlayerCommandTest, ExportDisplayWritesTheBitmapsAsPng) {
     EmulatedPlayer player(storePath());
     player.Open();
-    player.FontName("IPAGothic");
+    player.FontName(u"IPAGothic"_s);
     player.FontSize(12);
-    player.AddFolder("card", "1");
-    player.AddSong(0, "song", writeSource("s.mp3", "abc"), "1");
+    player.AddFolder(u"card"_s, u"1"_s);
+    player.AddSong(0, u"song"_s, writeSource(u"s.mp3"_s, "abc"), u"1"_s);
     player.Close();
 
-    const QString target = root() + "/display";
-    const CommandRun result = run({"export-display", target});
+    const QString target = root() + u"/display"_s;
+    const CommandRun result = run({u"export-display"_s, target});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QStringList files = QDir(target).entryList(QDir::Files, QDir::Name);
-    EXPECT_EQ(files, (QStringList{"m0-f00.png", "m1-f00-s000.png", "m1-f00.png"}));
+    EXPECT_EQ(files, (QStringList{u"m0-f00.png"_s, u"m1-f00-s000.png"_s, u"m1-f00.png"_s}));
     for (const QString& file : files) {
-        const QImage image(target + '/' + file);
+        const QImage image(target + QLatin1Char('/') + file);
         EXPECT_FALSE(image.isNull()) << file.toStdString();
         EXPECT_EQ(image.depth(), 1) << file.toStdString();
     }
@@ -118,34 +120,39 @@ TEST_F(PlayerCommandTest, ExportDisplayWritesTheBitmapsAsPng) {
 
 TEST_F(PlayerCommandTest, BadArgumentsExitWithAMessage) {
     const QStringList cases[] = {
-        {}, {"frobnicate"}, {"ls", "extra"}, {"export-display"}, {"--bogus", "status"}, {"status", "--store"},
+        {},
+        {u"frobnicate"_s},
+        {u"ls"_s, u"extra"_s},
+        {u"export-display"_s},
+        {u"--bogus"_s, u"status"_s},
+        {u"status"_s, u"--store"_s},
     };
     for (const QStringList& arguments : cases) {
         const CommandRun result = runCommand(arguments);
-        EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(result.err.contains("tunedeck-player: ")) << result.err.toStdString();
-        EXPECT_TRUE(result.err.contains("\nusage: tunedeck-player")) << result.err.toStdString();
-        EXPECT_TRUE(result.err.endsWith('\n')) << result.err.toStdString();
-        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(result.err.contains(u"tunedeck-player: "_s)) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(u"\nusage: tunedeck-player"_s)) << result.err.toStdString();
+        EXPECT_TRUE(result.err.endsWith(QLatin1Char('\n'))) << result.err.toStdString();
+        EXPECT_EQ(result.out, u""_s);
     }
 }
 
 // Help and version answer on standard output and touch no store, even beside a command.
 TEST_F(PlayerCommandTest, HelpAndVersionAnswerOnStandardOutput) {
-    const QString version = QStringLiteral("tunedeck-player %1\n").arg(program_version::kFull);
+    const QString version = QStringLiteral("tunedeck-player %1\n").arg(QLatin1String(program_version::kFull));
     const struct {
         QStringList arguments;
         QString start;
-    } cases[] = {{{"--help"}, "usage: tunedeck-player"},
-                 {{"-h", "status"}, "usage: tunedeck-player"},
-                 {{"--version"}, version},
-                 {{"ls", "-v"}, version}};
+    } cases[] = {{{u"--help"_s}, u"usage: tunedeck-player"_s},
+                 {{u"-h"_s, u"status"_s}, u"usage: tunedeck-player"_s},
+                 {{u"--version"_s}, version},
+                 {{u"ls"_s, u"-v"_s}, version}};
     for (const auto& c : cases) {
         const CommandRun result = run(c.arguments);
-        EXPECT_EQ(result.exitCode, 0) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(result.exitCode, 0) << c.arguments.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(result.out.startsWith(c.start)) << result.out.toStdString();
-        EXPECT_TRUE(result.out.endsWith('\n')) << result.out.toStdString();
-        EXPECT_FALSE(result.err.contains("usage")) << result.err.toStdString();
+        EXPECT_TRUE(result.out.endsWith(QLatin1Char('\n'))) << result.out.toStdString();
+        EXPECT_FALSE(result.err.contains(u"usage"_s)) << result.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(storePath()));
 }
@@ -155,7 +162,7 @@ TEST_F(PlayerCommandTest, LockedStoreIsLeftAlone) {
     player.Open();
     const auto before = storeFiles(storePath());
     for (const char* command : {"status", "disconnect", "remove-card"}) {
-        const CommandRun result = run({command});
+        const CommandRun result = run({QLatin1String(command)});
         EXPECT_EQ(result.exitCode, 1) << command;
         EXPECT_TRUE(result.err.contains(player_texts::kInUse)) << result.err.toStdString();
     }
@@ -165,13 +172,13 @@ TEST_F(PlayerCommandTest, LockedStoreIsLeftAlone) {
 
 // Without --store the command uses the folder "player" beside itself, as the program does.
 TEST_F(PlayerCommandTest, DefaultStoreLiesBesideTheCommand) {
-    const QString bin = root() + "/bin";
+    const QString bin = root() + u"/bin"_s;
     ASSERT_TRUE(QDir().mkpath(bin));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(TUNEDECK_PLAYER_COMMAND), bin + "/tunedeck-player"));
-    const CommandRun result = runCommand({"disconnect"}, bin + "/tunedeck-player");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TUNEDECK_PLAYER_COMMAND), bin + u"/tunedeck-player"_s));
+    const CommandRun result = runCommand({u"disconnect"_s}, bin + u"/tunedeck-player"_s);
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_TRUE(result.out.contains("connected: no"));
-    EmulatedPlayer player(bin + "/player");
+    EXPECT_TRUE(result.out.contains(u"connected: no"_s));
+    EmulatedPlayer player(bin + u"/player"_s);
     EXPECT_THROW(player.Open(), DeviceError);
 }
 

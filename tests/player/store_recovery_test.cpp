@@ -18,6 +18,8 @@
 #include <cstdlib>
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
@@ -27,7 +29,7 @@ class StoreRecoveryTest : public PlayerTest {
     QString storeWithOneSong() {
         EmulatedPlayer player(storePath());
         player.Open();
-        player.AddSong(0, "kept", writeSource("kept.mp3", songBytes(100, 1)), "0");
+        player.AddSong(0, u"kept"_s, writeSource(u"kept.mp3"_s, songBytes(100, 1)), u"0"_s);
         player.Close();
         PlayerStore store(storePath());
         store.open();
@@ -35,7 +37,7 @@ class StoreRecoveryTest : public PlayerTest {
     }
 
     void writeStoreFile(const QString& name, const QByteArray& bytes) const {
-        QFile file(storePath() + '/' + name);
+        QFile file(storePath() + QLatin1Char('/') + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
     }
@@ -45,13 +47,13 @@ TEST_F(StoreRecoveryTest, CrashLeavesTheOldCatalogueAndLeftoversThatAreSwept) {
     storeWithOneSong();
     const auto before = storeFiles(storePath());
     const QByteArray lostBytes = songBytes(2000, 2);
-    const QString source = writeSource("lost.mp3", lostBytes);
+    const QString source = writeSource(u"lost.mp3"_s, lostBytes);
 
     EXPECT_EXIT(
         {
             EmulatedPlayer player(storePath(), {.afterSongData = [] { std::_Exit(3); }});
             player.Open();
-            player.AddSong(0, "lost", source, "0");
+            player.AddSong(0, u"lost"_s, source, u"0"_s);
         },
         ::testing::ExitedWithCode(3), "");
 
@@ -62,7 +64,7 @@ TEST_F(StoreRecoveryTest, CrashLeavesTheOldCatalogueAndLeftoversThatAreSwept) {
     EXPECT_TRUE(after.first() == lostBytes) << "the orphan holds the song's bytes";
 
     // A crash while a catalogue is being replaced leaves QSaveFile's temporary file beside it.
-    writeStoreFile("memory0.json.Ab12Cd", "{\"vers");
+    writeStoreFile(u"memory0.json.Ab12Cd"_s, "{\"vers");
 
     // The crashed process's lock is stale; opening takes it over and sweeps the orphan and the temporary
     // file.
@@ -77,8 +79,8 @@ TEST_F(StoreRecoveryTest, CrashLeavesTheOldCatalogueAndLeftoversThatAreSwept) {
 // store opens over it, but not while the one who made it still holds its native lock, about to write.
 TEST_F(StoreRecoveryTest, EmptyLockIsTakenOverOnlyWhenNobodyHoldsIt) {
     storeWithOneSong();
-    writeStoreFile("lock", {});
-    const int owner = ::open(QFile::encodeName(storePath() + "/lock").constData(), O_RDONLY | O_CLOEXEC);
+    writeStoreFile(u"lock"_s, {});
+    const int owner = ::open(QFile::encodeName(storePath() + u"/lock"_s).constData(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(owner, LOCK_EX | LOCK_NB), 0);
     EmulatedPlayer player(storePath());
     try {
@@ -98,7 +100,7 @@ TEST_F(StoreRecoveryTest, SongDataCutShortIsRefusedAsDamageWhenReadBack) {
     const QString dataFile = storeWithOneSong();
     for (const bool missing : {false, true}) {
         SCOPED_TRACE(missing ? "missing" : "cut short");
-        const QString data = dataPath() + '/' + dataFile;
+        const QString data = dataPath() + QLatin1Char('/') + dataFile;
         if (missing)
             ASSERT_TRUE(QFile::remove(data));
         else
@@ -106,9 +108,9 @@ TEST_F(StoreRecoveryTest, SongDataCutShortIsRefusedAsDamageWhenReadBack) {
         EmulatedPlayer player(storePath());
         player.Open();
         ASSERT_EQ(player.Songs(0, 0).size(), 1u);
-        const QString target = root() + "/out.mp3";
+        const QString target = root() + u"/out.mp3"_s;
         try {
-            player.GetSong(0, 0, target, "0");
+            player.GetSong(0, 0, target, u"0"_s);
             ADD_FAILURE() << "a damaged song was read back";
         } catch (const DeviceError& error) {
             EXPECT_EQ(error.description(), player_texts::kStoreDamaged + dataFile);
@@ -118,12 +120,12 @@ TEST_F(StoreRecoveryTest, SongDataCutShortIsRefusedAsDamageWhenReadBack) {
 }
 
 QByteArray withSongs(const QJsonArray& songs) {
-    const QJsonObject folder{{"name", "f"}, {"display", ""}, {"songs", songs}};
-    return QJsonDocument(QJsonObject{{"version", 1}, {"folders", QJsonArray{folder}}}).toJson();
+    const QJsonObject folder{{u"name"_s, u"f"_s}, {u"display"_s, u""_s}, {u"songs"_s, songs}};
+    return QJsonDocument(QJsonObject{{u"version"_s, 1}, {u"folders"_s, QJsonArray{folder}}}).toJson();
 }
 
 QJsonObject song(const QString& dataFile, qint64 size = 100) {
-    return {{"name", "s"}, {"size", size}, {"data", dataFile}, {"display", ""}};
+    return {{u"name"_s, u"s"_s}, {u"size"_s, size}, {u"data"_s, dataFile}, {u"display"_s, u""_s}};
 }
 
 struct Damage {
@@ -158,36 +160,38 @@ TEST_P(DamageTest, OpenRefusesAndTouchesNothing) {
 }
 
 const Damage kDamages[] = {
-    {"not JSON", "memory0.json",
+    {"not JSON", u"memory0.json"_s,
      [](const QString&) { return QByteArray("{\"version\": 1, \"folders\": ["); }},
-    {"not an object", "memory0.json", [](const QString&) { return QByteArray("[]"); }},
-    {"unknown version", "memory0.json",
+    {"not an object", u"memory0.json"_s, [](const QString&) { return QByteArray("[]"); }},
+    {"unknown version", u"memory0.json"_s,
      [](const QString&) { return QByteArray(R"({"version": 2, "folders": []})"); }},
-    {"folder without songs", "memory0.json",
+    {"folder without songs", u"memory0.json"_s,
      [](const QString&) {
          return QByteArray(R"({"version": 1, "folders": [{"name": "f", "display": ""}]})");
      }},
-    {"data file reaching out of the store", "memory0.json",
-     [](const QString&) { return withSongs({song("../../../etc/passwd")}); }},
-    {"negative size", "memory0.json", [](const QString& data) { return withSongs({song(data, -5)}); }},
-    {"fractional size", "memory0.json",
+    {"data file reaching out of the store", u"memory0.json"_s,
+     [](const QString&) { return withSongs({song(u"../../../etc/passwd"_s)}); }},
+    {"negative size", u"memory0.json"_s, [](const QString& data) { return withSongs({song(data, -5)}); }},
+    {"fractional size", u"memory0.json"_s,
      [](const QString& data) {
-         return withSongs({QJsonObject{{"name", "s"}, {"size", 1.5}, {"data", data}, {"display", ""}}});
+         return withSongs(
+             {QJsonObject{{u"name"_s, u"s"_s}, {u"size"_s, 1.5}, {u"data"_s, data}, {u"display"_s, u""_s}}});
      }},
-    {"display not base64", "memory0.json",
+    {"display not base64", u"memory0.json"_s,
      [](const QString& data) {
-         return withSongs({QJsonObject{{"name", "s"}, {"size", 100}, {"data", data}, {"display", "*!*"}}});
+         return withSongs({QJsonObject{
+             {u"name"_s, u"s"_s}, {u"size"_s, 100}, {u"data"_s, data}, {u"display"_s, u"*!*"_s}}});
      }},
-    {"two songs on one data file", "memory0.json",
+    {"two songs on one data file", u"memory0.json"_s,
      [](const QString& data) {
          return withSongs({song(data), song(data)});
      }},
-    {"more than the memory holds", "memory0.json",
+    {"more than the memory holds", u"memory0.json"_s,
      [](const QString& data) { return withSongs({song(data, 64LL * 1024 * 1024 + 1)}); }},
-    {"card naming the internal memory's data", "memory1.json",
+    {"card naming the internal memory's data", u"memory1.json"_s,
      [](const QString& data) { return withSongs({song(data)}); }},
-    {"device state not JSON", "device.json", [](const QString&) { return QByteArray("\x00\xff", 2); }},
-    {"device state without the card", "device.json",
+    {"device state not JSON", u"device.json"_s, [](const QString&) { return QByteArray("\x00\xff", 2); }},
+    {"device state without the card", u"device.json"_s,
      [](const QString&) { return QByteArray(R"({"version": 1, "connected": true})"); }},
 };
 
@@ -201,13 +205,13 @@ INSTANTIATE_TEST_SUITE_P(Damages, DamageTest, ::testing::ValuesIn(kDamages),
 
 TEST_F(StoreRecoveryTest, MissingCatalogueInAnUsedStoreIsDamageNotANewStore) {
     storeWithOneSong();
-    ASSERT_TRUE(QFile::remove(storePath() + "/memory0.json"));
+    ASSERT_TRUE(QFile::remove(storePath() + u"/memory0.json"_s));
     EmulatedPlayer player(storePath());
     try {
         player.Open();
         FAIL() << "opened without a catalogue";
     } catch (const DeviceError& error) {
-        EXPECT_EQ(error.description(), player_texts::kStoreDamaged + "memory0.json");
+        EXPECT_EQ(error.description(), player_texts::kStoreDamaged + u"memory0.json"_s);
     }
     EXPECT_EQ(QDir(dataPath()).entryList(QDir::Files).size(), 1);
 }
@@ -221,23 +225,23 @@ struct CutSetUp {
 // A crash while a new store is set up leaves part of it. Set-up writes the device state last, so what it left
 // without one is set up again; anything it could not have written keeps the store refused.
 TEST_F(StoreRecoveryTest, SetUpCutShortIsDoneAgain) {
-    const QString freshStore = root() + "/fresh";
+    const QString freshStore = root() + u"/fresh"_s;
     EmulatedPlayer(freshStore).Open();
-    const auto fresh = [&](const QString& name) { return readFile(freshStore + '/' + name); };
+    const auto fresh = [&](const QString& name) { return readFile(freshStore + QLatin1Char('/') + name); };
     const QByteArray songInMusic =
-        withSongs({song("0123456789abcdef0123456789abcdef.song")}).replace("\"f\"", "\"MUSIC\"");
+        withSongs({song(u"0123456789abcdef0123456789abcdef.song"_s)}).replace("\"f\"", "\"MUSIC\"");
     const CutSetUp rows[] = {
         {"nothing written yet", {}, true},
-        {"the internal catalogue written", {{"memory0.json", fresh("memory0.json")}}, true},
+        {"the internal catalogue written", {{u"memory0.json"_s, fresh(u"memory0.json"_s)}}, true},
         {"both catalogues written",
-         {{"memory0.json", fresh("memory0.json")}, {"memory1.json", fresh("memory1.json")}},
+         {{u"memory0.json"_s, fresh(u"memory0.json"_s)}, {u"memory1.json"_s, fresh(u"memory1.json"_s)}},
          true},
         {"a catalogue write under way",
-         {{"memory0.json", fresh("memory0.json")}, {"memory1.json.Ab12Cd", "{\"vers"}},
+         {{u"memory0.json"_s, fresh(u"memory0.json"_s)}, {u"memory1.json.Ab12Cd"_s, "{\"vers"}},
          true},
-        {"a catalogue with a song", {{"memory0.json", songInMusic}}, false},
-        {"a catalogue with another folder", {{"memory0.json", withSongs({})}}, false},
-        {"an unknown file", {{"notes.txt", "x"}}, false},
+        {"a catalogue with a song", {{u"memory0.json"_s, songInMusic}}, false},
+        {"a catalogue with another folder", {{u"memory0.json"_s, withSongs({})}}, false},
+        {"an unknown file", {{u"notes.txt"_s, "x"}}, false},
     };
     for (const CutSetUp& row : rows) {
         SCOPED_TRACE(row.what);
@@ -255,7 +259,8 @@ TEST_F(StoreRecoveryTest, SetUpCutShortIsDoneAgain) {
         EXPECT_EQ(player.Folders(0)[0].name, PlayerStore::kFirstFolderName);
         EXPECT_EQ(player.ExtFlash(), 1);
         EXPECT_THAT(QDir(storePath()).entryList(QDir::Files),
-                    ::testing::UnorderedElementsAre("device.json", "lock", "memory0.json", "memory1.json"));
+                    ::testing::UnorderedElementsAre(u"device.json"_s, u"lock"_s, u"memory0.json"_s,
+                                                    u"memory1.json"_s));
     }
 }
 

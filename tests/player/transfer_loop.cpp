@@ -18,6 +18,8 @@
 #include <cstdlib>
 #include <random>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 using tunedeck::DeviceError;
@@ -69,35 +71,35 @@ int main(int argc, char* argv[]) {
                     const int source = below(static_cast<int>(sources.size()));
                     const QString name = QStringLiteral("%1#%2-%3").arg(source).arg(seed).arg(serial);
                     logLine(log, "add " + name.toUtf8());
-                    player.AddSong(0, name, sources[source], "0");
+                    player.AddSong(0, name, sources[source], u"0"_s);
                     break;
                 }
                 case 1: {
                     const int song = below(songs);
                     logLine(log, "get " + QByteArray::number(song));
-                    player.GetSong(0, song, target, "0");
+                    player.GetSong(0, song, target, u"0"_s);
                     break;
                 }
                 case 2: {
                     const int song = below(songs);
                     logLine(log, "delete " + QByteArray::number(song));
-                    player.DeleteSong(0, song, "0");
+                    player.DeleteSong(0, song, u"0"_s);
                     break;
                 }
                 case 3: {
                     const int a = below(songs);
                     const int b = below(songs);
                     logLine(log, "swap " + QByteArray::number(a) + ' ' + QByteArray::number(b));
-                    player.SwapSong(0, a, b, "0");
+                    player.SwapSong(0, a, b, u"0"_s);
                     break;
                 }
                 case 4:
                     logLine(log, "format");
-                    player.Format("0");
+                    player.Format(u"0"_s);
                     break;
                 default:
                     logLine(log, "folder");
-                    player.AddFolder(QStringLiteral("MUSIC"), "0");
+                    player.AddFolder(QStringLiteral("MUSIC"), u"0"_s);
                     break;
             }
             player.Close();

@@ -4,7 +4,7 @@ namespace tunedeck::testing {
 namespace {
 
 QString text(const QString& value) {
-    return '"' + value + '"';
+    return QLatin1Char('"') + value + QLatin1Char('"');
 }
 QString number(qint64 value) {
     return QString::number(value);
@@ -19,7 +19,7 @@ void DeviceRecorder::failCall(const QString& member, int nth, const QString& des
 }
 
 void DeviceRecorder::record(const QString& member, const QStringList& arguments) {
-    calls_->append(member + '(' + arguments.join(QStringLiteral(", ")) + ')');
+    calls_->append(member + QLatin1Char('(') + arguments.join(QStringLiteral(", ")) + QLatin1Char(')'));
     const int count = ++counts_[member];
     for (auto it = failures_.find(member); it != failures_.end() && it.key() == member; ++it) {
         if (it->atCall == count) {

@@ -10,7 +10,7 @@
 namespace {
 
 qsizetype runningThreads() {
-    return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
 }
 
 // The raster paint engine fills large areas on the global thread pool. A pooled thread that is still

@@ -6,6 +6,8 @@
 
 #include <stdexcept>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 
 QByteArray le32(quint32 value) {
@@ -108,15 +110,15 @@ MusicFolder writeMusicFolder(const QString& folder, int fileCount) {
         const QString base = folder + QStringLiteral("/%1").arg(n, 5, 10, QChar(u'0'));
         switch (n % 10) {
             case 8:
-                result.musicFiles.append(base + ".rmp");
+                result.musicFiles.append(base + u".rmp"_s);
                 writeBytes(result.musicFiles.last(), folderRmp(n));
                 break;
             case 9:
-                result.otherFiles.append(base + ".txt");
+                result.otherFiles.append(base + u".txt"_s);
                 writeBytes(result.otherFiles.last(), "not music " + QByteArray::number(n));
                 break;
             default:
-                result.musicFiles.append(base + ".mp3");
+                result.musicFiles.append(base + u".mp3"_s);
                 writeBytes(result.musicFiles.last(), folderMp3(n));
         }
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck {
 namespace {
 
@@ -18,7 +20,7 @@ TEST(DownloadFileName, ThePositionInAtLeastTwoDigits) {
 }
 
 TEST(FolderPosition, TheFirstExactMatchOrOnePastTheLast) {
-    const QStringList folders = {"Rock", "Jazz", "rock", "Jazz", "Rock "};
+    const QStringList folders = {u"Rock"_s, u"Jazz"_s, u"rock"_s, u"Jazz"_s, u"Rock "_s};
     const struct {
         const char* name;
         qint32 position;
@@ -28,8 +30,8 @@ TEST(FolderPosition, TheFirstExactMatchOrOnePastTheLast) {
         {"Pop", 5},  {"", 5},       // no such folder: one past the last, for the player to refuse
     };
     for (const auto& c : cases)
-        EXPECT_EQ(folderPosition(folders, c.name), c.position) << c.name;
-    EXPECT_EQ(folderPosition({}, "Rock"), 0);
+        EXPECT_EQ(folderPosition(folders, QLatin1String(c.name)), c.position) << c.name;
+    EXPECT_EQ(folderPosition({}, u"Rock"_s), 0);
 }
 
 TEST(DeletedSongIndex, LaterSongsMoveUpByTheNumberAlreadyDeleted) {

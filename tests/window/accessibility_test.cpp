@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
@@ -32,9 +34,9 @@ TEST_F(AccessibilityTest, EveryControlSaysWhatItIs) {
                                  w.lvwSong,
                                  w.lblFileTotalSize,
                                  w.stbRioInfo,
-                                 w.stbRioInfo->panel("statMsg"),
-                                 w.stbRioInfo->panel("statMem")};
-    const QRegularExpression japanese("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]");
+                                 w.stbRioInfo->panel(u"statMsg"_s),
+                                 w.stbRioInfo->panel(u"statMem"_s)};
+    const QRegularExpression japanese(u"[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]"_s);
     QSet<QString> descriptions;
     for (QWidget* control : controls) {
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
@@ -64,9 +66,10 @@ TEST_F(AccessibilityTest, ChangingTextsAreSpokenAfterWhatTheyAre) {
         std::function<void()> change;
         QString shown;
     } cases[] = {
-        {w.stbRioInfo->panel("statMsg"), [&] { w.stbRioInfo->setPanelText(1, "転送中"); }, "転送中"},
-        {w.stbRioInfo->panel("statMem"), [&] { w.stbRioInfo->setPanelText(2, "使用:1KB"); }, "使用:1KB"},
-        {w.lblFileTotalSize, [&] { w.lvwFile_Click(); }, "0kbyte選択"},
+        {w.stbRioInfo->panel(u"statMsg"_s), [&] { w.stbRioInfo->setPanelText(1, u"転送中"_s); }, u"転送中"_s},
+        {w.stbRioInfo->panel(u"statMem"_s), [&] { w.stbRioInfo->setPanelText(2, u"使用:1KB"_s); },
+         u"使用:1KB"_s},
+        {w.lblFileTotalSize, [&] { w.lvwFile_Click(); }, u"0kbyte選択"_s},
     };
     for (const auto& c : cases) {
         const QString before = spokenName(c.control);
@@ -105,8 +108,8 @@ TEST_F(AccessibilityTest, MenuKeyAndShiftF10OpenTheListsPopUpMenus) {
 TEST_F(AccessibilityTest, TabLeavesTheLists) {
     frmTunedeck& w = start();
     for (ListView* list : {w.lvwFile, w.lvwSong}) {
-        list->addItem("a");
-        list->addItem("b");
+        list->addItem(u"a"_s);
+        list->addItem(u"b"_s);
     }
     const struct {
         QWidget* from;

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck {
 namespace {
 
@@ -41,11 +43,11 @@ TEST(KeepFirstLineOfInsertion, DropsThePastedLinesAfterTheFirst) {
         QString kept;
         int keptCursor;
     } cases[] = {
-        {"single line", "abc", 2, "abc", 2},
-        {"pasted at the end", "%1\r\n%2", 6, "%1", 2},
-        {"pasted in the middle", "<%1\n%2\n%3>", 9, "<%1>", 3},
-        {"lone carriage returns", "a\rb\rc", 5, "a", 1},
-        {"ends in a line break", "%2\n", 3, "%2", 2},
+        {"single line", u"abc"_s, 2, u"abc"_s, 2},
+        {"pasted at the end", u"%1\r\n%2"_s, 6, u"%1"_s, 2},
+        {"pasted in the middle", u"<%1\n%2\n%3>"_s, 9, u"<%1>"_s, 3},
+        {"lone carriage returns", u"a\rb\rc"_s, 5, u"a"_s, 1},
+        {"ends in a line break", u"%2\n"_s, 3, u"%2"_s, 2},
     };
     for (const auto& c : cases) {
         QString text = c.text;
@@ -60,18 +62,18 @@ TEST(DialogPrompts, InputKeepsTheFirstLineOfAPastedText) {
     whenShown<QInputDialog>([](QInputDialog& dialog) {
         QLineEdit* box = dialog.findChild<QLineEdit*>();
         box->setCursorPosition(3);
-        QApplication::clipboard()->setText("- %2\r\n(%3)\r\n");
+        QApplication::clipboard()->setText(u"- %2\r\n(%3)\r\n"_s);
         box->paste();
         dialog.accept();
     });
-    EXPECT_EQ(DialogPrompts().input(nullptr, "prompt", "title", "%1  %5"), QString("%1 - %2 %5"));
+    EXPECT_EQ(DialogPrompts().input(nullptr, u"prompt"_s, u"title"_s, u"%1  %5"_s), QString(u"%1 - %2 %5"_s));
 }
 
 TEST(DialogPrompts, MessagesShowMarkupAsText) {
-    const QString text = R"(<b>x</b><img src="/tmp/x.png">)";
+    const QString text = uR"(<b>x</b><img src="/tmp/x.png">)"_s;
     const std::function<void()> shows[] = {
-        [&] { EXPECT_TRUE(DialogPrompts().confirm(nullptr, text, "confirm")); },
-        [&] { DialogPrompts().message(nullptr, text, "message", Prompts::Icon::Exclamation); },
+        [&] { EXPECT_TRUE(DialogPrompts().confirm(nullptr, text, u"confirm"_s)); },
+        [&] { DialogPrompts().message(nullptr, text, u"message"_s, Prompts::Icon::Exclamation); },
     };
     for (const auto& show : shows) {
         whenShown<QMessageBox>([&](QMessageBox& box) {

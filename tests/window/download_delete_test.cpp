@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QScopeGuard>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
@@ -27,22 +29,22 @@ const Command kDelete{"delete", &frmTunedeck::menuDel_Click, "削除します。
 class DownloadDeleteTest : public WindowTest {
   protected:
     // Songs "s1", "s2", … in the first folder of `memory`, each with bytes of its own; returns the bytes.
-    QList<QByteArray> addSongs(int count, const QString& memory = "0") {
+    QList<QByteArray> addSongs(int count, const QString& memory = u"0"_s) {
         auto device = storeDevice();
         device->Open();
-        if (memory == "1")
-            device->AddFolder("card", memory);  // a new card has no folder
+        if (memory == u"1"_s)
+            device->AddFolder(u"card"_s, memory);  // a new card has no folder
         QList<QByteArray> contents;
         for (int n = 1; n <= count; ++n) {
             contents << QByteArray("song ") + QByteArray::number(n) + QByteArray(1000 + n, char('a' + n));
-            device->AddSong(0, QStringLiteral("s%1").arg(n), folder.writeFile("source.mp3", contents.last()),
-                            memory);
+            device->AddSong(0, QStringLiteral("s%1").arg(n),
+                            folder.writeFile(u"source.mp3"_s, contents.last()), memory);
         }
         device->Close();
         return contents;
     }
 
-    QString downloadPath(const QString& name) const { return folder.path() + '/' + name; }
+    QString downloadPath(const QString& name) const { return folder.path() + QLatin1Char('/') + name; }
 
     // The file a download wrote; nullopt when there is none.
     std::optional<QByteArray> downloaded(const QString& name) const {
@@ -74,27 +76,28 @@ TEST_F(DownloadDeleteTest, AnsweringNoDoesNothing) {
         prompts.answerConfirm(false);
         (w.*command.click)();
         ASSERT_FALSE(prompts.shown().isEmpty());
-        EXPECT_EQ(prompts.shown().last().kind, "confirm");
+        EXPECT_EQ(prompts.shown().last().kind, u"confirm"_s);
         EXPECT_EQ(prompts.shown().last().text, QString::fromUtf8(command.question));
         EXPECT_EQ(prompts.shown().last().title, QString::fromUtf8(command.title));
         EXPECT_TRUE(recorder->calls().isEmpty()) << command.name;
         EXPECT_TRUE(takeStatusTexts().isEmpty()) << command.name;
         expectGivenBack(window->lvwSong);
     }
-    EXPECT_EQ(playerSongs(), QStringList({"s1", "s2", "s3"}));
-    EXPECT_FALSE(QFile::exists(downloadPath("GetRio01.mp3")));
+    EXPECT_EQ(playerSongs(), QStringList({u"s1"_s, u"s2"_s, u"s3"_s}));
+    EXPECT_FALSE(QFile::exists(downloadPath(u"GetRio01.mp3"_s)));
 }
 
 TEST_F(DownloadDeleteTest, NoneSelected) {
     addSongs(2);
     frmTunedeck& w = start();
-    const QStringList refresh = {"Open()", "ExtFlash()", "Songs(0, 0)", "AvailableMemory(\"0\")", "Close()"};
+    const QStringList refresh = {u"Open()"_s, u"ExtFlash()"_s, u"Songs(0, 0)"_s, u"AvailableMemory(\"0\")"_s,
+                                 u"Close()"_s};
     const struct {
         const Command& command;
         QStringList calls;
         QString last;
     } cases[] = {
-        {kDownload, {"Open()", "Close()"}, kFetched},  // nothing refreshed after a download
+        {kDownload, {u"Open()"_s, u"Close()"_s}, kFetched},  // nothing refreshed after a download
         {kDelete, refresh, kDeleted},
     };
     w.lvwSong->clearSelection();
@@ -105,7 +108,7 @@ TEST_F(DownloadDeleteTest, NoneSelected) {
         EXPECT_EQ(recorder->calls(), c.calls) << c.command.name;
         EXPECT_EQ(lastStatus(), c.last);
     }
-    EXPECT_EQ(playerSongs(), QStringList({"s1", "s2"}));
+    EXPECT_EQ(playerSongs(), QStringList({u"s1"_s, u"s2"_s}));
 }
 
 // Positions 2, 3 and 5 of five: each deletion moves the later songs up, one bracket a song, and the list is
@@ -128,22 +131,19 @@ TEST_F(DownloadDeleteTest, DeleteAskForEachSongWhereItHasMovedTo) {
     prompts.answerConfirm(true);
     w.menuDel_Click();
 
-    const QStringList bracket = {"Open()", "DeleteSong(0, %1, \"0\")", "Close()"};
+    const QStringList bracket = {u"Open()"_s, u"DeleteSong(0, %1, \"0\")"_s, u"Close()"_s};
     QStringList expected;
     for (const int index : {1, 1, 2})
         expected << bracket[0] << bracket[1].arg(index) << bracket[2];
-    expected << "Open()"
-             << "ExtFlash()"
-             << "Songs(0, 0)"
-             << "AvailableMemory(\"0\")"
-             << "Close()";
+    expected << u"Open()"_s << u"ExtFlash()"_s << u"Songs(0, 0)"_s << u"AvailableMemory(\"0\")"_s
+             << u"Close()"_s;
     EXPECT_EQ(recorder->calls(), expected);
-    EXPECT_EQ(playerSongs(), QStringList({"s1", "s4"}));
-    EXPECT_EQ(listedSongs(), QStringList({"s1", "s4"}));
+    EXPECT_EQ(playerSongs(), QStringList({u"s1"_s, u"s4"_s}));
+    EXPECT_EQ(listedSongs(), QStringList({u"s1"_s, u"s4"_s}));
     const QStringList texts = takeStatusTexts();
-    EXPECT_EQ(texts.mid(0, 3), QStringList({"s2" + kDeleting, "s3" + kDeleting, "s5" + kDeleting}));
+    EXPECT_EQ(texts.mid(0, 3), QStringList({u"s2"_s + kDeleting, u"s3"_s + kDeleting, u"s5"_s + kDeleting}));
     EXPECT_EQ(texts.last(), kDeleted);
-    EXPECT_EQ(duringRun, QStringList(3, "wait 1, pane 0, files 1"));
+    EXPECT_EQ(duringRun, QStringList(3, u"wait 1, pane 0, files 1"_s));
     expectGivenBack(window->lvwSong);
 }
 
@@ -167,12 +167,13 @@ TEST_F(DownloadDeleteTest, DownloadWritesEachSongByItsPosition) {
     w.menuDown_Click();
 
     EXPECT_EQ(recorder->calls(),
-              QStringList({"Open()", "GetSong(0, 1, \"" + downloadPath("GetRio02.mp3") + "\", \"0\")",
-                           "GetSong(0, 9, \"" + downloadPath("GetRio10.mp3") + "\", \"0\")", "Close()"}));
-    EXPECT_EQ(downloaded("GetRio02.mp3"), contents[1]);
-    EXPECT_EQ(downloaded("GetRio10.mp3"), contents[9]);
-    EXPECT_EQ(takeStatusTexts(), QStringList({"s2" + kFetching, "s10" + kFetching, kFetched}));
-    EXPECT_EQ(duringRun, QStringList(2, "wait 1, window 0"));
+              QStringList(
+                  {u"Open()"_s, u"GetSong(0, 1, \""_s + downloadPath(u"GetRio02.mp3"_s) + u"\", \"0\")"_s,
+                   u"GetSong(0, 9, \""_s + downloadPath(u"GetRio10.mp3"_s) + u"\", \"0\")"_s, u"Close()"_s}));
+    EXPECT_EQ(downloaded(u"GetRio02.mp3"_s), contents[1]);
+    EXPECT_EQ(downloaded(u"GetRio10.mp3"_s), contents[9]);
+    EXPECT_EQ(takeStatusTexts(), QStringList({u"s2"_s + kFetching, u"s10"_s + kFetching, kFetched}));
+    EXPECT_EQ(duringRun, QStringList(2, u"wait 1, window 0"_s));
     EXPECT_EQ(listedSongs().size(), 10);
     expectGivenBack(window->lvwSong);
 }
@@ -181,12 +182,12 @@ TEST_F(DownloadDeleteTest, DownloadWritesEachSongByItsPosition) {
 // file stays, the third is not fetched, and the folder keeps what it held.
 TEST_F(DownloadDeleteTest, ATargetThatCannotBeWritten) {
     const QList<QByteArray> contents = addSongs(3);
-    const QString kept = folder.writeFile("GetRio02.mp3/kept.txt", "kept");
+    const QString kept = folder.writeFile(u"GetRio02.mp3/kept.txt"_s, "kept");
     frmTunedeck& w = start();
     w.lvwSong->setFocus();
     selectPositions(*window->lvwSong, {1, 2, 3});
     QStringList expectedEntries = QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    expectedEntries << "GetRio01.mp3";
+    expectedEntries << u"GetRio01.mp3"_s;
     expectedEntries.sort();
 
     prompts.answerConfirm(true);
@@ -197,45 +198,43 @@ TEST_F(DownloadDeleteTest, ATargetThatCannotBeWritten) {
         auto device = storeDevice();
         device->Open();
         const auto close = qScopeGuard([&] { device->Close(); });
-        device->GetSong(0, 1, downloadPath("GetRio02.mp3"), "0");
+        device->GetSong(0, 1, downloadPath(u"GetRio02.mp3"_s), u"0"_s);
     } catch (const DeviceError& error) {
         description = error.description();
     }
     ASSERT_FALSE(description.isEmpty());
     EXPECT_EQ(lastStatus(), kFetchFailed + description);
-    EXPECT_EQ(downloaded("GetRio01.mp3"), contents[0]);
-    EXPECT_FALSE(QFile::exists(downloadPath("GetRio03.mp3")));
+    EXPECT_EQ(downloaded(u"GetRio01.mp3"_s), contents[0]);
+    EXPECT_FALSE(QFile::exists(downloadPath(u"GetRio03.mp3"_s)));
     QStringList entries = QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     entries.sort();
     EXPECT_EQ(entries, expectedEntries);
     QFile keptFile(kept);
     ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(keptFile.readAll(), "kept");
-    EXPECT_EQ(playerSongs(), QStringList({"s1", "s2", "s3"}));
+    EXPECT_EQ(playerSongs(), QStringList({u"s1"_s, u"s2"_s, u"s3"_s}));
     expectGivenBack(window->lvwSong);
 }
 
 // The player unplugged, or the card taken out, while a delete yields between two songs.
 TEST_F(DownloadDeleteTest, ThePlayerGoesAwayDuringADelete) {
     const struct {
-        const char* memory;
-        const char* away;
-        const char* back;
+        QString memory, away, back;
         const char* description;
     } cases[] = {
-        {"0", "disconnect", "connect", "プレーヤーが接続されていません。"},
-        {"1", "remove-card", "insert-card", "スマートメディアが入っていません。"},
+        {u"0"_s, u"disconnect"_s, u"connect"_s, "プレーヤーが接続されていません。"},
+        {u"1"_s, u"remove-card"_s, u"insert-card"_s, "スマートメディアが入っていません。"},
     };
     for (const auto& c : cases)
         addSongs(3, c.memory);
     frmTunedeck& w = start();
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.away);
-        w.optRam[QString(c.memory).toInt()]->click();
+        SCOPED_TRACE(c.away.toStdString());
+        w.optRam[c.memory.toInt()]->click();
         w.lvwSong->setFocus();
         selectPositions(*window->lvwSong, {1, 2, 3});
         onStatusText = [&](const QString& text) {
-            if (text == "s2" + kDeleting)
+            if (text == u"s2"_s + kDeleting)
                 runPlayerCommand({c.away});
         };
         prompts.answerConfirm(true);
@@ -244,10 +243,10 @@ TEST_F(DownloadDeleteTest, ThePlayerGoesAwayDuringADelete) {
 
         EXPECT_EQ(lastStatus(), kDeleteFailed + QString::fromUtf8(c.description));
         // The list no longer shows the song that is gone, so no later command can act on moved positions.
-        EXPECT_FALSE(listedSongs().contains("s1"));
+        EXPECT_FALSE(listedSongs().contains(u"s1"_s));
         expectGivenBack(window->lvwSong);
         runPlayerCommand({c.back});
-        EXPECT_EQ(playerSongs(0, c.memory), QStringList({"s2", "s3"}));
+        EXPECT_EQ(playerSongs(0, c.memory), QStringList({u"s2"_s, u"s3"_s}));
     }
 }
 
@@ -271,23 +270,23 @@ TEST_P(DownloadDeleteFailureTest, StopsAtTheFailureAndGivesTheWindowBack) {
     frmTunedeck& w = start();
     w.lvwSong->setFocus();
     selectPositions(*window->lvwSong, {1, 3, 4});
-    recorder->failCall(f.member, f.nth, QString::fromUtf8("故障"));
+    recorder->failCall(QLatin1String(f.member), f.nth, QString::fromUtf8("故障"));
     prompts.answerConfirm(true);
     (w.*f.command.click)();
 
     const bool download = &f.command == &kDownload;
     EXPECT_EQ(lastStatus(), (download ? kFetchFailed : kDeleteFailed) + QString::fromUtf8("故障"));
-    EXPECT_EQ(recorder->calls().last(), "Close()");
+    EXPECT_EQ(recorder->calls().last(), u"Close()"_s);
     expectGivenBack(window->lvwSong);
     const int positions[] = {1, 3, 4};
     if (download) {
         const char* files[] = {"GetRio01.mp3", "GetRio03.mp3", "GetRio04.mp3"};
         for (int k = 0; k < 3; ++k)
-            EXPECT_EQ(downloaded(files[k]),
+            EXPECT_EQ(downloaded(QLatin1String(files[k])),
                       k < f.done ? std::optional(contents[positions[k] - 1]) : std::nullopt)
                 << files[k];
     } else {
-        QStringList left = {"s1", "s2", "s3", "s4"};
+        QStringList left = {u"s1"_s, u"s2"_s, u"s3"_s, u"s4"_s};
         for (int k = 0; k < f.done; ++k)
             left.removeOne(QStringLiteral("s%1").arg(positions[k]));
         EXPECT_EQ(playerSongs(), left);

@@ -2,6 +2,8 @@
 
 #include <QScopeGuard>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
@@ -19,16 +21,16 @@ const QString kFault = QString::fromUtf8("故障");
 
 // The refresh's calls; Songs only when the memory has a folder.
 QStringList refreshCalls(const QString& memory, bool songs) {
-    QStringList calls = {"Open()", "ExtFlash()", "Folders(" + memory + ")",
-                         "AvailableMemory(\"" + memory + "\")", "Close()"};
+    QStringList calls = {u"Open()"_s, u"ExtFlash()"_s, u"Folders("_s + memory + u")"_s,
+                         u"AvailableMemory(\""_s + memory + u"\")"_s, u"Close()"_s};
     if (songs)
-        calls.insert(3, "Songs(" + memory + ", 0)");
+        calls.insert(3, u"Songs("_s + memory + u", 0)"_s);
     return calls;
 }
 
 // The refresh's own texts, ending in "Ready".
 const QStringList kRefreshTexts = {QString::fromUtf8("Rio500を探しています..."),
-                                   QString::fromUtf8("曲リスト取得中..."), "Ready"};
+                                   QString::fromUtf8("曲リスト取得中..."), u"Ready"_s};
 
 class FoldersFormatTest : public WindowTest {
   protected:
@@ -37,16 +39,16 @@ class FoldersFormatTest : public WindowTest {
         auto device = storeDevice();
         device->Open();
         const auto close = qScopeGuard([&] { device->Close(); });
-        const QString song = folder.writeFile("song.mp3", QByteArray(3000, 's'));
-        const QString other = memory == "0" ? "1" : "0";
+        const QString song = folder.writeFile(u"song.mp3"_s, QByteArray(3000, 's'));
+        const QString other = memory == u"0"_s ? u"1"_s : u"0"_s;
         device->Format(memory);
         device->Format(other);
         for (const QString& name : names)
             device->AddFolder(name, memory);
         if (!names.isEmpty())
-            device->AddSong(0, "song", song, memory);
-        device->AddFolder("other", other);
-        device->AddSong(0, "kept", song, other);
+            device->AddSong(0, u"song"_s, song, memory);
+        device->AddFolder(u"other"_s, other);
+        device->AddSong(0, u"kept"_s, song, other);
     }
 
     QStringList playerFolders(const QString& memory) const {
@@ -69,7 +71,7 @@ class FoldersFormatTest : public WindowTest {
     // Starts on `memory` with the song list focused and the log cleared.
     frmTunedeck& startOn(const QString& memory) {
         frmTunedeck& w = start();
-        if (memory == "1")
+        if (memory == u"1"_s)
             w.optRam[1]->click();
         w.lvwSong->setFocus();
         recorder->clearCalls();
@@ -79,15 +81,15 @@ class FoldersFormatTest : public WindowTest {
 };
 
 TEST_F(FoldersFormatTest, AnsweringNoSendsNothing) {
-    setUpPlayer("0", {"a", "b"});
-    frmTunedeck& w = startOn("0");
+    setUpPlayer(u"0"_s, {u"a"_s, u"b"_s});
+    frmTunedeck& w = startOn(u"0"_s);
     for (void (frmTunedeck::*click)() : {&frmTunedeck::menuFormat_Click, &frmTunedeck::menuRmDir_Click}) {
         prompts.answerConfirm(false);
         (w.*click)();
         EXPECT_TRUE(recorder->calls().isEmpty());
         EXPECT_TRUE(takeStatusTexts().isEmpty());
     }
-    EXPECT_EQ(playerFolders("0"), QStringList({"a", "b"}));
+    EXPECT_EQ(playerFolders(u"0"_s), QStringList({u"a"_s, u"b"_s}));
     ASSERT_EQ(prompts.shown().size(), 2);
     for (const auto& shown : prompts.shown())
         EXPECT_EQ(shown.title, QString::fromUtf8("確認"));
@@ -99,9 +101,10 @@ TEST_F(FoldersFormatTest, FormatErasesTheChosenMemory) {
         const char* memory;
         const char* name;
     } cases[] = {{"0", "内蔵"}, {"1", "外部"}};
-    for (const auto& [memory, memoryName] : cases) {
-        SCOPED_TRACE(memory);
-        setUpPlayer(memory, {"a", "b"});
+    for (const auto& [memoryText, memoryName] : cases) {
+        SCOPED_TRACE(memoryText);
+        const QString memory = QLatin1String(memoryText);
+        setUpPlayer(memory, {u"a"_s, u"b"_s});
         frmTunedeck& w = startOn(memory);
         const QString name = QString::fromUtf8(memoryName);
         prompts.answerConfirm(true);
@@ -110,12 +113,12 @@ TEST_F(FoldersFormatTest, FormatErasesTheChosenMemory) {
         EXPECT_EQ(prompts.shown().last().text,
                   name + QString::fromUtf8("メモリをフォーマットします。\rよろしいですか？"));
         EXPECT_EQ(recorder->calls(),
-                  QStringList({"Open()", QStringLiteral("Format(\"%1\")").arg(memory), "Close()"}) +
+                  QStringList({u"Open()"_s, QStringLiteral("Format(\"%1\")").arg(memory), u"Close()"_s}) +
                       refreshCalls(memory, false));
         EXPECT_EQ(takeStatusTexts(),
                   QStringList{name + kFormatting} + kRefreshTexts + QStringList{name + kFormatted});
         EXPECT_TRUE(playerFolders(memory).isEmpty());
-        EXPECT_EQ(playerFolders(memory == QString("0") ? "1" : "0"), QStringList({"other"}));
+        EXPECT_EQ(playerFolders(memory == QString(u"0"_s) ? u"1"_s : u"0"_s), QStringList({u"other"_s}));
         EXPECT_TRUE(shownFolders().isEmpty());
         EXPECT_EQ(w.lvwSong->itemCount(), 0);
         expectGivenBack(window->lvwSong);
@@ -131,7 +134,7 @@ TEST_F(FoldersFormatTest, CreateSendsTheNameAsTyped) {
         auto device = storeDevice();
         device->Open();
         const auto close = qScopeGuard([&] { device->Close(); });
-        device->AddFolder("", "0");
+        device->AddFolder(u""_s, u"0"_s);
     } catch (const DeviceError& error) {
         emptyRefused = error.description();
     }
@@ -143,11 +146,11 @@ TEST_F(FoldersFormatTest, CreateSendsTheNameAsTyped) {
         int selected;
         QString last;
     } cases[] = {
-        {"  新しい フォルダ ", {"a", "b", "  新しい フォルダ "}, 0, kCreated},
-        {"", {"a", "b", "  新しい フォルダ "}, 2, kCreateFailed + emptyRefused},
+        {"  新しい フォルダ ", {u"a"_s, u"b"_s, u"  新しい フォルダ "_s}, 0, kCreated},
+        {"", {u"a"_s, u"b"_s, u"  新しい フォルダ "_s}, 2, kCreateFailed + emptyRefused},
     };
-    setUpPlayer("0", {"a", "b"});
-    frmTunedeck& w = startOn("0");
+    setUpPlayer(u"0"_s, {u"a"_s, u"b"_s});
+    frmTunedeck& w = startOn(u"0"_s);
     for (const auto& c : cases) {
         const QString name = QString::fromUtf8(c.name);
         w.cmbFolder->setCurrentIndex(w.cmbFolder->count() - 1);
@@ -159,17 +162,17 @@ TEST_F(FoldersFormatTest, CreateSendsTheNameAsTyped) {
         EXPECT_EQ(prompts.shown().last().text, QString::fromUtf8("作るフォルダの名前を指定します。"));
         EXPECT_EQ(prompts.shown().last().title, QString::fromUtf8("フォルダ作成"));
         EXPECT_TRUE(prompts.shown().last().defaultText.isEmpty());
-        QStringList calls = {"Open()", "FontName(\"" + w.displayFontName() + "\")",
+        QStringList calls = {u"Open()"_s, u"FontName(\""_s + w.displayFontName() + u"\")"_s,
                              QStringLiteral("FontSize(%1)").arg(w.displayFontSize()),
-                             "AddFolder(\"" + name + "\", \"0\")", "Close()"};
+                             u"AddFolder(\""_s + name + u"\", \"0\")"_s, u"Close()"_s};
         QStringList texts = {kCreating};
         if (!name.isEmpty()) {
-            calls += refreshCalls("0", true);
+            calls += refreshCalls(u"0"_s, true);
             texts += kRefreshTexts;
         }
         EXPECT_EQ(recorder->calls(), calls);
         EXPECT_EQ(takeStatusTexts(), texts + QStringList{c.last});
-        EXPECT_EQ(playerFolders("0"), c.folders);
+        EXPECT_EQ(playerFolders(u"0"_s), c.folders);
         EXPECT_EQ(shownFolders(), c.folders);
         EXPECT_EQ(w.cmbFolder->currentIndex(), c.selected);
         expectGivenBack(window->lvwSong);
@@ -180,20 +183,24 @@ TEST_F(FoldersFormatTest, CreateSendsTheNameAsTyped) {
 // and the list read twice.
 TEST_F(FoldersFormatTest, RemoveDeletesOrFormats) {
     const struct {
-        const char* memory;
+        QString memory;
         QStringList folders;
         int selected;
         QStringList device;  // the calls before the refresh or refreshes
         QStringList left;
     } cases[] = {
-        {"0", {"a", "b", "c"}, 1, {"Open()", "DeleteFolder(1, \"0\")", "Close()"}, {"a", "c"}},
-        {"1", {"a", "b"}, 0, {"Open()", "DeleteFolder(0, \"1\")", "Close()"}, {"b"}},
-        {"0", {"a"}, 0, {"Open()", "Format(\"0\")", "Close()"}, {}},
-        {"1", {"a"}, 0, {"Open()", "Format(\"1\")", "Close()"}, {}},
-        {"0", {}, -1, {"Open()", "Format(\"0\")", "Close()"}, {}},
+        {u"0"_s,
+         {u"a"_s, u"b"_s, u"c"_s},
+         1,
+         {u"Open()"_s, u"DeleteFolder(1, \"0\")"_s, u"Close()"_s},
+         {u"a"_s, u"c"_s}},
+        {u"1"_s, {u"a"_s, u"b"_s}, 0, {u"Open()"_s, u"DeleteFolder(0, \"1\")"_s, u"Close()"_s}, {u"b"_s}},
+        {u"0"_s, {u"a"_s}, 0, {u"Open()"_s, u"Format(\"0\")"_s, u"Close()"_s}, {}},
+        {u"1"_s, {u"a"_s}, 0, {u"Open()"_s, u"Format(\"1\")"_s, u"Close()"_s}, {}},
+        {u"0"_s, {}, -1, {u"Open()"_s, u"Format(\"0\")"_s, u"Close()"_s}, {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE((c.memory + c.folders.join(',')).toStdString());
+        SCOPED_TRACE((c.memory + c.folders.join(QLatin1Char(','))).toStdString());
         setUpPlayer(c.memory, c.folders);
         frmTunedeck& w = startOn(c.memory);
         w.cmbFolder->setCurrentIndex(c.selected);
@@ -218,7 +225,7 @@ TEST_F(FoldersFormatTest, RemoveDeletesOrFormats) {
         EXPECT_EQ(playerFolders(c.memory), c.left);
         EXPECT_EQ(shownFolders(), c.left);
         EXPECT_EQ(w.cmbFolder->currentIndex(), c.left.isEmpty() ? -1 : 0);
-        EXPECT_EQ(playerFolders(c.memory == QString("0") ? "1" : "0"), QStringList({"other"}));
+        EXPECT_EQ(playerFolders(c.memory == QString(u"0"_s) ? u"1"_s : u"0"_s), QStringList({u"other"_s}));
         expectGivenBack(window->lvwSong);
         closeWindow();
     }
@@ -244,38 +251,39 @@ class FoldersFormatFailureTest : public FoldersFormatTest, public ::testing::Wit
 
 TEST_P(FoldersFormatFailureTest, GivesTheWindowBack) {
     const Failure& f = GetParam();
-    setUpPlayer("0", QStringList({"a", "b", "c"}).mid(0, f.folders));
-    frmTunedeck& w = startOn("0");
+    setUpPlayer(u"0"_s, QStringList({u"a"_s, u"b"_s, u"c"_s}).mid(0, f.folders));
+    frmTunedeck& w = startOn(u"0"_s);
     const QStringList listed = listRows(*w.lvwSong);
     const QString memoryPanel = w.stbRioInfo->panelText(2);
-    recorder->failCall(f.member, f.nth, kFault);
-    const QString command = f.command;
-    if (command == "mkdir") {
-        prompts.answerInput("new");
+    recorder->failCall(QLatin1String(f.member), f.nth, kFault);
+    const QString command = QLatin1String(f.command);
+    if (command == u"mkdir"_s) {
+        prompts.answerInput(u"new"_s);
         w.menuMkDir_Click();
     } else {
         prompts.answerConfirm(true);
-        (w.*(command == "format" ? &frmTunedeck::menuFormat_Click : &frmTunedeck::menuRmDir_Click))();
+        (w.*(command == u"format"_s ? &frmTunedeck::menuFormat_Click : &frmTunedeck::menuRmDir_Click))();
     }
 
     EXPECT_EQ(lastStatus(), f.last);
     expectGivenBack(window->lvwSong);
     const QStringList calls = recorder->calls();
-    EXPECT_TRUE(calls.last() == "Close()" || QString(f.member) == "Open") << calls.last().toStdString();
+    EXPECT_TRUE(calls.last() == u"Close()"_s || QLatin1String(f.member) == u"Open"_s)
+        << calls.last().toStdString();
     auto device = storeDevice();
     EXPECT_NO_THROW(device->Open()) << "the window left the player open";
     device->Close();
-    EXPECT_EQ(playerFolders("0").size(), f.foldersAfter);
+    EXPECT_EQ(playerFolders(u"0"_s).size(), f.foldersAfter);
     if (f.panesKept) {
-        EXPECT_EQ(shownFolders(), QStringList({"a", "b", "c"}).mid(0, f.folders));
+        EXPECT_EQ(shownFolders(), QStringList({u"a"_s, u"b"_s, u"c"_s}).mid(0, f.folders));
         EXPECT_EQ(listRows(*w.lvwSong), listed);
         EXPECT_EQ(w.stbRioInfo->panelText(2), memoryPanel);
     }
 }
 
 const QString kInternalFormatFailed = QString::fromUtf8("内蔵") + kFormatFailed;
-const QString kInternalFormatted = QString::fromUtf8("内蔵") + kFormatted + ' ';
-const QString kCreatedUnread = kCreated + ' ';
+const QString kInternalFormatted = QString::fromUtf8("内蔵") + kFormatted + QLatin1Char(' ');
+const QString kCreatedUnread = kCreated + QLatin1Char(' ');
 
 INSTANTIATE_TEST_SUITE_P(
     EveryMember, FoldersFormatFailureTest,

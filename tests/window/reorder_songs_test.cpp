@@ -7,10 +7,12 @@
 
 #include <ostream>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
-const QStringList kSongs = {"one", "two", "three", "four"};
+const QStringList kSongs = {u"one"_s, u"two"_s, u"three"_s, u"four"_s};
 constexpr int kEmptySpace = -1;  // a row number standing for the list's empty space below the songs
 
 class ReorderSongsTest : public WindowTest {
@@ -22,7 +24,7 @@ class ReorderSongsTest : public WindowTest {
         device->AddFolder(QStringLiteral("second"), QStringLiteral("0"));
         for (const qint16 folderIndex : {0, 1}) {
             for (const QString& song : kSongs)
-                device->AddSong(folderIndex, song, folder.writeFile("song.mp3", QByteArray(4096, 'x')),
+                device->AddSong(folderIndex, song, folder.writeFile(u"song.mp3"_s, QByteArray(4096, 'x')),
                                 QStringLiteral("0"));
         }
         device->Close();
@@ -83,27 +85,43 @@ TEST_P(GestureTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
         EXPECT_EQ(recorder->calls(), QStringList());
     } else {
         ASSERT_GE(recorder->calls().size(), 3);
-        EXPECT_EQ(recorder->calls().mid(0, 3), QStringList({"Open()", g.swapCall, "Close()"}));
+        EXPECT_EQ(recorder->calls().mid(0, 3), QStringList({u"Open()"_s, g.swapCall, u"Close()"_s}));
         // Then the refresh re-reads the same folder.
         EXPECT_EQ(recorder->calls().count(QStringLiteral("Songs(0, %1)").arg(g.folderIndex)), 1);
-        EXPECT_EQ(takeStatusTexts().last(), "Ready");
+        EXPECT_EQ(takeStatusTexts().last(), u"Ready"_s);
     }
     EXPECT_EQ(playerSongs(qint16(g.folderIndex)), g.songsAfter);
     EXPECT_EQ(playerSongs(qint16(1 - g.folderIndex)), kSongs);
     EXPECT_EQ(listedSongs(), g.songsAfter);
-    EXPECT_EQ(w.lvwSong->tag(), "-1");  // the pressed position is reset
+    EXPECT_EQ(w.lvwSong->tag(), u"-1"_s);  // the pressed position is reset
     EXPECT_EQ(w.lvwSong->markedRow(), -1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Gestures, GestureTest,
-    ::testing::Values(
-        Gesture{"FirstOntoFourth", 0, 0, 3, "SwapSong(0, 0, 3, \"0\")", {"four", "two", "three", "one"}},
-        Gesture{"ThirdOntoSecond", 0, 2, 1, "SwapSong(0, 2, 1, \"0\")", {"one", "three", "two", "four"}},
-        Gesture{"InTheSecondFolder", 1, 0, 3, "SwapSong(1, 0, 3, \"0\")", {"four", "two", "three", "one"}},
-        Gesture{"OntoItself", 0, 1, 1, {}, kSongs}, Gesture{"FromEmptySpace", 0, kEmptySpace, 1, {}, kSongs},
-        Gesture{"OntoEmptySpace", 0, 1, kEmptySpace, {}, kSongs}),
-    [](const ::testing::TestParamInfo<Gesture>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Gestures, GestureTest,
+                         ::testing::Values(Gesture{"FirstOntoFourth",
+                                                   0,
+                                                   0,
+                                                   3,
+                                                   u"SwapSong(0, 0, 3, \"0\")"_s,
+                                                   {u"four"_s, u"two"_s, u"three"_s, u"one"_s}},
+                                           Gesture{"ThirdOntoSecond",
+                                                   0,
+                                                   2,
+                                                   1,
+                                                   u"SwapSong(0, 2, 1, \"0\")"_s,
+                                                   {u"one"_s, u"three"_s, u"two"_s, u"four"_s}},
+                                           Gesture{"InTheSecondFolder",
+                                                   1,
+                                                   0,
+                                                   3,
+                                                   u"SwapSong(1, 0, 3, \"0\")"_s,
+                                                   {u"four"_s, u"two"_s, u"three"_s, u"one"_s}},
+                                           Gesture{"OntoItself", 0, 1, 1, {}, kSongs},
+                                           Gesture{"FromEmptySpace", 0, kEmptySpace, 1, {}, kSongs},
+                                           Gesture{"OntoEmptySpace", 0, 1, kEmptySpace, {}, kSongs}),
+                         [](const ::testing::TestParamInfo<Gesture>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // The pointer has left the list: a song scrolled out of view lies under it, but nothing is exchanged.
 TEST_F(ReorderSongsTest, AReleaseOutsideTheListExchangesNothing) {
@@ -190,7 +208,7 @@ class ReorderFailureTest : public ReorderSongsTest, public ::testing::WithParamI
 
 TEST_P(ReorderFailureTest, AFailedExchangeIsReportedAndNothingIsReread) {
     frmTunedeck& w = startWithSongs();
-    recorder->failCall(GetParam().name, 1, QStringLiteral("故障"));
+    recorder->failCall(QLatin1String(GetParam().name), 1, QStringLiteral("故障"));
     recorder->clearCalls();
 
     press(Qt::LeftButton, 0);
@@ -198,8 +216,8 @@ TEST_P(ReorderFailureTest, AFailedExchangeIsReportedAndNothingIsReread) {
     EXPECT_EQ(w.stbRioInfo->panelText(1), QString::fromUtf8("曲変更でエラーが発生しました。 Err:故障"));
     EXPECT_TRUE(w.isEnabled());
     EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
-    EXPECT_EQ(recorder->calls().last(), "Close()");
-    EXPECT_EQ(recorder->calls().filter("Songs(").size(), 0);  // no refresh
+    EXPECT_EQ(recorder->calls().last(), u"Close()"_s);
+    EXPECT_EQ(recorder->calls().filter(u"Songs("_s).size(), 0);  // no refresh
     EXPECT_EQ(listedSongs(), kSongs);
     EXPECT_EQ(playerSongs(0), GetParam().songsAfter);
 
@@ -214,7 +232,7 @@ TEST_P(ReorderFailureTest, AFailedExchangeIsReportedAndNothingIsReread) {
 // next refresh.
 INSTANTIATE_TEST_SUITE_P(EveryMember, ReorderFailureTest,
                          ::testing::Values(Failure{"Open", kSongs}, Failure{"SwapSong", kSongs},
-                                           Failure{"Close", {"four", "two", "three", "one"}}),
+                                           Failure{"Close", {u"four"_s, u"two"_s, u"three"_s, u"one"_s}}),
                          [](const ::testing::TestParamInfo<Failure>& info) {
                              return std::string(info.param.name);
                          });

@@ -15,6 +15,8 @@
 #include <ostream>
 #include <string>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
@@ -23,12 +25,12 @@ const QString kFinished = QString::fromUtf8("転送が終了しました。");
 const QString kFailed = QString::fromUtf8("転送エラー Err:");
 const QString kBroken = QString::fromUtf8("故障");
 const QStringList kRefreshTexts = {QString::fromUtf8("Rio500を探しています..."),
-                                   QString::fromUtf8("曲リスト取得中..."), "Ready"};
-const QStringList kRefreshCalls = {"Open()", "ExtFlash()", "Songs(0, 0)", "AvailableMemory(\"0\")",
-                                   "Close()"};
+                                   QString::fromUtf8("曲リスト取得中..."), u"Ready"_s};
+const QStringList kRefreshCalls = {u"Open()"_s, u"ExtFlash()"_s, u"Songs(0, 0)"_s,
+                                   u"AvailableMemory(\"0\")"_s, u"Close()"_s};
 // With no folder on the player the refresh looks for folders again.
-const QStringList kNoFolderRefreshCalls = {"Open()", "ExtFlash()", "Folders(0)", "AvailableMemory(\"0\")",
-                                           "Close()"};
+const QStringList kNoFolderRefreshCalls = {u"Open()"_s, u"ExtFlash()"_s, u"Folders(0)"_s,
+                                           u"AvailableMemory(\"0\")"_s, u"Close()"_s};
 
 QString sending(const QString& title) {
     return title + QString::fromUtf8(" をRioに転送しています...");
@@ -40,7 +42,7 @@ QString sentCount(int count) {
 
 // "a" is a.mp3 of the music folder, tagged "Artist a" and "Title a".
 QString title(const QString& name) {
-    return "Artist " + name + " - Title " + name;
+    return u"Artist "_s + name + u" - Title "_s + name;
 }
 
 QStringList titles(const QStringList& names) {
@@ -74,7 +76,7 @@ class SendSongsTest : public WindowTest {
     // in that order.
     frmTunedeck& startWithMusic() {
         for (const char* name : {"a", "b", "c", "d"})
-            writeMusic(QString::fromLatin1(name) + ".mp3",
+            writeMusic(QString::fromLatin1(name) + u".mp3"_s,
                        mp3File({.title = QByteArray("Title ") + name, .artist = QByteArray("Artist ") + name},
                                4096));
         frmTunedeck& w = start();
@@ -90,13 +92,14 @@ class SendSongsTest : public WindowTest {
         return music.filePath(name);
     }
 
-    QString path(const QString& name) const { return music.filePath(name + ".mp3"); }
+    QString path(const QString& name) const { return music.filePath(name + u".mp3"_s); }
 
     // The calls that put one of the music folder's songs into folder 0 of the internal memory.
-    QStringList sendCalls(const QString& name, const QString& fontName = "MS UI Gothic",
+    QStringList sendCalls(const QString& name, const QString& fontName = u"MS UI Gothic"_s,
                           int fontSize = 9) const {
-        return {"Open()", "FontName(\"" + fontName + "\")", "FontSize(" + QString::number(fontSize) + ")",
-                "AddSong(0, \"" + title(name) + "\", \"" + path(name) + "\", \"0\")", "Close()"};
+        return {u"Open()"_s, u"FontName(\""_s + fontName + u"\")"_s,
+                u"FontSize("_s + QString::number(fontSize) + u")"_s,
+                u"AddSong(0, \""_s + title(name) + u"\", \""_s + path(name) + u"\", \"0\")"_s, u"Close()"_s};
     }
 
     void select(const QStringList& fileNames) const {
@@ -134,7 +137,7 @@ class SendSongsTest : public WindowTest {
         if (command == Command::Menu) {
             QStringList fileNames;
             for (const QString& name : names)
-                fileNames << name + ".mp3";
+                fileNames << name + u".mp3"_s;
             select(fileNames);
             window->menuSend_Click();
             return;
@@ -149,7 +152,7 @@ class SendSongsTest : public WindowTest {
     void removeAllFolders() {
         auto device = storeDevice();
         device->Open();
-        device->Format("0");
+        device->Format(u"0"_s);
         device->Close();
         window->refreshDeviceView(true);
     }
@@ -181,7 +184,7 @@ TEST_P(SendTable, WhatTheUserSees) {
     const SendCase& c = GetParam();
     frmTunedeck& w = startWithMusic();
     if (c.setUp == SetUp::FailSecondAddSong)
-        recorder->failCall("AddSong", 2, kBroken);
+        recorder->failCall(u"AddSong"_s, 2, kBroken);
     if (c.setUp == SetUp::NoFolder)
         removeAllFolders();
     if (c.setUp == SetUp::EmptyFileList) {
@@ -218,12 +221,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SendCase{"menu: three of four",
                  Command::Menu,
-                 {"a", "c", "d"},
+                 {u"a"_s, u"c"_s, u"d"_s},
                  SetUp::Nothing,
-                 {"a", "c", "d"},
+                 {u"a"_s, u"c"_s, u"d"_s},
                  kRefreshCalls,
-                 progressTexts({"a", "c", "d"}) + kRefreshTexts << kFinished,
-                 {"a", "c", "d"}},
+                 progressTexts({u"a"_s, u"c"_s, u"d"_s}) + kRefreshTexts << kFinished,
+                 {u"a"_s, u"c"_s, u"d"_s}},
         SendCase{"menu: an empty file list", Command::Menu, {}, SetUp::EmptyFileList, {}, {}, {}, {}},
         SendCase{"menu: none selected",
                  Command::Menu,
@@ -235,37 +238,37 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         SendCase{"menu: the second of three fails",
                  Command::Menu,
-                 {"a", "b", "c"},
+                 {u"a"_s, u"b"_s, u"c"_s},
                  SetUp::FailSecondAddSong,
-                 {"a", "b"},
+                 {u"a"_s, u"b"_s},
                  kRefreshCalls,
-                 (progressTexts({"a", "b"}) << kFailed + kBroken) + kRefreshTexts,
-                 {"a"}},
+                 (progressTexts({u"a"_s, u"b"_s}) << kFailed + kBroken) + kRefreshTexts,
+                 {u"a"_s}},
         SendCase{"menu: no folder on the player",
                  Command::Menu,
-                 {"a", "b"},
+                 {u"a"_s, u"b"_s},
                  SetUp::NoFolder,
                  {},
                  kNoFolderRefreshCalls,
-                 (progressTexts({"a"}) << kFailed + kNoFolder) + kRefreshTexts,
+                 (progressTexts({u"a"_s}) << kFailed + kNoFolder) + kRefreshTexts,
                  {}},
         SendCase{"drop: the second of three fails",
                  Command::Drop,
-                 {"a", "b", "c"},
+                 {u"a"_s, u"b"_s, u"c"_s},
                  SetUp::FailSecondAddSong,
-                 {"a", "b", "c"},
+                 {u"a"_s, u"b"_s, u"c"_s},
                  kRefreshCalls,
-                 QStringList{sending(title("a")), sending(title("b")), kBroken, sending(title("c")),
+                 QStringList{sending(title(u"a"_s)), sending(title(u"b"_s)), kBroken, sending(title(u"c"_s)),
                              sentCount(2)} +
                      kRefreshTexts,
-                 {"a", "c"}},
+                 {u"a"_s, u"c"_s}},
         SendCase{"drop: no folder on the player",
                  Command::Drop,
-                 {"a", "b"},
+                 {u"a"_s, u"b"_s},
                  SetUp::NoFolder,
                  {},
                  {},
-                 {sending(title("a")), kNoFolder, sending(title("b")), kNoFolder, sentCount(0)},
+                 {sending(title(u"a"_s)), kNoFolder, sending(title(u"b"_s)), kNoFolder, sentCount(0)},
                  {}}),
     [](const ::testing::TestParamInfo<SendCase>& info) { return testName(info.param.name); });
 
@@ -281,16 +284,17 @@ TEST_P(SendFailureTable, LeavesTheWindowAndThePlayerWhole) {
     frmTunedeck& w = startWithMusic();
     QWidget* const focus = command == Command::Menu ? static_cast<QWidget*>(w.lvwFile) : w.lvwSong;
     focus->setFocus();
-    recorder->failCall(member, nth, kBroken);
-    send(command, {"a", "b"});
+    recorder->failCall(QLatin1String(member), nth, kBroken);
+    send(command, {u"a"_s, u"b"_s});
 
     expectGivenBack(focus);
-    EXPECT_EQ(recorder->calls().last(), "Close()");
+    EXPECT_EQ(recorder->calls().last(), u"Close()"_s);
     QStringList texts, stored;
-    for (const QString name : {"a", "b"}) {
+    for (const QString& name : {u"a"_s, u"b"_s}) {
         texts << sending(title(name));
-        const bool failing = name == (nth == 1 ? "a" : "b");
-        if (!failing || QString(member) == "Close")  // a failing Close comes after the song is stored
+        const bool failing = name == (nth == 1 ? u"a"_s : u"b"_s);
+        if (!failing ||
+            QLatin1String(member) == u"Close"_s)  // a failing Close comes after the song is stored
             stored << name;
         if (failing && command == Command::Menu) {
             texts << kFailed + kBroken;
@@ -322,28 +326,30 @@ INSTANTIATE_TEST_SUITE_P(SendSongs, SendFailureTable,
 // What the player refuses is shown as it says it, the drop goes on, and the files stay where they were.
 TEST_F(SendSongsTest, TheDropTriesEveryLocalPathAndShowsThePlayersAnswer) {
     frmTunedeck& w = startWithMusic();
-    const QString gone = music.filePath("gone.mp3");
-    const QString folder = music.filePath("folder.mp3");
+    const QString gone = music.filePath(u"gone.mp3"_s);
+    const QString folder = music.filePath(u"folder.mp3"_s);
     ASSERT_TRUE(QDir().mkdir(folder));
-    const QString notes = writeMusic("notes.txt", "not music");
-    const QString big = music.filePath("big.mp3");
+    const QString notes = writeMusic(u"notes.txt"_s, "not music");
+    const QString big = music.filePath(u"big.mp3"_s);
     {
         QFile file(big);  // sparse: more than the whole internal memory, without writing it
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_TRUE(file.resize(64 * 1024 * 1024 + 1));
     }
     const QString unreadable = QString::fromUtf8("ファイルを読み込めません: ");
-    dropUrls({QUrl("https://example.com/e.mp3"), QUrl::fromLocalFile(path("a")), QUrl::fromLocalFile(gone),
-              QUrl::fromLocalFile(folder), QUrl::fromLocalFile(notes), QUrl::fromLocalFile(big)});
+    dropUrls({QUrl(u"https://example.com/e.mp3"_s), QUrl::fromLocalFile(path(u"a"_s)),
+              QUrl::fromLocalFile(gone), QUrl::fromLocalFile(folder), QUrl::fromLocalFile(notes),
+              QUrl::fromLocalFile(big)});
 
-    EXPECT_EQ(takeStatusTexts(),
-              QStringList({sending(title("a")), sending("gone.mp3"), unreadable + gone, sending("folder.mp3"),
-                           unreadable + folder, sending("notes.txt"), sending("big.mp3"),
-                           QString::fromUtf8("メモリの空きが足りません。"), sentCount(2)}) +
-                  kRefreshTexts);
-    EXPECT_EQ(playerSongs(), QStringList({title("a"), "notes.txt"}));
+    EXPECT_EQ(
+        takeStatusTexts(),
+        QStringList({sending(title(u"a"_s)), sending(u"gone.mp3"_s), unreadable + gone,
+                     sending(u"folder.mp3"_s), unreadable + folder, sending(u"notes.txt"_s),
+                     sending(u"big.mp3"_s), QString::fromUtf8("メモリの空きが足りません。"), sentCount(2)}) +
+            kRefreshTexts);
+    EXPECT_EQ(playerSongs(), QStringList({title(u"a"_s), u"notes.txt"_s}));
     EXPECT_EQ(listedSongs(), playerSongs());
-    EXPECT_EQ(QFileInfo(path("a")).size(), 4096 + 128);
+    EXPECT_EQ(QFileInfo(path(u"a"_s)).size(), 4096 + 128);
     EXPECT_EQ(QFileInfo(notes).size(), 9);
     EXPECT_EQ(QFileInfo(big).size(), 64 * 1024 * 1024 + 1);
     EXPECT_TRUE(w.isEnabled());
@@ -356,7 +362,7 @@ TEST_F(SendSongsTest, DraggingFromTheFileListSendsTheSelectedFiles) {
     const QString odd = writeMusic(QString::fromUtf8("b #1 100% 曲?.mp3"), QByteArray(2048, 'x'));
     w.dirlst->setPath(music.path());
     w.lvwFile_ColumnClick(3);
-    select({"a.mp3", "c.mp3", QFileInfo(odd).fileName()});
+    select({u"a.mp3"_s, u"c.mp3"_s, QFileInfo(odd).fileName()});
     takeStatusTexts();
     recorder->clearCalls();
 
@@ -373,11 +379,11 @@ TEST_F(SendSongsTest, DraggingFromTheFileListSendsTheSelectedFiles) {
     const QDrag* drag = w.lvwFile->findChild<QDrag*>();
     ASSERT_NE(drag, nullptr);
     drop(*drag->mimeData());
-    EXPECT_EQ(playerSongs(), QStringList({QFileInfo(odd).fileName(), title("a"), title("c")}));
-    EXPECT_TRUE(recorder->calls().contains("AddSong(0, \"" + QFileInfo(odd).fileName() + "\", \"" + odd +
-                                           "\", \"0\")"));
-    EXPECT_EQ(takeStatusTexts(), QStringList({sending(QFileInfo(odd).fileName()), sending(title("a")),
-                                              sending(title("c")), sentCount(3)}) +
+    EXPECT_EQ(playerSongs(), QStringList({QFileInfo(odd).fileName(), title(u"a"_s), title(u"c"_s)}));
+    EXPECT_TRUE(recorder->calls().contains(u"AddSong(0, \""_s + QFileInfo(odd).fileName() + u"\", \""_s +
+                                           odd + u"\", \"0\")"_s));
+    EXPECT_EQ(takeStatusTexts(), QStringList({sending(QFileInfo(odd).fileName()), sending(title(u"a"_s)),
+                                              sending(title(u"c"_s)), sentCount(3)}) +
                                      kRefreshTexts);
     // The song list only takes drops; its press and release belong to the swap of two songs.
     EXPECT_FALSE(w.lvwSong->dragEnabled());
@@ -388,15 +394,15 @@ TEST_F(SendSongsTest, DraggingFromTheFileListSendsTheSelectedFiles) {
 TEST_F(SendSongsTest, AFolderChosenDuringTheSendChangesNothingOfIt) {
     frmTunedeck& w = startWithMusic();
     QTemporaryDir other;
-    writeBytes(other.filePath("x.mp3"), QByteArray(1024, 'x'));
-    select({"a.mp3", "b.mp3", "c.mp3"});
+    writeBytes(other.filePath(u"x.mp3"_s), QByteArray(1024, 'x'));
+    select({u"a.mp3"_s, u"b.mp3"_s, u"c.mp3"_s});
     onStatusText = [&](const QString& text) {
-        if (text == sending(title("b")))
+        if (text == sending(title(u"b"_s)))
             w.dirlst->setPath(other.path());
     };
     w.menuSend_Click();
     EXPECT_EQ(w.lvwFile->itemCount(), 1);
-    EXPECT_EQ(playerSongs(), titles({"a", "b", "c"}));
+    EXPECT_EQ(playerSongs(), titles({u"a"_s, u"b"_s, u"c"_s}));
     EXPECT_EQ(w.stbRioInfo->panelText(1), kFinished);
 }
 
@@ -404,23 +410,23 @@ TEST_F(SendSongsTest, AFolderChosenDuringTheSendChangesNothingOfIt) {
 // it. The font command is not the subject here, so the font changes through the settings file between two
 // runs of the window.
 TEST_F(SendSongsTest, TheDisplayFontOfEachSendReachesThePlayer) {
-    folder.settings().write("FontName", "IPAGothic");
+    folder.settings().write(u"FontName"_s, u"IPAGothic"_s);
     startWithMusic();
-    send(Command::Drop, {"a"});
-    EXPECT_EQ(recorder->calls().mid(0, 5), sendCalls("a", "IPAGothic", 9));
+    send(Command::Drop, {u"a"_s});
+    EXPECT_EQ(recorder->calls().mid(0, 5), sendCalls(u"a"_s, u"IPAGothic"_s, 9));
     closeWindow();
 
-    folder.settings().write("FontSize", 20);
+    folder.settings().write(u"FontSize"_s, 20);
     frmTunedeck& w = start();
     recorder->clearCalls();
-    send(Command::Drop, {"a"});
-    EXPECT_EQ(recorder->calls().mid(0, 5), sendCalls("a", "IPAGothic", 20));
-    EXPECT_EQ(listedSongs(), titles({"a", "a"}));
+    send(Command::Drop, {u"a"_s});
+    EXPECT_EQ(recorder->calls().mid(0, 5), sendCalls(u"a"_s, u"IPAGothic"_s, 20));
+    EXPECT_EQ(listedSongs(), titles({u"a"_s, u"a"_s}));
 
     QTemporaryDir displays;
-    runPlayerCommand({"export-display", displays.path()});
-    QFile first(displays.filePath("m0-f00-s000.png"));
-    QFile second(displays.filePath("m0-f00-s001.png"));
+    runPlayerCommand({u"export-display"_s, displays.path()});
+    QFile first(displays.filePath(u"m0-f00-s000.png"_s));
+    QFile second(displays.filePath(u"m0-f00-s001.png"_s));
     ASSERT_TRUE(first.open(QIODevice::ReadOnly));
     ASSERT_TRUE(second.open(QIODevice::ReadOnly));
     EXPECT_NE(first.readAll(), second.readAll());

@@ -6,37 +6,39 @@
 
 #include <QProcess>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
 TEST(SmallCommands, FontSizesRoundHalvesToEvenAndMinorVersionsHaveTwoDigits) {
     for (const auto& [points, rounded] : {std::pair{10.5, 10}, {11.5, 12}, {12.5, 12}, {9.6, 10}})
         EXPECT_EQ(roundedFontSize(points), rounded) << points;
-    EXPECT_EQ(versionText(0, 5), "Tunedeck Version 0.05");
-    EXPECT_EQ(versionText(1, 123), "Tunedeck Version 1.123");
+    EXPECT_EQ(versionText(0, 5), u"Tunedeck Version 0.05"_s);
+    EXPECT_EQ(versionText(1, 123), u"Tunedeck Version 1.123"_s);
 }
 
 using SmallCommandsTest = WindowTest;
 
 TEST_F(SmallCommandsTest, FontCommandStoresTheChoiceAndACancelAlike) {
     frmTunedeck& w = start();
-    prompts.answerFont({"MS UI Gothic", 9});  // a cancelled dialog answers its preset
+    prompts.answerFont({u"MS UI Gothic"_s, 9});  // a cancelled dialog answers its preset
     w.menuFont->trigger();
     EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\nFontName=MS UI Gothic\r\nFontSize=9\r\n");
-    prompts.answerFont({"IPAGothic", 10.5});
+    prompts.answerFont({u"IPAGothic"_s, 10.5});
     w.menuFont->trigger();
     EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\nFontName=IPAGothic\r\nFontSize=10\r\n");
-    prompts.answerFont({"IPAGothic", 11.5});
+    prompts.answerFont({u"IPAGothic"_s, 11.5});
     w.menuFont->trigger();
     const FontChoice preset = prompts.shown().last().font;
-    EXPECT_EQ(preset.name + QString::number(preset.pointSize), "IPAGothic10");
-    EXPECT_EQ(w.displayFontName() + QString::number(w.displayFontSize()), "IPAGothic12");
+    EXPECT_EQ(preset.name + QString::number(preset.pointSize), u"IPAGothic10"_s);
+    EXPECT_EQ(w.displayFontName() + QString::number(w.displayFontSize()), u"IPAGothic12"_s);
 }
 
 TEST_F(SmallCommandsTest, VersionBox) {
     start().menuAbout->trigger();
     const ScriptedPrompts::Shown& box = prompts.shown().value(0);
-    EXPECT_EQ(box.kind + "|" + box.title + "|" + box.text,
+    EXPECT_EQ(box.kind + u"|"_s + box.title + u"|"_s + box.text,
               QString::fromUtf8("message|バージョン情報|") +
                   versionText(program_version::kMajor, program_version::kMinor));
     EXPECT_EQ(box.icon, Prompts::Icon::Information);
@@ -44,17 +46,17 @@ TEST_F(SmallCommandsTest, VersionBox) {
 
 TEST_F(SmallCommandsTest, ClipboardGetsEachSongNameOnALineOfItsOwn) {
     for (const QStringList& songs :
-         {QStringList{"one", QString::fromUtf8("二 曲目"), "three"}, QStringList{}}) {
+         {QStringList{u"one"_s, QString::fromUtf8("二 曲目"), u"three"_s}, QStringList{}}) {
         auto device = storeDevice();
         device->Open();
-        device->Format("0");
-        device->AddFolder("folder", "0");
+        device->Format(u"0"_s);
+        device->AddFolder(u"folder"_s, u"0"_s);
         for (const QString& name : songs)
-            device->AddSong(0, name, folder.writeFile("song.mp3", "data"), "0");
+            device->AddSong(0, name, folder.writeFile(u"song.mp3"_s, "data"), u"0"_s);
         device->Close();
-        shell.setClipboardText("before");
+        shell.setClipboardText(u"before"_s);
         start().menuClipCopy->trigger();
-        EXPECT_EQ(shell.clipboardText(), songs.isEmpty() ? QString() : songs.join("\r\n") + "\r\n");
+        EXPECT_EQ(shell.clipboardText(), songs.isEmpty() ? QString() : songs.join(u"\r\n"_s) + u"\r\n"_s);
         closeWindow();
     }
 }
@@ -64,17 +66,20 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesTheRest) {
     const auto run = [](const QStringList& arguments) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "no-such-platform");
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"no-such-platform"_s);
         process.setProcessEnvironment(environment);
-        process.start(builtProgram("tunedeck"), arguments);
+        process.start(builtProgram(u"tunedeck"_s), arguments);
         EXPECT_TRUE(process.waitForFinished(30'000));
-        return QString::number(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1) + "|" +
-               process.readAllStandardOutput() + "|" + process.readAllStandardError().left(10);
+        return QString::number(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1) +
+               u"|"_s + QString::fromUtf8(process.readAllStandardOutput()) + u"|"_s +
+               QString::fromUtf8(process.readAllStandardError().left(10));
     };
-    EXPECT_EQ(run({"--version"}), QStringLiteral("0|tunedeck %1\n|").arg(program_version::kFull));
-    EXPECT_TRUE(run({"-h"}).startsWith("0|usage: tunedeck [--help | --version]\n"));
-    for (const QStringList& arguments : {QStringList{"song.mp3"}, {"-platform", "xcb"}, {"--version", "x"}})
-        EXPECT_EQ(run(arguments), "2||tunedeck: ") << arguments.join(' ').toStdString();
+    EXPECT_EQ(run({u"--version"_s}),
+              QStringLiteral("0|tunedeck %1\n|").arg(QLatin1String(program_version::kFull)));
+    EXPECT_TRUE(run({u"-h"_s}).startsWith(u"0|usage: tunedeck [--help | --version]\n"_s));
+    for (const QStringList& arguments :
+         {QStringList{u"song.mp3"_s}, {u"-platform"_s, u"xcb"_s}, {u"--version"_s, u"x"_s}})
+        EXPECT_EQ(run(arguments), u"2||tunedeck: "_s) << arguments.join(QLatin1Char(' ')).toStdString();
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
@@ -50,7 +52,7 @@ TEST_F(SplitterTest, DraggingTheBarMovesItsTopToThePointerWithinTheMargins) {
 
     const int last = w.splitterTop();
     closeWindow();
-    EXPECT_EQ(folder.settings().readInt("Separate", -1), last);
+    EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), last);
 }
 
 TEST_F(SplitterTest, ResizingTheWindowArrangesThePanes) {

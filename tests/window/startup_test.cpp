@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QMenuBar>
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 namespace {
 
@@ -21,17 +23,17 @@ QString twipsRect(const frmTunedeck& w) {
 
 TEST_F(StartupTest, FirstStartWithoutSettingsFile) {
     frmTunedeck& w = start();
-    EXPECT_EQ(w.windowTitle(), "Tunedeck");
-    EXPECT_EQ(twipsRect(w), "0,0 7995x6000");
+    EXPECT_EQ(w.windowTitle(), u"Tunedeck"_s);
+    EXPECT_EQ(twipsRect(w), u"0,0 7995x6000"_s);
     EXPECT_EQ(w.windowState(), Qt::WindowNoState);
     EXPECT_EQ(w.splitterTop(), 2000);
-    EXPECT_EQ(w.displayFontName(), "MS UI Gothic");
+    EXPECT_EQ(w.displayFontName(), u"MS UI Gothic"_s);
     EXPECT_EQ(w.displayFontSize(), 9);
     EXPECT_TRUE(w.optRam[0]->isChecked());
-    EXPECT_EQ(w.memorySelector(), "0");
+    EXPECT_EQ(w.memory(), PlayerMemory::Internal);
     EXPECT_EQ(w.memoryName(), QString::fromUtf8("内蔵"));
     EXPECT_TRUE(w.isEnabled());
-    EXPECT_EQ(w.stbRioInfo->panelText(1), "Ready");
+    EXPECT_EQ(w.stbRioInfo->panelText(1), u"Ready"_s);
 }
 
 TEST_F(StartupTest, ControlsMenusAndColumnsAsDesigned) {
@@ -39,9 +41,9 @@ TEST_F(StartupTest, ControlsMenusAndColumnsAsDesigned) {
     const auto headers = [](const ListView* list) {
         QStringList captions;
         for (int i = 0; i < list->model()->columnCount(); ++i)
-            captions << list->model()->headerData(i, Qt::Horizontal).toString() + "/" +
+            captions << list->model()->headerData(i, Qt::Horizontal).toString() + u"/"_s +
                             QString::number(list->columnWidth(i));
-        return captions.join(' ');
+        return captions.join(QLatin1Char(' '));
     };
     EXPECT_EQ(headers(w.lvwFile),
               QString::fromUtf8("ファイル名/133 アーティスト/133 タイトル/200 ファイルサイズ/80"));
@@ -61,9 +63,10 @@ TEST_F(StartupTest, ControlsMenusAndColumnsAsDesigned) {
         for (const QAction* a : menu->actions())
             items << (a->isSeparator()
                           ? a->objectName()
-                          : a->objectName() + "=" + a->text() +
-                                (a->shortcut().isEmpty() ? QString() : "[" + a->shortcut().toString() + "]"));
-        return menu->title() + ": " + items.join(", ");
+                          : a->objectName() + u"="_s + a->text() +
+                                (a->shortcut().isEmpty() ? QString()
+                                                         : u"["_s + a->shortcut().toString() + u"]"_s));
+        return menu->title() + u": "_s + items.join(u", "_s);
     };
     EXPECT_EQ(
         captions(w.menuFile),
@@ -81,15 +84,15 @@ TEST_F(StartupTest, ControlsMenusAndColumnsAsDesigned) {
     QStringList menuBar;
     for (const QAction* a : w.menuBar()->actions())
         menuBar << a->text();
-    EXPECT_EQ(menuBar.join('|'), QString::fromUtf8("操作(&D)|ヘルプ(&H)"));
+    EXPECT_EQ(menuBar.join(QLatin1Char('|')), QString::fromUtf8("操作(&D)|ヘルプ(&H)"));
 
     EXPECT_EQ(w.optRam[0]->text(), QString::fromUtf8("内蔵"));
-    EXPECT_EQ(w.optRam[1]->text(), "SmartMedia");
+    EXPECT_EQ(w.optRam[1]->text(), u"SmartMedia"_s);
     EXPECT_EQ(w.optRam[0]->parentWidget(), w.fraSong);
     EXPECT_EQ(w.lvwSong->parentWidget(), w.fraSong);
-    ASSERT_NE(w.stbRioInfo->panel("statMem"), nullptr);
-    w.stbRioInfo->setPanelText(2, "x");
-    EXPECT_EQ(w.stbRioInfo->panel("statMem")->text(), "x") << "statMem is panel 2";
+    ASSERT_NE(w.stbRioInfo->panel(u"statMem"_s), nullptr);
+    w.stbRioInfo->setPanelText(2, u"x"_s);
+    EXPECT_EQ(w.stbRioInfo->panel(u"statMem"_s)->text(), u"x"_s) << "statMem is panel 2";
     EXPECT_EQ(w.picSep->cursor().shape(), Qt::SizeVerCursor);
 
     // Tab moves from the drive list through the panes in the designed order.
@@ -97,7 +100,8 @@ TEST_F(StartupTest, ControlsMenusAndColumnsAsDesigned) {
     for (QWidget* at = w.drvList; tabOrder.size() < 7; at = at->nextInFocusChain())
         if (at->focusPolicy() & Qt::TabFocus)
             tabOrder << at->objectName();
-    EXPECT_EQ(tabOrder.join(' '), "drvList dirlst lvwFile optRam(0) optRam(1) cmbFolder lvwSong");
+    EXPECT_EQ(tabOrder.join(QLatin1Char(' ')),
+              u"drvList dirlst lvwFile optRam(0) optRam(1) cmbFolder lvwSong"_s);
 }
 
 TEST_F(StartupTest, ShutdownWritesWhatTheWindowStateAllows) {
@@ -119,7 +123,7 @@ TEST_F(StartupTest, ShutdownWritesWhatTheWindowStateAllows) {
             "[tunedeck]\r\nSeparate=2400\r\nWindowTop=-120\r\nWindowLeft=-300\r\n"
             "WindowWidth=9000\r\nWindowHeight=7005\r\n");
         frmTunedeck& w = start();
-        EXPECT_EQ(twipsRect(w), "-300,-120 9000x7005") << c.name;
+        EXPECT_EQ(twipsRect(w), u"-300,-120 9000x7005"_s) << c.name;
         folder.writeSettingsBytes({});
         w.setWindowState(c.state);
         closeWindow();
@@ -132,8 +136,8 @@ TEST_F(StartupTest, MaximisedShutdownKeepsTheNormalGeometry) {
         "[tunedeck]\r\nWindowTop=150\r\nWindowLeft=300\r\nWindowWidth=9000\r\nWindowHeight=7005\r\n");
     start().setWindowState(Qt::WindowMaximized);
     closeWindow();
-    EXPECT_EQ(folder.settings().readInt("WindowState", -1), 2);
-    EXPECT_EQ(folder.settings().readInt("WindowWidth", -1), 9000);
+    EXPECT_EQ(folder.settings().readInt(u"WindowState"_s, -1), 2);
+    EXPECT_EQ(folder.settings().readInt(u"WindowWidth"_s, -1), 9000);
 
     frmTunedeck& again = start();
     EXPECT_TRUE(again.windowState() & Qt::WindowMaximized);
@@ -147,10 +151,10 @@ TEST_F(StartupTest, FontNameAndSizeFromTheSettingsFile) {
         int size;
     };
     const Case cases[] = {
-        {"[tunedeck]\r\nFontName=\r\nFontSize=12\r\n", "", 12},
+        {"[tunedeck]\r\nFontName=\r\nFontSize=12\r\n", u""_s, 12},
         {"[tunedeck]\r\nFontName=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\r\n",
          QString::fromUtf8("ＭＳ ゴシック"), 9},
-        {"[TUNEDECK]\r\nfontsize=10pt\r\n", "MS UI Gothic", 10},
+        {"[TUNEDECK]\r\nfontsize=10pt\r\n", u"MS UI Gothic"_s, 10},
     };
     for (const Case& c : cases) {
         folder.writeSettingsBytes(c.file);
@@ -166,7 +170,7 @@ TEST_F(StartupTest, ValuesTheWindowCannotTakeNeverLoseTheFile) {
         "; keep me\r\n[tunedeck]\r\nWindowState=70000\r\nWindowWidth=0\r\nWindowHeight=-5\r\n"
         "Separate=-4000\r\nWindowTop=99999999\r\nWindowLeft=99999999\r\n[other]\r\nx=1\r\n");
     frmTunedeck& w = start();
-    EXPECT_EQ(twipsRect(w), "0,0 7995x6000");
+    EXPECT_EQ(twipsRect(w), u"0,0 7995x6000"_s);
     EXPECT_EQ(w.windowState(), Qt::WindowNoState);
     EXPECT_EQ(w.splitterTop(), 301);
     EXPECT_EQ(w.lvwFile->height(), w.twips().toPixels(301)) << "the file list reaches down to the splitter";
@@ -182,13 +186,13 @@ TEST_F(StartupTest, AMaximisedWindowKeepsASplitterBelowItsNormalHeight) {
     frmTunedeck& w = start();
     EXPECT_EQ(w.splitterTop(), 7000);
     closeWindow();
-    EXPECT_EQ(folder.settings().readInt("Separate", 0), 7000);
+    EXPECT_EQ(folder.settings().readInt(u"Separate"_s, 0), 7000);
 }
 
 // A close request that arrives while the window starts up or talks to the player is refused; the work goes
 // on and the window stays usable.
 TEST_F(StartupTest, CloseRequestsDuringStartUpOrARefreshAreRefused) {
-    for (const QString& during : {u"ディスクのフォルダ情報を取得中..."_qs, u"曲リスト取得中..."_qs}) {
+    for (const QString& during : {u"ディスクのフォルダ情報を取得中..."_s, u"曲リスト取得中..."_s}) {
         SCOPED_TRACE(during.toStdString());
         folder.writeSettingsBytes({});
         int requests = 0;
@@ -203,7 +207,7 @@ TEST_F(StartupTest, CloseRequestsDuringStartUpOrARefreshAreRefused) {
         EXPECT_GE(requests, 1);
         EXPECT_TRUE(w.isVisible());
         EXPECT_NE(w.device(), nullptr);
-        EXPECT_EQ(w.stbRioInfo->panelText(1), "Ready");
+        EXPECT_EQ(w.stbRioInfo->panelText(1), u"Ready"_s);
         closeWindow();
         EXPECT_FALSE(w.isVisible());
     }
@@ -215,7 +219,7 @@ class RenamedStartupTest : public WindowTest {
 };
 
 TEST_F(RenamedStartupTest, ARenamedProgramUsesItsOwnFileAndSection) {
-    folder.writeFile("tunedeck.INI", "[tunedeck]\r\nSeparate=3000\r\n");
+    folder.writeFile(u"tunedeck.INI"_s, "[tunedeck]\r\nSeparate=3000\r\n");
     frmTunedeck& w = start();
     EXPECT_EQ(w.splitterTop(), 2000);
     closeWindow();
@@ -234,7 +238,7 @@ TEST_F(StartupTest, MissingComponent) {
     w.menuRefSong_Click();
     EXPECT_EQ(w.stbRioInfo->panelText(1), QString::fromUtf8("Rio500が接続されていません。"));
     closeWindow();
-    EXPECT_EQ(folder.settings().readInt("Separate", -1), 2000);
+    EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), 2000);
 }
 
 TEST_F(StartupTest, MenuEndAndTheCloseButtonEndAlike) {
@@ -247,7 +251,7 @@ TEST_F(StartupTest, MenuEndAndTheCloseButtonEndAlike) {
             w.close();
         QCoreApplication::processEvents();
         EXPECT_FALSE(w.isVisible());
-        EXPECT_EQ(deviceCalls->last(), "Close()");
+        EXPECT_EQ(deviceCalls->last(), u"Close()"_s);
         EXPECT_EQ(w.device(), nullptr);
         EXPECT_EQ(folder.settingsBytes(),
                   "[tunedeck]\r\nSeparate=2000\r\nWindowState=0\r\nWindowTop=0\r\nWindowLeft="

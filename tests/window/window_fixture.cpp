@@ -12,7 +12,7 @@ QStringList listRows(const ListView& list) {
         QStringList cells;
         for (int column = 0; column < list.model()->columnCount(); ++column)
             cells << list.subItemText(row, column);
-        rows << cells.join('|');
+        rows << cells.join(QLatin1Char('|'));
     }
     return rows;
 }
