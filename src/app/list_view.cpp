@@ -124,24 +124,24 @@ void ListView::dragEnterEvent(QDragEnterEvent* event) {
     dragMoveEvent(event);
 }
 
-void ListView::dragMoveEvent(QDragMoveEvent* event) {
+// Files are taken, and only as a copy: a file manager removes the source of a move.
+bool ListView::acceptFiles(QDropEvent* event) {
     if (!event->mimeData()->hasUrls()) {
         event->ignore();
-        return;
+        return false;
     }
-    // A file manager removes the source of a move: the player takes copies.
     event->setDropAction(Qt::CopyAction);
     event->accept();
+    return true;
+}
+
+void ListView::dragMoveEvent(QDragMoveEvent* event) {
+    acceptFiles(event);
 }
 
 void ListView::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasUrls()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    emit filesDropped(event->mimeData()->urls());
+    if (acceptFiles(event))
+        emit filesDropped(event->mimeData()->urls());
 }
 
 void ListView::keyPressEvent(QKeyEvent* event) {

@@ -103,6 +103,7 @@ class ListView : public QTableView {
     void startDrag(Qt::DropActions supportedActions) override;
 
   private:
+    static bool acceptFiles(QDropEvent* event);
     void sortRows();
 
     ListModel* model_;

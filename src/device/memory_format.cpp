@@ -15,7 +15,7 @@ bool frmTunedeck::formatMemory() {
     setStatus(memoryName() + QStringLiteral("メモリを初期化しています..."));
     std::optional<QString> failure;
     {
-        const BusyWindow busy(this, this, busy_, BusyWindow::Pointer::Wait);
+        const BusyWindow busy(this, this, running_, BusyWindow::Pointer::Wait);
         failure = deviceBracket(device_.get(),
                                 [this](DeviceComponent& device) { device.Format(memoryText(memory_)); });
     }

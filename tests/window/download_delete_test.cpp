@@ -90,8 +90,7 @@ TEST_F(DownloadDeleteTest, AnsweringNoDoesNothing) {
 TEST_F(DownloadDeleteTest, NoneSelected) {
     addSongs(2);
     frmTunedeck& w = start();
-    const QStringList refresh = {u"Open()"_s, u"ExtFlash()"_s, u"Songs(0, 0)"_s, u"AvailableMemory(\"0\")"_s,
-                                 u"Close()"_s};
+    const QStringList refresh = refreshCalls(false, true);
     const struct {
         const Command& command;
         QStringList calls;
@@ -135,8 +134,7 @@ TEST_F(DownloadDeleteTest, DeleteAskForEachSongWhereItHasMovedTo) {
     QStringList expected;
     for (const int index : {1, 1, 2})
         expected << bracket[0] << bracket[1].arg(index) << bracket[2];
-    expected << u"Open()"_s << u"ExtFlash()"_s << u"Songs(0, 0)"_s << u"AvailableMemory(\"0\")"_s
-             << u"Close()"_s;
+    expected << refreshCalls(false, true);
     EXPECT_EQ(recorder->calls(), expected);
     EXPECT_EQ(playerSongs(), QStringList({u"s1"_s, u"s4"_s}));
     EXPECT_EQ(listedSongs(), QStringList({u"s1"_s, u"s4"_s}));

@@ -19,19 +19,6 @@ const QString kNotConnected = QString::fromUtf8("Rio500が接続されていま�
 const QString kListFailed = QString::fromUtf8("曲リストの取得に失敗しました。 Err:");
 const QString kFault = QString::fromUtf8("故障");
 
-// The refresh's calls; Songs only when the memory has a folder.
-QStringList refreshCalls(const QString& memory, bool songs) {
-    QStringList calls = {u"Open()"_s, u"ExtFlash()"_s, u"Folders("_s + memory + u")"_s,
-                         u"AvailableMemory(\""_s + memory + u"\")"_s, u"Close()"_s};
-    if (songs)
-        calls.insert(3, u"Songs("_s + memory + u", 0)"_s);
-    return calls;
-}
-
-// The refresh's own texts, ending in "Ready".
-const QStringList kRefreshTexts = {QString::fromUtf8("Rio500を探しています..."),
-                                   QString::fromUtf8("曲リスト取得中..."), u"Ready"_s};
-
 class FoldersFormatTest : public WindowTest {
   protected:
     // Gives `memory` exactly the folders `names`, a song in the first, and a song in the other memory.
@@ -114,9 +101,9 @@ TEST_F(FoldersFormatTest, FormatErasesTheChosenMemory) {
                   name + QString::fromUtf8("メモリをフォーマットします。\rよろしいですか？"));
         EXPECT_EQ(recorder->calls(),
                   QStringList({u"Open()"_s, QStringLiteral("Format(\"%1\")").arg(memory), u"Close()"_s}) +
-                      refreshCalls(memory, false));
+                      refreshCalls(true, false, memory));
         EXPECT_EQ(takeStatusTexts(),
-                  QStringList{name + kFormatting} + kRefreshTexts + QStringList{name + kFormatted});
+                  QStringList{name + kFormatting} + refreshTexts() + QStringList{name + kFormatted});
         EXPECT_TRUE(playerFolders(memory).isEmpty());
         EXPECT_EQ(playerFolders(memory == QString(u"0"_s) ? u"1"_s : u"0"_s), QStringList({u"other"_s}));
         EXPECT_TRUE(shownFolders().isEmpty());
@@ -167,8 +154,8 @@ TEST_F(FoldersFormatTest, CreateSendsTheNameAsTyped) {
                              u"AddFolder(\""_s + name + u"\", \"0\")"_s, u"Close()"_s};
         QStringList texts = {kCreating};
         if (!name.isEmpty()) {
-            calls += refreshCalls(u"0"_s, true);
-            texts += kRefreshTexts;
+            calls += refreshCalls(true, true, u"0"_s);
+            texts += refreshTexts();
         }
         EXPECT_EQ(recorder->calls(), calls);
         EXPECT_EQ(takeStatusTexts(), texts + QStringList{c.last});
@@ -215,13 +202,13 @@ TEST_F(FoldersFormatTest, RemoveDeletesOrFormats) {
         EXPECT_EQ(prompts.shown().last().text,
                   folderName + QString::fromUtf8("を削除します。\rよろしいですか？"));
         const bool formats = c.folders.size() < 2;
-        const QStringList refresh = refreshCalls(c.memory, !c.left.isEmpty());
+        const QStringList refresh = refreshCalls(true, !c.left.isEmpty(), c.memory);
         EXPECT_EQ(recorder->calls(), c.device + refresh + (formats ? refresh : QStringList()));
         const QString name = w.memoryName();
         const QStringList formatTexts =
-            QStringList{name + kFormatting} + kRefreshTexts + QStringList{name + kFormatted};
+            QStringList{name + kFormatting} + refreshTexts() + QStringList{name + kFormatted};
         EXPECT_EQ(takeStatusTexts(),
-                  QStringList{kRemoving} + (formats ? formatTexts : QStringList()) + kRefreshTexts);
+                  QStringList{kRemoving} + (formats ? formatTexts : QStringList()) + refreshTexts());
         EXPECT_EQ(playerFolders(c.memory), c.left);
         EXPECT_EQ(shownFolders(), c.left);
         EXPECT_EQ(w.cmbFolder->currentIndex(), c.left.isEmpty() ? -1 : 0);

@@ -24,13 +24,9 @@ const QString kNoFolder = QString::fromUtf8("Rioにフォルダがありませ�
 const QString kFinished = QString::fromUtf8("転送が終了しました。");
 const QString kFailed = QString::fromUtf8("転送エラー Err:");
 const QString kBroken = QString::fromUtf8("故障");
-const QStringList kRefreshTexts = {QString::fromUtf8("Rio500を探しています..."),
-                                   QString::fromUtf8("曲リスト取得中..."), u"Ready"_s};
-const QStringList kRefreshCalls = {u"Open()"_s, u"ExtFlash()"_s, u"Songs(0, 0)"_s,
-                                   u"AvailableMemory(\"0\")"_s, u"Close()"_s};
+const QStringList kRefreshCalls = refreshCalls(false, true);
 // With no folder on the player the refresh looks for folders again.
-const QStringList kNoFolderRefreshCalls = {u"Open()"_s, u"ExtFlash()"_s, u"Folders(0)"_s,
-                                           u"AvailableMemory(\"0\")"_s, u"Close()"_s};
+const QStringList kNoFolderRefreshCalls = refreshCalls(true, false);
 
 QString sending(const QString& title) {
     return title + QString::fromUtf8(" をRioに転送しています...");
@@ -225,7 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
                  SetUp::Nothing,
                  {u"a"_s, u"c"_s, u"d"_s},
                  kRefreshCalls,
-                 progressTexts({u"a"_s, u"c"_s, u"d"_s}) + kRefreshTexts << kFinished,
+                 progressTexts({u"a"_s, u"c"_s, u"d"_s}) + refreshTexts() << kFinished,
                  {u"a"_s, u"c"_s, u"d"_s}},
         SendCase{"menu: an empty file list", Command::Menu, {}, SetUp::EmptyFileList, {}, {}, {}, {}},
         SendCase{"menu: none selected",
@@ -234,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                  SetUp::Nothing,
                  {},
                  kRefreshCalls,
-                 kRefreshTexts + QStringList{kFinished},
+                 refreshTexts() + QStringList{kFinished},
                  {}},
         SendCase{"menu: the second of three fails",
                  Command::Menu,
@@ -242,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
                  SetUp::FailSecondAddSong,
                  {u"a"_s, u"b"_s},
                  kRefreshCalls,
-                 (progressTexts({u"a"_s, u"b"_s}) << kFailed + kBroken) + kRefreshTexts,
+                 (progressTexts({u"a"_s, u"b"_s}) << kFailed + kBroken) + refreshTexts(),
                  {u"a"_s}},
         SendCase{"menu: no folder on the player",
                  Command::Menu,
@@ -250,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
                  SetUp::NoFolder,
                  {},
                  kNoFolderRefreshCalls,
-                 (progressTexts({u"a"_s}) << kFailed + kNoFolder) + kRefreshTexts,
+                 (progressTexts({u"a"_s}) << kFailed + kNoFolder) + refreshTexts(),
                  {}},
         SendCase{"drop: the second of three fails",
                  Command::Drop,
@@ -260,7 +256,7 @@ INSTANTIATE_TEST_SUITE_P(
                  kRefreshCalls,
                  QStringList{sending(title(u"a"_s)), sending(title(u"b"_s)), kBroken, sending(title(u"c"_s)),
                              sentCount(2)} +
-                     kRefreshTexts,
+                     refreshTexts(),
                  {u"a"_s, u"c"_s}},
         SendCase{"drop: no folder on the player",
                  Command::Drop,
@@ -305,7 +301,7 @@ TEST_P(SendFailureTable, LeavesTheWindowAndThePlayerWhole) {
     }
     if (command == Command::Drop)
         texts << sentCount(1);
-    EXPECT_EQ(takeStatusTexts(), texts + kRefreshTexts);
+    EXPECT_EQ(takeStatusTexts(), texts + refreshTexts());
     EXPECT_EQ(playerSongs(), titles(stored));
     EXPECT_EQ(listedSongs(), titles(stored));
 }
@@ -346,7 +342,7 @@ TEST_F(SendSongsTest, TheDropTriesEveryLocalPathAndShowsThePlayersAnswer) {
         QStringList({sending(title(u"a"_s)), sending(u"gone.mp3"_s), unreadable + gone,
                      sending(u"folder.mp3"_s), unreadable + folder, sending(u"notes.txt"_s),
                      sending(u"big.mp3"_s), QString::fromUtf8("メモリの空きが足りません。"), sentCount(2)}) +
-            kRefreshTexts);
+            refreshTexts());
     EXPECT_EQ(playerSongs(), QStringList({title(u"a"_s), u"notes.txt"_s}));
     EXPECT_EQ(listedSongs(), playerSongs());
     EXPECT_EQ(QFileInfo(path(u"a"_s)).size(), 4096 + 128);
@@ -384,7 +380,7 @@ TEST_F(SendSongsTest, DraggingFromTheFileListSendsTheSelectedFiles) {
                                            odd + u"\", \"0\")"_s));
     EXPECT_EQ(takeStatusTexts(), QStringList({sending(QFileInfo(odd).fileName()), sending(title(u"a"_s)),
                                               sending(title(u"c"_s)), sentCount(3)}) +
-                                     kRefreshTexts);
+                                     refreshTexts());
     // The song list only takes drops; its press and release belong to the swap of two songs.
     EXPECT_FALSE(w.lvwSong->dragEnabled());
 }

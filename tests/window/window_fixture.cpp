@@ -17,6 +17,20 @@ QStringList listRows(const ListView& list) {
     return rows;
 }
 
+QStringList refreshCalls(bool readsFolders, bool listsSongs, const QString& memory) {
+    QStringList calls = {QStringLiteral("Open()"), QStringLiteral("ExtFlash()")};
+    if (readsFolders)
+        calls << QStringLiteral("Folders(%1)").arg(memory);
+    if (listsSongs)
+        calls << QStringLiteral("Songs(%1, 0)").arg(memory);
+    return calls << QStringLiteral("AvailableMemory(\"%1\")").arg(memory) << QStringLiteral("Close()");
+}
+
+QStringList refreshTexts() {
+    return {QStringLiteral("Rio500を探しています..."), QStringLiteral("曲リスト取得中..."),
+            QStringLiteral("Ready")};
+}
+
 WindowTest::~WindowTest() {
     if (window && window->isVisible())
         window->close();

@@ -22,6 +22,12 @@ namespace tunedeck::testing {
 // A list's rows top to bottom, each its cells joined by "|".
 QStringList listRows(const ListView& list);
 
+// The calls of one refresh of the first folder of `memory`: Folders when the folders are read again, Songs
+// when there is a folder to list.
+QStringList refreshCalls(bool readsFolders, bool listsSongs, const QString& memory = QStringLiteral("0"));
+// The texts of a refresh that reads the player, ending in "Ready".
+QStringList refreshTexts();
+
 class WindowTest : public ::testing::Test {
   protected:
     explicit WindowTest(const QString& exeBaseName = QStringLiteral("tunedeck")) : folder(exeBaseName) {}
