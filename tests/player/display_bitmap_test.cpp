@@ -59,5 +59,17 @@ TEST_F(DisplayBitmapTest, BitmapIsDrawnInTheFontWrittenJustBefore) {
     EXPECT_GT(bigImage.width(), smallImage.width());
 }
 
+// Windows' Japanese faces are not installed here: each draws as the IPA face of its kind, not a Latin
+// fallback.
+TEST(DisplayBitmap, WindowsJapaneseFacesDrawInTheIpaFaceOfTheirKind) {
+    const std::pair<QString, QString> faces[] = {
+        {u"MS UI Gothic"_s, u"IPAPGothic"_s}, {u"MS Gothic"_s, u"IPAGothic"_s},
+        {u"ms pgothic"_s, u"IPAPGothic"_s},   {u"MS Mincho"_s, u"IPAMincho"_s},
+        {u"MS PMincho"_s, u"IPAPMincho"_s},   {u"ＭＳ Ｐ明朝"_s, u"IPAPMincho"_s}};
+    for (const auto& [windows, ipa] : faces)
+        EXPECT_TRUE(renderDisplay(u"MUSIC 曲"_s, {windows, 24}) == renderDisplay(u"MUSIC 曲"_s, {ipa, 24}))
+            << windows.toStdString();
+}
+
 }  // namespace
 }  // namespace tunedeck::testing
