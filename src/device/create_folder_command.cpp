@@ -18,26 +18,4 @@ void frmTunedeck::menuMkDir_Click() {
         refreshAfterChange(QStringLiteral("フォルダを作成しました。"));
 }
 
-// The last folder goes by erasing the memory, on the one question that named the folder.
-void frmTunedeck::menuRmDir_Click() {
-    if (!environment_.prompts->confirm(
-            this, cmbFolder->currentText() + QStringLiteral("を削除します。\rよろしいですか？"),
-            QStringLiteral("確認")))
-        return;
-    setStatus(QStringLiteral("フォルダを削除しています..."));
-    if (cmbFolder->count() < 2) {
-        const bool formatted = formatMemory();
-        const QString outcome = stbRioInfo->panelText(1);
-        refreshDeviceView(true);
-        // The list's "Ready" is all a removal says when it works; a format that failed must not end the same.
-        if (!formatted)
-            setStatus(outcome);
-        return;
-    }
-    if (runOnDevice(QStringLiteral("フォルダ削除に失敗しました。 Err:"), [this](DeviceComponent& device) {
-            device.DeleteFolder(qint16(cmbFolder->currentIndex()), memoryText(memory_));
-        }))
-        refreshDeviceView(true);
-}
-
 }  // namespace tunedeck

@@ -27,13 +27,4 @@ bool frmTunedeck::formatMemory() {
     return true;
 }
 
-// The change is done on the player whether or not the list can be read afterwards: the user must not take
-// it for a failure, nor the old list for what the player now holds, so what the refresh said follows.
-void frmTunedeck::refreshAfterChange(const QString& doneText) {
-    if (refreshDeviceView(true))
-        setStatus(doneText);
-    else
-        setStatus(doneText + QLatin1Char(' ') + stbRioInfo->panelText(1));
-}
-
 }  // namespace tunedeck
