@@ -2,8 +2,8 @@
 
 namespace tunedeck {
 
-// The name goes to the player as typed, also empty when the box was cancelled: the player says what it
-// takes.
+// "Rioにフォルダを作る(&F)": the name goes to the player as typed, also empty when the box was cancelled: the
+// player says what it takes.
 void frmTunedeck::menuMkDir_Click() {
     const QString name = environment_.prompts->input(this, QStringLiteral("作るフォルダの名前を指定します。"),
                                                      QStringLiteral("フォルダ作成"), QString());

@@ -3,6 +3,7 @@
 
 namespace tunedeck {
 
+// "メモリフォーマット": the chosen memory is erased after one question.
 void frmTunedeck::menuFormat_Click() {
     if (environment_.prompts->confirm(
             this, memoryName() + QStringLiteral("メモリをフォーマットします。\rよろしいですか？"),

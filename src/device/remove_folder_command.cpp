@@ -2,7 +2,8 @@
 
 namespace tunedeck {
 
-// The last folder goes by erasing the memory, on the one question that named the folder.
+// "現在のフォルダを削除(&D)": the last folder goes by erasing the memory, on the one question that named the
+// folder.
 void frmTunedeck::menuRmDir_Click() {
     if (!environment_.prompts->confirm(
             this, cmbFolder->currentText() + QStringLiteral("を削除します。\rよろしいですか？"),
