@@ -22,8 +22,10 @@ constexpr int kMaxWidth = 4096;
 // Windows' Japanese faces (by their English and their Japanese names) are not installed here; without a
 // match the font matcher falls back to a Latin face. Draw each in the IPA face of the same kind: gothic or
 // mincho, fixed or proportional. The name the user chose is kept as it is; only the drawing uses the match.
+// An empty name would fall back the same way; it draws in the default face.
 QString installedFace(const QString& faceName) {
-    static const std::array<std::pair<QString, QString>, 9> matches{{
+    static const std::array<std::pair<QString, QString>, 10> matches{{
+        {QString(), QStringLiteral("IPAPGothic")},
         {QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic")},
         {QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic")},
         {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic")},
