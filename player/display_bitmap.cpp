@@ -8,6 +8,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace tunedeck {
 namespace {
@@ -17,8 +19,31 @@ constexpr qint32 kMinPointSize = 1;
 constexpr qint32 kMaxPointSize = 96;
 constexpr int kMaxWidth = 4096;
 
+// Windows' Japanese faces (by their English and their Japanese names) are not installed here; without a
+// match the font matcher falls back to a Latin face. Draw each in the IPA face of the same kind: gothic or
+// mincho, fixed or proportional. The name the user chose is kept as it is; only the drawing uses the match.
+// An empty name would fall back the same way; it draws in the default face.
+QString installedFace(const QString& faceName) {
+    static const std::array<std::pair<QString, QString>, 10> matches{{
+        {QString(), QStringLiteral("IPAPGothic")},
+        {QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic")},
+        {QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic")},
+        {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic")},
+        {QStringLiteral("MS Mincho"), QStringLiteral("IPAMincho")},
+        {QStringLiteral("MS PMincho"), QStringLiteral("IPAPMincho")},
+        {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")},
+        {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")},
+        {QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho")},
+        {QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho")},
+    }};
+    for (const auto& [windows, installed] : matches)
+        if (faceName.compare(windows, Qt::CaseInsensitive) == 0)
+            return installed;
+    return faceName;
+}
+
 QFont displayFont(const DisplayFont& font) {
-    QFont result(font.faceName);
+    QFont result(installedFace(font.faceName));
     result.setPointSize(std::clamp(font.pointSize, kMinPointSize, kMaxPointSize));
     // A 1-bit display has no grey: render without smoothing so the threshold keeps whole strokes.
     result.setStyleStrategy(QFont::NoAntialias);

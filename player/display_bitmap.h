@@ -6,9 +6,10 @@
 
 namespace tunedeck {
 
-// The font the player renders its display texts in; FontName and FontSize set it.
+// The font the player renders its display texts in; FontName and FontSize set it. Until then, and for a
+// fresh player's first folder, it is the program's default display font.
 struct DisplayFont {
-    QString faceName;
+    QString faceName = QStringLiteral("MS UI Gothic");
     qint32 pointSize = 9;
 };
 

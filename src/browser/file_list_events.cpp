@@ -26,6 +26,7 @@ void frmTunedeck::lvwFile_KeyDown(int keyCode, int /*shift*/) {
         openCurrentFile();
 }
 
+// The right button opens the file list's menu ("ファイルリスト側").
 void frmTunedeck::lvwFile_MouseUp(int button, int /*shift*/, double x, double y) {
     if (button & 2)
         menuFileList->popup(lvwFile->viewport()->mapToGlobal(QPoint(twips_.toPixels(x), twips_.toPixels(y))));

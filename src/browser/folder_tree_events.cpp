@@ -18,6 +18,7 @@ void frmTunedeck::dirlst_KeyPress(int keyAscii) {
         dirlst->open(dirlst->highlightedPath());
 }
 
+// The right button opens the folder tree's menu ("フォルダツリー").
 void frmTunedeck::dirlst_MouseUp(int button, int /*shift*/, double x, double y) {
     if (button & 2)
         menuFolder->popup(dirlst->viewport()->mapToGlobal(QPoint(twips_.toPixels(x), twips_.toPixels(y))));

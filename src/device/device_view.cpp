@@ -1,7 +1,6 @@
 #include "busy_window.h"
 #include "device_bracket.h"
 #include "frmTunedeck.h"
-#include "input_state.h"
 #include "number_format.h"
 
 namespace tunedeck {
@@ -73,23 +72,13 @@ bool frmTunedeck::runOnDevice(const QString& failureText, const std::function<vo
     return reportFailure(failureText, deviceBracket(device_.get(), work));
 }
 
-void frmTunedeck::optRam_Click(int index) {
-    memory_ = PlayerMemory(index);
-    refreshDeviceView(true);
-}
-
-void frmTunedeck::cmbFolder_Click() {
-    if (!busy_)
-        refreshDeviceView(false);
-}
-
-void frmTunedeck::menuRefSong_Click() {
-    refreshDeviceView(false);
-}
-
-void frmTunedeck::lvwSong_KeyDown(int keyCode, int /*shift*/) {
-    if (keyCode == input::kKeyF5)
-        refreshDeviceView(true);
+// The change is done on the player whether or not the list can be read afterwards: the user must not take
+// it for a failure, nor the old list for what the player now holds, so what the refresh said follows.
+void frmTunedeck::refreshAfterChange(const QString& doneText) {
+    if (refreshDeviceView(true))
+        setStatus(doneText);
+    else
+        setStatus(doneText + QLatin1Char(' ') + stbRioInfo->panelText(1));
 }
 
 }  // namespace tunedeck

@@ -59,5 +59,24 @@ TEST_F(DisplayBitmapTest, BitmapIsDrawnInTheFontWrittenJustBefore) {
     EXPECT_GT(bigImage.width(), smallImage.width());
 }
 
+// Windows' Japanese faces are not installed here: each draws as the IPA face of its kind, not a Latin
+// fallback, and so do an empty name and a fresh player's folder, drawn before any face is named.
+TEST_F(DisplayBitmapTest, WindowsJapaneseFacesDrawInTheIpaFaceOfTheirKind) {
+    const std::pair<QString, QString> faces[] = {{u"MS UI Gothic"_s, u"IPAPGothic"_s},
+                                                 {u"MS Gothic"_s, u"IPAGothic"_s},
+                                                 {u"ms pgothic"_s, u"IPAPGothic"_s},
+                                                 {u"MS Mincho"_s, u"IPAMincho"_s},
+                                                 {u"MS PMincho"_s, u"IPAPMincho"_s},
+                                                 {u"ＭＳ Ｐ明朝"_s, u"IPAPMincho"_s},
+                                                 {u""_s, u"IPAPGothic"_s}};
+    for (const auto& [windows, ipa] : faces)
+        EXPECT_TRUE(renderDisplay(u"MUSIC 曲"_s, {windows, 24}) == renderDisplay(u"MUSIC 曲"_s, {ipa, 24}))
+            << windows.toStdString();
+    PlayerStore store(storePath());
+    store.open();
+    EXPECT_TRUE(store.catalogue(Memory::Internal).folders.at(0).display ==
+                renderDisplay(u"MUSIC"_s, {.faceName = u"IPAPGothic"_s}));
+}
+
 }  // namespace
 }  // namespace tunedeck::testing

@@ -2,23 +2,8 @@
 
 namespace tunedeck {
 
-// The name goes to the player as typed, also empty when the box was cancelled: the player says what it
-// takes.
-void frmTunedeck::menuMkDir_Click() {
-    const QString name = environment_.prompts->input(this, QStringLiteral("作るフォルダの名前を指定します。"),
-                                                     QStringLiteral("フォルダ作成"), QString());
-    setStatus(QStringLiteral("フォルダを作成しています..."));
-    const bool added =
-        runOnDevice(QStringLiteral("フォルダ作成に失敗しました。 Err:"), [&](DeviceComponent& device) {
-            device.FontName(displayFontName_);
-            device.FontSize(displayFontSize_);
-            device.AddFolder(name, memoryText(memory_));
-        });
-    if (added)
-        refreshAfterChange(QStringLiteral("フォルダを作成しました。"));
-}
-
-// The last folder goes by erasing the memory, on the one question that named the folder.
+// "現在のフォルダを削除(&D)": the last folder goes by erasing the memory, on the one question that named the
+// folder.
 void frmTunedeck::menuRmDir_Click() {
     if (!environment_.prompts->confirm(
             this, cmbFolder->currentText() + QStringLiteral("を削除します。\rよろしいですか？"),

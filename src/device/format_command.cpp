@@ -3,6 +3,7 @@
 
 namespace tunedeck {
 
+// "メモリフォーマット": the chosen memory is erased after one question.
 void frmTunedeck::menuFormat_Click() {
     if (environment_.prompts->confirm(
             this, memoryName() + QStringLiteral("メモリをフォーマットします。\rよろしいですか？"),
@@ -25,15 +26,6 @@ bool frmTunedeck::formatMemory() {
     }
     refreshAfterChange(memoryName() + QStringLiteral("メモリの初期化が終了しました。"));
     return true;
-}
-
-// The change is done on the player whether or not the list can be read afterwards: the user must not take
-// it for a failure, nor the old list for what the player now holds, so what the refresh said follows.
-void frmTunedeck::refreshAfterChange(const QString& doneText) {
-    if (refreshDeviceView(true))
-        setStatus(doneText);
-    else
-        setStatus(doneText + QLatin1Char(' ') + stbRioInfo->panelText(1));
 }
 
 }  // namespace tunedeck

@@ -35,6 +35,7 @@ void frmTunedeck::Form_Unload(bool& /*cancel*/) {
     }
 }
 
+// "終了(&X)" (Ctrl+X): closes the window, which then ends as its close box ends it.
 void frmTunedeck::menuEnd_Click() {
     close();
 }

@@ -25,7 +25,8 @@ void frmTunedeck::lvwSong_MouseMove(int button, int /*shift*/, int x, int y) {
     lvwSong->setMarkedRow((button & 1) ? swapPartner(*lvwSong, {x, y}) - 1 : -1);
 }
 
-// A failed exchange ends the release where it failed: the list and the pressed position stay as they were.
+// The right button opens the song list's menu ("曲リスト側"); the left one exchanges two songs. A failed
+// exchange ends the release where it failed: the list and the pressed position stay as they were.
 void frmTunedeck::lvwSong_MouseUp(int button, int /*shift*/, int x, int y) {
     lvwSong->setMarkedRow(-1);
     if (button & 2) {

@@ -11,6 +11,8 @@ void frmTunedeck::drvList_Change() {
     setStatus(readyText());
 }
 
+// "最新の状態に更新(&R)" in the folder tree's menu ("フォルダツリー"): the chosen drive read again, as
+// choosing it does.
 void frmTunedeck::menuFolRef_Click() {
     drvList_Change();
 }

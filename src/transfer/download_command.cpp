@@ -5,8 +5,8 @@
 
 namespace tunedeck {
 
-// Fetches the selected songs into the program folder, all in one bracket, the window held still throughout.
-// Each file is named by the song's position; files written before a failure stay.
+// "ダウンロード": fetches the selected songs into the program folder, all in one bracket, the window held
+// still throughout. Each file is named by the song's position; files written before a failure stay.
 void frmTunedeck::menuDown_Click() {
     if (lvwSong->itemCount() == 0)
         return;

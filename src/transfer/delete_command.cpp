@@ -5,8 +5,9 @@
 
 namespace tunedeck {
 
-// Deletes the selected songs, one bracket each; every deletion moves the later songs up by one. The player
-// pane is held still for the run, so the songs deleted are the ones selected when the user said Yes.
+// "削除(&D)" (also the Del key on the song list): deletes the selected songs, one bracket each; every
+// deletion moves the later songs up by one. The player pane is held still for the run, so the songs deleted
+// are the ones selected when the user said Yes.
 void frmTunedeck::menuDel_Click() {
     if (lvwSong->itemCount() == 0)
         return;
