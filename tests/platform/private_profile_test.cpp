@@ -26,24 +26,20 @@ TEST(PrivateProfile, FindsTheFirstKeyOfTheFirstSection) {
         ";FontSize=12\r\n"
         "[TUNEDECK]\r\n"
         "FontSize=14\r\n";
+    // Names compare without regard to case but for the trail bytes of Japanese characters (folding ア's
+    // would give another katakana); blanks around key and value go, then one pair of matching quotes; a
+    // commented key is no key; the first key of the first section wins.
     const struct {
         const char* section;
         const char* key;
         std::optional<QByteArray> value;
     } cases[] = {
-        {"TUNEDECK", "separate",
-         "2500"},  // names without regard to case, blanks around key and value removed
-        {"tunedeck", "\x83\x41", "kana"},
-        {"Tunedeck", "\x83\x61", std::nullopt},  // ア's trail byte folded would make another katakana
-        {"Tunedeck", "Empty", ""},
-        {"Tunedeck", "Quoted", "  %1 - %2  "},  // one pair of quotes goes, and keeps the blanks inside
-        {"Tunedeck", "Single", "x"},
-        {"Tunedeck", "Unmatched", "\"x'"},
-        {"Tunedeck", "Lone", "\""},
-        {"Tunedeck", "Inner", "a \"b\""},
-        {"Tunedeck", "NoEquals", std::nullopt},
-        {"Tunedeck", "FontSize", std::nullopt},  // a commented key is no key, and the first section wins
-        {"other", "Separate", "1"},
+        {"TUNEDECK", "separate", "2500"},       {"tunedeck", "\x83\x41", "kana"},
+        {"Tunedeck", "\x83\x61", std::nullopt}, {"Tunedeck", "Empty", ""},
+        {"Tunedeck", "Quoted", "  %1 - %2  "},  {"Tunedeck", "Single", "x"},
+        {"Tunedeck", "Unmatched", "\"x'"},      {"Tunedeck", "Lone", "\""},
+        {"Tunedeck", "Inner", "a \"b\""},       {"Tunedeck", "NoEquals", std::nullopt},
+        {"Tunedeck", "FontSize", std::nullopt}, {"other", "Separate", "1"},
         {"absent", "Separate", std::nullopt},
     };
     for (const auto& c : cases)
@@ -51,6 +47,8 @@ TEST(PrivateProfile, FindsTheFirstKeyOfTheFirstSection) {
 }
 
 TEST(PrivateProfile, WritesKeepTheRestOfTheFile) {
+    // A key is replaced in place under its own name, or added after the last line of its section, or in a
+    // new section at the end, with the file's own line breaks.
     const struct {
         QByteArray before;
         const char* key;
@@ -58,11 +56,10 @@ TEST(PrivateProfile, WritesKeepTheRestOfTheFile) {
     } cases[] = {
         {"", "Separate", "[tunedeck]\r\nSeparate=v\r\n"},
         {"; c\r\n[TUNEDECK]\r\nA=1\r\nseparate = 5\r\nB=2\r\n", "Separate",
-         "; c\r\n[TUNEDECK]\r\nA=1\r\nseparate=v\r\nB=2\r\n"},  // in place, under its own name
+         "; c\r\n[TUNEDECK]\r\nA=1\r\nseparate=v\r\nB=2\r\n"},
         {"[a]\r\nX=1\r\n\r\n[tunedeck]\r\nA=1\r\n\r\n[b]\r\nY=2\r\n", "K",
-         "[a]\r\nX=1\r\n\r\n[tunedeck]\r\nA=1\r\nK=v\r\n\r\n[b]\r\nY=2\r\n"},  // after the section's last
-                                                                               // line
-        {"[tunedeck]\nA=1", "K", "[tunedeck]\nA=1\nK=v\n"},                    // the file's own line breaks
+         "[a]\r\nX=1\r\n\r\n[tunedeck]\r\nA=1\r\nK=v\r\n\r\n[b]\r\nY=2\r\n"},
+        {"[tunedeck]\nA=1", "K", "[tunedeck]\nA=1\nK=v\n"},
         {"[a]\nX=1", "K", "[a]\nX=1\n[tunedeck]\nK=v\n"},
         {"[tunedeck]\r\n", "K", "[tunedeck]\r\nK=v\r\n"},
     };
@@ -81,7 +78,8 @@ TEST(PrivateProfile, IntegerReader) {
         {"- 5", 0},
         {"0x10", 0},
         {"2147483648", INT_MAX},
-        {"-99999999999999999999", INT_MIN},
+        {"-2147483649", INT_MIN},
+        {"99999999999999999999", INT_MAX},
     };
     for (const auto& [text, value] : cases)
         EXPECT_EQ(profile::parseInt(text), value) << text.toStdString();

@@ -32,8 +32,8 @@ TEST(SettingsFile, ReadsBesideTheProgramWithDefaultsForWhatIsMissingOrEmpty) {
     EXPECT_EQ(settings.readString(u"FontName"_s, u"MS UI Gothic"_s), u"MS UI Gothic"_s);
 
     folder.writeSettingsBytes(
-        "[other]\r\nWindowTop=5\r\n[TUNEDECK]\r\nSeparate=2400\r\nFontName=\r\nFontSize=\r\nWindowLeft="
-        "\"\"\r\n");
+        "[other]\r\nWindowTop=5\r\n"
+        "[TUNEDECK]\r\nSeparate=2400\r\nFontName=\r\nFontSize=\r\nWindowLeft=\"\"\r\n");
     EXPECT_EQ(settings.readInt(u"Separate"_s, 2000), 2400);
     EXPECT_EQ(settings.readInt(u"WindowTop"_s, 0), 0);
     EXPECT_EQ(settings.readString(u"FontName"_s, u"MS UI Gothic"_s), u""_s);  // empty, not the default
