@@ -1,12 +1,9 @@
 #include "display_title.h"
 
 #include "cp932.h"
-#include "id3v1_reader.h"
 #include "music_files.h"
 #include "program_folder.h"
-#include "rmp3_reader.h"
-
-#include <QDir>
+#include "title_format.h"
 
 #include <gtest/gtest.h>
 
@@ -17,91 +14,56 @@ namespace {
 
 using namespace testing;
 
-const QByteArray kInfo = listChunk({riffChunk("IART", "Info Artist"), riffChunk("INAM", "Info Title")});
-const QByteArray kTag = id3v1Tag({.title = "Tag Title", .artist = "Tag Artist"});
-
-TEST(DisplayTitleFor, ChoosesTheReaderByContent) {
-    struct Case {
-        const char* name;
-        QByteArray file;
-        TagKind kind;
-        QString title;
+TEST(FormatDisplayTitle, FillsEveryPlaceholderAndDropsUnknownOnes) {
+    const TagRecord record{.artist = u"Artist"_s,
+                           .title = u"Title"_s,
+                           .album = u"Album"_s,
+                           .release = u"1999"_s,
+                           .comment = u"Note"_s};
+    const struct {
+        QString format, title;
+    } cases[] = {
+        {u"%1 - %2"_s, u"Artist - Title"_s},
+        {u"%3%4[%5]"_s, u"Album1999[Note]"_s},
+        {u"%A|%a|%B|%b"_s, u":00|:00|song.mp3|song.mp3"_s},
+        {u"100%% %%1"_s, u"100% %1"_s},
+        {u"%x%Z%0%6%-%テ%😀x"_s, u"x"_s},  // the character after "%" is dropped whole
+        {u"end%"_s, u"end"_s},
+        {u"  「%2」  "_s, u"  「Title」  "_s},  // not trimmed
     };
-    const Case cases[] = {
-        {"RMP3", rmp3File({kInfo}), TagKind::Rmp3, u"Info Artist - Info Title"_s},
-        {"RMP3 ending in an ID3v1 tag", rmp3File({kInfo}) + kTag, TagKind::Rmp3,
-         u"Info Artist - Info Title"_s},
-        {"RMP3 without LIST", rmp3File({}) + kTag, TagKind::Rmp3, u" - "_s},
-        {"damaged RMP3", rmp3File({kInfo, riffChunkClaiming("data", 0x90000000, "")}) + kTag, TagKind::Rmp3,
-         u"Info Artist - Info Title"_s},
-        {"wave file with an ID3v1 tag", "RIFF" + le32(4) + "WAVE" + kInfo + kTag, TagKind::Id3v1,
-         u"Tag Artist - Tag Title"_s},
-        {"MP3", mp3File({.title = cp932::encode(u"曲"), .artist = "A"}, 500), TagKind::Id3v1, u"A - 曲"_s},
-        {"neither", QByteArray(300, 'x'), TagKind::None, u"song name.MP3"_s},
-    };
-    const ProgramFolder folder;
-    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=%1 - %2\r\n");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QString path = folder.writeFile(u"song name.MP3"_s, c.file);
-        TagRecord record{.album = u"stale"_s};
-        EXPECT_EQ(readTags(path, record), c.kind);
-        EXPECT_EQ(displayTitleFor(path, record, folder.settings()), c.title);
-        EXPECT_EQ(record.album, u""_s);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(formatDisplayTitle(c.format, u"/music/album one/song.mp3"_s, record), c.title)
+            << c.format.toStdString();
+    for (const QString& path : {u"song.mp3"_s, u"a\\b.mp3"_s})  // no folder separator: the whole path
+        EXPECT_EQ(fileNameOf(path), path);
+    EXPECT_EQ(fileNameOf(u"/music/folder/"_s), u""_s);
 }
 
+// The format is read from the settings file for every title; an RMP3 file without texts still gets one, an
+// untagged file shows its name.
 TEST(DisplayTitleFor, ReadsTheFormatAnewForEveryTitle) {
     const ProgramFolder folder;
-    const QString tagged = folder.writeFile(u"tagged.mp3"_s, mp3File({.title = "T", .artist = "A"}, 0));
-    const QString untagged = folder.writeFile(u"plain.mp3"_s, "no tag");
-    TagRecord record;
-    EXPECT_EQ(readDisplayFormat(folder.settings()), u"%1 - %2"_s);
-    EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), u"A - T"_s);
-
-    folder.writeSettingsBytes("[TUNEDECK]\r\ndisplayformat=%B: %2 (%1)\r\n");
-    EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), u"tagged.mp3: T (A)"_s);
-    EXPECT_EQ(displayTitleFor(untagged, record, folder.settings()), u"plain.mp3"_s);
-
-    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=" + cp932::encode(u"「%2」") + "\r\n");
-    EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), u"「T」"_s);
-
-    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=\r\n");
-    EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), u""_s);
-    EXPECT_EQ(displayTitleFor(folder.path() + u"/absent.mp3"_s, record, folder.settings()), u"absent.mp3"_s);
-}
-
-int openDescriptors() {
-    // Every kind of entry: a descriptor open on a folder shows as a link to a folder.
-    return int(
-        QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
-}
-
-TEST(TagReaders, DamagedFilesLeaveNoDescriptorOpen) {
-    const ProgramFolder folder;
-    const QByteArray damaged[] = {
-        rmp3File({riffChunkClaiming("LIST", 40, "INFO" + riffChunkClaiming("INAM", 9, "a"))}),
-        rmp3File({riffChunkClaiming("LIST", 0x80000000, "INFO")}),
-        rmp3File({listChunk({riffChunk("INAM", "x")}), "LI"}),
-        QByteArray("RIFF\0\0\0\0RM", 10),
-        id3v1Tag({.title = "x"}).first(50),
-        QByteArray("TA"),
+    const QString tagged =
+        writeFile(folder.path() + u"/tagged.mp3"_s, mp3File({.title = "T", .artist = "A"}, 0));
+    const QString bare = writeFile(folder.path() + u"/bare.rmp"_s, rmp3File({}));
+    const QString untagged = writeFile(folder.path() + u"/plain.mp3"_s, "no tag");
+    const struct {
+        QByteArray settings;
+        QString tagged, bare;
+    } cases[] = {
+        {"[tunedeck]\r\n", u"A - T"_s, u" - "_s},
+        {"[TUNEDECK]\r\ndisplayformat=%B: %2 (%1)\r\n", u"tagged.mp3: T (A)"_s, u"bare.rmp:  ()"_s},
+        {"[tunedeck]\r\nDisplayFormat=" + cp932::encode(u"「%2」") + "\r\n", u"「T」"_s, u"「」"_s},
+        {"[tunedeck]\r\nDisplayFormat=\r\n", u""_s, u""_s},
     };
-    QStringList paths;
-    for (const QByteArray& file : damaged)
-        paths.append(folder.writeFile(QString::number(paths.size()), file));
-    paths.append(folder.path());
-
-    const int before = openDescriptors();
     TagRecord record;
-    for (int round = 0; round < 100'000 / 3 / int(paths.size()); ++round) {
-        for (const QString& path : paths) {
-            readRmp3Tags(path, record);
-            readId3v1Tags(path, record);
-            readTags(path, record);
-        }
+    for (const auto& c : cases) {
+        folder.writeSettingsBytes(c.settings);
+        EXPECT_EQ(displayTitleFor(tagged, record, folder.settings()), c.tagged);
+        EXPECT_EQ(displayTitleFor(bare, record, folder.settings()), c.bare);
+        EXPECT_EQ(displayTitleFor(untagged, record, folder.settings()), u"plain.mp3"_s);
     }
-    EXPECT_EQ(openDescriptors(), before);
+    EXPECT_EQ(displayTitleFor(folder.path() + u"/absent.mp3"_s, record, folder.settings()), u"absent.mp3"_s);
 }
 
 }  // namespace

@@ -6,149 +6,79 @@
 #include "program_version.h"
 
 #include <QFile>
-#include <QProcess>
 
 #include <sys/stat.h>
+#include <cerrno>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
-namespace tunedeck::tags_command {
+namespace tunedeck::testing {
 namespace {
 
-using namespace tunedeck::testing;
-
-TEST(TagsArguments, FormatOptionAndFiles) {
-    using enum Arguments::Request;
-    struct Case {
-        QStringList arguments;
-        std::optional<QString> format;
-        QStringList files;
-        Arguments::Request request = Tags;
-    };
-    const Case cases[] = {
-        {{u"a.mp3"_s}, std::nullopt, {u"a.mp3"_s}},
-        {{u"a.mp3"_s, u"--format"_s, u"%2"_s, u"b.rmp"_s}, u"%2"_s, {u"a.mp3"_s, u"b.rmp"_s}},
-        {{u"--format"_s, u""_s, u"a"_s}, u""_s, {u"a"_s}},
-        {{u"-"_s, u"-x"_s}, std::nullopt, {u"-"_s, u"-x"_s}},
-        {{u"--"_s, u"--format"_s, u"--help"_s}, std::nullopt, {u"--format"_s, u"--help"_s}},
-        {{u"a"_s, u"--help"_s}, std::nullopt, {u"a"_s}, Help},
-        {{u"--version"_s, u"--bogus"_s}, std::nullopt, {}, Version},
-    };
-    for (const Case& c : cases) {
-        const auto parsed = parseArguments(c.arguments);
-        ASSERT_TRUE(std::holds_alternative<Arguments>(parsed))
-            << c.arguments.join(QLatin1Char(' ')).toStdString();
-        EXPECT_EQ(std::get<Arguments>(parsed).format, c.format);
-        EXPECT_EQ(std::get<Arguments>(parsed).files, c.files);
-        EXPECT_EQ(std::get<Arguments>(parsed).request, c.request);
-    }
+QString reason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
-TEST(TagsArguments, WrongArgumentsAreRefused) {
-    const QStringList cases[] = {
-        {}, {u"--format"_s}, {u"--format"_s, u"%1"_s}, {u"a"_s, u"--bogus"_s}, {u"--"_s}};
-    for (const QStringList& arguments : cases)
-        EXPECT_TRUE(std::holds_alternative<QString>(parseArguments(arguments)))
-            << arguments.join(QLatin1Char(' ')).toStdString();
-}
-
-TEST(TagsLine, EscapesEveryFieldOntoOneLine) {
-    const TagRecord record{
-        .artist = u"a\\b"_s, .title = u"t\tt"_s, .album = u"x\r\ny"_s, .release = u""_s, .comment = u"曲"_s};
-    EXPECT_EQ(tagsLine(u"/m/s\t.mp3"_s, TagKind::Id3v1, record, u"a\\b - t\tt"_s),
-              u"/m/s\\t.mp3\tID3v1\ta\\\\b\tt\\tt\tx\\r\\ny\t\t曲\ta\\\\b - t\\tt"_s);
-    EXPECT_EQ(tagsLine(u"f"_s, TagKind::Rmp3, {}, u" - "_s), u"f\tRMP3\t\t\t\t\t\t - "_s);
-    EXPECT_EQ(tagsLine(u"f"_s, TagKind::None, {}, u"f"_s), u"f\t-\t\t\t\t\t\tf"_s);
-}
-
-struct Finished {
-    int exitCode;
-    QString out, err;
-};
-
-Finished runTags(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForFinished(30'000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
-class TunedeckTags : public ::testing::Test {
-  protected:
-    ProgramFolder folder;
-    const QString mp3 = folder.writeFile(
-        u"song.mp3"_s,
+// One line per file with its escaped fields, a message for each file it cannot read, usage for wrong
+// arguments, and an exit status that says which.
+TEST(TunedeckTags, PrintsALinePerFileAndReportsTheRest) {
+    const ProgramFolder folder;
+    const QString dir = folder.path();
+    const QString mp3 = writeFile(
+        dir + u"/song.mp3"_s,
         mp3File({.title = cp932::encode(u"夜明け"), .artist = cp932::encode(u"楽団"), .year = "1999"}, 64));
-    const QString rmp = folder.writeFile(
-        u"song.rmp"_s, rmp3File({listChunk({riffChunk("INAM", "Name"), riffChunk("ICMT", "two\r\nlines")})}));
-    const QString missing = folder.path() + u"/missing.mp3"_s;
-};
-
-TEST_F(TunedeckTags, OnlyRegularFilesThatOpenAreReadable) {
-    const QString fifo = folder.path() + u"/fifo.mp3"_s;
+    const QString rmp =
+        writeFile(dir + u"/s\tong.rmp"_s,
+                  rmp3File({listChunk({riffChunk("INAM", "a\\b"), riffChunk("ICMT", "two\r\nlines")})}));
+    const QString empty = writeFile(dir + u"/empty.mp3"_s, "");
+    const QString fifo = dir + u"/fifo.mp3"_s;
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const struct {
-        QString path;
-        bool readable;
-    } cases[] = {{mp3, true},
-                 {folder.writeFile(u"empty.mp3"_s, ""), true},
-                 {missing, false},
-                 {folder.path(), false},
-                 {fifo, false}};
-    for (const auto& c : cases)
-        EXPECT_EQ(unreadableReason(c.path).isEmpty(), c.readable) << c.path.toStdString();
-}
-
-TEST_F(TunedeckTags, PrintsOneLinePerFileAndGoesOnPastUnreadableOnes) {
-    const QString untagged = folder.writeFile(u"plain.mp3"_s, QByteArray(300, 'x'));
-    const Finished run = runTags(QStringLiteral(TUNEDECK_TAGS_BINARY),
-                                 {u"--format"_s, u"%B: %2/%1"_s, mp3, missing, untagged, folder.path(), rmp});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, mp3 + u"\tID3v1\t楽団\t夜明け\t\t1999\t\tsong.mp3: 夜明け/楽団\n"_s +  //
-                           untagged + u"\t-\t\t\t\t\t\tplain.mp3\n"_s +                       //
-                           rmp + u"\tRMP3\t\tName\t\t\ttwo\\r\\nlines\tsong.rmp: Name/\n"_s);
-    const QStringList errors = run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(errors.size(), 2) << run.err.toStdString();
-    EXPECT_TRUE(errors[0].startsWith(u"tunedeck-tags: "_s + missing + u": "_s)) << errors[0].toStdString();
-    EXPECT_TRUE(errors[1].startsWith(u"tunedeck-tags: "_s + folder.path() + u": "_s))
-        << errors[1].toStdString();
-}
-
-TEST_F(TunedeckTags, UsesTheFormatOfTheProgramBesideIt) {
-    // A copy of the command in the temporary folder finds the settings file there.
-    const QString copy = folder.path() + u"/tunedeck-tags"_s;
-    ASSERT_TRUE(QFile::copy(QStringLiteral(TUNEDECK_TAGS_BINARY), copy));
-    EXPECT_EQ(runTags(copy, {mp3}).out, mp3 + u"\tID3v1\t楽団\t夜明け\t\t1999\t\t楽団 - 夜明け\n"_s);
-
-    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=" + cp932::encode(u"【%2】%4") + "\r\n");
-    EXPECT_EQ(runTags(copy, {mp3}).out, mp3 + u"\tID3v1\t楽団\t夜明け\t\t1999\t\t【夜明け】1999\n"_s);
-}
-
-// Usage goes to standard error for wrong arguments, to standard output when asked for.
-TEST_F(TunedeckTags, HelpVersionAndWrongArguments) {
+    const QString mp3Line = mp3 + u"\tID3v1\t楽団\t夜明け\t\t1999\t\t"_s;
+    const QString usage = QString::fromUtf8(tags_command::kUsage);
+    const QString missing = u": "_s + reason(ENOENT) + u"\n"_s;
     const struct {
         QStringList arguments;
-        int exitCode;
-        QString out, errStart;
+        int exitStatus;
+        QString out, err;
     } cases[] = {
-        {{u"--format"_s}, 2, u""_s, u"tunedeck-tags: --format needs a format\nusage: tunedeck-tags"_s},
-        {{u"--help"_s}, 0, QString::fromUtf8(kUsage), u""_s},
-        {{u"--version"_s},
+        {{u"--format"_s, u"%B: %2/%1"_s, mp3, dir + u"/none.mp3"_s, empty, dir, fifo, rmp},
+         1,
+         mp3Line + u"song.mp3: 夜明け/楽団\n"_s + empty + u"\t-\t\t\t\t\t\tempty.mp3\n"_s + dir +
+             u"/s\\tong.rmp\tRMP3\t\ta\\\\b\t\t\ttwo\\r\\nlines\ts\\tong.rmp: a\\\\b/\n"_s,
+         u"tunedeck-tags: "_s + dir + u"/none.mp3"_s + missing + u"tunedeck-tags: "_s + dir + u": "_s +
+             reason(EISDIR) + u"\ntunedeck-tags: "_s + fifo + u": not a regular file\n"_s},
+        {{u"--format"_s, u""_s, mp3}, 0, mp3Line + u"\n"_s, u""_s},
+        {{u"--"_s, u"--help"_s, u"-"_s},
+         1,
+         u""_s,
+         u"tunedeck-tags: --help"_s + missing + u"tunedeck-tags: -"_s + missing},
+        {{u"--help"_s}, 0, usage, u""_s},
+        {{u"--version"_s, u"--bogus"_s},
          0,
-         QStringLiteral("tunedeck-tags %1\n").arg(QLatin1String(program_version::kFull)),
+         u"tunedeck-tags "_s + QLatin1String(program_version::kFull) + u'\n',
          u""_s},
+        {{u"--format"_s}, 2, u""_s, u"tunedeck-tags: --format needs a format\n"_s + usage},
+        {{mp3, u"--bogus"_s}, 2, u""_s, u"tunedeck-tags: unknown option --bogus\n"_s + usage},
+        {{}, 2, u""_s, u"tunedeck-tags: no files given\n"_s + usage},
     };
     for (const auto& c : cases) {
-        const Finished run = runTags(QStringLiteral(TUNEDECK_TAGS_BINARY), c.arguments);
-        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments.join(QLatin1Char(' ')).toStdString();
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const ProgramRun run = runProgram(builtProgram(u"tunedeck-tags"_s), c.arguments);
+        EXPECT_EQ(run.exitStatus, c.exitStatus);
         EXPECT_EQ(run.out, c.out);
-        EXPECT_EQ(run.err.isEmpty(), c.errStart.isEmpty());
-        EXPECT_EQ(run.err.left(c.errStart.size()), c.errStart);
+        EXPECT_EQ(run.err, c.err);
     }
+
+    // Without --format, the display format of the settings file beside the command.
+    const QString copy = dir + u"/tunedeck-tags"_s;
+    ASSERT_TRUE(QFile::copy(builtProgram(u"tunedeck-tags"_s), copy));
+    EXPECT_EQ(runProgram(copy, {mp3}).out, mp3Line + u"楽団 - 夜明け\n"_s);
+    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=" + cp932::encode(u"【%2】%4") + "\r\n");
+    EXPECT_EQ(runProgram(copy, {mp3}).out, mp3Line + u"【夜明け】1999\n"_s);
 }
 
 }  // namespace
-}  // namespace tunedeck::tags_command
+}  // namespace tunedeck::testing

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileDevice>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -23,109 +22,60 @@ using namespace Qt::StringLiterals;
 namespace tunedeck {
 namespace {
 
-using testing::ProgramFolder;
-using testing::writeBytes;
+using namespace testing;
 
-TEST(SettingsFile, LivesBesideTheProgramUnderItsName) {
-    const ProgramFolder folder(QStringLiteral("TUNEDECK"));
-    EXPECT_EQ(folder.settings().path(), folder.path() + u"/TUNEDECK.INI"_s);
-    EXPECT_EQ(folder.settings().section(), u"TUNEDECK"_s);
-}
-
-TEST(SettingsFile, MissingFileSectionOrKeyGivesTheDefault) {
-    const ProgramFolder folder;
+TEST(SettingsFile, ReadsBesideTheProgramWithDefaultsForWhatIsMissingOrEmpty) {
+    const ProgramFolder folder(u"TUNEDECK"_s);
     const SettingsFile settings = folder.settings();
+    EXPECT_EQ(settings.path(), folder.path() + u"/TUNEDECK.INI"_s);
     EXPECT_EQ(settings.readInt(u"Separate"_s, 2000), 2000);
     EXPECT_EQ(settings.readString(u"FontName"_s, u"MS UI Gothic"_s), u"MS UI Gothic"_s);
 
-    folder.writeSettingsBytes("[other]\r\nSeparate=5\r\n");
-    EXPECT_EQ(settings.readInt(u"Separate"_s, 2000), 2000);
-
-    folder.writeSettingsBytes("[TUNEDECK]\r\nseparate=5\r\nFontName=\r\nFontSize=\r\nWindowLeft=\"\"\r\n");
-    EXPECT_EQ(settings.readInt(u"Separate"_s, 2000), 5);
+    folder.writeSettingsBytes(
+        "[other]\r\nWindowTop=5\r\n"
+        "[TUNEDECK]\r\nSeparate=2400\r\nFontName=\r\nFontSize=\r\nWindowLeft=\"\"\r\n");
+    EXPECT_EQ(settings.readInt(u"Separate"_s, 2000), 2400);
     EXPECT_EQ(settings.readInt(u"WindowTop"_s, 0), 0);
     EXPECT_EQ(settings.readString(u"FontName"_s, u"MS UI Gothic"_s), u""_s);  // empty, not the default
-    EXPECT_EQ(settings.readInt(u"FontSize"_s, 9), 9) << "an empty number is no number";
+    EXPECT_EQ(settings.readInt(u"FontSize"_s, 9), 9);                         // an empty number is no number
     EXPECT_EQ(settings.readInt(u"WindowLeft"_s, 120), 120);
 }
 
 TEST(SettingsFile, LongValuesAreCutAtTheLastWholeCharacterOf1023Bytes) {
-    struct Case {
-        QByteArray value;
-        qsizetype expectedBytes;
-    };
-    const QByteArray kana = "\x82\xa0";  // あ
-    const Case cases[] = {
-        {QByteArray(1023, 'a'), 1023},    {QByteArray(1024, 'a'), 1023},
-        {QByteArray(5000, 'a'), 1023},    {kana.repeated(600), 1022},  // 1023 would end inside a character
-        {"a" + kana.repeated(600), 1023},
-    };
+    const QByteArray wide = "\x82\x88";  // a trail byte in the lead byte range
+    const std::pair<QByteArray, qsizetype> cases[] = {{QByteArray(1023, 'a'), 1023},
+                                                      {QByteArray(1024, 'a'), 1023},
+                                                      {wide.repeated(600), 1022},
+                                                      {"a" + wide.repeated(600), 1023}};
     const ProgramFolder folder;
-    for (const Case& c : cases) {
-        folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=" + c.value + "\r\n");
-        const QString read = folder.settings().readString(u"DisplayFormat"_s, u"%1 - %2"_s);
-        EXPECT_EQ(cp932::encode(read), c.value.first(c.expectedBytes));
+    for (const auto& [value, kept] : cases) {
+        folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=" + value + "\r\n");
+        EXPECT_EQ(cp932::encode(folder.settings().readString(u"DisplayFormat"_s, u""_s)), value.first(kept));
     }
 }
 
-TEST(SettingsFile, JapaneseValuesAreCodePage932OnDisk) {
-    const ProgramFolder folder;
-    const QString name = QString::fromUtf8("ＭＳ Ｐゴシック〜");
-    ASSERT_TRUE(folder.settings().write(u"FontName"_s, name));
-    EXPECT_EQ(folder.settingsBytes(),
-              "[tunedeck]\r\nFontName=\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e\x81\x60\r\n");
-    EXPECT_EQ(folder.settings().readString(u"FontName"_s, u""_s), QString::fromUtf8("ＭＳ Ｐゴシック～"));
-}
-
-TEST(SettingsFile, WritesKeepCommentsAndOrder) {
+TEST(SettingsFile, WritesCodePage932KeepingTheRestOfTheFile) {
     const ProgramFolder folder;
     folder.writeSettingsBytes("; mine\r\n[tunedeck]\r\nWindowTop=-120\r\nSeparate=10\r\n[x]\r\ny=1\r\n");
     ASSERT_TRUE(folder.settings().write(u"Separate"_s, 2400));
-    ASSERT_TRUE(folder.settings().write(u"WindowState"_s, 2));
+    ASSERT_TRUE(folder.settings().write(u"FontName"_s, u"ＭＳ ゴシック〜"_s));
     EXPECT_EQ(folder.settingsBytes(),
-              "; mine\r\n[tunedeck]\r\nWindowTop=-120\r\nSeparate=2400\r\nWindowState=2\r\n[x]\r\ny=1\r\n");
-    EXPECT_EQ(folder.settings().readInt(u"WindowTop"_s, 0), -120);
+              "; mine\r\n[tunedeck]\r\nWindowTop=-120\r\nSeparate=2400\r\n"
+              "FontName=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\x81\x60\r\n[x]\r\ny=1\r\n");
+    EXPECT_EQ(folder.settings().readString(u"FontName"_s, u""_s), u"ＭＳ ゴシック～"_s);
 }
 
 TEST(SettingsFile, WritesThatCannotHappenFailWithoutHarm) {
-    {
-        const SettingsFile gone(QStringLiteral("/nonexistent/tunedeck-test"), QStringLiteral("tunedeck"));
-        EXPECT_FALSE(gone.write(u"Separate"_s, 20));
-    }
-    {
-        // A folder where the file should be: neither readable as a file nor replaceable.
-        const ProgramFolder folder;
-        ASSERT_TRUE(QDir(folder.path()).mkdir(u"tunedeck.INI"_s));
-        EXPECT_FALSE(folder.settings().write(u"Separate"_s, 20));
-        EXPECT_EQ(folder.settings().readInt(u"Separate"_s, 7), 7);
-    }
-    {
-        // A folder where nobody may create files, not even the superuser.
-        const SettingsFile procfs(QStringLiteral("/proc/self"), QStringLiteral("tunedeck"));
-        EXPECT_FALSE(procfs.write(u"Separate"_s, 20));
-    }
-}
-
-TEST(SettingsFile, ReadOnlyFolderAndUnreadableFileAreLeftAlone) {
-    if (getuid() == 0)
-        GTEST_SKIP() << "the superuser writes into read-only folders and reads unreadable files";
-    const ProgramFolder folder;
-    folder.writeSettingsBytes("[tunedeck]\r\nSeparate=10\r\n");
-    QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    EXPECT_FALSE(folder.settings().write(u"Separate"_s, 20));
-    QFile::setPermissions(folder.path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QFile::setPermissions(folder.settingsPath(), QFileDevice::WriteOwner);
-    // Rewriting a file that cannot be read would lose the lines it holds.
-    EXPECT_FALSE(folder.settings().write(u"Separate"_s, 20));
-    QFile::setPermissions(folder.settingsPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_EQ(folder.settings().readInt(u"Separate"_s, 0), 10);
-}
-
-TEST(SettingsFile, ValuesWithLineBreaksAreRefused) {
     const ProgramFolder folder;
     EXPECT_FALSE(folder.settings().write(u"DisplayFormat"_s, u"%1\r\n[evil]"_s));
     EXPECT_FALSE(QFile::exists(folder.settingsPath()));
+    // A folder in the file's place can be neither read nor replaced.
+    ASSERT_TRUE(QDir(folder.path()).mkdir(u"tunedeck.INI"_s));
+    EXPECT_FALSE(folder.settings().write(u"Separate"_s, 20));
+    EXPECT_EQ(folder.settings().readInt(u"Separate"_s, 7), 7);
+    // No folder, and one where nobody may create files, not even the superuser.
+    for (const QString& where : {u"/nonexistent/tunedeck-test"_s, u"/proc/self"_s})
+        EXPECT_FALSE(SettingsFile(where, u"tunedeck"_s).write(u"Separate"_s, 20)) << where.toStdString();
 }
 
 // A clock far ahead of every file's last change: the values of a file that stays the same are kept from
@@ -135,7 +85,7 @@ timespec farAhead() {
 }
 
 void writeFormat(const QString& path, const QByteArray& format) {
-    writeBytes(path, "[tunedeck]\r\nDisplayFormat=" + format + "\r\n");
+    writeFile(path, "[tunedeck]\r\nDisplayFormat=" + format + "\r\n");
 }
 
 // Settings kept in another folder (a synced one, say) that tunedeck.INI links to, changed there or by the
@@ -175,21 +125,21 @@ TEST(SettingsFile, EveryReadSeesTheFileAsItIsNowThroughAnyLink) {
         SCOPED_TRACE(c.name);
         const ProgramFolder folder;
         const QTemporaryDir synced;
-        const QString other = c.reach == Reach::Beside ? folder.settingsPath()
-                                                       : synced.filePath(QStringLiteral("tunedeck.INI"));
+        const QString other =
+            c.reach == Reach::Beside ? folder.settingsPath() : synced.filePath(u"tunedeck.INI"_s);
         writeFormat(other, "%1");
         if (c.reach == Reach::SymbolicLink) {
             ASSERT_TRUE(QFile::link(other, folder.settingsPath()));
         } else if (c.reach == Reach::HardLink) {
             ASSERT_EQ(::link(QFile::encodeName(other), QFile::encodeName(folder.settingsPath())), 0);
         }
-        const SettingsFile settings(folder.path(), QStringLiteral("tunedeck"), farAhead);
+        const SettingsFile settings(folder.path(), u"tunedeck"_s, farAhead);
         ASSERT_EQ(settings.readString(u"DisplayFormat"_s, u"default"_s), u"%1"_s);
 
         c.change(settings, other);
         EXPECT_EQ(settings.readString(u"DisplayFormat"_s, u"default"_s), QLatin1String(c.expected));
         // The other name shows the same file: the program's writes do not split it off.
-        const SettingsFile otherName(QFileInfo(other).path(), QStringLiteral("tunedeck"));
+        const SettingsFile otherName(QFileInfo(other).path(), u"tunedeck"_s);
         EXPECT_EQ(otherName.readString(u"DisplayFormat"_s, u"default"_s), QLatin1String(c.expected));
     }
 }

@@ -2,7 +2,9 @@
 
 #include "cp932.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <stdexcept>
 
@@ -64,10 +66,12 @@ QByteArray mp3File(const Id3v1Fields& fields, qsizetype audioBytes) {
     return frame.repeated(audioBytes / frame.size() + 1).first(audioBytes) + id3v1Tag(fields);
 }
 
-void writeBytes(const QString& path, const QByteArray& bytes) {
+QString writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + path.toStdString());
+    return path;
 }
 
 namespace {
@@ -108,19 +112,12 @@ MusicFolder writeMusicFolder(const QString& folder, int fileCount) {
     MusicFolder result;
     for (int n = 0; n < fileCount; ++n) {
         const QString base = folder + QStringLiteral("/%1").arg(n, 5, 10, QChar(u'0'));
-        switch (n % 10) {
-            case 8:
-                result.musicFiles.append(base + u".rmp"_s);
-                writeBytes(result.musicFiles.last(), folderRmp(n));
-                break;
-            case 9:
-                result.otherFiles.append(base + u".txt"_s);
-                writeBytes(result.otherFiles.last(), "not music " + QByteArray::number(n));
-                break;
-            default:
-                result.musicFiles.append(base + u".mp3"_s);
-                writeBytes(result.musicFiles.last(), folderMp3(n));
-        }
+        if (n % 10 == 9)
+            result.otherFiles.append(writeFile(base + u".txt"_s, "not music " + QByteArray::number(n)));
+        else if (n % 10 == 8)
+            result.musicFiles.append(writeFile(base + u".rmp"_s, folderRmp(n)));
+        else
+            result.musicFiles.append(writeFile(base + u".mp3"_s, folderMp3(n)));
     }
     return result;
 }

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-// Music-file bytes built from their parts, for the tag reader tests, the file list tests, the benchmarks and
+// Music-file bytes built from their parts, and the one way to write a file, for the tests, the benchmarks and
 // the fuzz seeds.
 namespace tunedeck::testing {
 
@@ -41,8 +41,13 @@ QByteArray id3v1Tag(const Id3v1Fields& fields);
 // `audioBytes` bytes of stand-in audio followed by the tag.
 QByteArray mp3File(const Id3v1Fields& fields, qsizetype audioBytes);
 
-// Writes `bytes` to `path`, replacing what was there; throws when it cannot.
-void writeBytes(const QString& path, const QByteArray& bytes);
+// Writes `bytes` to `path`, making its folder and replacing what was there, and returns `path`; throws when
+// it cannot.
+QString writeFile(const QString& path, const QByteArray& bytes);
+// The former name, kept until its last callers use writeFile.
+inline void writeBytes(const QString& path, const QByteArray& bytes) {
+    writeFile(path, bytes);
+}
 
 // A folder as the program meets it: 80% ".mp3" files of 64 KiB ending in ID3v1 tags (every other one with
 // Japanese texts), 10% ".rmp" files with INFO lists (some sub-chunks of odd size) and 10% other files.

@@ -1,10 +1,13 @@
 #include "program_folder.h"
 
 #include "device_factory.h"
+#include "music_files.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
 
 #include <stdexcept>
 
@@ -21,16 +24,11 @@ QByteArray ProgramFolder::settingsBytes() const {
 }
 
 void ProgramFolder::writeSettingsBytes(const QByteArray& bytes) const {
-    writeFile(QFileInfo(settingsPath()).fileName(), bytes);
+    testing::writeFile(settingsPath(), bytes);
 }
 
 QString ProgramFolder::writeFile(const QString& name, const QByteArray& bytes) const {
-    const QString full = dir_.filePath(name);
-    QDir().mkpath(QFileInfo(full).absolutePath());
-    QFile file(full);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        throw std::runtime_error("cannot write " + full.toStdString());
-    return full;
+    return testing::writeFile(dir_.filePath(name), bytes);
 }
 
 std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& storeFolder) {
@@ -43,6 +41,18 @@ QString componentsFolder() {
 
 QString builtProgram(const QString& name) {
     return QStringLiteral(TUNEDECK_BIN_DIR "/") + name;
+}
+
+ProgramRun runProgram(const QString& program, const QStringList& arguments,
+                      const QProcessEnvironment& environment) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    const bool ended = process.waitForFinished(30'000);
+    EXPECT_TRUE(ended) << program.toStdString() << " did not end";
+    return {.exitStatus = ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            .out = QString::fromUtf8(process.readAllStandardOutput()),
+            .err = QString::fromUtf8(process.readAllStandardError())};
 }
 
 }  // namespace tunedeck::testing

@@ -3,7 +3,9 @@
 #include "settings_file.h"
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -29,7 +31,8 @@ class ProgramFolder {
     QByteArray settingsBytes() const;
     void writeSettingsBytes(const QByteArray& bytes) const;
 
-    // Writes `bytes` to `name` inside the folder and returns its full path.
+    // Writes `bytes` to `name` inside the folder and returns its full path. Kept until its last callers use
+    // writeFile(path(), ...).
     QString writeFile(const QString& name, const QByteArray& bytes) const;
 
   private:
@@ -45,5 +48,16 @@ QString componentsFolder();
 
 // The full path of a program the build puts beside tunedeck.
 QString builtProgram(const QString& name);
+
+// How a program run ended: its exit status (-1 when it crashed or did not end within 30 seconds) and what
+// it wrote.
+struct ProgramRun {
+    int exitStatus = -1;
+    QString out, err;
+};
+
+// Runs `program` to its end, in the test's environment or in `environment`.
+ProgramRun runProgram(const QString& program, const QStringList& arguments,
+                      const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
 }  // namespace tunedeck::testing

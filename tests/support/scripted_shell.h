@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scripted_prompts.h"
 #include "shell.h"
 
 #include <QList>
@@ -21,7 +22,10 @@ class ScriptedShell final : public Shell {
     const QList<Opened>& opened() const { return opened_; }
     const QString& clipboardText() const { return clipboard_; }
 
-    int open(const QString& folder, const QString& fileName) override;
+    int open(const QString& folder, const QString& fileName) override {
+        opened_.append({folder, fileName});
+        return nextAnswer(codes_, 2, QStringLiteral("open: ") + fileName);
+    }
     void setClipboardText(const QString& text) override { clipboard_ = text; }
 
   private:
