@@ -30,6 +30,7 @@ install(FILES ${CMAKE_BINARY_DIR}/install/${TUNEDECK_APP_ID}.metainfo.xml DESTIN
 # from the binaries by dpkg-shlibdeps.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tunedeck)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Tunedeck developers")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -41,11 +42,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TUNEDECK_HOMEPAGE})
 # application to open a file of the file list with.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, qt6-translations-l10n, xdg-utils")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "manager for the songs and folders of a Rio500 MP3 player")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Tunedeck manages a portable MP3 player with an internal memory and a
- SmartMedia card from one window: it sends, downloads, deletes and
- reorders songs, creates and removes folders and formats a memory. The
- interface is Japanese. It ships an emulated player, tunedeck-player
- controls it, and tunedeck-tags prints the tags of music files.")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tunedeck manages a portable MP3 player with an internal memory and a
+SmartMedia card from one window: it sends, downloads, deletes and
+reorders songs, creates and removes folders and formats a memory. The
+interface is Japanese. It ships an emulated player, which tunedeck-player
+controls; tunedeck-tags prints the tags of music files.")
 include(CPack)

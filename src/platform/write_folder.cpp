@@ -13,8 +13,7 @@ WriteFolder chooseWriteFolder(const QString& programFolder, bool programFolderWr
     const QString folder = dataHome + QStringLiteral("/tunedeck");
     if (QDir().mkpath(folder) && QFileInfo(folder).isWritable())
         return {folder, {}};
-    return {folder,
-            QStringLiteral("保存先フォルダ %1 に書き込めません。").arg(QDir::toNativeSeparators(folder))};
+    return {folder, QStringLiteral("保存先フォルダに書き込めません。 ") + QDir::toNativeSeparators(folder)};
 }
 
 WriteFolder runningProgramWriteFolder(const QString& programFolder) {
