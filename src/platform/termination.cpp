@@ -11,7 +11,8 @@
 namespace tunedeck {
 namespace {
 
-// A signal handler may do next to nothing; it writes a byte that the event loop reads.
+// A signal handler may do next to nothing; it writes a byte that the event loop reads. Neither end blocks: a
+// full socket already holds a request.
 int requests[2] = {-1, -1};
 
 void onTermination(int) {
@@ -22,7 +23,7 @@ void onTermination(int) {
 }  // namespace
 
 void catchTermination() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, requests) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, requests) != 0)
         return;  // then a signal ends the program as it would without this
     struct sigaction action {};
     action.sa_handler = onTermination;
