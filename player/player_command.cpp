@@ -124,8 +124,8 @@ const std::map<QString, Command>& commands() {
 const char* const kUsage =
     "usage: tunedeck-player [--store DIR] COMMAND\n"
     "       tunedeck-player --help | --version\n"
-    "Inspects and controls the emulated player on the store DIR (default: the folder \"player\" beside\n"
-    "this command).\n"
+    "Inspects and controls the emulated player on the store DIR (default: Tunedeck's, the folder \"player\"\n"
+    "beside this command, or in ~/.local/share/tunedeck when this command's folder cannot be written).\n"
     "commands: status, connect, disconnect, insert-card, remove-card, ls, export-display DIR\n"
     "  -h, --help     show this help and exit\n"
     "  -v, --version  show the version and exit\n";

@@ -1,4 +1,5 @@
 #include "player_command.h"
+#include "write_folder.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -11,6 +12,9 @@ int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QString defaultStore = QCoreApplication::applicationDirPath() + QStringLiteral("/player");
+    // The store Tunedeck beside this command uses.
+    const QString defaultStore =
+        tunedeck::runningProgramWriteFolder(QCoreApplication::applicationDirPath()).path +
+        QStringLiteral("/player");
     return tunedeck::runPlayerCommand(QCoreApplication::arguments().mid(1), defaultStore, out, err);
 }

@@ -3,6 +3,7 @@
 #include "settings_file.h"
 #include "tags_command.h"
 #include "title_format.h"
+#include "write_folder.h"
 
 #include <QCoreApplication>
 
@@ -27,8 +28,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     // The settings file of the program installed beside this command.
-    const QString format = arguments.format.value_or(
-        readDisplayFormat(SettingsFile(QCoreApplication::applicationDirPath(), QStringLiteral("tunedeck"))));
+    const QString format = arguments.format.value_or(readDisplayFormat(SettingsFile(
+        runningProgramWriteFolder(QCoreApplication::applicationDirPath()).path, QStringLiteral("tunedeck"))));
     int status = 0;
     for (const QString& path : arguments.files) {
         if (const QString reason = tags_command::unreadableReason(path); !reason.isEmpty()) {

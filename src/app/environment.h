@@ -10,9 +10,10 @@ namespace tunedeck {
 
 // Everything the window reaches outside itself, handed in by main() or by a test.
 struct Environment {
-    QString programFolder;       // where the executable lies: settings file, downloads
-    QString exeBaseName;         // names the settings file and its section
-    DeviceFactory createDevice;  // ProgID -> device object, or DeviceError when not registered
+    QString programFolder;         // where the program writes: settings file, downloads (write_folder.h)
+    QString programFolderProblem;  // shown at start-up when that folder cannot be written
+    QString exeBaseName;           // names the settings file and its section
+    DeviceFactory createDevice;    // ProgID -> device object, or DeviceError when not registered
     Prompts* prompts = nullptr;
     Shell* shell = nullptr;
 };

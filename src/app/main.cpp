@@ -4,6 +4,8 @@
 #include "program_location.h"
 #include "program_version.h"
 #include "prompts.h"
+#include "termination.h"
+#include "write_folder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -60,21 +62,25 @@ int main(int argc, char* argv[]) {
     if (const std::optional<int> status = answerArguments(argc, argv))
         return *status;
 
+    tunedeck::catchTermination();
     QApplication app(argc, argv);
 
     QTranslator qtJapanese;
     tunedeck::installJapaneseTranslation(qtJapanese);
 
     const tunedeck::ProgramLocation location = tunedeck::runningProgramLocation();
+    const tunedeck::WriteFolder writeFolder = tunedeck::runningProgramWriteFolder(location.folder);
     tunedeck::DialogPrompts prompts;
     tunedeck::DesktopShell shell;
     tunedeck::Environment environment{
-        .programFolder = location.folder,
+        .programFolder = writeFolder.path,
+        .programFolderProblem = writeFolder.problem,
         .exeBaseName = location.exeBaseName,
+        // The component lies beside the executable; the player's store goes where the program writes.
         .createDevice =
-            [folder = location.folder](const QString& progId) {
-                return tunedeck::createDevice(progId, folder + QStringLiteral("/components"),
-                                              folder + QStringLiteral("/player"));
+            [components = location.folder + QStringLiteral("/components"),
+             store = writeFolder.path + QStringLiteral("/player")](const QString& progId) {
+                return tunedeck::createDevice(progId, components, store);
             },
         .prompts = &prompts,
         .shell = &shell,
@@ -82,5 +88,10 @@ int main(int argc, char* argv[]) {
 
     tunedeck::frmTunedeck window(environment);
     window.Form_Load();
-    return app.exec();
+    tunedeck::quitOnTermination(app);
+    const int status = app.exec();
+    // Ended from outside: close the window as its close button does, which writes the settings.
+    if (window.isVisible())
+        window.close();
+    return status;
 }

@@ -80,6 +80,12 @@ void frmTunedeck::Form_Load() {
 
     drvList_Change();
 
+    // Said last, over the player's texts: a folder the program cannot write also keeps the player from
+    // starting, and this is why.
+    const auto reportFolder = qScopeGuard([this] {
+        if (!environment_.programFolderProblem.isEmpty())
+            setStatus(environment_.programFolderProblem);
+    });
     try {
         device_ = environment_.createDevice(kPlayerProgId);
     } catch (const std::exception&) {

@@ -1,0 +1,19 @@
+#pragma once
+
+class QCoreApplication;
+
+namespace tunedeck {
+
+// A request to end from outside the window: SIGTERM (a logout, `kill`) or SIGINT (Ctrl+C in the terminal it
+// was started from). The program then ends as through its close button, keeping its settings.
+//
+// Requests are caught from the first call on, so that one arriving during start-up waits rather than killing
+// the program; they take effect once the event loop runs, after the work under way.
+void catchTermination();
+
+// From now on a request, also one caught earlier, ends `app`'s event loops: the one a dialog open at that
+// moment runs (it answers as if cancelled) and, once the work under way is done, the main one. The caller
+// then closes the window, which nothing running refuses any more.
+void quitOnTermination(QCoreApplication& app);
+
+}  // namespace tunedeck
