@@ -17,7 +17,13 @@ chmod -R a-w "$prefix/lib/tunedeck"
 
 # Root writes anywhere; in a user namespace of its own it is held to the permissions, as a user is.
 as_user=()
-[ "$(id -u)" -ne 0 ] || as_user=(unshare --user)
+if [ "$(id -u)" -eq 0 ]; then
+    if ! unshare --user true 2>/dev/null; then
+        echo "skipped: running as root, and this machine allows no user namespace to drop root's rights in"
+        exit 77
+    fi
+    as_user=(unshare --user)
+fi
 "${as_user[@]}" "$prefix/bin/tunedeck" &
 program=$!
 # Start-up has read the player once its store is there; a SIGTERM then ends the program as its close button.
