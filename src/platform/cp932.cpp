@@ -119,6 +119,12 @@ char16_t windowsEquivalent(char16_t unit) {
 }  // namespace
 
 QString decode(QByteArrayView bytes) {
+    // Text that is all ASCII, as most tags and settings are, reads as itself.
+    unsigned char highBits = 0;
+    for (const char byte : bytes)
+        highBits |= static_cast<unsigned char>(byte);
+    if (highBits < 0x80)
+        return QString::fromLatin1(bytes);
     const Tables& t = tables();
     // Every byte gives at most one character: fill a string of that size and cut it to what was written.
     QString text(bytes.size(), Qt::Uninitialized);

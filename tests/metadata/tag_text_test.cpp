@@ -1,5 +1,7 @@
 #include "tag_text.h"
 
+#include "cp932.h"
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -7,7 +9,7 @@ using namespace Qt::StringLiterals;
 namespace tunedeck {
 namespace {
 
-TEST(CutTagText, NulEndsTheTextAndOnlySpacesAreTrimmedWithoutOne) {
+TEST(TagText, NulEndsTheTextAndOnlySpacesAreTrimmedWithoutOne) {
     struct Case {
         QString decoded, value;
     };
@@ -24,7 +26,7 @@ TEST(CutTagText, NulEndsTheTextAndOnlySpacesAreTrimmedWithoutOne) {
         {u""_s, u""_s},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(cutTagText(c.decoded), c.value) << c.decoded.toStdString();
+        EXPECT_EQ(tagText(cp932::encode(c.decoded)), c.value) << c.decoded.toStdString();
 }
 
 }  // namespace
