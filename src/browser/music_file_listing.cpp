@@ -26,10 +26,10 @@ QStringList musicFileNames(const QString& folder) {
     return names;
 }
 
-FileListRow fileListRow(const QString& folder, const QString& name, const SettingsFile& settings) {
+FileListRow fileListRow(const QString& folder, const QString& name, QStringView displayFormat) {
     const QString path = folder + name;
     TagRecord record;
-    displayTitleFor(path, record, settings);
+    displayTitleFor(path, record, displayFormat);
     // A plain stat: QFileInfo costs as much again as the stat itself, and the fill does this for every file.
     struct stat file {};
     const bool present = ::stat(QFile::encodeName(path).constData(), &file) == 0;

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "settings_file.h"
-
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 namespace tunedeck {
 
@@ -24,8 +23,8 @@ struct FileListRow {
     friend bool operator==(const FileListRow&, const FileListRow&) = default;
 };
 
-// The artist and title from the file's tags (through the per-file title procedure) and its size text.
-// `folder` ends in the separator.
-FileListRow fileListRow(const QString& folder, const QString& name, const SettingsFile& settings);
+// The artist and title from the file's tags (through the per-file title procedure, with the display format
+// the fill looked up) and its size text. `folder` ends in the separator.
+FileListRow fileListRow(const QString& folder, const QString& name, QStringView displayFormat);
 
 }  // namespace tunedeck

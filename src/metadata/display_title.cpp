@@ -18,10 +18,14 @@ QString readDisplayFormat(const SettingsFile& settings) {
     return settings.readString(QStringLiteral("DisplayFormat"), QStringLiteral("%1 - %2"));
 }
 
-QString displayTitleFor(const QString& path, TagRecord& record, const SettingsFile& settings) {
+QString displayTitleFor(const QString& path, TagRecord& record, QStringView format) {
     if (readTags(path, record) == TagKind::None)
         return fileNameOf(path);
-    return formatDisplayTitle(readDisplayFormat(settings), path, record);
+    return formatDisplayTitle(format, path, record);
+}
+
+QString displayTitleFor(const QString& path, TagRecord& record, const SettingsFile& settings) {
+    return displayTitleFor(path, record, readDisplayFormat(settings));
 }
 
 }  // namespace tunedeck

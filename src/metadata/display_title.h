@@ -4,6 +4,7 @@
 #include "tag_record.h"
 
 #include <QString>
+#include <QStringView>
 
 namespace tunedeck {
 
@@ -17,9 +18,12 @@ TagKind readTags(const QString& path, TagRecord& record);
 // The display format of the settings file: `DisplayFormat`, "%1 - %2" when it is not there.
 QString readDisplayFormat(const SettingsFile& settings);
 
-// The text the player shows for a song file: the display format filled in from the file's tags, or the file
-// name when it has none. The format is read from the settings file for every tagged file, so a change made
-// meanwhile takes effect at once.
+// The text the player shows for a song file: `format` filled in from the file's tags, or the file name when
+// it has none.
+QString displayTitleFor(const QString& path, TagRecord& record, QStringView format);
+
+// The same with the display format read from the settings file for this title, so that a change made since
+// the last title takes effect at once: for the titles of a send, between which the window takes input.
 QString displayTitleFor(const QString& path, TagRecord& record, const SettingsFile& settings);
 
 }  // namespace tunedeck

@@ -1,6 +1,5 @@
 #include "id3v1_reader.h"
 
-#include "cp932.h"
 #include "tag_text.h"
 
 #include <QByteArrayView>
@@ -35,8 +34,7 @@ bool readId3v1Tags(MusicFile& file, TagRecord& record) {
         return false;
     for (const Field& field : kFields) {
         if (field.offset + field.size <= read)
-            record.*field.member =
-                cutTagText(cp932::decode(QByteArrayView(tag.data() + field.offset, field.size)));
+            record.*field.member = tagText(QByteArrayView(tag.data() + field.offset, field.size));
     }
     return true;
 }

@@ -1,6 +1,6 @@
 #include "music_file.h"
 
-#include <QFile>
+#include <QStringEncoder>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,28 +9,24 @@
 #include <cerrno>
 
 namespace tunedeck {
+namespace {
 
+// The path in UTF-8, as QFile::encodeName gives it on Linux, but on the stack for every path of ordinary
+// length: a folder's files are opened one after another, and the tag reader should cost little more than its
+// system calls.
 // Non-blocking, so that a pipe or a terminal named in a listing cannot hold the reader up; regular files
 // are not affected by it.
-MusicFile::MusicFile(const QString& path)
-    : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
-
-MusicFile::~MusicFile() {
-    if (fd_ >= 0)
-        ::close(fd_);
+int openForReading(const QString& path) {
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    QVarLengthArray<char, 1024> name(encoder.requiredSpace(path.size()) + 1);
+    *encoder.appendToBuffer(name.data(), path) = '\0';
+    return ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 }
 
-qint64 MusicFile::readAt(qint64 offset, std::span<char> buffer) const {
-    if (fd_ < 0 || offset < 0)
-        return -1;
-    const qint64 wanted = qint64(buffer.size());
-    if (offset >= aheadOffset_ && offset - aheadOffset_ <= ahead_.size() - wanted) {
-        std::copy_n(ahead_.constData() + (offset - aheadOffset_), wanted, buffer.data());
-        return wanted;
-    }
+qint64 preadFully(int fd, qint64 offset, std::span<char> buffer) {
     qint64 done = 0;
     while (done < qint64(buffer.size())) {
-        const ssize_t n = ::pread(fd_, buffer.data() + done, buffer.size() - done, offset + done);
+        const ssize_t n = ::pread(fd, buffer.data() + done, buffer.size() - done, offset + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -42,6 +38,25 @@ qint64 MusicFile::readAt(qint64 offset, std::span<char> buffer) const {
     return done;
 }
 
+}  // namespace
+
+MusicFile::MusicFile(const QString& path) : fd_(openForReading(path)) {}
+
+MusicFile::~MusicFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+qint64 MusicFile::readAt(qint64 offset, std::span<char> buffer) const {
+    if (fd_ < 0 || offset < 0)
+        return -1;
+    if (const auto held = heldAt(offset, qint64(buffer.size()))) {
+        std::copy(held->begin(), held->end(), buffer.data());
+        return held->size();
+    }
+    return preadFully(fd_, offset, buffer);
+}
+
 qint64 MusicFile::size() const {
     if (size_ == -2) {
         struct stat info {};
@@ -50,11 +65,21 @@ qint64 MusicFile::size() const {
     return size_;
 }
 
-void MusicFile::readAhead(qint64 offset, qint64 size) {
+qint64 MusicFile::readAhead(qint64 offset, qint64 size) {
+    if (fd_ < 0 || offset < 0 || heldAt(offset, size))
+        return 0;
+    // Cleared first, so that a larger buffer is not filled with a copy of the old bytes.
+    ahead_.clear();
     ahead_.resize(size);
-    const qint64 read = readAt(offset, ahead_);
-    ahead_.resize(std::max<qint64>(read, 0));
+    ahead_.resize(std::max<qint64>(preadFully(fd_, offset, ahead_), 0));
     aheadOffset_ = offset;
+    return ahead_.size();
+}
+
+std::optional<QByteArrayView> MusicFile::heldAt(qint64 offset, qint64 size) const {
+    if (offset < aheadOffset_ || offset - aheadOffset_ > ahead_.size() - size)
+        return std::nullopt;
+    return QByteArrayView(ahead_.constData() + (offset - aheadOffset_), size);
 }
 
 }  // namespace tunedeck

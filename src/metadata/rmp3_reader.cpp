@@ -3,13 +3,12 @@
 #include "cp932.h"
 #include "tag_text.h"
 
-#include <QByteArray>
+#include <QByteArrayView>
 
 #include <algorithm>
 #include <array>
 #include <limits>
 #include <optional>
-#include <span>
 
 namespace tunedeck {
 namespace {
@@ -33,22 +32,23 @@ constexpr qint64 kFurthestChunk = kChunkHeaderSize + std::numeric_limits<quint32
 // longest length kept, and well under a tenth of a second of reading.
 constexpr qint64 kWalkBudget = 512 * 1024;
 
-// The file as the walks read it: every byte they take in, read ahead or served from what was, is charged to
-// one budget. Once it is spent, a read fails as at the end of the file, which ends the walk with what it has
-// found so far.
+// The file as the walks read it: every byte they take in, read ahead or served, is charged to one budget.
+// Once it is spent, a read fails as at the end of the file, which ends the walk with what it has found so
+// far.
 class BudgetedFile {
   public:
     explicit BudgetedFile(MusicFile& file) : file_(file) {}
 
-    bool readExactly(qint64 offset, std::span<char> buffer) {
-        return charge(qint64(buffer.size())) && file_.readExactly(offset, buffer);
+    // The `size` bytes at `offset`, valid until the next read; nothing when the file ends first or the budget
+    // is spent.
+    std::optional<QByteArrayView> bytes(qint64 offset, qint64 size) {
+        if (!charge(size))
+            return std::nullopt;
+        file_.readAhead(offset, size);
+        return file_.heldAt(offset, size);
     }
 
-    void readAhead(qint64 offset, qint64 size) {
-        size = std::min(size, left_);
-        charge(size);
-        file_.readAhead(offset, size);
-    }
+    void readAhead(qint64 offset, qint64 size) { left_ -= file_.readAhead(offset, std::min(size, left_)); }
 
     qint64 size() const { return file_.size(); }
 
@@ -83,11 +83,11 @@ std::optional<qint64> paddedSizeOf(const char* bytes) {
 }
 
 std::optional<ChunkHeader> readChunkHeader(BudgetedFile& file, qint64 offset) {
-    std::array<char, kChunkHeaderSize> bytes;
-    if (!file.readExactly(offset, bytes))
+    const auto bytes = file.bytes(offset, kChunkHeaderSize);
+    if (!bytes)
         return std::nullopt;
-    ChunkHeader header{.paddedSize = paddedSizeOf(bytes.data() + 4)};
-    std::copy_n(bytes.begin(), 4, header.id.begin());
+    ChunkHeader header{.paddedSize = paddedSizeOf(bytes->data() + 4)};
+    std::copy_n(bytes->begin(), 4, header.id.begin());
     return header;
 }
 
@@ -113,8 +113,7 @@ QString* fieldFor(const std::array<char, 4>& id, TagRecord& record) {
 // a size does not fit, which ends the whole walk.
 bool readListChunk(BudgetedFile& file, qint64 offset, qint64 listPaddedSize, TagRecord& record) {
     file.readAhead(offset, std::min(listPaddedSize, kMaxReadAhead));
-    std::array<char, kListTypeSize> listType;  // any list type is read as INFO
-    if (!file.readExactly(offset, listType))
+    if (!file.bytes(offset, kListTypeSize))  // any list type is read as INFO
         return false;
     offset += kListTypeSize;
     qint64 count = kSubChunkCountStart;
@@ -129,10 +128,10 @@ bool readListChunk(BudgetedFile& file, qint64 offset, qint64 listPaddedSize, Tag
             return false;
         if (QString* field = fieldFor(header->id, record)) {
             // One byte more than is kept tells whether the last one kept begins a character that goes on.
-            QByteArray text(std::min(textSize, kMaxTextBytes + 1), Qt::Uninitialized);
-            if (!file.readExactly(textStart, text))
+            const auto text = file.bytes(textStart, std::min(textSize, kMaxTextBytes + 1));
+            if (!text)
                 return false;
-            *field = cutTagText(cp932::decode(cp932::prefixAtCharacterBoundary(text, kMaxTextBytes)));
+            *field = tagText(cp932::prefixAtCharacterBoundary(*text, kMaxTextBytes));
         }
         offset = textStart + textSize;
         count += kChunkHeaderSize + textSize;
@@ -150,6 +149,8 @@ bool readRmp3Tags(MusicFile& musicFile, TagRecord& record) {
         !std::equal(riff.begin() + 8, riff.end(), "RMP3"))
         return false;
     BudgetedFile file(musicFile);
+    // One read for the chunks of a typical file, which follow the header.
+    file.readAhead(kRiffHeaderSize, MusicFile::kBlock);
     const qint64 length = file.size();
     qint64 offset = kRiffHeaderSize;
     // Every step moves at least one chunk header forward, so the walk ends at the end of the file, or

@@ -1,22 +1,24 @@
 #include "tag_text.h"
 
+#include "cp932.h"
+
+#include <cstring>
+
 namespace tunedeck {
 
-// Cuts in place: the readers hand over the freshly decoded text.
-QString cutTagText(QString decoded) {
-    const qsizetype nul = decoded.indexOf(QChar(0));
-    if (nul >= 0) {
-        decoded.truncate(nul);
-        return decoded;
-    }
+// Cut before decoding, so that the padding is never decoded: neither a NUL nor a space byte is ever the
+// second byte of a character, so the cut falls where it would in the decoded text.
+QString tagText(QByteArrayView field) {
+    const void* nul = field.isEmpty() ? nullptr : std::memchr(field.data(), '\0', field.size());
+    if (nul)
+        return cp932::decode(field.first(static_cast<const char*>(nul) - field.data()));
     qsizetype begin = 0;
-    qsizetype end = decoded.size();
-    while (begin < end && decoded[begin] == u' ')
+    qsizetype end = field.size();
+    while (begin < end && field[begin] == ' ')
         ++begin;
-    while (end > begin && decoded[end - 1] == u' ')
+    while (end > begin && field[end - 1] == ' ')
         --end;
-    decoded.truncate(end);
-    return begin == 0 ? decoded : decoded.sliced(begin);
+    return cp932::decode(field.sliced(begin, end - begin));
 }
 
 }  // namespace tunedeck

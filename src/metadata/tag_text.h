@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 namespace tunedeck {
 
-// The value of a fixed-length tag field, after decoding: everything before the first NUL as it stands, or,
-// when there is no NUL, the whole text without its leading and trailing spaces (code 32 only).
-QString cutTagText(QString decoded);
+// The value of a fixed-length tag field: its code page 932 bytes up to the first NUL as they stand, or, when
+// there is no NUL, all of them without their leading and trailing spaces (code 32 only); decoded.
+QString tagText(QByteArrayView field);
 
 }  // namespace tunedeck

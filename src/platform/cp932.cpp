@@ -119,14 +119,20 @@ char16_t windowsEquivalent(char16_t unit) {
 }  // namespace
 
 QString decode(QByteArrayView bytes) {
-    const Tables& t = tables();
     // Every byte gives at most one character: fill a string of that size and cut it to what was written.
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype size = bytes.size();
-    qsizetype written = 0;
-    for (qsizetype i = 0; i < size; ++i) {
+    // ASCII, as most tags and settings are, reads as itself: the tables are needed from the first other byte.
+    qsizetype i = 0;
+    for (; i < size && in[i] < 0x80; ++i)
+        out[i] = QChar(char16_t(in[i]));
+    if (i == size)
+        return text;
+    const Tables& t = tables();
+    qsizetype written = i;
+    for (; i < size; ++i) {
         const unsigned char byte = in[i];
         if (isLeadByte(byte) && i + 1 < size && isTrailByte(in[i + 1])) {
             out[written++] = QChar(t.pair[byte << 8 | in[i + 1]]);

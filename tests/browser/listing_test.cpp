@@ -53,7 +53,6 @@ TEST(FolderPath, UpAndSeparator) {
 
 TEST(FileListRow, TagsAndSizeOfOneFile) {
     const ProgramFolder folder;
-    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=%3\r\n");
     folder.writeFile(u"tagged.mp3"_s, mp3File({.title = "T", .artist = "A"}, 2048 - 128));
     folder.writeFile(u"odd.rmp"_s, rmp3File({listChunk({riffChunk("IART", "Choir")})}));
     const struct {
@@ -65,8 +64,7 @@ TEST(FileListRow, TagsAndSizeOfOneFile) {
         {"gone.mp3", {}},  // vanished after the listing: no tags, no size, and no stop
     };
     for (const auto& c : cases)
-        EXPECT_EQ(fileListRow(folder.path() + QLatin1Char('/'), QLatin1String(c.name), folder.settings()),
-                  c.row)
+        EXPECT_EQ(fileListRow(folder.path() + QLatin1Char('/'), QLatin1String(c.name), u"%3"_s), c.row)
             << c.name;
 }
 
