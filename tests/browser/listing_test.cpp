@@ -1,3 +1,4 @@
+#include "desktop_shell.h"
 #include "folder_path.h"
 #include "music_file_listing.h"
 #include "music_files.h"
@@ -5,7 +6,10 @@
 #include "qt_printers.h"
 #include "volumes.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -16,82 +20,77 @@ namespace {
 
 using namespace testing;
 
-TEST(IsMusicFileName, LastFourCharactersInAnyCase) {
-    const struct {
-        const char* name;
-        bool music;
-    } cases[] = {
-        {"song.mp3", true}, {"song.Mp3", true},  {"SONG.MP3", true},   {"song.rmp", true},
-        {".MP3", true},     {".mp3", true},      {"曲.mp3", true},     {"song.mp3.bak", false},
-        {"song.mp", false}, {"mp3", false},      {"song.rmp3", false}, {"song_mp3", false},
-        {"", false},        {"song.wav", false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(isMusicFileName(QString::fromUtf8(c.name)), c.music) << c.name;
-}
+TEST(MusicFileListing, NamesFoldersRowsAndVolumes) {
+    for (const auto& [name, music] : {std::pair{"SONG.Mp3", true},
+                                      {".mp3", true},
+                                      {"曲.rmp", true},
+                                      {"song.mp3.bak", false},
+                                      {"song.rmp3", false},
+                                      {"song_mp3", false}})
+        EXPECT_EQ(isMusicFileName(QString::fromUtf8(name)), music) << name;
 
-TEST(FolderPath, UpAndSeparator) {
-    const struct {
-        const char* folder;
-        const char* driveRoot;
-        const char* up;
-        const char* withSeparator;
-    } cases[] = {
-        {"/home/user/music", "/", "/home/user/", "/home/user/music/"},
-        {"/home", "/", "/", "/home/"},
-        {"/", "/", "/", "/"},
-        {"/media/stick/music", "/media/stick", "/media/stick/", "/media/stick/music/"},
-        {"/media/stick", "/media/stick/", "/media/stick", "/media/stick/"},
-        {"/media/stick", "/", "/media/", "/media/stick/"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(folderUp(QLatin1String(c.folder), QLatin1String(c.driveRoot)), QLatin1String(c.up))
-            << c.folder;
-        EXPECT_EQ(withSeparator(QLatin1String(c.folder)), QLatin1String(c.withSeparator)) << c.folder;
+    for (const auto& [folder, root, up, separated] :
+         {std::tuple{"/home/user", "/", "/home/", "/home/user/"},
+          {"/", "/", "/", "/"},
+          {"/media/stick", "/media/stick/", "/media/stick", "/media/stick/"}}) {
+        EXPECT_EQ(folderUp(QLatin1String(folder), QLatin1String(root)), QLatin1String(up)) << folder;
+        EXPECT_EQ(withSeparator(QLatin1String(folder)), QLatin1String(separated)) << folder;
     }
-}
 
-TEST(FileListRow, TagsAndSizeOfOneFile) {
     const ProgramFolder folder;
     folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=%3\r\n");
     folder.writeFile(u"tagged.mp3"_s, mp3File({.title = "T", .artist = "A"}, 2048 - 128));
-    folder.writeFile(u"odd.rmp"_s, rmp3File({listChunk({riffChunk("IART", "Choir")})}));
-    const struct {
-        const char* name;
-        FileListRow row;
-    } cases[] = {
-        {"tagged.mp3", {.artist = u"A"_s, .title = u"T"_s, .size = u"2KB"_s}},
-        {"odd.rmp", {.artist = u"Choir"_s, .title = u""_s, .size = u"0KB"_s}},
-        {"gone.mp3", {}},  // vanished after the listing: no tags, no size, and no stop
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(fileListRow(folder.path() + QLatin1Char('/'), QLatin1String(c.name), folder.settings()),
-                  c.row)
-            << c.name;
-}
+    for (const auto& [name, row] : {std::pair{"tagged.mp3", FileListRow{u"A"_s, u"T"_s, u"2KB"_s}},
+                                    {"gone.mp3", FileListRow{}}})  // vanished after the listing: no stop
+        EXPECT_EQ(fileListRow(folder.path() + u"/"_s, QLatin1String(name), folder.settings()), row) << name;
 
-TEST(BrowsableVolumes, RootFirstWithoutPseudoFileSystems) {
-    const Volume root{.rootPath = u"/"_s, .fileSystemType = "ext4"};
-    const Volume home{.rootPath = u"/home"_s, .name = u"data"_s, .fileSystemType = "btrfs"};
-    const Volume stick{.rootPath = u"/media/user/STICK"_s, .name = u"STICK"_s, .fileSystemType = "vfat"};
-    const Volume run{.rootPath = u"/run"_s, .fileSystemType = "tmpfs"};
+    const Volume root{.rootPath = u"/"_s, .fileSystemType = "overlay"};  // the root, whatever it is
+    const Volume stick{.rootPath = u"/media/STICK"_s, .name = u"STICK"_s, .fileSystemType = "vfat"};
     const Volume scratch{.rootPath = u"/tmp"_s, .fileSystemType = "tmpfs"};
-    const Volume snap{.rootPath = u"/snap/core/1"_s, .fileSystemType = "squashfs"};
-    const Volume cgroup{.rootPath = u"/sys/fs/cgroup/cpu"_s, .fileSystemType = "cgroup"};
     const Volume hosts{.rootPath = u"/etc/hosts"_s, .fileSystemType = "ext4", .rootIsFolder = false};
-    const Volume overlayRoot{.rootPath = u"/"_s, .fileSystemType = "overlay"};
-    const QList<Volume> mounted = {cgroup, run, home, root, hosts, snap, scratch, stick, root};
-
-    EXPECT_EQ(browsableVolumes(mounted, u"/"_s), QList<Volume>({root, home, stick}));
-    EXPECT_EQ(browsableVolumes(mounted, u"/tmp"_s), QList<Volume>({root, home, scratch, stick}))
+    const Volume proc{.rootPath = u"/proc"_s, .fileSystemType = "proc"};
+    const QList<Volume> mounted = {proc, stick, root, hosts, scratch, root};
+    EXPECT_EQ(browsableVolumes(mounted, u"/"_s), QList<Volume>({root, stick}));
+    EXPECT_EQ(browsableVolumes(mounted, u"/tmp"_s), QList<Volume>({root, stick, scratch}))
         << "the working folder's volume is listed whatever it is";
-    EXPECT_EQ(browsableVolumes({scratch, overlayRoot}, u"/"_s), QList<Volume>({overlayRoot}));
+    EXPECT_EQ(driveCurrentFolder(u"/"_s, u"/home/user"_s, u"/"_s), u"/home/user"_s);
+    EXPECT_EQ(driveCurrentFolder(u"/media/stick"_s, u"/home/user"_s, u"/"_s), u"/media/stick"_s);
 }
 
-TEST(DriveCurrentFolder, WorkingFolderOnlyOnItsOwnDrive) {
-    EXPECT_EQ(driveCurrentFolder(u"/"_s, u"/home/user/music"_s, u"/"_s), u"/home/user/music"_s);
-    EXPECT_EQ(driveCurrentFolder(u"/media/stick"_s, u"/home/user/music"_s, u"/"_s), u"/media/stick"_s);
-    EXPECT_EQ(driveCurrentFolder(u"/home"_s, u"/home/user"_s, u"/home"_s), u"/home/user"_s);
+// A shell script in `folder` that the test uses as the opener.
+QString writeOpener(const QString& folder, const QByteArray& script) {
+    const QString opener = folder + u"/opener"_s;
+    writeBytes(opener, "#!/bin/sh\n" + script + '\n');
+    EXPECT_TRUE(QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    return opener;
+}
+
+// The Windows shell's codes; the opener gets the file's full path and runs in the file's folder.
+TEST(DesktopShell, OpensInTheFilesFolderAndAnswersWithTheShellsCodes) {
+    const QTemporaryDir dir;
+    const QString folder = dir.path() + u"/曲 folder"_s;
+    ASSERT_TRUE(QDir().mkpath(folder));
+    writeBytes(folder + u"/song 1.mp3"_s, "x");
+    const QString song = u"song 1.mp3"_s;
+    for (const auto& [opener, inFolder, file, code] :
+         {std::tuple{u"true"_s, dir.path() + u"/gone"_s, song, 3},
+          {u"true"_s, folder, u"gone.mp3"_s, 2},
+          {dir.path() + u"/no such opener"_s, folder, song, 31},
+          {u"false"_s, folder, song, 31},
+          {writeOpener(folder, "sleep 3"), folder, song, 42}})
+        EXPECT_EQ(DesktopShell(opener).open(inFolder, file), code) << opener.toStdString();
+
+    const QString report = dir.path() + u"/report"_s;
+    const QString opener = writeOpener(
+        dir.path(), (u"{ pwd; echo \"$1\"; } > '%1.part' && mv '%1.part' '%1'"_s.arg(report)).toUtf8());
+    EXPECT_EQ(DesktopShell(opener).open(folder, song), 42);
+    // The opener may outlive its answer; its report appears whole, by a rename.
+    const QDeadlineTimer deadline(30000);
+    while (!QFile::exists(report) && !deadline.hasExpired())
+        QThread::msleep(20);
+    QFile file(report);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "the opener did not run";
+    EXPECT_EQ(QString::fromUtf8(file.readAll()), folder + u"\n"_s + folder + u"/song 1.mp3\n"_s);
 }
 
 }  // namespace

@@ -1,10 +1,29 @@
 #include "window_fixture.h"
 
+#include "music_files.h"
+
 #include <QAbstractItemModel>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QTest>
 
 namespace tunedeck::testing {
+
+QString WorkingFolder::write(const QString& name, const QByteArray& bytes) const {
+    const QString path = dir_.filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    writeBytes(path, bytes);
+    return path;
+}
+
+QStringList names(const ListView& list) {
+    QStringList names;
+    for (int row = 0; row < list.itemCount(); ++row)
+        names << list.itemText(row);
+    return names;
+}
 
 QStringList listRows(const ListView& list) {
     QStringList rows;
@@ -31,6 +50,11 @@ QStringList refreshTexts() {
             QStringLiteral("Ready")};
 }
 
+void doubleClick(QWidget* widget, QPoint at) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+}
+
 WindowTest::~WindowTest() {
     if (window && window->isVisible())
         window->close();
@@ -40,24 +64,22 @@ void WindowTest::TearDown() {
     EXPECT_TRUE(prompts.allAnswersUsed()) << "a scripted answer was never asked for";
 }
 
-Environment WindowTest::environment() {
-    return {.programFolder = folder.path(),
-            .exeBaseName = folder.exeBaseName(),
-            .createDevice = [this](const QString& progId) -> std::unique_ptr<DeviceComponent> {
-                if (!componentRegistered)
-                    throw DeviceError(QStringLiteral("not registered"));
-                auto device = std::make_unique<DeviceRecorder>(
-                    createDevice(progId, componentsFolder(), folder.storePath()));
-                recorder = device.get();
-                deviceCalls = device->sharedCalls();
-                return device;
-            },
-            .prompts = &prompts,
-            .shell = &shell};
-}
-
 frmTunedeck& WindowTest::start() {
-    window = std::make_unique<frmTunedeck>(environment());
+    const Environment environment{
+        .programFolder = folder.path(),
+        .exeBaseName = folder.exeBaseName(),
+        .createDevice = [this](const QString& progId) -> std::unique_ptr<DeviceComponent> {
+            if (!componentRegistered)
+                throw DeviceError(QStringLiteral("not registered"));
+            auto device = std::make_unique<DeviceRecorder>(
+                createDevice(progId, componentsFolder(), folder.storePath()));
+            recorder = device.get();
+            deviceCalls = device->sharedCalls();
+            return device;
+        },
+        .prompts = &prompts,
+        .shell = &shell};
+    window = std::make_unique<frmTunedeck>(environment);
     QObject::connect(window->stbRioInfo, &StatusBar::panelTextChanged,
                      [this](int panel, const QString& text) {
                          if (panel != 1)
@@ -75,30 +97,55 @@ void WindowTest::closeWindow() {
     QCoreApplication::processEvents();
 }
 
+void WindowTest::onPlayer(const std::function<void(DeviceComponent&)>& work) const {
+    const auto device = createEmulatedPlayer(folder.storePath());
+    device->Open();
+    const auto close = qScopeGuard([&] { device->Close(); });
+    work(*device);
+}
+
+void WindowTest::setUpPlayer(const QString& state, const QString& memory) const {
+    onPlayer([&](DeviceComponent& device) {
+        device.Format(memory);
+        const QStringList folders = state.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (int index = 0; index < folders.size(); ++index) {
+            const QStringList parts = folders[index].split(QLatin1Char(':'));
+            device.AddFolder(parts[0], memory);
+            for (const QString& song : parts.value(1).split(QLatin1Char(','), Qt::SkipEmptyParts))
+                device.AddSong(qint16(index), song, folder.writeFile(QStringLiteral("song"), songBytes(song)),
+                               memory);
+        }
+    });
+}
+
+QString WindowTest::playerState(const QString& memory) const {
+    QStringList folders;
+    onPlayer([&](DeviceComponent& device) {
+        const std::vector<DeviceFolder> all = device.Folders(memory.toInt());
+        for (qint16 index = 0; index < qint16(all.size()); ++index) {
+            QStringList songs;
+            for (const DeviceSong& song : device.Songs(memory.toInt(), index))
+                songs << song.name;
+            folders << all[index].name + QLatin1Char(':') + songs.join(QLatin1Char(','));
+        }
+    });
+    return folders.join(QLatin1Char(' '));
+}
+
+QString WindowTest::shownState() const {
+    QStringList folders;
+    for (int i = 0; i < window->cmbFolder->count(); ++i)
+        folders << window->cmbFolder->itemText(i);
+    return folders.join(QLatin1Char(',')) + QStringLiteral(" / ") +
+           names(*window->lvwSong).join(QLatin1Char(','));
+}
+
 void WindowTest::runPlayerCommand(const QStringList& arguments) const {
     QProcess process;
     process.start(builtProgram(QStringLiteral("tunedeck-player")),
                   QStringList{QStringLiteral("--store"), folder.storePath()} + arguments);
     ASSERT_TRUE(process.waitForFinished(30000));
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-}
-
-QStringList WindowTest::playerSongs(qint16 folderIndex, const QString& memory) const {
-    auto device = storeDevice();
-    device->Open();
-    QStringList names;
-    if (folderIndex < qint16(device->Folders(memory.toInt()).size()))
-        for (const DeviceSong& song : device->Songs(memory.toInt(), folderIndex))
-            names << song.name;
-    device->Close();
-    return names;
-}
-
-QStringList WindowTest::listedSongs() const {
-    QStringList names;
-    for (int row = 0; row < window->lvwSong->itemCount(); ++row)
-        names << window->lvwSong->itemText(row);
-    return names;
 }
 
 void WindowTest::selectPositions(ListView& list, const QList<int>& positions) {
@@ -110,11 +157,9 @@ void WindowTest::selectPositions(ListView& list, const QList<int>& positions) {
 
 void WindowTest::expectGivenBack(const QWidget* focus) const {
     const frmTunedeck& w = *window;
-    EXPECT_TRUE(w.isEnabled());
-    EXPECT_TRUE(w.fraSong->isEnabled());
+    EXPECT_TRUE(w.isEnabled() && w.fraSong->isEnabled());
     EXPECT_TRUE(w.menuSend->isEnabled() && w.menuDel->isEnabled() && w.menuDown->isEnabled());
-    EXPECT_FALSE(w.isRunning());
-    EXPECT_FALSE(w.isBusy());
+    EXPECT_FALSE(w.isRunning() || w.isBusy());
     EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(w.focusWidget(), focus);
 }

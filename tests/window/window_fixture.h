@@ -7,7 +7,9 @@
 #include "scripted_prompts.h"
 #include "scripted_shell.h"
 
+#include <QDir>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -17,42 +19,63 @@
 
 namespace tunedeck::testing {
 
-// A window over a temporary program folder, the emulated player on a store inside it (behind a recorder),
-// scripted prompts and a scripted shell.
+// The process's working folder moved into a temporary folder for the life of the object: the window's
+// folder tree and file list start there.
+class WorkingFolder {
+  public:
+    WorkingFolder() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
+    ~WorkingFolder() { QDir::setCurrent(previous_); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+    QString path() const { return dir_.path(); }
+    // Writes `bytes` to `name` (folders made as needed) and returns the full path.
+    QString write(const QString& name, const QByteArray& bytes = "x") const;
+
+  private:
+    QString previous_;
+    QTemporaryDir dir_;
+};
+
+// A list's first column, top to bottom.
+QStringList names(const ListView& list);
 // A list's rows top to bottom, each its cells joined by "|".
 QStringList listRows(const ListView& list);
-
 // The calls of one refresh of the first folder of `memory`: Folders when the folders are read again, Songs
 // when there is a folder to list.
 QStringList refreshCalls(bool readsFolders, bool listsSongs, const QString& memory = QStringLiteral("0"));
 // The texts of a refresh that reads the player, ending in "Ready".
 QStringList refreshTexts();
+// A double-click as the window system delivers it: a click, then the double-click itself.
+void doubleClick(QWidget* widget, QPoint at);
 
+// A window over a temporary program folder and working folder, the emulated player on a store inside the
+// program folder (behind a recorder), scripted prompts and a scripted shell.
 class WindowTest : public ::testing::Test {
   protected:
     explicit WindowTest(const QString& exeBaseName = QStringLiteral("tunedeck")) : folder(exeBaseName) {}
     ~WindowTest() override;
     void TearDown() override;
 
-    Environment environment();
-
     // Builds the window and runs its start-up.
     frmTunedeck& start();
     // Closes the window as the user does, which runs the shutdown.
     void closeWindow();
 
-    // A device object of our own on the same store, for setting the player up (between the window's
-    // brackets).
-    std::unique_ptr<DeviceComponent> storeDevice() const { return createEmulatedPlayer(folder.storePath()); }
-
+    // Runs `work` on the player through a device object of our own, between the window's brackets: the
+    // Open fails if the window left the player open.
+    void onPlayer(const std::function<void(DeviceComponent&)>& work) const;
+    // Formats `memory` and gives it the folders and songs of `state`, written as playerState() reads it.
+    // A song's bytes are its name over and over, 1000 bytes for "s1".
+    void setUpPlayer(const QString& state, const QString& memory = QStringLiteral("0")) const;
+    static QByteArray songBytes(const QString& name) { return name.toUtf8().repeated(500); }
+    // The folders of `memory`, each as "name:song,song", joined by spaces: "a:s1,s2 b:".
+    QString playerState(const QString& memory = QStringLiteral("0")) const;
+    // What the player pane shows: "folder,folder / song,song".
+    QString shownState() const;
     // Runs the tunedeck-player command on the store.
     void runPlayerCommand(const QStringList& arguments) const;
 
-    // The songs of a folder on the player (none when there is no such folder), read through a device object
-    // of our own between the window's brackets: the read fails if the window left the player open.
-    QStringList playerSongs(qint16 folderIndex = 0, const QString& memory = QStringLiteral("0")) const;
-    // The song list's first column, top to bottom.
-    QStringList listedSongs() const;
     // Selects exactly the items at these 1-based positions.
     static void selectPositions(ListView& list, const QList<int>& positions);
     // The window as the user gets it back after a command: usable, the arrow, the player pane and its
@@ -65,6 +88,7 @@ class WindowTest : public ::testing::Test {
     // Called with each text status panel 1 shows, as it shows it.
     std::function<void(const QString&)> onStatusText;
 
+    WorkingFolder working;
     ProgramFolder folder;
     ScriptedPrompts prompts;
     ScriptedShell shell;
