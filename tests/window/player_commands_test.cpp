@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QImage>
 #include <QMimeData>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <map>
@@ -21,11 +20,6 @@ namespace {
 
 const QString kPlayer = u"a:s1,s2,s3 b:"_s;   // the internal memory, unless a test says otherwise
 const QString kTitleA = u"Artist - Title"_s;  // a.mp3, the one tagged file
-const QString kFault = u"故障"_s;
-const QString kSendFailed = u"転送エラー Err:"_s;
-const QString kNoFolder = u"Rioにフォルダがありません。フォルダは必ず必要です。"_s;
-const QString kListFailed = u"曲リストの取得に失敗しました。 Err:故障"_s;
-const QString kFormatFailed = u"内蔵メモリの初期化でエラーが発生しました。"_s;
 constexpr int kEmptySpace = -1;  // a row standing for the song list's empty space below the songs
 
 QString sending(const QString& title) {
@@ -39,9 +33,9 @@ class PlayerCommandsTest : public WindowTest {
     frmTunedeck& startWith(const QString& player = kPlayer) {
         if (!player.isNull())
             setUpPlayer(player);
-        working.write(u"a.mp3"_s, mp3File({.title = "Title", .artist = "Artist"}, 100));
+        workFile(u"a.mp3"_s, mp3File({.title = "Title", .artist = "Artist"}, 100));
         for (const QString& name : {u"b"_s, u"c"_s, u"d"_s})
-            working.write(name + u".mp3"_s, name.toUtf8());
+            workFile(name + u".mp3"_s, name.toUtf8());
         frmTunedeck& w = start();
         w.lvwFile_ColumnClick(1);
         w.lvwSong->setFocus();
@@ -50,31 +44,15 @@ class PlayerCommandsTest : public WindowTest {
         return w;
     }
 
-    QString path(const QString& name) const { return working.path() + u"/"_s + name; }
-
-    // The calls that put one file into folder 0 of the internal memory.
+    // The calls that put one file of the working folder into folder 0 of the internal memory.
     QStringList sendCalls(const QString& file, const QString& title) const {
         return {u"Open()"_s, u"FontName(\"MS UI Gothic\")"_s, u"FontSize(9)"_s,
-                u"AddSong(0, \""_s + title + u"\", \""_s + path(file) + u"\", \"0\")"_s, u"Close()"_s};
+                u"AddSong(0, \""_s + title + u"\", \""_s + working.filePath(file) + u"\", \"0\")"_s,
+                u"Close()"_s};
     }
 
-    // Drops the files or addresses on the song list as the desktop does (the drag enters, then drops) and
-    // lets the send that it queues run.
-    void drop(const QList<QUrl>& urls) const {
-        QMimeData data;
-        data.setUrls(urls);
-        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
-        QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window->lvwSong->viewport(), &enter);
-        QDropEvent event(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window->lvwSong->viewport(), &event);
-        EXPECT_TRUE(enter.isAccepted() && event.isAccepted());
-        EXPECT_EQ(event.dropAction(), Qt::CopyAction);
-        QCoreApplication::processEvents();
-    }
-
-    // How the window is held while a run shows `progress`: the pointer, the window, the player pane, and the
-    // player commands of the menu bar.
+    // Records how the window is held at each text ending in `progress`: the pointer, the window, the player
+    // pane, and the player commands of the menu bar.
     void watchHeld(const QString& progress) {
         onStatusText = [this, progress](const QString& text) {
             if (text.endsWith(progress))
@@ -89,7 +67,7 @@ class PlayerCommandsTest : public WindowTest {
 
     // The files a download wrote into the program folder.
     QStringList downloads() const {
-        return QDir(folder.path()).entryList({u"GetRio*"_s}, QDir::Files | QDir::Dirs, QDir::Name);
+        return QDir(folder.path()).entryList({u"GetRio*"_s}, QDir::Files, QDir::Name);
     }
 
     // A mouse action of `button` on the song list over `row`.
@@ -106,7 +84,7 @@ class PlayerCommandsTest : public WindowTest {
 // changes neither the files of the send nor where they go.
 TEST_F(PlayerCommandsTest, SendByMenuSendsTheSelectedFilesInListOrder) {
     frmTunedeck& w = startWith();
-    const QString other = QFileInfo(working.write(u"other/x.mp3"_s)).path();
+    const QString other = QFileInfo(workFile(u"other/x.mp3"_s)).path();
     w.lvwFile->setFocus();
     selectPositions(*w.lvwFile, {4, 1, 2});
     watchHeld(u" をRioに転送しています..."_s);
@@ -122,11 +100,11 @@ TEST_F(PlayerCommandsTest, SendByMenuSendsTheSelectedFilesInListOrder) {
     EXPECT_EQ(takeStatusTexts(),
               QStringList({sending(kTitleA), sending(u"b.mp3"_s), u"ファイル情報を取得中..."_s, u"Ready"_s,
                            sending(u"d.mp3"_s)}) +
-                  refreshTexts() + QStringList{u"転送が終了しました。"_s});
+                  kRefreshTexts + QStringList{u"転送が終了しました。"_s});
     EXPECT_EQ(held, QStringList(3, u"arrow window 1 pane 0 menu 0"_s));
-    EXPECT_EQ(names(*w.lvwFile), QStringList({u"x.mp3"_s}));
-    EXPECT_EQ(playerState(), u"a:s1,s2,s3,Artist - Title,b.mp3,d.mp3 b:"_s);
+    EXPECT_EQ(rows(*w.lvwFile, 1), QStringList({u"x.mp3"_s}));
     EXPECT_EQ(shownState(), u"a,b / s1,s2,s3,Artist - Title,b.mp3,d.mp3"_s);
+    EXPECT_EQ(playerState(), u"a:s1,s2,s3,Artist - Title,b.mp3,d.mp3 b:"_s);
     expectGivenBack(w.lvwFile);
 }
 
@@ -134,18 +112,19 @@ TEST_F(PlayerCommandsTest, SendByMenuSendsTheSelectedFilesInListOrder) {
 // file list sends nothing at all.
 TEST_F(PlayerCommandsTest, WithoutAFolderNothingReachesThePlayer) {
     frmTunedeck& w = startWith(u""_s);
+    const QString noFolder = u"Rioにフォルダがありません。フォルダは必ず必要です。"_s;
     selectPositions(*w.lvwFile, {2, 3});
     w.menuSend_Click();
     EXPECT_EQ(recorder->calls(), refreshCalls(true, false));
     EXPECT_EQ(takeStatusTexts(),
-              QStringList({sending(u"b.mp3"_s), kSendFailed + kNoFolder}) + refreshTexts());
+              QStringList({sending(u"b.mp3"_s), u"転送エラー Err:"_s + noFolder}) + kRefreshTexts);
     recorder->clearCalls();
-    drop({QUrl::fromLocalFile(path(u"b.mp3"_s)), QUrl::fromLocalFile(path(u"c.mp3"_s))});
-    w.fillFileList(path(u"none"_s));
+    w.lvwSong_OLEDragDrop({working.filePath(u"b.mp3"_s), working.filePath(u"c.mp3"_s)});
+    w.fillFileList(working.filePath(u"none"_s));
     w.menuSend_Click();
     EXPECT_TRUE(recorder->calls().isEmpty());
     EXPECT_EQ(takeStatusTexts(),
-              QStringList({sending(u"b.mp3"_s), kNoFolder, sending(u"c.mp3"_s), kNoFolder,
+              QStringList({sending(u"b.mp3"_s), noFolder, sending(u"c.mp3"_s), noFolder,
                            u"0個のファイルを転送しました。"_s, u"ファイル情報を取得中..."_s, u"Ready"_s}));
 }
 
@@ -154,14 +133,15 @@ TEST_F(PlayerCommandsTest, WithoutAFolderNothingReachesThePlayer) {
 // were. The song list only takes drops: its press and release exchange two songs.
 TEST_F(PlayerCommandsTest, DragAndDropSendEveryLocalFile) {
     const QString odd = u"b #1 100% 曲?.mp3"_s;
-    working.write(odd);
-    working.write(u"notes.txt"_s, "not music");
+    workFile(odd);
+    workFile(u"notes.txt"_s, "not music");
     frmTunedeck& w = startWith();
     selectPositions(*w.lvwFile, {1, 2});
     ASSERT_EQ(w.lvwFile->itemText(1), odd);
 
     // Pressed on a selected file and moved: the drag starts. The offscreen desktop ends every drag at once,
-    // so what the drag carries is dropped on the song list by hand.
+    // so what the drag carries is dropped on the song list by hand, as the desktop drops: it enters, then
+    // drops.
     const QPoint from = w.lvwFile->visualRect(w.lvwFile->model()->index(0, 0)).center();
     QTest::mousePress(w.lvwFile->viewport(), Qt::LeftButton, {}, from);
     for (const int down : {5, 40}) {
@@ -171,16 +151,26 @@ TEST_F(PlayerCommandsTest, DragAndDropSendEveryLocalFile) {
     }
     const QDrag* drag = w.lvwFile->findChild<QDrag*>();
     ASSERT_NE(drag, nullptr);
-    drop(drag->mimeData()->urls() << QUrl(u"https://example.com/e.mp3"_s)
-                                  << QUrl::fromLocalFile(path(u"gone.mp3"_s))
-                                  << QUrl::fromLocalFile(path(u"notes.txt"_s)));
+    QMimeData data;
+    data.setUrls(drag->mimeData()->urls() << QUrl(u"https://example.com/e.mp3"_s)
+                                          << QUrl::fromLocalFile(working.filePath(u"gone.mp3"_s))
+                                          << QUrl::fromLocalFile(working.filePath(u"notes.txt"_s)));
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent dropped(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.lvwSong->viewport(), &enter);
+    QCoreApplication::sendEvent(w.lvwSong->viewport(), &dropped);
+    EXPECT_TRUE(enter.isAccepted() && dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction);
+    QCoreApplication::processEvents();  // the drop queues the send
+
     EXPECT_EQ(recorder->calls().mid(0, 10), sendCalls(u"a.mp3"_s, kTitleA) + sendCalls(odd, odd));
-    EXPECT_EQ(takeStatusTexts(), QStringList({sending(kTitleA), sending(odd), sending(u"gone.mp3"_s),
-                                              u"ファイルを読み込めません: "_s + path(u"gone.mp3"_s),
-                                              sending(u"notes.txt"_s), u"3個のファイルを転送しました。"_s}) +
-                                     refreshTexts());
+    EXPECT_EQ(takeStatusTexts(),
+              QStringList({sending(kTitleA), sending(odd), sending(u"gone.mp3"_s),
+                           u"ファイルを読み込めません: "_s + working.filePath(u"gone.mp3"_s),
+                           sending(u"notes.txt"_s), u"3個のファイルを転送しました。"_s}) +
+                  kRefreshTexts);
     EXPECT_EQ(playerState(), u"a:s1,s2,s3,Artist - Title,"_s + odd + u",notes.txt b:"_s);
-    EXPECT_TRUE(QFile::exists(path(odd)));
+    EXPECT_TRUE(QFile::exists(working.filePath(odd)));
     EXPECT_FALSE(w.lvwSong->dragEnabled());
     expectGivenBack(w.lvwFile);
 }
@@ -224,8 +214,8 @@ TEST_F(PlayerCommandsTest, DownloadWritesEachSongByItsPosition) {
     for (const auto& [file, song] :
          {std::pair{u"/GetRio02.mp3"_s, u"s2"_s}, {u"/GetRio10.mp3"_s, u"s10"_s}}) {
         QFile fetched(folder.path() + file);
-        ASSERT_TRUE(fetched.open(QIODevice::ReadOnly));
-        EXPECT_EQ(fetched.readAll(), songBytes(song));
+        EXPECT_TRUE(fetched.open(QIODevice::ReadOnly) && fetched.readAll() == songBytes(song))
+            << song.toStdString();
     }
     EXPECT_EQ(takeStatusTexts(), QStringList({u"s2 を取得しています..."_s, u"s10 を取得しています..."_s,
                                               u"曲の取得が終了しました。"_s}));
@@ -233,24 +223,26 @@ TEST_F(PlayerCommandsTest, DownloadWritesEachSongByItsPosition) {
     expectGivenBack(w.lvwSong);
 }
 
-// Positions 2, 3 and 5 of five: each deletion moves the later songs up, one bracket a song, and the list is
-// read again at the end. The player pane is held for the run; the upper pane is not.
+// Positions 2, 3 and 5 of five, deleted by the Delete key: each deletion moves the later songs up, one
+// bracket a song, and the list is read again at the end. The player pane is held; the upper pane is not.
 TEST_F(PlayerCommandsTest, DeleteAsksForEachSongWhereItHasMovedTo) {
     frmTunedeck& w = startWith(u"a:s1,s2,s3,s4,s5"_s);
     selectPositions(*w.lvwSong, {2, 3, 5});
     watchHeld(u" を削除しています..."_s);
     prompts.answerConfirm(true);
-    w.menuDel_Click();
+    QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
     QStringList calls;
     for (const int index : {1, 1, 2})
-        calls << u"Open()"_s << QStringLiteral("DeleteSong(0, %1, \"0\")").arg(index) << u"Close()"_s;
+        calls << u"Open()"_s << u"DeleteSong(0, %1, \"0\")"_s.arg(index) << u"Close()"_s;
     EXPECT_EQ(recorder->calls(), calls + refreshCalls(false, true));
     EXPECT_EQ(playerState() + u" | "_s + shownState(), u"a:s1,s4 | a / s1,s4"_s);
     EXPECT_EQ(takeStatusTexts(), QStringList({u"s2 を削除しています..."_s, u"s3 を削除しています..."_s,
                                               u"s5 を削除しています..."_s}) +
-                                     refreshTexts() + QStringList{u"削除が終了しました。"_s});
+                                     kRefreshTexts + QStringList{u"削除が終了しました。"_s});
     EXPECT_EQ(held, QStringList(3, u"wait window 1 pane 0 menu 0"_s));
     expectGivenBack(w.lvwSong);
+    w.lvwFile->setFocus();
+    QTest::keyClick(w.windowHandle(), Qt::Key_Delete);  // the file list has no delete: no question comes
 }
 
 // A left drag from one song onto another exchanges them in the shown folder; onto itself, from or onto the
@@ -274,17 +266,17 @@ TEST_F(PlayerCommandsTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
         mouse(QTest::MouseRelease, released);
         EXPECT_EQ(recorder->calls().mid(0, 3),
                   call.isNull() ? QStringList() : QStringList({u"Open()"_s, call, u"Close()"_s}));
-        EXPECT_EQ(recorder->calls().count(QStringLiteral("Songs(0, %1)").arg(folder)), int(!call.isNull()));
+        EXPECT_EQ(recorder->calls().count(u"Songs(0, %1)"_s.arg(folder)), int(!call.isNull()));
         EXPECT_EQ(playerState(), after);
-        EXPECT_TRUE(after.contains(w.cmbFolder->currentText() + u":"_s + names(*w.lvwSong).join(u","_s)));
+        EXPECT_TRUE(after.contains(w.cmbFolder->currentText() + u":"_s + rows(*w.lvwSong, 1).join(u","_s)));
         EXPECT_EQ(w.lvwSong->tag(), u"-1"_s);
     }
 }
 
 // The drag is the exchange, not a range selection: the selection stays on the pressed song, and only the
-// song a release would exchange with is marked, and drawn so. Another button released meanwhile, or a
-// release outside the list over a song scrolled out of view, forgets the pressed song; the right release
-// pops the song list's menu up.
+// song a release would exchange with is marked, and drawn so. Another button released meanwhile forgets the
+// pressed song, the right one popping the song list's menu up; so does a release outside the list, where a
+// song scrolled out of view lies under the pointer.
 TEST_F(PlayerCommandsTest, WhatAPressedSongBecomes) {
     frmTunedeck& w = startWith();
     ListView& list = *w.lvwSong;
@@ -310,30 +302,17 @@ TEST_F(PlayerCommandsTest, WhatAPressedSongBecomes) {
         mouse(QTest::MouseRelease, 2);
     }
     list.resize(list.width(), list.height() - list.viewport()->height() + list.rowViewportPosition(2));
-    const QPoint belowTheList(list.columnWidth(0) / 2, list.rowViewportPosition(2) + 2);
-    ASSERT_FALSE(list.viewport()->rect().contains(belowTheList));
+    const QPoint outside(list.columnWidth(0) / 2, list.rowViewportPosition(2) + 2);
+    ASSERT_FALSE(list.viewport()->rect().contains(outside));
     mouse(QTest::MousePress, 0);
-    QTest::mouseMove(list.viewport(), belowTheList);
-    EXPECT_EQ(list.markedRow(), -1);
-    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, belowTheList);
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, outside);
     EXPECT_TRUE(recorder->calls().isEmpty());
-}
-
-TEST_F(PlayerCommandsTest, DeleteOnTheSongListIsItsDeleteCommand) {
-    frmTunedeck& w = startWith();
-    QSignalSpy deletes(w.menuDel, &QAction::triggered);
-    prompts.answerConfirm(false);
-    QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
-    w.lvwFile->setFocus();
-    QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
-    EXPECT_EQ(deletes.count(), 1);
 }
 
 // Each memory erased alone, every text naming it, the panes read again.
 TEST_F(PlayerCommandsTest, FormatErasesTheChosenMemory) {
     for (const auto& [memory, other, name] :
          {std::tuple{u"0"_s, u"1"_s, u"内蔵"_s}, {u"1"_s, u"0"_s, u"外部"_s}}) {
-        SCOPED_TRACE(memory.toStdString());
         setUpPlayer(u"other:kept"_s, other);
         setUpPlayer(u"a:s1 b:"_s, memory);
         frmTunedeck& w = startWith(QString());
@@ -346,18 +325,17 @@ TEST_F(PlayerCommandsTest, FormatErasesTheChosenMemory) {
         EXPECT_EQ(recorder->calls(),
                   QStringList({u"Open()"_s, u"Format(\"%1\")"_s.arg(memory), u"Close()"_s}) +
                       refreshCalls(true, false, memory));
-        EXPECT_EQ(takeStatusTexts(), QStringList{name + u"メモリを初期化しています..."_s} + refreshTexts() +
+        EXPECT_EQ(takeStatusTexts(), QStringList{name + u"メモリを初期化しています..."_s} + kRefreshTexts +
                                          QStringList{name + u"メモリの初期化が終了しました。"_s});
-        EXPECT_EQ(playerState(memory) + u"|"_s + playerState(other), u"|other:kept"_s);
-        EXPECT_EQ(shownState(), u" / "_s);
+        EXPECT_EQ(playerState(memory) + u"|"_s + playerState(other) + u"|"_s + shownState(),
+                  u"|other:kept| / "_s);
         EXPECT_TRUE(w.stbRioInfo->panelText(2).startsWith(u"使用:0KB 空き:"_s));
         expectGivenBack(w.lvwSong);
-        closeWindow();
     }
 }
 
-// The name reaches the player as typed, in the display font; an empty one (the box cancelled) too, and the
-// player's refusal is shown.
+// The name reaches the player as typed, in the display font, and the first folder is shown; an empty one
+// (the box cancelled) goes too, and the player's refusal is shown.
 TEST_F(PlayerCommandsTest, CreateSendsTheNameAsTyped) {
     frmTunedeck& w = startWith(u"a:s1 b:"_s);
     w.cmbFolder->setCurrentIndex(1);
@@ -367,20 +345,21 @@ TEST_F(PlayerCommandsTest, CreateSendsTheNameAsTyped) {
         recorder->clearCalls();
         prompts.answerInput(typed);
         w.menuMkDir->trigger();
-        const ScriptedPrompts::Shown& box = prompts.shown().last();
-        EXPECT_EQ(box.text + u"|"_s + box.title + u"|"_s + box.defaultText,
-                  u"作るフォルダの名前を指定します。|フォルダ作成|"_s);
+        EXPECT_EQ(
+            prompts.shown().last().text + prompts.shown().last().title + prompts.shown().last().defaultText,
+            u"作るフォルダの名前を指定します。フォルダ作成"_s);
         EXPECT_EQ(recorder->calls().mid(0, 5),
                   QStringList({u"Open()"_s, u"FontName(\"MS UI Gothic\")"_s, u"FontSize(9)"_s,
                                u"AddFolder(\""_s + typed + u"\", \"0\")"_s, u"Close()"_s}));
         EXPECT_EQ(shownState(), u"a,b,"_s + name + u" / s1"_s);
-        expectGivenBack(w.lvwSong);
     }
     EXPECT_EQ(recorder->calls().size(), 5) << "nothing is read again after a refusal";
-    EXPECT_EQ(takeStatusTexts().mid(0, 5), QStringList{u"フォルダを作成しています..."_s} + refreshTexts() +
-                                               QStringList{u"フォルダを作成しました。"_s});
-    EXPECT_EQ(lastStatus(), u"フォルダ作成に失敗しました。 Err:フォルダ名が空です。"_s);
+    EXPECT_EQ(takeStatusTexts(),
+              QStringList{u"フォルダを作成しています..."_s} + kRefreshTexts +
+                  QStringList({u"フォルダを作成しました。"_s, u"フォルダを作成しています..."_s,
+                               u"フォルダ作成に失敗しました。 Err:フォルダ名が空です。"_s}));
     EXPECT_EQ(playerState(), u"a:s1 b: "_s + name + u":"_s);
+    expectGivenBack(w.lvwSong);
 }
 
 // Two folders or more: the selected one is deleted. One or none: the memory is erased on the one question,
@@ -391,7 +370,6 @@ TEST_F(PlayerCommandsTest, RemoveDeletesOrFormats) {
           {u"1"_s, u"a: b:"_s, 0, u"DeleteFolder(0, \"1\")"_s, u"b:"_s},
           {u"0"_s, u"a:s1"_s, 0, u"Format(\"0\")"_s, u""_s},
           {u"0"_s, u""_s, -1, u"Format(\"0\")"_s, u""_s}}) {
-        SCOPED_TRACE(before.toStdString());
         setUpPlayer(before, memory);
         frmTunedeck& w = startWith(QString());
         w.optRam[memory.toInt()]->click();
@@ -411,87 +389,79 @@ TEST_F(PlayerCommandsTest, RemoveDeletesOrFormats) {
         EXPECT_EQ(playerState(memory), after);
         EXPECT_EQ(w.cmbFolder->currentIndex(), after.isEmpty() ? -1 : 0);
         expectGivenBack(w.lvwSong);
-        closeWindow();
     }
 }
 
-// Every member a command calls failing at one of its calls: the texts say what happened, the window comes
-// back usable with the player closed, and the player and the panes hold what was done before the failure.
-// Each command starts on kPlayer with folder a shown, songs 1 and 3 and files b.mp3 and c.mp3 selected.
-// Null stands for "as before"; for a download the player column lists the files fetched.
+// A device call failing in each command, where the failure leaves a result of its own: the texts say what
+// happened, the window comes back usable with the player closed, and the player and the panes hold what was
+// done before the failure. Each command starts on kPlayer with folder a shown, songs 1 and 3 and files b.mp3
+// and c.mp3 selected. A null text stands for the command's own failure text with the description, null
+// states for "as before"; for a download the player column lists the files fetched.
 TEST_F(PlayerCommandsTest, AFailureGivesTheWindowBackWithWhatWasDone) {
-    const QString swapFailed = u"曲変更でエラーが発生しました。 Err:故障"_s;
-    const QString fetchFailed = u"取得に失敗しました。 Err:故障"_s;
-    const QString deleteFailed = u"削除に失敗しました。 Err:故障"_s;
-    const QString createFailed = u"フォルダ作成に失敗しました。 Err:故障"_s;
-    const QString removeFailed = u"フォルダ削除に失敗しました。 Err:故障"_s;
+    const QString listFailed = u"曲リストの取得に失敗しました。 Err:故障"_s;
+    const QString formatFailed = u"内蔵メモリの初期化でエラーが発生しました。"_s;
     const QString formatted = u"内蔵メモリの初期化が終了しました。 "_s;
-    const std::tuple<QString, const char*, int, QString, const char*, const char*> cases[] = {
-        {u"refresh"_s, "Songs", 1, kListFailed, nullptr, "a,b / "},
-        {u"refresh"_s, "Close", 1, kListFailed, nullptr, nullptr},
-        {u"swap"_s, "SwapSong", 1, swapFailed, nullptr, nullptr},
-        {u"swap"_s, "Close", 1, swapFailed, "a:s3,s2,s1 b:", nullptr},  // shown at the next refresh
-        {u"send"_s, "Open", 1, kSendFailed + kFault, nullptr, nullptr},
-        {u"send"_s, "FontSize", 1, kSendFailed + kFault, nullptr, nullptr},
-        {u"send"_s, "AddSong", 2, kSendFailed + kFault, "a:s1,s2,s3,b.mp3 b:", "a,b / s1,s2,s3,b.mp3"},
-        {u"send"_s, "Close", 1, kSendFailed + kFault, "a:s1,s2,s3,b.mp3 b:", "a,b / s1,s2,s3,b.mp3"},
-        {u"drop"_s, "AddSong", 1, u"1個のファイルを転送しました。"_s,
+    const std::tuple<const char*, const char*, int, QString, const char*, const char*> cases[] = {
+        {"refresh", "Songs", 1, listFailed, nullptr, "a,b / "},
+        {"swap", "Close", 1, {}, "a:s3,s2,s1 b:", nullptr},  // the list shows it at the next refresh
+        {"send", "AddSong", 2, {}, "a:s1,s2,s3,b.mp3 b:", "a,b / s1,s2,s3,b.mp3"},
+        {"send", "Close", 1, {}, "a:s1,s2,s3,b.mp3 b:", "a,b / s1,s2,s3,b.mp3"},
+        {"drop", "AddSong", 1, u"1個のファイルを転送しました。"_s,
          "a:s1,s2,s3,c.mp3 b:", "a,b / s1,s2,s3,c.mp3"},
-        {u"drop"_s, "Close", 2, kFault, "a:s1,s2,s3,b.mp3,c.mp3 b:", "a,b / s1,s2,s3,b.mp3,c.mp3"},
-        {u"download"_s, "Open", 1, fetchFailed, "", nullptr},
-        {u"download"_s, "GetSong", 2, fetchFailed, "GetRio01.mp3", nullptr},
-        {u"download"_s, "Close", 1, fetchFailed, "GetRio01.mp3 GetRio03.mp3", nullptr},
-        {u"delete"_s, "Open", 1, deleteFailed, nullptr, nullptr},
-        {u"delete"_s, "Open", 2, deleteFailed, "a:s2,s3 b:", "a,b / s2,s3"},
-        {u"delete"_s, "DeleteSong", 2, deleteFailed, "a:s2,s3 b:", "a,b / s2,s3"},
-        {u"delete"_s, "Close", 1, deleteFailed, "a:s2,s3 b:", "a,b / s2,s3"},
-        {u"format"_s, "Format", 1, kFormatFailed, nullptr, nullptr},
-        {u"format"_s, "Close", 1, kFormatFailed, "", nullptr},
-        {u"format"_s, "Open", 2, formatted + u"Rio500が接続されていません。"_s, "", "a,b / "},
-        {u"format"_s, "Folders", 1, formatted + kListFailed, "", "a,b / "},
-        {u"mkdir"_s, "FontName", 1, createFailed, nullptr, nullptr},
-        {u"mkdir"_s, "AddFolder", 1, createFailed, nullptr, nullptr},
-        {u"mkdir"_s, "Close", 1, createFailed, "a:s1,s2,s3 b: new:", nullptr},
-        {u"mkdir"_s, "Songs", 1, u"フォルダを作成しました。 "_s + kListFailed,
+        {"drop", "Close", 2, u"故障"_s, "a:s1,s2,s3,b.mp3,c.mp3 b:", "a,b / s1,s2,s3,b.mp3,c.mp3"},
+        {"download", "GetSong", 2, {}, "GetRio01.mp3", nullptr},
+        {"delete", "Open", 1, {}, nullptr, nullptr},
+        {"delete", "DeleteSong", 2, {}, "a:s2,s3 b:", "a,b / s2,s3"},
+        {"format", "Close", 1, formatFailed, "", nullptr},
+        {"format", "Folders", 1, formatted + listFailed, "", "a,b / "},
+        {"mkdir", "Close", 1, {}, "a:s1,s2,s3 b: new:", nullptr},
+        {"mkdir", "Songs", 1, u"フォルダを作成しました。 "_s + listFailed,
          "a:s1,s2,s3 b: new:", "a,b,new / "},
-        {u"rmdir"_s, "DeleteFolder", 1, removeFailed, nullptr, nullptr},
-        {u"rmdir"_s, "Close", 1, removeFailed, "b:", nullptr},
-        {u"rmdir"_s, "ExtFlash", 1, kListFailed, "b:", "a,b / "},
+        {"rmdir", "DeleteFolder", 1, {}, nullptr, nullptr},
         // The last folder: a failed format is not hidden by the list read after it.
-        {u"rmdir-last"_s, "Format", 1, kFormatFailed, nullptr, nullptr},
-        {u"rmdir-last"_s, "Close", 1, kFormatFailed, "", " / "},
+        {"rmdir-last", "Format", 1, formatFailed, nullptr, nullptr},
     };
     for (const auto& [command, member, nth, text, player, shown] : cases) {
-        SCOPED_TRACE(command.toStdString() + ' ' + member + ' ' + std::to_string(nth));
+        SCOPED_TRACE(std::string(command) + ' ' + member + ' ' + std::to_string(nth));
         for (const QString& file : downloads())
             QFile::remove(folder.path() + u"/"_s + file);
-        const QString before = command == u"rmdir-last"_s ? u"a:s1,s2,s3"_s : kPlayer;
+        const QString before = QLatin1String(command) == u"rmdir-last"_s ? u"a:s1,s2,s3"_s : kPlayer;
         frmTunedeck& w = startWith(before);
         const QString shownBefore = shownState();
         selectPositions(*w.lvwSong, {1, 3});
         selectPositions(*w.lvwFile, {2, 3});
-        if (command == u"send"_s)
+        if (QLatin1String(command) == u"send"_s)
             w.lvwFile->setFocus();
-        recorder->failCall(QLatin1String(member), nth, kFault);
-        const std::map<QString, std::function<void()>> run = {
-            {u"refresh"_s, [&] { w.lvwSong_KeyDown(input::kKeyF5, 0); }},
-            {u"swap"_s, [&] { mouse(QTest::MousePress, 0), mouse(QTest::MouseRelease, 2); }},
-            {u"send"_s, [&] { w.menuSend_Click(); }},
-            {u"drop"_s,
-             [&] {
-                 w.lvwSong_OLEDragDrop({path(u"b.mp3"_s), path(u"c.mp3"_s)});
-             }},
-            {u"download"_s, [&] { prompts.answerConfirm(true), w.menuDown_Click(); }},
-            {u"delete"_s, [&] { prompts.answerConfirm(true), w.menuDel_Click(); }},
-            {u"format"_s, [&] { prompts.answerConfirm(true), w.menuFormat_Click(); }},
-            {u"mkdir"_s, [&] { prompts.answerInput(u"new"_s), w.menuMkDir_Click(); }},
-            {u"rmdir"_s, [&] { prompts.answerConfirm(true), w.menuRmDir_Click(); }},
-            {u"rmdir-last"_s, [&] { prompts.answerConfirm(true), w.menuRmDir_Click(); }},
+        recorder->failCall(QLatin1String(member), nth, u"故障"_s);
+        // Each command with its own failure text.
+        const std::map<std::string, std::pair<std::function<void()>, QString>> run = {
+            {"refresh", {[&] { w.lvwSong_KeyDown(input::kKeyF5, 0); }, {}}},
+            {"swap",
+             {[&] { mouse(QTest::MousePress, 0), mouse(QTest::MouseRelease, 2); },
+              u"曲変更でエラーが発生しました。"_s}},
+            {"send", {[&] { w.menuSend_Click(); }, u"転送エラー"_s}},
+            {"drop",
+             {[&] {
+                  w.lvwSong_OLEDragDrop({working.filePath(u"b.mp3"_s), working.filePath(u"c.mp3"_s)});
+              },
+              {}}},
+            {"download",
+             {[&] { prompts.answerConfirm(true), w.menuDown_Click(); }, u"取得に失敗しました。"_s}},
+            {"delete", {[&] { prompts.answerConfirm(true), w.menuDel_Click(); }, u"削除に失敗しました。"_s}},
+            {"format", {[&] { prompts.answerConfirm(true), w.menuFormat_Click(); }, {}}},
+            {"mkdir",
+             {[&] { prompts.answerInput(u"new"_s), w.menuMkDir_Click(); },
+              u"フォルダ作成に失敗しました。"_s}},
+            {"rmdir",
+             {[&] { prompts.answerConfirm(true), w.menuRmDir_Click(); }, u"フォルダ削除に失敗しました。"_s}},
+            {"rmdir-last", {[&] { prompts.answerConfirm(true), w.menuRmDir_Click(); }, {}}},
         };
-        run.at(command)();
-        EXPECT_TRUE(takeStatusTexts().contains(text)) << lastStatus().toStdString();
-        expectGivenBack(command == u"send"_s ? static_cast<QWidget*>(w.lvwFile) : w.lvwSong);
-        EXPECT_EQ(command == u"download"_s ? downloads().join(u" "_s) : playerState(),
+        const auto& [act, failureText] = run.at(command);
+        act();
+        EXPECT_TRUE(takeStatusTexts().contains(text.isNull() ? failureText + u" Err:故障"_s : text))
+            << lastStatus().toStdString();
+        expectGivenBack(QLatin1String(command) == u"send"_s ? static_cast<QWidget*>(w.lvwFile) : w.lvwSong);
+        EXPECT_EQ(QLatin1String(command) == u"download"_s ? downloads().join(u" "_s) : playerState(),
                   player ? QString::fromUtf8(player) : before);
         EXPECT_EQ(shownState(), shown ? QString::fromUtf8(shown) : shownBefore);
     }

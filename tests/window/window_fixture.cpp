@@ -7,29 +7,14 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
-#include <QTest>
 
 namespace tunedeck::testing {
 
-QString WorkingFolder::write(const QString& name, const QByteArray& bytes) const {
-    const QString path = dir_.filePath(name);
-    QDir().mkpath(QFileInfo(path).path());
-    writeBytes(path, bytes);
-    return path;
-}
-
-QStringList names(const ListView& list) {
-    QStringList names;
-    for (int row = 0; row < list.itemCount(); ++row)
-        names << list.itemText(row);
-    return names;
-}
-
-QStringList listRows(const ListView& list) {
+QStringList rows(const ListView& list, int columns) {
     QStringList rows;
     for (int row = 0; row < list.itemCount(); ++row) {
         QStringList cells;
-        for (int column = 0; column < list.model()->columnCount(); ++column)
+        for (int column = 0; column < columns; ++column)
             cells << list.subItemText(row, column);
         rows << cells.join(QLatin1Char('|'));
     }
@@ -45,47 +30,27 @@ QStringList refreshCalls(bool readsFolders, bool listsSongs, const QString& memo
     return calls << QStringLiteral("AvailableMemory(\"%1\")").arg(memory) << QStringLiteral("Close()");
 }
 
-QStringList refreshTexts() {
-    return {QStringLiteral("Rio500を探しています..."), QStringLiteral("曲リスト取得中..."),
-            QStringLiteral("Ready")};
-}
-
-void doubleClick(QWidget* widget, QPoint at) {
-    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
-}
-
 WindowTest::~WindowTest() {
     if (window && window->isVisible())
         window->close();
-}
-
-void WindowTest::TearDown() {
-    EXPECT_TRUE(prompts.allAnswersUsed()) << "a scripted answer was never asked for";
+    QDir::setCurrent(previousFolder_);
 }
 
 frmTunedeck& WindowTest::start() {
-    const Environment environment{
-        .programFolder = folder.path(),
-        .exeBaseName = folder.exeBaseName(),
-        .createDevice = [this](const QString& progId) -> std::unique_ptr<DeviceComponent> {
-            if (!componentRegistered)
-                throw DeviceError(QStringLiteral("not registered"));
-            auto device = std::make_unique<DeviceRecorder>(
-                createDevice(progId, componentsFolder(), folder.storePath()));
-            recorder = device.get();
-            deviceCalls = device->sharedCalls();
-            return device;
-        },
-        .prompts = &prompts,
-        .shell = &shell};
-    window = std::make_unique<frmTunedeck>(environment);
+    const auto createDevice = [this](const QString& progId) -> std::unique_ptr<DeviceComponent> {
+        if (!componentRegistered)
+            throw DeviceError(QStringLiteral("not registered"));
+        auto device = std::make_unique<DeviceRecorder>(
+            tunedeck::createDevice(progId, componentsFolder(), folder.storePath()));
+        recorder = device.get();
+        deviceCalls = device->sharedCalls();
+        return device;
+    };
+    window = std::make_unique<frmTunedeck>(
+        Environment{folder.path(), folder.exeBaseName(), createDevice, &prompts, &shell});
     QObject::connect(window->stbRioInfo, &StatusBar::panelTextChanged,
                      [this](int panel, const QString& text) {
-                         if (panel != 1)
-                             return;
-                         statusTexts_.append(text);
-                         if (onStatusText)
+                         if (panel == 1 && (statusTexts_.append(text), onStatusText))
                              onStatusText(text);
                      });
     window->Form_Load();
@@ -95,6 +60,13 @@ frmTunedeck& WindowTest::start() {
 void WindowTest::closeWindow() {
     window->close();
     QCoreApplication::processEvents();
+}
+
+QString WindowTest::workFile(const QString& name, const QByteArray& bytes) const {
+    const QString path = working.filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    writeBytes(path, bytes);
+    return path;
 }
 
 void WindowTest::onPlayer(const std::function<void(DeviceComponent&)>& work) const {
@@ -109,9 +81,9 @@ void WindowTest::setUpPlayer(const QString& state, const QString& memory) const 
         device.Format(memory);
         const QStringList folders = state.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         for (int index = 0; index < folders.size(); ++index) {
-            const QStringList parts = folders[index].split(QLatin1Char(':'));
-            device.AddFolder(parts[0], memory);
-            for (const QString& song : parts.value(1).split(QLatin1Char(','), Qt::SkipEmptyParts))
+            device.AddFolder(folders[index].section(QLatin1Char(':'), 0, 0), memory);
+            for (const QString& song :
+                 folders[index].section(QLatin1Char(':'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
                 device.AddSong(qint16(index), song, folder.writeFile(QStringLiteral("song"), songBytes(song)),
                                memory);
         }
@@ -137,7 +109,7 @@ QString WindowTest::shownState() const {
     for (int i = 0; i < window->cmbFolder->count(); ++i)
         folders << window->cmbFolder->itemText(i);
     return folders.join(QLatin1Char(',')) + QStringLiteral(" / ") +
-           names(*window->lvwSong).join(QLatin1Char(','));
+           rows(*window->lvwSong, 1).join(QLatin1Char(','));
 }
 
 void WindowTest::runPlayerCommand(const QStringList& arguments) const {
@@ -162,10 +134,6 @@ void WindowTest::expectGivenBack(const QWidget* focus) const {
     EXPECT_FALSE(w.isRunning() || w.isBusy());
     EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(w.focusWidget(), focus);
-}
-
-QStringList WindowTest::takeStatusTexts() {
-    return std::exchange(statusTexts_, {});
 }
 
 }  // namespace tunedeck::testing
