@@ -393,75 +393,72 @@ TEST_F(PlayerCommandsTest, RemoveDeletesOrFormats) {
 }
 
 // A device call failing in each command, where the failure leaves a result of its own: the texts say what
-// happened, the window comes back usable with the player closed, and the player and the panes hold what was
-// done before the failure. Each command starts on kPlayer with folder a shown, songs 1 and 3 and files b.mp3
-// and c.mp3 selected. A null text stands for the command's own failure text with the description, null
-// states for "as before"; for a download the player column lists the files fetched.
+// happened and never that the command was done, the window comes back usable with the player closed, and the
+// player and the panes hold what was done before the failure. Each command starts on kPlayer with folder a
+// shown, songs 1 and 3 and files b.mp3 and c.mp3 selected. Null states stand for "as before"; for a download
+// the player column lists the files fetched.
 TEST_F(PlayerCommandsTest, AFailureGivesTheWindowBackWithWhatWasDone) {
     const QString listFailed = u"曲リストの取得に失敗しました。 Err:故障"_s;
+    const QString sendFailed = u"転送エラー Err:故障"_s;
     const QString formatFailed = u"内蔵メモリの初期化でエラーが発生しました。"_s;
-    const QString formatted = u"内蔵メモリの初期化が終了しました。 "_s;
-    const std::tuple<const char*, const char*, int, QString, const char*, const char*> cases[] = {
+    const QString formatted = u"内蔵メモリの初期化が終了しました。"_s;
+    const QString created = u"フォルダを作成しました。"_s;
+    const std::tuple<std::string, const char*, int, QString, const char*, const char*> cases[] = {
         {"refresh", "Songs", 1, listFailed, nullptr, "a,b / "},
-        {"swap", "Close", 1, {}, "a:s3,s2,s1 b:", nullptr},  // the list shows it at the next refresh
-        {"send", "AddSong", 2, {}, "a:s1,s2,s3,b.mp3 b:", "a,b / s1,s2,s3,b.mp3"},
-        {"send", "Close", 1, {}, "a:s1,s2,s3,b.mp3 b:", "a,b / s1,s2,s3,b.mp3"},
+        {"swap", "Close", 1, u"曲変更でエラーが発生しました。 Err:故障"_s,
+         "a:s3,s2,s1 b:", nullptr},  // listed later
+        {"send", "AddSong", 2, sendFailed, "a:s1,s2,s3,b.mp3 b:", "a,b / s1,s2,s3,b.mp3"},
+        {"send", "Close", 1, sendFailed, "a:s1,s2,s3,b.mp3 b:", "a,b / s1,s2,s3,b.mp3"},
         {"drop", "AddSong", 1, u"1個のファイルを転送しました。"_s,
          "a:s1,s2,s3,c.mp3 b:", "a,b / s1,s2,s3,c.mp3"},
         {"drop", "Close", 2, u"故障"_s, "a:s1,s2,s3,b.mp3,c.mp3 b:", "a,b / s1,s2,s3,b.mp3,c.mp3"},
-        {"download", "GetSong", 2, {}, "GetRio01.mp3", nullptr},
-        {"delete", "Open", 1, {}, nullptr, nullptr},
-        {"delete", "DeleteSong", 2, {}, "a:s2,s3 b:", "a,b / s2,s3"},
+        {"download", "GetSong", 2, u"取得に失敗しました。 Err:故障"_s, "GetRio01.mp3", nullptr},
+        {"delete", "Open", 1, u"削除に失敗しました。 Err:故障"_s, nullptr, nullptr},
+        {"delete", "DeleteSong", 2, u"削除に失敗しました。 Err:故障"_s, "a:s2,s3 b:", "a,b / s2,s3"},
         {"format", "Close", 1, formatFailed, "", nullptr},
-        {"format", "Folders", 1, formatted + listFailed, "", "a,b / "},
-        {"mkdir", "Close", 1, {}, "a:s1,s2,s3 b: new:", nullptr},
-        {"mkdir", "Songs", 1, u"フォルダを作成しました。 "_s + listFailed,
-         "a:s1,s2,s3 b: new:", "a,b,new / "},
-        {"rmdir", "DeleteFolder", 1, {}, nullptr, nullptr},
+        {"format", "Folders", 1, formatted + u" "_s + listFailed, "", "a,b / "},
+        {"mkdir", "Close", 1, u"フォルダ作成に失敗しました。 Err:故障"_s, "a:s1,s2,s3 b: new:", nullptr},
+        {"mkdir", "Songs", 1, created + u" "_s + listFailed, "a:s1,s2,s3 b: new:", "a,b,new / "},
+        {"rmdir", "DeleteFolder", 1, u"フォルダ削除に失敗しました。 Err:故障"_s, nullptr, nullptr},
         // The last folder: a failed format is not hidden by the list read after it.
         {"rmdir-last", "Format", 1, formatFailed, nullptr, nullptr},
     };
+    const std::map<std::string, void (frmTunedeck::*)()> clicks = {
+        {"refresh", &frmTunedeck::menuRefSong_Click}, {"send", &frmTunedeck::menuSend_Click},
+        {"download", &frmTunedeck::menuDown_Click},   {"delete", &frmTunedeck::menuDel_Click},
+        {"format", &frmTunedeck::menuFormat_Click},   {"mkdir", &frmTunedeck::menuMkDir_Click},
+        {"rmdir", &frmTunedeck::menuRmDir_Click},     {"rmdir-last", &frmTunedeck::menuRmDir_Click}};
     for (const auto& [command, member, nth, text, player, shown] : cases) {
-        SCOPED_TRACE(std::string(command) + ' ' + member + ' ' + std::to_string(nth));
+        SCOPED_TRACE(command + ' ' + member + ' ' + std::to_string(nth));
         for (const QString& file : downloads())
             QFile::remove(folder.path() + u"/"_s + file);
-        const QString before = QLatin1String(command) == u"rmdir-last"_s ? u"a:s1,s2,s3"_s : kPlayer;
+        const QString before = command == "rmdir-last" ? u"a:s1,s2,s3"_s : kPlayer;
         frmTunedeck& w = startWith(before);
         const QString shownBefore = shownState();
         selectPositions(*w.lvwSong, {1, 3});
         selectPositions(*w.lvwFile, {2, 3});
-        if (QLatin1String(command) == u"send"_s)
+        if (command == "send")
             w.lvwFile->setFocus();
         recorder->failCall(QLatin1String(member), nth, u"故障"_s);
-        // Each command with its own failure text.
-        const std::map<std::string, std::pair<std::function<void()>, QString>> run = {
-            {"refresh", {[&] { w.lvwSong_KeyDown(input::kKeyF5, 0); }, {}}},
-            {"swap",
-             {[&] { mouse(QTest::MousePress, 0), mouse(QTest::MouseRelease, 2); },
-              u"曲変更でエラーが発生しました。"_s}},
-            {"send", {[&] { w.menuSend_Click(); }, u"転送エラー"_s}},
-            {"drop",
-             {[&] {
-                  w.lvwSong_OLEDragDrop({working.filePath(u"b.mp3"_s), working.filePath(u"c.mp3"_s)});
-              },
-              {}}},
-            {"download",
-             {[&] { prompts.answerConfirm(true), w.menuDown_Click(); }, u"取得に失敗しました。"_s}},
-            {"delete", {[&] { prompts.answerConfirm(true), w.menuDel_Click(); }, u"削除に失敗しました。"_s}},
-            {"format", {[&] { prompts.answerConfirm(true), w.menuFormat_Click(); }, {}}},
-            {"mkdir",
-             {[&] { prompts.answerInput(u"new"_s), w.menuMkDir_Click(); },
-              u"フォルダ作成に失敗しました。"_s}},
-            {"rmdir",
-             {[&] { prompts.answerConfirm(true), w.menuRmDir_Click(); }, u"フォルダ削除に失敗しました。"_s}},
-            {"rmdir-last", {[&] { prompts.answerConfirm(true), w.menuRmDir_Click(); }, {}}},
-        };
-        const auto& [act, failureText] = run.at(command);
-        act();
-        EXPECT_TRUE(takeStatusTexts().contains(text.isNull() ? failureText + u" Err:故障"_s : text))
-            << lastStatus().toStdString();
-        expectGivenBack(QLatin1String(command) == u"send"_s ? static_cast<QWidget*>(w.lvwFile) : w.lvwSong);
-        EXPECT_EQ(QLatin1String(command) == u"download"_s ? downloads().join(u" "_s) : playerState(),
+        if (command == "swap") {
+            mouse(QTest::MousePress, 0);
+            mouse(QTest::MouseRelease, 2);
+        } else if (command == "drop") {
+            w.lvwSong_OLEDragDrop({working.filePath(u"b.mp3"_s), working.filePath(u"c.mp3"_s)});
+        } else {
+            if (command == "mkdir")
+                prompts.answerInput(u"new"_s);
+            else if (command != "refresh" && command != "send")
+                prompts.answerConfirm(true);
+            (w.*clicks.at(command))();
+        }
+        const QStringList texts = takeStatusTexts();
+        EXPECT_TRUE(texts.contains(text)) << lastStatus().toStdString();
+        for (const QString& done : {u"転送が終了しました。"_s, u"曲の取得が終了しました。"_s,
+                                    u"削除が終了しました。"_s, formatted, created})
+            EXPECT_FALSE(texts.contains(done)) << done.toStdString();
+        expectGivenBack(command == "send" ? static_cast<QWidget*>(w.lvwFile) : w.lvwSong);
+        EXPECT_EQ(command == "download" ? downloads().join(u" "_s) : playerState(),
                   player ? QString::fromUtf8(player) : before);
         EXPECT_EQ(shownState(), shown ? QString::fromUtf8(shown) : shownBefore);
     }
