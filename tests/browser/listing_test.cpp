@@ -21,13 +21,10 @@ namespace {
 using namespace testing;
 
 TEST(MusicFileListing, NamesFoldersRowsAndVolumes) {
-    for (const auto& [name, music] : {std::pair{"SONG.Mp3", true},
-                                      {".mp3", true},
-                                      {"曲.rmp", true},
-                                      {"song.mp3.bak", false},
-                                      {"song.rmp3", false},
-                                      {"song_mp3", false}})
-        EXPECT_EQ(isMusicFileName(QString::fromUtf8(name)), music) << name;
+    for (const char* name : {"SONG.Mp3", ".mp3", "曲.rmp"})
+        EXPECT_TRUE(isMusicFileName(QString::fromUtf8(name))) << name;
+    for (const char* name : {"song.mp3.bak", "song.rmp3", "song_mp3"})
+        EXPECT_FALSE(isMusicFileName(QString::fromUtf8(name))) << name;
 
     for (const auto& [folder, root, up, separated] :
          {std::tuple{"/home/user", "/", "/home/", "/home/user/"},

@@ -144,11 +144,8 @@ TEST_F(PlayerCommandsTest, DragAndDropSendEveryLocalFile) {
     // drops.
     const QPoint from = w.lvwFile->visualRect(w.lvwFile->model()->index(0, 0)).center();
     QTest::mousePress(w.lvwFile->viewport(), Qt::LeftButton, {}, from);
-    for (const int down : {5, 40}) {
-        QMouseEvent move(QEvent::MouseMove, from + QPoint(0, down), w.lvwFile->viewport()->mapToGlobal(from),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(w.lvwFile->viewport(), &move);
-    }
+    QTest::mouseMove(w.lvwFile->viewport(), from + QPoint(0, 5));
+    QTest::mouseMove(w.lvwFile->viewport(), from + QPoint(0, 40));
     const QDrag* drag = w.lvwFile->findChild<QDrag*>();
     ASSERT_NE(drag, nullptr);
     QMimeData data;
