@@ -1,10 +1,20 @@
 #include "window_fixture.h"
 
+#include "display_title.h"
 #include "font_command.h"
+#include "japanese_translation.h"
+#include "music_files.h"
 #include "program_version.h"
 #include "version_command.h"
 
-#include <QProcess>
+#include <QApplication>
+#include <QClipboard>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QTranslator>
 
 using namespace Qt::StringLiterals;
 
@@ -12,74 +22,118 @@ namespace tunedeck::testing {
 namespace {
 
 TEST(SmallCommands, FontSizesRoundHalvesToEvenAndMinorVersionsHaveTwoDigits) {
-    for (const auto& [points, rounded] : {std::pair{10.5, 10}, {11.5, 12}, {12.5, 12}, {9.6, 10}})
+    for (const auto& [points, rounded] : {std::pair{10.5, 10}, {11.5, 12}, {9.6, 10}})
         EXPECT_EQ(roundedFontSize(points), rounded) << points;
-    EXPECT_EQ(versionText(0, 5), u"Tunedeck Version 0.05"_s);
-    EXPECT_EQ(versionText(1, 123), u"Tunedeck Version 1.123"_s);
+    EXPECT_EQ(versionText(0, 5) + u" "_s + versionText(1, 123),
+              u"Tunedeck Version 0.05 Tunedeck Version 1.123"_s);
 }
 
 using SmallCommandsTest = WindowTest;
 
-TEST_F(SmallCommandsTest, FontCommandStoresTheChoiceAndACancelAlike) {
+// A cancelled font dialog answers its preset, which is stored again; the next folder made on the player is
+// drawn in the font chosen. The version box; the clipboard gets the song names, each on a line of its own.
+TEST_F(SmallCommandsTest, FontVersionAndClipboard) {
+    setUpPlayer(u"a:one,二曲目,three b:"_s);
     frmTunedeck& w = start();
-    prompts.answerFont({u"MS UI Gothic"_s, 9});  // a cancelled dialog answers its preset
-    w.menuFont->trigger();
-    EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\nFontName=MS UI Gothic\r\nFontSize=9\r\n");
-    prompts.answerFont({u"IPAGothic"_s, 10.5});
-    w.menuFont->trigger();
-    EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\nFontName=IPAGothic\r\nFontSize=10\r\n");
-    prompts.answerFont({u"IPAGothic"_s, 11.5});
-    w.menuFont->trigger();
-    const FontChoice preset = prompts.shown().last().font;
-    EXPECT_EQ(preset.name + QString::number(preset.pointSize), u"IPAGothic10"_s);
-    EXPECT_EQ(w.displayFontName() + QString::number(w.displayFontSize()), u"IPAGothic12"_s);
-}
-
-TEST_F(SmallCommandsTest, VersionBox) {
-    start().menuAbout->trigger();
-    const ScriptedPrompts::Shown& box = prompts.shown().value(0);
-    EXPECT_EQ(box.kind + u"|"_s + box.title + u"|"_s + box.text,
-              QString::fromUtf8("message|バージョン情報|") +
-                  versionText(program_version::kMajor, program_version::kMinor));
-    EXPECT_EQ(box.icon, Prompts::Icon::Information);
-}
-
-TEST_F(SmallCommandsTest, ClipboardGetsEachSongNameOnALineOfItsOwn) {
-    for (const QStringList& songs :
-         {QStringList{u"one"_s, QString::fromUtf8("二 曲目"), u"three"_s}, QStringList{}}) {
-        auto device = storeDevice();
-        device->Open();
-        device->Format(u"0"_s);
-        device->AddFolder(u"folder"_s, u"0"_s);
-        for (const QString& name : songs)
-            device->AddSong(0, name, folder.writeFile(u"song.mp3"_s, "data"), u"0"_s);
-        device->Close();
-        shell.setClipboardText(u"before"_s);
-        start().menuClipCopy->trigger();
-        EXPECT_EQ(shell.clipboardText(), songs.isEmpty() ? QString() : songs.join(u"\r\n"_s) + u"\r\n"_s);
-        closeWindow();
+    for (const auto& [chosen, stored] :
+         {std::pair{FontChoice{u"MS UI Gothic"_s, 9}, "FontName=MS UI Gothic\r\nFontSize=9"},
+          {FontChoice{u"IPAGothic"_s, 10.5}, "FontName=IPAGothic\r\nFontSize=10"}}) {
+        prompts.answerFont(chosen);
+        w.menuFont->trigger();
+        EXPECT_EQ(prompts.shown().last().font.name, u"MS UI Gothic"_s);
+        EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\n" + QByteArray(stored) + "\r\n");
     }
+    recorder->clearCalls();
+    prompts.answerInput(u"new"_s);
+    w.menuMkDir_Click();
+    EXPECT_EQ(recorder->calls().mid(1, 2), QStringList({u"FontName(\"IPAGothic\")"_s, u"FontSize(10)"_s}));
+
+    w.menuAbout->trigger();
+    const ScriptedPrompts::Shown& box = prompts.shown().last();
+    EXPECT_EQ(box.title + u"|"_s + box.text,
+              u"バージョン情報|"_s + versionText(program_version::kMajor, program_version::kMinor));
+    EXPECT_EQ(box.icon, Prompts::Icon::Information);
+
+    w.menuClipCopy->trigger();
+    EXPECT_EQ(shell.clipboardText(), u"one\r\n二曲目\r\nthree\r\n"_s);
+    w.cmbFolder->setCurrentIndex(1);
+    w.menuClipCopy->trigger();
+    EXPECT_EQ(shell.clipboardText(), QString());
 }
 
-TEST(CommandLine, AnswersHelpAndVersionAndRefusesTheRest) {
-    // Where no window can open, so a run that tries fails at once instead of waiting for a user.
-    const auto run = [](const QStringList& arguments) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"QT_QPA_PLATFORM"_s, u"no-such-platform"_s);
-        process.setProcessEnvironment(environment);
-        process.start(builtProgram(u"tunedeck"_s), arguments);
-        EXPECT_TRUE(process.waitForFinished(30'000));
-        return QString::number(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1) +
-               u"|"_s + QString::fromUtf8(process.readAllStandardOutput()) + u"|"_s +
-               QString::fromUtf8(process.readAllStandardError().left(10));
-    };
-    EXPECT_EQ(run({u"--version"_s}),
-              QStringLiteral("0|tunedeck %1\n|").arg(QLatin1String(program_version::kFull)));
-    EXPECT_TRUE(run({u"-h"_s}).startsWith(u"0|usage: tunedeck [--help | --version]\n"_s));
-    for (const QStringList& arguments :
-         {QStringList{u"song.mp3"_s}, {u"-platform"_s, u"xcb"_s}, {u"--version"_s, u"x"_s}})
-        EXPECT_EQ(run(arguments), u"2||tunedeck: "_s) << arguments.join(QLatin1Char(' ')).toStdString();
+// Stored as typed (in code page 932, whose wave dash comes back as the full-width tilde); cancelled or empty
+// keeps the stored format. The next title follows the new format.
+TEST_F(SmallCommandsTest, DisplayFormatCommand) {
+    const QString song =
+        folder.writeFile(u"song.mp3"_s, mp3File({.title = "Title", .artist = "Artist"}, 100));
+    frmTunedeck& w = start();
+    for (const auto& [answer, shownFirst, stored] :
+         {std::tuple{u""_s, u"%1 - %2"_s, QByteArray()},
+          {u"%2〜%B"_s, u"%1 - %2"_s, "DisplayFormat=%2\x81\x60%B"},
+          {u""_s, u"%2～%B"_s, "DisplayFormat=%2\x81\x60%B"}}) {
+        prompts.answerInput(answer);
+        w.menuCustom->trigger();
+        const ScriptedPrompts::Shown& box = prompts.shown().last();
+        EXPECT_EQ(
+            box.title + u"|"_s + box.defaultText + u"|"_s + box.text,
+            u"タイトル文字列カスタマイズ|"_s + shownFirst +
+                u"|Rio500のディスプレイに表示する形式を入力します。\r%1:アーティスト %2:タイトル %3:アルバム "
+                u"%4:リリース %5:コメント %B:ファイル名"_s);
+        EXPECT_EQ(folder.settingsBytes(),
+                  stored.isEmpty() ? QByteArray() : "[tunedeck]\r\n" + stored + "\r\n");
+    }
+    TagRecord record;
+    EXPECT_EQ(displayTitleFor(song, record, w.settings()), u"Title～song.mp3"_s);
+}
+
+// Runs `act` on the dialog of type D from inside its own event loop, once it is shown.
+template <class D>
+void whenShown(std::function<void(D&)> act) {
+    QTimer::singleShot(0, [act] {
+        if (D* dialog = qobject_cast<D*>(QApplication::activeModalWidget()))
+            return act(*dialog);
+        ADD_FAILURE() << "no such dialog shown";
+    });
+}
+
+// A text pasted into the input box keeps its first line, the cursor after it.
+TEST(DialogPrompts, InputKeepsTheFirstLineOfAPastedText) {
+    for (auto [text, cursor, kept, keptCursor] : {std::tuple{u"abc"_s, 2, u"abc"_s, 2},
+                                                  {u"<%1\n%2\n%3>"_s, 9, u"<%1>"_s, 3},
+                                                  {u"a\rb\rc"_s, 5, u"a"_s, 1}}) {
+        keepFirstLineOfInsertion(text, cursor);
+        EXPECT_EQ(text + QString::number(cursor), kept + QString::number(keptCursor));
+    }
+    whenShown<QInputDialog>([](QInputDialog& dialog) {
+        QLineEdit* box = dialog.findChild<QLineEdit*>();
+        box->setCursorPosition(3);
+        QApplication::clipboard()->setText(u"- %2\r\n(%3)\r\n"_s);
+        box->paste();
+        dialog.accept();
+    });
+    EXPECT_EQ(DialogPrompts().input(nullptr, u"prompt"_s, u"title"_s, u"%1  %5"_s), u"%1 - %2 %5"_s);
+}
+
+// A device's description may hold tags: messages show their text as it is. The standard buttons speak
+// Japanese.
+TEST(DialogPrompts, MessagesShowMarkupAsTextAndSpeakJapanese) {
+    QTranslator translator;
+    ASSERT_TRUE(installJapaneseTranslation(translator));
+    EXPECT_TRUE(QCoreApplication::translate("QPlatformTheme", "&Yes").startsWith(u"はい"_s));
+    EXPECT_TRUE(QCoreApplication::translate("QPlatformTheme", "&No").startsWith(u"いいえ"_s));
+    QCoreApplication::removeTranslator(&translator);
+    const QString text = uR"(<b>x</b><img src="/tmp/x.png">)"_s;
+    for (const bool confirm : {true, false}) {
+        whenShown<QMessageBox>([&](QMessageBox& box) {
+            EXPECT_EQ(box.textFormat(), Qt::PlainText);
+            EXPECT_EQ(box.text(), text);
+            box.defaultButton()->click();
+        });
+        if (confirm)
+            EXPECT_TRUE(DialogPrompts().confirm(nullptr, text, u"confirm"_s));
+        else
+            DialogPrompts().message(nullptr, text, u"message"_s, Prompts::Icon::Exclamation);
+    }
 }
 
 }  // namespace

@@ -1,16 +1,20 @@
 #include "window_fixture.h"
 
+#include "music_files.h"
+
 #include <QAbstractItemModel>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 
 namespace tunedeck::testing {
 
-QStringList listRows(const ListView& list) {
+QStringList rows(const ListView& list, int columns) {
     QStringList rows;
     for (int row = 0; row < list.itemCount(); ++row) {
         QStringList cells;
-        for (int column = 0; column < list.model()->columnCount(); ++column)
+        for (int column = 0; column < columns; ++column)
             cells << list.subItemText(row, column);
         rows << cells.join(QLatin1Char('|'));
     }
@@ -26,44 +30,27 @@ QStringList refreshCalls(bool readsFolders, bool listsSongs, const QString& memo
     return calls << QStringLiteral("AvailableMemory(\"%1\")").arg(memory) << QStringLiteral("Close()");
 }
 
-QStringList refreshTexts() {
-    return {QStringLiteral("Rio500を探しています..."), QStringLiteral("曲リスト取得中..."),
-            QStringLiteral("Ready")};
-}
-
 WindowTest::~WindowTest() {
     if (window && window->isVisible())
         window->close();
-}
-
-void WindowTest::TearDown() {
-    EXPECT_TRUE(prompts.allAnswersUsed()) << "a scripted answer was never asked for";
-}
-
-Environment WindowTest::environment() {
-    return {.programFolder = folder.path(),
-            .exeBaseName = folder.exeBaseName(),
-            .createDevice = [this](const QString& progId) -> std::unique_ptr<DeviceComponent> {
-                if (!componentRegistered)
-                    throw DeviceError(QStringLiteral("not registered"));
-                auto device = std::make_unique<DeviceRecorder>(
-                    createDevice(progId, componentsFolder(), folder.storePath()));
-                recorder = device.get();
-                deviceCalls = device->sharedCalls();
-                return device;
-            },
-            .prompts = &prompts,
-            .shell = &shell};
+    QDir::setCurrent(previousFolder_);
 }
 
 frmTunedeck& WindowTest::start() {
-    window = std::make_unique<frmTunedeck>(environment());
+    const auto createDevice = [this](const QString& progId) -> std::unique_ptr<DeviceComponent> {
+        if (!componentRegistered)
+            throw DeviceError(QStringLiteral("not registered"));
+        auto device = std::make_unique<DeviceRecorder>(
+            tunedeck::createDevice(progId, componentsFolder(), folder.storePath()));
+        recorder = device.get();
+        deviceCalls = device->sharedCalls();
+        return device;
+    };
+    window = std::make_unique<frmTunedeck>(
+        Environment{folder.path(), folder.exeBaseName(), createDevice, &prompts, &shell});
     QObject::connect(window->stbRioInfo, &StatusBar::panelTextChanged,
                      [this](int panel, const QString& text) {
-                         if (panel != 1)
-                             return;
-                         statusTexts_.append(text);
-                         if (onStatusText)
+                         if (panel == 1 && (statusTexts_.append(text), onStatusText))
                              onStatusText(text);
                      });
     window->Form_Load();
@@ -75,30 +62,62 @@ void WindowTest::closeWindow() {
     QCoreApplication::processEvents();
 }
 
+QString WindowTest::workFile(const QString& name, const QByteArray& bytes) const {
+    const QString path = working.filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    writeBytes(path, bytes);
+    return path;
+}
+
+void WindowTest::onPlayer(const std::function<void(DeviceComponent&)>& work) const {
+    const auto device = createEmulatedPlayer(folder.storePath());
+    device->Open();
+    const auto close = qScopeGuard([&] { device->Close(); });
+    work(*device);
+}
+
+void WindowTest::setUpPlayer(const QString& state, const QString& memory) const {
+    onPlayer([&](DeviceComponent& device) {
+        device.Format(memory);
+        const QStringList folders = state.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (int index = 0; index < folders.size(); ++index) {
+            device.AddFolder(folders[index].section(QLatin1Char(':'), 0, 0), memory);
+            for (const QString& song :
+                 folders[index].section(QLatin1Char(':'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
+                device.AddSong(qint16(index), song, folder.writeFile(QStringLiteral("song"), songBytes(song)),
+                               memory);
+        }
+    });
+}
+
+QString WindowTest::playerState(const QString& memory) const {
+    QStringList folders;
+    onPlayer([&](DeviceComponent& device) {
+        const std::vector<DeviceFolder> all = device.Folders(memory.toInt());
+        for (qint16 index = 0; index < qint16(all.size()); ++index) {
+            QStringList songs;
+            for (const DeviceSong& song : device.Songs(memory.toInt(), index))
+                songs << song.name;
+            folders << all[index].name + QLatin1Char(':') + songs.join(QLatin1Char(','));
+        }
+    });
+    return folders.join(QLatin1Char(' '));
+}
+
+QString WindowTest::shownState() const {
+    QStringList folders;
+    for (int i = 0; i < window->cmbFolder->count(); ++i)
+        folders << window->cmbFolder->itemText(i);
+    return folders.join(QLatin1Char(',')) + QStringLiteral(" / ") +
+           rows(*window->lvwSong, 1).join(QLatin1Char(','));
+}
+
 void WindowTest::runPlayerCommand(const QStringList& arguments) const {
     QProcess process;
     process.start(builtProgram(QStringLiteral("tunedeck-player")),
                   QStringList{QStringLiteral("--store"), folder.storePath()} + arguments);
     ASSERT_TRUE(process.waitForFinished(30000));
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-}
-
-QStringList WindowTest::playerSongs(qint16 folderIndex, const QString& memory) const {
-    auto device = storeDevice();
-    device->Open();
-    QStringList names;
-    if (folderIndex < qint16(device->Folders(memory.toInt()).size()))
-        for (const DeviceSong& song : device->Songs(memory.toInt(), folderIndex))
-            names << song.name;
-    device->Close();
-    return names;
-}
-
-QStringList WindowTest::listedSongs() const {
-    QStringList names;
-    for (int row = 0; row < window->lvwSong->itemCount(); ++row)
-        names << window->lvwSong->itemText(row);
-    return names;
 }
 
 void WindowTest::selectPositions(ListView& list, const QList<int>& positions) {
@@ -110,17 +129,11 @@ void WindowTest::selectPositions(ListView& list, const QList<int>& positions) {
 
 void WindowTest::expectGivenBack(const QWidget* focus) const {
     const frmTunedeck& w = *window;
-    EXPECT_TRUE(w.isEnabled());
-    EXPECT_TRUE(w.fraSong->isEnabled());
+    EXPECT_TRUE(w.isEnabled() && w.fraSong->isEnabled());
     EXPECT_TRUE(w.menuSend->isEnabled() && w.menuDel->isEnabled() && w.menuDown->isEnabled());
-    EXPECT_FALSE(w.isRunning());
-    EXPECT_FALSE(w.isBusy());
+    EXPECT_FALSE(w.isRunning() || w.isBusy());
     EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(w.focusWidget(), focus);
-}
-
-QStringList WindowTest::takeStatusTexts() {
-    return std::exchange(statusTexts_, {});
 }
 
 }  // namespace tunedeck::testing
