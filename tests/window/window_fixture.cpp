@@ -46,8 +46,11 @@ frmTunedeck& WindowTest::start() {
         deviceCalls = device->sharedCalls();
         return device;
     };
-    window = std::make_unique<frmTunedeck>(
-        Environment{folder.path(), folder.exeBaseName(), createDevice, &prompts, &shell});
+    window = std::make_unique<frmTunedeck>(Environment{.programFolder = folder.path(),
+                                                       .exeBaseName = folder.exeBaseName(),
+                                                       .createDevice = createDevice,
+                                                       .prompts = &prompts,
+                                                       .shell = &shell});
     QObject::connect(window->stbRioInfo, &StatusBar::panelTextChanged,
                      [this](int panel, const QString& text) {
                          if (panel == 1 && (statusTexts_.append(text), onStatusText))
