@@ -75,7 +75,8 @@ const struct Case {
     {"sub-chunk size beyond 31 bits once padded",
      rmp3File({listChunk({inam("kept"), riffChunkClaiming("IART", 0x7FFFFFFF, "a")})}), TagKind::Rmp3,
      u"|kept|||"_s},
-    {"wave file", "RIFF" + le32(16) + "WAVE" + listChunk({inam("x")}) + kTag, TagKind::Id3v1, kTagTexts},
+    {"wave file", riffChunkClaiming("RIFF", 16, "WAVE" + listChunk({inam("x")})) + kTag, TagKind::Id3v1,
+     kTagTexts},
     {"ID3v1 padded with spaces, only they trimmed; a field full",
      mp3File(
          {.title = QByteArray(30, 'x'), .artist = " A", .album = cp932::encode(u"\u3000B"), .padding = ' '},

@@ -8,15 +8,11 @@
 
 namespace tunedeck::testing {
 
-QByteArray le32(quint32 value) {
-    QByteArray bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = char(value >> (8 * i) & 0xFF);
-    return bytes;
-}
-
 QByteArray riffChunkClaiming(QByteArrayView id, quint32 size, QByteArrayView body) {
-    return id.toByteArray() + le32(size) + body.toByteArray();
+    QByteArray chunk = id.toByteArray();
+    for (int i = 0; i < 4; ++i)
+        chunk.append(char(size >> (8 * i) & 0xFF));
+    return chunk + body.toByteArray();
 }
 
 QByteArray riffChunk(QByteArrayView id, QByteArrayView body) {
@@ -32,7 +28,7 @@ QByteArray listChunk(const QList<QByteArray>& subChunks, QByteArrayView listType
 
 QByteArray rmp3File(const QList<QByteArray>& chunks, std::optional<quint32> riffSize) {
     const QByteArray body = "RMP3" + chunks.join();
-    return "RIFF" + le32(riffSize.value_or(quint32(body.size()))) + body;
+    return riffChunkClaiming("RIFF", riffSize.value_or(quint32(body.size())), body);
 }
 
 namespace {
@@ -52,7 +48,7 @@ QByteArray id3v1Tag(const Id3v1Fields& fields) {
     }
     return "TAG" + field(fields.title, 30, fields.padding) + field(fields.artist, 30, fields.padding) +
            field(fields.album, 30, fields.padding) + field(fields.year, 4, fields.padding) + comment +
-           char(fields.genre);
+           '\xFF';  // no genre
 }
 
 QByteArray mp3File(const Id3v1Fields& fields, qsizetype audioBytes) {
