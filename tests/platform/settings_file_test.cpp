@@ -99,6 +99,9 @@ TEST(SettingsFile, EveryReadSeesTheFileAsItIsNowThroughEitherLink) {
         else
             ASSERT_TRUE(QFile::link(other, folder.settingsPath()));
         const SettingsFile settings(folder.path(), u"tunedeck"_s, farAhead);
+        // The values kept are kept by key: another key read between two reads of one.
+        ASSERT_EQ(settings.readString(u"DisplayFormat"_s, u"default"_s), u"%1"_s);
+        ASSERT_EQ(settings.readInt(u"Separate"_s, 7), 7);
         ASSERT_EQ(settings.readString(u"DisplayFormat"_s, u"default"_s), u"%1"_s);
 
         if (c.change == Change::EditOther)
