@@ -4,6 +4,7 @@
 #include "qt_printers.h"
 
 #include <QDir>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
