@@ -3,6 +3,7 @@
 #include "display_title.h"
 #include "frmTunedeck.h"
 #include "music_files.h"
+#include "music_folder.h"
 #include "program_folder.h"
 
 #include <QApplication>
@@ -36,7 +37,7 @@ const GeneratedFolder& hundredThousandFiles() {
     static const GeneratedFolder folder([](const QString& path) {
         for (int n = 0; n < 100'000; ++n) {
             const QByteArray number = QByteArray::number(n);
-            testing::writeBytes(
+            testing::writeFile(
                 path + QStringLiteral("/%1.mp3").arg(n, 6, 10, QChar(u'0')),
                 testing::mp3File({.title = "Title " + number, .artist = "Artist " + number}, 256));
         }

@@ -4,6 +4,7 @@
 #include "display_title.h"
 #include "music_file.h"
 #include "music_files.h"
+#include "music_folder.h"
 #include "tag_text.h"
 #include "title_format.h"
 
@@ -40,9 +41,9 @@ struct Folder {
         files = testing::writeMusicFolder(dir.path(), kFolderFiles);
         for (const QString& path : files.musicFiles)
             encodedMusicFiles.append(QFile::encodeName(path));
-        testing::writeBytes(settings.path(),
-                            "[tunedeck]\r\nWindowLeft=1200\r\nWindowTop=900\r\nSeparate=2000\r\n"
-                            "FontName=MS UI Gothic\r\nFontSize=9\r\nDisplayFormat=%1 - %2\r\n");
+        testing::writeFile(settings.path(),
+                           "[tunedeck]\r\nWindowLeft=1200\r\nWindowTop=900\r\nSeparate=2000\r\n"
+                           "FontName=MS UI Gothic\r\nFontSize=9\r\nDisplayFormat=%1 - %2\r\n");
     }
 };
 
@@ -188,7 +189,7 @@ QString hostileRmp3(int shape) {
     for (int i = 0; shape == 2 && i < 64; ++i)
         bytes += riffChunkClaiming("LIST", 65'536, "INFO" + riffChunkClaiming("IART", 65'524, "")) +
                  QByteArray(65'524, 'a');
-    writeBytes(path, bytes);
+    writeFile(path, bytes);
     QFile(path).resize(0xFFFF'FFFFLL);
     return path;
 }

@@ -140,9 +140,9 @@ class SendRun {
         for (int i = 0; i < count; ++i) {
             const QString path =
                 music_.filePath(QStringLiteral("song%1.mp3").arg(i, 3, 10, QLatin1Char('0')));
-            testing::writeBytes(path, testing::mp3File({.title = QStringLiteral("Title %1").arg(i).toLatin1(),
-                                                        .artist = "Artist"},
-                                                       bytes - 128));
+            testing::writeFile(path, testing::mp3File({.title = QStringLiteral("Title %1").arg(i).toLatin1(),
+                                                       .artist = "Artist"},
+                                                      bytes - 128));
             files.append(path);
             titles.append(QStringLiteral("Artist - Title %1").arg(i));
         }

@@ -18,7 +18,7 @@ namespace {
 void writeSeeds(const QString& folder, const QList<QByteArray>& seeds) {
     QDir().mkpath(folder);
     for (qsizetype i = 0; i < seeds.size(); ++i)
-        writeBytes(folder + QStringLiteral("/seed%1").arg(i), seeds[i]);
+        writeFile(folder + QStringLiteral("/seed%1").arg(i), seeds[i]);
 }
 
 QList<QByteArray> musicFiles() {

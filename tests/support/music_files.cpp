@@ -1,26 +1,18 @@
 #include "music_files.h"
 
-#include "cp932.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <stdexcept>
 
-using namespace Qt::StringLiterals;
-
 namespace tunedeck::testing {
 
-QByteArray le32(quint32 value) {
-    QByteArray bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = char(value >> (8 * i) & 0xFF);
-    return bytes;
-}
-
 QByteArray riffChunkClaiming(QByteArrayView id, quint32 size, QByteArrayView body) {
-    return id.toByteArray() + le32(size) + body.toByteArray();
+    QByteArray chunk = id.toByteArray();
+    for (int i = 0; i < 4; ++i)
+        chunk.append(char(size >> (8 * i) & 0xFF));
+    return chunk + body.toByteArray();
 }
 
 QByteArray riffChunk(QByteArrayView id, QByteArrayView body) {
@@ -36,7 +28,7 @@ QByteArray listChunk(const QList<QByteArray>& subChunks, QByteArrayView listType
 
 QByteArray rmp3File(const QList<QByteArray>& chunks, std::optional<quint32> riffSize) {
     const QByteArray body = "RMP3" + chunks.join();
-    return "RIFF" + le32(riffSize.value_or(quint32(body.size()))) + body;
+    return riffChunkClaiming("RIFF", riffSize.value_or(quint32(body.size())), body);
 }
 
 namespace {
@@ -56,7 +48,7 @@ QByteArray id3v1Tag(const Id3v1Fields& fields) {
     }
     return "TAG" + field(fields.title, 30, fields.padding) + field(fields.artist, 30, fields.padding) +
            field(fields.album, 30, fields.padding) + field(fields.year, 4, fields.padding) + comment +
-           char(fields.genre);
+           '\xFF';  // no genre
 }
 
 QByteArray mp3File(const Id3v1Fields& fields, qsizetype audioBytes) {
@@ -72,54 +64,6 @@ QString writeFile(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + path.toStdString());
     return path;
-}
-
-namespace {
-
-QByteArray folderMp3(int n) {
-    const bool japanese = n % 2 == 0;
-    const QByteArray number = QByteArray::number(n);
-    return mp3File(
-        {
-            .title = japanese ? cp932::encode(u"夜明けのテーマ ") + number : "Theme of dawn " + number,
-            .artist = japanese ? cp932::encode(u"テスト楽団") : "Test Band",
-            .album = japanese ? cp932::encode(u"第一集") : "First Album",
-            .year = "1999",
-            .comment = japanese ? cp932::encode(u"ライブ録音") : "live",
-            .padding = n % 4 < 2 ? '\0' : ' ',
-            .track = quint8(n % 20 + 1),
-        },
-        64 * 1024 - 128);
-}
-
-QByteArray folderRmp(int n) {
-    const QByteArray number = QByteArray::number(n);
-    return rmp3File({
-        riffChunk("fmt ", QByteArray(16, '\x01')),
-        listChunk({
-            riffChunk("IART", cp932::encode(u"合唱団") + '\0'),
-            riffChunk("INAM", "Song " + number),  // odd sizes for odd-length numbers
-            riffChunk("IPRD", QByteArray("Album\0", 6)),
-            riffChunk("ICMT", QByteArray(n % 3 + 1, 'c')),
-        }),
-        riffChunk("data", QByteArray(32 * 1024 + n % 2, '\x11')),
-    });
-}
-
-}  // namespace
-
-MusicFolder writeMusicFolder(const QString& folder, int fileCount) {
-    MusicFolder result;
-    for (int n = 0; n < fileCount; ++n) {
-        const QString base = folder + QStringLiteral("/%1").arg(n, 5, 10, QChar(u'0'));
-        if (n % 10 == 9)
-            result.otherFiles.append(writeFile(base + u".txt"_s, "not music " + QByteArray::number(n)));
-        else if (n % 10 == 8)
-            result.musicFiles.append(writeFile(base + u".rmp"_s, folderRmp(n)));
-        else
-            result.musicFiles.append(writeFile(base + u".mp3"_s, folderMp3(n)));
-    }
-    return result;
 }
 
 }  // namespace tunedeck::testing

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-#include <QStringList>
 #include <QtGlobal>
 
 #include <optional>
@@ -12,13 +11,11 @@
 // the fuzz seeds.
 namespace tunedeck::testing {
 
-// A little-endian 32-bit value.
-QByteArray le32(quint32 value);
-
 // A RIFF chunk or sub-chunk: identifier, size, body and a zero pad byte when the body's length is odd.
 QByteArray riffChunk(QByteArrayView id, QByteArrayView body);
 
-// A chunk header claiming `size` bytes, followed by `body` as it stands (shorter, longer, no pad byte).
+// A chunk header claiming `size` bytes (little-endian), followed by `body` as it stands (shorter, longer, no
+// pad byte).
 QByteArray riffChunkClaiming(QByteArrayView id, quint32 size, QByteArrayView body);
 
 // A LIST chunk of the given list type holding `subChunks` back to back.
@@ -32,10 +29,9 @@ struct Id3v1Fields {
     QByteArray title, artist, album, year, comment;
     char padding = '\0';          // what fills each field after its text: NUL or space
     std::optional<quint8> track;  // ID3v1.1: comment byte 28 is 0, byte 29 the track number
-    quint8 genre = 0xFF;
 };
 
-// The 128-byte tag.
+// The 128-byte tag, of no genre.
 QByteArray id3v1Tag(const Id3v1Fields& fields);
 
 // `audioBytes` bytes of stand-in audio followed by the tag.
@@ -48,13 +44,5 @@ QString writeFile(const QString& path, const QByteArray& bytes);
 inline void writeBytes(const QString& path, const QByteArray& bytes) {
     writeFile(path, bytes);
 }
-
-// A folder as the program meets it: 80% ".mp3" files of 64 KiB ending in ID3v1 tags (every other one with
-// Japanese texts), 10% ".rmp" files with INFO lists (some sub-chunks of odd size) and 10% other files.
-struct MusicFolder {
-    QStringList musicFiles;  // the ".mp3" and ".rmp" files, full paths
-    QStringList otherFiles;
-};
-MusicFolder writeMusicFolder(const QString& folder, int fileCount);
 
 }  // namespace tunedeck::testing

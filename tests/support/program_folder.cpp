@@ -4,7 +4,6 @@
 #include "music_files.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
