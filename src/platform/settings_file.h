@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
-
-#include <ctime>
 
 namespace tunedeck {
 
@@ -12,12 +9,7 @@ namespace tunedeck {
 // the name is a symbolic or hard link to a file kept elsewhere.
 class SettingsFile {
   public:
-    // The time as the system stamps file changes with it. Tests pass one far ahead, as for files that have
-    // not changed in a long time.
-    using Clock = timespec (*)();
-    static timespec fileClock();
-
-    SettingsFile(QString programFolder, QString exeBaseName, Clock clock = fileClock);
+    SettingsFile(QString programFolder, QString exeBaseName);
 
     QString path() const;
     const QString& section() const { return section_; }
@@ -39,8 +31,6 @@ class SettingsFile {
   private:
     QString programFolder_;
     QString section_;
-    QByteArray encodedPath_;  // as the system calls take it, made once: every read looks the file up
-    Clock clock_;
 };
 
 }  // namespace tunedeck

@@ -8,10 +8,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <limits>
+#include <csignal>
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -62,12 +63,6 @@ TEST(SettingsFile, WritesThatCannotHappenFailWithoutHarm) {
     EXPECT_FALSE(SettingsFile(u"/nonexistent/tunedeck-test"_s, u"tunedeck"_s).write(u"Separate"_s, 20));
 }
 
-// A clock far ahead of every file's last change: the values of a file that stays the same are kept from
-// the first read on, as for a file that has been still for a long time.
-timespec farAhead() {
-    return {std::numeric_limits<time_t>::max() / 2, 0};
-}
-
 void writeFormat(const QString& path, const QByteArray& format) {
     writeFile(path, "[tunedeck]\r\nDisplayFormat=" + format + "\r\n");
 }
@@ -98,10 +93,7 @@ TEST(SettingsFile, EveryReadSeesTheFileAsItIsNowThroughEitherLink) {
             ASSERT_EQ(::link(QFile::encodeName(other), QFile::encodeName(folder.settingsPath())), 0);
         else
             ASSERT_TRUE(QFile::link(other, folder.settingsPath()));
-        const SettingsFile settings(folder.path(), u"tunedeck"_s, farAhead);
-        // The values kept are kept by key: another key read between two reads of one.
-        ASSERT_EQ(settings.readString(u"DisplayFormat"_s, u"default"_s), u"%1"_s);
-        ASSERT_EQ(settings.readInt(u"Separate"_s, 7), 7);
+        const SettingsFile settings = folder.settings();
         ASSERT_EQ(settings.readString(u"DisplayFormat"_s, u"default"_s), u"%1"_s);
 
         if (c.change == Change::EditOther)
@@ -117,15 +109,23 @@ TEST(SettingsFile, EveryReadSeesTheFileAsItIsNowThroughEitherLink) {
     }
 }
 
-// A file changed within the timestamp tick of a read can change again within it and keep its size and
-// times: the second edit is seen all the same.
-TEST(SettingsFile, AnEditWithinTheTickOfTheLastReadIsSeen) {
+// A rewrite in place that the disk cannot take (here a file size limit) leaves the old settings whole.
+TEST(SettingsFile, AnInPlaceWriteCutShortKeepsTheOldFile) {
     const ProgramFolder folder;
     writeFormat(folder.settingsPath(), "%1");
-    const SettingsFile settings = folder.settings();
-    EXPECT_EQ(settings.readString(u"DisplayFormat"_s, u""_s), u"%1"_s);
-    writeFormat(folder.settingsPath(), "%2");
-    EXPECT_EQ(settings.readString(u"DisplayFormat"_s, u""_s), u"%2"_s);
+    ASSERT_EQ(::link(QFile::encodeName(folder.settingsPath()), QFile::encodeName(folder.path() + u"/x"_s)),
+              0);
+    const QByteArray old = folder.settingsBytes();
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{rlim_t(old.size() + 8), previous.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const bool written = folder.settings().write(u"DisplayFormat"_s, QString(64, u'x'));
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    ::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(folder.settingsBytes(), old);
 }
 
 }  // namespace
