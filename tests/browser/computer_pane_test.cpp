@@ -228,7 +228,7 @@ TEST(MusicFileListing, NamesFoldersRowsAndVolumes) {
     }
 
     const ProgramFolder folder;
-    folder.writeFile(u"tagged.mp3"_s, mp3File({.title = "T", .artist = "A"}, 2048 - 128));
+    writeFile(folder.path() + u"/tagged.mp3"_s, mp3File({.title = "T", .artist = "A"}, 2048 - 128));
     for (const auto& [name, row] : {std::pair{"tagged.mp3", FileListRow{u"A"_s, u"T"_s, u"2KB"_s}},
                                     {"gone.mp3", FileListRow{}}})  // vanished after the listing: no stop
         EXPECT_EQ(fileListRow(folder.path() + u"/"_s, QLatin1String(name), u"%3"_s), row) << name;
@@ -249,7 +249,7 @@ TEST(MusicFileListing, NamesFoldersRowsAndVolumes) {
 // A shell script in `folder` that the test uses as the opener.
 QString writeOpener(const QString& folder, const QByteArray& script) {
     const QString opener = folder + u"/opener"_s;
-    writeBytes(opener, "#!/bin/sh\n" + script + '\n');
+    writeFile(opener, "#!/bin/sh\n" + script + '\n');
     EXPECT_TRUE(QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     return opener;
 }
@@ -259,7 +259,7 @@ TEST(DesktopShell, OpensInTheFilesFolderAndAnswersWithTheShellsCodes) {
     const QTemporaryDir dir;
     const QString folder = dir.path() + u"/曲 folder"_s;
     ASSERT_TRUE(QDir().mkpath(folder));
-    writeBytes(folder + u"/song 1.mp3"_s, "x");
+    writeFile(folder + u"/song 1.mp3"_s, "x");
     const QString song = u"song 1.mp3"_s;
     for (const auto& [opener, inFolder, file, code] :
          {std::tuple{u"true"_s, dir.path() + u"/gone"_s, song, 3},

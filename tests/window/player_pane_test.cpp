@@ -86,8 +86,8 @@ using DeviceViewTest = WindowTest;
 TEST_F(DeviceViewTest, StartUpReadsThePlayerInOrder) {
     onPlayer([&](DeviceComponent& device) {
         for (const int size : {1000000, 2500000, 1023})
-            device.AddSong(0, QString::number(size), folder.writeFile(u"song"_s, QByteArray(size, 'x')),
-                           u"0"_s);
+            device.AddSong(0, QString::number(size),
+                           writeFile(folder.path() + u"/song"_s, QByteArray(size, 'x')), u"0"_s);
     });
     frmTunedeck& w = start();
     EXPECT_EQ(recorder->calls(), refreshCalls(true, true));

@@ -65,7 +65,7 @@ TEST_F(SmallCommandsTest, FontVersionAndClipboard) {
 // keeps the stored format. The next title follows the new format.
 TEST_F(SmallCommandsTest, DisplayFormatCommand) {
     const QString song =
-        folder.writeFile(u"song.mp3"_s, mp3File({.title = "Title", .artist = "Artist"}, 100));
+        writeFile(folder.path() + u"/song.mp3"_s, mp3File({.title = "Title", .artist = "Artist"}, 100));
     frmTunedeck& w = start();
     for (const auto& [answer, shownFirst, stored] :
          {std::tuple{u""_s, u"%1 - %2"_s, QByteArray()},

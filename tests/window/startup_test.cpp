@@ -1,10 +1,10 @@
 #include "window_fixture.h"
 
+#include "music_files.h"
 #include "program_version.h"
 
 #include <QCoreApplication>
 #include <QMenuBar>
-#include <QProcess>
 
 using namespace Qt::StringLiterals;
 
@@ -129,7 +129,7 @@ class RenamedStartupTest : public WindowTest {
 };
 
 TEST_F(RenamedStartupTest, ARenamedProgramUsesItsOwnFileAndSection) {
-    folder.writeFile(u"tunedeck.INI"_s, "[tunedeck]\r\nSeparate=3000\r\n");
+    writeFile(folder.path() + u"/tunedeck.INI"_s, "[tunedeck]\r\nSeparate=3000\r\n");
     EXPECT_EQ(start().splitterTop(), 2000);
     closeWindow();
     EXPECT_TRUE(folder.settingsBytes().startsWith("[TUNEDECK2]\r\nSeparate=2000\r\n"));
@@ -137,16 +137,11 @@ TEST_F(RenamedStartupTest, ARenamedProgramUsesItsOwnFileAndSection) {
 
 // Where no window can open, so a run that tries fails at once instead of waiting for a user.
 TEST(CommandLine, AnswersHelpAndVersionAndRefusesTheRest) {
-    const auto run = [](const QStringList& arguments) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"QT_QPA_PLATFORM"_s, u"no-such-platform"_s);
-        process.setProcessEnvironment(environment);
-        process.start(builtProgram(u"tunedeck"_s), arguments);
-        EXPECT_TRUE(process.waitForFinished(30'000));
-        return QString::number(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1) +
-               u"|"_s + QString::fromUtf8(process.readAllStandardOutput()) + u"|"_s +
-               QString::fromUtf8(process.readAllStandardError().left(10));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"no-such-platform"_s);
+    const auto run = [&](const QStringList& arguments) {
+        const ProgramRun r = runProgram(builtProgram(u"tunedeck"_s), arguments, environment);
+        return QString::number(r.exitStatus) + u"|"_s + r.out + u"|"_s + r.err.left(10);
     };
     EXPECT_EQ(run({u"--version"_s}), u"0|tunedeck %1\n|"_s.arg(QLatin1String(program_version::kFull)));
     EXPECT_TRUE(run({u"-h"_s}).startsWith(u"0|usage: tunedeck [--help | --version]\n"_s));

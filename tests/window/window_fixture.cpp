@@ -5,7 +5,6 @@
 #include <QAbstractItemModel>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QProcess>
 #include <QScopeGuard>
 
 namespace tunedeck::testing {
@@ -66,10 +65,7 @@ void WindowTest::closeWindow() {
 }
 
 QString WindowTest::workFile(const QString& name, const QByteArray& bytes) const {
-    const QString path = working.filePath(name);
-    QDir().mkpath(QFileInfo(path).path());
-    writeBytes(path, bytes);
-    return path;
+    return writeFile(working.filePath(name), bytes);
 }
 
 void WindowTest::onPlayer(const std::function<void(DeviceComponent&)>& work) const {
@@ -87,8 +83,8 @@ void WindowTest::setUpPlayer(const QString& state, const QString& memory) const 
             device.AddFolder(folders[index].section(QLatin1Char(':'), 0, 0), memory);
             for (const QString& song :
                  folders[index].section(QLatin1Char(':'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
-                device.AddSong(qint16(index), song, folder.writeFile(QStringLiteral("song"), songBytes(song)),
-                               memory);
+                device.AddSong(qint16(index), song,
+                               writeFile(folder.path() + QStringLiteral("/song"), songBytes(song)), memory);
         }
     });
 }
@@ -116,11 +112,9 @@ QString WindowTest::shownState() const {
 }
 
 void WindowTest::runPlayerCommand(const QStringList& arguments) const {
-    QProcess process;
-    process.start(builtProgram(QStringLiteral("tunedeck-player")),
-                  QStringList{QStringLiteral("--store"), folder.storePath()} + arguments);
-    ASSERT_TRUE(process.waitForFinished(30000));
-    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    const ProgramRun run = runProgram(builtProgram(QStringLiteral("tunedeck-player")),
+                                      QStringList{QStringLiteral("--store"), folder.storePath()} + arguments);
+    ASSERT_EQ(run.exitStatus, 0) << run.err.toStdString();
 }
 
 void WindowTest::selectPositions(ListView& list, const QList<int>& positions) {
