@@ -14,21 +14,27 @@ using namespace player_texts;
 
 constexpr qint64 kMiB = 1024 * 1024;
 
-// Folders and songs in both memories, kept across brackets, with free memory following them; a format erases
-// one memory only. Names are data: one that looks like a path reaches no file. Sending, downloading,
-// deleting, reordering and formatting are also checked, over and over, by the crash test.
+// Folders and songs in both memories, added, swapped and deleted, kept across brackets, with free memory
+// following them; a format erases one memory only. Names are data: one that looks like a path reaches no
+// file. Sending, downloading, deleting, reordering and formatting are also checked, over and over, by the
+// crash test.
 TEST_F(PlayerTest, MembersChangeTheStoreAndFreeMemoryFollows) {
     const QByteArray big = songBytes(3 * kMiB + 7, 1);  // larger than a copy chunk and no multiple of it
     const QString odd = u"../x\0名前 😀"_s;
     EmulatedPlayer player(storePath());
     player.Open();
     EXPECT_EQ(player.ExtFlash(), 1);
-    player.AddFolder(odd, u"0"_s);
     player.AddFolder(u"gone"_s, u"0"_s);
-    player.AddSong(1, odd, writeSource(u"big"_s, big), u"0"_s);
-    player.DeleteFolder(2, u"0"_s);
+    player.AddFolder(odd, u"0"_s);
+    player.AddSong(2, odd, writeSource(u"big"_s, big), u"0"_s);
+    player.DeleteFolder(1, u"0"_s);
     player.AddFolder(u"card"_s, u"1"_s);
-    player.AddSong(0, u"card"_s, writeSource(u"small"_s, "abc"), u"1"_s);
+    for (const QString& title : {u"a"_s, u"b"_s, u"c"_s, u"d"_s})
+        player.AddSong(0, title, writeSource(u"small"_s, "abc"), u"1"_s);
+    player.SwapSong(0, 0, 3, u"1"_s);
+    // Songs 2 and 3 as the window deletes them: the second deletion finds the third song moved up by one.
+    player.DeleteSong(0, 1, u"1"_s);
+    player.DeleteSong(0, 1, u"1"_s);
     player.Close();
 
     player.Open();
@@ -40,11 +46,14 @@ TEST_F(PlayerTest, MembersChangeTheStoreAndFreeMemoryFollows) {
     player.GetSong(1, 0, target, u"0"_s);
     EXPECT_TRUE(readFile(target) == big);
     EXPECT_EQ(player.AvailableMemory(u"0"_s), 64 * kMiB - big.size());
-    EXPECT_EQ(player.AvailableMemory(u"1"_s), 32 * kMiB - 3);
+    EXPECT_EQ(player.AvailableMemory(u"1"_s), 32 * kMiB - 6);
     player.Format(u"0"_s);
     EXPECT_TRUE(player.Folders(0).empty());
     EXPECT_EQ(player.AvailableMemory(u"0"_s), 64 * kMiB);
-    EXPECT_EQ(player.Songs(1, 0).size(), 1u);
+    const std::vector<DeviceSong> card = player.Songs(1, 0);
+    EXPECT_TRUE(card.size() == 2 && card[0].name == u"d"_s && card[1].name == u"a"_s);
+    EXPECT_EQ(QDir(dataPath()).entryList(QDir::Files).size(), 2)
+        << "data of a deleted or formatted song kept";
     EXPECT_EQ(QDir(root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               (QStringList{u"big"_s, u"small"_s, u"store"_s, u"target"_s}));
 }

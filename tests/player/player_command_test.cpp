@@ -59,6 +59,7 @@ TEST_F(PlayerCommandTest, ChangesReachTheDeviceAndLsShowsTheStore) {
     EXPECT_EQ(player.ExtFlash(), 0);
     EXPECT_THAT([&] { player.Folders(1); }, refused(kNoCard));
     EXPECT_THAT([&] { player.AddSong(0, u"x"_s, root() + u"/s.mp3"_s, u"1"_s); }, refused(kNoCard));
+    EXPECT_THAT([&] { player.Format(u"1"_s); }, refused(kNoCard));
     player.Close();
     EXPECT_EQ(out({u"insert-card"_s}), status.arg(u"yes"_s, u"present"_s));
     EXPECT_EQ(out({u"status"_s}), status.arg(u"yes"_s, u"present"_s));
