@@ -24,16 +24,13 @@ class PlayerCommandTest : public PlayerTest {
     QString out(const QStringList& arguments) const { return std::get<1>(run(arguments)); }
 };
 
-// What the command changes, the device finds, and the other way round; the command leaves the store alone
-// while the device holds it.
+// What the command changes, the device finds, and the other way round; ls and export-display show the store
+// as it is.
 TEST_F(PlayerCommandTest, ChangesReachTheDeviceAndLsShowsTheStore) {
     EmulatedPlayer player(storePath());
     player.Open();
     player.AddSong(0, u"歌 - タイトル"_s, writeSource(u"s.mp3"_s, songBytes(1234, 1)), u"0"_s);
     player.AddFolder(u"second"_s, u"0"_s);
-    const auto held = storeFiles(storePath());
-    EXPECT_EQ(run({u"disconnect"_s}), std::tuple(1, QString(), u"tunedeck-player: "_s + kInUse + u'\n'));
-    EXPECT_EQ(storeFiles(storePath()), held);
     player.Close();
 
     EXPECT_EQ(out({u"ls"_s}),
@@ -64,14 +61,26 @@ TEST_F(PlayerCommandTest, ChangesReachTheDeviceAndLsShowsTheStore) {
     EXPECT_EQ(out({u"insert-card"_s}), status.arg(u"yes"_s, u"present"_s));
     EXPECT_EQ(out({u"status"_s}), status.arg(u"yes"_s, u"present"_s));
 
-    // The program: without --store it uses the folder "player" beside itself, as the window does.
+    // The program, from a folder of its own: without --store it uses the folder "player" beside itself, as
+    // the window does, and leaves it alone while the window, another process, holds it.
     ASSERT_TRUE(QDir().mkpath(root() + u"/bin"_s));
     ASSERT_TRUE(QFile::copy(QStringLiteral(TUNEDECK_PLAYER_COMMAND), root() + u"/bin/tunedeck-player"_s));
-    QProcess program;
-    program.start(root() + u"/bin/tunedeck-player"_s, {u"disconnect"_s});
-    EXPECT_TRUE(program.waitForFinished() && program.exitStatus() == QProcess::NormalExit &&
-                program.exitCode() == 0);
-    EXPECT_THAT([&] { EmulatedPlayer(root() + u"/bin/player"_s).Open(); }, refused(kNotConnected));
+    EmulatedPlayer window(root() + u"/bin/player"_s);
+    const auto disconnect = [&] {
+        QProcess program;
+        program.start(root() + u"/bin/tunedeck-player"_s, {u"disconnect"_s});
+        EXPECT_TRUE(program.waitForFinished() && program.exitStatus() == QProcess::NormalExit);
+        return std::pair(program.exitCode(), QString::fromUtf8(program.readAllStandardError()));
+    };
+    window.Open();
+    const auto held = storeFiles(root() + u"/bin/player"_s);
+    const auto [refusedStatus, refusedError] = disconnect();
+    EXPECT_EQ(refusedStatus, 1);
+    EXPECT_TRUE(refusedError.contains(u"tunedeck-player: "_s + kInUse + u'\n')) << refusedError.toStdString();
+    EXPECT_EQ(storeFiles(root() + u"/bin/player"_s), held);
+    window.Close();
+    EXPECT_EQ(disconnect().first, 0);
+    EXPECT_THAT([&] { window.Open(); }, refused(kNotConnected));
 }
 
 // Bad arguments exit with 2 and the usage on standard error; help and version answer on standard output,
