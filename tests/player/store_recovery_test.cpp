@@ -181,13 +181,14 @@ TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
     const QString data = healthy.firstKey().mid(5);  // "data/..." sorts first
     const auto used = [&](const QString& file, const QByteArray& bytes) {
         QMap<QString, QByteArray> files = healthy;
-        files[file] = bytes;  // none: missing
+        files[file] = bytes;  // a null one: the file is missing
         return files;
     };
     const QString device = player_texts::kStoreDamaged + u"device.json"_s;
     const QString internal = player_texts::kStoreDamaged + u"memory0.json"_s;
+    // The files of a store whose data folder starts empty, and Open's refusal; none: the store is set up
+    // again.
     const std::pair<QMap<QString, QByteArray>, QString> stores[] = {
-        // and the refusal; none: set up again
         {{}, {}},
         {{{u"memory0.json"_s, fresh[u"memory0.json"_s]}, {u"memory1.json.Ab12Cd"_s, "{\"vers"}}, {}},
         {{{u"memory0.json"_s, fresh[u"memory0.json"_s]}, {u"memory1.json"_s, fresh[u"memory1.json"_s]}}, {}},
