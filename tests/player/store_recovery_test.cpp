@@ -1,266 +1,226 @@
-#include "emulated_player.h"
 #include "player_fixture.h"
-#include "player_texts.h"
-
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/file.h>
+#include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <array>
 #include <functional>
+#include <optional>
+#include <random>
 
 using namespace Qt::StringLiterals;
 
 namespace tunedeck::testing {
 namespace {
 
-class StoreRecoveryTest : public PlayerTest {
-  protected:
-    // A store with one song in the first folder of the internal memory; returns that song's data file name.
-    QString storeWithOneSong() {
-        EmulatedPlayer player(storePath());
+// Sends, downloads, deletes and reorders songs, and formats the internal memory and makes its folder again,
+// each in its own bracket, until SIGKILL ends the process: from a timer after `microseconds`, wherever it is
+// then, or now and then at the moment a song's data is in the store and no catalogue names it yet. Before
+// each operation it appends to `log` what it is about to do, and "done" once the bracket is closed, so the
+// test knows what the store may hold. A song's name is "<source index>#<seed>-<serial>".
+void transferUntilKilled(const QString& store, const QString& target, const QStringList& sources,
+                         const QString& log, unsigned seed, long microseconds) {
+    const int out = ::open(QFile::encodeName(log).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0600);
+    std::mt19937 random(seed);
+    const auto below = [&](int n) { return static_cast<int>(random() % std::max(n, 1)); };
+    EmulatedPlayer player(store, {.afterSongData = [=] {
+                              if (seed % 8 == 0)
+                                  ::raise(SIGKILL);
+                          }});
+    sigevent event{.sigev_signo = SIGKILL, .sigev_notify = SIGEV_SIGNAL};
+    const itimerspec when{.it_value = {microseconds / 1'000'000, microseconds % 1'000'000 * 1000 + 1}};
+    timer_t timer;
+    if (out < 0 || ::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0 ||
+        ::timer_settime(timer, 0, &when, nullptr) != 0)
+        return;
+    for (int serial = 0;; ++serial) {
         player.Open();
-        player.AddSong(0, u"kept"_s, writeSource(u"kept.mp3"_s, songBytes(100, 1)), u"0"_s);
+        const bool hasFolder = !player.Folders(0).empty();
+        const int songs = hasFolder ? static_cast<int>(player.Songs(0, 0).size()) : 0;
+        // Two to five songs: any operation; fewer or more: one that moves back. A format empties the memory
+        // and the next bracket makes its folder again. Downloads come twice as often, so that kills find one
+        // writing its target.
+        const int operation = !hasFolder ? 5
+                              : songs < 2
+                                  ? 0
+                                  : std::array{0, 1, 1, 2, 3, 4}[songs >= 5 ? 1 + below(5) : below(6)];
+        const int a = below(songs);
+        const int b = below(songs);
+        const int source = below(static_cast<int>(sources.size()));
+        const QString name = QStringLiteral("%1#%2-%3").arg(source).arg(seed).arg(serial);
+        const std::pair<QByteArray, std::function<void()>> operations[] = {
+            {"add " + name.toUtf8(), [&] { player.AddSong(0, name, sources[source], u"0"_s); }},
+            {"get " + QByteArray::number(a), [&] { player.GetSong(0, a, target, u"0"_s); }},
+            {"delete " + QByteArray::number(a), [&] { player.DeleteSong(0, a, u"0"_s); }},
+            {"swap " + QByteArray::number(a) + ' ' + QByteArray::number(b),
+             [&] { player.SwapSong(0, a, b, u"0"_s); }},
+            {"format", [&] { player.Format(u"0"_s); }},
+            {"folder", [&] { player.AddFolder(u"MUSIC"_s, u"0"_s); }},
+        };
+        // One write per line, so a kill leaves each line whole or absent.
+        const QByteArray line = operations[operation].first + '\n';
+        if (::write(out, line.constData(), line.size()) != line.size())
+            return;
+        operations[operation].second();
         player.Close();
+        if (::write(out, "done\n", 5) != 5)
+            return;
+    }
+}
+
+// What the store holds as the transfer loop tells it: whether the internal memory has its folder, the
+// folder's songs by name, and the download target.
+struct Model {
+    bool folder = true;
+    QStringList songs;
+    QByteArray target;
+    bool operator==(const Model&) const = default;
+};
+
+// `model` after the loop's operation `line`; `bytesOf` gives a song's bytes from its name.
+Model applied(Model model, const QByteArray& line, const std::function<QByteArray(const QString&)>& bytesOf) {
+    const QList<QByteArray> words = line.split(' ');
+    if (words[0] == "add")
+        model.songs << QString::fromUtf8(words[1]);
+    else if (words[0] == "get")
+        model.target = bytesOf(model.songs.at(words[1].toInt()));
+    else if (words[0] == "delete")
+        model.songs.removeAt(words[1].toInt());
+    else if (words[0] == "swap")
+        model.songs.swapItemsAt(words[1].toInt(), words[2].toInt());
+    else
+        model = {.folder = words[0] == "folder", .songs = {}, .target = model.target};
+    return model;
+}
+
+// A transfer or format killed at any moment, in Open and Close too, leaves a store that opens (the dead
+// process's lock is taken over, even one it left empty) with the catalogue from before or after the
+// operation, naming only whole songs; the data files no catalogue names and the temporary files of writes cut
+// short are swept, and the download target holds the old file or the whole song. TUNEDECK_CRASH_SEED repeats
+// a failed run's operations and delays.
+TEST_F(PlayerTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
+    const QByteArray given = qgetenv("TUNEDECK_CRASH_SEED");
+    const unsigned seed = given.isEmpty() ? std::random_device{}() : given.toUInt();
+    SCOPED_TRACE("TUNEDECK_CRASH_SEED=" + std::to_string(seed));
+    std::mt19937 draw(seed);
+    // One song copied in a single read, and two in several, which a kill can cut.
+    const QByteArray bytes[] = {songBytes(700, 0), songBytes(1024 * 1024 + 5, 1),
+                                songBytes(8 * 1024 * 1024, 2)};
+    const QStringList sources{writeSource(u"0"_s, bytes[0]), writeSource(u"1"_s, bytes[1]),
+                              writeSource(u"2"_s, bytes[2])};
+    const auto bytesOf = [&](const QString& name) { return bytes[name.section(u'#', 0, 0).toInt()]; };
+    Model model{.folder = true, .songs = {}, .target = songBytes(5000, 9)};
+    const QString target = writeSource(u"download.mp3"_s, model.target), log = root() + u"/log"_s;
+    EmulatedPlayer(storePath()).Open();  // set up before the first kill: a set-up cut short has its own test
+    int inside = 0;
+    for (int kill = 0; kill < 40; ++kill) {
+        SCOPED_TRACE("kill " + std::to_string(kill));
+        const auto [runSeed, delay] = std::pair{draw(), draw() % 150'000};
+        EXPECT_EXIT(transferUntilKilled(storePath(), target, sources, log, runSeed, delay),
+                    ::testing::KilledBySignal(SIGKILL), "");
+        std::optional<QByteArray> unfinished;
+        for (const QByteArray& line : readFile(log).split('\n'))
+            if (line == "done")
+                model = applied(model, *std::exchange(unfinished, std::nullopt), bytesOf);
+            else if (!line.isEmpty())
+                unfinished = line;
+        const Model after = unfinished ? applied(model, *unfinished, bytesOf) : model;
+        inside += unfinished ? 1 : 0;
+        // Left by a kill in the middle of a catalogue write, or between creating the lock file and writing
+        // it.
+        writeBytes(storePath() + u"/memory0.json.Ab12Cd"_s, "{\"vers");
+        if (kill % 2 == 0)
+            QFile(storePath() + u"/lock"_s).resize(0);
+
         PlayerStore store(storePath());
-        store.open();
-        return store.catalogue(Memory::Internal).folders.at(0).songs.at(0).dataFile;
+        ASSERT_NO_THROW(store.open());
+        EXPECT_EQ(
+            QDir(storePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            (QStringList{u"data"_s, u"device.json"_s, u"lock"_s, u"memory0.json"_s, u"memory1.json"_s}));
+        const std::vector<StoredFolder>& folders = store.catalogue(Memory::Internal).folders;
+        Model found{.folder = !folders.empty(), .songs = {}, .target = readFile(target)};
+        QStringList named;
+        for (const StoredSong& song : found.folder ? folders[0].songs : std::vector<StoredSong>{}) {
+            found.songs << song.name;
+            named << song.dataFile;
+            EXPECT_TRUE(readFile(dataPath() + u'/' + song.dataFile) == bytesOf(song.name))
+                << song.name.toStdString();
+        }
+        named.sort();
+        EXPECT_EQ(QDir(dataPath()).entryList(QDir::Files | QDir::Hidden), named) << "unnamed data kept";
+        ASSERT_TRUE(found == model || found == after)
+            << "neither before nor after " << unfinished.value_or("").data();
+        model = found;
     }
+    EXPECT_GE(inside, 20) << "too few kills landed inside an operation to say anything";
+}
 
-    void writeStoreFile(const QString& name, const QByteArray& bytes) const {
-        QFile file(storePath() + QLatin1Char('/') + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
-};
+// A catalogue of one folder holding `songs`, and a song of it.
+QByteArray catalogue(const QByteArray& songs, const QByteArray& folder = "f") {
+    return R"({"version": 1, "folders": [{"name": ")" + folder + R"(", "display": "", "songs": [)" + songs +
+           "]}]}";
+}
+QByteArray song(const QString& data, const QByteArray& size = "100", const QByteArray& display = "") {
+    return R"({"name": "s", "size": )" + size + R"(, "data": ")" + data.toUtf8() + R"(", "display": ")" +
+           display + "\"}";
+}
 
-TEST_F(StoreRecoveryTest, CrashLeavesTheOldCatalogueAndLeftoversThatAreSwept) {
-    storeWithOneSong();
-    const auto before = storeFiles(storePath());
-    const QByteArray lostBytes = songBytes(2000, 2);
-    const QString source = writeSource(u"lost.mp3"_s, lostBytes);
-
-    EXPECT_EXIT(
-        {
-            EmulatedPlayer player(storePath(), {.afterSongData = [] { std::_Exit(3); }});
-            player.Open();
-            player.AddSong(0, u"lost"_s, source, u"0"_s);
-        },
-        ::testing::ExitedWithCode(3), "");
-
-    auto after = storeFiles(storePath());
-    ASSERT_EQ(after.size(), before.size() + 1);
-    for (auto it = before.begin(); it != before.end(); ++it)
-        EXPECT_EQ(after.take(it.key()), it.value()) << it.key().toStdString();
-    EXPECT_TRUE(after.first() == lostBytes) << "the orphan holds the song's bytes";
-
-    // A crash while a catalogue is being replaced leaves QSaveFile's temporary file beside it.
-    writeStoreFile(u"memory0.json.Ab12Cd"_s, "{\"vers");
-
-    // The crashed process's lock is stale; opening takes it over and sweeps the orphan and the temporary
-    // file.
-    EmulatedPlayer player(storePath());
+// A store is opened as a crash or damage left it. A set-up cut short is done again: set-up writes the device
+// state last, so a store without one holds at most the rest of a fresh store and a temporary file. A damaged
+// store is refused as a whole, again on a second try (no lock kept), and nothing in it is swept: its songs
+// may still be rescued.
+TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
+    EmulatedPlayer player(root() + u"/used"_s);
     player.Open();
-    ASSERT_EQ(player.Songs(0, 0).size(), 1u);
-    EXPECT_EQ(player.Songs(0, 0)[0].name, QStringLiteral("kept"));
-    EXPECT_EQ(storeFiles(storePath()), before);
-}
-
-// A process killed between creating the lock file and writing its id into it leaves the file empty. The
-// store opens over it, but not while the one who made it still holds its native lock, about to write.
-TEST_F(StoreRecoveryTest, EmptyLockIsTakenOverOnlyWhenNobodyHoldsIt) {
-    storeWithOneSong();
-    writeStoreFile(u"lock"_s, {});
-    const int owner = ::open(QFile::encodeName(storePath() + u"/lock"_s).constData(), O_RDONLY | O_CLOEXEC);
-    ASSERT_EQ(::flock(owner, LOCK_EX | LOCK_NB), 0);
-    EmulatedPlayer player(storePath());
-    try {
-        player.Open();
-        ADD_FAILURE() << "opened over a lock whose owner is alive";
-    } catch (const DeviceError& error) {
-        EXPECT_EQ(error.description(), player_texts::kInUse);
-    }
-    ::close(owner);
-    ASSERT_NO_THROW(player.Open());
-    EXPECT_EQ(player.Songs(0, 0).size(), 1u);
-}
-
-// A data file cut short or removed behind the player's back: the store still opens, only that song is
-// refused, and no download is begun.
-TEST_F(StoreRecoveryTest, SongDataCutShortIsRefusedAsDamageWhenReadBack) {
-    const QString dataFile = storeWithOneSong();
-    for (const bool missing : {false, true}) {
-        SCOPED_TRACE(missing ? "missing" : "cut short");
-        const QString data = dataPath() + QLatin1Char('/') + dataFile;
-        if (missing)
-            ASSERT_TRUE(QFile::remove(data));
-        else
-            ASSERT_TRUE(QFile(data).resize(40));
-        EmulatedPlayer player(storePath());
-        player.Open();
-        ASSERT_EQ(player.Songs(0, 0).size(), 1u);
-        const QString target = root() + u"/out.mp3"_s;
-        try {
-            player.GetSong(0, 0, target, u"0"_s);
-            ADD_FAILURE() << "a damaged song was read back";
-        } catch (const DeviceError& error) {
-            EXPECT_EQ(error.description(), player_texts::kStoreDamaged + dataFile);
-        }
-        EXPECT_FALSE(QFile::exists(target));
-    }
-}
-
-QByteArray withSongs(const QJsonArray& songs) {
-    const QJsonObject folder{{u"name"_s, u"f"_s}, {u"display"_s, u""_s}, {u"songs"_s, songs}};
-    return QJsonDocument(QJsonObject{{u"version"_s, 1}, {u"folders"_s, QJsonArray{folder}}}).toJson();
-}
-
-QJsonObject song(const QString& dataFile, qint64 size = 100) {
-    return {{u"name"_s, u"s"_s}, {u"size"_s, size}, {u"data"_s, dataFile}, {u"display"_s, u""_s}};
-}
-
-struct Damage {
-    const char* what;
-    QString file;  // the catalogue named in the refusal
-    std::function<QByteArray(const QString& dataFile)> bytes;
-};
-
-void PrintTo(const Damage& row, std::ostream* os) {
-    *os << row.what;
-}
-
-class DamageTest : public StoreRecoveryTest, public ::testing::WithParamInterface<Damage> {};
-
-// A damaged store is refused as a whole, and nothing is swept: its song data may still be rescued.
-TEST_P(DamageTest, OpenRefusesAndTouchesNothing) {
-    const QString dataFile = storeWithOneSong();
-    writeStoreFile(GetParam().file, GetParam().bytes(dataFile));
-    const auto before = storeFiles(storePath());
-
-    EmulatedPlayer player(storePath());
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        try {
-            player.Open();
-            ADD_FAILURE() << "a damaged store opened";
-        } catch (const DeviceError& error) {
-            // The second attempt finds the same damage, not a lock left behind.
-            EXPECT_EQ(error.description(), player_texts::kStoreDamaged + GetParam().file);
-        }
-    }
-    EXPECT_EQ(storeFiles(storePath()), before);
-}
-
-const Damage kDamages[] = {
-    {"not JSON", u"memory0.json"_s,
-     [](const QString&) { return QByteArray("{\"version\": 1, \"folders\": ["); }},
-    {"not an object", u"memory0.json"_s, [](const QString&) { return QByteArray("[]"); }},
-    {"unknown version", u"memory0.json"_s,
-     [](const QString&) { return QByteArray(R"({"version": 2, "folders": []})"); }},
-    {"folder without songs", u"memory0.json"_s,
-     [](const QString&) {
-         return QByteArray(R"({"version": 1, "folders": [{"name": "f", "display": ""}]})");
-     }},
-    {"data file reaching out of the store", u"memory0.json"_s,
-     [](const QString&) { return withSongs({song(u"../../../etc/passwd"_s)}); }},
-    {"negative size", u"memory0.json"_s, [](const QString& data) { return withSongs({song(data, -5)}); }},
-    {"fractional size", u"memory0.json"_s,
-     [](const QString& data) {
-         return withSongs(
-             {QJsonObject{{u"name"_s, u"s"_s}, {u"size"_s, 1.5}, {u"data"_s, data}, {u"display"_s, u""_s}}});
-     }},
-    {"display not base64", u"memory0.json"_s,
-     [](const QString& data) {
-         return withSongs({QJsonObject{
-             {u"name"_s, u"s"_s}, {u"size"_s, 100}, {u"data"_s, data}, {u"display"_s, u"*!*"_s}}});
-     }},
-    {"two songs on one data file", u"memory0.json"_s,
-     [](const QString& data) {
-         return withSongs({song(data), song(data)});
-     }},
-    {"more than the memory holds", u"memory0.json"_s,
-     [](const QString& data) { return withSongs({song(data, 64LL * 1024 * 1024 + 1)}); }},
-    {"card naming the internal memory's data", u"memory1.json"_s,
-     [](const QString& data) { return withSongs({song(data)}); }},
-    {"device state not JSON", u"device.json"_s, [](const QString&) { return QByteArray("\x00\xff", 2); }},
-    {"device state without the card", u"device.json"_s,
-     [](const QString&) { return QByteArray(R"({"version": 1, "connected": true})"); }},
-};
-
-INSTANTIATE_TEST_SUITE_P(Damages, DamageTest, ::testing::ValuesIn(kDamages),
-                         [](const ::testing::TestParamInfo<Damage>& info) {
-                             std::string name = info.param.what;
-                             std::replace(name.begin(), name.end(), ' ', '_');
-                             std::replace(name.begin(), name.end(), '\'', '_');
-                             return name;
-                         });
-
-TEST_F(StoreRecoveryTest, MissingCatalogueInAnUsedStoreIsDamageNotANewStore) {
-    storeWithOneSong();
-    ASSERT_TRUE(QFile::remove(storePath() + u"/memory0.json"_s));
-    EmulatedPlayer player(storePath());
-    try {
-        player.Open();
-        FAIL() << "opened without a catalogue";
-    } catch (const DeviceError& error) {
-        EXPECT_EQ(error.description(), player_texts::kStoreDamaged + u"memory0.json"_s);
-    }
-    EXPECT_EQ(QDir(dataPath()).entryList(QDir::Files).size(), 1);
-}
-
-struct CutSetUp {
-    const char* what;
-    QMap<QString, QByteArray> files;  // beside an empty data folder; "fresh" stands for a new store's bytes
-    bool redone;                      // set up again, or refused as damage
-};
-
-// A crash while a new store is set up leaves part of it. Set-up writes the device state last, so what it left
-// without one is set up again; anything it could not have written keeps the store refused.
-TEST_F(StoreRecoveryTest, SetUpCutShortIsDoneAgain) {
-    const QString freshStore = root() + u"/fresh"_s;
-    EmulatedPlayer(freshStore).Open();
-    const auto fresh = [&](const QString& name) { return readFile(freshStore + QLatin1Char('/') + name); };
-    const QByteArray songInMusic =
-        withSongs({song(u"0123456789abcdef0123456789abcdef.song"_s)}).replace("\"f\"", "\"MUSIC\"");
-    const CutSetUp rows[] = {
-        {"nothing written yet", {}, true},
-        {"the internal catalogue written", {{u"memory0.json"_s, fresh(u"memory0.json"_s)}}, true},
-        {"both catalogues written",
-         {{u"memory0.json"_s, fresh(u"memory0.json"_s)}, {u"memory1.json"_s, fresh(u"memory1.json"_s)}},
-         true},
-        {"a catalogue write under way",
-         {{u"memory0.json"_s, fresh(u"memory0.json"_s)}, {u"memory1.json.Ab12Cd"_s, "{\"vers"}},
-         true},
-        {"a catalogue with a song", {{u"memory0.json"_s, songInMusic}}, false},
-        {"a catalogue with another folder", {{u"memory0.json"_s, withSongs({})}}, false},
-        {"an unknown file", {{u"notes.txt"_s, "x"}}, false},
+    const QMap<QString, QByteArray> fresh = storeFiles(root() + u"/used"_s);
+    player.AddSong(0, u"kept"_s, writeSource(u"kept.mp3"_s, songBytes(100, 1)), u"0"_s);
+    player.Close();
+    const QMap<QString, QByteArray> healthy = storeFiles(root() + u"/used"_s);
+    const QString data = healthy.firstKey().mid(5);  // "data/..." sorts first
+    const auto used = [&](const QString& file, const QByteArray& bytes) {
+        QMap<QString, QByteArray> files = healthy;
+        files[file] = bytes;  // a null one: the file is missing
+        return files;
     };
-    for (const CutSetUp& row : rows) {
-        SCOPED_TRACE(row.what);
-        ASSERT_TRUE(QDir(storePath()).removeRecursively());
-        ASSERT_TRUE(QDir().mkpath(dataPath()));
-        for (auto it = row.files.cbegin(); it != row.files.cend(); ++it)
-            writeStoreFile(it.key(), it.value());
-        EmulatedPlayer player(storePath());
-        if (!row.redone) {
-            EXPECT_THROW(player.Open(), DeviceError);
+    const QString device = player_texts::kStoreDamaged + u"device.json"_s;
+    const QString internal = player_texts::kStoreDamaged + u"memory0.json"_s;
+    // The files of a store whose data folder starts empty, and Open's refusal; none: the store is set up
+    // again.
+    const std::pair<QMap<QString, QByteArray>, QString> stores[] = {
+        {{}, {}},
+        {{{u"memory0.json"_s, fresh[u"memory0.json"_s]}, {u"memory1.json.Ab12Cd"_s, "{\"vers"}}, {}},
+        {{{u"memory0.json"_s, fresh[u"memory0.json"_s]}, {u"memory1.json"_s, fresh[u"memory1.json"_s]}}, {}},
+        {{{u"memory0.json"_s, catalogue(song(data), "MUSIC")}}, device},
+        {{{u"memory0.json"_s, catalogue({})}}, device},
+        {{{u"notes.txt"_s, "x"}}, device},
+        {used(u"device.json"_s, R"({"version": 1, "connected": true})"), device},
+        {used(u"memory0.json"_s, {}), internal},
+        {used(u"memory0.json"_s, R"({"version": 1, "folders": [)"), internal},
+        {used(u"memory0.json"_s, R"({"version": 2, "folders": []})"), internal},
+        {used(u"memory0.json"_s, catalogue(song(u"../../../etc/passwd"_s))), internal},
+        {used(u"memory0.json"_s, catalogue(song(data, "100", "*!*"))), internal},
+        {used(u"memory0.json"_s, catalogue(song(data) + ',' + song(data))), internal},
+        {used(u"memory0.json"_s, catalogue(song(data, "67108865"))), internal},
+        {used(u"memory1.json"_s, catalogue(song(data))), player_texts::kStoreDamaged + u"memory1.json"_s},
+    };
+    for (const auto& [files, refusal] : stores) {
+        SCOPED_TRACE(QStringList(files.keys()).join(u' ').toStdString() + ": " + refusal.toStdString());
+        ASSERT_TRUE(QDir(storePath()).removeRecursively() && QDir().mkpath(dataPath()));
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            if (!it.value().isNull())
+                writeBytes(storePath() + u'/' + it.key(), it.value());
+        const auto before = storeFiles(storePath());
+        EmulatedPlayer again(storePath());
+        if (refusal.isEmpty()) {
+            again.Open();
+            EXPECT_EQ(storeFiles(storePath()), fresh);
             continue;
         }
-        ASSERT_NO_THROW(player.Open());
-        ASSERT_EQ(player.Folders(0).size(), 1u);
-        EXPECT_EQ(player.Folders(0)[0].name, PlayerStore::kFirstFolderName);
-        EXPECT_EQ(player.ExtFlash(), 1);
-        EXPECT_THAT(QDir(storePath()).entryList(QDir::Files),
-                    ::testing::UnorderedElementsAre(u"device.json"_s, u"lock"_s, u"memory0.json"_s,
-                                                    u"memory1.json"_s));
+        EXPECT_THAT([&] { again.Open(); }, refused(refusal));
+        EXPECT_THAT([&] { again.Open(); }, refused(refusal));
+        EXPECT_EQ(storeFiles(storePath()), before);
     }
 }
 
