@@ -124,7 +124,7 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
     // A lock file left empty, by a process killed between creating it and writing its id, is taken over; but
     // not while its maker, alive, holds the file's native lock, about to write.
     player.Close();
-    writeBytes(storePath() + u"/lock"_s, {});
+    writeFile(storePath() + u"/lock"_s, {});
     const int maker = ::open(QFile::encodeName(storePath() + u"/lock"_s).constData(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(maker, LOCK_EX | LOCK_NB), 0);
     EXPECT_THAT([&] { other.Open(); }, refused(kInUse));

@@ -1,9 +1,9 @@
 #include "player_command.h"
 #include "player_fixture.h"
+#include "program_folder.h"
 #include "program_version.h"
 
 #include <QImage>
-#include <QProcess>
 
 using namespace Qt::StringLiterals;
 
@@ -64,13 +64,11 @@ TEST_F(PlayerCommandTest, ChangesReachTheDeviceAndLsShowsTheStore) {
     // The program, from a folder of its own: without --store it uses the folder "player" beside itself, as
     // the window does, and leaves it alone while the window, another process, holds it.
     ASSERT_TRUE(QDir().mkpath(root() + u"/bin"_s));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(TUNEDECK_PLAYER_COMMAND), root() + u"/bin/tunedeck-player"_s));
+    ASSERT_TRUE(QFile::copy(builtProgram(u"tunedeck-player"_s), root() + u"/bin/tunedeck-player"_s));
     EmulatedPlayer window(root() + u"/bin/player"_s);
     const auto disconnect = [&] {
-        QProcess program;
-        program.start(root() + u"/bin/tunedeck-player"_s, {u"disconnect"_s});
-        EXPECT_TRUE(program.waitForFinished() && program.exitStatus() == QProcess::NormalExit);
-        return std::pair(program.exitCode(), QString::fromUtf8(program.readAllStandardError()));
+        const ProgramRun run = runProgram(root() + u"/bin/tunedeck-player"_s, {u"disconnect"_s});
+        return std::pair(run.exitStatus, run.err);
     };
     window.Open();
     const auto held = storeFiles(root() + u"/bin/player"_s);

@@ -49,8 +49,7 @@ class PlayerTest : public ::testing::Test {
     QString storePath() const { return dir_.path() + QStringLiteral("/store"); }
     QString dataPath() const { return storePath() + QStringLiteral("/data"); }
     QString writeSource(const QString& name, const QByteArray& bytes) const {
-        writeBytes(dir_.filePath(name), bytes);
-        return dir_.filePath(name);
+        return writeFile(dir_.filePath(name), bytes);
     }
 
   private:

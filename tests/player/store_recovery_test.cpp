@@ -130,7 +130,7 @@ TEST_F(PlayerTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
         inside += unfinished ? 1 : 0;
         // Left by a kill in the middle of a catalogue write, or between creating the lock file and writing
         // it.
-        writeBytes(storePath() + u"/memory0.json.Ab12Cd"_s, "{\"vers");
+        writeFile(storePath() + u"/memory0.json.Ab12Cd"_s, "{\"vers");
         if (kill % 2 == 0)
             QFile(storePath() + u"/lock"_s).resize(0);
 
@@ -210,7 +210,7 @@ TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
         ASSERT_TRUE(QDir(storePath()).removeRecursively() && QDir().mkpath(dataPath()));
         for (auto it = files.cbegin(); it != files.cend(); ++it)
             if (!it.value().isNull())
-                writeBytes(storePath() + u'/' + it.key(), it.value());
+                writeFile(storePath() + u'/' + it.key(), it.value());
         const auto before = storeFiles(storePath());
         EmulatedPlayer again(storePath());
         if (refusal.isEmpty()) {

@@ -40,9 +40,5 @@ QByteArray mp3File(const Id3v1Fields& fields, qsizetype audioBytes);
 // Writes `bytes` to `path`, making its folder and replacing what was there, and returns `path`; throws when
 // it cannot.
 QString writeFile(const QString& path, const QByteArray& bytes);
-// The former name, kept until its last callers use writeFile.
-inline void writeBytes(const QString& path, const QByteArray& bytes) {
-    writeFile(path, bytes);
-}
 
 }  // namespace tunedeck::testing

@@ -26,10 +26,6 @@ void ProgramFolder::writeSettingsBytes(const QByteArray& bytes) const {
     testing::writeFile(settingsPath(), bytes);
 }
 
-QString ProgramFolder::writeFile(const QString& name, const QByteArray& bytes) const {
-    return testing::writeFile(dir_.filePath(name), bytes);
-}
-
 std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& storeFolder) {
     return createDevice(kPlayerProgId, componentsFolder(), storeFolder);
 }

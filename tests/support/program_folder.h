@@ -31,10 +31,6 @@ class ProgramFolder {
     QByteArray settingsBytes() const;
     void writeSettingsBytes(const QByteArray& bytes) const;
 
-    // Writes `bytes` to `name` inside the folder and returns its full path. Kept until its last callers use
-    // writeFile(path(), ...).
-    QString writeFile(const QString& name, const QByteArray& bytes) const;
-
   private:
     QTemporaryDir dir_;
     QString exeBaseName_;
