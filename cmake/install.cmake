@@ -38,9 +38,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TUNEDECK_HOMEPAGE})
-# What no binary links but the Japanese window wants: its glyphs, Qt's dialogs in Japanese, and a desktop
-# application to open a file of the file list with.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, qt6-translations-l10n, xdg-utils")
+# What no binary links but the Japanese window wants: its glyphs and the player display's faces, Qt's dialogs
+# in Japanese, and a desktop application to open a file of the file list with.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, fonts-ipafont-mincho, qt6-translations-l10n, xdg-utils")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "manager for the songs and folders of a Rio500 MP3 player")
 set(CPACK_PACKAGE_DESCRIPTION
     "Tunedeck manages a portable MP3 player with an internal memory and a
