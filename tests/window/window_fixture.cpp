@@ -20,12 +20,12 @@ QStringList rows(const ListView& list, int columns) {
     return rows;
 }
 
-QStringList refreshCalls(bool readsFolders, bool listsSongs, const QString& memory) {
+QStringList refreshCalls(bool readsFolders, int folder, const QString& memory) {
     QStringList calls = {QStringLiteral("Open()"), QStringLiteral("ExtFlash()")};
     if (readsFolders)
         calls << QStringLiteral("Folders(%1)").arg(memory);
-    if (listsSongs)
-        calls << QStringLiteral("Songs(%1, 0)").arg(memory);
+    if (folder >= 0)
+        calls << QStringLiteral("Songs(%1, %2)").arg(memory).arg(folder);
     return calls << QStringLiteral("AvailableMemory(\"%1\")").arg(memory) << QStringLiteral("Close()");
 }
 

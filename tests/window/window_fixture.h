@@ -18,9 +18,9 @@ namespace tunedeck::testing {
 
 // A list's rows top to bottom, each its first `columns` cells joined by "|".
 QStringList rows(const ListView& list, int columns = 4);
-// The calls of one refresh of the first folder of `memory`: Folders when the folders are read again, Songs
-// when there is a folder to list.
-QStringList refreshCalls(bool readsFolders, bool listsSongs, const QString& memory = QStringLiteral("0"));
+// The calls of one refresh of `memory`: Folders when the folders are read again, the Songs of `folder` unless
+// there is none (-1).
+QStringList refreshCalls(bool readsFolders, int folder = 0, const QString& memory = QStringLiteral("0"));
 // The texts of a refresh that reads the player.
 inline const QStringList kRefreshTexts = {QStringLiteral("Rio500を探しています..."),
                                           QStringLiteral("曲リスト取得中..."), QStringLiteral("Ready")};
