@@ -32,11 +32,6 @@ TEST_F(StartupTest, FirstStartAndTheEndByTheMenu) {
     EXPECT_EQ(w.lvwSong->model()->headerData(3, Qt::Horizontal).toString(), u"場所"_s);
     EXPECT_EQ(w.menuBar()->actions().value(1)->text(), u"ヘルプ(&H)"_s);
     EXPECT_EQ(w.menuEnd->text() + w.menuEnd->shortcut().toString(), u"終了(&X)Ctrl+X"_s);
-    QStringList tabOrder;
-    for (QWidget* at = w.drvList; tabOrder.size() < 7; at = at->nextInFocusChain())
-        if (at->focusPolicy() & Qt::TabFocus)
-            tabOrder << at->objectName();
-    EXPECT_EQ(tabOrder.join(u" "_s), u"drvList dirlst lvwFile optRam(0) optRam(1) cmbFolder lvwSong"_s);
 
     w.menuEnd->trigger();
     QCoreApplication::processEvents();
