@@ -1,9 +1,6 @@
 #include "window_fixture.h"
 
-#include "music_files.h"
-
 #include <QAbstractItemModel>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QScopeGuard>
 
@@ -57,15 +54,6 @@ frmTunedeck& WindowTest::start() {
                      });
     window->Form_Load();
     return *window;
-}
-
-void WindowTest::closeWindow() {
-    window->close();
-    QCoreApplication::processEvents();
-}
-
-QString WindowTest::workFile(const QString& name, const QByteArray& bytes) const {
-    return writeFile(working.filePath(name), bytes);
 }
 
 void WindowTest::onPlayer(const std::function<void(DeviceComponent&)>& work) const {
