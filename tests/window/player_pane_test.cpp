@@ -365,11 +365,12 @@ TEST_F(PlayerPaneTest, FolderCommandsAndFormatChangeOnlyTheChosenMemory) {
     }
 }
 
-// A device call failing in each command, where the failure leaves a result of its own: the texts say what
-// happened and never that the command was done, the window comes back usable with the player closed, and the
-// player and the panes hold what was done before the failure. Each command starts on kPlayer with folder a
-// shown, songs 1 and 3 and files b.mp3 and c.mp3 selected; one that asks is answered No first, which changes
-// nothing. Null states stand for "as before"; for a download the player column lists the files fetched.
+// A device call failing in each command, where the failure leaves a result of its own: the last text says
+// what happened and none that the command was done, the window comes back usable with the player closed, and
+// the player and the panes hold what was done before the failure. Each command starts on kPlayer with folder
+// a shown, songs 1 and 3 and files b.mp3 and c.mp3 selected; one that asks is answered No first, which
+// changes nothing. Null states stand for "as before"; for a download the player column lists the files
+// fetched.
 TEST_F(PlayerPaneTest, AFailureGivesTheWindowBackWithWhatWasDone) {
     const QString formatted = u"内蔵メモリの初期化が終了しました。"_s;
     const std::tuple<std::string, const char*, int, QString, const char*, const char*> cases[] = {
@@ -415,7 +416,9 @@ TEST_F(PlayerPaneTest, AFailureGivesTheWindowBackWithWhatWasDone) {
             (w.*click)();
         }
         const QStringList texts = takeStatusTexts();
-        EXPECT_TRUE(texts.contains(text)) << lastStatus().toStdString();
+        // A send or a drop reads the list again after its failure, and that reading's texts come last.
+        EXPECT_TRUE(command == "send" || command == "drop" ? texts.contains(text) : texts.last() == text)
+            << lastStatus().toStdString();
         for (const QString& done :
              {u"転送が終了しました。"_s, u"曲の取得が終了しました。"_s, u"削除が終了しました。"_s, formatted})
             EXPECT_FALSE(texts.contains(done)) << done.toStdString();
