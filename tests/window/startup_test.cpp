@@ -4,7 +4,6 @@
 #include "program_version.h"
 
 #include <QCoreApplication>
-#include <QMenuBar>
 
 using namespace Qt::StringLiterals;
 
@@ -13,52 +12,39 @@ namespace {
 
 using StartupTest = WindowTest;
 
-// The window's place in twips, when maximised the place it is restored to. Twips become whole pixels, so 8000
-// twips (533.3 pixels at 96 dots per inch) come back as 7995.
-QString twipsRect(const frmTunedeck& w) {
+// How the window opened: its place in twips (when maximised the place it is restored to), the display font,
+// the splitter and whether it is maximised. Twips become whole pixels, so 8000 twips (533.3 pixels at 96 dots
+// per inch) come back as 7995.
+QString opened(const frmTunedeck& w) {
     const QRect r = w.isMaximized() ? w.normalGeometry() : QRect(w.x(), w.y(), w.width(), w.height());
     const auto t = [&](int pixels) { return QString::number(w.twips().toTwips(pixels)); };
-    return t(r.x()) + u","_s + t(r.y()) + u" "_s + t(r.width()) + u"x"_s + t(r.height());
+    return t(r.x()) + u","_s + t(r.y()) + u" "_s + t(r.width()) + u"x"_s + t(r.height()) + u" "_s +
+           w.displayFontName() + QString::number(w.displayFontSize()) + u" "_s +
+           QString::number(w.splitterTop()) + (w.isMaximized() ? u" maximised"_s : u" normal"_s);
 }
 
 // The first start, the controls as a user meets them, and the end by the menu, which closes the player and
-// writes what the close button writes (the other tests close by the button).
+// writes what the close button writes (the other tests close by the button): here from the minimised window,
+// whose geometry is not written.
 TEST_F(StartupTest, FirstStartAndTheEndByTheMenu) {
     frmTunedeck& w = start();
-    EXPECT_EQ(w.windowTitle() + u" "_s + twipsRect(w), u"Tunedeck 0,0 7995x6000"_s);
-    EXPECT_EQ(w.windowState(), Qt::WindowNoState);
-    EXPECT_EQ(w.displayFontName() + QString::number(w.displayFontSize()), u"MS UI Gothic9"_s);
+    EXPECT_EQ(w.windowTitle() + u" "_s + opened(w), u"Tunedeck 0,0 7995x6000 MS UI Gothic9 2000 normal"_s);
     EXPECT_TRUE(w.optRam[0]->isChecked());
     EXPECT_EQ(w.lvwSong->model()->headerData(3, Qt::Horizontal).toString(), u"場所"_s);
-    EXPECT_EQ(w.menuBar()->actions().value(1)->text(), u"ヘルプ(&H)"_s);
     EXPECT_EQ(w.menuEnd->text() + w.menuEnd->shortcut().toString(), u"終了(&X)Ctrl+X"_s);
-    QStringList tabOrder;
-    for (QWidget* at = w.drvList; tabOrder.size() < 7; at = at->nextInFocusChain())
-        if (at->focusPolicy() & Qt::TabFocus)
-            tabOrder << at->objectName();
-    EXPECT_EQ(tabOrder.join(u" "_s), u"drvList dirlst lvwFile optRam(0) optRam(1) cmbFolder lvwSong"_s);
-
+    w.setWindowState(Qt::WindowMinimized);
     w.menuEnd->trigger();
     QCoreApplication::processEvents();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(deviceCalls->last(), u"Close()"_s);
     EXPECT_EQ(w.device(), nullptr);
-    EXPECT_EQ(folder.settingsBytes(),
-              "[tunedeck]\r\nSeparate=2000\r\nWindowState=0\r\nWindowTop=0\r\nWindowLeft=0\r\n"
-              "WindowWidth=7995\r\nWindowHeight=6000\r\n");
+    EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\nSeparate=2000\r\nWindowState=1\r\n");
 }
 
 // The geometry goes back only from the normal state; a maximised window opens maximised again with its normal
 // geometry underneath and keeps a splitter below its normal height. The font comes in code page 932; an empty
 // name is a name. Values the window cannot take are made usable.
 TEST_F(StartupTest, ShutdownWritesWhatTheWindowStateAllows) {
-    const auto opened = [](const frmTunedeck& w) {
-        return QStringLiteral("%1 %2%3 %4 %5")
-            .arg(twipsRect(w), w.displayFontName())
-            .arg(w.displayFontSize())
-            .arg(w.splitterTop())
-            .arg(w.windowState() & Qt::WindowMaximized ? u"maximised"_s : u"normal"_s);
-    };
     for (const auto& [file, open, state, written] :
          {std::tuple{
               QByteArray("WindowTop=-120\r\nWindowLeft=-300\r\nWindowWidth=9000\r\nWindowHeight=7005\r\n"
@@ -66,8 +52,6 @@ TEST_F(StartupTest, ShutdownWritesWhatTheWindowStateAllows) {
               u"-300,-120 9000x7005 ＭＳ ゴシック10 2000 normal"_s, Qt::WindowNoState,
               QByteArray("Separate=2000\r\nWindowState=0\r\nWindowTop=-120\r\nWindowLeft=-300\r\n"
                          "WindowWidth=9000\r\nWindowHeight=7005\r\n")},
-          {"Separate=2400\r\n", u"0,0 7995x6000 MS UI Gothic9 2400 normal"_s, Qt::WindowMinimized,
-           "Separate=2400\r\nWindowState=1\r\n"},
           {"WindowState=2\r\nWindowTop=150\r\nWindowLeft=300\r\nWindowWidth=9000\r\nWindowHeight=7005\r\n"
            "Separate=7000\r\n",
            u"300,150 9000x7005 MS UI Gothic9 7000 maximised"_s, Qt::WindowMaximized,
@@ -91,16 +75,14 @@ TEST_F(StartupTest, ShutdownWritesWhatTheWindowStateAllows) {
 // on and the window stays usable.
 TEST_F(StartupTest, CloseRequestsDuringStartUpOrARefreshAreRefused) {
     for (const QString& during : {u"ディスクのフォルダ情報を取得中..."_s, u"曲リスト取得中..."_s}) {
-        int requests = 0;
+        QString requests;
         onStatusText = [&](const QString& text) {
-            if (text != during)
-                return;
-            ++requests;
-            EXPECT_FALSE(window->close()) << "the window closed during " << during.toStdString();
+            requests += text == during ? (window->close() ? u"closed "_s : u"refused "_s) : QString();
         };
         start().menuRefSong_Click();
         onStatusText = {};
-        EXPECT_GE(requests, 1);
+        EXPECT_TRUE(requests.startsWith(u"refused"_s) && !requests.contains(u"closed"_s))
+            << during.toStdString();
         EXPECT_EQ(lastStatus(), u"Ready"_s);
         closeWindow();
         EXPECT_FALSE(window->isVisible());
@@ -139,15 +121,16 @@ TEST_F(RenamedStartupTest, ARenamedProgramUsesItsOwnFileAndSection) {
 TEST(CommandLine, AnswersHelpAndVersionAndRefusesTheRest) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"QT_QPA_PLATFORM"_s, u"no-such-platform"_s);
-    const auto run = [&](const QStringList& arguments) {
-        const ProgramRun r = runProgram(builtProgram(u"tunedeck"_s), arguments, environment);
-        return QString::number(r.exitStatus) + u"|"_s + r.out + u"|"_s + r.err.left(10);
-    };
-    EXPECT_EQ(run({u"--version"_s}), u"0|tunedeck %1\n|"_s.arg(QLatin1String(program_version::kFull)));
-    EXPECT_TRUE(run({u"-h"_s}).startsWith(u"0|usage: tunedeck [--help | --version]\n"_s));
-    for (const QStringList& arguments :
-         {QStringList{u"song.mp3"_s}, {u"-platform"_s, u"xcb"_s}, {u"--version"_s, u"x"_s}})
-        EXPECT_EQ(run(arguments), u"2||tunedeck: "_s) << arguments.join(u" "_s).toStdString();
+    for (const auto& [arguments, answer] :
+         {std::pair{QStringList{u"--version"_s},
+                    u"0|tunedeck %1\n"_s.arg(QLatin1String(program_version::kFull))},
+          {QStringList{u"-h"_s}, u"0|usage: tunedeck [--help | --version]\n"_s},
+          {QStringList{u"song.mp3"_s}, u"2|tunedeck: "_s},
+          {QStringList{u"-platform"_s, u"xcb"_s}, u"2|tunedeck: "_s}}) {
+        const ProgramRun run = runProgram(builtProgram(u"tunedeck"_s), arguments, environment);
+        EXPECT_TRUE((QString::number(run.exitStatus) + u"|"_s + run.out + run.err).startsWith(answer))
+            << arguments.join(u" "_s).toStdString();
+    }
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
 #include "window_fixture.h"
 
-#include "music_files.h"
-
 #include <QAbstractItemModel>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QScopeGuard>
 
@@ -20,12 +17,12 @@ QStringList rows(const ListView& list, int columns) {
     return rows;
 }
 
-QStringList refreshCalls(bool readsFolders, bool listsSongs, const QString& memory) {
+QStringList refreshCalls(bool readsFolders, int folder, const QString& memory) {
     QStringList calls = {QStringLiteral("Open()"), QStringLiteral("ExtFlash()")};
     if (readsFolders)
         calls << QStringLiteral("Folders(%1)").arg(memory);
-    if (listsSongs)
-        calls << QStringLiteral("Songs(%1, 0)").arg(memory);
+    if (folder >= 0)
+        calls << QStringLiteral("Songs(%1, %2)").arg(memory).arg(folder);
     return calls << QStringLiteral("AvailableMemory(\"%1\")").arg(memory) << QStringLiteral("Close()");
 }
 
@@ -57,15 +54,6 @@ frmTunedeck& WindowTest::start() {
                      });
     window->Form_Load();
     return *window;
-}
-
-void WindowTest::closeWindow() {
-    window->close();
-    QCoreApplication::processEvents();
-}
-
-QString WindowTest::workFile(const QString& name, const QByteArray& bytes) const {
-    return writeFile(working.filePath(name), bytes);
 }
 
 void WindowTest::onPlayer(const std::function<void(DeviceComponent&)>& work) const {

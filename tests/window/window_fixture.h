@@ -2,11 +2,13 @@
 
 #include "device_recorder.h"
 #include "frmTunedeck.h"
+#include "music_files.h"
 #include "program_folder.h"
 #include "qt_printers.h"
 #include "scripted_prompts.h"
 #include "scripted_shell.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -18,9 +20,9 @@ namespace tunedeck::testing {
 
 // A list's rows top to bottom, each its first `columns` cells joined by "|".
 QStringList rows(const ListView& list, int columns = 4);
-// The calls of one refresh of the first folder of `memory`: Folders when the folders are read again, Songs
-// when there is a folder to list.
-QStringList refreshCalls(bool readsFolders, bool listsSongs, const QString& memory = QStringLiteral("0"));
+// The calls of one refresh of `memory`: Folders when the folders are read again, the Songs of `folder` unless
+// there is none (-1).
+QStringList refreshCalls(bool readsFolders, int folder = 0, const QString& memory = QStringLiteral("0"));
 // The texts of a refresh that reads the player.
 inline const QStringList kRefreshTexts = {QStringLiteral("Rio500を探しています..."),
                                           QStringLiteral("曲リスト取得中..."), QStringLiteral("Ready")};
@@ -41,9 +43,14 @@ class WindowTest : public ::testing::Test {
     // Builds the window and runs its start-up.
     frmTunedeck& start();
     // Closes the window as the user does, which runs the shutdown.
-    void closeWindow();
+    void closeWindow() {
+        window->close();
+        QCoreApplication::processEvents();
+    }
     // Writes `bytes` to `name` in the working folder (folders made as needed) and returns the full path.
-    QString workFile(const QString& name, const QByteArray& bytes = "x") const;
+    QString workFile(const QString& name, const QByteArray& bytes = "x") const {
+        return writeFile(working.filePath(name), bytes);
+    }
 
     // Runs `work` on the player through a device object of our own, between the window's brackets: the
     // Open fails if the window left the player open.
