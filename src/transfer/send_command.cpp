@@ -53,22 +53,22 @@ void frmTunedeck::menuSend_Click() {
     if (lvwFile->itemCount() == 0)
         return;
     const QStringList files = selectedFiles();
-    bool complete = true;
+    std::optional<QString> failure;
     {
         const BusyWindow held = holdPlayerPane(BusyWindow::Pointer::Keep);
         for (const QString& fullPath : files) {
             QString failureText;
             if (!sendWithProgress(fullPath, failureText)) {
-                setStatus(QStringLiteral("転送エラー Err:") + failureText);
-                complete = false;
+                failure = QStringLiteral("転送エラー Err:") + failureText;
+                setStatus(*failure);
                 break;
             }
         }
     }
-    // The refresh holds the whole window itself from its first step; the pane is let go just before.
+    // The refresh holds the whole window itself from its first step; the pane is let go just before. Its
+    // "Ready" would hide a failure, which is said again after it.
     refreshDeviceView(false);
-    if (complete)
-        setStatus(QStringLiteral("転送が終了しました。"));
+    setStatus(failure.value_or(QStringLiteral("転送が終了しました。")));
 }
 
 // Files dropped on the song list: every one is tried, whatever it is, and the player's answer is shown.
