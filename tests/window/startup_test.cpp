@@ -105,6 +105,13 @@ TEST_F(StartupTest, MissingComponent) {
     EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), 2000);
 }
 
+// Said last, over the player's texts, since it keeps the player from starting too.
+TEST_F(StartupTest, AFolderThatCannotBeWrittenIsSaidLast) {
+    folderProblem = u"保存先フォルダに書き込めません。 /home/u/.local/share/tunedeck"_s;
+    start();
+    EXPECT_EQ(lastStatus(), folderProblem);
+}
+
 class RenamedStartupTest : public WindowTest {
   protected:
     RenamedStartupTest() : WindowTest(QStringLiteral("TUNEDECK2")) {}

@@ -43,6 +43,7 @@ frmTunedeck& WindowTest::start() {
         return device;
     };
     window = std::make_unique<frmTunedeck>(Environment{.programFolder = folder.path(),
+                                                       .programFolderProblem = folderProblem,
                                                        .exeBaseName = folder.exeBaseName(),
                                                        .createDevice = createDevice,
                                                        .prompts = &prompts,

@@ -40,8 +40,9 @@ class WindowTest : public ::testing::Test {
         EXPECT_TRUE(prompts.allAnswersUsed()) << "a scripted answer was never asked for";
     }
 
-    // Builds the window and runs its start-up.
+    // Builds the window and runs its start-up, with `folderProblem` as the write folder's problem.
     frmTunedeck& start();
+    QString folderProblem;
     // Closes the window as the user does, which runs the shutdown.
     void closeWindow() {
         window->close();
