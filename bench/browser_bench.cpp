@@ -6,7 +6,6 @@
 #include "music_folder.h"
 #include "program_folder.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -116,12 +115,3 @@ BENCHMARK(BM_FileListFill100000Files)->Unit(benchmark::kMillisecond)->Iterations
 
 }  // namespace
 }  // namespace tunedeck
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -6,7 +6,7 @@
 #include "program_folder.h"
 #include "scripted_prompts.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -293,11 +293,3 @@ BENCHMARK(BM_MenuSendLiveness200Of256KiB)->UseManualTime()->Unit(benchmark::kMil
 
 }  // namespace
 }  // namespace tunedeck
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
