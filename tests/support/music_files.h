@@ -2,27 +2,42 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
-#include <QtGlobal>
 
 #include <optional>
+#include <stdexcept>
 
 // Music-file bytes built from their parts, and the one way to write a file, for the tests, the benchmarks and
 // the fuzz seeds.
 namespace tunedeck::testing {
 
-// A RIFF chunk or sub-chunk: identifier, size, body and a zero pad byte when the body's length is odd.
-QByteArray riffChunk(QByteArrayView id, QByteArrayView body);
-
 // A chunk header claiming `size` bytes (little-endian), followed by `body` as it stands (shorter, longer, no
 // pad byte).
-QByteArray riffChunkClaiming(QByteArrayView id, quint32 size, QByteArrayView body);
+inline QByteArray riffChunkClaiming(QByteArrayView id, quint32 size, QByteArrayView body) {
+    QByteArray chunk = id.toByteArray();
+    for (int i = 0; i < 4; ++i)
+        chunk.append(char(size >> (8 * i) & 0xFF));
+    return chunk + body.toByteArray();
+}
+
+// A RIFF chunk or sub-chunk: identifier, size, body and a zero pad byte when the body's length is odd.
+inline QByteArray riffChunk(QByteArrayView id, QByteArrayView body) {
+    return riffChunkClaiming(id, quint32(body.size()), body) + QByteArray(body.size() % 2, '\0');
+}
 
 // A LIST chunk of the given list type holding `subChunks` back to back.
-QByteArray listChunk(const QList<QByteArray>& subChunks, QByteArrayView listType = "INFO");
+inline QByteArray listChunk(const QList<QByteArray>& subChunks, QByteArrayView listType = "INFO") {
+    return riffChunk("LIST", listType.toByteArray() + subChunks.join());
+}
 
 // "RIFF", the size of what follows (or `riffSize`), "RMP3", then `chunks` back to back.
-QByteArray rmp3File(const QList<QByteArray>& chunks, std::optional<quint32> riffSize = std::nullopt);
+inline QByteArray rmp3File(const QList<QByteArray>& chunks, std::optional<quint32> riffSize = std::nullopt) {
+    const QByteArray body = "RMP3" + chunks.join();
+    return riffChunkClaiming("RIFF", riffSize.value_or(quint32(body.size())), body);
+}
 
 // The fields of an ID3v1 tag as stored bytes (use cp932::encode for Japanese texts); longer ones are cut.
 struct Id3v1Fields {
@@ -32,13 +47,34 @@ struct Id3v1Fields {
 };
 
 // The 128-byte tag, of no genre.
-QByteArray id3v1Tag(const Id3v1Fields& fields);
+inline QByteArray id3v1Tag(const Id3v1Fields& fields) {
+    const auto field = [&](const QByteArray& text, qsizetype size) {
+        return text.first(std::min(text.size(), size)).leftJustified(size, fields.padding);
+    };
+    QByteArray comment = field(fields.comment, 30);
+    if (fields.track) {
+        comment[28] = '\0';
+        comment[29] = char(*fields.track);
+    }
+    return "TAG" + field(fields.title, 30) + field(fields.artist, 30) + field(fields.album, 30) +
+           field(fields.year, 4) + comment + '\xFF';
+}
 
-// `audioBytes` bytes of stand-in audio followed by the tag.
-QByteArray mp3File(const Id3v1Fields& fields, qsizetype audioBytes);
+// `audioBytes` bytes of silent MPEG-1 Layer III frames (128 kbit/s, 44.1 kHz, 417 bytes each, so that a
+// scanner finds real frame headers where it looks for them) followed by the tag.
+inline QByteArray mp3File(const Id3v1Fields& fields, qsizetype audioBytes) {
+    const QByteArray frame = QByteArray("\xFF\xFB\x90\x64", 4) + QByteArray(413, '\0');
+    return frame.repeated(audioBytes / frame.size() + 1).first(audioBytes) + id3v1Tag(fields);
+}
 
 // Writes `bytes` to `path`, making its folder and replacing what was there, and returns `path`; throws when
 // it cannot.
-QString writeFile(const QString& path, const QByteArray& bytes);
+inline QString writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+    return path;
+}
 
 }  // namespace tunedeck::testing

@@ -1,25 +1,21 @@
 #pragma once
 
+#include "device_factory.h"
+#include "music_files.h"
 #include "settings_file.h"
 
-#include <QByteArray>
-#include <QProcessEnvironment>
-#include <QString>
-#include <QStringList>
+#include <QProcess>
 #include <QTemporaryDir>
 
-#include <memory>
-
-namespace tunedeck {
-class DeviceComponent;
-}
+#include <gtest/gtest.h>
 
 namespace tunedeck::testing {
 
 // A temporary program folder: the settings file lives in it, and so does the emulated player's store.
 class ProgramFolder {
   public:
-    explicit ProgramFolder(const QString& exeBaseName = QStringLiteral("tunedeck"));
+    explicit ProgramFolder(const QString& exeBaseName = QStringLiteral("tunedeck"))
+        : exeBaseName_(exeBaseName) {}
 
     QString path() const { return dir_.path(); }
     QString exeBaseName() const { return exeBaseName_; }
@@ -28,22 +24,31 @@ class ProgramFolder {
     SettingsFile settings() const { return SettingsFile(path(), exeBaseName_); }
 
     // The settings file's raw bytes; empty when there is none.
-    QByteArray settingsBytes() const;
-    void writeSettingsBytes(const QByteArray& bytes) const;
+    QByteArray settingsBytes() const {
+        QFile file(settingsPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void writeSettingsBytes(const QByteArray& bytes) const { writeFile(settingsPath(), bytes); }
 
   private:
     QTemporaryDir dir_;
     QString exeBaseName_;
 };
 
-// The emulated player as the program creates it, through its plugin, on `storeFolder`.
-std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& storeFolder);
-
 // Where the build puts the component plugins.
-QString componentsFolder();
+inline QString componentsFolder() {
+    return QStringLiteral(TUNEDECK_COMPONENTS_DIR);
+}
+
+// The emulated player as the program creates it, through its plugin, on `storeFolder`.
+inline std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& storeFolder) {
+    return createDevice(kPlayerProgId, componentsFolder(), storeFolder);
+}
 
 // The full path of a program the build puts beside tunedeck.
-QString builtProgram(const QString& name);
+inline QString builtProgram(const QString& name) {
+    return QStringLiteral(TUNEDECK_BIN_DIR "/") + name;
+}
 
 // How a program run ended: its exit status (-1 when it crashed or did not end within 30 seconds) and what
 // it wrote.
@@ -53,7 +58,17 @@ struct ProgramRun {
 };
 
 // Runs `program` to its end, in the test's environment or in `environment`.
-ProgramRun runProgram(const QString& program, const QStringList& arguments,
-                      const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+inline ProgramRun runProgram(
+    const QString& program, const QStringList& arguments,
+    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    const bool ended = process.waitForFinished(30'000);
+    EXPECT_TRUE(ended) << program.toStdString() << " did not end";
+    return {.exitStatus = ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            .out = QString::fromUtf8(process.readAllStandardOutput()),
+            .err = QString::fromUtf8(process.readAllStandardError())};
+}
 
 }  // namespace tunedeck::testing
