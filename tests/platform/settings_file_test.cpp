@@ -2,11 +2,12 @@
 
 #include "cp932.h"
 #include "music_files.h"
+#include "private_profile.h"
 #include "program_folder.h"
+#include "write_folder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <csignal>
 
@@ -22,110 +23,123 @@ namespace {
 
 using namespace testing;
 
-// An empty text is a value, an empty number none; a write keeps the rest of the file.
+TEST(PrivateProfile, ReadsTheFirstKeyOfTheFirstSection) {
+    const QByteArray file =
+        "; settings\r\n[other]\r\nSeparate=1\r\n[Tunedeck]\r\n  Separate =  2500  \r\n\x83\x41=kana\r\n"
+        "Empty=\r\nQuoted=\"  %1 - %2  \"\r\nSingle='x'\r\nUnmatched=\"x'\r\nLone=\"\r\nSeparate=9\r\n"
+        "NoEquals\r\n;FontSize=12\r\n[TUNEDECK]\r\nFontSize=14\r\n";
+    // Names compare without regard to case but for the trail bytes of Japanese characters (folding ア's
+    // would give another katakana); blanks around key and value go, then one pair of matching quotes; a
+    // commented key is no key; the first key of the first section wins, and a section ends at the next.
+    const std::pair<const char*, std::optional<QByteArray>> cases[] = {
+        {"separate", "2500"},       {"\x83\x41", "kana"},      {"\x83\x61", std::nullopt}, {"Empty", ""},
+        {"Quoted", "  %1 - %2  "},  {"Single", "x"},           {"Unmatched", "\"x'"},      {"Lone", "\""},
+        {"NoEquals", std::nullopt}, {"FontSize", std::nullopt}};
+    for (const auto& [key, value] : cases)
+        EXPECT_EQ(profile::findValue(file, "TUNEDECK", key), value) << key;
+    EXPECT_EQ(profile::findValue(file, "other", "Empty"), std::nullopt);
+
+    // Integers: leading blanks, a sign and the leading digits; beyond 32 bits the value saturates.
+    QStringList values;
+    for (const char* text :
+         {"12abc", "", "\t-8x", "+7", "- 5", "2147483648", "-2147483649", "99999999999999999999"})
+        values << QString::number(profile::parseInt(text));
+    EXPECT_EQ(values.join(u' '), QLatin1String("12 0 -8 7 0 2147483647 -2147483648 2147483647"));
+}
+
+// A key is replaced in place under its own name, or added after the last line of its section, or in a new
+// section at the end, with the file's own line breaks.
+TEST(PrivateProfile, WritesKeepTheRestOfTheFile) {
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        {"", "[tunedeck]\r\nK=v\r\n"},
+        {"; c\r\n[TUNEDECK]\r\nA=1\r\nk = 5\r\nB=2\r\n", "; c\r\n[TUNEDECK]\r\nA=1\r\nk=v\r\nB=2\r\n"},
+        {"[a]\r\nX=1\r\n\r\n[tunedeck]\r\nA=1\r\n\r\n[b]\r\nY=2\r\n",
+         "[a]\r\nX=1\r\n\r\n[tunedeck]\r\nA=1\r\nK=v\r\n\r\n[b]\r\nY=2\r\n"},
+        {"[tunedeck]\nA=1", "[tunedeck]\nA=1\nK=v\n"},
+        {"[a]\nX=1", "[a]\nX=1\n[tunedeck]\nK=v\n"}};
+    for (const auto& [before, after] : cases)
+        EXPECT_EQ(profile::withValue(before, "tunedeck", "K", "v"), after) << before.toStdString();
+}
+
+// The file beside the program, named after it, in code page 932: an empty text is a value, an empty number
+// none; a write keeps the rest of the file. A long value is cut at the last whole character of 1,023 bytes,
+// however its bytes look. A write that cannot happen changes nothing: a line break in the value, a folder in
+// the file's place, which cannot be read either.
 TEST(SettingsFile, ReadsAndWritesTheFileBesideTheProgramInCodePage932) {
     const ProgramFolder folder(u"TUNEDECK"_s);
     const SettingsFile settings = folder.settings();
     EXPECT_EQ(settings.path(), folder.path() + u"/TUNEDECK.INI"_s);
-    EXPECT_EQ(settings.readInt(u"Separate"_s, 2000), 2000);
     folder.writeSettingsBytes(
         "; mine\r\n[TUNEDECK]\r\nFontName=\r\nFontSize=\r\nSeparate=10\r\n[x]\r\ny=1\r\n");
     EXPECT_EQ(settings.readString(u"FontName"_s, u"MS UI Gothic"_s), u""_s);
     EXPECT_EQ(settings.readInt(u"FontSize"_s, 9), 9);
+    EXPECT_FALSE(settings.write(u"DisplayFormat"_s, u"%1\r\n[evil]"_s));
     ASSERT_TRUE(settings.write(u"Separate"_s, 2400));
     ASSERT_TRUE(settings.write(u"FontName"_s, u"ＭＳ ゴシック〜"_s));
     EXPECT_EQ(folder.settingsBytes(),
               "; mine\r\n[TUNEDECK]\r\nFontName=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\x81\x60\r\n"
               "FontSize=\r\nSeparate=2400\r\n[x]\r\ny=1\r\n");
-    EXPECT_EQ(settings.readString(u"FontName"_s, u""_s), u"ＭＳ ゴシック～"_s);
-    EXPECT_EQ(settings.readInt(u"Separate"_s, 2000), 2400);
-}
 
-// A long value is cut at the last whole character of 1,023 bytes, however its bytes look.
-TEST(SettingsFile, LongValuesAreCutAtTheLastWholeCharacterOf1023Bytes) {
     const QByteArray wide = "\x82\x88";  // a trail byte in the lead byte range
-    const ProgramFolder folder;
     for (const auto& [value, kept] :
          {std::pair{wide.repeated(600), 1022}, {"a" + wide.repeated(600), 1023}}) {
-        folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=" + value + "\r\n");
-        EXPECT_EQ(cp932::encode(folder.settings().readString(u"DisplayFormat"_s, u""_s)), value.first(kept));
+        folder.writeSettingsBytes("[TUNEDECK]\r\nDisplayFormat=" + value + "\r\n");
+        EXPECT_EQ(cp932::encode(settings.readString(u"DisplayFormat"_s, u""_s)), value.first(kept));
     }
+
+    ASSERT_TRUE(QFile::remove(settings.path()) && QDir(folder.path()).mkdir(u"TUNEDECK.INI"_s));
+    EXPECT_FALSE(settings.write(u"Separate"_s, 20));
+    EXPECT_EQ(settings.readInt(u"Separate"_s, 7), 7);
 }
 
-TEST(SettingsFile, WritesThatCannotHappenFailWithoutHarm) {
-    const ProgramFolder folder;
-    EXPECT_FALSE(folder.settings().write(u"DisplayFormat"_s, u"%1\r\n[evil]"_s));
-    EXPECT_FALSE(QFile::exists(folder.settingsPath()));
-    // A folder in the file's place can be neither read nor replaced.
-    ASSERT_TRUE(QDir(folder.path()).mkdir(u"tunedeck.INI"_s));
-    EXPECT_FALSE(folder.settings().write(u"Separate"_s, 20));
-    EXPECT_EQ(folder.settings().readInt(u"Separate"_s, 7), 7);
-    EXPECT_FALSE(SettingsFile(u"/nonexistent/tunedeck-test"_s, u"tunedeck"_s).write(u"Separate"_s, 20));
-}
-
-void writeFormat(const QString& path, const QByteArray& format) {
-    writeFile(path, "[tunedeck]\r\nDisplayFormat=" + format + "\r\n");
-}
-
-// Settings kept in another folder (a synced one, say) that tunedeck.INI links to, changed there or by the
-// program, seen alike through both names. An edit in place keeps the file, as an editor writing through a
-// link does; its new value is longer, so that a change within one timestamp tick still shows.
-TEST(SettingsFile, EveryReadSeesTheFileAsItIsNowThroughEitherLink) {
-    enum class Change { EditOther, RemoveOther, WriteOwn };
-    const struct {
-        const char* name;
-        bool hardLink;
-        Change change;
-        const char* expected;
-    } cases[] = {
-        {"target edited in place", false, Change::EditOther, "%2 - %1"},
-        {"target removed", false, Change::RemoveOther, "default"},
-        {"own write through the link", false, Change::WriteOwn, "%2"},
-        {"own write through a hard link", true, Change::WriteOwn, "%2"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+// Settings kept in another folder (a synced one, say) that tunedeck.INI links to, symbolically or hard: the
+// program's writes go to that file, and both names show them. A rewrite in place that the disk cannot take
+// (here a file size limit) leaves the old settings whole.
+TEST(SettingsFile, WritesReachTheFileALinkNames) {
+    for (const bool hardLink : {false, true}) {
+        SCOPED_TRACE(hardLink);
         const ProgramFolder folder;
         const QTemporaryDir synced;
-        const QString other = synced.filePath(u"tunedeck.INI"_s);
-        writeFormat(other, "%1");
-        if (c.hardLink)
-            ASSERT_EQ(::link(QFile::encodeName(other), QFile::encodeName(folder.settingsPath())), 0);
-        else
-            ASSERT_TRUE(QFile::link(other, folder.settingsPath()));
-        const SettingsFile settings = folder.settings();
-        ASSERT_EQ(settings.readString(u"DisplayFormat"_s, u"default"_s), u"%1"_s);
-
-        if (c.change == Change::EditOther)
-            writeFormat(other, "%2 - %1");
-        else if (c.change == Change::RemoveOther)
-            ASSERT_TRUE(QFile::remove(other));
-        else
-            ASSERT_TRUE(settings.write(u"DisplayFormat"_s, u"%2"_s));
-        EXPECT_EQ(settings.readString(u"DisplayFormat"_s, u"default"_s), QLatin1String(c.expected));
-        // The other name shows the same file: the program's writes do not split it off.
-        const SettingsFile otherName(synced.path(), u"tunedeck"_s);
-        EXPECT_EQ(otherName.readString(u"DisplayFormat"_s, u"default"_s), QLatin1String(c.expected));
+        const SettingsFile other(synced.path(), u"tunedeck"_s);
+        writeFile(other.path(), "[tunedeck]\r\nDisplayFormat=%1\r\n");
+        if (!hardLink) {
+            ASSERT_TRUE(QFile::link(other.path(), folder.settingsPath()));
+        } else {
+            ASSERT_EQ(::link(QFile::encodeName(other.path()), QFile::encodeName(folder.settingsPath())), 0);
+            const QByteArray old = folder.settingsBytes();
+            rlimit previous{};
+            ::getrlimit(RLIMIT_FSIZE, &previous);
+            const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{rlim_t(old.size() + 8), previous.rlim_max};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            const bool written = folder.settings().write(u"DisplayFormat"_s, QString(64, u'x'));
+            ::setrlimit(RLIMIT_FSIZE, &previous);
+            ::signal(SIGXFSZ, previousHandler);
+            EXPECT_FALSE(written);
+            EXPECT_EQ(folder.settingsBytes(), old);
+        }
+        ASSERT_TRUE(folder.settings().write(u"DisplayFormat"_s, u"%2"_s));
+        for (const SettingsFile& name : {folder.settings(), other})
+            EXPECT_EQ(name.readString(u"DisplayFormat"_s, u"default"_s), u"%2"_s)
+                << name.path().toStdString();
     }
 }
 
-// A rewrite in place that the disk cannot take (here a file size limit) leaves the old settings whole.
-TEST(SettingsFile, AnInPlaceWriteCutShortKeepsTheOldFile) {
-    const ProgramFolder folder;
-    writeFormat(folder.settingsPath(), "%1");
-    ASSERT_EQ(::link(QFile::encodeName(folder.settingsPath()), QFile::encodeName(folder.path() + u"/x"_s)),
-              0);
-    const QByteArray old = folder.settingsBytes();
-    rlimit previous{};
-    ::getrlimit(RLIMIT_FSIZE, &previous);
-    const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{rlim_t(old.size() + 8), previous.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    const bool written = folder.settings().write(u"DisplayFormat"_s, QString(64, u'x'));
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    ::signal(SIGXFSZ, previousHandler);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(folder.settingsBytes(), old);
+// Beside the program when it can be written there, else in the per-user folder, made as needed; when a file
+// lies in its place, the problem names it and nothing is written.
+TEST(WriteFolder, BesideTheProgramWhenWritableElseInThePerUserFolder) {
+    for (const auto& [programWritable, fileInTheWay] :
+         {std::pair{true, false}, {false, false}, {false, true}}) {
+        SCOPED_TRACE(fileInTheWay);
+        const QTemporaryDir temp;
+        const QString userFolder = temp.filePath(u"share/tunedeck"_s);
+        if (fileInTheWay)
+            writeFile(userFolder, "not a folder");
+        const WriteFolder chosen = chooseWriteFolder(temp.path(), programWritable, temp.filePath(u"share"_s));
+        EXPECT_EQ(chosen.path, programWritable ? temp.path() : userFolder);
+        EXPECT_EQ(chosen.problem.contains(userFolder), fileInTheWay);
+        EXPECT_EQ(SettingsFile(chosen.path, u"tunedeck"_s).write(u"WindowState"_s, 0), !fileInTheWay);
+    }
 }
 
 }  // namespace

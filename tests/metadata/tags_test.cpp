@@ -1,0 +1,162 @@
+#include "cp932.h"
+#include "display_title.h"
+#include "music_files.h"
+#include "program_folder.h"
+#include "program_version.h"
+#include "qt_printers.h"
+#include "tags_command.h"
+#include "title_format.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
+#include <cerrno>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace tunedeck::testing {
+namespace {
+
+QByteArray inam(QByteArrayView text) {
+    return riffChunk("INAM", text);
+}
+
+const QByteArray kTag = id3v1Tag({.title = "Tag Title", .artist = "Tag Artist"});
+
+// A file and what reading it gives: the kind, then the texts as artist|title|album|release|comment.
+const std::pair<QByteArray, QString> kCases[] = {
+    // RMP3 texts behind a pad byte, a second LIST of another type replacing, RIFF size and ID3v1 tag unread
+    {rmp3File({riffChunk("fmt ", "abc"),
+               listChunk({riffChunk("IART", cp932::encode(u"テスト楽団 ") + '\0'),
+                          riffChunkClaiming("INAM", 5, "Hellox"), riffChunk("IPRD", "one"),
+                          riffChunk("ICRD", "1999"), riffChunk("ICMT", "  live  "), riffChunk("ISFT", "x")}),
+               riffChunk("data", QByteArray(33, 'x')), listChunk({riffChunk("IPRD", "two")}, "adtl")},
+              4) +
+         kTag,
+     u"RMP3|テスト楽団 |Hellox|two|1999|live"_s},
+    // the last sub-chunk of size 0 not read
+    {rmp3File({listChunk({inam("first"), inam("")})}), u"RMP3||first|||"_s},
+    // a LIST beyond one read ahead: a long text cut at 64 KiB, another on a whole character
+    {rmp3File(
+         {listChunk({riffChunk("ICMT", QByteArray(70'000, 'c')),
+                     inam(QByteArray(65'535, 'a') + cp932::encode(u"あい")), riffChunk("IART", "late")})}),
+     u"RMP3|late|"_s + QString(65'535, u'a') + u"|||"_s + QString(65'536, u'c')},
+    // Floods: the walk stops, and an RMP3 file is still not read for its ID3v1 tag. More chunks before the
+    // LIST than the walk reads, more empty sub-chunks, more long texts.
+    {rmp3File({riffChunk("JUNK", "").repeated(65'536), listChunk({inam("x")})}) + kTag, u"RMP3|||||"_s},
+    {rmp3File({listChunk({riffChunk("JUNK", "").repeated(65'536), inam("x")})}), u"RMP3|||||"_s},
+    {rmp3File({listChunk({riffChunk("IART", QByteArray(65'536, 'a')).repeated(8), inam("x")})}),
+     u"RMP3|"_s + QString(65'536, u'a') + u"||||"_s},
+    // Damage: the walk stops quietly with what it has. The file ends inside the list type; a text the end
+    // cuts short sets nothing; a chunk size with the top bit set; a sub-chunk size beyond 31 bits once
+    // padded.
+    {rmp3File({riffChunkClaiming("LIST", 20, "IN")}), u"RMP3|||||"_s},
+    {rmp3File({riffChunkClaiming("LIST", 40, "INFO" + inam("kept") + riffChunkClaiming("IART", 5, "Hello"))}),
+     u"RMP3||kept|||"_s},
+    {rmp3File({riffChunkClaiming("data", 0x80000000, "ab"), listChunk({inam("x")})}), u"RMP3|||||"_s},
+    {rmp3File({listChunk({inam("kept"), riffChunkClaiming("IART", 0x7FFFFFFF, "a")})}), u"RMP3||kept|||"_s},
+    // a wave file
+    {riffChunkClaiming("RIFF", 16, "WAVE" + listChunk({inam("x")})) + kTag,
+     u"ID3v1|Tag Artist|Tag Title|||"_s},
+    // ID3v1 padded with spaces, only they trimmed; a field full
+    {mp3File(
+         {.title = QByteArray(30, 'x'), .artist = " A", .album = cp932::encode(u"\u3000B"), .padding = ' '},
+         9),
+     u"ID3v1|A|"_s + QString(30, u'x') + u"|\u3000B||"_s},
+    // ID3v1 padded with NULs, the spaces before them kept; the ID3v1.1 track not read
+    {mp3File({.artist = " A", .album = cp932::encode(u"夜明け①"), .year = "1999", .comment = "C", .track = 7},
+             9),
+     u"ID3v1| A||夜明け①|1999|C"_s},
+    // a file shorter than a tag, starting with one; a tag not at the end
+    {kTag.first(3 + 30 + 30 + 5), u"ID3v1|Tag Artist|Tag Title|||"_s},
+    {kTag + "x", u"-|||||"_s},
+};
+
+// Every reading starts from a clean record and closes its file, also where the file cannot be read.
+TEST(ReadTags, Rmp3ThenId3v1StoppingQuietlyAtDamageAndClosingEveryFile) {
+    const QTemporaryDir folder;
+    const auto descriptors = QDir(u"/proc/self/fd"_s).count();
+    const QString kinds[] = {u"-"_s, u"RMP3"_s, u"ID3v1"_s};
+    for (const auto& [file, expected] : kCases) {
+        SCOPED_TRACE(expected.left(40).toStdString());
+        TagRecord record{.artist = u"stale"_s, .title = u"stale"_s, .minutes = 3, .seconds = 4};
+        const TagKind kind = readTags(writeFile(folder.filePath(u"song"_s), file), record);
+        EXPECT_EQ(QStringList({kinds[int(kind)], record.artist, record.title, record.album, record.release,
+                               record.comment})
+                      .join(u'|'),
+                  expected);
+        EXPECT_EQ(record.minutes + record.seconds, 0);
+    }
+    for (const QString& unreadable : {folder.filePath(u"absent"_s), folder.path()}) {
+        TagRecord record{.title = u"stale"_s};
+        EXPECT_EQ(readTags(unreadable, record), TagKind::None);
+        EXPECT_EQ(record, TagRecord{});
+    }
+    EXPECT_EQ(QDir(u"/proc/self/fd"_s).count(), descriptors);
+}
+
+TEST(FormatDisplayTitle, FillsEveryPlaceholderAndDropsUnknownOnes) {
+    const TagRecord record{u"Artist"_s, u"Title"_s, u"Album"_s, u"1999"_s, u"Note"_s};
+    const std::pair<QString, QString> cases[] = {
+        {u"  「%1 - %2」%3%4[%5]  "_s, u"  「Artist - Title」Album1999[Note]  "_s},  // not trimmed
+        {u"%A|%a|%B|%b|100%% %%1"_s, u":00|:00|a\\b.mp3|a\\b.mp3|100% %1"_s},        // "\" is no separator
+        {u"%x%Z%0%6%-%テ%😀x%"_s, u"x"_s},  // the character after "%" is dropped whole, and a last "%"
+    };
+    for (const auto& [format, title] : cases)
+        EXPECT_EQ(formatDisplayTitle(format, u"/music/a\\b.mp3"_s, record), title) << format.toStdString();
+}
+
+// One line per file with its escaped fields, a message for each file it cannot read, usage for wrong
+// arguments, and an exit status that says which.
+TEST(TunedeckTags, PrintsALinePerFileAndReportsTheRest) {
+    const ProgramFolder folder;
+    const QString dir = folder.path();
+    const QString mp3 = writeFile(
+        dir + u"/song.mp3"_s,
+        mp3File({.title = cp932::encode(u"夜明け"), .artist = cp932::encode(u"楽団"), .year = "1999"}, 64));
+    const QString rmp =
+        writeFile(dir + u"/s\tong.rmp"_s,
+                  rmp3File({listChunk({riffChunk("INAM", "a\\b"), riffChunk("ICMT", "two\r\nlines")})}));
+    const QString empty = writeFile(dir + u"/empty.mp3"_s, "");
+    const QString fifo = dir + u"/fifo.mp3"_s;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString mp3Line = mp3 + u"\tID3v1\t楽団\t夜明け\t\t1999\t\t"_s;
+    const QString usage = QString::fromUtf8(tags_command::kUsage);
+    const auto cannotRead = [](const QString& path, int error) {
+        return u"tunedeck-tags: "_s + path + u": "_s + QString::fromLocal8Bit(std::strerror(error)) + u'\n';
+    };
+    // Each run as its exit status, what it printed and what it reported, apart by "|".
+    const std::pair<QStringList, QString> cases[] = {
+        {{u"--format"_s, u"%B: %2/%1"_s, mp3, dir + u"/none.mp3"_s, empty, dir, fifo, rmp},
+         u"1|"_s + mp3Line + u"song.mp3: 夜明け/楽団\n"_s + empty + u"\t-\t\t\t\t\t\tempty.mp3\n"_s + dir +
+             u"/s\\tong.rmp\tRMP3\t\ta\\\\b\t\t\ttwo\\r\\nlines\ts\\tong.rmp: a\\\\b/\n|"_s +
+             cannotRead(dir + u"/none.mp3"_s, ENOENT) + cannotRead(dir, EISDIR) + u"tunedeck-tags: "_s +
+             fifo + u": not a regular file\n"_s},
+        {{u"--"_s, u"--help"_s, u"-"_s},
+         u"1||"_s + cannotRead(u"--help"_s, ENOENT) + cannotRead(u"-"_s, ENOENT)},
+        {{u"--help"_s}, u"0|"_s + usage + u'|'},
+        {{u"--version"_s, u"--bogus"_s},
+         u"0|tunedeck-tags "_s + QLatin1String(program_version::kFull) + u"\n|"_s},
+        {{u"--format"_s}, u"2||tunedeck-tags: --format needs a format\n"_s + usage},
+        {{mp3, u"--bogus"_s}, u"2||tunedeck-tags: unknown option --bogus\n"_s + usage},
+        {{}, u"2||tunedeck-tags: no files given\n"_s + usage},
+    };
+    for (const auto& [arguments, expected] : cases) {
+        const ProgramRun run = runProgram(builtProgram(u"tunedeck-tags"_s), arguments);
+        EXPECT_EQ(QString::number(run.exitStatus) + u'|' + run.out + u'|' + run.err, expected)
+            << arguments.join(u' ').toStdString();
+    }
+
+    // Without --format, the display format of the settings file beside the command.
+    const QString copy = dir + u"/tunedeck-tags"_s;
+    ASSERT_TRUE(QFile::copy(builtProgram(u"tunedeck-tags"_s), copy));
+    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=" + cp932::encode(u"【%2】%4") + "\r\n");
+    EXPECT_EQ(runProgram(copy, {mp3}).out, mp3Line + u"【夜明け】1999\n"_s);
+}
+
+}  // namespace
+}  // namespace tunedeck::testing
