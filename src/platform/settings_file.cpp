@@ -85,8 +85,10 @@ bool SettingsFile::write(const QString& key, const QString& value) const {
         profile::withValue(*old, cp932::encode(section_), cp932::encode(key), cp932::encode(value));
     if (hasOtherNames(target))
         return writeInPlace(target, content, *old);
+    // Unbuffered, so that a disk that stops taking bytes fails the write here: a buffered one fails only
+    // inside commit(), which ignores it and puts the short file in place.
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(content) != content.size()) {
         file.cancelWriting();
