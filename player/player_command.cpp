@@ -67,7 +67,8 @@ void list(PlayerStore& store, const QStringList&, QTextStream& out) {
 
 void writePng(const QString& path, const QByteArray& png) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(png) != png.size() ||
+        !file.commit())
         throw DeviceError(QStringLiteral("cannot write ") + path + QStringLiteral(": ") + file.errorString());
 }
 

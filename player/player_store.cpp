@@ -27,8 +27,11 @@ QString catalogueName(Memory memory) {
 constexpr std::array<Memory, 2> kMemories{Memory::Internal, Memory::Card};
 
 void writeSafely(const QString& path, const QByteArray& bytes) {
+    // Unbuffered: a buffered write that the disk cuts short fails only inside commit(), which ignores it and
+    // puts the short catalogue in place.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() ||
+        !file.commit())
         throw DeviceError(player_texts::kStoreUnwritable + file.errorString());
 }
 

@@ -75,7 +75,7 @@ void copyOutOfStore(const QString& source, qint64 expectedSize, const QString& t
     if (!from.open(QIODevice::ReadOnly) || from.size() != expectedSize)
         throw DeviceError(damaged);
     QSaveFile to(target);
-    if (!to.open(QIODevice::WriteOnly))
+    if (!to.open(QIODevice::WriteOnly | QIODevice::Unbuffered))  // else commit() hides a cut-short write
         throw DeviceError(player_texts::kUnwritableTarget + target);
     const PumpResult result = pump(from, to, expectedSize);
     if (result.outcome != Pumped::Done || result.bytes != expectedSize) {
