@@ -75,7 +75,7 @@ class PlayerTest : public ::testing::Test {
 
 // Every call but Open and Close is refused on a closed device (a bad memory first); on an open one, each
 // refusal says why and changes nothing, on the player nor beside it. Song 0's data is cut short; the card
-// has 100 bytes free. One bracket at a time, across instances as across programs.
+// has 100 bytes free. One bracket at a time, across instances.
 TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
     EmulatedPlayer player(storePath());
     EmulatedPlayer other(storePath());
@@ -342,24 +342,24 @@ TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
         files[file] = bytes;
         return files;
     };
+    const QString device = u"device.json"_s, memory0 = u"memory0.json"_s;
     // The healthy store but for `from` in its internal memory's catalogue, replaced by `to`.
     const auto edited = [&](const QByteArray& from, const QByteArray& to) {
-        return used(u"memory0.json"_s, QByteArray(internal).replace(from, to));
+        return used(memory0, QByteArray(internal).replace(from, to));
     };
-    const QString device = u"device.json"_s, memory0 = u"memory0.json"_s;
     // The files of a store whose data folder starts empty, and the file Open finds damaged; none: the store
     // is set up again.
     const std::pair<QMap<QString, QByteArray>, QString> stores[] = {
-        {{{u"memory0.json"_s, fresh[u"memory0.json"_s]}, {u"memory1.json.Ab12Cd"_s, "{\"vers"}}, {}},
-        {{{u"memory0.json"_s, fresh[u"memory0.json"_s]}, {u"memory1.json"_s, fresh[u"memory1.json"_s]}}, {}},
-        {{{u"memory0.json"_s, internal}}, device},
-        {{{u"memory0.json"_s, QByteArray(fresh[u"memory0.json"_s]).replace("MUSIC", "f")}}, device},
+        {{{memory0, fresh[memory0]}, {u"memory1.json.Ab12Cd"_s, "{\"vers"}}, {}},
+        {{{memory0, fresh[memory0]}, {u"memory1.json"_s, fresh[u"memory1.json"_s]}}, {}},
+        {{{memory0, internal}}, device},
+        {{{memory0, QByteArray(fresh[memory0]).replace("MUSIC", "f")}}, device},
         {{{u"notes.txt"_s, "x"}}, device},
         {used(device, R"({"version": 1, "connected": true})"), device},
         {used(memory0, R"({"version": 1, "folders": [)"), memory0},
         {edited(R"("version": 1)", R"("version": 2)"), memory0},
         {edited(data, "../../../etc/passwd"), memory0},
-        {edited(R"("display": ")", R"("display": "*!*)"), memory0},
+        {edited(renderDisplay(u"kept"_s, {}).toBase64(), "*!*"), memory0},
         {edited(twin, data), memory0},
         {edited(R"("size": 100)", R"("size": 67108865)"), memory0},
         {used(u"memory1.json"_s, internal), u"memory1.json"_s},
