@@ -1,0 +1,385 @@
+#include "emulated_player.h"
+#include "music_files.h"
+#include "player_command.h"
+#include "player_texts.h"
+#include "program_version.h"
+#include "qt_printers.h"
+
+#include <QDirIterator>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gmock/gmock.h>
+
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <random>
+
+using namespace Qt::StringLiterals;
+
+namespace tunedeck::testing {
+namespace {
+
+using namespace player_texts;
+
+// `size` bytes that differ from position to position and from seed to seed, so a song mixed up with another
+// or shifted by a chunk shows.
+QByteArray songBytes(qint64 size, int seed) {
+    QList<quint32> words((size + 3) / 4);
+    QRandomGenerator(seed).fillRange(words.data(), words.size());
+    return QByteArray(reinterpret_cast<const char*>(words.constData()), size);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file under `folder` by path relative to it, with its bytes; but the lock, which only says whether the
+// store is open.
+QMap<QString, QByteArray> storeFiles(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+        if (const QString path = it.next(); !path.endsWith(QStringLiteral("/lock")))
+            files.insert(path.mid(folder.size() + 1), readFile(path));
+    return files;
+}
+
+// A call refused with a description that starts with `description` (whole, but for the ones that name a
+// path).
+auto refused(const QString& description) {
+    return ::testing::ThrowsMessage<DeviceError>(::testing::StartsWith(description.toStdString()));
+}
+
+// A temporary folder holding a store folder and the files to send.
+class PlayerTest : public ::testing::Test {
+  protected:
+    QString root() const { return dir_.path(); }
+    QString storePath() const { return dir_.path() + QStringLiteral("/store"); }
+    // The command line on the test's store: its exit status, standard output and standard error.
+    std::tuple<int, QString, QString> run(const QStringList& arguments) const {
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        return {runPlayerCommand(arguments, storePath(), outStream, errStream), out, err};
+    }
+    QString out(const QStringList& arguments) const { return std::get<1>(run(arguments)); }
+
+  private:
+    QTemporaryDir dir_;
+};
+
+// Every call but Open and Close is refused on a closed device (a bad memory first); on an open one, each
+// refusal says why and changes nothing, on the player nor beside it. Song 0's data is cut short; the card
+// has 100 bytes free. One bracket at a time, across instances.
+TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
+    EmulatedPlayer player(storePath());
+    EmulatedPlayer other(storePath());
+    player.Open();
+    player.AddSong(0, u"cut short"_s, writeFile(root() + u"/0"_s, songBytes(100, 0)), u"0"_s);
+    const QString cut = QDir(storePath() + u"/data"_s).entryList(QDir::Files).at(0);
+    player.AddSong(0, u"whole"_s, writeFile(root() + u"/1"_s, songBytes(100, 1)), u"0"_s);
+    player.AddFolder(u"card"_s, u"1"_s);
+    QFile(writeFile(root() + u"/full"_s, {})).resize(32 * 1024 * 1024 - 100);
+    player.AddSong(0, u"full"_s, root() + u"/full"_s, u"1"_s);
+    player.Close();
+    ASSERT_TRUE(QFile(storePath() + u"/data/"_s + cut).resize(40));
+    const QString source = writeFile(root() + u"/101"_s, songBytes(101, 2));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(root() + u"/pipe"_s).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(storePath() + u"/memory0.json"_s, root() + u"/link"_s));
+    // Each call and its refusal on the open device.
+    const std::pair<std::function<void()>, QString> calls[] = {
+        {[&] { player.AvailableMemory(u"2"_s); }, kBadMemory},
+        {[&] { player.Folders(-1); }, kBadMemory},
+        {[&] { player.Songs(0, 1); }, kFolderOutOfRange},
+        {[&] { player.DeleteFolder(-1, u"0"_s); }, kFolderOutOfRange},
+        {[&] { player.AddSong(1, u"x"_s, source, u"0"_s); }, kFolderOutOfRange},
+        {[&] { player.AddSong(0, u"x"_s, source, u"1"_s); }, kMemoryFull},
+        // A /proc file says it is empty and outgrows the free memory only while it is copied.
+        {[&] { player.AddSong(0, u"x"_s, u"/proc/self/status"_s, u"1"_s); }, kMemoryFull},
+        {[&] { player.AddSong(0, u"x"_s, root() + u"/pipe"_s, u"0"_s); }, kUnreadableSource},
+        {[&] { player.AddFolder({}, u"0"_s); }, kEmptyFolderName},
+        {[&] { player.DeleteSong(0, -1, u"0"_s); }, kSongOutOfRange},
+        {[&] { player.SwapSong(0, 1, 2, u"0"_s); }, kSongOutOfRange},
+        {[&] { player.GetSong(0, 2, root() + u"/o"_s, u"0"_s); }, kSongOutOfRange},
+        {[&] { player.GetSong(0, 0, root() + u"/o"_s, u"0"_s); }, kStoreDamaged + cut},
+        {[&] { player.GetSong(0, 1, root(), u"0"_s); }, kUnwritableTarget},
+        {[&] { player.GetSong(0, 1, storePath() + u"/data/o"_s, u"0"_s); }, kUnwritableTarget},
+        {[&] { player.GetSong(0, 1, root() + u"/link"_s, u"0"_s); }, kUnwritableTarget},
+    };
+    const auto before = storeFiles(root());
+    for (size_t i = 0; i < std::size(calls); ++i) {
+        SCOPED_TRACE(i);
+        const auto& [call, refusal] = calls[i];
+        EXPECT_THAT(call, refused(refusal == kBadMemory ? kBadMemory : kNotOpen));
+        player.Open();
+        EXPECT_THAT(call, refused(refusal));
+        player.Close();
+        EXPECT_TRUE(storeFiles(root()) == before) << "a file changed, was left or went";
+    }
+    player.Open();
+    EXPECT_THAT([&] { other.Open(); }, refused(kInUse));
+    EXPECT_THAT([&] { player.Open(); }, refused(kAlreadyOpen));
+
+    // A lock file left empty, by a process killed between creating it and writing its id, is taken over; but
+    // not while its maker, alive, holds the file's native lock, about to write.
+    player.Close();
+    QFile maker(writeFile(storePath() + u"/lock"_s, {}));
+    ASSERT_TRUE(maker.open(QIODevice::ReadOnly) && ::flock(maker.handle(), LOCK_EX | LOCK_NB) == 0);
+    EXPECT_THAT([&] { other.Open(); }, refused(kInUse));
+    maker.close();
+    other.Open();
+}
+
+// Folders and songs added, swapped and deleted in both memories are kept across brackets, and ls shows them
+// with the memory they use and leave free; a format erases one memory only, and the data of every song
+// gone. Names are data: one that looks like a path reaches no file. What the command changes, the device
+// finds, and it leaves the store alone while the device holds it.
+TEST_F(PlayerTest, ChangesReachTheStoreAndLsShowsThem) {
+    const QString odd = u"../x\0名前 😀"_s;
+    EmulatedPlayer player(storePath());
+    player.Open();
+    player.AddFolder(u"gone"_s, u"0"_s);
+    player.FontName(u"ＭＳ Ｐ明朝"_s);
+    player.FontSize(8);
+    player.AddFolder(odd, u"0"_s);
+    player.DeleteFolder(1, u"0"_s);
+    player.FontSize(24);
+    for (const QString& title : {odd, u"b"_s, u"c"_s, u"d"_s})
+        player.AddSong(1, title, writeFile(root() + u"/s"_s, songBytes(title.size(), 0)), u"0"_s);
+    player.SwapSong(1, 0, 3, u"0"_s);
+    // Songs 2 and 3 as the window deletes them: the second deletion finds the third moved up by one.
+    player.DeleteSong(1, 1, u"0"_s);
+    player.DeleteSong(1, 1, u"0"_s);
+    player.AddFolder(u"card"_s, u"1"_s);
+    player.AddSong(0, u"e"_s, root() + u"/s"_s, u"1"_s);
+    player.Format(u"1"_s);
+    player.Close();
+    EXPECT_EQ(out({u"ls"_s}),
+              u"memory 0 (internal): 11 bytes used, 67108853 bytes free\n"
+              u"  folder 0: MUSIC\n"
+              u"  folder 1: ../x\0名前 😀\n"
+              u"    song 0: d (1 bytes)\n"
+              u"    song 1: ../x\0名前 😀 (10 bytes)\n"
+              u"memory 1 (card): 0 bytes used, 33554432 bytes free\n"_s);
+    // The source, the store's state, its catalogues, and the data of two songs.
+    EXPECT_EQ(storeFiles(root()).size(), 6) << "data of a song gone kept, or a file written by a name";
+    // Each display bitmap as a 1-bit PNG named after where it belongs, drawn in the font named and sized just
+    // before its folder or song was added; a fresh player's folder before any face was named.
+    const QString display = root() + u"/display"_s;
+    EXPECT_EQ(out({u"export-display"_s, display}), u"4 bitmaps written to "_s + display + u'\n');
+    EXPECT_EQ(storeFiles(display),
+              (QMap<QString, QByteArray>{{u"m0-f00.png"_s, renderDisplay(u"MUSIC"_s, {u"IPAPGothic"_s})},
+                                         {u"m0-f01.png"_s, renderDisplay(odd, {u"IPAPMincho"_s, 8})},
+                                         {u"m0-f01-s000.png"_s, renderDisplay(u"d"_s, {u"IPAPMincho"_s, 24})},
+                                         {u"m0-f01-s001.png"_s, renderDisplay(odd, {u"IPAPMincho"_s, 24})}}));
+    const QImage small(display + u"/m0-f01.png"_s), big(display + u"/m0-f01-s001.png"_s);
+    EXPECT_TRUE(small.depth() == 1 && big.height() > small.height() && big.width() > small.width());
+
+    const QString status = u"store: "_s + storePath() + u"\nconnected: %1\ncard: %2\n"_s;
+    EXPECT_EQ(out({u"disconnect"_s}), status.arg(u"no"_s, u"present"_s));
+    EXPECT_THAT([&] { player.Open(); }, refused(kNotConnected));
+    EXPECT_EQ(out({u"remove-card"_s}), status.arg(u"no"_s, u"absent"_s));
+    EXPECT_EQ(out({u"connect"_s}), status.arg(u"yes"_s, u"absent"_s));
+    EXPECT_TRUE(out({u"ls"_s}).endsWith(u"memory 1 (card): absent\n"_s));
+    player.Open();
+    EXPECT_EQ(player.ExtFlash(), 0);
+    EXPECT_EQ(run({u"insert-card"_s}), std::tuple(1, u""_s, u"tunedeck-player: "_s + kInUse + u'\n'));
+    player.Close();
+    EXPECT_EQ(out({u"status"_s}), status.arg(u"yes"_s, u"absent"_s));
+    EXPECT_EQ(out({u"insert-card"_s}), status.arg(u"yes"_s, u"present"_s));
+}
+
+// Bad arguments exit with 2 and the usage on standard error; help and version answer on standard output,
+// even beside a command. None of them opens the store.
+TEST_F(PlayerTest, ArgumentsAreCheckedBeforeTheStore) {
+    const QString usage = u"usage: tunedeck-player"_s;
+    const QString bad = u"tunedeck-player: "_s;
+    const std::pair<QStringList, QString> cases[] = {
+        // the arguments, and the start of the answer
+        {{}, bad},
+        {{u"frobnicate"_s}, bad},
+        {{u"ls"_s, u"extra"_s}, bad},
+        {{u"status"_s, u"--store"_s}, bad},
+        {{u"-h"_s, u"status"_s}, usage},
+        {{u"ls"_s, u"-v"_s}, u"tunedeck-player "_s + QLatin1String(program_version::kFull) + u'\n'},
+    };
+    for (const auto& [arguments, start] : cases) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        const auto [status, out, err] = run(arguments);
+        EXPECT_EQ(status, start == bad ? 2 : 0);
+        const QString& answer = start == bad ? err : out;
+        EXPECT_TRUE(answer.startsWith(start) && answer.contains(u'\n' + usage) == (start == bad) &&
+                    answer.endsWith(u'\n') && (start == bad ? out : err).isEmpty())
+            << answer.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(storePath()));
+}
+
+// Windows' Japanese faces are not installed here: each draws as the IPA face of its kind, not a Latin
+// fallback, and so does an empty name.
+TEST(DisplayBitmap, WindowsFacesDrawInTheIpaFaceOfTheirKind) {
+    const auto drawn = [](const QString& face) { return renderDisplay(u"MUSIC 曲"_s, {face, 24}); };
+    EXPECT_TRUE(drawn(u"ms gothic"_s) == drawn(u"IPAGothic"_s));
+    EXPECT_TRUE(drawn({}) == drawn(u"IPAPGothic"_s));
+    EXPECT_NE(drawn(u"IPAGothic"_s), drawn(u"IPAPGothic"_s)) << "the faces draw alike, so none is checked";
+    EXPECT_NE(renderDisplay(u"大"_s, {}), renderDisplay(u"小"_s, {})) << "no text drawn";
+}
+
+// A transfer or format killed at any moment, in Open (the first one sets the store up) and Close too, leaves
+// a store that opens (the dead process's lock is taken over, even one it left empty) naming only whole songs,
+// with the catalogue and the download target from before or after the operation; data no catalogue names and
+// the temporary files of writes cut short are swept. The child sends, downloads, deletes, reorders and
+// formats, each in a bracket of its own, until SIGALRM ends it: from a timer, wherever it is then, or in one
+// run of eight the moment a song's data is in the store and no catalogue names it yet. Before each operation
+// it writes the state before it and the state it expects after. TUNEDECK_CRASH_SEED repeats a failed run's
+// operations and delays.
+TEST_F(PlayerTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
+    const QByteArray given = qgetenv("TUNEDECK_CRASH_SEED");
+    const unsigned seed = given.isEmpty() ? std::random_device{}() : given.toUInt();
+    SCOPED_TRACE("TUNEDECK_CRASH_SEED=" + std::to_string(seed));
+    std::mt19937 draw(seed);
+    // The sources: one song copied in a single read and two in several, which a kill can cut; and the
+    // download target's first bytes.
+    const QList<QByteArray> bytes{songBytes(700, 0), songBytes(1024 * 1024 + 5, 1),
+                                  songBytes(8 * 1024 * 1024, 2), songBytes(5000, 9)};
+    for (int i = 0; i < 4; ++i)
+        writeFile(root() + u'/' + QString::number(i), bytes[i]);
+    const QString target = root() + u"/3"_s;  // the download target
+    QFile log(root() + u"/log"_s);
+    ASSERT_TRUE(log.open(QIODevice::Append | QIODevice::Unbuffered));
+    // The internal memory's folder, its songs by name ("<source>-<run>-<serial>"), and which of `bytes` the
+    // target holds (-1: none), as the parent found them after a kill and the child expects them after each
+    // operation.
+    bool folder = true;
+    QStringList songs;
+    qsizetype held = 3;
+    const auto state = [&] {
+        return (folder ? u'[' + songs.join(u',') + u']' : u"no folder"_s) + u' ' + QString::number(held);
+    };
+    const auto transferUntilKilled = [&](unsigned run, useconds_t microseconds) {
+        std::mt19937 random(run);
+        const auto below = [&](qsizetype n) { return int(random() % std::max<qsizetype>(n, 1)); };
+        EmulatedPlayer player(
+            storePath(), {.afterSongData = run % 8 ? std::function<void()>() : [] { ::raise(SIGALRM); }});
+        ::ualarm(microseconds, 0);
+        for (int serial = 0;; ++serial) {
+            player.Open();
+            const QString before = state();
+            // Fewer than two songs: a send. Downloads come twice as often as the other operations, so that
+            // kills find one writing its target. A format empties the memory and the next bracket makes its
+            // folder again.
+            const int operation = !folder ? 5 : songs.size() < 2 ? 1 : below(6) % 5;
+            const int a = below(songs.size()), b = below(songs.size()), source = below(3);
+            const QString name = QStringLiteral("%1-%2-%3").arg(source).arg(run).arg(serial);
+            // Each operation and what it does to the state.
+            const std::pair<std::function<void()>, std::function<void()>> operations[] = {
+                {[&] { player.GetSong(0, a, target, u"0"_s); }, [&] { held = songs[a][0].digitValue(); }},
+                {[&] { player.AddSong(0, name, root() + u'/' + name[0], u"0"_s); }, [&] { songs << name; }},
+                {[&] { player.DeleteSong(0, a, u"0"_s); }, [&] { songs.removeAt(a); }},
+                {[&] { player.SwapSong(0, a, b, u"0"_s); }, [&] { songs.swapItemsAt(a, b); }},
+                {[&] { player.Format(u"0"_s); }, [&] { folder = false, songs.clear(); }},
+                {[&] { player.AddFolder(u"MUSIC"_s, u"0"_s); }, [&] { folder = true; }},
+            };
+            operations[operation].second();
+            // One write, so that a kill leaves the line whole or absent.
+            log.write((before + u'\t' + state() + u'\n').toUtf8());
+            operations[operation].first();
+            player.Close();
+        }
+    };
+    for (int kill = 0; kill < 40; ++kill) {
+        SCOPED_TRACE("kill " + std::to_string(kill));
+        log.write((state() + u'\t' + state() + u'\n').toUtf8());
+        const auto [run, delay] = std::pair{draw(), draw() % 150'000 + 1};
+        EXPECT_EXIT(transferUntilKilled(run, delay), ::testing::KilledBySignal(SIGALRM), "");
+        const QStringList expected =
+            QString::fromUtf8(readFile(log.fileName())).trimmed().split(u'\n').last().split(u'\t');
+        // Left by a kill in the middle of a catalogue write, or between creating the lock file and writing
+        // it.
+        writeFile(storePath() + u"/memory0.json.Ab12Cd"_s, "{\"vers");
+        if (kill % 2 == 0)
+            QFile(storePath() + u"/lock"_s).resize(0);
+
+        PlayerStore store(storePath());
+        ASSERT_NO_THROW(store.open());
+        QMap<QString, QByteArray> files = storeFiles(storePath());
+        const std::vector<StoredFolder>& folders = store.catalogue(Memory::Internal).folders;
+        folder = !folders.empty();
+        songs.clear();
+        for (const StoredSong& song : folder ? folders[0].songs : std::vector<StoredSong>{}) {
+            songs << song.name;
+            EXPECT_TRUE(files.take(u"data/"_s + song.dataFile) == bytes[song.name[0].digitValue()])
+                << qPrintable(song.name);
+        }
+        EXPECT_EQ(files.keys(), (QList<QString>{u"device.json"_s, u"memory0.json"_s, u"memory1.json"_s}))
+            << "unnamed data or temporary files kept";
+        held = bytes.indexOf(readFile(target));
+        EXPECT_THAT(state(), ::testing::AnyOf(expected.first(), expected.last()));
+    }
+}
+
+// A store is opened as a crash or damage left it. A set-up cut short is done again: set-up writes the device
+// state last, so a store without one holds at most the rest of a fresh store and a temporary file. A damaged
+// store is refused as a whole, again on a second try (no lock kept), and nothing in it is swept: its songs
+// may still be rescued.
+TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
+    EmulatedPlayer player(root() + u"/used"_s);
+    player.Open();
+    const QMap<QString, QByteArray> fresh = storeFiles(root() + u"/used"_s);
+    player.AddSong(0, u"kept"_s, writeFile(root() + u"/kept.mp3"_s, songBytes(100, 1)), u"0"_s);
+    player.AddSong(0, u"twin"_s, root() + u"/kept.mp3"_s, u"0"_s);
+    player.Close();
+    const QMap<QString, QByteArray> healthy = storeFiles(root() + u"/used"_s);
+    const QByteArray internal = healthy[u"memory0.json"_s], data = healthy.firstKey().mid(5).toUtf8(),
+                     twin = healthy.keys().at(1).mid(5).toUtf8();  // "data/..." sorts first
+    const auto used = [&](const QString& file, const QByteArray& bytes) {
+        QMap<QString, QByteArray> files = healthy;
+        files[file] = bytes;
+        return files;
+    };
+    const QString device = u"device.json"_s, memory0 = u"memory0.json"_s;
+    // The healthy store but for `from` in its internal memory's catalogue, replaced by `to`.
+    const auto edited = [&](const QByteArray& from, const QByteArray& to) {
+        return used(memory0, QByteArray(internal).replace(from, to));
+    };
+    // The files of a store whose data folder starts empty, and the file Open finds damaged; none: the store
+    // is set up again.
+    const std::pair<QMap<QString, QByteArray>, QString> stores[] = {
+        {{{memory0, fresh[memory0]}, {u"memory1.json.Ab12Cd"_s, "{\"vers"}}, {}},
+        {{{memory0, fresh[memory0]}, {u"memory1.json"_s, fresh[u"memory1.json"_s]}}, {}},
+        {{{memory0, internal}}, device},
+        {{{memory0, QByteArray(fresh[memory0]).replace("MUSIC", "f")}}, device},
+        {{{u"notes.txt"_s, "x"}}, device},
+        {used(device, R"({"version": 1, "connected": true})"), device},
+        {used(memory0, R"({"version": 1, "folders": [)"), memory0},
+        {edited(R"("version": 1)", R"("version": 2)"), memory0},
+        {edited(data, "../../../etc/passwd"), memory0},
+        {edited(renderDisplay(u"kept"_s, {}).toBase64(), "*!*"), memory0},
+        {edited(twin, data), memory0},
+        {edited(R"("size": 100)", R"("size": 67108865)"), memory0},
+        {used(u"memory1.json"_s, internal), u"memory1.json"_s},
+    };
+    for (const auto& [files, damaged] : stores) {
+        SCOPED_TRACE(QStringList(files.keys()).join(u' ').toStdString() + ": " + damaged.toStdString());
+        ASSERT_TRUE(QDir(storePath()).removeRecursively() && QDir().mkpath(storePath() + u"/data"_s));
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            writeFile(storePath() + u'/' + it.key(), it.value());
+        const auto before = storeFiles(storePath());
+        EmulatedPlayer again(storePath());
+        if (damaged.isEmpty()) {
+            again.Open();
+        } else {
+            EXPECT_THAT([&] { again.Open(); }, refused(kStoreDamaged + damaged));
+            EXPECT_THAT([&] { again.Open(); }, refused(kStoreDamaged + damaged));
+        }
+        EXPECT_EQ(storeFiles(storePath()), damaged.isEmpty() ? fresh : before);
+    }
+}
+
+}  // namespace
+}  // namespace tunedeck::testing
