@@ -1,6 +1,7 @@
 #include "settings_file.h"
 
 #include "cp932.h"
+#include "file_size_limit.h"
 #include "music_files.h"
 #include "private_profile.h"
 #include "program_folder.h"
@@ -9,11 +10,8 @@
 #include <QDir>
 #include <QFile>
 
-#include <csignal>
-
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -107,14 +105,9 @@ TEST(SettingsFile, WritesReachTheFileALinkNames) {
         else
             ASSERT_TRUE(QFile::link(other.path(), folder.settingsPath()));
         const QByteArray old = folder.settingsBytes();
-        rlimit previous{};
-        ::getrlimit(RLIMIT_FSIZE, &previous);
-        const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{rlim_t(old.size() + 8), previous.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        const bool written = folder.settings().write(u"DisplayFormat"_s, QString(64, u'x'));
-        ::setrlimit(RLIMIT_FSIZE, &previous);
-        ::signal(SIGXFSZ, previousHandler);
+        bool written = true;
+        withFileSizeLimit(old.size() + 8,
+                          [&] { written = folder.settings().write(u"DisplayFormat"_s, QString(64, u'x')); });
         EXPECT_FALSE(written);
         EXPECT_EQ(folder.settingsBytes(), old);
         ASSERT_TRUE(folder.settings().write(u"DisplayFormat"_s, u"%2"_s));

@@ -1,4 +1,5 @@
 #include "emulated_player.h"
+#include "file_size_limit.h"
 #include "music_files.h"
 #include "player_command.h"
 #include "player_texts.h"
@@ -110,6 +111,11 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
         {[&] { player.GetSong(0, 1, root(), u"0"_s); }, kUnwritableTarget},
         {[&] { player.GetSong(0, 1, storePath() + u"/data/o"_s, u"0"_s); }, kUnwritableTarget},
         {[&] { player.GetSong(0, 1, root() + u"/link"_s, u"0"_s); }, kUnwritableTarget},
+        // A disk that cuts a write short: the catalogue naming a new song, a download.
+        {[&] { withFileSizeLimit(1000, [&] { player.AddSong(0, u"x"_s, source, u"0"_s); }); },
+         kStoreUnwritable},
+        {[&] { withFileSizeLimit(50, [&] { player.GetSong(0, 1, root() + u"/o"_s, u"0"_s); }); },
+         kUnwritableTarget},
     };
     const auto before = storeFiles(root());
     for (size_t i = 0; i < std::size(calls); ++i) {
