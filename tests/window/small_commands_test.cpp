@@ -15,8 +15,6 @@
 #include <QTimer>
 #include <QTranslator>
 
-using namespace Qt::StringLiterals;
-
 namespace tunedeck::testing {
 namespace {
 
@@ -78,8 +76,9 @@ void whenShown(std::function<void(D&)> act) {
     });
 }
 
-// A text pasted into the input box keeps its first line, and only that of the text pasted.
-TEST(DialogPrompts, InputKeepsTheFirstLineOfAPastedText) {
+// A text pasted into the input box keeps its first line, and only that of the text pasted. A folder's name
+// may hold tags: a question shows its text as it is. The buttons speak Japanese.
+TEST(DialogPrompts, PastedTextsKeepTheirFirstLineAndQuestionsShowMarkupAsText) {
     whenShown<QInputDialog>([](QInputDialog& dialog) {
         QLineEdit* box = dialog.findChild<QLineEdit*>();
         box->setCursorPosition(3);
@@ -88,10 +87,6 @@ TEST(DialogPrompts, InputKeepsTheFirstLineOfAPastedText) {
         dialog.accept();
     });
     EXPECT_EQ(DialogPrompts().input(nullptr, u"prompt"_s, u"title"_s, u"%1  %5"_s), u"%1 - %2 %5"_s);
-}
-
-// A folder's name may hold tags: a question shows its text as it is. The buttons speak Japanese.
-TEST(DialogPrompts, QuestionsShowMarkupAsTextAndSpeakJapanese) {
     QTranslator translator;
     ASSERT_TRUE(installJapaneseTranslation(translator));
     whenShown<QMessageBox>([](QMessageBox& box) {

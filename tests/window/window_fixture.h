@@ -8,7 +8,6 @@
 #include "scripted_prompts.h"
 
 #include <QAbstractItemModel>
-#include <QCoreApplication>
 #include <QDir>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -19,6 +18,8 @@
 
 namespace tunedeck::testing {
 
+using namespace Qt::StringLiterals;
+
 // A list's rows top to bottom, each its first `columns` cells joined by "|".
 inline QStringList rows(const ListView& list, int columns = 4) {
     QStringList rows;
@@ -26,26 +27,13 @@ inline QStringList rows(const ListView& list, int columns = 4) {
         QStringList cells;
         for (int column = 0; column < columns; ++column)
             cells << list.subItemText(row, column);
-        rows << cells.join(QLatin1Char('|'));
+        rows << cells.join(u'|');
     }
     return rows;
 }
 
-// The calls of one refresh of `memory`: Folders when the folders are read again, the Songs of `folder` unless
-// there is none (-1).
-inline QStringList refreshCalls(bool readsFolders, int folder = 0,
-                                const QString& memory = QStringLiteral("0")) {
-    QStringList calls = {QStringLiteral("Open()"), QStringLiteral("ExtFlash()")};
-    if (readsFolders)
-        calls << QStringLiteral("Folders(%1)").arg(memory);
-    if (folder >= 0)
-        calls << QStringLiteral("Songs(%1, %2)").arg(memory).arg(folder);
-    return calls << QStringLiteral("AvailableMemory(\"%1\")").arg(memory) << QStringLiteral("Close()");
-}
-
 // The texts of a refresh that reads the player.
-inline const QStringList kRefreshTexts = {QStringLiteral("Rio500を探しています..."),
-                                          QStringLiteral("曲リスト取得中..."), QStringLiteral("Ready")};
+inline const QStringList kRefreshTexts = {u"Rio500を探しています..."_s, u"曲リスト取得中..."_s, u"Ready"_s};
 
 // A window over a temporary program folder, the emulated player on a store inside it (behind a recorder),
 // scripted prompts and a scripted shell. The process's working folder, where the folder tree starts, is a
@@ -55,7 +43,7 @@ inline const QStringList kRefreshTexts = {QStringLiteral("Rio500を探してい�
 // keyboard focus on a control.
 class WindowTest : public ::testing::Test {
   protected:
-    explicit WindowTest(const QString& exeBaseName = QStringLiteral("tunedeck")) : folder(exeBaseName) {
+    explicit WindowTest(const QString& exeBaseName = u"tunedeck"_s) : folder(exeBaseName) {
         QDir::setCurrent(working.path());
     }
     ~WindowTest() override {
@@ -69,14 +57,12 @@ class WindowTest : public ::testing::Test {
         EXPECT_TRUE(prompts.allAnswersUsed()) << "a scripted answer was never asked for";
         EXPECT_TRUE(!deviceLog || (deviceLog->unbracketed.isEmpty() && !deviceLog->open))
             << "outside a bracket: " << deviceLog->unbracketed.join(u' ').toStdString();
-        if (!window || !window->isVisible())
-            return;
-        const frmTunedeck& w = *window;
-        EXPECT_TRUE(w.isEnabled() && w.fraSong->isEnabled() && w.menuSend->isEnabled() &&
-                    w.menuDel->isEnabled() && w.menuDown->isEnabled());
-        EXPECT_FALSE(w.isRunning() || w.isBusy());
-        EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
-        EXPECT_NE(w.focusWidget(), nullptr) << "the focus was not given back";
+        const frmTunedeck* w = window.get();
+        EXPECT_TRUE(!w || !w->isVisible() ||
+                    (w->isEnabled() && w->fraSong->isEnabled() && w->menuSend->isEnabled() &&
+                     w->menuDel->isEnabled() && w->menuDown->isEnabled() && !w->isRunning() && !w->isBusy() &&
+                     w->cursor().shape() == Qt::ArrowCursor && w->focusWidget()))
+            << "the window was not given back";
     }
 
     // Builds the window and runs its start-up, with `folderProblem` as the write folder's problem.
@@ -105,18 +91,12 @@ class WindowTest : public ::testing::Test {
         return *window;
     }
     QString folderProblem;
-    // Closes the window as the user does, which runs the shutdown.
-    void closeWindow() {
-        window->close();
-        QCoreApplication::processEvents();
-    }
     // Writes `bytes` to `name` in the working folder (folders made as needed) and returns the full path.
     QString workFile(const QString& name, const QByteArray& bytes = "x") const {
         return writeFile(working.filePath(name), bytes);
     }
 
-    // Runs `work` on the player through a device object of our own, between the window's brackets: the
-    // Open fails if the window left the player open.
+    // Runs `work` on the player through a device object of our own, between the window's brackets.
     void onPlayer(const std::function<void(DeviceComponent&)>& work) const {
         const auto device = createEmulatedPlayer(folder.storePath());
         device->Open();
@@ -124,16 +104,14 @@ class WindowTest : public ::testing::Test {
         work(*device);
     }
     // Formats `memory` and gives it the folders and songs of `state`, written as playerState() reads it.
-    void setUpPlayer(const QString& state, const QString& memory = QStringLiteral("0")) const {
+    void setUpPlayer(const QString& state, const QString& memory = u"0"_s) const {
         onPlayer([&](DeviceComponent& device) {
             device.Format(memory);
-            const QStringList folders = state.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            const QStringList folders = state.split(u' ', Qt::SkipEmptyParts);
             for (int index = 0; index < folders.size(); ++index) {
-                device.AddFolder(folders[index].section(QLatin1Char(':'), 0, 0), memory);
-                for (const QString& song :
-                     folders[index].section(QLatin1Char(':'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
-                    device.AddSong(qint16(index), song,
-                                   writeFile(folder.path() + QStringLiteral("/song"), songBytes(song)),
+                device.AddFolder(folders[index].section(u':', 0, 0), memory);
+                for (const QString& song : folders[index].section(u':', 1).split(u',', Qt::SkipEmptyParts))
+                    device.AddSong(index, song, writeFile(folder.path() + u"/song"_s, songBytes(song)),
                                    memory);
             }
         });
@@ -141,7 +119,7 @@ class WindowTest : public ::testing::Test {
     // A song's bytes: its name over and over, 1000 bytes for "s1".
     static QByteArray songBytes(const QString& name) { return name.toUtf8().repeated(500); }
     // The folders of `memory`, each as "name:song,song", joined by spaces: "a:s1,s2 b:".
-    QString playerState(const QString& memory = QStringLiteral("0")) const {
+    QString playerState(const QString& memory = u"0"_s) const {
         QStringList folders;
         onPlayer([&](DeviceComponent& device) {
             const std::vector<DeviceFolder> all = device.Folders(memory.toInt());
@@ -149,24 +127,22 @@ class WindowTest : public ::testing::Test {
                 QStringList songs;
                 for (const DeviceSong& song : device.Songs(memory.toInt(), index))
                     songs << song.name;
-                folders << all[index].name + QLatin1Char(':') + songs.join(QLatin1Char(','));
+                folders << all[index].name + u':' + songs.join(u',');
             }
         });
-        return folders.join(QLatin1Char(' '));
+        return folders.join(u' ');
     }
     // What the player pane shows: "folder,folder / song,song".
     QString shownState() const {
         QStringList folders;
         for (int i = 0; i < window->cmbFolder->count(); ++i)
             folders << window->cmbFolder->itemText(i);
-        return folders.join(QLatin1Char(',')) + QStringLiteral(" / ") +
-               rows(*window->lvwSong, 1).join(QLatin1Char(','));
+        return folders.join(u',') + u" / "_s + rows(*window->lvwSong, 1).join(u',');
     }
     // Runs the tunedeck-player command on the store.
     void runPlayerCommand(const QStringList& arguments) const {
-        const ProgramRun run =
-            runProgram(builtProgram(QStringLiteral("tunedeck-player")),
-                       QStringList{QStringLiteral("--store"), folder.storePath()} + arguments);
+        const ProgramRun run = runProgram(builtProgram(u"tunedeck-player"_s),
+                                          QStringList{u"--store"_s, folder.storePath()} + arguments);
         ASSERT_EQ(run.exitStatus, 0) << run.err.toStdString();
     }
 
