@@ -8,9 +8,9 @@ void DeviceRecorder::record(const QString& member, const QStringList& arguments)
     log_->calls.append(member + u'(' + arguments.join(u", "_s) + u')');
     if (log_->open == (member == u"Open"_s) && member != u"Close"_s)
         log_->unbracketed.append(log_->calls.last());
-    const auto failure = failures_.find(member);
-    if (failure != failures_.end() && --failure->first == 0)
-        throw DeviceError(failures_.take(member).second);
+    const auto failure = log_->failures.find(member);
+    if (failure != log_->failures.end() && --failure->first == 0)
+        throw DeviceError(log_->failures.take(member).second);
 }
 
 }  // namespace tunedeck::testing

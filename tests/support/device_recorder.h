@@ -9,9 +9,10 @@
 
 namespace tunedeck::testing {
 
-// Wraps a device object, logs every member call with its arguments in order ("Songs(0, 1)",
-// "AvailableMemory(\"0\")": texts quoted, numbers bare), notes every call made outside an Open..Close
-// bracket, and can make a chosen call of a member fail.
+// Wraps a device object and logs every member call with its arguments in order ("Songs(0, 1)",
+// "AvailableMemory(\"0\")": texts quoted, numbers bare). The log, which the recorders of one test share and
+// which outlives them (the window releases its device at shutdown), also notes every call made outside an
+// Open..Close bracket and holds the calls planned to fail.
 class DeviceRecorder final : public DeviceComponent {
     using D = DeviceComponent;
     using Text = const QString&;
@@ -21,20 +22,17 @@ class DeviceRecorder final : public DeviceComponent {
         QStringList calls;
         QStringList unbracketed;  // calls made while the player was not open, and Opens while it was
         bool open = false;        // an Open went through and its Close has not come yet
+        QHash<QString, std::pair<int, QString>> failures;  // by member: the calls to go, the description
+
+        // The `nth` call of `member` from now on (1 = the next one) raises DeviceError(description) instead
+        // of reaching the device. The call is logged all the same.
+        void failCall(const QString& member, int nth, const QString& description) {
+            failures.insert(member, {nth, description});
+        }
     };
 
-    explicit DeviceRecorder(std::unique_ptr<DeviceComponent> inner) : inner_(std::move(inner)) {}
-
-    const QStringList& calls() const { return log_->calls; }
-    void clearCalls() { log_->calls.clear(); }
-    // The log, readable also after the recorder is gone (the window releases its device at shutdown).
-    std::shared_ptr<const Log> sharedLog() const { return log_; }
-
-    // The `nth` call of `member` from now on (1 = the next one) raises DeviceError(description) instead of
-    // reaching the device. The call is logged all the same.
-    void failCall(const QString& member, int nth, const QString& description) {
-        failures_.insert(member, {nth, description});
-    }
+    DeviceRecorder(std::unique_ptr<DeviceComponent> inner, std::shared_ptr<Log> log)
+        : inner_(std::move(inner)), log_(std::move(log)) {}
 
     void Open() override {
         pass("Open", &D::Open);
@@ -73,8 +71,7 @@ class DeviceRecorder final : public DeviceComponent {
     void record(const QString& member, const QStringList& arguments);
 
     std::unique_ptr<DeviceComponent> inner_;
-    std::shared_ptr<Log> log_ = std::make_shared<Log>();
-    QHash<QString, std::pair<int, QString>> failures_;  // by member: the calls to go, the description
+    std::shared_ptr<Log> log_;
 };
 
 }  // namespace tunedeck::testing

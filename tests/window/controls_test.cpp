@@ -19,8 +19,9 @@ QString spokenName(QObject* control) {
 // A screen reader hears what every control is, in the language of the window, and a changing text after what
 // it is. On Linux, Qt names a combo box after its choice and leaves what it is to the description; the two
 // memory buttons' names tell them apart. Keyboard users open a list's pop-up menu with the Menu key or
-// Shift+F10 (F10 alone is not the menu key).
+// Shift+F10 (F10 alone is not the menu key); the Delete key deletes on the song list and nowhere else.
 TEST_F(ControlsTest, ScreenReadersAndKeyboardUsersReachEveryControl) {
+    setUpPlayer(u"a:s1"_s);
     frmTunedeck& w = start();
     const QRegularExpression japanese(u"[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]"_s);
     for (const QString& name :
@@ -47,6 +48,11 @@ TEST_F(ControlsTest, ScreenReadersAndKeyboardUsersReachEveryControl) {
         QTest::keyClick(w.windowHandle(), key.key(), key.keyboardModifiers());
         EXPECT_EQ(menu->isVisible(), key != QKeyCombination(Qt::Key_F10)) << list->objectName().toStdString();
         menu->close();
+    }
+    prompts.answerConfirm(false);
+    for (QWidget* list : {w.lvwSong, w.lvwFile}) {
+        list->setFocus();
+        QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
     }
 }
 

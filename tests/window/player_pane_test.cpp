@@ -25,7 +25,7 @@ class PlayerPaneTest : public WindowTest {
         frmTunedeck& w = start();
         w.lvwFile_ColumnClick(1);
         w.lvwSong->setFocus();
-        recorder->clearCalls();
+        deviceLog->calls.clear();
         takeStatusTexts();
         return w;
     }
@@ -63,16 +63,25 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
 
     QTest::mouseClick(w.optRam[1], Qt::LeftButton);
     EXPECT_EQ(rows(*w.lvwSong), QStringList({u"s1|card|0KB|外部"_s}));
-    runPlayerCommand({u"remove-card"_s});
+    runPlayerCommand(u"remove-card"_s);
     w.menuRefSong_Click();
     EXPECT_TRUE(!w.optRam[1]->isEnabled() && w.memory() == PlayerMemory::Card);
     EXPECT_EQ(lastStatus(), u"曲リストの取得に失敗しました。 Err:スマートメディアが入っていません。"_s);
     QTest::mouseClick(w.optRam[0], Qt::LeftButton);
     const QString panel2 = w.stbRioInfo->panelText(2);
-    runPlayerCommand({u"disconnect"_s});
+    runPlayerCommand(u"disconnect"_s);
     w.menuRefSong_Click();
     EXPECT_EQ(lastStatus() + shownState() + w.stbRioInfo->panelText(2),
               u"Rio500が接続されていません。a,b / "_s + panel2);
+    // With the song list empty a download or a deletion asks nothing; with the file list empty the menu sends
+    // nothing; a drop without a player sends nothing and reads nothing again.
+    w.menuDown_Click();
+    w.menuDel_Click();
+    w.fillFileList(working.filePath(u"none"_s));
+    w.menuSend_Click();
+    w.lvwSong_OLEDragDrop({workFile(u"a.mp3"_s)});
+    EXPECT_EQ(takeStatusTexts().last(2),
+              QStringList({u"プレーヤーが接続されていません。"_s, u"0個のファイルを転送しました。"_s}));
 }
 
 // Selected files dragged from the file list go in the list's order, their paths coming through the drag
@@ -120,32 +129,6 @@ TEST_F(PlayerPaneTest, DragAndDropAndTheMenuSendTheSelectedFiles) {
               u"x.mp3 | a,b / s1,s2,s3,Artist - Title,%1,notes.txt,Artist - Title,b.mp3,d.mp3"_s.arg(odd));
 }
 
-// A download names each file by the song's position and writes it byte for byte as the player holds it;
-// nothing is read again afterwards. The Delete key deletes each song where the earlier deletions have moved
-// it, and the list is read again at the end. The file list has no delete.
-TEST_F(PlayerPaneTest, DownloadAndDeleteTakeEachSongByItsPosition) {
-    frmTunedeck& w = startWith(u"a:s1,s2,s3,s4,s5,s6,s7,s8,s9,s10"_s);
-    selectPositions(*w.lvwSong, {10, 2});
-    prompts.answerConfirm(true);
-    w.menuDown_Click();
-    for (const int position : {2, 10}) {
-        QFile fetched(folder.path() + u"/GetRio%1.mp3"_s.arg(position, 2, 10, QChar(u'0')));
-        EXPECT_TRUE(fetched.open(QIODevice::ReadOnly) &&
-                    fetched.readAll() == songBytes(u"s%1"_s.arg(position)));
-    }
-    selectPositions(*w.lvwSong, {2, 3, 5});
-    prompts.answerConfirm(true);
-    QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
-    EXPECT_EQ(playerState() + u" | "_s + shownState(),
-              u"a:s1,s4,s6,s7,s8,s9,s10 | a / s1,s4,s6,s7,s8,s9,s10"_s);
-    EXPECT_EQ(takeStatusTexts(), QStringList({u"s2 を取得しています..."_s, u"s10 を取得しています..."_s,
-                                              u"曲の取得が終了しました。"_s, u"s2 を削除しています..."_s,
-                                              u"s3 を削除しています..."_s, u"s5 を削除しています..."_s}) +
-                                     kRefreshTexts + QStringList{u"削除が終了しました。"_s});
-    w.lvwFile->setFocus();
-    QTest::keyClick(w.windowHandle(), Qt::Key_Delete);  // no question comes
-}
-
 // A left drag from one song onto another exchanges them in the shown folder. It selects no range: the
 // selection stays on the pressed song, and only the song a release would exchange with is marked, and drawn
 // so. Nothing reaches the player from a release on the pressed song, a press on the empty space, a release
@@ -170,13 +153,13 @@ TEST_F(PlayerPaneTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
     mouse(QTest::MouseRelease, 2);
     EXPECT_EQ(playerState() + u" | "_s + shownState(), u"a:s1,s2,s3 b:s3,s2,s1 | a,b / s3,s2,s1"_s);
     // A failed exchange is said, and the list is not read again.
-    recorder->failCall(u"Close"_s, 1, u"故障"_s);
+    deviceLog->failCall(u"Close"_s, 1, u"故障"_s);
     mouse(QTest::MousePress, 0);
     mouse(QTest::MouseRelease, 2);
     EXPECT_EQ(lastStatus() + u" | "_s + playerState() + u" | "_s + shownState(),
               u"曲変更でエラーが発生しました。 Err:故障 | a:s1,s2,s3 b:s1,s2,s3 | a,b / s3,s2,s1"_s);
 
-    recorder->clearCalls();
+    deviceLog->calls.clear();
     for (const auto& [pressed, released] : {std::pair{1, 1}, {kEmptySpace, 1}}) {
         mouse(QTest::MousePress, pressed);
         mouse(QTest::MouseRelease, released);
@@ -191,50 +174,61 @@ TEST_F(PlayerPaneTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
     mouse(QTest::MousePress, 0);
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, {},
                         {list.columnWidth(0) / 2, list.rowViewportPosition(2) + 2});
-    EXPECT_TRUE(recorder->calls().isEmpty());
+    EXPECT_TRUE(deviceLog->calls.isEmpty());
 }
 
 // Each command on the chosen memory, which holds `before` while the other holds a folder of its own, with
 // folder `chosen` shown, songs 1 and 3 and files b.mp3 and c.mp3 selected, and the nth call of `failing` made
 // to fail. A question is answered No first, which changes nothing, then Yes; an input box gets `typed`. Then
-// the question, what the memory holds (for a download: the files fetched), what the panes show and the last
-// text. The name goes as typed, also empty when the box was cancelled, for the player to refuse; removing the
-// last folder erases the memory. A failure leaves what was done before it, and a failed format is not hidden
-// by the list read after it.
+// the question, the first text, what the memory holds (for a download: the files fetched, named by the songs'
+// positions), what the panes show and the last text. The name goes as typed, also empty when the box was
+// cancelled, for the player to refuse; removing the last folder erases the memory. A deletion asks for each
+// song where the earlier deletions have moved it. A failure leaves what was done before it, and a failed
+// format is not hidden by the list read after it.
 TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
     using Click = void (frmTunedeck::*)();
     const Click send = &frmTunedeck::menuSend_Click, down = &frmTunedeck::menuDown_Click,
                 del = &frmTunedeck::menuDel_Click, format = &frmTunedeck::menuFormat_Click,
                 mkdir = &frmTunedeck::menuMkDir_Click, rmdir = &frmTunedeck::menuRmDir_Click;
-    const QString sure = u"\rよろしいですか？ | "_s, name = u"  新しい フォルダ "_s;
-    const QString named = u"作るフォルダの名前を指定します。 | "_s, shown = u" | a,b / s1,s2,s3 | "_s;
+    const QString name = u"  新しい フォルダ "_s,
+                  making = u"作るフォルダの名前を指定します。 | フォルダを作成しています... | "_s;
+    const QString removing = u"を削除します。\rよろしいですか？ | フォルダを削除しています... | "_s;
+    const QString sure = u"メモリをフォーマットします。\rよろしいですか？ | "_s,
+                  shown = u" | a,b / s1,s2,s3 | "_s;
+    const QString fetching = u"曲を取得します。 | s1 を取得しています... | "_s,
+                  deleting = u"削除します。 | s1 を削除しています... | "_s;
     const std::tuple<Click, int, QString, int, QString, const char*, int, QString> cases[] = {
         {format, 1, u"a:s1 b:"_s, 1, QString(), nullptr, 0,
-         u"外部メモリをフォーマットします。"_s + sure + u" |  /  | 外部メモリの初期化が終了しました。"_s},
+         u"外部"_s + sure +
+             u"外部メモリを初期化しています... |  |  /  | 外部メモリの初期化が終了しました。"_s},
         {mkdir, 0, u"a:s1 b:"_s, 1, name, nullptr, 0,
-         named + u"a:s1 b: %1: | a,b,%1 / s1 | フォルダを作成しました。"_s.arg(name)},
+         making + u"a:s1 b: %1: | a,b,%1 / s1 | フォルダを作成しました。"_s.arg(name)},
         {mkdir, 0, u"a:s1"_s, 0, u""_s, nullptr, 0,
-         named + u"a:s1 | a / s1 | フォルダ作成に失敗しました。 Err:フォルダ名が空です。"_s},
-        {rmdir, 1, u"a: b: c:"_s, 1, QString(), nullptr, 0,
-         u"bを削除します。"_s + sure + u"a: c: | a,c /  | Ready"_s},
-        {rmdir, 0, u"a:s1"_s, 0, QString(), nullptr, 0, u"aを削除します。"_s + sure + u" |  /  | Ready"_s},
+         making + u"a:s1 | a / s1 | フォルダ作成に失敗しました。 Err:フォルダ名が空です。"_s},
+        {rmdir, 1, u"a: b: c:"_s, 1, QString(), nullptr, 0, u"b"_s + removing + u"a: c: | a,c /  | Ready"_s},
+        {rmdir, 0, u"a:s1"_s, 0, QString(), nullptr, 0, u"a"_s + removing + u" |  /  | Ready"_s},
         {send, 0, u""_s, -1, QString(), nullptr, 0,
-         u" |  |  /  | 転送エラー Err:Rioにフォルダがありません。フォルダは必ず必要です。"_s},
+         u" | b.mp3 をRioに転送しています... |  |  /  | 転送エラー Err:Rioにフォルダがありません。フォルダは必ず必要です。"_s},
         {send, 0, kPlayer, 0, QString(), "Close", 1,
-         u" | a:s1,s2,s3,b.mp3 b: | a,b / s1,s2,s3,b.mp3 | 転送エラー Err:故障"_s},
+         u" | b.mp3 をRioに転送しています... | a:s1,s2,s3,b.mp3 b: | a,b / s1,s2,s3,b.mp3 | 転送エラー Err:故障"_s},
         {down, 0, kPlayer, 0, QString(), "GetSong", 2,
-         u"曲を取得します。 | GetRio01.mp3"_s + shown + u"取得に失敗しました。 Err:故障"_s},
+         fetching + u"GetRio01.mp3"_s + shown + u"取得に失敗しました。 Err:故障"_s},
+        // Run after the failure above, whose file it writes again.
+        {down, 0, kPlayer, 0, QString(), nullptr, 0,
+         fetching + u"GetRio01.mp3 GetRio03.mp3"_s + shown + u"曲の取得が終了しました。"_s},
+        {del, 0, kPlayer, 0, QString(), nullptr, 0,
+         deleting + u"a:s2 b: | a,b / s2 | 削除が終了しました。"_s},
         {del, 0, kPlayer, 0, QString(), "Open", 1,
-         u"削除します。 | "_s + kPlayer + shown + u"削除に失敗しました。 Err:故障"_s},
+         deleting + kPlayer + shown + u"削除に失敗しました。 Err:故障"_s},
         {del, 0, kPlayer, 0, QString(), "DeleteSong", 2,
-         u"削除します。 | a:s2,s3 b: | a,b / s2,s3 | 削除に失敗しました。 Err:故障"_s},
+         deleting + u"a:s2,s3 b: | a,b / s2,s3 | 削除に失敗しました。 Err:故障"_s},
         {format, 0, kPlayer, 0, QString(), "Folders", 1,
-         u"内蔵メモリをフォーマットします。"_s + sure +
-             u" | a,b /  | 内蔵メモリの初期化が終了しました。 曲リストの取得に失敗しました。 Err:故障"_s},
+         u"内蔵"_s + sure +
+             u"内蔵メモリを初期化しています... |  | a,b /  | 内蔵メモリの初期化が終了しました。 曲リストの取得に失敗しました。 Err:故障"_s},
         {rmdir, 0, kPlayer, 0, QString(), "DeleteFolder", 1,
-         u"aを削除します。"_s + sure + kPlayer + shown + u"フォルダ削除に失敗しました。 Err:故障"_s},
+         u"a"_s + removing + kPlayer + shown + u"フォルダ削除に失敗しました。 Err:故障"_s},
         {rmdir, 0, u"a:s1"_s, 0, QString(), "Format", 1,
-         u"aを削除します。"_s + sure + u"a:s1 | a / s1 | 内蔵メモリの初期化でエラーが発生しました。"_s},
+         u"a"_s + removing + u"a:s1 | a / s1 | 内蔵メモリの初期化でエラーが発生しました。"_s},
     };
     for (const auto& [command, memory, before, chosen, typed, failing, nth, expected] : cases) {
         SCOPED_TRACE(expected.toStdString());
@@ -245,14 +239,14 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
         w.cmbFolder->setCurrentIndex(chosen);
         selectPositions(*w.lvwSong, {1, 3});
         selectPositions(*w.lvwFile, {2, 3});
-        recorder->clearCalls();
+        deviceLog->calls.clear();
         takeStatusTexts();
         if (failing)
-            recorder->failCall(QLatin1String(failing), nth, u"故障"_s);
+            deviceLog->failCall(QLatin1String(failing), nth, u"故障"_s);
         if (typed.isNull() && command != send) {
             prompts.answerConfirm(false);
             (w.*command)();
-            EXPECT_TRUE(recorder->calls().isEmpty() && takeStatusTexts().isEmpty()) << "answered No";
+            EXPECT_TRUE(deviceLog->calls.isEmpty() && takeStatusTexts().isEmpty()) << "answered No";
             prompts.answerConfirm(true);
         } else if (!typed.isNull()) {
             prompts.answerInput(typed);
@@ -261,7 +255,9 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
         const QString asked = command == send ? QString() : prompts.shown().last().text;
         const QString held = command == down ? QDir(folder.path()).entryList({u"GetRio*"_s}).join(u' ')
                                              : playerState(chosenMemory);
-        EXPECT_EQ(asked + u" | "_s + held + u" | "_s + shownState() + u" | "_s + lastStatus(), expected);
+        EXPECT_EQ(asked + u" | "_s + takeStatusTexts().value(0) + u" | "_s + held + u" | "_s + shownState() +
+                      u" | "_s + lastStatus(),
+                  expected);
         EXPECT_EQ(playerState(other), u"other:kept"_s);
     }
 }

@@ -33,10 +33,10 @@ TEST_F(SmallCommandsTest, FontVersionAndClipboard) {
     EXPECT_EQ(prompts.shown().last().font.name + QString::number(prompts.shown().last().font.pointSize),
               u"MS UI Gothic9"_s);
     EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\nFontName=IPAGothic\r\nFontSize=10\r\n");
-    recorder->clearCalls();
+    deviceLog->calls.clear();
     prompts.answerInput(u"new"_s);
     w.menuMkDir_Click();
-    EXPECT_EQ(recorder->calls().mid(1, 2), QStringList({u"FontName(\"IPAGothic\")"_s, u"FontSize(10)"_s}));
+    EXPECT_EQ(deviceLog->calls.mid(1, 2), QStringList({u"FontName(\"IPAGothic\")"_s, u"FontSize(10)"_s}));
 
     w.menuAbout->trigger();
     const ScriptedPrompts::Shown& box = prompts.shown().last();

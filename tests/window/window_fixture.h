@@ -55,7 +55,7 @@ class WindowTest : public ::testing::Test {
 
     void expectLeftSound() const {
         EXPECT_TRUE(prompts.allAnswersUsed()) << "a scripted answer was never asked for";
-        EXPECT_TRUE(!deviceLog || (deviceLog->unbracketed.isEmpty() && !deviceLog->open))
+        EXPECT_TRUE(deviceLog->unbracketed.isEmpty() && !deviceLog->open)
             << "outside a bracket: " << deviceLog->unbracketed.join(u' ').toStdString();
         const frmTunedeck* w = window.get();
         EXPECT_TRUE(!w || !w->isVisible() ||
@@ -70,11 +70,8 @@ class WindowTest : public ::testing::Test {
         if (window)
             expectLeftSound();
         const auto createDevice = [this](const QString& progId) -> std::unique_ptr<DeviceComponent> {
-            auto device = std::make_unique<DeviceRecorder>(
-                tunedeck::createDevice(progId, components, folder.storePath()));
-            recorder = device.get();
-            deviceLog = device->sharedLog();
-            return device;
+            return std::make_unique<DeviceRecorder>(
+                tunedeck::createDevice(progId, components, folder.storePath()), deviceLog);
         };
         window = std::make_unique<frmTunedeck>(Environment{.programFolder = folder.path(),
                                                            .programFolderProblem = folderProblem,
@@ -139,11 +136,9 @@ class WindowTest : public ::testing::Test {
             folders << window->cmbFolder->itemText(i);
         return folders.join(u',') + u" / "_s + rows(*window->lvwSong, 1).join(u',');
     }
-    // Runs the tunedeck-player command on the store.
-    void runPlayerCommand(const QStringList& arguments) const {
-        const ProgramRun run = runProgram(builtProgram(u"tunedeck-player"_s),
-                                          QStringList{u"--store"_s, folder.storePath()} + arguments);
-        ASSERT_EQ(run.exitStatus, 0) << run.err.toStdString();
+    // Runs a tunedeck-player command on the store.
+    void runPlayerCommand(const QString& command) const {
+        runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), command});
     }
 
     // Selects exactly the items at these 1-based positions.
@@ -166,8 +161,7 @@ class WindowTest : public ::testing::Test {
     ScriptedPrompts prompts;
     ScriptedShell shell;
     QString components = componentsFolder();  // where the window looks for the player's component
-    DeviceRecorder* recorder = nullptr;       // owned by the window until its shutdown
-    std::shared_ptr<const DeviceRecorder::Log> deviceLog;  // the recorder's log, also after the shutdown
+    const std::shared_ptr<DeviceRecorder::Log> deviceLog = std::make_shared<DeviceRecorder::Log>();
     std::unique_ptr<frmTunedeck> window;
 
   private:
