@@ -46,7 +46,7 @@ TEST_F(StartupTest, ShutdownWritesWhatTheWindowStateAllows) {
            u"300,150 9000x7005 MS UI Gothic9 7000 maximised"_s, Qt::WindowMaximized,
            "Separate=7000\r\nWindowState=2\r\n"},
           {"WindowState=70000\r\nWindowWidth=0\r\nWindowHeight=-5\r\nSeparate=-4000\r\nWindowTop=99999999\r\n"
-           "WindowLeft=99999999\r\nFontName=\r\n",
+           "WindowLeft=-99999999\r\nFontName=\r\n",
            u"0,0 7995x6000 9 301 normal"_s, Qt::WindowNoState,
            "Separate=301\r\nWindowState=0\r\nWindowTop=0\r\nWindowLeft=0\r\nWindowWidth=7995\r\nWindowHeight="
            "6000\r\n"}}) {
@@ -94,18 +94,6 @@ TEST_F(StartupTest, MissingComponentAndAFolderThatCannotBeWritten) {
     expectLeftSound();
     window->close();
     EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), 2000);
-}
-
-class RenamedStartupTest : public WindowTest {
-  protected:
-    RenamedStartupTest() : WindowTest(QStringLiteral("TUNEDECK2")) {}
-};
-
-TEST_F(RenamedStartupTest, ARenamedProgramUsesItsOwnFileAndSection) {
-    writeFile(folder.path() + u"/tunedeck.INI"_s, "[tunedeck]\r\nSeparate=3000\r\n");
-    EXPECT_EQ(start().splitterTop(), 2000);
-    window->close();
-    EXPECT_TRUE(folder.settingsBytes().startsWith("[TUNEDECK2]\r\nSeparate=2000\r\n"));
 }
 
 // Where no window can open, so a run that tries fails at once instead of waiting for a user.
