@@ -81,8 +81,8 @@ class WindowTest : public ::testing::Test {
                                                            .shell = &shell});
         QObject::connect(window->stbRioInfo, &StatusBar::panelTextChanged,
                          [this](int panel, const QString& text) {
-                             if (panel == 1 && (statusTexts_.append(text), onStatusText))
-                                 onStatusText(text);
+                             if (panel == 1)
+                                 statusTexts_.append(text);
                          });
         window->Form_Load();
         return *window;
@@ -100,7 +100,8 @@ class WindowTest : public ::testing::Test {
         const auto close = qScopeGuard([&] { device->Close(); });
         work(*device);
     }
-    // Formats `memory` and gives it the folders and songs of `state`, written as playerState() reads it.
+    // Formats `memory` and gives it the folders and songs of `state`, written as playerState() reads it; a
+    // song's bytes are its name over and over, 1000 bytes for "s1".
     void setUpPlayer(const QString& state, const QString& memory = u"0"_s) const {
         onPlayer([&](DeviceComponent& device) {
             device.Format(memory);
@@ -108,13 +109,12 @@ class WindowTest : public ::testing::Test {
             for (int index = 0; index < folders.size(); ++index) {
                 device.AddFolder(folders[index].section(u':', 0, 0), memory);
                 for (const QString& song : folders[index].section(u':', 1).split(u',', Qt::SkipEmptyParts))
-                    device.AddSong(index, song, writeFile(folder.path() + u"/song"_s, songBytes(song)),
+                    device.AddSong(index, song,
+                                   writeFile(folder.path() + u"/song"_s, song.toUtf8().repeated(500)),
                                    memory);
             }
         });
     }
-    // A song's bytes: its name over and over, 1000 bytes for "s1".
-    static QByteArray songBytes(const QString& name) { return name.toUtf8().repeated(500); }
     // The folders of `memory`, each as "name:song,song", joined by spaces: "a:s1,s2 b:".
     QString playerState(const QString& memory = u"0"_s) const {
         QStringList folders;
@@ -136,11 +136,6 @@ class WindowTest : public ::testing::Test {
             folders << window->cmbFolder->itemText(i);
         return folders.join(u',') + u" / "_s + rows(*window->lvwSong, 1).join(u',');
     }
-    // Runs a tunedeck-player command on the store.
-    void runPlayerCommand(const QString& command) const {
-        runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), command});
-    }
-
     // Selects exactly the items at these 1-based positions.
     static void selectPositions(ListView& list, const QList<int>& positions) {
         list.clearSelection();
@@ -152,8 +147,6 @@ class WindowTest : public ::testing::Test {
     QString lastStatus() const { return window->stbRioInfo->panelText(1); }
     // Texts status panel 1 showed since the last call.
     QStringList takeStatusTexts() { return std::exchange(statusTexts_, {}); }
-    // Called with each text status panel 1 shows, as it shows it.
-    std::function<void(const QString&)> onStatusText;
 
     QString previousFolder_ = QDir::currentPath();
     QTemporaryDir working;
