@@ -42,8 +42,9 @@ class PlayerPaneTest : public WindowTest {
 // The computer pane fills first, through the drive change; then the player is read, and the memory panel
 // counts the songs of the shown folder. F5 (Shift or not) reads the folders again and chooses the first. F5
 // arrives through the window's focus, as a user's key press does: a refresh disables the window and must give
-// the focus back, or the second F5 goes nowhere. The card's songs are listed as the card's. Without a player
-// the song list is emptied and the rest keeps what it showed.
+// the focus back, or the second F5 goes nowhere. The card taken out while it is the chosen memory: its option
+// goes grey, the choice stays, and the player's refusal to read it is reported. Without a player the song
+// list is emptied and the rest keeps what it showed.
 TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
     setUpPlayer(kPlayer);
     setUpPlayer(u"card:s1"_s, u"1"_s);
@@ -60,6 +61,10 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
 
     QTest::mouseClick(w.optRam[1], Qt::LeftButton);
     EXPECT_EQ(rows(*w.lvwSong), QStringList({u"s1|card|0KB|外部"_s}));
+    runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), u"remove-card"_s});
+    w.menuRefSong_Click();
+    EXPECT_TRUE(!w.optRam[1]->isEnabled() && w.memory() == PlayerMemory::Card);
+    EXPECT_EQ(lastStatus(), u"曲リストの取得に失敗しました。 Err:スマートメディアが入っていません。"_s);
     QTest::mouseClick(w.optRam[0], Qt::LeftButton);
     const QString panel2 = w.stbRioInfo->panelText(2);
     runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), u"disconnect"_s});

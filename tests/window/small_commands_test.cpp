@@ -1,7 +1,6 @@
 #include "window_fixture.h"
 
 #include "display_title.h"
-#include "font_command.h"
 #include "japanese_translation.h"
 #include "program_version.h"
 #include "version_command.h"
@@ -20,9 +19,9 @@ namespace {
 
 using SmallCommandsTest = WindowTest;
 
-// The font dialog opens on the stored font and the choice is stored, the size in whole points (halves to
-// even); the next folder made on the player is drawn in it. The version box, the minor version in two digits
-// at least; the clipboard gets the song names, each on a line of its own.
+// The font dialog opens on the stored font and the choice is stored, the size in whole points; the next
+// folder made on the player is drawn in it. The version box, a minor version in two digits at least; the
+// clipboard gets the song names, each on a line of its own.
 TEST_F(SmallCommandsTest, FontVersionAndClipboard) {
     setUpPlayer(u"a:one,二曲目,three"_s);
     frmTunedeck& w = start();
@@ -36,6 +35,7 @@ TEST_F(SmallCommandsTest, FontVersionAndClipboard) {
     w.menuMkDir_Click();
     EXPECT_EQ(deviceLog->calls.mid(1, 2), QStringList({u"FontName(\"IPAGothic\")"_s, u"FontSize(10)"_s}));
 
+    EXPECT_EQ(versionText(1, 5), u"Tunedeck Version 1.05"_s);
     w.menuAbout->trigger();
     const ScriptedPrompts::Shown& box = prompts.shown().last();
     EXPECT_TRUE(box.title == u"バージョン情報"_s && box.icon == Prompts::Icon::Information &&

@@ -43,9 +43,7 @@ inline const QStringList kRefreshTexts = {u"Rio500を探しています..."_s, u
 // keyboard focus on a control.
 class WindowTest : public ::testing::Test {
   protected:
-    explicit WindowTest(const QString& exeBaseName = u"tunedeck"_s) : folder(exeBaseName) {
-        QDir::setCurrent(working.path());
-    }
+    WindowTest() { QDir::setCurrent(working.path()); }
     ~WindowTest() override {
         if (window && window->isVisible())
             window->close();
