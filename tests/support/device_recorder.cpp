@@ -1,21 +1,16 @@
 #include "device_recorder.h"
 
+using namespace Qt::StringLiterals;
+
 namespace tunedeck::testing {
 
-void DeviceRecorder::failCall(const QString& member, int nth, const QString& description) {
-    failures_.insert(member, {counts_.value(member) + nth, description});
-}
-
 void DeviceRecorder::record(const QString& member, const QStringList& arguments) {
-    calls_->append(member + u'(' + arguments.join(QStringLiteral(", ")) + u')');
-    const int count = ++counts_[member];
-    for (auto it = failures_.find(member); it != failures_.end() && it.key() == member; ++it) {
-        if (it->atCall == count) {
-            const QString description = it->description;
-            failures_.erase(it);
-            throw DeviceError(description);
-        }
-    }
+    log_->calls.append(member + u'(' + arguments.join(u", "_s) + u')');
+    if (log_->open == (member == u"Open"_s) && member != u"Close"_s)
+        log_->unbracketed.append(log_->calls.last());
+    const auto failure = log_->failures.find(member);
+    if (failure != log_->failures.end() && --failure->first == 0)
+        throw DeviceError(log_->failures.take(member).second);
 }
 
 }  // namespace tunedeck::testing

@@ -2,66 +2,64 @@
 
 #include "device_component.h"
 
-#include <QMap>
-#include <QString>
+#include <QHash>
 #include <QStringList>
 
 #include <memory>
 
 namespace tunedeck::testing {
 
-// Wraps a device object, logs every member call with its arguments in order ("Songs(0, 1)",
-// "AvailableMemory(\"0\")": texts quoted, numbers bare) and can make a chosen call of a member fail.
+// Wraps a device object and logs every member call with its arguments in order ("Songs(0, 1)",
+// "AvailableMemory(\"0\")": texts quoted, numbers bare). The log, which the recorders of one test share and
+// which outlives them (the window releases its device at shutdown), also notes every call made outside an
+// Open..Close bracket and holds the calls planned to fail.
 class DeviceRecorder final : public DeviceComponent {
+    using D = DeviceComponent;
+    using Text = const QString&;
+
   public:
-    explicit DeviceRecorder(std::unique_ptr<DeviceComponent> inner) : inner_(std::move(inner)) {}
+    struct Log {
+        QStringList calls;
+        QStringList unbracketed;  // calls made while the player was not open, and Opens while it was
+        bool open = false;        // an Open went through and its Close has not come yet
+        QHash<QString, std::pair<int, QString>> failures;  // by member: the calls to go, the description
 
-    const QStringList& calls() const { return *calls_; }
-    void clearCalls() { calls_->clear(); }
-    // The log, readable also after the recorder is gone (the window releases its device at shutdown).
-    std::shared_ptr<const QStringList> sharedCalls() const { return calls_; }
+        // The `nth` call of `member` from now on (1 = the next one) raises DeviceError(description) instead
+        // of reaching the device. The call is logged all the same.
+        void failCall(const QString& member, int nth, const QString& description) {
+            failures.insert(member, {nth, description});
+        }
+    };
 
-    // The `nth` call of `member` from now on (1 = the next one) raises DeviceError(description) instead of
-    // reaching the device. The call is logged all the same.
-    void failCall(const QString& member, int nth, const QString& description);
+    DeviceRecorder(std::unique_ptr<DeviceComponent> inner, std::shared_ptr<Log> log)
+        : inner_(std::move(inner)), log_(std::move(log)) {}
 
-    void Open() override { pass("Open", &D::Open); }
-    void Close() override { pass("Close", &D::Close); }
+    void Open() override {
+        pass("Open", &D::Open);
+        log_->open = true;
+    }
+    void Close() override {
+        log_->open = false;
+        pass("Close", &D::Close);
+    }
     int ExtFlash() override { return pass("ExtFlash", &D::ExtFlash); }
     std::vector<DeviceFolder> Folders(qint32 m) override { return pass("Folders", &D::Folders, m); }
     std::vector<DeviceSong> Songs(qint32 m, qint16 f) override { return pass("Songs", &D::Songs, m, f); }
-    qint64 AvailableMemory(const QString& m) override {
-        return pass("AvailableMemory", &D::AvailableMemory, m);
-    }
-    void FontName(const QString& name) override { pass("FontName", &D::FontName, name); }
+    qint64 AvailableMemory(Text m) override { return pass("AvailableMemory", &D::AvailableMemory, m); }
+    void FontName(Text name) override { pass("FontName", &D::FontName, name); }
     void FontSize(qint32 size) override { pass("FontSize", &D::FontSize, size); }
-    void AddSong(qint16 f, const QString& title, const QString& path, const QString& m) override {
-        pass("AddSong", &D::AddSong, f, title, path, m);
-    }
-    void GetSong(qint32 f, qint32 s, const QString& path, const QString& m) override {
-        pass("GetSong", &D::GetSong, f, s, path, m);
-    }
-    void DeleteSong(qint32 f, qint32 s, const QString& m) override {
-        pass("DeleteSong", &D::DeleteSong, f, s, m);
-    }
-    void SwapSong(qint16 f, qint32 a, qint32 b, const QString& m) override {
+    void AddSong(qint16 f, Text t, Text p, Text m) override { pass("AddSong", &D::AddSong, f, t, p, m); }
+    void GetSong(qint32 f, qint32 s, Text p, Text m) override { pass("GetSong", &D::GetSong, f, s, p, m); }
+    void DeleteSong(qint32 f, qint32 s, Text m) override { pass("DeleteSong", &D::DeleteSong, f, s, m); }
+    void SwapSong(qint16 f, qint32 a, qint32 b, Text m) override {
         pass("SwapSong", &D::SwapSong, f, a, b, m);
     }
-    void AddFolder(const QString& name, const QString& m) override {
-        pass("AddFolder", &D::AddFolder, name, m);
-    }
-    void DeleteFolder(qint16 f, const QString& m) override { pass("DeleteFolder", &D::DeleteFolder, f, m); }
-    void Format(const QString& m) override { pass("Format", &D::Format, m); }
+    void AddFolder(Text name, Text m) override { pass("AddFolder", &D::AddFolder, name, m); }
+    void DeleteFolder(qint16 f, Text m) override { pass("DeleteFolder", &D::DeleteFolder, f, m); }
+    void Format(Text m) override { pass("Format", &D::Format, m); }
 
   private:
-    using D = DeviceComponent;
-
-    struct Failure {
-        int atCall;
-        QString description;
-    };
-
-    static QString shown(const QString& text) { return u'"' + text + u'"'; }
+    static QString shown(Text text) { return u'"' + text + u'"'; }
     static QString shown(qint64 number) { return QString::number(number); }
 
     // Logs the call, raises a planned failure, or hands the call on.
@@ -73,9 +71,7 @@ class DeviceRecorder final : public DeviceComponent {
     void record(const QString& member, const QStringList& arguments);
 
     std::unique_ptr<DeviceComponent> inner_;
-    std::shared_ptr<QStringList> calls_ = std::make_shared<QStringList>();
-    QMap<QString, int> counts_;
-    QMultiMap<QString, Failure> failures_;
+    std::shared_ptr<Log> log_;
 };
 
 }  // namespace tunedeck::testing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "prompts.h"
+#include "shell.h"
 
 #include <QList>
 #include <QQueue>
@@ -8,16 +9,16 @@
 
 #include <gtest/gtest.h>
 
+// What the program asks of the user and of the desktop, answered from queues.
 namespace tunedeck::testing {
 
 // The next queued answer; a question nobody expected fails the test and gets `otherwise`.
 template <class T>
 T nextAnswer(QQueue<T>& answers, const T& otherwise, const QString& question) {
-    if (answers.isEmpty()) {
-        ADD_FAILURE() << "unexpected " << question.toStdString();
-        return otherwise;
-    }
-    return answers.dequeue();
+    if (!answers.isEmpty())
+        return answers.dequeue();
+    ADD_FAILURE() << "unexpected " << question.toStdString();
+    return otherwise;
 }
 
 // Answers the program's questions from queues and logs every prompt it shows. A question with no answer
@@ -25,7 +26,6 @@ T nextAnswer(QQueue<T>& answers, const T& otherwise, const QString& question) {
 class ScriptedPrompts final : public Prompts {
   public:
     struct Shown {
-        QString kind;  // "confirm", "message", "input" or "font"
         QString text;  // the message, question or prompt
         QString title;
         Icon icon = Icon::Information;  // messages only
@@ -41,21 +41,19 @@ class ScriptedPrompts final : public Prompts {
     bool allAnswersUsed() const { return confirms_.isEmpty() && inputs_.isEmpty() && fonts_.isEmpty(); }
 
     bool confirm(QWidget*, const QString& text, const QString& title) override {
-        shown_.append(
-            {.kind = QStringLiteral("confirm"), .text = text, .title = title, .icon = Icon::Exclamation});
+        shown_.append({.text = text, .title = title, .icon = Icon::Exclamation});
         return nextAnswer(confirms_, false, QStringLiteral("question: ") + text);
     }
     void message(QWidget*, const QString& text, const QString& title, Icon icon) override {
-        shown_.append({.kind = QStringLiteral("message"), .text = text, .title = title, .icon = icon});
+        shown_.append({.text = text, .title = title, .icon = icon});
     }
     QString input(QWidget*, const QString& prompt, const QString& title,
                   const QString& defaultText) override {
-        shown_.append(
-            {.kind = QStringLiteral("input"), .text = prompt, .title = title, .defaultText = defaultText});
+        shown_.append({.text = prompt, .title = title, .defaultText = defaultText});
         return nextAnswer(inputs_, QString(), QStringLiteral("input box: ") + prompt);
     }
     FontChoice chooseFont(QWidget*, const FontChoice& preset) override {
-        shown_.append({.kind = QStringLiteral("font"), .font = preset});
+        shown_.append({.font = preset});
         return nextAnswer(fonts_, preset, QStringLiteral("font dialog"));
     }
 
@@ -64,6 +62,31 @@ class ScriptedPrompts final : public Prompts {
     QQueue<QString> inputs_;
     QQueue<FontChoice> fonts_;
     QList<Shown> shown_;
+};
+
+// Answers each open with the next queued code and logs what was opened; an open with no code queued fails
+// the test and answers 2 (file not found). The clipboard is a text of its own.
+class ScriptedShell final : public Shell {
+  public:
+    struct Opened {
+        QString folder, fileName;
+        friend bool operator==(const Opened&, const Opened&) = default;
+    };
+
+    void answerOpen(int code) { codes_.enqueue(code); }
+    const QList<Opened>& opened() const { return opened_; }
+    const QString& clipboardText() const { return clipboard_; }
+
+    int open(const QString& folder, const QString& fileName) override {
+        opened_.append({folder, fileName});
+        return nextAnswer(codes_, 2, QStringLiteral("open: ") + fileName);
+    }
+    void setClipboardText(const QString& text) override { clipboard_ = text; }
+
+  private:
+    QQueue<int> codes_;
+    QList<Opened> opened_;
+    QString clipboard_;
 };
 
 }  // namespace tunedeck::testing

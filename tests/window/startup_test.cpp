@@ -1,11 +1,6 @@
 #include "window_fixture.h"
 
-#include "music_files.h"
 #include "program_version.h"
-
-#include <QCoreApplication>
-
-using namespace Qt::StringLiterals;
 
 namespace tunedeck::testing {
 namespace {
@@ -23,105 +18,57 @@ QString opened(const frmTunedeck& w) {
            QString::number(w.splitterTop()) + (w.isMaximized() ? u" maximised"_s : u" normal"_s);
 }
 
-// The first start, the controls as a user meets them, and the end by the menu, which closes the player and
-// writes what the close button writes (the other tests close by the button): here from the minimised window,
-// whose geometry is not written.
-TEST_F(StartupTest, FirstStartAndTheEndByTheMenu) {
-    frmTunedeck& w = start();
-    EXPECT_EQ(w.windowTitle() + u" "_s + opened(w), u"Tunedeck 0,0 7995x6000 MS UI Gothic9 2000 normal"_s);
-    EXPECT_TRUE(w.optRam[0]->isChecked());
-    EXPECT_EQ(w.lvwSong->model()->headerData(3, Qt::Horizontal).toString(), u"場所"_s);
-    EXPECT_EQ(w.menuEnd->text() + w.menuEnd->shortcut().toString(), u"終了(&X)Ctrl+X"_s);
-    w.setWindowState(Qt::WindowMinimized);
-    w.menuEnd->trigger();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(deviceCalls->last(), u"Close()"_s);
-    EXPECT_EQ(w.device(), nullptr);
-    EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\nSeparate=2000\r\nWindowState=1\r\n");
-}
-
-// The geometry goes back only from the normal state; a maximised window opens maximised again with its normal
-// geometry underneath and keeps a splitter below its normal height. The font comes in code page 932; an empty
-// name is a name. Values the window cannot take are made usable.
-TEST_F(StartupTest, ShutdownWritesWhatTheWindowStateAllows) {
+// The first start (an empty section), then stored settings; the end by the menu, which closes the player and
+// writes what the close button writes. The geometry goes back only from the normal state, not from the
+// minimised window; a maximised window opens maximised again with its normal geometry underneath and keeps a
+// splitter below its normal height. The font comes in code page 932; an empty name is a name. Values the
+// window cannot take are made usable.
+TEST_F(StartupTest, TheWindowOpensAsStoredAndTheShutdownWritesWhatItsStateAllows) {
     for (const auto& [file, open, state, written] :
-         {std::tuple{
-              QByteArray("WindowTop=-120\r\nWindowLeft=-300\r\nWindowWidth=9000\r\nWindowHeight=7005\r\n"
-                         "FontName=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\r\nfontsize=10pt\r\n"),
-              u"-300,-120 9000x7005 ＭＳ ゴシック10 2000 normal"_s, Qt::WindowNoState,
-              QByteArray("Separate=2000\r\nWindowState=0\r\nWindowTop=-120\r\nWindowLeft=-300\r\n"
-                         "WindowWidth=9000\r\nWindowHeight=7005\r\n")},
+         {std::tuple{QByteArray(), u"0,0 7995x6000 MS UI Gothic9 2000 normal"_s, Qt::WindowMinimized,
+                     QByteArray("Separate=2000\r\nWindowState=1\r\n")},
+          {QByteArray("WindowTop=-120\r\nWindowLeft=-300\r\nWindowWidth=9000\r\nWindowHeight=7005\r\n"
+                      "FontName=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\r\nfontsize=10pt\r\n"),
+           u"-300,-120 9000x7005 ＭＳ ゴシック10 2000 normal"_s, Qt::WindowNoState,
+           QByteArray("Separate=2000\r\nWindowState=0\r\nWindowTop=-120\r\nWindowLeft=-300\r\n"
+                      "WindowWidth=9000\r\nWindowHeight=7005\r\n")},
           {"WindowState=2\r\nWindowTop=150\r\nWindowLeft=300\r\nWindowWidth=9000\r\nWindowHeight=7005\r\n"
            "Separate=7000\r\n",
            u"300,150 9000x7005 MS UI Gothic9 7000 maximised"_s, Qt::WindowMaximized,
            "Separate=7000\r\nWindowState=2\r\n"},
           {"WindowState=70000\r\nWindowWidth=0\r\nWindowHeight=-5\r\nSeparate=-4000\r\nWindowTop=99999999\r\n"
-           "WindowLeft=99999999\r\nFontName=\r\n",
+           "WindowLeft=-99999999\r\nFontName=\r\n",
            u"0,0 7995x6000 9 301 normal"_s, Qt::WindowNoState,
            "Separate=301\r\nWindowState=0\r\nWindowTop=0\r\nWindowLeft=0\r\nWindowWidth=7995\r\nWindowHeight="
            "6000\r\n"}}) {
         folder.writeSettingsBytes("[TUNEDECK]\r\n" + file);
         frmTunedeck& w = start();
-        EXPECT_EQ(opened(w), open);
+        EXPECT_EQ(w.windowTitle() + u" "_s + opened(w), u"Tunedeck "_s + open);
         folder.writeSettingsBytes({});
         w.setWindowState(state);
-        closeWindow();
+        w.menuEnd->trigger();
+        EXPECT_TRUE(!w.device() && deviceLog->calls.last() == u"Close()"_s);
         EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\n" + written) << open.toStdString();
     }
-}
-
-// A close request that arrives while the window starts up or talks to the player is refused; the work goes
-// on and the window stays usable.
-TEST_F(StartupTest, CloseRequestsDuringStartUpOrARefreshAreRefused) {
-    for (const QString& during : {u"ディスクのフォルダ情報を取得中..."_s, u"曲リスト取得中..."_s}) {
-        QString requests;
-        onStatusText = [&](const QString& text) {
-            requests += text == during ? (window->close() ? u"closed "_s : u"refused "_s) : QString();
-        };
-        start().menuRefSong_Click();
-        onStatusText = {};
-        EXPECT_TRUE(requests.startsWith(u"refused"_s) && !requests.contains(u"closed"_s))
-            << during.toStdString();
-        EXPECT_EQ(lastStatus(), u"Ready"_s);
-        closeWindow();
-        EXPECT_FALSE(window->isVisible());
-    }
+    EXPECT_EQ(window->menuEnd->text() + window->menuEnd->shortcut().toString(), u"終了(&X)Ctrl+X"_s);
 }
 
 // The computer pane works; every later device command fails in its own handling, which the refresh reads as
-// no player.
-TEST_F(StartupTest, MissingComponent) {
-    componentRegistered = false;
+// no player; the shutdown has no player to close. A write folder's problem is said last, over the other
+// texts, since it keeps the player from starting too.
+TEST_F(StartupTest, MissingComponentAndAFolderThatCannotBeWritten) {
+    components = working.path();
+    folderProblem = u"保存先フォルダに書き込めません。 /home/u/.local/share/tunedeck"_s;
     workFile(u"song.mp3"_s);
     frmTunedeck& w = start();
-    EXPECT_EQ(lastStatus(), u"Rio500Remix.dllが登録されていません。"_s);
+    EXPECT_EQ(takeStatusTexts().mid(4),
+              QStringList({u"Rio500Remix.dllが登録されていません。"_s, folderProblem}));
     EXPECT_EQ(rows(*w.lvwFile, 1), QStringList({u"song.mp3"_s}));
-    EXPECT_EQ(w.lvwSong->itemCount() + w.cmbFolder->count(), 0);
     w.menuRefSong_Click();
     EXPECT_EQ(lastStatus(), u"Rio500が接続されていません。"_s);
-    expectGivenBack(w.drvList);
-    closeWindow();
+    expectLeftSound();
+    window->close();
     EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), 2000);
-}
-
-// Said last, over the player's texts, since it keeps the player from starting too.
-TEST_F(StartupTest, AFolderThatCannotBeWrittenIsSaidLast) {
-    folderProblem = u"保存先フォルダに書き込めません。 /home/u/.local/share/tunedeck"_s;
-    start();
-    EXPECT_EQ(lastStatus(), folderProblem);
-}
-
-class RenamedStartupTest : public WindowTest {
-  protected:
-    RenamedStartupTest() : WindowTest(QStringLiteral("TUNEDECK2")) {}
-};
-
-TEST_F(RenamedStartupTest, ARenamedProgramUsesItsOwnFileAndSection) {
-    writeFile(folder.path() + u"/tunedeck.INI"_s, "[tunedeck]\r\nSeparate=3000\r\n");
-    EXPECT_EQ(start().splitterTop(), 2000);
-    closeWindow();
-    EXPECT_TRUE(folder.settingsBytes().startsWith("[TUNEDECK2]\r\nSeparate=2000\r\n"));
 }
 
 // Where no window can open, so a run that tries fails at once instead of waiting for a user.

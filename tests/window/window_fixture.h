@@ -6,10 +6,10 @@
 #include "program_folder.h"
 #include "qt_printers.h"
 #include "scripted_prompts.h"
-#include "scripted_shell.h"
 
-#include <QCoreApplication>
+#include <QAbstractItemModel>
 #include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -18,75 +18,141 @@
 
 namespace tunedeck::testing {
 
+using namespace Qt::StringLiterals;
+
 // A list's rows top to bottom, each its first `columns` cells joined by "|".
-QStringList rows(const ListView& list, int columns = 4);
-// The calls of one refresh of `memory`: Folders when the folders are read again, the Songs of `folder` unless
-// there is none (-1).
-QStringList refreshCalls(bool readsFolders, int folder = 0, const QString& memory = QStringLiteral("0"));
+inline QStringList rows(const ListView& list, int columns = 4) {
+    QStringList rows;
+    for (int row = 0; row < list.itemCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < columns; ++column)
+            cells << list.subItemText(row, column);
+        rows << cells.join(u'|');
+    }
+    return rows;
+}
+
 // The texts of a refresh that reads the player.
-inline const QStringList kRefreshTexts = {QStringLiteral("Rio500を探しています..."),
-                                          QStringLiteral("曲リスト取得中..."), QStringLiteral("Ready")};
+inline const QStringList kRefreshTexts = {u"Rio500を探しています..."_s, u"曲リスト取得中..."_s, u"Ready"_s};
 
 // A window over a temporary program folder, the emulated player on a store inside it (behind a recorder),
 // scripted prompts and a scripted shell. The process's working folder, where the folder tree starts, is a
-// temporary folder too.
+// temporary folder too. Every window is checked as the test leaves it (a new start or the test's end): every
+// scripted answer asked for, every device call inside an Open..Close bracket and every bracket closed, and an
+// open window given back to the user: usable, the arrow, the player pane and its commands released, the
+// keyboard focus on a control.
 class WindowTest : public ::testing::Test {
   protected:
-    explicit WindowTest(const QString& exeBaseName = QStringLiteral("tunedeck")) : folder(exeBaseName) {
-        QDir::setCurrent(working.path());
+    WindowTest() { QDir::setCurrent(working.path()); }
+    ~WindowTest() override {
+        if (window && window->isVisible())
+            window->close();
+        QDir::setCurrent(previousFolder_);
     }
-    ~WindowTest() override;
-    void TearDown() override {
+    void TearDown() override { expectLeftSound(); }
+
+    void expectLeftSound() const {
         EXPECT_TRUE(prompts.allAnswersUsed()) << "a scripted answer was never asked for";
+        EXPECT_TRUE(deviceLog->unbracketed.isEmpty() && !deviceLog->open)
+            << "outside a bracket: " << deviceLog->unbracketed.join(u' ').toStdString();
+        const frmTunedeck* w = window.get();
+        EXPECT_TRUE(!w || !w->isVisible() ||
+                    (w->isEnabled() && w->fraSong->isEnabled() && w->menuSend->isEnabled() &&
+                     w->menuDel->isEnabled() && w->menuDown->isEnabled() && !w->isRunning() && !w->isBusy() &&
+                     w->cursor().shape() == Qt::ArrowCursor && w->focusWidget()))
+            << "the window was not given back";
     }
 
     // Builds the window and runs its start-up, with `folderProblem` as the write folder's problem.
-    frmTunedeck& start();
-    QString folderProblem;
-    // Closes the window as the user does, which runs the shutdown.
-    void closeWindow() {
-        window->close();
-        QCoreApplication::processEvents();
+    frmTunedeck& start() {
+        if (window)
+            expectLeftSound();
+        const auto createDevice = [this](const QString& progId) -> std::unique_ptr<DeviceComponent> {
+            return std::make_unique<DeviceRecorder>(
+                tunedeck::createDevice(progId, components, folder.storePath()), deviceLog);
+        };
+        window = std::make_unique<frmTunedeck>(Environment{.programFolder = folder.path(),
+                                                           .programFolderProblem = folderProblem,
+                                                           .exeBaseName = folder.exeBaseName(),
+                                                           .createDevice = createDevice,
+                                                           .prompts = &prompts,
+                                                           .shell = &shell});
+        QObject::connect(window->stbRioInfo, &StatusBar::panelTextChanged,
+                         [this](int panel, const QString& text) {
+                             if (panel == 1)
+                                 statusTexts_.append(text);
+                         });
+        window->Form_Load();
+        return *window;
     }
+    QString folderProblem;
     // Writes `bytes` to `name` in the working folder (folders made as needed) and returns the full path.
     QString workFile(const QString& name, const QByteArray& bytes = "x") const {
         return writeFile(working.filePath(name), bytes);
     }
 
-    // Runs `work` on the player through a device object of our own, between the window's brackets: the
-    // Open fails if the window left the player open.
-    void onPlayer(const std::function<void(DeviceComponent&)>& work) const;
-    // Formats `memory` and gives it the folders and songs of `state`, written as playerState() reads it.
-    void setUpPlayer(const QString& state, const QString& memory = QStringLiteral("0")) const;
-    // A song's bytes: its name over and over, 1000 bytes for "s1".
-    static QByteArray songBytes(const QString& name) { return name.toUtf8().repeated(500); }
+    // Runs `work` on the player through a device object of our own, between the window's brackets.
+    void onPlayer(const std::function<void(DeviceComponent&)>& work) const {
+        const auto device = createEmulatedPlayer(folder.storePath());
+        device->Open();
+        const auto close = qScopeGuard([&] { device->Close(); });
+        work(*device);
+    }
+    // Formats `memory` and gives it the folders and songs of `state`, written as playerState() reads it; a
+    // song's bytes are its name over and over, 1000 bytes for "s1".
+    void setUpPlayer(const QString& state, const QString& memory = u"0"_s) const {
+        onPlayer([&](DeviceComponent& device) {
+            device.Format(memory);
+            const QStringList folders = state.split(u' ', Qt::SkipEmptyParts);
+            for (int index = 0; index < folders.size(); ++index) {
+                device.AddFolder(folders[index].section(u':', 0, 0), memory);
+                for (const QString& song : folders[index].section(u':', 1).split(u',', Qt::SkipEmptyParts))
+                    device.AddSong(index, song,
+                                   writeFile(folder.path() + u"/song"_s, song.toUtf8().repeated(500)),
+                                   memory);
+            }
+        });
+    }
     // The folders of `memory`, each as "name:song,song", joined by spaces: "a:s1,s2 b:".
-    QString playerState(const QString& memory = QStringLiteral("0")) const;
+    QString playerState(const QString& memory = u"0"_s) const {
+        QStringList folders;
+        onPlayer([&](DeviceComponent& device) {
+            const std::vector<DeviceFolder> all = device.Folders(memory.toInt());
+            for (qint16 index = 0; index < qint16(all.size()); ++index) {
+                QStringList songs;
+                for (const DeviceSong& song : device.Songs(memory.toInt(), index))
+                    songs << song.name;
+                folders << all[index].name + u':' + songs.join(u',');
+            }
+        });
+        return folders.join(u' ');
+    }
     // What the player pane shows: "folder,folder / song,song".
-    QString shownState() const;
-    // Runs the tunedeck-player command on the store.
-    void runPlayerCommand(const QStringList& arguments) const;
-
+    QString shownState() const {
+        QStringList folders;
+        for (int i = 0; i < window->cmbFolder->count(); ++i)
+            folders << window->cmbFolder->itemText(i);
+        return folders.join(u',') + u" / "_s + rows(*window->lvwSong, 1).join(u',');
+    }
     // Selects exactly the items at these 1-based positions.
-    static void selectPositions(ListView& list, const QList<int>& positions);
-    // The window as the user gets it back after a command: usable, the arrow, the player pane and its
-    // commands released, and the focus on `focus`.
-    void expectGivenBack(const QWidget* focus) const;
+    static void selectPositions(ListView& list, const QList<int>& positions) {
+        list.clearSelection();
+        for (const int position : positions)
+            list.selectionModel()->select(list.model()->index(position - 1, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
 
     QString lastStatus() const { return window->stbRioInfo->panelText(1); }
     // Texts status panel 1 showed since the last call.
     QStringList takeStatusTexts() { return std::exchange(statusTexts_, {}); }
-    // Called with each text status panel 1 shows, as it shows it.
-    std::function<void(const QString&)> onStatusText;
 
     QString previousFolder_ = QDir::currentPath();
     QTemporaryDir working;
     ProgramFolder folder;
     ScriptedPrompts prompts;
     ScriptedShell shell;
-    bool componentRegistered = true;
-    DeviceRecorder* recorder = nullptr;              // owned by the window until its shutdown
-    std::shared_ptr<const QStringList> deviceCalls;  // the recorder's log, also after the shutdown
+    QString components = componentsFolder();  // where the window looks for the player's component
+    const std::shared_ptr<DeviceRecorder::Log> deviceLog = std::make_shared<DeviceRecorder::Log>();
     std::unique_ptr<frmTunedeck> window;
 
   private:
