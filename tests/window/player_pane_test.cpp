@@ -58,6 +58,16 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
         QTest::keyClick(w.windowHandle(), Qt::Key_F5, modifier);
         EXPECT_EQ(shownState(), u"a,b / s1,s2,s3"_s);
     }
+    // A close request while the window talks to the player is refused, and the work goes on.
+    QString requests;
+    const auto closing =
+        QObject::connect(w.stbRioInfo, &StatusBar::panelTextChanged, [&](int, const QString& text) {
+            if (text == u"曲リスト取得中..."_s)
+                requests += w.close() ? u"closed "_s : u"refused "_s;
+        });
+    w.menuRefSong_Click();
+    QObject::disconnect(closing);
+    EXPECT_EQ(requests + lastStatus(), u"refused Ready"_s);
 
     QTest::mouseClick(w.optRam[1], Qt::LeftButton);
     EXPECT_EQ(rows(*w.lvwSong), QStringList({u"s1|card|0KB|外部"_s}));
