@@ -91,8 +91,9 @@ TEST(SettingsFile, ReadsAndWritesTheFileBesideTheProgramInCodePage932) {
 }
 
 // Settings kept in another folder (a synced one, say) that tunedeck.INI links to, symbolically or hard: the
-// program's writes go to that file, and both names show them. A write that the disk cannot take (here a file
-// size limit) fails and leaves the old settings whole, whether it replaces the file or rewrites it in place.
+// program's writes go to that file, both names show them, and an edit made there is seen at once. A write
+// that the disk cannot take (here a file size limit) fails and leaves the old settings whole, whether it
+// replaces the file or rewrites it in place.
 TEST(SettingsFile, WritesReachTheFileALinkNames) {
     for (const bool hardLink : {false, true}) {
         SCOPED_TRACE(hardLink);
@@ -104,16 +105,20 @@ TEST(SettingsFile, WritesReachTheFileALinkNames) {
             ASSERT_EQ(::link(QFile::encodeName(other.path()), QFile::encodeName(folder.settingsPath())), 0);
         else
             ASSERT_TRUE(QFile::link(other.path(), folder.settingsPath()));
+        const SettingsFile settings = folder.settings();
+        EXPECT_EQ(settings.readString(u"DisplayFormat"_s, {}), u"%1"_s);
         const QByteArray old = folder.settingsBytes();
         bool written = true;
         withFileSizeLimit(old.size() + 8,
-                          [&] { written = folder.settings().write(u"DisplayFormat"_s, QString(64, u'x')); });
+                          [&] { written = settings.write(u"DisplayFormat"_s, QString(64, u'x')); });
         EXPECT_FALSE(written);
         EXPECT_EQ(folder.settingsBytes(), old);
-        ASSERT_TRUE(folder.settings().write(u"DisplayFormat"_s, u"%2"_s));
-        for (const SettingsFile& name : {folder.settings(), other})
-            EXPECT_EQ(name.readString(u"DisplayFormat"_s, u"default"_s), u"%2"_s)
-                << name.path().toStdString();
+        ASSERT_TRUE(settings.write(u"DisplayFormat"_s, u"%2"_s));
+        EXPECT_EQ(settings.readString(u"DisplayFormat"_s, {}) + other.readString(u"DisplayFormat"_s, {}),
+                  u"%2%2"_s);
+        // Edited in place elsewhere, as a synced file is.
+        writeFile(other.path(), "[tunedeck]\r\nDisplayFormat=%3\r\n");
+        EXPECT_EQ(settings.readString(u"DisplayFormat"_s, {}), u"%3"_s);
     }
 }
 
