@@ -1,6 +1,7 @@
 #include "font_command.h"
 
 #include "frmTunedeck.h"
+#include "write_folder.h"
 
 #include <cmath>
 
@@ -19,8 +20,10 @@ void frmTunedeck::menuFont_Click() {
     displayFontName_ = chosen.name;
     displayFontSize_ = roundedFontSize(chosen.pointSize);
     const SettingsFile file = settings();
-    file.write(QStringLiteral("FontName"), displayFontName_);
-    file.write(QStringLiteral("FontSize"), displayFontSize_);
+    // Kept for this run all the same; the next start would not find it.
+    if (!file.write(QStringLiteral("FontName"), displayFontName_) ||
+        !file.write(QStringLiteral("FontSize"), displayFontSize_))
+        setStatus(unwritableFolderText(environment_.programFolder));
 }
 
 }  // namespace tunedeck

@@ -6,6 +6,10 @@
 
 namespace tunedeck {
 
+QString unwritableFolderText(const QString& folder) {
+    return QStringLiteral("保存先フォルダに書き込めません。 ") + QDir::toNativeSeparators(folder);
+}
+
 WriteFolder chooseWriteFolder(const QString& programFolder, bool programFolderWritable,
                               const QString& dataHome) {
     if (programFolderWritable)
@@ -13,7 +17,7 @@ WriteFolder chooseWriteFolder(const QString& programFolder, bool programFolderWr
     const QString folder = dataHome + QStringLiteral("/tunedeck");
     if (QDir().mkpath(folder) && QFileInfo(folder).isWritable())
         return {folder, {}};
-    return {folder, QStringLiteral("保存先フォルダに書き込めません。 ") + QDir::toNativeSeparators(folder)};
+    return {folder, unwritableFolderText(folder)};
 }
 
 WriteFolder runningProgramWriteFolder(const QString& programFolder) {

@@ -10,6 +10,9 @@ struct WriteFolder {
     QString problem;  // empty, or the status text saying that the folder cannot be written
 };
 
+// The status text saying that `folder` cannot be written.
+QString unwritableFolderText(const QString& folder);
+
 // The program's own folder when the user may write there (the build folder, a portable copy); otherwise the
 // per-user folder `dataHome`/tunedeck, as Windows redirects the writes of a program kept in a protected
 // folder. The per-user folder is made when missing; when it cannot be made or written, `problem` says so and

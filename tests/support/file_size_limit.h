@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QScopeGuard>
+
 #include <csignal>
 #include <functional>
 
@@ -10,16 +12,14 @@ namespace tunedeck::testing {
 // Runs `work` as on a disk that takes no file beyond `bytes`: writes past it fail (EFBIG) instead of
 // ending the process. The limit goes when `work` ends, also by an exception.
 inline void withFileSizeLimit(rlim_t bytes, const std::function<void()>& work) {
-    struct Restore {
-        rlimit limit{};
-        void (*handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-        ~Restore() {
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            std::signal(SIGXFSZ, handler);
-        }
-    } restore;
-    ::getrlimit(RLIMIT_FSIZE, &restore.limit);
-    const rlimit limit{bytes, restore.limit.rlim_max};
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    const auto restore = qScopeGuard([&] {
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+    });
+    const rlimit limit{bytes, previous.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &limit);
     work();
 }

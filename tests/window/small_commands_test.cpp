@@ -47,7 +47,7 @@ TEST_F(SmallCommandsTest, FontVersionAndClipboard) {
 
 // The box offers the stored format. Stored as typed (in code page 932, whose wave dash comes back as the
 // full-width tilde); cancelled or empty keeps the stored format. The next title follows the new format.
-TEST_F(SmallCommandsTest, DisplayFormatCommand) {
+TEST_F(SmallCommandsTest, DisplayFormatCommandAndASettingsFileThatCannotBeWritten) {
     const QString song =
         writeFile(folder.path() + u"/song.mp3"_s, mp3File({.title = "Title", .artist = "Artist"}, 100));
     frmTunedeck& w = start();
@@ -59,6 +59,15 @@ TEST_F(SmallCommandsTest, DisplayFormatCommand) {
     }
     TagRecord record;
     EXPECT_EQ(displayTitleFor(song, record, w.settings()), u"Title～song.mp3"_s);
+
+    // A settings file that cannot be written: the user is told that what was chosen is not kept.
+    ASSERT_TRUE(QFile::remove(folder.settingsPath()) && QDir(folder.path()).mkdir(u"tunedeck.INI"_s));
+    prompts.answerInput(u"%1"_s);
+    prompts.answerFont({u"IPAGothic"_s, 9});
+    w.menuCustom->trigger();
+    w.menuFont->trigger();
+    EXPECT_EQ(takeStatusTexts().last(2),
+              QStringList(2, u"保存先フォルダに書き込めません。 "_s + folder.path()));
 }
 
 // Runs `act` on the dialog of type D from inside its own event loop, once it is shown.
