@@ -128,6 +128,7 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
         EXPECT_TRUE(storeFiles(root()) == before) << "a file changed, was left or went";
     }
     player.Open();
+    player.AddSong(0, u"fits exactly"_s, root() + u"/1"_s, u"1"_s);  // the card's last 100 bytes
     EXPECT_THAT([&] { other.Open(); }, refused(kInUse));
     EXPECT_THAT([&] { player.Open(); }, refused(kAlreadyOpen));
 
