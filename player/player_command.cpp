@@ -3,6 +3,7 @@
 #include "device_component.h"
 #include "player_store.h"
 #include "program_version.h"
+#include "session_commands.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -27,7 +28,8 @@ QString memoryLabel(Memory memory) {
 void printStatus(PlayerStore& store, QTextStream& out) {
     out << "store: " << QDir::toNativeSeparators(store.folder()) << '\n'
         << "connected: " << (store.state().connected ? "yes" : "no") << '\n'
-        << "card: " << (store.state().cardPresent ? "present" : "absent") << '\n';
+        << "card: " << (store.state().cardPresent ? "present" : "absent") << '\n'
+        << "speed: " << speedText(store.state().speedKbps) << '\n';
 }
 
 Action changeState(std::function<void(DeviceState&)> change) {
@@ -116,6 +118,10 @@ const std::map<QString, Command>& commands() {
         {QStringLiteral("disconnect"), {0, changeState([](DeviceState& d) { d.connected = false; })}},
         {QStringLiteral("insert-card"), {0, changeState([](DeviceState& d) { d.cardPresent = true; })}},
         {QStringLiteral("remove-card"), {0, changeState([](DeviceState& d) { d.cardPresent = false; })}},
+        {QStringLiteral("set-speed"),
+         {1, [](PlayerStore& s, const QStringList& o, QTextStream& out) {
+              changeState([&](DeviceState& d) { d.speedKbps = *speedFromText(o[0]); })(s, o, out);
+          }}},
         {QStringLiteral("ls"), {0, list}},
         {QStringLiteral("export-display"), {1, exportDisplay}},
     };
@@ -124,22 +130,35 @@ const std::map<QString, Command>& commands() {
 
 const char* const kUsage =
     "usage: tunedeck-player [--store DIR] COMMAND\n"
+    "       tunedeck-player [--store DIR] [--memory 0|1] [--folder N] [--title TEXT] TRANSFER\n"
     "       tunedeck-player --help | --version\n"
     "Inspects and controls the emulated player on the store DIR (default: Tunedeck's, the folder \"player\"\n"
     "beside this command, or in ~/.local/share/tunedeck when this command's folder cannot be written).\n"
-    "commands: status, connect, disconnect, insert-card, remove-card, ls, export-display DIR\n"
+    "commands: status, connect, disconnect, insert-card, remove-card, set-speed KBPS, ls,\n"
+    "          export-display DIR\n"
+    "transfers, through the same player session as Tunedeck's (memories, folders and songs numbered as ls\n"
+    "numbers them, from 0; memory 0 and folder 0 unless said):\n"
+    "  send FILE...           the files, titled by TEXT or by Tunedeck's display format from their tags\n"
+    "  get SONG DEST          the song written to the file DEST\n"
+    "  delete SONG...         the songs deleted\n"
+    "  swap SONG SONG         the two songs exchanged\n"
+    "  mkdir NAME, rmdir N    a folder made, folder N removed\n"
+    "  format                 every folder and song of the memory erased\n"
     "  -h, --help     show this help and exit\n"
     "  -v, --version  show the version and exit\n";
 
 }  // namespace
 
-int runPlayerCommand(const QStringList& arguments, const QString& defaultStore, QTextStream& out,
+int runPlayerCommand(const QStringList& arguments, const PlayerCommandSetting& setting, QTextStream& out,
                      QTextStream& err) {
     QCommandLineParser parser;
     const QCommandLineOption storeOption(QStringLiteral("store"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption memoryOption(QStringLiteral("memory"), QString(), QStringLiteral("0|1"));
+    const QCommandLineOption folderOption(QStringLiteral("folder"), QString(), QStringLiteral("N"));
+    const QCommandLineOption titleOption(QStringLiteral("title"), QString(), QStringLiteral("TEXT"));
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")}, QString());
-    parser.addOptions({storeOption, helpOption, versionOption});
+    parser.addOptions({storeOption, memoryOption, folderOption, titleOption, helpOption, versionOption});
     if (!parser.parse(QStringList{QStringLiteral("tunedeck-player")} + arguments)) {
         err << "tunedeck-player: " << parser.errorText() << '\n' << kUsage;
         return kBadArguments;
@@ -153,8 +172,29 @@ int runPlayerCommand(const QStringList& arguments, const QString& defaultStore, 
         return 0;
     }
     const QStringList positional = parser.positionalArguments();
+    const QString store = parser.isSet(storeOption) ? parser.value(storeOption) : setting.defaultStore;
+    const QString memory = parser.value(memoryOption);
+    bool folderRead = true;
+    const int folder = parser.isSet(folderOption) ? parser.value(folderOption).toInt(&folderRead) : 0;
+    if (!positional.isEmpty() && isSessionCommand(positional.first())) {
+        if (!(memory.isEmpty() || memory == QLatin1String("0") || memory == QLatin1String("1")) ||
+            !folderRead || folder < 0 || folder > SHRT_MAX) {
+            err << "tunedeck-player: bad --memory or --folder\n" << kUsage;
+            return kBadArguments;
+        }
+        return runSessionCommand(
+            positional.first(), positional.mid(1),
+            {.store = store,
+             .programFolder = setting.programFolder,
+             .memory = memory == QLatin1String("1") ? PlayerMemory::Card : PlayerMemory::Internal,
+             .folder = qint16(folder),
+             .title = parser.isSet(titleOption) ? std::optional(parser.value(titleOption)) : std::nullopt,
+             .showProgress = setting.terminal},
+            out, err);
+    }
     const auto command = positional.isEmpty() ? commands().end() : commands().find(positional.first());
-    if (command == commands().end() || positional.size() - 1 != command->second.operands) {
+    if (command == commands().end() || positional.size() - 1 != command->second.operands ||
+        (command->first == QLatin1String("set-speed") && !speedFromText(positional[1]))) {
         err << "tunedeck-player: "
             << (positional.isEmpty() ? QStringLiteral("no command")
                                      : QStringLiteral("bad command: ") + positional.join(QLatin1Char(' ')))
@@ -162,10 +202,10 @@ int runPlayerCommand(const QStringList& arguments, const QString& defaultStore, 
             << kUsage;
         return kBadArguments;
     }
-    PlayerStore store(parser.isSet(storeOption) ? parser.value(storeOption) : defaultStore);
+    PlayerStore opened(store);
     try {
-        store.open();
-        command->second.action(store, positional.mid(1), out);
+        opened.open();
+        command->second.action(opened, positional.mid(1), out);
     } catch (const DeviceError& error) {
         err << "tunedeck-player: " << error.description() << '\n';
         return kRefused;

@@ -6,11 +6,17 @@
 
 namespace tunedeck {
 
+struct PlayerCommandSetting {
+    QString defaultStore;   // the store without --store
+    QString programFolder;  // where Tunedeck writes: its settings give titles and the display font
+    bool terminal = false;  // `err` is a terminal: transfers show their progress there
+};
+
 // The tunedeck-player command line, `arguments` without the program name: inspects and controls the player
-// on the store given by --store, or `defaultStore`. It takes the store's lock like the device does. Writes
-// results to `out` and messages to `err`; returns the exit status (0 done, 1 refused by the store, 2 bad
-// arguments).
-int runPlayerCommand(const QStringList& arguments, const QString& defaultStore, QTextStream& out,
+// on the store given by --store, or the default store. It takes the store's lock like the device does, and
+// its transfers go through the player session. Writes results to `out` and messages to `err`; returns the
+// exit status (0 done, 1 refused by the store, 2 bad arguments).
+int runPlayerCommand(const QStringList& arguments, const PlayerCommandSetting& setting, QTextStream& out,
                      QTextStream& err);
 
 }  // namespace tunedeck

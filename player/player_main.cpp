@@ -6,15 +6,20 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 int main(int argc, char* argv[]) {
     // A new store renders its first folder's name; the command never shows a window, so it needs no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    // The store Tunedeck beside this command uses.
-    const QString defaultStore =
-        tunedeck::runningProgramWriteFolder(QCoreApplication::applicationDirPath()).path +
-        QStringLiteral("/player");
-    return tunedeck::runPlayerCommand(QCoreApplication::arguments().mid(1), defaultStore, out, err);
+    // The store and the settings of Tunedeck beside this command.
+    const QString programFolder =
+        tunedeck::runningProgramWriteFolder(QCoreApplication::applicationDirPath()).path;
+    return tunedeck::runPlayerCommand(QCoreApplication::arguments().mid(1),
+                                      {.defaultStore = programFolder + QStringLiteral("/player"),
+                                       .programFolder = programFolder,
+                                       .terminal = ::isatty(STDERR_FILENO) == 1},
+                                      out, err);
 }

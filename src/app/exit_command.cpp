@@ -14,14 +14,9 @@ int stateNumber(Qt::WindowStates state) {
 }  // namespace
 
 void frmTunedeck::Form_Unload(bool& /*cancel*/) {
-    if (device_) {
-        try {
-            device_->Close();
-        } catch (const std::exception&) {
-            // The program ends either way; the player is released below.
-        }
-    }
-    device_.reset();
+    if (session_)
+        session_->release();
+    session_.reset();
 
     const SettingsFile file = settings();
     const int state = stateNumber(windowState());
@@ -38,6 +33,11 @@ void frmTunedeck::Form_Unload(bool& /*cancel*/) {
 // "終了(&X)" (Ctrl+X): closes the window, which then ends as its close box ends it.
 void frmTunedeck::menuEnd_Click() {
     close();
+}
+
+void frmTunedeck::stopPlayerWork() {
+    if (session_)
+        session_->stop();
 }
 
 }  // namespace tunedeck

@@ -19,6 +19,7 @@ void frmTunedeck::menuFont_Click() {
         this, {.name = displayFontName_, .pointSize = double(displayFontSize_)});
     displayFontName_ = chosen.name;
     displayFontSize_ = roundedFontSize(chosen.pointSize);
+    session_->setDisplayFont(displayFontName_, displayFontSize_);
     const SettingsFile file = settings();
     // Kept for this run all the same; the next start would not find it.
     if (!file.write(QStringLiteral("FontName"), displayFontName_) ||

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include <tuple>
 
@@ -32,6 +33,9 @@ constexpr Design kCmbFolder{2820, 0, 2415, 300};
 constexpr Design kLblFileTotalSize{5880, 60, 2415, 195};
 constexpr Design kLvwSong{0, 300, 9195, 2895};
 constexpr Design kStbRioInfo{0, kDesignClientHeight - 255, kDesignClientWidth, 255};
+
+// How often a close request waits for the player work it stopped to end, in milliseconds.
+constexpr int kCloseRetry = 20;
 
 }  // namespace
 
@@ -191,6 +195,10 @@ void frmTunedeck::createMenus() {
 
     menuBar()->addMenu(menuFile);
     menuBar()->addMenu(menuHelp);
+
+    cancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    cancelKey->setObjectName(QStringLiteral("cancelKey"));
+    cancelKey->setEnabled(false);
 }
 
 void frmTunedeck::connectHandlers() {
@@ -235,6 +243,10 @@ void frmTunedeck::connectHandlers() {
     lvwFile->setDragFiles([this] { return fileUrls(selectedFiles()); });
     connect(menuDown, &QAction::triggered, this, &frmTunedeck::menuDown_Click);
     connect(menuDel, &QAction::triggered, this, &frmTunedeck::menuDel_Click);
+    // Stopping a run asks the session, which every run of this window goes through.
+    const auto cancelRun = [this] { session_->cancel(); };
+    connect(cancelKey, &QShortcut::activated, this, cancelRun);
+    connect(stbRioInfo, &StatusBar::cancelClicked, this, cancelRun);
 
     connect(drvList, &DriveList::changed, this, &frmTunedeck::drvList_Change);
     connect(menuFolRef, &QAction::triggered, this, &frmTunedeck::menuFolRef_Click);
@@ -285,11 +297,12 @@ bool frmTunedeck::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmTunedeck::closeEvent(QCloseEvent* event) {
-    // While the window starts up or talks to the player it yields to pending events; a close request handled
-    // then would pull the player out from under the work in progress, so it is refused, as a disabled
-    // window refuses it.
+    // While the window starts up or works on the player it takes events; a close request then stops the work
+    // under way, which ends at the next song or sooner, and the window closes once it has.
     if (loading_ || busy_ || running_) {
         event->ignore();
+        stopPlayerWork();
+        QTimer::singleShot(kCloseRetry, this, &QWidget::close);
         return;
     }
     bool cancel = false;

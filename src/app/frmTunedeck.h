@@ -8,6 +8,7 @@
 #include "layout.h"
 #include "list_view.h"
 #include "player_memory.h"
+#include "player_session.h"
 #include "settings_file.h"
 #include "splitter_bar.h"
 #include "status_bar.h"
@@ -19,6 +20,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStringList>
 
 #include <array>
@@ -69,6 +71,8 @@ class frmTunedeck : public QMainWindow {
     QAction* menuFolRef = nullptr;
     QMenu* menuHelp = nullptr;
     QAction* menuAbout = nullptr;
+    // Esc: stops a send, download or delete under way.
+    QShortcut* cancelKey = nullptr;
 
     // Start-up and shutdown.
     void Form_Load();
@@ -126,10 +130,14 @@ class frmTunedeck : public QMainWindow {
     PlayerMemory memory() const { return memory_; }  // the memory the song list shows
     QString memoryName() const { return memoryNameOf(memory_); }
     bool isBusy() const { return busy_; }
-    bool isRunning() const { return running_; }  // a send, download or delete is under way
+    bool isRunning() const { return running_; }  // a command is at work on the player
     const QString& displayFontName() const { return displayFontName_; }
     qint32 displayFontSize() const { return displayFontSize_; }
-    DeviceComponent* device() const { return device_.get(); }
+    DeviceComponent* device() const { return session_ ? session_->device() : nullptr; }
+    // The song list's row `row` (from 0), as the player held it when the list was read.
+    const SongRef& songAt(int row) const { return songRows_.at(row); }
+    // The program is ending: the work under way stops, and nothing new starts on the player.
+    void stopPlayerWork();
     SettingsFile settings() const { return SettingsFile(environment_.programFolder, settingsSection_); }
     const Twips& twips() const { return twips_; }
     int splitterTop() const { return splitterTop_; }  // twips, within the client area
@@ -149,21 +157,26 @@ class frmTunedeck : public QMainWindow {
     void setStatus(const QString& text);  // status panel 1, then let the window paint it
     void openCurrentFile();
 
-    // Status panel 1 := `failureText` + the description, when there is one; true when there is none.
-    bool reportFailure(const QString& failureText, const std::optional<QString>& description);
-    // One bracket on the player (Open, `work`, Close); a failure closes the device with its errors ignored
-    // and is reported with `failureText`. True when it all went through.
-    bool runOnDevice(const QString& failureText, const std::function<void(DeviceComponent&)>& work);
+    // Shows what a reading of the player found.
+    void showPane(const PaneReading& reading);
+    // Says how a command on the player ended when it did not end well: `failureText` and the player's
+    // description for a failure; for a player that no longer held what the list showed, the pane read again
+    // and that said. True when it ended well.
+    bool reportOutcome(const QString& failureText, const Outcome& outcome);
     // Reads the player pane again after a change and shows `doneText`.
     void refreshAfterChange(const QString& doneText);
-    // Holds the player pane and its commands still for a whole send, download or delete.
-    BusyWindow holdPlayerPane(BusyWindow::Pointer pointer);
-    // Sends one file to the chosen folder; on failure `failureText` says why.
-    bool sendOneFile(const QString& displayTitle, const QString& fullPath, QString& failureText);
-    // Shows the file's title as the progress text and sends it.
-    bool sendWithProgress(const QString& fullPath, QString& failureText);
+    // Holds the player pane and its commands still while a command works on the player; `flag` is set
+    // meanwhile.
+    BusyWindow holdPlayerPane(bool& flag, BusyWindow::Pointer pointer);
+    // Runs a send, download or delete: each song in status panel 1 as its name followed by `doing`, the run's
+    // progress in the status bar, Esc and the cancel button stopping it.
+    Outcome showingRun(const QString& doing, const std::function<Outcome(PlayerSession&)>& run);
+    // Sends `files` to the chosen folder, each titled from its tags.
+    Outcome sendFiles(const QStringList& files, PlayerSession::AfterRefusal afterRefusal);
     // The full paths of the file list's selected files, in list order.
     QStringList selectedFiles() const;
+    // The song list's selected songs, in list order.
+    QList<SongRef> selectedSongs() const;
 
     Environment environment_;
     Twips twips_;
@@ -176,7 +189,8 @@ class frmTunedeck : public QMainWindow {
     bool loading_ = false;
     QString displayFontName_;
     qint32 displayFontSize_ = 0;
-    std::unique_ptr<DeviceComponent> device_;
+    std::unique_ptr<PlayerSession> session_;
+    std::vector<SongRef> songRows_;  // the song list's rows
     int splitterTop_ = 0;
     layout::Sizes layoutSizes_;
 };

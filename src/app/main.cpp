@@ -88,7 +88,7 @@ int main(int argc, char* argv[]) {
 
     tunedeck::frmTunedeck window(environment);
     window.Form_Load();
-    tunedeck::quitOnTermination(app);
+    tunedeck::quitOnTermination(app, [&window] { window.stopPlayerWork(); });
     const int status = app.exec();
     // Ended from outside: close the window as its close button does, which writes the settings.
     if (window.isVisible())

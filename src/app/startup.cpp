@@ -86,9 +86,16 @@ void frmTunedeck::Form_Load() {
         if (!environment_.programFolderProblem.isEmpty())
             setStatus(environment_.programFolderProblem);
     });
+    std::unique_ptr<DeviceComponent> device;
     try {
-        device_ = environment_.createDevice(kPlayerProgId);
+        device = environment_.createDevice(kPlayerProgId);
     } catch (const std::exception&) {
+        // Then every command on the player fails in its own handling.
+    }
+    const bool registered = device != nullptr;
+    session_ = std::make_unique<PlayerSession>(std::move(device));
+    session_->setDisplayFont(displayFontName_, displayFontSize_);
+    if (!registered) {
         setStatus(QStringLiteral("Rio500Remix.dllが登録されていません。"));
         return;
     }

@@ -3,6 +3,11 @@
 #include <QPainter>
 
 namespace tunedeck {
+namespace {
+
+constexpr int kProgressSteps = 1000;
+
+}  // namespace
 
 void nameAfterText(QWidget* control, const QString& text) {
     const QString description = control->accessibleDescription();
@@ -37,14 +42,42 @@ void StatusPanel::paintEvent(QPaintEvent* /*event*/) {
 StatusBar::StatusBar(QWidget* parent)
     : QStatusBar(parent),
       message_(new StatusPanel(QStringLiteral("状態"), this)),
+      progress_(new QProgressBar(this)),
+      cancel_(new QToolButton(this)),
       memory_(new StatusPanel(QStringLiteral("Rioのメモリ"), this)) {
     setSizeGripEnabled(false);
     message_->setObjectName(QStringLiteral("statMsg"));
     memory_->setObjectName(QStringLiteral("statMem"));
     memory_->setMinimumWidth(
         memory_->fontMetrics().horizontalAdvance(QStringLiteral("使用:00,000KB 空き:00,000KB")));
+    progress_->setObjectName(QStringLiteral("runProgress"));
+    progress_->setAccessibleName(QStringLiteral("転送の進み具合"));
+    progress_->setRange(0, kProgressSteps);
+    progress_->setMaximumWidth(progress_->fontMetrics().horizontalAdvance(QStringLiteral("00000/00000曲")) *
+                               2);
+    cancel_->setObjectName(QStringLiteral("cancelRun"));
+    cancel_->setText(QStringLiteral("中止"));
+    cancel_->setToolTip(QStringLiteral("転送を中止します (Esc)"));
+    cancel_->setFocusPolicy(Qt::NoFocus);  // a run holds the focus where it was
+    connect(cancel_, &QToolButton::clicked, this, &StatusBar::cancelClicked);
     addWidget(message_, 1);
+    addPermanentWidget(progress_);
+    addPermanentWidget(cancel_);
     addPermanentWidget(memory_);
+    hideProgress();
+}
+
+void StatusBar::showProgress(double done, const QString& text) {
+    progress_->setValue(int(done * kProgressSteps));
+    progress_->setFormat(text);
+    progress_->show();
+    cancel_->show();
+}
+
+void StatusBar::hideProgress() {
+    progress_->hide();
+    cancel_->hide();
+    progress_->reset();
 }
 
 void StatusBar::setPanelText(int panel, const QString& text) {

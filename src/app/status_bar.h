@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QString>
+#include <QToolButton>
 #include <QWidget>
 
 namespace tunedeck {
@@ -47,11 +49,21 @@ class StatusBar : public QStatusBar {
     QString panelText(int panel) const;
     StatusPanel* panel(const QString& key) const;
 
+    // While a run of songs goes on: how far it is (`done` from 0 to 1, and a text), and a button that stops
+    // it.
+    void showProgress(double done, const QString& text);
+    void hideProgress();
+    const QProgressBar* progressBar() const { return progress_; }
+    QToolButton* cancelButton() const { return cancel_; }
+
   signals:
     void panelTextChanged(int panel, const QString& text);
+    void cancelClicked();
 
   private:
     StatusPanel* message_;
+    QProgressBar* progress_;
+    QToolButton* cancel_;
     StatusPanel* memory_;
 };
 

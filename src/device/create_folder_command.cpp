@@ -8,13 +8,12 @@ void frmTunedeck::menuMkDir_Click() {
     const QString name = environment_.prompts->input(this, QStringLiteral("作るフォルダの名前を指定します。"),
                                                      QStringLiteral("フォルダ作成"), QString());
     setStatus(QStringLiteral("フォルダを作成しています..."));
-    const bool added =
-        runOnDevice(QStringLiteral("フォルダ作成に失敗しました。 Err:"), [&](DeviceComponent& device) {
-            device.FontName(displayFontName_);
-            device.FontSize(displayFontSize_);
-            device.AddFolder(name, memoryText(memory_));
-        });
-    if (added)
+    Outcome outcome;
+    {
+        const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Keep);
+        outcome = session_->createFolder(memory_, name);
+    }
+    if (reportOutcome(QStringLiteral("フォルダ作成に失敗しました。 Err:"), outcome))
         refreshAfterChange(QStringLiteral("フォルダを作成しました。"));
 }
 

@@ -3,20 +3,26 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
 namespace tunedeck {
 
-// A refusal or failure of the device; its description is what the window shows after " Err:".
+// A refusal or failure of the device; its description is what the window shows after " Err:". `Open` of a
+// player that is not there says so by its kind, since that one case has a text of the program's own.
 class DeviceError : public std::runtime_error {
 public:
-    explicit DeviceError(const QString& description)
-        : std::runtime_error(description.toStdString()), description_(description) {}
+    enum class Kind { Refused, NotConnected };
+
+    explicit DeviceError(const QString& description, Kind kind = Kind::Refused)
+        : std::runtime_error(description.toStdString()), description_(description), kind_(kind) {}
     const QString& description() const { return description_; }
+    Kind kind() const { return kind_; }
 
 private:
     QString description_;
+    Kind kind_;
 };
 
 struct DeviceFolder {
@@ -51,6 +57,22 @@ public:
     virtual void AddFolder(const QString& folderName, const QString& memory) = 0;
     virtual void DeleteFolder(qint16 folderIndex, const QString& memory) = 0;
     virtual void Format(const QString& memory) = 0;
+};
+
+// Called as a song's data moves, with the bytes moved so far and the song's size. Returning false asks the
+// transfer to stop: the member then raises DeviceError and leaves nothing of that song behind.
+using TransferProgress = std::function<bool(qint64 done, qint64 total)>;
+
+// What a component may offer beside the contract: AddSong and GetSong that report their progress and can be
+// stopped partway. A component without it still works; a run then stops between songs only.
+class ProgressiveTransfers {
+public:
+    virtual ~ProgressiveTransfers() = default;
+
+    virtual void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
+                         const QString& memory, const TransferProgress& progress) = 0;
+    virtual void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath, const QString& memory,
+                         const TransferProgress& progress) = 0;
 };
 
 }  // namespace tunedeck

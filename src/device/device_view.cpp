@@ -1,75 +1,85 @@
 #include "busy_window.h"
-#include "device_bracket.h"
 #include "frmTunedeck.h"
 #include "number_format.h"
 
 namespace tunedeck {
+namespace {
 
-// Fills the player pane from the player. Only a failing Open is the expected case ("not connected"); any
-// later failure closes the device and is reported with its description.
+const QString kNotConnected = QStringLiteral("Rio500が接続されていません。");
+const QString kPlayerChanged = QStringLiteral("Rioの内容が表示と違っていたため、何もせずに読み直しました。");
+
+}  // namespace
+
+// Fills the player pane from the player. A player that is not there is the expected case; any other
+// failure is reported with the player's description, and the pane shows what was read before it.
 bool frmTunedeck::refreshDeviceView(bool reloadFolders) {
-    const BusyWindow busy(this, this, busy_, BusyWindow::Pointer::Keep);
+    const BusyWindow busy = holdPlayerPane(busy_, BusyWindow::Pointer::Keep);
     lvwSong->removeAllItems();
+    songRows_.clear();
     setStatus(QStringLiteral("Rio500を探しています..."));
 
-    const auto open = [this] {
-        try {
-            device_->Open();
-            return true;
-        } catch (const std::exception&) {
-            return false;
-        }
-    };
-    if (!device_ || !open()) {
-        setStatus(QStringLiteral("Rio500が接続されていません。"));
+    std::optional<FolderRef> folder;
+    if (cmbFolder->count() > 0 && !reloadFolders)
+        folder = FolderRef{.index = qint16(cmbFolder->currentIndex()), .name = cmbFolder->currentText()};
+    const QMetaObject::Connection opened = connect(session_.get(), &PlayerSession::opened, this, [this] {
+        setStatus(QStringLiteral("曲リスト取得中..."));
+    });
+    PaneReading reading;
+    const Outcome outcome = session_->readPane(memory_, folder, reading);
+    disconnect(opened);
+    if (outcome.ending == Outcome::Ending::Cancelled)
+        return false;
+    if (outcome.notConnected) {
+        setStatus(kNotConnected);
         return false;
     }
-
-    const bool read = reportFailure(
-        QStringLiteral("曲リストの取得に失敗しました。 Err:"), closeAfter(*device_, [&] {
-            setStatus(QStringLiteral("曲リスト取得中..."));
-            optRam[1]->setEnabled(device_->ExtFlash() == 1);
-            qint64 usedTotal = 0;
-
-            if (cmbFolder->count() == 0 || reloadFolders) {
-                const std::vector<DeviceFolder> folders = device_->Folders(memoryNumber(memory_));
-                cmbFolder->clear();
-                for (const DeviceFolder& folder : folders)
-                    cmbFolder->addItem(folder.name);
-                cmbFolder->setCurrentIndex(cmbFolder->count() > 0 ? 0 : -1);
-            }
-
-            if (cmbFolder->currentIndex() >= 0) {
-                const QString folderName = cmbFolder->currentText();
-                const QString place = memoryName();
-                for (const DeviceSong& song :
-                     device_->Songs(memoryNumber(memory_), qint16(cmbFolder->currentIndex()))) {
-                    const int row = lvwSong->addItem(song.name);
-                    lvwSong->setSubItem(row, 1, folderName);
-                    lvwSong->setSubItem(row, 2, kilobyteText(song.size));
-                    usedTotal += song.size;
-                    lvwSong->setSubItem(row, 3, place);
-                }
-            }
-
-            const qint64 available = device_->AvailableMemory(memoryText(memory_));
-            stbRioInfo->setPanelText(2, QStringLiteral("使用:") + groupedNumber(usedTotal / 1024) +
-                                            QStringLiteral("KB 空き:") + groupedNumber(available / 1024) +
-                                            QStringLiteral("KB"));
-        }));
-    if (read)
-        setStatus(readyText());
-    return read;
+    showPane(reading);
+    if (!reading.cardPresent)  // nothing was read: the figures shown may no longer hold
+        stbRioInfo->setPanelText(2, QString());
+    if (!reportOutcome(QStringLiteral("曲リストの取得に失敗しました。 Err:"), outcome))
+        return false;
+    setStatus(readyText());
+    return true;
 }
 
-bool frmTunedeck::reportFailure(const QString& failureText, const std::optional<QString>& description) {
-    if (description)
-        setStatus(failureText + *description);
-    return !description;
+void frmTunedeck::showPane(const PaneReading& reading) {
+    if (reading.cardPresent)
+        optRam[1]->setEnabled(*reading.cardPresent);
+    if (reading.folders) {
+        cmbFolder->clear();
+        cmbFolder->addItems(*reading.folders);
+        cmbFolder->setCurrentIndex(cmbFolder->count() > 0 ? 0 : -1);
+    }
+    qint64 usedTotal = 0;
+    for (const SongRef& song : reading.songs.value_or(std::vector<SongRef>{})) {
+        const int row = lvwSong->addItem(song.name);
+        lvwSong->setSubItem(row, 1, song.folderName);
+        lvwSong->setSubItem(row, 2, kilobyteText(song.size));
+        lvwSong->setSubItem(row, 3, memoryName());
+        songRows_.push_back(song);
+        usedTotal += song.size;
+    }
+    if (reading.available)
+        stbRioInfo->setPanelText(2, QStringLiteral("使用:") + groupedNumber(usedTotal / 1024) +
+                                        QStringLiteral("KB 空き:") +
+                                        groupedNumber(*reading.available / 1024) + QStringLiteral("KB"));
 }
 
-bool frmTunedeck::runOnDevice(const QString& failureText, const std::function<void(DeviceComponent&)>& work) {
-    return reportFailure(failureText, deviceBracket(device_.get(), work));
+bool frmTunedeck::reportOutcome(const QString& failureText, const Outcome& outcome) {
+    switch (outcome.ending) {
+        case Outcome::Ending::Done:
+            return true;
+        case Outcome::Ending::Failed:
+            setStatus(failureText + outcome.description);
+            break;
+        case Outcome::Ending::Changed:
+            refreshDeviceView(true);
+            setStatus(kPlayerChanged);
+            break;
+        case Outcome::Ending::Cancelled:
+            break;
+    }
+    return false;
 }
 
 // The change is done on the player whether or not the list can be read afterwards: the user must not take

@@ -1,4 +1,3 @@
-#include "device_bracket.h"
 #include "frmTunedeck.h"
 
 namespace tunedeck {
@@ -14,16 +13,15 @@ void frmTunedeck::menuFormat_Click() {
 // Erases the chosen memory. A failure is shown without its description and the panes keep what they showed.
 bool frmTunedeck::formatMemory() {
     setStatus(memoryName() + QStringLiteral("メモリを初期化しています..."));
-    std::optional<QString> failure;
+    Outcome outcome;
     {
-        const BusyWindow busy(this, this, running_, BusyWindow::Pointer::Wait);
-        failure = deviceBracket(device_.get(),
-                                [this](DeviceComponent& device) { device.Format(memoryText(memory_)); });
+        const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Wait);
+        outcome = session_->format(memory_);
     }
-    if (failure) {
+    if (outcome.ending == Outcome::Ending::Failed)
         setStatus(memoryName() + QStringLiteral("メモリの初期化でエラーが発生しました。"));
+    if (!outcome.ok())
         return false;
-    }
     refreshAfterChange(memoryName() + QStringLiteral("メモリの初期化が終了しました。"));
     return true;
 }

@@ -3,7 +3,7 @@
 namespace tunedeck {
 
 // "現在のフォルダを削除(&D)": the last folder goes by erasing the memory, on the one question that named the
-// folder.
+// folder. The folder goes only while the player still holds it where the combo box showed it.
 void frmTunedeck::menuRmDir_Click() {
     if (!environment_.prompts->confirm(
             this, cmbFolder->currentText() + QStringLiteral("を削除します。\rよろしいですか？"),
@@ -19,9 +19,13 @@ void frmTunedeck::menuRmDir_Click() {
             setStatus(outcome);
         return;
     }
-    if (runOnDevice(QStringLiteral("フォルダ削除に失敗しました。 Err:"), [this](DeviceComponent& device) {
-            device.DeleteFolder(qint16(cmbFolder->currentIndex()), memoryText(memory_));
-        }))
+    Outcome outcome;
+    {
+        const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Keep);
+        outcome =
+            session_->removeFolder(memory_, qint16(cmbFolder->currentIndex()), cmbFolder->currentText());
+    }
+    if (reportOutcome(QStringLiteral("フォルダ削除に失敗しました。 Err:"), outcome))
         refreshDeviceView(true);
 }
 

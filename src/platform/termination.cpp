@@ -33,13 +33,14 @@ void catchTermination() {
     ::sigaction(SIGINT, &action, nullptr);
 }
 
-void quitOnTermination(QCoreApplication& app) {
+void quitOnTermination(QCoreApplication& app, std::function<void()> stopWork) {
     if (requests[0] < 0)
         return;
     auto* notifier = new QSocketNotifier(requests[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [stopWork = std::move(stopWork)] {
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(requests[0], &byte, 1);
+        stopWork();
         QCoreApplication::exit(0);
     });
 }

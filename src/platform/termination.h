@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QCoreApplication;
 
 namespace tunedeck {
@@ -11,9 +13,10 @@ namespace tunedeck {
 // the program; they take effect once the event loop runs, after the work under way.
 void catchTermination();
 
-// From now on a request, also one caught earlier, ends `app`'s event loops: the one a dialog open at that
-// moment runs (it answers as if cancelled) and, once the work under way is done, the main one. The caller
-// then closes the window, which nothing running refuses any more.
-void quitOnTermination(QCoreApplication& app);
+// From now on a request, also one caught earlier, first calls `stopWork`, which stops the work under way,
+// then ends `app`'s event loops: the one a dialog open at that moment runs (it answers as if cancelled) and,
+// once the work has stopped, the main one. The caller then closes the window, which nothing running refuses
+// any more.
+void quitOnTermination(QCoreApplication& app, std::function<void()> stopWork);
 
 }  // namespace tunedeck

@@ -1,12 +1,12 @@
 #include "folder_path.h"
 #include "frmTunedeck.h"
-#include "selected_songs.h"
 #include "song_positions.h"
 
 namespace tunedeck {
 
-// "ダウンロード": fetches the selected songs into the program folder, all in one bracket, the window held
-// still throughout. Each file is named by the song's position; files written before a failure stay.
+// "ダウンロード": fetches the selected songs into the program folder, all in one bracket, the player pane
+// held still throughout. Each file is named by the song's position; files written before a failure or a
+// cancel stay, and the song in flight leaves nothing half written.
 void frmTunedeck::menuDown_Click() {
     if (lvwSong->itemCount() == 0)
         return;
@@ -15,19 +15,18 @@ void frmTunedeck::menuDown_Click() {
                                        QStringLiteral("ダウンロード")))
         return;
 
-    bool fetched = false;
+    const QList<SongRef> songs = selectedSongs();
+    Outcome outcome;
     {
-        const BusyWindow busy(this, this, running_, BusyWindow::Pointer::Wait);
-        const QList<SelectedSong> songs = selectedSongs(*lvwSong, *cmbFolder);
-        fetched = runOnDevice(QStringLiteral("取得に失敗しました。 Err:"), [&](DeviceComponent& device) {
-            for (const SelectedSong& song : songs) {
-                setStatus(song.name + QStringLiteral(" を取得しています..."));
-                device.GetSong(song.folderIndex, song.position - 1, prefix + downloadFileName(song.position),
-                               memoryText(memory_));
-            }
+        const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Wait);
+        outcome = showingRun(QStringLiteral(" を取得しています..."), [&](PlayerSession& session) {
+            return session.download(
+                songs, [&prefix](const SongRef& song) { return prefix + downloadFileName(song.position()); });
         });
     }
-    if (fetched)
+    if (outcome.ending == Outcome::Ending::Cancelled)
+        setStatus(QStringLiteral("取得を中止しました。%1曲を取得しました。").arg(outcome.done));
+    else if (reportOutcome(QStringLiteral("取得に失敗しました。 Err:"), outcome))
         setStatus(QStringLiteral("曲の取得が終了しました。"));
 }
 

@@ -1,12 +1,34 @@
 #include "frmTunedeck.h"
 
+#include <QScopeGuard>
+
 namespace tunedeck {
 
-// A send, download or delete yields to pending events between songs; meanwhile nothing else may use or
-// change the player, so every song of the run goes where the run began. The upper pane stays usable.
-BusyWindow frmTunedeck::holdPlayerPane(BusyWindow::Pointer pointer) {
-    return BusyWindow(this, fraSong, running_, pointer,
+// While a command works on the player nothing else may use or change it, so every song of a run goes where
+// the run began. The upper pane stays usable.
+BusyWindow frmTunedeck::holdPlayerPane(bool& flag, BusyWindow::Pointer pointer) {
+    return BusyWindow(this, fraSong, flag, pointer,
                       {menuSend, menuMkDir, menuRmDir, menuFormat, menuDel, menuDown, menuRefSong});
+}
+
+Outcome frmTunedeck::showingRun(const QString& doing, const std::function<Outcome(PlayerSession&)>& run) {
+    const QMetaObject::Connection started =
+        connect(session_.get(), &PlayerSession::songStarted, this,
+                [this, doing](int, int, const QString& name) { setStatus(name + doing); });
+    const QMetaObject::Connection progressed =
+        connect(session_.get(), &PlayerSession::progressed, this, [this](const RunProgress& progress) {
+            const double done = progress.runTotal > 0 ? double(progress.runBytes) / double(progress.runTotal)
+                                                      : double(progress.songsDone) / progress.songs;
+            stbRioInfo->showProgress(done, QStringLiteral("%1/%2曲").arg(progress.song).arg(progress.songs));
+        });
+    cancelKey->setEnabled(true);
+    const auto ended = qScopeGuard([&] {
+        disconnect(started);
+        disconnect(progressed);
+        cancelKey->setEnabled(false);
+        stbRioInfo->hideProgress();
+    });
+    return run(*session_);
 }
 
 }  // namespace tunedeck

@@ -1,21 +1,13 @@
-#include "selected_songs.h"
-
-#include "song_positions.h"
+#include "frmTunedeck.h"
 
 namespace tunedeck {
 
-QList<SelectedSong> selectedSongs(const ListView& songs, const QComboBox& folders) {
-    QStringList folderNames;
-    for (int i = 0; i < folders.count(); ++i)
-        folderNames << folders.itemText(i);
-
-    QList<SelectedSong> selected;
-    for (int row = 0; row < songs.itemCount(); ++row) {
-        if (songs.isItemSelected(row))
-            selected.append({.position = row + 1,
-                             .name = songs.itemText(row),
-                             .folderIndex = folderPosition(folderNames, songs.subItemText(row, 1))});
-    }
+// Taken when a command starts, so that the whole run works on the songs chosen then.
+QList<SongRef> frmTunedeck::selectedSongs() const {
+    QList<SongRef> selected;
+    for (int row = 0; row < lvwSong->itemCount(); ++row)
+        if (lvwSong->isItemSelected(row))
+            selected.append(songAt(row));
     return selected;
 }
 

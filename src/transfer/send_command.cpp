@@ -1,43 +1,10 @@
-#include "busy_window.h"
-#include "device_bracket.h"
 #include "display_title.h"
 #include "folder_path.h"
 #include "frmTunedeck.h"
 
-#include <QCoreApplication>
-
 namespace tunedeck {
 
-// The device is touched only when there is a folder to put the song in; the folder is the one chosen at
-// the moment of the call. The bracket never yields, so no input reaches the window while the device is
-// open; the player pane is already held by the run. Disabling the whole window as well would change nothing
-// the user can see or do, and its repaint would cost more than the window's whole share of a send.
-bool frmTunedeck::sendOneFile(const QString& displayTitle, const QString& fullPath, QString& failureText) {
-    if (cmbFolder->currentIndex() < 0) {
-        failureText = QStringLiteral("Rioにフォルダがありません。フォルダは必ず必要です。");
-        return false;
-    }
-    const BusyWindow busy(this, nullptr, running_, BusyWindow::Pointer::Wait);
-    const std::optional<QString> failure =
-        deviceBracket(device_.get(), [this, &displayTitle, &fullPath](DeviceComponent& device) {
-            device.FontName(displayFontName_);
-            device.FontSize(displayFontSize_);
-            device.AddSong(qint16(cmbFolder->currentIndex()), displayTitle, fullPath, memoryText(memory_));
-        });
-    if (failure)
-        failureText = *failure;
-    return !failure;
-}
-
-// The title, the progress text and the send of one file, as both ways in do it.
-bool frmTunedeck::sendWithProgress(const QString& fullPath, QString& failureText) {
-    TagRecord record;
-    const QString displayTitle = displayTitleFor(fullPath, record, settings());
-    setStatus(displayTitle + QStringLiteral(" をRioに転送しています..."));
-    return sendOneFile(displayTitle, fullPath, failureText);
-}
-
-// Taken whole before anything is sent: the upper pane stays usable while a send yields, and another folder
+// Taken whole before anything is sent: the upper pane stays usable while a send runs, and another folder
 // chosen in the tree meanwhile must not change what this send reads.
 QStringList frmTunedeck::selectedFiles() const {
     const QString folderPrefix = withSeparator(dirlst->path());
@@ -48,44 +15,58 @@ QStringList frmTunedeck::selectedFiles() const {
     return files;
 }
 
+// Each file goes to the folder chosen when the send began, in the display font of the moment it goes. Its
+// title reads the display format from the settings file, so a change made during the send takes effect
+// with the next file.
+Outcome frmTunedeck::sendFiles(const QStringList& files, PlayerSession::AfterRefusal afterRefusal) {
+    const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Keep);
+    const auto titleOf = [settings = settings()](const QString& path) {
+        TagRecord record;
+        return displayTitleFor(path, record, settings);
+    };
+    return showingRun(QStringLiteral(" をRioに転送しています..."), [&](PlayerSession& session) {
+        return session.send(memory_, qint16(cmbFolder->currentIndex()), files, titleOf, afterRefusal);
+    });
+}
+
 // "Rioへ転送(&S)": the selected files in list order, stopping at the first failure.
 void frmTunedeck::menuSend_Click() {
     if (lvwFile->itemCount() == 0)
         return;
-    const QStringList files = selectedFiles();
-    std::optional<QString> failure;
-    {
-        const BusyWindow held = holdPlayerPane(BusyWindow::Pointer::Keep);
-        for (const QString& fullPath : files) {
-            QString failureText;
-            if (!sendWithProgress(fullPath, failureText)) {
-                failure = QStringLiteral("転送エラー Err:") + failureText;
-                setStatus(*failure);
-                break;
-            }
-        }
-    }
-    // The refresh holds the whole window itself from its first step; the pane is let go just before. Its
-    // "Ready" would hide a failure, which is said again after it.
+    const Outcome outcome = sendFiles(selectedFiles(), PlayerSession::AfterRefusal::Stop);
+    QString ending = QStringLiteral("転送が終了しました。");
+    if (outcome.ending == Outcome::Ending::Failed)
+        ending = QStringLiteral("転送エラー Err:") + outcome.description;
+    else if (outcome.ending == Outcome::Ending::Cancelled)
+        ending = QStringLiteral("転送を中止しました。%1個のファイルを転送しました。").arg(outcome.done);
+    // The refresh's "Ready" would hide how the send ended, which is said again after it.
+    if (!outcome.ok())
+        setStatus(ending);
     refreshDeviceView(false);
-    setStatus(failure.value_or(QStringLiteral("転送が終了しました。")));
+    setStatus(ending);
 }
 
-// Files dropped on the song list: every one is tried, whatever it is, and the player's answer is shown.
+// Files dropped on the song list: every one is tried, whatever it is, and the player's answer to each is
+// shown as it comes. The end says how many went and how many did not, also after the list is read again.
 void frmTunedeck::lvwSong_OLEDragDrop(const QStringList& files) {
-    const BusyWindow held = holdPlayerPane(BusyWindow::Pointer::Keep);
-    int sent = 0;
-    for (const QString& fullPath : files) {
-        QString failureText;
-        if (sendWithProgress(fullPath, failureText))
-            ++sent;
-        else
-            setStatus(failureText);
-        QCoreApplication::processEvents();
+    Outcome outcome;
+    {
+        const QMetaObject::Connection refused =
+            connect(session_.get(), &PlayerSession::songRefused, this, &frmTunedeck::setStatus);
+        outcome = sendFiles(files, PlayerSession::AfterRefusal::GoOn);
+        disconnect(refused);
     }
-    setStatus(QString::number(sent) + QStringLiteral("個のファイルを転送しました。"));
-    if (sent > 0)
+    QString ending = QString::number(outcome.done) + QStringLiteral("個のファイルを転送しました。");
+    if (outcome.failed > 0)
+        ending +=
+            QStringLiteral(" %1個は転送できませんでした。 Err:").arg(outcome.failed) + outcome.description;
+    if (outcome.ending == Outcome::Ending::Cancelled)
+        ending = QStringLiteral("転送を中止しました。") + ending;
+    setStatus(ending);
+    if (outcome.done > 0) {
         refreshDeviceView(false);
+        setStatus(ending);
+    }
 }
 
 }  // namespace tunedeck

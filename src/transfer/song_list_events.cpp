@@ -34,15 +34,17 @@ void frmTunedeck::lvwSong_MouseUp(int button, int /*shift*/, int x, int y) {
     } else if (button & 1) {
         const int partner = swapPartner(*lvwSong, {x, y});
         if (partner > 0) {
-            const auto first = qint32(lvwSong->tag().toDouble() - 1);
-            const bool swapped = runOnDevice(QStringLiteral("曲変更でエラーが発生しました。 Err:"),
-                                             [&](DeviceComponent& device) {
-                                                 device.SwapSong(qint16(cmbFolder->currentIndex()), first,
-                                                                 partner - 1, memoryText(memory_));
-                                             });
-            if (!swapped)
+            Outcome outcome;
+            {
+                const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Keep);
+                outcome = session_->swap(songAt(int(lvwSong->tag().toDouble()) - 1), songAt(partner - 1));
+            }
+            if (outcome.ending == Outcome::Ending::Failed) {
+                setStatus(QStringLiteral("曲変更でエラーが発生しました。 Err:") + outcome.description);
                 return;
-            refreshDeviceView(false);
+            }
+            if (reportOutcome(QString(), outcome))
+                refreshDeviceView(false);
         }
     }
     lvwSong->setTag(QStringLiteral("-1"));

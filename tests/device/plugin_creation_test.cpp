@@ -9,8 +9,7 @@ using namespace Qt::StringLiterals;
 namespace tunedeck::testing {
 namespace {
 
-// The program creates the player from its components folder; no GUI application runs here, so the display
-// bitmaps are left out, and sending must still work. A refusal raised inside the plugin reaches the program
+// The program creates the player from its components folder. A refusal raised inside the plugin reaches the program
 // as the contract's error; an unknown ProgID or a missing plugin is a device error with a description.
 TEST(PluginCreation, CreatesTheEmulatedPlayerOrFailsWithADescription) {
     const ProgramFolder folder;

@@ -12,8 +12,9 @@ namespace tunedeck::testing {
 // Wraps a device object and logs every member call with its arguments in order ("Songs(0, 1)",
 // "AvailableMemory(\"0\")": texts quoted, numbers bare). The log, which the recorders of one test share and
 // which outlives them (the window releases its device at shutdown), also notes every call made outside an
-// Open..Close bracket and holds the calls planned to fail.
-class DeviceRecorder final : public DeviceComponent {
+// Open..Close bracket and holds the calls planned to fail. Transfers with progress reach the device as such
+// when it offers them, and are logged as the plain ones.
+class DeviceRecorder final : public DeviceComponent, public ProgressiveTransfers {
     using D = DeviceComponent;
     using Text = const QString&;
 
@@ -50,6 +51,22 @@ class DeviceRecorder final : public DeviceComponent {
     void FontSize(qint32 size) override { pass("FontSize", &D::FontSize, size); }
     void AddSong(qint16 f, Text t, Text p, Text m) override { pass("AddSong", &D::AddSong, f, t, p, m); }
     void GetSong(qint32 f, qint32 s, Text p, Text m) override { pass("GetSong", &D::GetSong, f, s, p, m); }
+    void AddSong(qint16 f, Text t, Text p, Text m, const TransferProgress& progress) override {
+        if (auto* inner = dynamic_cast<ProgressiveTransfers*>(inner_.get())) {
+            record(QStringLiteral("AddSong"), {shown(f), shown(t), shown(p), shown(m)});
+            inner->AddSong(f, t, p, m, progress);
+        } else {
+            AddSong(f, t, p, m);
+        }
+    }
+    void GetSong(qint32 f, qint32 s, Text p, Text m, const TransferProgress& progress) override {
+        if (auto* inner = dynamic_cast<ProgressiveTransfers*>(inner_.get())) {
+            record(QStringLiteral("GetSong"), {shown(f), shown(s), shown(p), shown(m)});
+            inner->GetSong(f, s, p, m, progress);
+        } else {
+            GetSong(f, s, p, m);
+        }
+    }
     void DeleteSong(qint32 f, qint32 s, Text m) override { pass("DeleteSong", &D::DeleteSong, f, s, m); }
     void SwapSong(qint16 f, qint32 a, qint32 b, Text m) override {
         pass("SwapSong", &D::SwapSong, f, a, b, m);

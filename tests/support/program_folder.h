@@ -5,7 +5,10 @@
 #include "settings_file.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +46,47 @@ inline QString componentsFolder() {
 // The emulated player as the program creates it, through its plugin, on `storeFolder`.
 inline std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& storeFolder) {
     return createDevice(kPlayerProgId, componentsFolder(), storeFolder);
+}
+
+// Runs `work` on the emulated player on `storeFolder`, in a bracket of its own.
+inline void onPlayer(const QString& storeFolder, const std::function<void(DeviceComponent&)>& work) {
+    const auto device = createEmulatedPlayer(storeFolder);
+    device->Open();
+    const auto close = qScopeGuard([&] { device->Close(); });
+    work(*device);
+}
+
+// Formats `memory` of the player on `storeFolder` and gives it the folders and songs of `state`, written as
+// playerState() reads it; a song's bytes are its name over and over, 1000 bytes for "s1", sent from a file
+// written in `scratchFolder`.
+inline void setUpPlayer(const QString& storeFolder, const QString& scratchFolder, const QString& state,
+                        const QString& memory = QStringLiteral("0")) {
+    onPlayer(storeFolder, [&](DeviceComponent& device) {
+        device.Format(memory);
+        const QStringList folders = state.split(u' ', Qt::SkipEmptyParts);
+        for (int index = 0; index < folders.size(); ++index) {
+            device.AddFolder(folders[index].section(u':', 0, 0), memory);
+            for (const QString& song : folders[index].section(u':', 1).split(u',', Qt::SkipEmptyParts))
+                device.AddSong(
+                    index, song,
+                    writeFile(scratchFolder + QStringLiteral("/song"), song.toUtf8().repeated(500)), memory);
+        }
+    });
+}
+
+// The folders of `memory`, each as "name:song,song", joined by spaces: "a:s1,s2 b:".
+inline QString playerState(const QString& storeFolder, const QString& memory = QStringLiteral("0")) {
+    QStringList folders;
+    onPlayer(storeFolder, [&](DeviceComponent& device) {
+        const std::vector<DeviceFolder> all = device.Folders(memory.toInt());
+        for (qint16 index = 0; index < qint16(all.size()); ++index) {
+            QStringList songs;
+            for (const DeviceSong& song : device.Songs(memory.toInt(), index))
+                songs << song.name;
+            folders << all[index].name + u':' + songs.join(u',');
+        }
+    });
+    return folders.join(u' ');
 }
 
 // The full path of a program the build puts beside tunedeck.

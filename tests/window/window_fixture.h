@@ -93,39 +93,14 @@ class WindowTest : public ::testing::Test {
 
     // Runs `work` on the player through a device object of our own, between the window's brackets.
     void onPlayer(const std::function<void(DeviceComponent&)>& work) const {
-        const auto device = createEmulatedPlayer(folder.storePath());
-        device->Open();
-        const auto close = qScopeGuard([&] { device->Close(); });
-        work(*device);
+        testing::onPlayer(folder.storePath(), work);
     }
-    // Formats `memory` and gives it the folders and songs of `state`, written as playerState() reads it; a
-    // song's bytes are its name over and over, 1000 bytes for "s1".
+    // See the functions of the same names in program_folder.h.
     void setUpPlayer(const QString& state, const QString& memory = u"0"_s) const {
-        onPlayer([&](DeviceComponent& device) {
-            device.Format(memory);
-            const QStringList folders = state.split(u' ', Qt::SkipEmptyParts);
-            for (int index = 0; index < folders.size(); ++index) {
-                device.AddFolder(folders[index].section(u':', 0, 0), memory);
-                for (const QString& song : folders[index].section(u':', 1).split(u',', Qt::SkipEmptyParts))
-                    device.AddSong(index, song,
-                                   writeFile(folder.path() + u"/song"_s, song.toUtf8().repeated(500)),
-                                   memory);
-            }
-        });
+        testing::setUpPlayer(folder.storePath(), folder.path(), state, memory);
     }
-    // The folders of `memory`, each as "name:song,song", joined by spaces: "a:s1,s2 b:".
     QString playerState(const QString& memory = u"0"_s) const {
-        QStringList folders;
-        onPlayer([&](DeviceComponent& device) {
-            const std::vector<DeviceFolder> all = device.Folders(memory.toInt());
-            for (qint16 index = 0; index < qint16(all.size()); ++index) {
-                QStringList songs;
-                for (const DeviceSong& song : device.Songs(memory.toInt(), index))
-                    songs << song.name;
-                folders << all[index].name + u':' + songs.join(u',');
-            }
-        });
-        return folders.join(u' ');
+        return testing::playerState(folder.storePath(), memory);
     }
     // What the player pane shows: "folder,folder / song,song".
     QString shownState() const {

@@ -1,0 +1,181 @@
+#include "session_commands.h"
+
+#include "display_title.h"
+#include "emulated_player.h"
+#include "player_session.h"
+#include "player_texts.h"
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+namespace tunedeck {
+namespace {
+
+constexpr int kRefused = 1;
+constexpr int kBadOperands = 2;
+
+const QString kSettingsSection = QStringLiteral("tunedeck");
+
+// A refusal of the command, said as the player says it.
+struct Refusal {
+    QString description;
+};
+
+QString describe(const Outcome& outcome) {
+    switch (outcome.ending) {
+        case Outcome::Ending::Changed:
+            return QStringLiteral("the player no longer holds what was read; nothing was done to that song");
+        case Outcome::Ending::Cancelled:
+            return QStringLiteral("cancelled");
+        default:
+            return outcome.description;
+    }
+}
+
+void require(const Outcome& outcome) {
+    if (!outcome.ok())
+        throw Refusal{describe(outcome)};
+}
+
+// Operands that number songs or folders, from 0.
+std::optional<qint32> numberOf(const QString& operand) {
+    bool ok = false;
+    const int index = operand.toInt(&ok);
+    return ok && index >= 0 ? std::optional<qint32>(index) : std::nullopt;
+}
+
+class Commands {
+  public:
+    Commands(const SessionCommandSetting& setting, QTextStream& out, QTextStream& err)
+        : setting_(setting), session_(std::make_unique<EmulatedPlayer>(setting.store)), out_(out), err_(err) {
+        const SettingsFile settings(setting.programFolder, kSettingsSection);
+        session_.setDisplayFont(
+            settings.readString(QStringLiteral("FontName"), QStringLiteral("MS UI Gothic")),
+            settings.readInt(QStringLiteral("FontSize"), 9));
+        if (setting.showProgress)
+            showProgress();
+    }
+
+    void send(const QStringList& files) {
+        const SettingsFile settings(setting_.programFolder, kSettingsSection);
+        const auto titleOf = [&](const QString& path) {
+            TagRecord record;
+            return setting_.title.value_or(displayTitleFor(path, record, settings));
+        };
+        const Outcome outcome = session_.send(setting_.memory, setting_.folder, files, titleOf,
+                                              PlayerSession::AfterRefusal::Stop);
+        out_ << outcome.done << " of " << files.size() << " files sent\n";
+        require(outcome);
+    }
+    void get(qint32 position, const QString& target) {
+        require(session_.download({songAt(position)}, [&](const SongRef&) { return target; }));
+        out_ << "song " << position << " written to " << target << '\n';
+    }
+    void remove(QList<qint32> positions) {
+        std::sort(positions.begin(), positions.end());
+        positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+        QList<SongRef> songs;
+        for (const qint32 position : positions)
+            songs << songAt(position);
+        const Outcome outcome = session_.remove(songs);
+        out_ << outcome.done << " of " << songs.size() << " songs deleted\n";
+        require(outcome);
+    }
+    void swap(qint32 first, qint32 second) { require(session_.swap(songAt(first), songAt(second))); }
+    void createFolder(const QString& name) { require(session_.createFolder(setting_.memory, name)); }
+    void removeFolder(qint32 folder) {
+        require(session_.removeFolder(setting_.memory, qint16(folder), folderName(folder)));
+    }
+    void format() { require(session_.format(setting_.memory)); }
+
+  private:
+    QString folderName(qint32 folder) {
+        PaneReading reading;
+        require(session_.readPane(setting_.memory, std::nullopt, reading));
+        if (folder >= reading.folders->size())
+            throw Refusal{player_texts::kFolderOutOfRange};
+        return reading.folders->at(folder);
+    }
+    SongRef songAt(qint32 position) {
+        const FolderRef folder{.index = setting_.folder, .name = folderName(setting_.folder)};
+        PaneReading reading;
+        require(session_.readPane(setting_.memory, folder, reading));
+        if (position >= qint32(reading.songs->size()))
+            throw Refusal{player_texts::kSongOutOfRange};
+        return reading.songs->at(position);
+    }
+    void showProgress() {
+        QObject::connect(&session_, &PlayerSession::songStarted,
+                         [this](int song, int songs, const QString& name) {
+                             err_ << '\n' << song << '/' << songs << ' ' << name << '\n';
+                             err_.flush();
+                         });
+        QObject::connect(&session_, &PlayerSession::progressed, [this](const RunProgress& progress) {
+            if (progress.songTotal > 0)
+                err_ << '\r' << progress.songBytes * 100 / progress.songTotal << "% of "
+                     << progress.songTotal / 1024 << " KB";
+            err_.flush();
+        });
+    }
+
+    const SessionCommandSetting& setting_;
+    PlayerSession session_;
+    QTextStream& out_;
+    QTextStream& err_;
+};
+
+// The operands a command takes (-1: one or more), how many of the first are song or folder numbers (-1:
+// all), and what it does with them.
+struct SessionCommand {
+    int operands;
+    int numbered;
+    std::function<void(Commands&, const QStringList& operands, const QList<qint32>& numbers)> run;
+};
+
+const std::map<QString, SessionCommand>& sessionCommands() {
+    static const std::map<QString, SessionCommand> table{
+        {QStringLiteral("send"), {-1, 0, [](Commands& c, const QStringList& o, auto&) { c.send(o); }}},
+        {QStringLiteral("get"),
+         {2, 1, [](Commands& c, const QStringList& o, auto& n) { c.get(n[0], o[1]); }}},
+        {QStringLiteral("delete"), {-1, -1, [](Commands& c, auto&, auto& n) { c.remove(n); }}},
+        {QStringLiteral("swap"), {2, -1, [](Commands& c, auto&, auto& n) { c.swap(n[0], n[1]); }}},
+        {QStringLiteral("mkdir"),
+         {1, 0, [](Commands& c, const QStringList& o, auto&) { c.createFolder(o[0]); }}},
+        {QStringLiteral("rmdir"), {1, -1, [](Commands& c, auto&, auto& n) { c.removeFolder(n[0]); }}},
+        {QStringLiteral("format"), {0, 0, [](Commands& c, auto&, auto&) { c.format(); }}},
+    };
+    return table;
+}
+
+}  // namespace
+
+bool isSessionCommand(const QString& command) {
+    return sessionCommands().contains(command);
+}
+
+int runSessionCommand(const QString& command, const QStringList& operands,
+                      const SessionCommandSetting& setting, QTextStream& out, QTextStream& err) {
+    const SessionCommand& found = sessionCommands().at(command);
+    const bool counted = found.operands < 0 ? !operands.isEmpty() : operands.size() == found.operands;
+    const QStringList numbered = found.numbered < 0 ? operands : operands.mid(0, found.numbered);
+    QList<qint32> numbers;
+    for (const QString& operand : numbered)
+        if (const std::optional<qint32> number = numberOf(operand))
+            numbers << *number;
+    if (!counted || numbers.size() != numbered.size()) {
+        err << "tunedeck-player: bad operands for " << command << ": " << operands.join(QLatin1Char(' '))
+            << '\n';
+        return kBadOperands;
+    }
+    try {
+        Commands commands(setting, out, err);
+        found.run(commands, operands, numbers);
+    } catch (const Refusal& refusal) {
+        err << "tunedeck-player: " << refusal.description << '\n';
+        return kRefused;
+    }
+    return 0;
+}
+
+}  // namespace tunedeck

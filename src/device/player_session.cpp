@@ -1,0 +1,412 @@
+#include "player_session.h"
+
+#include "song_positions.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMutexLocker>
+
+namespace tunedeck {
+namespace {
+
+using Ending = Outcome::Ending;
+
+// What the desktop says of a call on an object that was never created.
+const QString kNoObject = QStringLiteral("オブジェクト変数または With ブロック変数が設定されていません。");
+const QString kNoFolder = QStringLiteral("Rioにフォルダがありません。フォルダは必ず必要です。");
+
+// Raised inside a bracket: the player no longer holds what the list showed, or the run was cancelled
+// between two songs.
+struct PlayerChanged {};
+struct RunCancelled {};
+
+QString descriptionOf(const std::exception& error) {
+    if (const auto* deviceError = dynamic_cast<const DeviceError*>(&error))
+        return deviceError->description();
+    return QString::fromLocal8Bit(error.what());
+}
+
+Outcome ended(Ending ending, const QString& description = {}) {
+    return {.ending = ending, .description = description};
+}
+
+// The memory as the contract's members take it: some as a number, others as its text.
+qint32 number(PlayerMemory memory) {
+    return memoryNumber(memory);
+}
+QString text(PlayerMemory memory) {
+    return memoryText(memory);
+}
+
+// The songs of the song's folder, once the folder is still the one the list showed.
+std::vector<DeviceSong> songsBeside(DeviceComponent& device, const SongRef& song) {
+    const std::vector<DeviceFolder> folders = device.Folders(number(song.memory));
+    if (song.folderIndex < 0 || song.folderIndex >= qint16(folders.size()) ||
+        folders[song.folderIndex].name != song.folderName)
+        throw PlayerChanged{};
+    return device.Songs(number(song.memory), song.folderIndex);
+}
+
+// The song is at `index` of `songs`, as the list showed it.
+void requireAt(const std::vector<DeviceSong>& songs, const SongRef& song, qint32 index) {
+    if (index < 0 || index >= qint32(songs.size()) || songs[index].name != song.name ||
+        songs[index].size != song.size)
+        throw PlayerChanged{};
+}
+
+qint64 fileSize(const QString& path) {
+    const QFileInfo file(path);
+    return file.isFile() ? file.size() : 0;
+}
+
+}  // namespace
+
+// The progress of one run, kept on the session's thread. Reports are spaced out: a fast player moves a
+// song's data in many small steps, and the window needs to see only a few of them.
+class PlayerSession::Run {
+  public:
+    Run(PlayerSession& session, int songs, qint64 runTotal) : session_(session) {
+        progress_.songs = songs;
+        progress_.runTotal = runTotal;
+        sinceReport_.start();
+    }
+
+    // Starts song `song` (from 1) of `songTotal` bytes.
+    void start(int song, const QString& name, qint64 songTotal) {
+        progress_.song = song;
+        progress_.songBytes = 0;
+        progress_.songTotal = songTotal;
+        emit session_.songStarted(song, progress_.songs, name);
+        report();
+    }
+    void finish() {
+        ++progress_.songsDone;
+        move(progress_.songTotal, progress_.songTotal);
+        runBefore_ += progress_.songTotal;
+    }
+    // What the component calls as the song's data moves; false once the run is cancelled.
+    TransferProgress mover() {
+        return [this](qint64 done, qint64 total) {
+            move(done, total);
+            return !session_.cancelled();
+        };
+    }
+
+  private:
+    void move(qint64 done, qint64 total) {
+        progress_.songBytes = done;
+        progress_.songTotal = total;
+        progress_.runBytes = runBefore_ + done;
+        if (sinceReport_.elapsed() >= 40 || done == total)
+            report();
+    }
+    void report() {
+        sinceReport_.restart();
+        emit session_.progressed(progress_);
+    }
+
+    PlayerSession& session_;
+    RunProgress progress_;
+    qint64 runBefore_ = 0;
+    QElapsedTimer sinceReport_;
+};
+
+PlayerSession::PlayerSession(std::unique_ptr<DeviceComponent> device, QObject* parent)
+    : QObject(parent), device_(std::move(device)), worker_(new QObject) {
+    worker_->moveToThread(&thread_);
+    thread_.start();
+}
+
+PlayerSession::~PlayerSession() {
+    thread_.quit();
+    thread_.wait();
+    delete worker_;
+}
+
+void PlayerSession::setDisplayFont(const QString& faceName, qint32 pointSize) {
+    const QMutexLocker locked(&fontLock_);
+    fontName_ = faceName;
+    fontSize_ = pointSize;
+}
+
+std::pair<QString, qint32> PlayerSession::displayFont() const {
+    const QMutexLocker locked(&fontLock_);
+    return {fontName_, fontSize_};
+}
+
+void PlayerSession::cancel() {
+    cancelRequested_ = true;
+}
+
+void PlayerSession::stop() {
+    stopping_ = true;
+}
+
+Outcome PlayerSession::perform(const std::function<Outcome()>& work) {
+    if (stopping_)
+        return ended(Ending::Cancelled);
+    cancelRequested_ = false;
+    bool finished = false;
+    Outcome outcome;
+    QMetaObject::invokeMethod(
+        worker_,
+        [&, this] {
+            const Outcome result = work();
+            // Delivered after every signal the work raised.
+            QMetaObject::invokeMethod(
+                this,
+                [&, result] {
+                    outcome = result;
+                    finished = true;
+                },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+    while (!finished)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return outcome;
+}
+
+namespace {
+
+// AddSong and GetSong with progress where the component offers it.
+void addSong(DeviceComponent& device, qint16 folderIndex, const QString& title, const QString& path,
+             const QString& memory, const TransferProgress& progress) {
+    if (auto* progressive = dynamic_cast<ProgressiveTransfers*>(&device))
+        progressive->AddSong(folderIndex, title, path, memory, progress);
+    else
+        device.AddSong(folderIndex, title, path, memory);
+}
+
+void getSong(DeviceComponent& device, const SongRef& song, const QString& target,
+             const TransferProgress& progress) {
+    if (auto* progressive = dynamic_cast<ProgressiveTransfers*>(&device))
+        progressive->GetSong(song.folderIndex, song.index, target, text(song.memory), progress);
+    else
+        device.GetSong(song.folderIndex, song.index, target, text(song.memory));
+}
+
+// `outcome` ended as `bracketOutcome`, keeping the counts of the run so far.
+Outcome endedAs(Outcome outcome, const Outcome& bracketOutcome) {
+    outcome.ending = bracketOutcome.ending;
+    outcome.description = bracketOutcome.description;
+    outcome.notConnected = bracketOutcome.notConnected;
+    return outcome;
+}
+
+}  // namespace
+
+Outcome PlayerSession::bracket(const std::function<void(DeviceComponent&)>& work, bool closeAfterFailedOpen) {
+    DeviceComponent* const device = device_.get();
+    if (!device)
+        return ended(Ending::Failed, kNoObject);
+    const auto closeQuietly = [device] {
+        try {
+            device->Close();
+        } catch (const std::exception&) {
+            // Already failing: the first error is the one to report.
+        }
+    };
+    try {
+        device->Open();
+    } catch (const std::exception& error) {
+        if (closeAfterFailedOpen)
+            closeQuietly();
+        Outcome outcome = ended(Ending::Failed, descriptionOf(error));
+        const auto* deviceError = dynamic_cast<const DeviceError*>(&error);
+        outcome.notConnected = deviceError && deviceError->kind() == DeviceError::Kind::NotConnected;
+        return outcome;
+    }
+    try {
+        work(*device);
+        device->Close();
+        return {};
+    } catch (const PlayerChanged&) {
+        closeQuietly();
+        return ended(Ending::Changed);
+    } catch (const RunCancelled&) {
+        closeQuietly();
+        return ended(Ending::Cancelled);
+    } catch (const std::exception& error) {
+        closeQuietly();
+        // A song stopped partway by a cancel fails; the cancel is what ended it.
+        return ended(cancelled() ? Ending::Cancelled : Ending::Failed, descriptionOf(error));
+    }
+}
+
+Outcome PlayerSession::readPane(PlayerMemory memory, std::optional<FolderRef> folder, PaneReading& reading) {
+    return perform([&, this] {
+        if (!device_)
+            return Outcome{.ending = Ending::Failed, .description = kNoObject, .notConnected = true};
+        return bracket(
+            [&](DeviceComponent& device) {
+                emit opened();
+                reading.cardPresent = device.ExtFlash() == 1;
+                if (!folder) {
+                    QStringList names;
+                    for (const DeviceFolder& each : device.Folders(number(memory)))
+                        names << each.name;
+                    reading.folders = names;
+                    folder = names.isEmpty() ? FolderRef{} : FolderRef{.index = 0, .name = names.first()};
+                }
+                if (folder->index >= 0) {
+                    std::vector<SongRef> songs;
+                    for (const DeviceSong& song : device.Songs(number(memory), folder->index))
+                        songs.push_back({.memory = memory,
+                                         .folderIndex = folder->index,
+                                         .folderName = folder->name,
+                                         .index = qint32(songs.size()),
+                                         .name = song.name,
+                                         .size = song.size});
+                    reading.songs = std::move(songs);
+                }
+                reading.available = device.AvailableMemory(text(memory));
+            },
+            false);
+    });
+}
+
+Outcome PlayerSession::send(PlayerMemory memory, qint16 folderIndex, const QStringList& files,
+                            const TitleOf& titleOf, AfterRefusal afterRefusal) {
+    return perform([&, this] {
+        qint64 total = 0;
+        for (const QString& file : files)
+            total += fileSize(file);
+        Run run(*this, int(files.size()), total);
+        Outcome outcome;
+        for (int i = 0; i < files.size(); ++i) {
+            if (cancelled())
+                return endedAs(outcome, ended(Ending::Cancelled));
+            const QString title = titleOf(files[i]);
+            run.start(i + 1, title, fileSize(files[i]));
+            const Outcome one =
+                folderIndex < 0 ? ended(Ending::Failed, kNoFolder) : bracket([&](DeviceComponent& device) {
+                    const auto [faceName, pointSize] = displayFont();
+                    device.FontName(faceName);
+                    device.FontSize(pointSize);
+                    outcome.askedToChange = true;
+                    addSong(device, folderIndex, title, files[i], text(memory), run.mover());
+                });
+            if (one.ok()) {
+                ++outcome.done;
+                run.finish();
+            } else if (one.ending == Ending::Failed && afterRefusal == AfterRefusal::GoOn) {
+                ++outcome.failed;
+                outcome.description = one.description;
+                emit songRefused(one.description);
+            } else {
+                return endedAs(outcome, one);
+            }
+        }
+        return outcome;
+    });
+}
+
+Outcome PlayerSession::download(const QList<SongRef>& songs, const TargetOf& targetOf) {
+    return perform([&, this] {
+        qint64 total = 0;
+        for (const SongRef& song : songs)
+            total += song.size;
+        Run run(*this, int(songs.size()), total);
+        Outcome outcome;
+        const Outcome fetched = bracket([&](DeviceComponent& device) {
+            if (songs.isEmpty())
+                return;
+            // The songs of one list, all in one folder, which nothing else changes while the bracket holds
+            // the player.
+            const std::vector<DeviceSong> listed = songsBeside(device, songs.first());
+            for (const SongRef& song : songs)
+                requireAt(listed, song, song.index);
+            for (int i = 0; i < songs.size(); ++i) {
+                if (cancelled())
+                    throw RunCancelled{};
+                run.start(i + 1, songs[i].name, songs[i].size);
+                getSong(device, songs[i], targetOf(songs[i]), run.mover());
+                ++outcome.done;
+                run.finish();
+            }
+        });
+        return endedAs(outcome, fetched);
+    });
+}
+
+Outcome PlayerSession::remove(const QList<SongRef>& songs) {
+    return perform([&, this] {
+        Run run(*this, int(songs.size()), 0);
+        Outcome outcome;
+        for (int i = 0; i < songs.size(); ++i) {
+            if (cancelled())
+                return endedAs(outcome, ended(Ending::Cancelled));
+            const SongRef& song = songs[i];
+            run.start(i + 1, song.name, 0);
+            const Outcome one = bracket([&](DeviceComponent& device) {
+                const qint32 index = deletedSongIndex(song.position(), outcome.done);
+                requireAt(songsBeside(device, song), song, index);
+                outcome.askedToChange = true;
+                device.DeleteSong(song.folderIndex, index, text(song.memory));
+            });
+            if (!one.ok())
+                return endedAs(outcome, one);
+            ++outcome.done;
+            run.finish();
+        }
+        return outcome;
+    });
+}
+
+Outcome PlayerSession::swap(const SongRef& first, const SongRef& second) {
+    return perform([&, this] {
+        return bracket([&](DeviceComponent& device) {
+            const std::vector<DeviceSong> listed = songsBeside(device, first);
+            requireAt(listed, first, first.index);
+            requireAt(listed, second, second.index);
+            device.SwapSong(first.folderIndex, first.index, second.index, text(first.memory));
+        });
+    });
+}
+
+Outcome PlayerSession::createFolder(PlayerMemory memory, const QString& name) {
+    return perform([&, this] {
+        return bracket([&](DeviceComponent& device) {
+            const auto [faceName, pointSize] = displayFont();
+            device.FontName(faceName);
+            device.FontSize(pointSize);
+            device.AddFolder(name, text(memory));
+        });
+    });
+}
+
+Outcome PlayerSession::removeFolder(PlayerMemory memory, qint16 folderIndex, const QString& folderName) {
+    return perform([&, this] {
+        return bracket([&](DeviceComponent& device) {
+            const std::vector<DeviceFolder> folders = device.Folders(number(memory));
+            if (folderIndex < 0 || folderIndex >= qint16(folders.size()) ||
+                folders[folderIndex].name != folderName)
+                throw PlayerChanged{};
+            device.DeleteFolder(folderIndex, text(memory));
+        });
+    });
+}
+
+Outcome PlayerSession::format(PlayerMemory memory) {
+    return perform(
+        [&, this] { return bracket([&](DeviceComponent& device) { device.Format(text(memory)); }); });
+}
+
+void PlayerSession::release() {
+    const bool wasStopping = stopping_.exchange(false);
+    perform([this] {
+        if (device_) {
+            try {
+                device_->Close();
+            } catch (const std::exception&) {
+                // The program ends either way.
+            }
+        }
+        return Outcome{};
+    });
+    stopping_ = wasStopping;
+}
+
+}  // namespace tunedeck

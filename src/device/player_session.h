@@ -1,0 +1,148 @@
+#pragma once
+
+#include "device_component.h"
+#include "player_memory.h"
+
+#include <QMutex>
+#include <QObject>
+#include <QStringList>
+#include <QThread>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tunedeck {
+
+// A song as a list showed it: where it was and what it was. Nothing is found again from a text on screen.
+struct SongRef {
+    PlayerMemory memory = PlayerMemory::Internal;
+    qint16 folderIndex = 0;
+    QString folderName;
+    qint32 index = 0;  // in its folder, from 0
+    QString name;
+    qint64 size = 0;
+
+    qint32 position() const { return index + 1; }  // in the song list, from 1
+};
+
+// A folder as a list showed it.
+struct FolderRef {
+    qint16 index = -1;
+    QString name;
+};
+
+// What one reading of the player pane found. A part is there once it was read, also when a later step
+// failed, so the window can show what it learnt.
+struct PaneReading {
+    std::optional<bool> cardPresent;
+    std::optional<QStringList> folders;         // read again; the first one is the folder listed
+    std::optional<std::vector<SongRef>> songs;  // of the folder listed
+    std::optional<qint64> available;            // bytes free in the memory
+};
+
+// How one operation ended.
+struct Outcome {
+    enum class Ending {
+        Done,
+        Failed,     // `description` says why
+        Cancelled,  // stopped by cancel(); what was done before stays done
+        Changed,    // the player no longer held what the list showed; nothing was done to that song
+    };
+    Ending ending = Ending::Done;
+    QString description;
+    bool notConnected = false;   // failed because no player answered Open
+    int done = 0;                // songs sent, fetched or deleted
+    int failed = 0;              // files refused in a run that goes on after a refusal
+    bool askedToChange = false;  // the player was asked to change something before the run ended
+
+    bool ok() const { return ending == Ending::Done; }
+};
+
+// Where a run of songs stands.
+struct RunProgress {
+    int song = 0;  // from 1
+    int songs = 0;
+    int songsDone = 0;
+    qint64 songBytes = 0;
+    qint64 songTotal = 0;
+    qint64 runBytes = 0;
+    qint64 runTotal = 0;
+};
+
+// The one way to a player. It owns the device object and a thread on which every call of it runs, so the
+// caller's thread never waits on the player: each operation below returns its outcome once the work is done,
+// and processes the caller's events meanwhile (the window repaints and takes input, the signals arrive).
+// Each operation is made of Open..Close brackets, and none overlaps another.
+class PlayerSession : public QObject {
+    Q_OBJECT
+  public:
+    enum class AfterRefusal { Stop, GoOn };
+    using TitleOf = std::function<QString(const QString& filePath)>;
+    using TargetOf = std::function<QString(const SongRef& song)>;
+
+    // `device` may be empty (its component could not be created): then every operation fails.
+    explicit PlayerSession(std::unique_ptr<DeviceComponent> device, QObject* parent = nullptr);
+    ~PlayerSession() override;
+
+    DeviceComponent* device() const { return device_.get(); }
+
+    // The font in which the player draws the titles and folder names sent from now on.
+    void setDisplayFont(const QString& faceName, qint32 pointSize);
+
+    // The card, the folders (without `folder`: read again, and the first one listed), the songs of the folder
+    // and the free memory.
+    Outcome readPane(PlayerMemory memory, std::optional<FolderRef> folder, PaneReading& reading);
+    // Each file in a bracket of its own, titled by `titleOf` (called on the session's thread).
+    Outcome send(PlayerMemory memory, qint16 folderIndex, const QStringList& files, const TitleOf& titleOf,
+                 AfterRefusal afterRefusal);
+    // The songs (of one folder), all in one bracket, each into the file `targetOf` names.
+    Outcome download(const QList<SongRef>& songs, const TargetOf& targetOf);
+    // Each song in a bracket of its own; every deletion moves the later songs of the folder up by one, and
+    // the ones still to go are asked for where they have moved.
+    Outcome remove(const QList<SongRef>& songs);
+    Outcome swap(const SongRef& first, const SongRef& second);
+    Outcome createFolder(PlayerMemory memory, const QString& name);
+    Outcome removeFolder(PlayerMemory memory, qint16 folderIndex, const QString& folderName);
+    Outcome format(PlayerMemory memory);
+    // Close with its failure ignored: the player released when the program ends.
+    void release();
+
+    // Stops the operation under way: between songs at once, inside a song where the component can. The song
+    // in flight leaves nothing behind.
+    void cancel();
+    // Cancels, and every later operation ends cancelled at once: the program is ending.
+    void stop();
+    bool isStopping() const { return stopping_; }
+
+  signals:
+    void opened();  // a pane reading has reached the player
+    void songStarted(int song, int songs, const QString& name);
+    void songRefused(const QString& description);  // in a run that goes on
+    void progressed(const tunedeck::RunProgress& progress);
+
+  private:
+    class Run;
+
+    // Runs `work` on the session's thread and returns its outcome once it is done, taking the caller's events
+    // meanwhile.
+    Outcome perform(const std::function<Outcome()>& work);
+    // One bracket, on the session's thread: Open, `work`, Close. A failure closes the device with its own
+    // failure ignored; so is a failed Open, unless `closeAfterFailedOpen` is false (a reading only looks).
+    Outcome bracket(const std::function<void(DeviceComponent&)>& work, bool closeAfterFailedOpen = true);
+    bool cancelled() const { return cancelRequested_ || stopping_; }
+    std::pair<QString, qint32> displayFont() const;
+
+    std::unique_ptr<DeviceComponent> device_;
+    QThread thread_;
+    QObject* worker_;  // lives on thread_: the context the work runs in
+    std::atomic<bool> cancelRequested_ = false;
+    std::atomic<bool> stopping_ = false;
+    mutable QMutex fontLock_;
+    QString fontName_;
+    qint32 fontSize_ = 0;
+};
+
+}  // namespace tunedeck

@@ -1,0 +1,232 @@
+#include "player_session.h"
+#include "device_recorder.h"
+#include "program_folder.h"
+#include "qt_printers.h"
+
+#include <QDir>
+
+#include <gmock/gmock.h>
+
+using namespace Qt::StringLiterals;
+
+namespace tunedeck::testing {
+namespace {
+
+using Ending = Outcome::Ending;
+
+// The emulated player on a temporary store, behind a recorder, in a session of its own.
+class SessionTest : public ::testing::Test {
+  protected:
+    SessionTest() { setUpPlayer(store(), folder.path(), u"a:s1,s2,s3 b:"_s); }
+
+    QString store() const { return folder.storePath(); }
+    std::unique_ptr<DeviceComponent> recorded() const {
+        return std::make_unique<DeviceRecorder>(createEmulatedPlayer(store()), log);
+    }
+    // The songs of folder `folder` of the internal memory, as a list shows them.
+    std::vector<SongRef> listed(PlayerSession& session, qint16 index = 0,
+                                const QString& name = u"a"_s) const {
+        PaneReading reading;
+        EXPECT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{index, name}, reading).ok());
+        return reading.songs.value_or(std::vector<SongRef>{});
+    }
+    QString file(const QString& name, qint64 size = 100) const {
+        return writeFile(folder.path() + u'/' + name, QByteArray(size, 'x'));
+    }
+    // Song data files in the store against the songs it names: one each, none half written and left.
+    void expectDataOfEverySongAlone() const {
+        const QString state = playerState(store());
+        const qsizetype songs = state.count(u',') + state.split(u' ').count() - state.count(u": "_s) -
+                                (state.endsWith(u':') || state.isEmpty());
+        EXPECT_EQ(QDir(store() + u"/data"_s).entryList(QDir::Files).size(), songs) << state.toStdString();
+    }
+
+    ProgramFolder folder;
+    const std::shared_ptr<DeviceRecorder::Log> log = std::make_shared<DeviceRecorder::Log>();
+};
+
+using Operation = std::function<Outcome(PlayerSession&, const std::vector<SongRef>& shown)>;
+
+// Each operation with each member it calls failing at its first call: the outcome is the player's
+// description, the player is closed, and the player holds what it held before, or, when only Close failed,
+// what the operation made of it.
+TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
+    const QStringList files{file(u"x.mp3"_s), file(u"y.mp3"_s)};
+    const auto title = [](const QString& path) { return QFileInfo(path).fileName(); };
+    const auto target = [&](const SongRef& song) {
+        return folder.path() + u"/got"_s + QString::number(song.index);
+    };
+    const std::tuple<const char*, Operation, QStringList, QString> operations[] = {
+        {"send",
+         [&](PlayerSession& s, auto&) {
+             return s.send(PlayerMemory::Internal, 1, files, title, PlayerSession::AfterRefusal::Stop);
+         },
+         {u"Open"_s, u"FontName"_s, u"FontSize"_s, u"AddSong"_s, u"Close"_s},
+         u"a:s1,s2,s3 b:x.mp3"_s},
+        {"download",
+         [&](PlayerSession& s, auto& shown) {
+             return s.download({shown[0], shown[2]}, target);
+         },
+         {u"Open"_s, u"Folders"_s, u"Songs"_s, u"GetSong"_s, u"Close"_s},
+         u"a:s1,s2,s3 b:"_s},
+        {"remove",
+         [](PlayerSession& s, auto& shown) {
+             return s.remove({shown[0], shown[2]});
+         },
+         {u"Open"_s, u"Folders"_s, u"Songs"_s, u"DeleteSong"_s, u"Close"_s},
+         u"a:s2,s3 b:"_s},
+        {"swap",
+         [](PlayerSession& s, auto& shown) { return s.swap(shown[0], shown[2]); },
+         {u"Open"_s, u"Folders"_s, u"Songs"_s, u"SwapSong"_s, u"Close"_s},
+         u"a:s3,s2,s1 b:"_s},
+        {"createFolder",
+         [](PlayerSession& s, auto&) { return s.createFolder(PlayerMemory::Internal, u"c"_s); },
+         {u"Open"_s, u"FontName"_s, u"FontSize"_s, u"AddFolder"_s, u"Close"_s},
+         u"a:s1,s2,s3 b: c:"_s},
+        {"removeFolder",
+         [](PlayerSession& s, auto&) { return s.removeFolder(PlayerMemory::Internal, 1, u"b"_s); },
+         {u"Open"_s, u"Folders"_s, u"DeleteFolder"_s, u"Close"_s},
+         u"a:s1,s2,s3"_s},
+        {"format",
+         [](PlayerSession& s, auto&) { return s.format(PlayerMemory::Internal); },
+         {u"Open"_s, u"Format"_s, u"Close"_s},
+         u""_s},
+    };
+    for (const auto& [name, operation, members, after] : operations) {
+        for (const QString& member : members) {
+            SCOPED_TRACE(std::string(name) + " " + member.toStdString());
+            setUpPlayer(store(), folder.path(), u"a:s1,s2,s3 b:"_s);
+            PlayerSession session(recorded());
+            const std::vector<SongRef> shown = listed(session);
+            log->failCall(member, 1, u"故障"_s);
+            const Outcome outcome = operation(session, shown);
+            EXPECT_EQ(int(outcome.ending), int(Ending::Failed));
+            EXPECT_EQ(outcome.description, u"故障"_s);
+            EXPECT_FALSE(log->open) << "left open";
+            EXPECT_EQ(playerState(store()), member == u"Close"_s ? after : u"a:s1,s2,s3 b:"_s);
+            expectDataOfEverySongAlone();
+        }
+    }
+}
+
+// Another program changed the player after the list was read: nothing is done to a song or a folder that is
+// no longer where the list showed it, and the outcome says so.
+TEST_F(SessionTest, APlayerChangedSinceTheListIsLeftAlone) {
+    const auto target = [&](const SongRef&) { return folder.path() + u"/got"_s; };
+    const std::pair<const char*, Operation> operations[] = {
+        {"remove",
+         [](PlayerSession& s, auto& shown) {
+             return s.remove({shown[0], shown[1]});
+         }},
+        {"download", [&](PlayerSession& s, auto& shown) { return s.download({shown[0]}, target); }},
+        {"swap", [](PlayerSession& s, auto& shown) { return s.swap(shown[0], shown[2]); }},
+        {"removeFolder",
+         [](PlayerSession& s, auto&) { return s.removeFolder(PlayerMemory::Internal, 0, u"a"_s); }},
+    };
+    // What the other program did, and what the player then holds.
+    const std::tuple<const char*, std::function<void(DeviceComponent&)>, QString> changes[] = {
+        {"the first song deleted", [](DeviceComponent& d) { d.DeleteSong(0, 0, u"0"_s); }, u"a:s2,s3 b:"_s},
+        {"a folder before it removed", [](DeviceComponent& d) { d.DeleteFolder(0, u"0"_s); }, u"b:"_s},
+        {"a song of the same name and another size in its place",
+         [&](DeviceComponent& d) {
+             d.DeleteSong(0, 0, u"0"_s);
+             d.AddSong(0, u"s1"_s, file(u"other"_s, 7), u"0"_s);
+             d.SwapSong(0, 0, 2, u"0"_s);
+         },
+         u"a:s1,s3,s2 b:"_s},
+    };
+    for (const auto& [name, operation] : operations) {
+        for (const auto& [change, changeIt, changed] : changes) {
+            if (name == std::string("removeFolder") && changed != u"b:"_s)
+                continue;  // a folder is known by its name and place only
+            SCOPED_TRACE(std::string(name) + ", " + change);
+            setUpPlayer(store(), folder.path(), u"a:s1,s2,s3 b:"_s);
+            QFile::remove(folder.path() + u"/got"_s);
+            PlayerSession session(recorded());
+            const std::vector<SongRef> shown = listed(session);
+            onPlayer(store(), changeIt);
+            EXPECT_EQ(int(operation(session, shown).ending), int(Ending::Changed));
+            EXPECT_EQ(playerState(store()), changed);
+            EXPECT_FALSE(QFile::exists(folder.path() + u"/got"_s));
+        }
+    }
+}
+
+// The contract without progress: what a component offers when it cannot report a song's progress.
+class PlainContract final : public DeviceComponent {
+  public:
+    explicit PlainContract(std::unique_ptr<DeviceComponent> inner) : d_(std::move(inner)) {}
+    void Open() override { d_->Open(); }
+    void Close() override { d_->Close(); }
+    int ExtFlash() override { return d_->ExtFlash(); }
+    std::vector<DeviceFolder> Folders(qint32 m) override { return d_->Folders(m); }
+    std::vector<DeviceSong> Songs(qint32 m, qint16 f) override { return d_->Songs(m, f); }
+    qint64 AvailableMemory(const QString& m) override { return d_->AvailableMemory(m); }
+    void FontName(const QString& name) override { d_->FontName(name); }
+    void FontSize(qint32 size) override { d_->FontSize(size); }
+    void AddSong(qint16 f, const QString& t, const QString& p, const QString& m) override {
+        d_->AddSong(f, t, p, m);
+    }
+    void GetSong(qint32 f, qint32 s, const QString& p, const QString& m) override { d_->GetSong(f, s, p, m); }
+    void DeleteSong(qint32 f, qint32 s, const QString& m) override { d_->DeleteSong(f, s, m); }
+    void SwapSong(qint16 f, qint32 a, qint32 b, const QString& m) override { d_->SwapSong(f, a, b, m); }
+    void AddFolder(const QString& name, const QString& m) override { d_->AddFolder(name, m); }
+    void DeleteFolder(qint16 f, const QString& m) override { d_->DeleteFolder(f, m); }
+    void Format(const QString& m) override { d_->Format(m); }
+
+  private:
+    std::unique_ptr<DeviceComponent> d_;
+};
+
+// A cancel as the second song starts, on a slow link: a component that reports progress stops inside that
+// song, which leaves nothing on the player nor half a download; one that does not finishes it and stops
+// before the next. The songs before stay done, and the run's progress reached the end of each.
+TEST_F(SessionTest, ACancelStopsTheRunAndLeavesNothingHalf) {
+    const auto setSpeed = [&](const QString& speed) {
+        ASSERT_EQ(
+            runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, store(), u"set-speed"_s, speed})
+                .exitStatus,
+            0);
+    };
+    const QStringList files{file(u"1.mp3"_s, 600'000), file(u"2.mp3"_s, 600'000), file(u"3.mp3"_s, 600'000)};
+    const auto title = [](const QString& path) { return QFileInfo(path).baseName(); };
+    const auto target = [&](const SongRef& song) { return folder.path() + u"/got"_s + song.name; };
+    for (const bool progressive : {true, false}) {
+        SCOPED_TRACE(progressive ? "progress reported" : "plain contract");
+        setUpPlayer(store(), folder.path(), u"a: b:"_s);
+        setSpeed(u"0"_s);
+        PlayerSession session(progressive ? createEmulatedPlayer(store())
+                                          : std::make_unique<PlainContract>(createEmulatedPlayer(store())));
+        ASSERT_TRUE(
+            session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::Stop).ok());
+        const std::vector<SongRef> shown = listed(session);
+        for (const SongRef& song : shown)
+            QFile::remove(target(song));
+
+        setSpeed(u"2000"_s);
+        QList<RunProgress> reports;
+        QObject::connect(&session, &PlayerSession::progressed, [&](const RunProgress& p) { reports << p; });
+        QObject::connect(&session, &PlayerSession::songStarted, [&](int song, int, const QString&) {
+            if (song == 2)
+                session.cancel();
+        });
+        const Outcome fetched = session.download({shown.begin(), shown.end()}, target);
+        const Outcome sent =
+            session.send(PlayerMemory::Internal, 1, files, title, PlayerSession::AfterRefusal::Stop);
+        const int done = progressive ? 1 : 2;
+        EXPECT_EQ(QList<int>({int(fetched.ending), fetched.done, int(sent.ending), sent.done}),
+                  QList<int>({int(Ending::Cancelled), done, int(Ending::Cancelled), done}));
+        EXPECT_EQ(QList<bool>({QFileInfo(target(shown[0])).size() == 600'000, QFile::exists(target(shown[1])),
+                               QFile::exists(target(shown[2]))}),
+                  QList<bool>({true, !progressive, false}))
+            << "a download half written";
+        EXPECT_EQ(playerState(store()), progressive ? u"a:1,2,3 b:1"_s : u"a:1,2,3 b:1,2"_s);
+        expectDataOfEverySongAlone();
+        EXPECT_TRUE(std::any_of(reports.cbegin(), reports.cend(), [](const RunProgress& p) {
+            return p.song == 1 && p.songsDone == 1 && p.runBytes == 600'000 && p.runTotal == 1'800'000;
+        }));
+    }
+}
+
+}  // namespace
+}  // namespace tunedeck::testing
