@@ -166,6 +166,79 @@ TEST_F(PlayerPaneTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
     EXPECT_TRUE(deviceLog->calls.isEmpty());
 }
 
+// Another program deleted the first song after the list was read: Del (pressed, and answered Yes), a download
+// or a drag of that song does nothing to the player, reads it again and says so.
+TEST_F(PlayerPaneTest, APlayerChangedMeanwhileIsReadAgainNotChanged) {
+    frmTunedeck& w = startWith(u"a:s1,s2,s3"_s);
+    // Each command, and whether it asks first.
+    const std::pair<std::function<void()>, bool> commands[] = {
+        {[&] { QTest::keyClick(w.windowHandle(), Qt::Key_Delete); }, true},
+        {[&] { w.menuDown->trigger(); }, true},
+        {[&] {
+             mouse(QTest::MousePress, 0);
+             mouse(QTest::MouseRelease, 2);
+         },
+         false},
+    };
+    for (const auto& [command, asks] : commands) {
+        setUpPlayer(u"a:s1,s2,s3"_s);
+        w.menuRefSong->trigger();
+        selectPositions(*w.lvwSong, {1});
+        onPlayer([](DeviceComponent& device) { device.DeleteSong(0, 0, u"0"_s); });
+        if (asks)
+            prompts.answerConfirm(true);
+        command();
+        EXPECT_EQ(playerState() + u" | "_s + shownState() + u" | "_s + lastStatus(),
+                  u"a:s2,s3 | a / s2,s3 | Rioの内容が表示と違っていたため、何もせずに読み直しました。"_s);
+        EXPECT_TRUE(QDir(folder.path()).entryList({u"GetRio*"_s}).isEmpty());
+    }
+}
+
+// A send, a download or a delete shows its progress in the status bar. Esc during a send on a slow link
+// stops it inside the song in flight: the songs before it stay sent, nothing of it is left, and the end says
+// how many went. A close request during a download stops it too, leaves no half file, and the window then
+// closes, writing its settings.
+TEST_F(PlayerPaneTest, EscOrACloseStopsARun) {
+    for (const QString& name : {u"e1.mp3"_s, u"e2.mp3"_s, u"e3.mp3"_s})
+        workFile(name, QByteArray(600'000, 'e'));
+    frmTunedeck& w = startWith(u"a:"_s);
+    ASSERT_EQ(runProgram(builtProgram(u"tunedeck-player"_s),
+                         {u"--store"_s, folder.storePath(), u"set-speed"_s, u"2000"_s})
+                  .exitStatus,
+              0);
+    selectPositions(*w.lvwFile, {5, 6, 7});
+    bool barShown = false;
+    auto pressing =
+        QObject::connect(w.stbRioInfo, &StatusBar::panelTextChanged, [&](int, const QString& text) {
+            if (text.startsWith(u"e2.mp3 "_s)) {
+                barShown =
+                    w.stbRioInfo->progressBar()->isVisible() && w.stbRioInfo->cancelButton()->isVisible();
+                QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
+            }
+        });
+    w.menuSend->trigger();
+    QObject::disconnect(pressing);
+    EXPECT_TRUE(barShown && !w.stbRioInfo->progressBar()->isVisible());
+    EXPECT_EQ(playerState() + u" | "_s + lastStatus(),
+              u"a:e1.mp3 | 転送を中止しました。1個のファイルを転送しました。"_s);
+
+    selectPositions(*w.lvwSong, {1});
+    prompts.answerConfirm(true);
+    bool refused = false;
+    pressing = QObject::connect(w.stbRioInfo, &StatusBar::panelTextChanged, [&](int, const QString& text) {
+        if (text.endsWith(u" を取得しています..."_s))
+            refused = !w.close();
+    });
+    w.menuDown->trigger();
+    EXPECT_TRUE(refused) << "closed under the run";
+    QObject::disconnect(pressing);
+    for (int wait = 0; wait < 100 && w.isVisible(); ++wait)
+        QTest::qWait(20);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(QFile::exists(folder.path() + u"/GetRio01.mp3"_s));
+    EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), 2000);
+}
+
 // Each command on the chosen memory, which holds `before` while the other holds a folder of its own, with
 // folder `chosen` shown, songs 1 and 3 and files b.mp3 and c.mp3 selected, and the nth call of `failing` made
 // to fail. A question is answered No first, which changes nothing, then Yes; an input box gets `typed`. Then
