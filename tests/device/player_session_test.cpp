@@ -228,5 +228,44 @@ TEST_F(SessionTest, ACancelStopsTheRunAndLeavesNothingHalf) {
     }
 }
 
+// tunedeck-player's transfers go through the same session, numbered as ls numbers them: each ends with its
+// exit status, what it says, and what the player then holds. A refusal is the player's description on
+// standard error; bad operands are refused before the player is reached.
+TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
+    const QString got = folder.path() + u"/got.mp3"_s;
+    // The arguments; the exit status and what the command said; what the player then holds.
+    const std::tuple<QStringList, QString, QString> runs[] = {
+        {{u"send"_s, file(u"x.mp3"_s, 5), file(u"y.mp3"_s, 6), u"--folder"_s, u"1"_s, u"--title"_s, u"t"_s},
+         u"0|2 of 2 files sent\n"_s,
+         u"a:s1,s2,s3 b:t,t"_s},
+        {{u"get"_s, u"1"_s, got, u"--folder"_s, u"1"_s},
+         u"0|song 1 written to "_s + got + u'\n',
+         u"a:s1,s2,s3 b:t,t"_s},
+        {{u"swap"_s, u"2"_s, u"0"_s}, u"0|"_s, u"a:s3,s2,s1 b:t,t"_s},
+        {{u"delete"_s, u"2"_s, u"0"_s, u"2"_s}, u"0|2 of 2 songs deleted\n"_s, u"a:s2 b:t,t"_s},
+        {{u"delete"_s, u"5"_s}, u"1|tunedeck-player: 曲の番号が範囲外です。\n"_s, u"a:s2 b:t,t"_s},
+        {{u"mkdir"_s, u"c"_s, u"--memory"_s, u"1"_s}, u"0|"_s, u"a:s2 b:t,t"_s},
+        {{u"rmdir"_s, u"0"_s}, u"0|"_s, u"b:t,t"_s},
+        {{u"rmdir"_s, u"x"_s}, u"2|tunedeck-player: bad operands for rmdir: x\n"_s, u"b:t,t"_s},
+        {{u"format"_s, u"--folder"_s, u"-1"_s},
+         u"2|tunedeck-player: bad --memory or --folder\n"_s,
+         u"b:t,t"_s},
+        {{u"format"_s}, u"0|"_s, u""_s},
+    };
+    // A runtime folder of its own, which Qt would otherwise mention on standard error.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"XDG_RUNTIME_DIR"_s, folder.path());
+    for (const auto& [arguments, said, held] : runs) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        const ProgramRun run = runProgram(builtProgram(u"tunedeck-player"_s),
+                                          QStringList{u"--store"_s, store()} + arguments, environment);
+        EXPECT_EQ((QString::number(run.exitStatus) + u'|' + run.out + run.err).section(u"usage:"_s, 0, 0),
+                  said);
+        EXPECT_EQ(playerState(store()), held);
+    }
+    EXPECT_EQ(QFileInfo(got).size(), 6);
+    EXPECT_EQ(playerState(store(), u"1"_s), u"c:"_s);
+}
+
 }  // namespace
 }  // namespace tunedeck::testing
