@@ -27,7 +27,7 @@ void EmulatedPlayer::Open() {
     store_.open();
     if (!store_.state().connected) {
         store_.close();
-        throw DeviceError(player_texts::kNotConnected);
+        throw DeviceError(player_texts::kNotConnected, DeviceError::Kind::NotConnected);
     }
 }
 
@@ -56,7 +56,8 @@ std::vector<DeviceSong> EmulatedPlayer::Songs(qint32 memory, qint16 folderIndex)
 
 qint64 EmulatedPlayer::AvailableMemory(const QString& memory) {
     const Memory which = memoryFromText(memory);
-    return capacityOf(which) - reachable(which).usedBytes();
+    requireReachable(which);
+    return capacityOf(which) - store_.usedBytes(which);
 }
 
 void EmulatedPlayer::FontName(const QString& faceName) {
@@ -71,22 +72,30 @@ void EmulatedPlayer::FontSize(qint32 pointSize) {
 
 void EmulatedPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                              const QString& memory) {
-    const Memory which = memoryFromText(memory);
-    MemoryCatalogue next = reachable(which);
-    StoredFolder& folder = folderAt(next, folderIndex);
-    const QByteArray display = renderDisplay(displayTitle, font_);
-    StoredSong song = store_.importSong(filePath, capacityOf(which) - next.usedBytes());
-    song.name = displayTitle;
-    song.display = display;
-    folder.songs.push_back(std::move(song));
-    store_.commitCatalogue(which, std::move(next));
+    AddSong(folderIndex, displayTitle, filePath, memory, {});
 }
 
 void EmulatedPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
                              const QString& memory) {
+    GetSong(folderIndex, songIndex, targetPath, memory, {});
+}
+
+void EmulatedPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
+                             const QString& memory, const TransferProgress& progress) {
+    const Memory which = memoryFromText(memory);
+    folderAt(reachable(which), folderIndex);
+    const QByteArray display = renderDisplay(displayTitle, font_);
+    StoredSong song = store_.importSong(filePath, capacityOf(which) - store_.usedBytes(which), progress);
+    song.name = displayTitle;
+    song.display = display;
+    store_.addSong(which, folderIndex, std::move(song));
+}
+
+void EmulatedPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
+                             const QString& memory, const TransferProgress& progress) {
     const StoredFolder& folder = folderAt(reachable(memoryFromText(memory)), folderIndex);
     requireSong(folder, songIndex);
-    store_.exportSong(folder.songs[songIndex], targetPath);
+    store_.exportSong(folder.songs[songIndex], targetPath, progress);
 }
 
 void EmulatedPlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) {
@@ -126,9 +135,10 @@ void EmulatedPlayer::DeleteFolder(qint16 folderIndex, const QString& memory) {
     store_.commitCatalogue(which, std::move(next));
 }
 
+// Also the way to make a damaged memory usable again.
 void EmulatedPlayer::Format(const QString& memory) {
     const Memory which = memoryFromText(memory);
-    reachable(which);
+    requireReachable(which);
     store_.commitCatalogue(which, MemoryCatalogue{});
 }
 
@@ -137,10 +147,14 @@ void EmulatedPlayer::requireOpen() const {
         throw DeviceError(player_texts::kNotOpen);
 }
 
-const MemoryCatalogue& EmulatedPlayer::reachable(Memory memory) const {
+void EmulatedPlayer::requireReachable(Memory memory) const {
     requireOpen();
     if (memory == Memory::Card && !store_.state().cardPresent)
         throw DeviceError(player_texts::kNoCard);
+}
+
+const MemoryCatalogue& EmulatedPlayer::reachable(Memory memory) const {
+    requireReachable(memory);
     return store_.catalogue(memory);
 }
 

@@ -8,7 +8,7 @@ namespace tunedeck {
 
 // The player behind ProgID "Rio500Remix.Rio500" for users without the hardware and for every test: a real
 // little device whose state lives in a store folder. Refusals throw DeviceError and change nothing.
-class EmulatedPlayer final : public DeviceComponent {
+class EmulatedPlayer final : public DeviceComponent, public ProgressiveTransfers {
   public:
     explicit EmulatedPlayer(const QString& storeFolder, StoreHooks hooks = {});
 
@@ -24,6 +24,10 @@ class EmulatedPlayer final : public DeviceComponent {
                  const QString& memory) override;
     void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
                  const QString& memory) override;
+    void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
+                 const QString& memory, const TransferProgress& progress) override;
+    void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath, const QString& memory,
+                 const TransferProgress& progress) override;
     void DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) override;
     void SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB, const QString& memory) override;
     void AddFolder(const QString& folderName, const QString& memory) override;
@@ -32,7 +36,9 @@ class EmulatedPlayer final : public DeviceComponent {
 
   private:
     void requireOpen() const;
-    // The memory's catalogue, once the device is open and the memory can be reached (a card is present).
+    // Refuses a closed device and a missing card.
+    void requireReachable(Memory memory) const;
+    // The memory's catalogue, once the memory can be reached and is not damaged.
     const MemoryCatalogue& reachable(Memory memory) const;
 
     PlayerStore store_;

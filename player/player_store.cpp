@@ -4,14 +4,17 @@
 #include "display_bitmap.h"
 #include "player_texts.h"
 #include "song_files.h"
+#include "store_io.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace tunedeck {
 namespace {
@@ -20,33 +23,19 @@ const QString kLockName = QStringLiteral("lock");
 const QString kStateName = QStringLiteral("device.json");
 const QString kDataFolder = QStringLiteral("data");
 
-QString catalogueName(Memory memory) {
-    return QStringLiteral("memory%1.json").arg(indexOf(memory));
-}
-
 constexpr std::array<Memory, 2> kMemories{Memory::Internal, Memory::Card};
 
-void writeSafely(const QString& path, const QByteArray& bytes) {
-    // Unbuffered: a buffered write that the disk cuts short fails only inside commit(), which ignores it and
-    // puts the short catalogue in place.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() ||
-        !file.commit())
-        throw DeviceError(player_texts::kStoreUnwritable + file.errorString());
-}
-
-QByteArray readWhole(const QString& path, const QString& name) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw DeviceError(player_texts::kStoreDamaged + name);
-    return file.readAll();
-}
+// Long enough for the bracket of another process to end; its short sleeps catch the gap between two
+// brackets of a long run.
+constexpr int kLockWaitMs = 3000;
+constexpr std::chrono::milliseconds kLockRetry(20);
 
 // QSaveFile writes "<name>.XXXXXX" beside the file it replaces; a crash leaves it there.
 bool isUnfinishedWrite(const QString& entry) {
-    return std::any_of(
-               kMemories.cbegin(), kMemories.cend(),
-               [&](Memory memory) { return entry.startsWith(catalogueName(memory) + QLatin1Char('.')); }) ||
+    return std::any_of(kMemories.cbegin(), kMemories.cend(),
+                       [&](Memory memory) {
+                           return entry.startsWith(MemoryFiles::catalogueName(memory) + QLatin1Char('.'));
+                       }) ||
            entry.startsWith(kStateName + QLatin1Char('.'));
 }
 
@@ -67,14 +56,6 @@ bool sameFolders(const MemoryCatalogue& a, const MemoryCatalogue& b) {
                       });
 }
 
-QSet<QString> dataFilesOf(const MemoryCatalogue& catalogue) {
-    QSet<QString> names;
-    for (const StoredFolder& folder : catalogue.folders)
-        for (const StoredSong& song : folder.songs)
-            names.insert(song.dataFile);
-    return names;
-}
-
 // A process killed between creating the lock file and writing its id into it leaves an empty file that
 // QLockFile never takes for stale, which would keep the player in use for good. An owner still alive holds
 // the file's native lock from just after creating it, and removeStaleLockFile removes the file only when
@@ -89,28 +70,27 @@ bool takeOverEmptyLock(QLockFile& lock) {
 const QString PlayerStore::kFirstFolderName = QStringLiteral("MUSIC");
 
 PlayerStore::PlayerStore(const QString& folder, StoreHooks hooks)
-    : folder_(folder), hooks_(std::move(hooks)) {}
+    : folder_(folder),
+      hooks_(hooks),
+      memories_{MemoryFiles(folder, Memory::Internal, hooks), MemoryFiles(folder, Memory::Card, hooks)} {}
 
 void PlayerStore::open() {
     if (lock_)
         throw DeviceError(player_texts::kAlreadyOpen);
     if (!QDir().mkpath(folder_))
         throw DeviceError(player_texts::kStoreUnwritable + folder_);
-    auto lock = std::make_unique<QLockFile>(path(kLockName));
-    // A lock is stale only when its process is gone, never because the app has kept it a while.
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0) && !takeOverEmptyLock(*lock))
-        throw DeviceError(lock->error() == QLockFile::LockFailedError
-                              ? player_texts::kInUse
-                              : player_texts::kStoreUnwritable + folder_);
+    std::unique_ptr<QLockFile> lock = this->lock();
     if (isNewStore())
         initialise();
-    load();
-    sweep();
+    state_ = deviceStateFromJson(readWhole(path(kStateName), kStateName), kStateName);
+    loadChanged();
+    removeUnfinishedWrites();
     lock_ = std::move(lock);
 }
 
 void PlayerStore::close() {
+    for (MemoryFiles& memory : memories_)
+        memory.closeJournal();
     lock_.reset();
 }
 
@@ -119,27 +99,51 @@ void PlayerStore::commitState(const DeviceState& state) {
     state_ = state;
 }
 
-void PlayerStore::commitCatalogue(Memory memory, MemoryCatalogue next) {
-    MemoryCatalogue& current = catalogues_[indexOf(memory)];
-    try {
-        writeSafely(path(catalogueName(memory)), catalogueToJson(next));
-    } catch (const DeviceError&) {
-        removeDataNotIn(current, next);
-        throw;
-    }
-    removeDataNotIn(next, current);
-    current = std::move(next);
+const MemoryCatalogue& PlayerStore::catalogue(Memory memory) const {
+    return memories_[indexOf(memory)].catalogue();
 }
 
-StoredSong PlayerStore::importSong(const QString& source, qint64 limit) {
+qint64 PlayerStore::usedBytes(Memory memory) const {
+    return memories_[indexOf(memory)].usedBytes();
+}
+
+void PlayerStore::commitCatalogue(Memory memory, MemoryCatalogue next) {
+    MemoryFiles& files = memories_[indexOf(memory)];
+    const bool repairing = files.isDamaged();
+    const QSet<QString> before = repairing ? QSet<QString>() : dataFilesOf(files.catalogue());
+    const QSet<QString> after = dataFilesOf(next);
+    files.rewrite(std::move(next));
+    for (const QString& name : before - after)
+        QFile::remove(dataPath(name));
+    // The damaged catalogue's data was kept for rescue until now.
+    if (repairing && !anyDamaged())
+        sweep();
+}
+
+void PlayerStore::addSong(Memory memory, qint32 folder, StoredSong song) {
+    MemoryFiles& files = memories_[indexOf(memory)];
+    const QString dataFile = song.dataFile;
+    try {
+        files.add(folder, std::move(song));
+    } catch (const DeviceError&) {
+        QFile::remove(dataPath(dataFile));
+        throw;
+    }
+    if (hooks_.reached)
+        hooks_.reached(CrashPoint::JournalLine);
+    files.compactIfDue();
+}
+
+StoredSong PlayerStore::importSong(const QString& source, qint64 limit, const TransferProgress& progress) {
     StoredSong song{.dataFile = newDataFileName()};
-    song.size = copyIntoStore(source, dataPath(song.dataFile), limit);
-    if (hooks_.afterSongData)
-        hooks_.afterSongData();
+    song.size = copyIntoStore(source, dataPath(song.dataFile), limit, state_.speedKbps, progress);
+    if (hooks_.reached)
+        hooks_.reached(CrashPoint::SongData);
     return song;
 }
 
-void PlayerStore::exportSong(const StoredSong& song, const QString& target) const {
+void PlayerStore::exportSong(const StoredSong& song, const QString& target,
+                             const TransferProgress& progress) const {
     // A download replaces the file a link leads to, as saving a document does, and must never land on the
     // store's own files.
     const QString linked = QFileInfo(target).canonicalFilePath();
@@ -148,7 +152,7 @@ void PlayerStore::exportSong(const StoredSong& song, const QString& target) cons
     const QString store = QFileInfo(folder_).canonicalFilePath();
     if (targetFolder == store || targetFolder.startsWith(store + QLatin1Char('/')))
         throw DeviceError(player_texts::kUnwritableTarget + target);
-    copyOutOfStore(dataPath(song.dataFile), song.size, destination);
+    copyOutOfStore(dataPath(song.dataFile), song.size, destination, state_.speedKbps, progress);
 }
 
 QString PlayerStore::path(const QString& name) const {
@@ -157,6 +161,21 @@ QString PlayerStore::path(const QString& name) const {
 
 QString PlayerStore::dataPath(const QString& dataFile) const {
     return path(kDataFolder) + QLatin1Char('/') + dataFile;
+}
+
+std::unique_ptr<QLockFile> PlayerStore::lock() const {
+    auto lock = std::make_unique<QLockFile>(path(kLockName));
+    // A lock is stale only when its process is gone, never because the app has kept it a while.
+    lock->setStaleLockTime(0);
+    const QDeadlineTimer deadline(kLockWaitMs);
+    while (!lock->tryLock(0) && !takeOverEmptyLock(*lock)) {
+        if (lock->error() != QLockFile::LockFailedError)
+            throw DeviceError(player_texts::kStoreUnwritable + folder_);
+        if (deadline.hasExpired())
+            throw DeviceError(player_texts::kInUse);
+        std::this_thread::sleep_for(kLockRetry);
+    }
+    return lock;
 }
 
 bool PlayerStore::isNewStore() const {
@@ -175,7 +194,7 @@ bool PlayerStore::isLeftOfSetUp(const QString& name) const {
     if (isUnfinishedWrite(name))
         return true;
     for (Memory memory : kMemories) {
-        if (name != catalogueName(memory))
+        if (name != MemoryFiles::catalogueName(memory))
             continue;
         try {
             return sameFolders(catalogueFromJson(readWhole(path(name), name), name), freshCatalogue(memory));
@@ -190,47 +209,53 @@ void PlayerStore::initialise() {
     removeUnfinishedWrites();
     if (!QDir().mkpath(path(kDataFolder)))
         throw DeviceError(player_texts::kStoreUnwritable + path(kDataFolder));
-    for (Memory memory : kMemories)
-        writeSafely(path(catalogueName(memory)), catalogueToJson(freshCatalogue(memory)));
+    for (Memory memory : kMemories) {
+        // What was kept of an earlier store in this folder is gone.
+        MemoryFiles& files = memories_[indexOf(memory)];
+        files = MemoryFiles(folder_, memory, hooks_);
+        files.rewrite(freshCatalogue(memory));
+    }
     writeSafely(path(kStateName), deviceStateToJson(DeviceState{}));
 }
 
-void PlayerStore::load() {
-    state_ = deviceStateFromJson(readWhole(path(kStateName), kStateName), kStateName);
-    QSet<QString> seen;
-    for (Memory memory : kMemories) {
-        const QString name = catalogueName(memory);
-        MemoryCatalogue catalogue = catalogueFromJson(readWhole(path(name), name), name);
-        const QSet<QString> dataFiles = dataFilesOf(catalogue);
-        if (catalogue.usedBytes() > capacityOf(memory) || seen.intersects(dataFiles))
-            throw DeviceError(player_texts::kStoreDamaged + name);
-        seen.unite(dataFiles);
-        catalogues_[indexOf(memory)] = std::move(catalogue);
+void PlayerStore::loadChanged() {
+    bool loaded = false;
+    for (MemoryFiles& memory : memories_) {
+        if (!memory.isCurrent()) {
+            memory.load();
+            loaded = true;
+        }
     }
+    if (!loaded)
+        return;
+    if (!anyDamaged() &&
+        dataFilesOf(memories_[0].catalogue()).intersects(dataFilesOf(memories_[1].catalogue())))
+        memories_[1].declareDamaged();
+    if (!anyDamaged())
+        sweep();
+}
+
+bool PlayerStore::anyDamaged() const {
+    return std::any_of(memories_.cbegin(), memories_.cend(),
+                       [](const MemoryFiles& memory) { return memory.isDamaged(); });
 }
 
 void PlayerStore::sweep() const {
     QSet<QString> named;
-    for (const MemoryCatalogue& catalogue : catalogues_)
-        named.unite(dataFilesOf(catalogue));
+    for (const MemoryFiles& memory : memories_) {
+        named.unite(dataFilesOf(memory.catalogue()));
+        memory.removeStaleJournals();
+    }
     QDir data(path(kDataFolder));
     for (const QString& name : data.entryList(QDir::Files | QDir::Hidden | QDir::System))
         if (!named.contains(name))
             data.remove(name);
-    removeUnfinishedWrites();
 }
 
 void PlayerStore::removeUnfinishedWrites() const {
     for (const QString& name : QDir(folder_).entryList(QDir::Files | QDir::Hidden | QDir::System))
         if (isUnfinishedWrite(name))
             QFile::remove(path(name));
-}
-
-void PlayerStore::removeDataNotIn(const MemoryCatalogue& kept, const MemoryCatalogue& from) const {
-    const QSet<QString> keep = dataFilesOf(kept);
-    for (const QString& name : dataFilesOf(from))
-        if (!keep.contains(name))
-            QFile::remove(dataPath(name));
 }
 
 }  // namespace tunedeck

@@ -18,6 +18,7 @@ inline const QString kEmptyFolderName = QStringLiteral("フォルダ名が空で
 inline const QString kUnreadableSource = QStringLiteral("ファイルを読み込めません: ");
 inline const QString kUnwritableTarget = QStringLiteral("ファイルを書き込めません: ");
 inline const QString kStoreDamaged = QStringLiteral("プレーヤーの記録が壊れています: ");
+inline const QString kCancelled = QStringLiteral("転送を中止しました。");
 inline const QString kStoreUnwritable = QStringLiteral("プレーヤーに書き込めません: ");
 
 }  // namespace tunedeck::player_texts

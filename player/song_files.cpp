@@ -2,6 +2,7 @@
 
 #include "device_component.h"
 #include "player_texts.h"
+#include "transfer_pace.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,16 +15,17 @@
 namespace tunedeck {
 namespace {
 
-constexpr qint64 kChunk = 1024 * 1024;
+// Small enough that a stop asked for during a transfer is seen at once.
+constexpr qint64 kChunk = 64 * 1024;
 
-enum class Pumped { Done, ReadFailed, WriteFailed, OverLimit };
+enum class Pumped { Done, ReadFailed, WriteFailed, OverLimit, Cancelled };
 
 struct PumpResult {
     Pumped outcome;
     qint64 bytes;
 };
 
-PumpResult pump(QFile& from, QFileDevice& to, qint64 limit) {
+PumpResult pump(QFile& from, QFileDevice& to, qint64 limit, TransferPace& pace) {
     std::vector<char> buffer(kChunk);
     qint64 total = 0;
     for (;;) {
@@ -37,12 +39,15 @@ PumpResult pump(QFile& from, QFileDevice& to, qint64 limit) {
             return {Pumped::OverLimit, total};
         if (to.write(buffer.data(), got) != got)
             return {Pumped::WriteFailed, total};
+        if (!pace.moved(total))
+            return {Pumped::Cancelled, total};
     }
 }
 
 }  // namespace
 
-qint64 copyIntoStore(const QString& source, const QString& target, qint64 limit) {
+qint64 copyIntoStore(const QString& source, const QString& target, qint64 limit, qint64 speedKbps,
+                     const TransferProgress& progress) {
     QFile from(source);
     // Only a regular file: a folder, a device or a pipe would fail or never end.
     if (!QFileInfo(source).isFile() || !from.open(QIODevice::ReadOnly))
@@ -52,7 +57,14 @@ qint64 copyIntoStore(const QString& source, const QString& target, qint64 limit)
     QFile to(target);
     if (!to.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         throw DeviceError(player_texts::kStoreUnwritable + to.errorString());
-    const PumpResult result = pump(from, to, limit);
+    TransferPace pace(speedKbps, progress, from.size());
+    PumpResult result{Pumped::WriteFailed, 0};
+    try {
+        result = pump(from, to, limit, pace);
+    } catch (...) {  // from `progress`
+        to.remove();
+        throw;
+    }
     // The catalogue that names this file is committed next; its bytes must be on disk before that.
     const bool synced = result.outcome == Pumped::Done && to.flush() && ::fdatasync(to.handle()) == 0;
     to.close();
@@ -62,6 +74,8 @@ qint64 copyIntoStore(const QString& source, const QString& target, qint64 limit)
     switch (result.outcome) {
         case Pumped::OverLimit:
             throw DeviceError(player_texts::kMemoryFull);
+        case Pumped::Cancelled:
+            throw DeviceError(player_texts::kCancelled);
         case Pumped::ReadFailed:
             throw DeviceError(player_texts::kUnreadableSource + source);
         default:
@@ -69,7 +83,8 @@ qint64 copyIntoStore(const QString& source, const QString& target, qint64 limit)
     }
 }
 
-void copyOutOfStore(const QString& source, qint64 expectedSize, const QString& target) {
+void copyOutOfStore(const QString& source, qint64 expectedSize, const QString& target, qint64 speedKbps,
+                    const TransferProgress& progress) {
     const QString damaged = player_texts::kStoreDamaged + QFileInfo(source).fileName();
     QFile from(source);
     if (!from.open(QIODevice::ReadOnly) || from.size() != expectedSize)
@@ -77,11 +92,18 @@ void copyOutOfStore(const QString& source, qint64 expectedSize, const QString& t
     QSaveFile to(target);
     if (!to.open(QIODevice::WriteOnly | QIODevice::Unbuffered))  // else commit() hides a cut-short write
         throw DeviceError(player_texts::kUnwritableTarget + target);
-    const PumpResult result = pump(from, to, expectedSize);
+    TransferPace pace(speedKbps, progress, expectedSize);
+    const PumpResult result = pump(from, to, expectedSize, pace);  // QSaveFile drops its file on a throw
     if (result.outcome != Pumped::Done || result.bytes != expectedSize) {
         to.cancelWriting();
-        throw DeviceError(result.outcome == Pumped::WriteFailed ? player_texts::kUnwritableTarget + target
-                                                                : damaged);
+        switch (result.outcome) {
+            case Pumped::WriteFailed:
+                throw DeviceError(player_texts::kUnwritableTarget + target);
+            case Pumped::Cancelled:
+                throw DeviceError(player_texts::kCancelled);
+            default:
+                throw DeviceError(damaged);
+        }
     }
     if (!to.commit())
         throw DeviceError(player_texts::kUnwritableTarget + target);

@@ -7,7 +7,10 @@
 #include "qt_printers.h"
 
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -18,8 +21,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <functional>
 #include <random>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -52,9 +57,23 @@ QMap<QString, QByteArray> storeFiles(const QString& folder) {
 }
 
 // A call refused with a description that starts with `description` (whole, but for the ones that name a
-// path).
-auto refused(const QString& description) {
-    return ::testing::ThrowsMessage<DeviceError>(::testing::StartsWith(description.toStdString()));
+// path), of the kind given.
+auto refused(const QString& description, DeviceError::Kind kind = DeviceError::Kind::Refused) {
+    using namespace ::testing;
+    return Throws<DeviceError>(
+        AllOf(ResultOf([](const DeviceError& e) { return e.description().toStdString(); },
+                       StartsWith(description.toStdString())),
+              Property(&DeviceError::kind, kind)));
+}
+
+// Asks the transfer to stop at its `call`th report.
+TransferProgress stopAt(int call) {
+    return [calls = 0, call](qint64, qint64) mutable { return ++calls < call; };
+}
+
+// The name of the journal that goes with the catalogue `catalogueJson` of memory 0.
+QString journalOf(const QByteArray& catalogueJson) {
+    return u"memory0.%1.journal"_s.arg(catalogueFromJson(catalogueJson, {}).generation);
 }
 
 // A temporary folder holding a store folder and the files to send.
@@ -66,7 +85,9 @@ class PlayerTest : public ::testing::Test {
     std::tuple<int, QString, QString> run(const QStringList& arguments) const {
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
-        return {runPlayerCommand(arguments, storePath(), outStream, errStream), out, err};
+        return {
+            runPlayerCommand(QStringList{u"--store"_s, storePath()} + arguments, {}, outStream, errStream),
+            out, err};
     }
     QString out(const QStringList& arguments) const { return std::get<1>(run(arguments)); }
 
@@ -75,8 +96,9 @@ class PlayerTest : public ::testing::Test {
 };
 
 // Every call but Open and Close is refused on a closed device (a bad memory first); on an open one, each
-// refusal says why and changes nothing, on the player nor beside it. Song 0's data is cut short; the card
-// has 100 bytes free. One bracket at a time, across instances.
+// refusal says why and changes nothing, on the player nor beside it; so does a transfer asked to stop, after
+// its first chunk or while the link's speed (1 KB/s) holds it back. Song 0's data is cut short; the card has
+// 100 bytes free. One bracket at a time, across instances: Open waits a while for the other's Close.
 TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
     EmulatedPlayer player(storePath());
     EmulatedPlayer other(storePath());
@@ -89,7 +111,12 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
     player.AddSong(0, u"full"_s, root() + u"/full"_s, u"1"_s);
     player.Close();
     ASSERT_TRUE(QFile(storePath() + u"/data/"_s + cut).resize(40));
+    ASSERT_EQ(std::get<0>(run({u"set-speed"_s, u"1"_s})), 0);
     const QString source = writeFile(root() + u"/101"_s, songBytes(101, 2));
+    const QString big = writeFile(root() + u"/big"_s, songBytes(200 * 1024, 3));
+    // Room for the song's data but not for its journal line.
+    const QString journal = storePath() + u'/' + journalOf(readFile(storePath() + u"/memory0.json"_s));
+    const rlim_t journalLimit = QFileInfo(journal).size() + 150;
     ASSERT_EQ(::mkfifo(QFile::encodeName(root() + u"/pipe"_s).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(storePath() + u"/memory0.json"_s, root() + u"/link"_s));
     // Each call and its refusal on the open device.
@@ -111,8 +138,12 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
         {[&] { player.GetSong(0, 1, root(), u"0"_s); }, kUnwritableTarget},
         {[&] { player.GetSong(0, 1, storePath() + u"/data/o"_s, u"0"_s); }, kUnwritableTarget},
         {[&] { player.GetSong(0, 1, root() + u"/link"_s, u"0"_s); }, kUnwritableTarget},
-        // A disk that cuts a write short: the catalogue naming a new song, a download.
-        {[&] { withFileSizeLimit(1000, [&] { player.AddSong(0, u"x"_s, source, u"0"_s); }); },
+        {[&] { player.AddSong(0, u"x"_s, big, u"0"_s, stopAt(1)); }, kCancelled},
+        {[&] { player.AddSong(0, u"x"_s, source, u"0"_s, stopAt(2)); }, kCancelled},
+        {[&] { player.GetSong(0, 1, source, u"0"_s, stopAt(1)); }, kCancelled},
+        {[&] { player.GetSong(0, 1, source, u"0"_s, stopAt(2)); }, kCancelled},
+        // A disk that cuts a write short: the journal line naming a new song, a download.
+        {[&] { withFileSizeLimit(journalLimit, [&] { player.AddSong(0, u"x"_s, source, u"0"_s); }); },
          kStoreUnwritable},
         {[&] { withFileSizeLimit(50, [&] { player.GetSong(0, 1, root() + u"/o"_s, u"0"_s); }); },
          kUnwritableTarget},
@@ -129,8 +160,18 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
     }
     player.Open();
     player.AddSong(0, u"fits exactly"_s, root() + u"/1"_s, u"1"_s);  // the card's last 100 bytes
-    EXPECT_THAT([&] { other.Open(); }, refused(kInUse));
     EXPECT_THAT([&] { player.Open(); }, refused(kAlreadyOpen));
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_THAT([&] { other.Open(); }, refused(kInUse));
+    EXPECT_GT(waited.elapsed(), 2000) << "no wait for the lock";
+    std::thread closer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        player.Close();
+    });
+    EXPECT_NO_THROW(other.Open()) << "the other's Close not waited for";
+    closer.join();
+    other.Close();
 
     // A lock file left empty, by a process killed between creating it and writing its id, is taken over; but
     // not while its maker, alive, holds the file's native lock, about to write.
@@ -187,18 +228,35 @@ TEST_F(PlayerTest, ChangesReachTheStoreAndLsShowsThem) {
     const QImage small(display + u"/m0-f01.png"_s), big(display + u"/m0-f01-s001.png"_s);
     EXPECT_TRUE(small.depth() == 1 && big.height() > small.height() && big.width() > small.width());
 
-    const QString status = u"store: "_s + storePath() + u"\nconnected: %1\ncard: %2\n"_s;
-    EXPECT_EQ(out({u"disconnect"_s}), status.arg(u"no"_s, u"present"_s));
-    EXPECT_THAT([&] { player.Open(); }, refused(kNotConnected));
-    EXPECT_EQ(out({u"remove-card"_s}), status.arg(u"no"_s, u"absent"_s));
-    EXPECT_EQ(out({u"connect"_s}), status.arg(u"yes"_s, u"absent"_s));
+    const QString status = u"store: "_s + storePath() + u"\nconnected: %1\ncard: %2\nspeed: %3\n"_s;
+    EXPECT_EQ(out({u"set-speed"_s, u"250"_s}), status.arg(u"yes"_s, u"present"_s, u"250 KB/s"_s));
+    EXPECT_EQ(out({u"set-speed"_s, u"0"_s}), status.arg(u"yes"_s, u"present"_s, u"unlimited"_s));
+    EXPECT_EQ(out({u"disconnect"_s}), status.arg(u"no"_s, u"present"_s, u"unlimited"_s));
+    EXPECT_THAT([&] { player.Open(); }, refused(kNotConnected, DeviceError::Kind::NotConnected));
+    EXPECT_EQ(out({u"remove-card"_s}), status.arg(u"no"_s, u"absent"_s, u"unlimited"_s));
+    EXPECT_EQ(out({u"connect"_s}), status.arg(u"yes"_s, u"absent"_s, u"unlimited"_s));
     EXPECT_TRUE(out({u"ls"_s}).endsWith(u"memory 1 (card): absent\n"_s));
     player.Open();
     EXPECT_EQ(player.ExtFlash(), 0);
     EXPECT_EQ(run({u"insert-card"_s}), std::tuple(1, u""_s, u"tunedeck-player: "_s + kInUse + u'\n'));
     player.Close();
-    EXPECT_EQ(out({u"status"_s}), status.arg(u"yes"_s, u"absent"_s));
-    EXPECT_EQ(out({u"insert-card"_s}), status.arg(u"yes"_s, u"present"_s));
+    EXPECT_EQ(out({u"status"_s}), status.arg(u"yes"_s, u"absent"_s, u"unlimited"_s));
+    EXPECT_EQ(out({u"insert-card"_s}), status.arg(u"yes"_s, u"present"_s, u"unlimited"_s));
+
+    // What another instance adds (a journal line) and reorders (a new catalogue), this one finds.
+    EmulatedPlayer second(storePath());
+    second.Open();
+    second.AddSong(1, u"e"_s, root() + u"/s"_s, u"0"_s);
+    second.Close();
+    player.Open();
+    EXPECT_EQ(player.Songs(0, 1).size(), 3u);
+    player.Close();
+    second.Open();
+    second.SwapSong(1, 0, 2, u"0"_s);
+    second.Close();
+    player.Open();
+    EXPECT_EQ(player.Songs(0, 1).at(0).name, u"e"_s);
+    player.Close();
 }
 
 // Bad arguments exit with 2 and the usage on standard error; help and version answer on standard output,
@@ -212,6 +270,10 @@ TEST_F(PlayerTest, ArgumentsAreCheckedBeforeTheStore) {
         {{u"frobnicate"_s}, bad},
         {{u"ls"_s, u"extra"_s}, bad},
         {{u"status"_s, u"--store"_s}, bad},
+        {{u"set-speed"_s}, bad},
+        {{u"set-speed"_s, u"-1"_s}, bad},
+        {{u"set-speed"_s, u"1.5"_s}, bad},
+        {{u"set-speed"_s, u"fast"_s}, bad},
         {{u"-h"_s, u"status"_s}, usage},
         {{u"ls"_s, u"-v"_s}, u"tunedeck-player "_s + QLatin1String(program_version::kFull) + u'\n'},
     };
@@ -225,6 +287,42 @@ TEST_F(PlayerTest, ArgumentsAreCheckedBeforeTheStore) {
             << answer.toStdString();
     }
     EXPECT_FALSE(QFile::exists(storePath()));
+}
+
+// A send and a download report each chunk, up to the song's size, and keep to the link speed the command
+// set: a quarter of a second's worth of bytes takes no less than 0.2 s.
+TEST_F(PlayerTest, TransfersReportTheirProgressAtTheLinkSpeed) {
+    constexpr qint64 kSize = 256 * 1024 + 5, kChunk = 64 * 1024;
+    const QByteArray bytes = songBytes(kSize, 4);
+    const QString source = writeFile(root() + u"/song"_s, bytes), target = root() + u"/copy"_s;
+    EmulatedPlayer player(storePath());
+    for (const qint64 speed : {0, 1024}) {
+        SCOPED_TRACE(speed);
+        ASSERT_EQ(std::get<0>(run({u"set-speed"_s, QString::number(speed)})), 0);
+        player.Open();
+        const std::function<void(const TransferProgress&)> transfers[] = {
+            [&](const TransferProgress& progress) { player.AddSong(0, u"s"_s, source, u"0"_s, progress); },
+            [&](const TransferProgress& progress) { player.GetSong(0, 0, target, u"0"_s, progress); },
+        };
+        for (const auto& transfer : transfers) {
+            std::vector<std::pair<qint64, qint64>> reports{{0, kSize}};
+            QElapsedTimer clock;
+            clock.start();
+            transfer([&](qint64 done, qint64 total) {
+                EXPECT_TRUE(total == kSize && done >= reports.back().first &&
+                            done - reports.back().first <= kChunk)
+                    << done << " of " << total << " after " << reports.back().first;
+                reports.emplace_back(done, total);
+                return true;
+            });
+            EXPECT_GE(clock.elapsed(), speed ? 200 : 0) << "the link speed not kept";
+            EXPECT_EQ(reports.back(), std::pair(kSize, kSize));
+            EXPECT_GE(reports.size(), size_t(kSize / kChunk + 1)) << "a chunk not reported";
+        }
+        player.DeleteSong(0, 0, u"0"_s);
+        player.Close();
+        EXPECT_TRUE(readFile(target) == bytes);
+    }
 }
 
 // Windows' Japanese faces are not installed here: each draws as the IPA face of its kind, not a Latin
@@ -241,9 +339,13 @@ TEST(DisplayBitmap, WindowsFacesDrawInTheIpaFaceOfTheirKind) {
 // a store that opens (the dead process's lock is taken over, even one it left empty) naming only whole songs,
 // with the catalogue and the download target from before or after the operation; data no catalogue names and
 // the temporary files of writes cut short are swept. The child sends, downloads, deletes, reorders and
-// formats, each in a bracket of its own, until SIGALRM ends it: from a timer, wherever it is then, or in one
-// run of eight the moment a song's data is in the store and no catalogue names it yet. Before each operation
-// it writes the state before it and the state it expects after. TUNEDECK_CRASH_SEED repeats a failed run's
+// formats, each in a bracket of its own, until SIGALRM ends it: from a timer, wherever it is then, or in
+// three runs of eight at a crash point: the moment a song's data is in the store and nothing names it yet,
+// the moment its journal line is written, and the moment a new catalogue is in place beside the journal it
+// replaces. Sends add journal lines, which the catalogue takes in as the journal outgrows it. Before each
+// operation the child writes the state before it and the state it expects after. A torn journal line, which
+// a kill in the middle of its write would leave, is added after each kill and must be cut off: else the
+// next line would be joined to it and the memory damaged. TUNEDECK_CRASH_SEED repeats a failed run's
 // operations and delays.
 TEST_F(PlayerTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
     const QByteArray given = qgetenv("TUNEDECK_CRASH_SEED");
@@ -271,8 +373,13 @@ TEST_F(PlayerTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
     const auto transferUntilKilled = [&](unsigned run, useconds_t microseconds) {
         std::mt19937 random(run);
         const auto below = [&](qsizetype n) { return int(random() % std::max<qsizetype>(n, 1)); };
-        EmulatedPlayer player(
-            storePath(), {.afterSongData = run % 8 ? std::function<void()>() : [] { ::raise(SIGALRM); }});
+        std::function<void(CrashPoint)> crash;
+        if (run % 8 < 3)
+            crash = [at = CrashPoint(run % 8)](CrashPoint point) {
+                if (point == at)
+                    ::raise(SIGALRM);
+            };
+        EmulatedPlayer player(storePath(), {.reached = crash});
         ::ualarm(microseconds, 0);
         for (int serial = 0;; ++serial) {
             player.Open();
@@ -311,9 +418,14 @@ TEST_F(PlayerTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
         writeFile(storePath() + u"/memory0.json.Ab12Cd"_s, "{\"vers");
         if (kill % 2 == 0)
             QFile(storePath() + u"/lock"_s).resize(0);
+        if (QFile::exists(storePath() + u"/device.json"_s)) {  // set up
+            QFile journal(storePath() + u'/' + journalOf(readFile(storePath() + u"/memory0.json"_s)));
+            ASSERT_TRUE(journal.open(QIODevice::Append) && journal.write(R"({"folder": 0, "na)") > 0);
+        }
 
         PlayerStore store(storePath());
         ASSERT_NO_THROW(store.open());
+        ASSERT_NO_THROW(store.catalogue(Memory::Internal)) << "the journal was damaged";
         QMap<QString, QByteArray> files = storeFiles(storePath());
         const std::vector<StoredFolder>& folders = store.catalogue(Memory::Internal).folders;
         folder = !folders.empty();
@@ -323,68 +435,133 @@ TEST_F(PlayerTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
             EXPECT_TRUE(files.take(u"data/"_s + song.dataFile) == bytes[song.name[0].digitValue()])
                 << qPrintable(song.name);
         }
+        const QByteArray journal = files.take(journalOf(files[u"memory0.json"_s]));
+        EXPECT_TRUE(journal.isEmpty() || journal.endsWith('\n')) << "a torn journal line kept";
         EXPECT_EQ(files.keys(), (QList<QString>{u"device.json"_s, u"memory0.json"_s, u"memory1.json"_s}))
-            << "unnamed data or temporary files kept";
+            << "unnamed data, stale journals or temporary files kept";
         held = bytes.indexOf(readFile(target));
         EXPECT_THAT(state(), ::testing::AnyOf(expected.first(), expected.last()));
     }
 }
 
-// A store is opened as a crash or damage left it. A set-up cut short is done again: set-up writes the device
-// state last, so a store without one holds at most the rest of a fresh store and a temporary file. A damaged
-// store is refused as a whole, again on a second try (no lock kept), and nothing in it is swept: its songs
-// may still be rescued.
+// A store is opened as a crash, damage or an earlier version left it. A set-up cut short is done again:
+// set-up writes the device state last, so a store without one holds at most the rest of a fresh store and a
+// temporary file. A damaged device state is refused as a whole, again on a second try (no lock kept). A
+// damaged memory leaves the other usable and is refused wherever it is reached until a format makes it
+// usable again; till then nothing is swept: its songs may still be rescued. A journal's torn last line is
+// cut off; a store of an earlier version, with no generation, journal or speed, opens as it is.
 TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
     EmulatedPlayer player(root() + u"/used"_s);
     player.Open();
     const QMap<QString, QByteArray> fresh = storeFiles(root() + u"/used"_s);
     player.AddSong(0, u"kept"_s, writeFile(root() + u"/kept.mp3"_s, songBytes(100, 1)), u"0"_s);
     player.AddSong(0, u"twin"_s, root() + u"/kept.mp3"_s, u"0"_s);
+    player.SwapSong(0, 0, 1, u"0"_s);  // both songs in the catalogue, none in a journal
     player.Close();
     const QMap<QString, QByteArray> healthy = storeFiles(root() + u"/used"_s);
     const QByteArray internal = healthy[u"memory0.json"_s], data = healthy.firstKey().mid(5).toUtf8(),
                      twin = healthy.keys().at(1).mid(5).toUtf8();  // "data/..." sorts first
-    const auto used = [&](const QString& file, const QByteArray& bytes) {
-        QMap<QString, QByteArray> files = healthy;
+    const auto with = [](QMap<QString, QByteArray> files, const QString& file, const QByteArray& bytes) {
         files[file] = bytes;
         return files;
     };
-    const QString device = u"device.json"_s, memory0 = u"memory0.json"_s;
+    const auto used = [&](const QString& file, const QByteArray& bytes) {
+        return with(healthy, file, bytes);
+    };
+    const QString device = u"device.json"_s, memory0 = u"memory0.json"_s, memory1 = u"memory1.json"_s,
+                  journal = journalOf(internal);
     // The healthy store but for `from` in its internal memory's catalogue, replaced by `to`.
     const auto edited = [&](const QByteArray& from, const QByteArray& to) {
         return used(memory0, QByteArray(internal).replace(from, to));
     };
-    // The files of a store whose data folder starts empty, and the file Open finds damaged; none: the store
-    // is set up again.
-    const std::pair<QMap<QString, QByteArray>, QString> stores[] = {
-        {{{memory0, fresh[memory0]}, {u"memory1.json.Ab12Cd"_s, "{\"vers"}}, {}},
-        {{{memory0, fresh[memory0]}, {u"memory1.json"_s, fresh[u"memory1.json"_s]}}, {}},
-        {{{memory0, internal}}, device},
-        {{{memory0, QByteArray(fresh[memory0]).replace("MUSIC", "f")}}, device},
-        {{{u"notes.txt"_s, "x"}}, device},
-        {used(device, R"({"version": 1, "connected": true})"), device},
-        {used(memory0, R"({"version": 1, "folders": [)"), memory0},
-        {edited(R"("version": 1)", R"("version": 2)"), memory0},
-        {edited(data, "../../../etc/passwd"), memory0},
-        {edited(renderDisplay(u"kept"_s, {}).toBase64(), "*!*"), memory0},
-        {edited(twin, data), memory0},
-        {edited(R"("size": 100)", R"("size": 67108865)"), memory0},
-        {used(u"memory1.json"_s, internal), u"memory1.json"_s},
+    // A song of `data` in folder `folder`, added after the catalogue.
+    const auto line = [](qint32 folder, const QByteArray& data) {
+        return journalLine({.folder = folder,
+                            .song = {.name = u"late"_s, .size = 1, .dataFile = QString::fromLatin1(data)}});
     };
-    for (const auto& [files, damaged] : stores) {
+    const QByteArray late = newDataFileName().toUtf8();
+    const auto withLate = [&](const QByteArray& journalBytes) {
+        return with(used(journal, journalBytes), u"data/"_s + QString::fromLatin1(late), "x");
+    };
+    const auto earlier = [](const QByteArray& catalogue) {
+        QJsonObject object = QJsonDocument::fromJson(catalogue).object();
+        object.remove(u"generation"_s);
+        object[u"version"_s] = 1;
+        return QJsonDocument(object).toJson();
+    };
+    QMap<QString, QByteArray> earlierStore =
+        with(used(memory0, earlier(internal)), memory1, earlier(healthy[memory1]));
+    earlierStore[device] = R"({"version": 1, "connected": true, "card": true})";
+    // The files of a store whose data folder starts empty; the file Open or a memory's calls find damaged;
+    // and the files after Open when none is, or none when that is what the store was.
+    const std::tuple<QMap<QString, QByteArray>, QString, QMap<QString, QByteArray>> stores[] = {
+        {{{memory0, fresh[memory0]}, {u"memory1.json.Ab12Cd"_s, "{\"vers"}}, {}, fresh},
+        {{{memory0, fresh[memory0]}, {memory1, fresh[memory1]}}, {}, fresh},
+        {earlierStore, {}, {}},
+        {withLate(line(0, late) + R"({"folder": 0, "na)"), {}, withLate(line(0, late))},
+        {{{memory0, internal}}, device, {}},
+        {{{memory0, QByteArray(fresh[memory0]).replace("MUSIC", "f")}}, device, {}},
+        {{{u"notes.txt"_s, "x"}}, device, {}},
+        {used(device, R"({"version": 1, "connected": true})"), device, {}},
+        {used(device, R"({"version": 1, "connected": true, "card": true, "speed": -1})"), device, {}},
+        {used(memory0, R"({"version": 2, "folders": [)"), memory0, {}},
+        {edited(R"("version": 2)", R"("version": 3)"), memory0, {}},
+        {edited(data, "../../../etc/passwd"), memory0, {}},
+        {edited(renderDisplay(u"kept"_s, {}).toBase64(), "*!*"), memory0, {}},
+        {edited(twin, data), memory0, {}},
+        {edited(R"("size": 100)", R"("size": 67108865)"), memory0, {}},
+        {used(memory1, internal), memory1, {}},
+        {withLate(line(0, late) + "{}\n" + line(0, newDataFileName().toUtf8())), journal, {}},
+        {withLate(line(1, late)), journal, {}},
+        {withLate(line(0, data)), journal, {}},
+    };
+    for (const auto& [files, damaged, opened] : stores) {
         SCOPED_TRACE(QStringList(files.keys()).join(u' ').toStdString() + ": " + damaged.toStdString());
         ASSERT_TRUE(QDir(storePath()).removeRecursively() && QDir().mkpath(storePath() + u"/data"_s));
         for (auto it = files.cbegin(); it != files.cend(); ++it)
             writeFile(storePath() + u'/' + it.key(), it.value());
         const auto before = storeFiles(storePath());
         EmulatedPlayer again(storePath());
-        if (damaged.isEmpty()) {
-            again.Open();
-        } else {
+        if (damaged == device) {
             EXPECT_THAT([&] { again.Open(); }, refused(kStoreDamaged + damaged));
             EXPECT_THAT([&] { again.Open(); }, refused(kStoreDamaged + damaged));
+            EXPECT_EQ(storeFiles(storePath()), before);
+            continue;
         }
-        EXPECT_EQ(storeFiles(storePath()), damaged.isEmpty() ? fresh : before);
+        again.Open();
+        if (damaged.isEmpty()) {
+            EXPECT_NO_THROW(again.Folders(0); again.Folders(1));
+            EXPECT_EQ(storeFiles(storePath()), opened.isEmpty() ? before : opened);
+            continue;
+        }
+        const qint32 bad = damaged == memory1 ? 1 : 0;
+        const QString badText = QString::number(bad), goodText = QString::number(1 - bad);
+        EXPECT_THAT([&] { again.Folders(bad); }, refused(kStoreDamaged + damaged));
+        EXPECT_THAT([&] { again.AvailableMemory(badText); }, refused(kStoreDamaged + damaged));
+        EXPECT_THAT([&] { again.AddSong(0, u"x"_s, root() + u"/kept.mp3"_s, badText); },
+                    refused(kStoreDamaged + damaged));
+        EXPECT_NO_THROW(again.Folders(1 - bad); again.AddFolder(u"other"_s, goodText)) << "the other memory";
+        again.Close();
+        again.Open();
+        EXPECT_THAT([&] { again.Folders(bad); }, refused(kStoreDamaged + damaged));
+        const auto kept = storeFiles(storePath());
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            if (it.key().startsWith(u"data/"_s) || it.key() == damaged) {
+                EXPECT_TRUE(kept.value(it.key()) == it.value()) << "swept: " << qPrintable(it.key());
+            }
+        // A format makes it usable again and lets what only it named go.
+        again.Format(badText);
+        again.AddFolder(u"new"_s, badText);
+        EXPECT_EQ(again.Folders(bad).size(), 1u);
+        again.Close();
+        again.Open();
+        qsizetype songs = 0;
+        for (qint32 memory : {0, 1})
+            for (qint16 folder = 0; folder < qint16(again.Folders(memory).size()); ++folder)
+                songs += again.Songs(memory, folder).size();
+        EXPECT_EQ(QDir(storePath() + u"/data"_s).entryList(QDir::Files).size(), songs)
+            << "data of the damaged memory kept";
+        again.Close();
     }
 }
 
