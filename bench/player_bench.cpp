@@ -2,9 +2,12 @@
 // Each device call is timed alone and with the bracket the program runs around it (Open, the call, Close);
 // undoing the change for the next round is not timed. Both device calls commit with QSaveFile, whose flush to
 // disk also writes out the song's bytes, so the durable copy (a plain copy flushed with fdatasync) shows what
-// part of the gap is the disk's and what part is the player's own.
+// part of the gap is the disk's and what part is the player's own. BM_ManySongs fills the memory with 10,000
+// small songs, each in a bracket of its own as the window sends them: the last thousand should cost no more
+// than the first (goal: last / first <= 1.5).
 #include "emulated_player.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QRandomGenerator>
@@ -117,9 +120,40 @@ void BM_GetSong(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * kSongSize);
 }
 
+void BM_ManySongs(benchmark::State& state) {
+    constexpr int kSongs = 10'000, kMeasured = 1'000;
+    QTemporaryDir dir;
+    const QString source = dir.filePath(u"song.mp3"_s);
+    QFile file(source);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray(4 * 1024, 'x')) != 4 * 1024)
+        throw std::runtime_error("cannot write the song");
+    file.close();
+    for (auto _ : state) {
+        tunedeck::EmulatedPlayer player(dir.filePath(u"player"_s));
+        QElapsedTimer clock;
+        double first = 0;
+        clock.start();
+        for (int song = 0; song < kSongs; ++song) {
+            if (song == kMeasured) {
+                first = clock.nsecsElapsed() / 1e9;
+            } else if (song == kSongs - kMeasured) {
+                clock.restart();
+            }
+            player.Open();
+            player.AddSong(0, QStringLiteral("song %1").arg(song), source, u"0"_s);
+            player.Close();
+        }
+        const double last = clock.nsecsElapsed() / 1e9;
+        state.counters["first_1000_s"] = first;
+        state.counters["last_1000_s"] = last;
+        state.counters["last_per_first"] = last / first;
+    }
+}
+
 BENCHMARK(BM_PlainCopy)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_AddSong)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GetSong)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ManySongs)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 }  // namespace
 
 // AddSong renders its display bitmap, which needs a GUI application; no window is shown.
