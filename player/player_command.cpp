@@ -54,7 +54,15 @@ void list(PlayerStore& store, const QStringList&, QTextStream& out) {
             out << memoryLabel(memory) << ": absent\n";
             continue;
         }
-        const MemoryCatalogue& catalogue = store.catalogue(memory);
+        const MemoryCatalogue* read = nullptr;
+        try {
+            read = &store.catalogue(memory);
+        } catch (const DeviceError& error) {
+            // A damaged memory is said; the other one is still listed.
+            out << memoryLabel(memory) << ": " << error.description() << '\n';
+            continue;
+        }
+        const MemoryCatalogue& catalogue = *read;
         out << memoryLabel(memory) << ": " << catalogue.usedBytes() << " bytes used, "
             << capacityOf(memory) - catalogue.usedBytes() << " bytes free\n";
         for (size_t f = 0; f < catalogue.folders.size(); ++f) {
@@ -119,7 +127,8 @@ const std::map<QString, Command>& commands() {
         {QStringLiteral("insert-card"), {0, changeState([](DeviceState& d) { d.cardPresent = true; })}},
         {QStringLiteral("remove-card"), {0, changeState([](DeviceState& d) { d.cardPresent = false; })}},
         {QStringLiteral("set-speed"),
-         {1, [](PlayerStore& s, const QStringList& o, QTextStream& out) {
+         {1,
+          [](PlayerStore& s, const QStringList& o, QTextStream& out) {
               changeState([&](DeviceState& d) { d.speedKbps = *speedFromText(o[0]); })(s, o, out);
           }}},
         {QStringLiteral("ls"), {0, list}},
