@@ -1,5 +1,7 @@
 #include "song_positions.h"
 
+#include <QList>
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
