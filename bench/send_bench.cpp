@@ -75,7 +75,7 @@ class SendRun {
 
     // An empty player with one folder, as the window shows it.
     void emptyPlayer() {
-        testing::setUpPlayer(folder_.storePath(), folder_.path(), QStringLiteral("音楽:"));
+        folder_.setUpPlayer(QStringLiteral("音楽:"));
         window_.refreshDeviceView(true);
     }
 

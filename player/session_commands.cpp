@@ -61,7 +61,7 @@ class Commands {
         const SettingsFile settings(setting_.programFolder, kSettingsSection);
         const auto titleOf = [&](const QString& path) {
             TagRecord record;
-            return setting_.title.value_or(displayTitleFor(path, record, settings));
+            return setting_.title ? *setting_.title : displayTitleFor(path, record, settings);
         };
         const Outcome outcome = session_.send(setting_.memory, setting_.folder, files, titleOf,
                                               PlayerSession::AfterRefusal::Stop);

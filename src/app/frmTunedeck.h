@@ -168,9 +168,11 @@ class frmTunedeck : public QMainWindow {
     // Holds the player pane and its commands still while a command works on the player; `flag` is set
     // meanwhile.
     BusyWindow holdPlayerPane(bool& flag, BusyWindow::Pointer pointer);
-    // Runs a send, download or delete: each song in status panel 1 as its name followed by `doing`, the run's
-    // progress in the status bar, Esc and the cancel button stopping it.
-    Outcome showingRun(const QString& doing, const std::function<Outcome(PlayerSession&)>& run);
+    // Runs a send, download or delete with the player pane held: each song in status panel 1 as its name
+    // followed by `doing`, and each refusal where the run goes on after one; the run's progress in the status
+    // bar; Esc and the cancel button stopping it.
+    Outcome showingRun(const QString& doing, BusyWindow::Pointer pointer,
+                       const std::function<Outcome(PlayerSession&)>& run);
     // Sends `files` to the chosen folder, each titled from its tags.
     Outcome sendFiles(const QStringList& files, PlayerSession::AfterRefusal afterRefusal);
     // The full paths of the file list's selected files, in list order.

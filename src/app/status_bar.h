@@ -54,7 +54,7 @@ class StatusBar : public QStatusBar {
     void showProgress(double done, const QString& text);
     void hideProgress();
     const QProgressBar* progressBar() const { return progress_; }
-    QToolButton* cancelButton() const { return cancel_; }
+    const QToolButton* cancelButton() const { return cancel_; }
 
   signals:
     void panelTextChanged(int panel, const QString& text);

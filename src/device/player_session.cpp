@@ -31,21 +31,17 @@ Outcome ended(Ending ending, const QString& description = {}) {
     return {.ending = ending, .description = description};
 }
 
-// The memory as the contract's members take it: some as a number, others as its text.
-qint32 number(PlayerMemory memory) {
-    return memoryNumber(memory);
-}
-QString text(PlayerMemory memory) {
-    return memoryText(memory);
+// The folder is still where the list showed it.
+void requireFolder(DeviceComponent& device, PlayerMemory memory, qint16 index, const QString& name) {
+    const std::vector<DeviceFolder> folders = device.Folders(memoryNumber(memory));
+    if (index < 0 || index >= qint16(folders.size()) || folders[index].name != name)
+        throw PlayerChanged{};
 }
 
 // The songs of the song's folder, once the folder is still the one the list showed.
 std::vector<DeviceSong> songsBeside(DeviceComponent& device, const SongRef& song) {
-    const std::vector<DeviceFolder> folders = device.Folders(number(song.memory));
-    if (song.folderIndex < 0 || song.folderIndex >= qint16(folders.size()) ||
-        folders[song.folderIndex].name != song.folderName)
-        throw PlayerChanged{};
-    return device.Songs(number(song.memory), song.folderIndex);
+    requireFolder(device, song.memory, song.folderIndex, song.folderName);
+    return device.Songs(memoryNumber(song.memory), song.folderIndex);
 }
 
 // The song is at `index` of `songs`, as the list showed it.
@@ -182,9 +178,9 @@ void addSong(DeviceComponent& device, qint16 folderIndex, const QString& title, 
 void getSong(DeviceComponent& device, const SongRef& song, const QString& target,
              const TransferProgress& progress) {
     if (auto* progressive = dynamic_cast<ProgressiveTransfers*>(&device))
-        progressive->GetSong(song.folderIndex, song.index, target, text(song.memory), progress);
+        progressive->GetSong(song.folderIndex, song.index, target, memoryText(song.memory), progress);
     else
-        device.GetSong(song.folderIndex, song.index, target, text(song.memory));
+        device.GetSong(song.folderIndex, song.index, target, memoryText(song.memory));
 }
 
 // `outcome` ended as `bracketOutcome`, keeping the counts of the run so far.
@@ -245,14 +241,14 @@ Outcome PlayerSession::readPane(PlayerMemory memory, std::optional<FolderRef> fo
                 reading.cardPresent = device.ExtFlash() == 1;
                 if (!folder) {
                     QStringList names;
-                    for (const DeviceFolder& each : device.Folders(number(memory)))
+                    for (const DeviceFolder& each : device.Folders(memoryNumber(memory)))
                         names << each.name;
                     reading.folders = names;
                     folder = names.isEmpty() ? FolderRef{} : FolderRef{.index = 0, .name = names.first()};
                 }
                 if (folder->index >= 0) {
                     std::vector<SongRef> songs;
-                    for (const DeviceSong& song : device.Songs(number(memory), folder->index))
+                    for (const DeviceSong& song : device.Songs(memoryNumber(memory), folder->index))
                         songs.push_back({.memory = memory,
                                          .folderIndex = folder->index,
                                          .folderName = folder->name,
@@ -261,7 +257,7 @@ Outcome PlayerSession::readPane(PlayerMemory memory, std::optional<FolderRef> fo
                                          .size = song.size});
                     reading.songs = std::move(songs);
                 }
-                reading.available = device.AvailableMemory(text(memory));
+                reading.available = device.AvailableMemory(memoryText(memory));
             },
             false);
     });
@@ -285,8 +281,7 @@ Outcome PlayerSession::send(PlayerMemory memory, qint16 folderIndex, const QStri
                     const auto [faceName, pointSize] = displayFont();
                     device.FontName(faceName);
                     device.FontSize(pointSize);
-                    outcome.askedToChange = true;
-                    addSong(device, folderIndex, title, files[i], text(memory), run.mover());
+                    addSong(device, folderIndex, title, files[i], memoryText(memory), run.mover());
                 });
             if (one.ok()) {
                 ++outcome.done;
@@ -344,7 +339,7 @@ Outcome PlayerSession::remove(const QList<SongRef>& songs) {
                 const qint32 index = deletedSongIndex(song.position(), outcome.done);
                 requireAt(songsBeside(device, song), song, index);
                 outcome.askedToChange = true;
-                device.DeleteSong(song.folderIndex, index, text(song.memory));
+                device.DeleteSong(song.folderIndex, index, memoryText(song.memory));
             });
             if (!one.ok())
                 return endedAs(outcome, one);
@@ -361,7 +356,7 @@ Outcome PlayerSession::swap(const SongRef& first, const SongRef& second) {
             const std::vector<DeviceSong> listed = songsBeside(device, first);
             requireAt(listed, first, first.index);
             requireAt(listed, second, second.index);
-            device.SwapSong(first.folderIndex, first.index, second.index, text(first.memory));
+            device.SwapSong(first.folderIndex, first.index, second.index, memoryText(first.memory));
         });
     });
 }
@@ -372,7 +367,7 @@ Outcome PlayerSession::createFolder(PlayerMemory memory, const QString& name) {
             const auto [faceName, pointSize] = displayFont();
             device.FontName(faceName);
             device.FontSize(pointSize);
-            device.AddFolder(name, text(memory));
+            device.AddFolder(name, memoryText(memory));
         });
     });
 }
@@ -380,18 +375,15 @@ Outcome PlayerSession::createFolder(PlayerMemory memory, const QString& name) {
 Outcome PlayerSession::removeFolder(PlayerMemory memory, qint16 folderIndex, const QString& folderName) {
     return perform([&, this] {
         return bracket([&](DeviceComponent& device) {
-            const std::vector<DeviceFolder> folders = device.Folders(number(memory));
-            if (folderIndex < 0 || folderIndex >= qint16(folders.size()) ||
-                folders[folderIndex].name != folderName)
-                throw PlayerChanged{};
-            device.DeleteFolder(folderIndex, text(memory));
+            requireFolder(device, memory, folderIndex, folderName);
+            device.DeleteFolder(folderIndex, memoryText(memory));
         });
     });
 }
 
 Outcome PlayerSession::format(PlayerMemory memory) {
     return perform(
-        [&, this] { return bracket([&](DeviceComponent& device) { device.Format(text(memory)); }); });
+        [&, this] { return bracket([&](DeviceComponent& device) { device.Format(memoryText(memory)); }); });
 }
 
 void PlayerSession::release() {

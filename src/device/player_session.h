@@ -56,7 +56,7 @@ struct Outcome {
     bool notConnected = false;   // failed because no player answered Open
     int done = 0;                // songs sent, fetched or deleted
     int failed = 0;              // files refused in a run that goes on after a refusal
-    bool askedToChange = false;  // the player was asked to change something before the run ended
+    bool askedToChange = false;  // a deletion reached the player before the run ended
 
     bool ok() const { return ending == Ending::Done; }
 };
@@ -115,7 +115,6 @@ class PlayerSession : public QObject {
     void cancel();
     // Cancels, and every later operation ends cancelled at once: the program is ending.
     void stop();
-    bool isStopping() const { return stopping_; }
 
   signals:
     void opened();  // a pane reading has reached the player

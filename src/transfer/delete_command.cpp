@@ -12,12 +12,8 @@ void frmTunedeck::menuDel_Click() {
     if (!environment_.prompts->confirm(this, QStringLiteral("削除します。"), QStringLiteral("削除")))
         return;
 
-    Outcome outcome;
-    {
-        const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Wait);
-        outcome = showingRun(QStringLiteral(" を削除しています..."),
-                             [&](PlayerSession& session) { return session.remove(songs); });
-    }
+    const Outcome outcome = showingRun(QStringLiteral(" を削除しています..."), BusyWindow::Pointer::Wait,
+                                       [&](PlayerSession& session) { return session.remove(songs); });
     if (outcome.ending == Outcome::Ending::Cancelled) {
         refreshDeviceView(false);
         setStatus(QStringLiteral("削除を中止しました。%1曲を削除しました。").arg(outcome.done));

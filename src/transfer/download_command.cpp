@@ -16,14 +16,11 @@ void frmTunedeck::menuDown_Click() {
         return;
 
     const QList<SongRef> songs = selectedSongs();
-    Outcome outcome;
-    {
-        const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Wait);
-        outcome = showingRun(QStringLiteral(" を取得しています..."), [&](PlayerSession& session) {
+    const Outcome outcome = showingRun(
+        QStringLiteral(" を取得しています..."), BusyWindow::Pointer::Wait, [&](PlayerSession& session) {
             return session.download(
                 songs, [&prefix](const SongRef& song) { return prefix + downloadFileName(song.position()); });
         });
-    }
     if (outcome.ending == Outcome::Ending::Cancelled)
         setStatus(QStringLiteral("取得を中止しました。%1曲を取得しました。").arg(outcome.done));
     else if (reportOutcome(QStringLiteral("取得に失敗しました。 Err:"), outcome))

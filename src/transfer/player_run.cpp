@@ -11,10 +11,14 @@ BusyWindow frmTunedeck::holdPlayerPane(bool& flag, BusyWindow::Pointer pointer) 
                       {menuSend, menuMkDir, menuRmDir, menuFormat, menuDel, menuDown, menuRefSong});
 }
 
-Outcome frmTunedeck::showingRun(const QString& doing, const std::function<Outcome(PlayerSession&)>& run) {
+Outcome frmTunedeck::showingRun(const QString& doing, BusyWindow::Pointer pointer,
+                                const std::function<Outcome(PlayerSession&)>& run) {
+    const BusyWindow held = holdPlayerPane(running_, pointer);
     const QMetaObject::Connection started =
         connect(session_.get(), &PlayerSession::songStarted, this,
                 [this, doing](int, int, const QString& name) { setStatus(name + doing); });
+    const QMetaObject::Connection refused =
+        connect(session_.get(), &PlayerSession::songRefused, this, &frmTunedeck::setStatus);
     const QMetaObject::Connection progressed =
         connect(session_.get(), &PlayerSession::progressed, this, [this](const RunProgress& progress) {
             const double done = progress.runTotal > 0 ? double(progress.runBytes) / double(progress.runTotal)
@@ -24,6 +28,7 @@ Outcome frmTunedeck::showingRun(const QString& doing, const std::function<Outcom
     cancelKey->setEnabled(true);
     const auto ended = qScopeGuard([&] {
         disconnect(started);
+        disconnect(refused);
         disconnect(progressed);
         cancelKey->setEnabled(false);
         stbRioInfo->hideProgress();

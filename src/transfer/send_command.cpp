@@ -19,14 +19,14 @@ QStringList frmTunedeck::selectedFiles() const {
 // title reads the display format from the settings file, so a change made during the send takes effect
 // with the next file.
 Outcome frmTunedeck::sendFiles(const QStringList& files, PlayerSession::AfterRefusal afterRefusal) {
-    const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Keep);
     const auto titleOf = [settings = settings()](const QString& path) {
         TagRecord record;
         return displayTitleFor(path, record, settings);
     };
-    return showingRun(QStringLiteral(" をRioに転送しています..."), [&](PlayerSession& session) {
-        return session.send(memory_, qint16(cmbFolder->currentIndex()), files, titleOf, afterRefusal);
-    });
+    return showingRun(
+        QStringLiteral(" をRioに転送しています..."), BusyWindow::Pointer::Keep, [&](PlayerSession& session) {
+            return session.send(memory_, qint16(cmbFolder->currentIndex()), files, titleOf, afterRefusal);
+        });
 }
 
 // "Rioへ転送(&S)": the selected files in list order, stopping at the first failure.
@@ -49,13 +49,7 @@ void frmTunedeck::menuSend_Click() {
 // Files dropped on the song list: every one is tried, whatever it is, and the player's answer to each is
 // shown as it comes. The end says how many went and how many did not, also after the list is read again.
 void frmTunedeck::lvwSong_OLEDragDrop(const QStringList& files) {
-    Outcome outcome;
-    {
-        const QMetaObject::Connection refused =
-            connect(session_.get(), &PlayerSession::songRefused, this, &frmTunedeck::setStatus);
-        outcome = sendFiles(files, PlayerSession::AfterRefusal::GoOn);
-        disconnect(refused);
-    }
+    const Outcome outcome = sendFiles(files, PlayerSession::AfterRefusal::GoOn);
     QString ending = QString::number(outcome.done) + QStringLiteral("個のファイルを転送しました。");
     if (outcome.failed > 0)
         ending +=

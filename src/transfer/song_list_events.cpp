@@ -39,12 +39,9 @@ void frmTunedeck::lvwSong_MouseUp(int button, int /*shift*/, int x, int y) {
                 const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Keep);
                 outcome = session_->swap(songAt(int(lvwSong->tag().toDouble()) - 1), songAt(partner - 1));
             }
-            if (outcome.ending == Outcome::Ending::Failed) {
-                setStatus(QStringLiteral("曲変更でエラーが発生しました。 Err:") + outcome.description);
+            if (!reportOutcome(QStringLiteral("曲変更でエラーが発生しました。 Err:"), outcome))
                 return;
-            }
-            if (reportOutcome(QString(), outcome))
-                refreshDeviceView(false);
+            refreshDeviceView(false);
         }
     }
     lvwSong->setTag(QStringLiteral("-1"));
