@@ -60,7 +60,7 @@ TEST_F(ComputerPaneTest, TheTreeAndTheListFollowTheKeysTheDrivesAndTheRefresh) {
     EXPECT_TRUE(rows(*w.lvwFile).contains(u"tagged.mp3|Artist|Theme|1,024KB"_s));
     EXPECT_EQ(w.dirlst->currentItem()->child(0)->text(0), u".hidden"_s) << "sorted, hidden ones too";
 
-    w.lvwFile_ColumnClick(4);
+    clickColumn(*w.lvwFile, 4);
     highlight(u"sub"_s);
     QTest::keyClick(w.dirlst, Qt::Key_Return);
     EXPECT_EQ(rows(*w.lvwFile, 1), QStringList({u"s.mp3"_s}));

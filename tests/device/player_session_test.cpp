@@ -17,7 +17,7 @@ using Ending = Outcome::Ending;
 // The emulated player on a temporary store, behind a recorder, in a session of its own.
 class SessionTest : public ::testing::Test {
   protected:
-    SessionTest() { setUpPlayer(store(), folder.path(), u"a:s1,s2,s3 b:"_s); }
+    SessionTest() { folder.setUpPlayer(u"a:s1,s2,s3 b:"_s); }
 
     QString store() const { return folder.storePath(); }
     std::unique_ptr<DeviceComponent> recorded() const {
@@ -32,13 +32,6 @@ class SessionTest : public ::testing::Test {
     }
     QString file(const QString& name, qint64 size = 100) const {
         return writeFile(folder.path() + u'/' + name, QByteArray(size, 'x'));
-    }
-    // Song data files in the store against the songs it names: one each, none half written and left.
-    void expectDataOfEverySongAlone() const {
-        const QString state = playerState(store());
-        const qsizetype songs = state.count(u',') + state.split(u' ').count() - state.count(u": "_s) -
-                                (state.endsWith(u':') || state.isEmpty());
-        EXPECT_EQ(QDir(store() + u"/data"_s).entryList(QDir::Files).size(), songs) << state.toStdString();
     }
 
     ProgramFolder folder;
@@ -95,7 +88,7 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
     for (const auto& [name, operation, members, after] : operations) {
         for (const QString& member : members) {
             SCOPED_TRACE(std::string(name) + " " + member.toStdString());
-            setUpPlayer(store(), folder.path(), u"a:s1,s2,s3 b:"_s);
+            folder.setUpPlayer(u"a:s1,s2,s3 b:"_s);
             PlayerSession session(recorded());
             const std::vector<SongRef> shown = listed(session);
             log->failCall(member, 1, u"故障"_s);
@@ -103,8 +96,7 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
             EXPECT_EQ(int(outcome.ending), int(Ending::Failed));
             EXPECT_EQ(outcome.description, u"故障"_s);
             EXPECT_FALSE(log->open) << "left open";
-            EXPECT_EQ(playerState(store()), member == u"Close"_s ? after : u"a:s1,s2,s3 b:"_s);
-            expectDataOfEverySongAlone();
+            EXPECT_EQ(folder.playerState(), member == u"Close"_s ? after : u"a:s1,s2,s3 b:"_s);
         }
     }
 }
@@ -140,13 +132,13 @@ TEST_F(SessionTest, APlayerChangedSinceTheListIsLeftAlone) {
             if (name == std::string("removeFolder") && changed != u"b:"_s)
                 continue;  // a folder is known by its name and place only
             SCOPED_TRACE(std::string(name) + ", " + change);
-            setUpPlayer(store(), folder.path(), u"a:s1,s2,s3 b:"_s);
+            folder.setUpPlayer(u"a:s1,s2,s3 b:"_s);
             QFile::remove(folder.path() + u"/got"_s);
             PlayerSession session(recorded());
             const std::vector<SongRef> shown = listed(session);
-            onPlayer(store(), changeIt);
+            folder.onPlayer(changeIt);
             EXPECT_EQ(int(operation(session, shown).ending), int(Ending::Changed));
-            EXPECT_EQ(playerState(store()), changed);
+            EXPECT_EQ(folder.playerState(), changed);
             EXPECT_FALSE(QFile::exists(folder.path() + u"/got"_s));
         }
     }
@@ -193,7 +185,7 @@ TEST_F(SessionTest, ACancelStopsTheRunAndLeavesNothingHalf) {
     const auto target = [&](const SongRef& song) { return folder.path() + u"/got"_s + song.name; };
     for (const bool progressive : {true, false}) {
         SCOPED_TRACE(progressive ? "progress reported" : "plain contract");
-        setUpPlayer(store(), folder.path(), u"a: b:"_s);
+        folder.setUpPlayer(u"a: b:"_s);
         setSpeed(u"0"_s);
         PlayerSession session(progressive ? createEmulatedPlayer(store())
                                           : std::make_unique<PlainContract>(createEmulatedPlayer(store())));
@@ -220,8 +212,7 @@ TEST_F(SessionTest, ACancelStopsTheRunAndLeavesNothingHalf) {
                                QFile::exists(target(shown[2]))}),
                   QList<bool>({true, !progressive, false}))
             << "a download half written";
-        EXPECT_EQ(playerState(store()), progressive ? u"a:1,2,3 b:1"_s : u"a:1,2,3 b:1,2"_s);
-        expectDataOfEverySongAlone();
+        EXPECT_EQ(folder.playerState(), progressive ? u"a:1,2,3 b:1"_s : u"a:1,2,3 b:1,2"_s);
         EXPECT_TRUE(std::any_of(reports.cbegin(), reports.cend(), [](const RunProgress& p) {
             return p.song == 1 && p.songsDone == 1 && p.runBytes == 600'000 && p.runTotal == 1'800'000;
         }));
@@ -261,10 +252,10 @@ TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
                                           QStringList{u"--store"_s, store()} + arguments, environment);
         EXPECT_EQ((QString::number(run.exitStatus) + u'|' + run.out + run.err).section(u"usage:"_s, 0, 0),
                   said);
-        EXPECT_EQ(playerState(store()), held);
+        EXPECT_EQ(folder.playerState(), held);
     }
     EXPECT_EQ(QFileInfo(got).size(), 6);
-    EXPECT_EQ(playerState(store(), u"1"_s), u"c:"_s);
+    EXPECT_EQ(folder.playerState(u"1"_s), u"c:"_s);
 }
 
 }  // namespace

@@ -9,8 +9,9 @@ using namespace Qt::StringLiterals;
 namespace tunedeck::testing {
 namespace {
 
-// The program creates the player from its components folder. A refusal raised inside the plugin reaches the program
-// as the contract's error; an unknown ProgID or a missing plugin is a device error with a description.
+// The program creates the player from its components folder. A refusal raised inside the plugin reaches the
+// program as the contract's error; an unknown ProgID or a missing plugin is a device error with a
+// description.
 TEST(PluginCreation, CreatesTheEmulatedPlayerOrFailsWithADescription) {
     const ProgramFolder folder;
     const std::unique_ptr<DeviceComponent> device = createEmulatedPlayer(folder.storePath());

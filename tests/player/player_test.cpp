@@ -272,7 +272,6 @@ TEST_F(PlayerTest, ArgumentsAreCheckedBeforeTheStore) {
         {{u"status"_s, u"--store"_s}, bad},
         {{u"set-speed"_s}, bad},
         {{u"set-speed"_s, u"-1"_s}, bad},
-        {{u"set-speed"_s, u"1.5"_s}, bad},
         {{u"set-speed"_s, u"fast"_s}, bad},
         {{u"-h"_s, u"status"_s}, usage},
         {{u"ls"_s, u"-v"_s}, u"tunedeck-player "_s + QLatin1String(program_version::kFull) + u'\n'},
@@ -287,42 +286,6 @@ TEST_F(PlayerTest, ArgumentsAreCheckedBeforeTheStore) {
             << answer.toStdString();
     }
     EXPECT_FALSE(QFile::exists(storePath()));
-}
-
-// A send and a download report each chunk, up to the song's size, and keep to the link speed the command
-// set: a quarter of a second's worth of bytes takes no less than 0.2 s.
-TEST_F(PlayerTest, TransfersReportTheirProgressAtTheLinkSpeed) {
-    constexpr qint64 kSize = 256 * 1024 + 5, kChunk = 64 * 1024;
-    const QByteArray bytes = songBytes(kSize, 4);
-    const QString source = writeFile(root() + u"/song"_s, bytes), target = root() + u"/copy"_s;
-    EmulatedPlayer player(storePath());
-    for (const qint64 speed : {0, 1024}) {
-        SCOPED_TRACE(speed);
-        ASSERT_EQ(std::get<0>(run({u"set-speed"_s, QString::number(speed)})), 0);
-        player.Open();
-        const std::function<void(const TransferProgress&)> transfers[] = {
-            [&](const TransferProgress& progress) { player.AddSong(0, u"s"_s, source, u"0"_s, progress); },
-            [&](const TransferProgress& progress) { player.GetSong(0, 0, target, u"0"_s, progress); },
-        };
-        for (const auto& transfer : transfers) {
-            std::vector<std::pair<qint64, qint64>> reports{{0, kSize}};
-            QElapsedTimer clock;
-            clock.start();
-            transfer([&](qint64 done, qint64 total) {
-                EXPECT_TRUE(total == kSize && done >= reports.back().first &&
-                            done - reports.back().first <= kChunk)
-                    << done << " of " << total << " after " << reports.back().first;
-                reports.emplace_back(done, total);
-                return true;
-            });
-            EXPECT_GE(clock.elapsed(), speed ? 200 : 0) << "the link speed not kept";
-            EXPECT_EQ(reports.back(), std::pair(kSize, kSize));
-            EXPECT_GE(reports.size(), size_t(kSize / kChunk + 1)) << "a chunk not reported";
-        }
-        player.DeleteSong(0, 0, u"0"_s);
-        player.Close();
-        EXPECT_TRUE(readFile(target) == bytes);
-    }
 }
 
 // Windows' Japanese faces are not installed here: each draws as the IPA face of its kind, not a Latin

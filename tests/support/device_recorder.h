@@ -52,20 +52,10 @@ class DeviceRecorder final : public DeviceComponent, public ProgressiveTransfers
     void AddSong(qint16 f, Text t, Text p, Text m) override { pass("AddSong", &D::AddSong, f, t, p, m); }
     void GetSong(qint32 f, qint32 s, Text p, Text m) override { pass("GetSong", &D::GetSong, f, s, p, m); }
     void AddSong(qint16 f, Text t, Text p, Text m, const TransferProgress& progress) override {
-        if (auto* inner = dynamic_cast<ProgressiveTransfers*>(inner_.get())) {
-            record(QStringLiteral("AddSong"), {shown(f), shown(t), shown(p), shown(m)});
-            inner->AddSong(f, t, p, m, progress);
-        } else {
-            AddSong(f, t, p, m);
-        }
+        passWithProgress("AddSong", &ProgressiveTransfers::AddSong, &D::AddSong, progress, f, t, p, m);
     }
     void GetSong(qint32 f, qint32 s, Text p, Text m, const TransferProgress& progress) override {
-        if (auto* inner = dynamic_cast<ProgressiveTransfers*>(inner_.get())) {
-            record(QStringLiteral("GetSong"), {shown(f), shown(s), shown(p), shown(m)});
-            inner->GetSong(f, s, p, m, progress);
-        } else {
-            GetSong(f, s, p, m);
-        }
+        passWithProgress("GetSong", &ProgressiveTransfers::GetSong, &D::GetSong, progress, f, s, p, m);
     }
     void DeleteSong(qint32 f, qint32 s, Text m) override { pass("DeleteSong", &D::DeleteSong, f, s, m); }
     void SwapSong(qint16 f, qint32 a, qint32 b, Text m) override {
@@ -84,6 +74,16 @@ class DeviceRecorder final : public DeviceComponent, public ProgressiveTransfers
     R pass(const char* member, R (D::*function)(P...), const A&... arguments) {
         record(QLatin1String(member), {shown(arguments)...});
         return (inner_.get()->*function)(arguments...);
+    }
+    // A transfer with progress: handed on as such where the device offers it, else as the plain member.
+    template <class Progressive, class Plain, class... A>
+    void passWithProgress(const char* member, Progressive progressive, Plain plain,
+                          const TransferProgress& progress, const A&... arguments) {
+        auto* inner = dynamic_cast<ProgressiveTransfers*>(inner_.get());
+        if (!inner)
+            return pass(member, plain, arguments...);
+        record(QLatin1String(member), {shown(arguments)...});
+        (inner->*progressive)(arguments..., progress);
     }
     void record(const QString& member, const QStringList& arguments);
 

@@ -33,6 +33,14 @@ class ProgramFolder {
     }
     void writeSettingsBytes(const QByteArray& bytes) const { writeFile(settingsPath(), bytes); }
 
+    // Runs `work` on the emulated player on the store, in a bracket of its own.
+    void onPlayer(const std::function<void(DeviceComponent&)>& work) const;
+    // Formats `memory` of the player and gives it the folders and songs of `state`, written as playerState()
+    // reads it; a song's bytes are its name over and over, 1000 bytes for "s1".
+    void setUpPlayer(const QString& state, const QString& memory = QStringLiteral("0")) const;
+    // The folders of `memory`, each as "name:song,song", joined by spaces: "a:s1,s2 b:".
+    QString playerState(const QString& memory = QStringLiteral("0")) const;
+
   private:
     QTemporaryDir dir_;
     QString exeBaseName_;
@@ -48,36 +56,30 @@ inline std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& stor
     return createDevice(kPlayerProgId, componentsFolder(), storeFolder);
 }
 
-// Runs `work` on the emulated player on `storeFolder`, in a bracket of its own.
-inline void onPlayer(const QString& storeFolder, const std::function<void(DeviceComponent&)>& work) {
-    const auto device = createEmulatedPlayer(storeFolder);
+inline void ProgramFolder::onPlayer(const std::function<void(DeviceComponent&)>& work) const {
+    const auto device = createEmulatedPlayer(storePath());
     device->Open();
     const auto close = qScopeGuard([&] { device->Close(); });
     work(*device);
 }
 
-// Formats `memory` of the player on `storeFolder` and gives it the folders and songs of `state`, written as
-// playerState() reads it; a song's bytes are its name over and over, 1000 bytes for "s1", sent from a file
-// written in `scratchFolder`.
-inline void setUpPlayer(const QString& storeFolder, const QString& scratchFolder, const QString& state,
-                        const QString& memory = QStringLiteral("0")) {
-    onPlayer(storeFolder, [&](DeviceComponent& device) {
+inline void ProgramFolder::setUpPlayer(const QString& state, const QString& memory) const {
+    onPlayer([&](DeviceComponent& device) {
         device.Format(memory);
         const QStringList folders = state.split(u' ', Qt::SkipEmptyParts);
         for (int index = 0; index < folders.size(); ++index) {
             device.AddFolder(folders[index].section(u':', 0, 0), memory);
             for (const QString& song : folders[index].section(u':', 1).split(u',', Qt::SkipEmptyParts))
-                device.AddSong(
-                    index, song,
-                    writeFile(scratchFolder + QStringLiteral("/song"), song.toUtf8().repeated(500)), memory);
+                device.AddSong(index, song,
+                               writeFile(path() + QStringLiteral("/song"), song.toUtf8().repeated(500)),
+                               memory);
         }
     });
 }
 
-// The folders of `memory`, each as "name:song,song", joined by spaces: "a:s1,s2 b:".
-inline QString playerState(const QString& storeFolder, const QString& memory = QStringLiteral("0")) {
+inline QString ProgramFolder::playerState(const QString& memory) const {
     QStringList folders;
-    onPlayer(storeFolder, [&](DeviceComponent& device) {
+    onPlayer([&](DeviceComponent& device) {
         const std::vector<DeviceFolder> all = device.Folders(memory.toInt());
         for (qint16 index = 0; index < qint16(all.size()); ++index) {
             QStringList songs;

@@ -1,7 +1,6 @@
 #include "window_fixture.h"
 
 #include <QDrag>
-#include <QDropEvent>
 #include <QFile>
 #include <QImage>
 #include <QMimeData>
@@ -18,12 +17,12 @@ class PlayerPaneTest : public WindowTest {
     // `memory` as `player` says; the file list holding a.mp3 (tagged), b.mp3, c.mp3 and d.mp3 in
     // this order; the song list focused, the log and texts cleared.
     frmTunedeck& startWith(const QString& player = kPlayer, const QString& memory = u"0"_s) {
-        setUpPlayer(player, memory);
+        folder.setUpPlayer(player, memory);
         workFile(u"a.mp3"_s, mp3File({.title = "Title", .artist = "Artist"}, 100));
         for (const QString& name : {u"b"_s, u"c"_s, u"d"_s})
             workFile(name + u".mp3"_s, name.toUtf8());
         frmTunedeck& w = start();
-        w.lvwFile_ColumnClick(1);
+        clickColumn(*w.lvwFile, 1);
         w.lvwSong->setFocus();
         deviceLog->calls.clear();
         takeStatusTexts();
@@ -46,8 +45,8 @@ class PlayerPaneTest : public WindowTest {
 // goes grey, the choice stays, and the player's refusal to read it is reported. Without a player the song
 // list is emptied and the rest keeps what it showed.
 TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
-    setUpPlayer(kPlayer);
-    setUpPlayer(u"card:s1"_s, u"1"_s);
+    folder.setUpPlayer(kPlayer);
+    folder.setUpPlayer(u"card:s1"_s, u"1"_s);
     frmTunedeck& w = start();
     EXPECT_EQ(takeStatusTexts().mid(4), kRefreshTexts);
     EXPECT_EQ(rows(*w.lvwSong).first() + w.stbRioInfo->panelText(2),
@@ -62,13 +61,13 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
     QTest::mouseClick(w.optRam[1], Qt::LeftButton);
     EXPECT_EQ(rows(*w.lvwSong), QStringList({u"s1|card|0KB|外部"_s}));
     runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), u"remove-card"_s});
-    w.menuRefSong_Click();
+    w.menuRefSong->trigger();
     EXPECT_TRUE(!w.optRam[1]->isEnabled() && w.memory() == PlayerMemory::Card);
     EXPECT_EQ(lastStatus(), u"曲リストの取得に失敗しました。 Err:スマートメディアが入っていません。"_s);
     QTest::mouseClick(w.optRam[0], Qt::LeftButton);
     const QString panel2 = w.stbRioInfo->panelText(2);
     runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), u"disconnect"_s});
-    w.menuRefSong_Click();
+    w.menuRefSong->trigger();
     EXPECT_EQ(lastStatus() + shownState() + w.stbRioInfo->panelText(2),
               u"Rio500が接続されていません。a,b / "_s + panel2);
     // With the song list empty a download or a deletion asks nothing; with the file list empty the menu sends
@@ -77,7 +76,7 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
     QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
     w.fillFileList(working.filePath(u"none"_s));
     w.menuSend->trigger();
-    w.lvwSong_OLEDragDrop({workFile(u"a.mp3"_s)});
+    dropOnSongList({QUrl::fromLocalFile(workFile(u"a.mp3"_s))});
     EXPECT_EQ(
         takeStatusTexts().last(2),
         QStringList(
@@ -86,7 +85,8 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
 }
 
 // Selected files dragged from the file list go in the list's order, their paths coming through the drag
-// unchanged. A drop tries every local path, whatever the file; the files stay where they were.
+// unchanged. A drop tries every local path, whatever the file, and goes on after one the player refuses (a
+// folder); the files stay where they were, and the end says how many went and how many did not.
 TEST_F(PlayerPaneTest, DragAndDropSendEveryLocalFile) {
     const QString odd = u"b #1 100% 曲?.mp3"_s;
     workFile(odd);
@@ -95,27 +95,21 @@ TEST_F(PlayerPaneTest, DragAndDropSendEveryLocalFile) {
     selectPositions(*w.lvwFile, {1, 2});
 
     // Pressed on a selected file and moved: the drag starts. The offscreen desktop ends every drag at once,
-    // so what the drag carries is dropped on the song list by hand, as the desktop drops: it enters, then
-    // drops.
+    // so what the drag carries is dropped on the song list by hand.
     const QPoint from = w.lvwFile->visualRect(w.lvwFile->model()->index(0, 0)).center();
     QTest::mousePress(w.lvwFile->viewport(), Qt::LeftButton, {}, from);
     QTest::mouseMove(w.lvwFile->viewport(), from + QPoint(0, 5));
     QTest::mouseMove(w.lvwFile->viewport(), from + QPoint(0, 40));
     const QDrag* drag = w.lvwFile->findChild<QDrag*>();
     ASSERT_NE(drag, nullptr);
-    QMimeData data;
-    data.setUrls(drag->mimeData()->urls() << QUrl(u"https://example.com/e.mp3"_s)
-                                          << QUrl::fromLocalFile(working.filePath(u"notes.txt"_s)));
-    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
-    QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
-    QDropEvent dropped(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w.lvwSong->viewport(), &enter);
-    QCoreApplication::sendEvent(w.lvwSong->viewport(), &dropped);
-    EXPECT_TRUE(enter.isAccepted() && dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction);
-    QCoreApplication::processEvents();  // the drop queues the send
-    const QString sent = u"3個のファイルを転送しました。"_s;
-    EXPECT_EQ(takeStatusTexts().mid(3), QStringList{sent} + kRefreshTexts + QStringList{sent});
-    EXPECT_EQ(playerState(), u"a:s1,s2,s3,Artist - Title,"_s + odd + u",notes.txt b:"_s);
+    dropOnSongList(drag->mimeData()->urls()
+                   << QUrl(u"https://example.com/e.mp3"_s) << QUrl::fromLocalFile(working.path())
+                   << QUrl::fromLocalFile(working.filePath(u"notes.txt"_s)));
+    const QString sent =
+        u"3個のファイルを転送しました。 1個は転送できませんでした。 Err:ファイルを読み込めません: "_s +
+        working.path();
+    EXPECT_EQ(takeStatusTexts().mid(5), QStringList{sent} + kRefreshTexts + QStringList{sent});
+    EXPECT_EQ(folder.playerState(), u"a:s1,s2,s3,Artist - Title,"_s + odd + u",notes.txt b:"_s);
 }
 
 // A left drag from one song onto another exchanges them in the shown folder. It selects no range: the
@@ -140,12 +134,12 @@ TEST_F(PlayerPaneTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
             << row;
     }
     mouse(QTest::MouseRelease, 2);
-    EXPECT_EQ(playerState() + u" | "_s + shownState(), u"a:s1,s2,s3 b:s3,s2,s1 | a,b / s3,s2,s1"_s);
+    EXPECT_EQ(folder.playerState() + u" | "_s + shownState(), u"a:s1,s2,s3 b:s3,s2,s1 | a,b / s3,s2,s1"_s);
     // A failed exchange is said, and the list is not read again.
     deviceLog->failCall(u"Close"_s, 1, u"故障"_s);
     mouse(QTest::MousePress, 0);
     mouse(QTest::MouseRelease, 2);
-    EXPECT_EQ(lastStatus() + u" | "_s + playerState() + u" | "_s + shownState(),
+    EXPECT_EQ(lastStatus() + u" | "_s + folder.playerState() + u" | "_s + shownState(),
               u"曲変更でエラーが発生しました。 Err:故障 | a:s1,s2,s3 b:s1,s2,s3 | a,b / s3,s2,s1"_s);
 
     deviceLog->calls.clear();
@@ -181,14 +175,14 @@ TEST_F(PlayerPaneTest, APlayerChangedMeanwhileIsReadAgainNotChanged) {
          false},
     };
     for (const auto& [command, asks] : commands) {
-        setUpPlayer(u"a:s1,s2,s3"_s);
+        folder.setUpPlayer(u"a:s1,s2,s3"_s);
         w.menuRefSong->trigger();
         selectPositions(*w.lvwSong, {1});
-        onPlayer([](DeviceComponent& device) { device.DeleteSong(0, 0, u"0"_s); });
+        folder.onPlayer([](DeviceComponent& device) { device.DeleteSong(0, 0, u"0"_s); });
         if (asks)
             prompts.answerConfirm(true);
         command();
-        EXPECT_EQ(playerState() + u" | "_s + shownState() + u" | "_s + lastStatus(),
+        EXPECT_EQ(folder.playerState() + u" | "_s + shownState() + u" | "_s + lastStatus(),
                   u"a:s2,s3 | a / s2,s3 | Rioの内容が表示と違っていたため、何もせずに読み直しました。"_s);
         EXPECT_TRUE(QDir(folder.path()).entryList({u"GetRio*"_s}).isEmpty());
     }
@@ -219,7 +213,7 @@ TEST_F(PlayerPaneTest, EscOrACloseStopsARun) {
     w.menuSend->trigger();
     QObject::disconnect(pressing);
     EXPECT_TRUE(barShown && !w.stbRioInfo->progressBar()->isVisible());
-    EXPECT_EQ(playerState() + u" | "_s + lastStatus(),
+    EXPECT_EQ(folder.playerState() + u" | "_s + lastStatus(),
               u"a:e1.mp3 | 転送を中止しました。1個のファイルを転送しました。"_s);
 
     selectPositions(*w.lvwSong, {1});
@@ -274,6 +268,9 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
          u" | b.mp3 をRioに転送しています... |  |  /  | 転送エラー Err:Rioにフォルダがありません。フォルダは必ず必要です。"_s},
         {send, 0, kPlayer, 0, QString(), nullptr, 0,
          u" | b.mp3 をRioに転送しています... | a:s1,s2,s3,b.mp3,c.mp3 b: | a,b / s1,s2,s3,b.mp3,c.mp3 | 転送が終了しました。"_s},
+        // The first file refused: the second is not tried.
+        {send, 0, kPlayer, 0, QString(), "AddSong", 1,
+         u" | b.mp3 をRioに転送しています... | "_s + kPlayer + shown + u"転送エラー Err:故障"_s},
         {down, 0, kPlayer, 0, QString(), "GetSong", 2,
          fetching + u"GetRio01.mp3"_s + shown + u"取得に失敗しました。 Err:故障"_s},
         // Run after the failure above, whose file it writes again.
@@ -299,7 +296,7 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
     for (const auto& [command, memory, before, chosen, typed, failing, nth, expected] : cases) {
         SCOPED_TRACE(expected.toStdString());
         const QString chosenMemory = QString::number(memory), other = QString::number(1 - memory);
-        setUpPlayer(u"other:kept"_s, other);
+        folder.setUpPlayer(u"other:kept"_s, other);
         frmTunedeck& w = startWith(before, chosenMemory);
         w.optRam[memory]->click();
         w.cmbFolder->setCurrentIndex(chosen);
@@ -320,11 +317,11 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
         (w.*command)->trigger();
         const QString asked = command == send ? QString() : prompts.shown().last().text;
         const QString held = command == down ? QDir(folder.path()).entryList({u"GetRio*"_s}).join(u' ')
-                                             : playerState(chosenMemory);
+                                             : folder.playerState(chosenMemory);
         EXPECT_EQ(asked + u" | "_s + takeStatusTexts().value(0) + u" | "_s + held + u" | "_s + shownState() +
                       u" | "_s + lastStatus(),
                   expected);
-        EXPECT_EQ(playerState(other), u"other:kept"_s);
+        EXPECT_EQ(folder.playerState(other), u"other:kept"_s);
     }
 }
 

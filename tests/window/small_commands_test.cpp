@@ -23,7 +23,7 @@ using SmallCommandsTest = WindowTest;
 // folder made on the player is drawn in it. The version box, a minor version in two digits at least; the
 // clipboard gets the song names, each on a line of its own.
 TEST_F(SmallCommandsTest, FontVersionAndClipboard) {
-    setUpPlayer(u"a:one,二曲目,three"_s);
+    folder.setUpPlayer(u"a:one,二曲目,three"_s);
     frmTunedeck& w = start();
     prompts.answerFont({u"IPAGothic"_s, 10.5});
     w.menuFont->trigger();
@@ -32,7 +32,7 @@ TEST_F(SmallCommandsTest, FontVersionAndClipboard) {
     EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\nFontName=IPAGothic\r\nFontSize=10\r\n");
     deviceLog->calls.clear();
     prompts.answerInput(u"new"_s);
-    w.menuMkDir_Click();
+    w.menuMkDir->trigger();
     EXPECT_EQ(deviceLog->calls.mid(1, 2), QStringList({u"FontName(\"IPAGothic\")"_s, u"FontSize(10)"_s}));
 
     EXPECT_EQ(versionText(1, 5), u"Tunedeck Version 1.05"_s);

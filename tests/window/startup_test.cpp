@@ -46,8 +46,9 @@ TEST_F(StartupTest, TheWindowOpensAsStoredAndTheShutdownWritesWhatItsStateAllows
         EXPECT_EQ(w.windowTitle() + u" "_s + opened(w), u"Tunedeck "_s + open);
         folder.writeSettingsBytes({});
         w.setWindowState(state);
+        deviceLog->calls.clear();
         w.menuEnd->trigger();
-        EXPECT_TRUE(!w.device() && deviceLog->calls.last() == u"Close()"_s);
+        EXPECT_TRUE(!w.device() && deviceLog->calls == QStringList{u"Close()"_s}) << "the player not released";
         EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\n" + written) << open.toStdString();
     }
     EXPECT_EQ(window->menuEnd->text() + window->menuEnd->shortcut().toString(), u"終了(&X)Ctrl+X"_s);
@@ -64,7 +65,7 @@ TEST_F(StartupTest, MissingComponentAndAFolderThatCannotBeWritten) {
     EXPECT_EQ(takeStatusTexts().mid(4),
               QStringList({u"Rio500Remix.dllが登録されていません。"_s, folderProblem}));
     EXPECT_EQ(rows(*w.lvwFile, 1), QStringList({u"song.mp3"_s}));
-    w.menuRefSong_Click();
+    w.menuRefSong->trigger();
     EXPECT_EQ(lastStatus(), u"Rio500が接続されていません。"_s);
     expectLeftSound();
     window->close();

@@ -9,8 +9,12 @@
 
 #include <QAbstractItemModel>
 #include <QDir>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QMimeData>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <functional>
 
@@ -91,17 +95,6 @@ class WindowTest : public ::testing::Test {
         return writeFile(working.filePath(name), bytes);
     }
 
-    // Runs `work` on the player through a device object of our own, between the window's brackets.
-    void onPlayer(const std::function<void(DeviceComponent&)>& work) const {
-        testing::onPlayer(folder.storePath(), work);
-    }
-    // See the functions of the same names in program_folder.h.
-    void setUpPlayer(const QString& state, const QString& memory = u"0"_s) const {
-        testing::setUpPlayer(folder.storePath(), folder.path(), state, memory);
-    }
-    QString playerState(const QString& memory = u"0"_s) const {
-        return testing::playerState(folder.storePath(), memory);
-    }
     // What the player pane shows: "folder,folder / song,song".
     QString shownState() const {
         QStringList folders;
@@ -115,6 +108,26 @@ class WindowTest : public ::testing::Test {
         for (const int position : positions)
             list.selectionModel()->select(list.model()->index(position - 1, 0),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    // A click on the header of `list`'s column `column` (from 1).
+    static void clickColumn(ListView& list, int column) {
+        QHeaderView* header = list.horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          {header->sectionViewportPosition(column - 1) + 4, header->height() / 2});
+    }
+    // `urls` dropped on the song list as the desktop drops them: the drag enters, then drops, and the send
+    // the drop queues runs.
+    void dropOnSongList(const QList<QUrl>& urls) const {
+        QMimeData data;
+        data.setUrls(urls);
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropped(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window->lvwSong->viewport(), &enter);
+        QCoreApplication::sendEvent(window->lvwSong->viewport(), &dropped);
+        EXPECT_TRUE(enter.isAccepted() && dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction);
+        QCoreApplication::processEvents();
     }
 
     QString lastStatus() const { return window->stbRioInfo->panelText(1); }
