@@ -1,3 +1,4 @@
+#include "local_path.h"
 #include "player_command.h"
 #include "write_folder.h"
 
@@ -17,7 +18,8 @@ int main(int argc, char* argv[]) {
     // The store and the settings of Tunedeck beside this command.
     const QString programFolder =
         tunedeck::runningProgramWriteFolder(QCoreApplication::applicationDirPath()).path;
-    return tunedeck::runPlayerCommand(QCoreApplication::arguments().mid(1),
+    // From argv itself: QCoreApplication::arguments() would lose a file name that is not UTF-8.
+    return tunedeck::runPlayerCommand(tunedeck::commandArguments(argc, argv),
                                       {.defaultStore = programFolder + QStringLiteral("/player"),
                                        .programFolder = programFolder,
                                        .terminal = ::isatty(STDERR_FILENO) == 1},

@@ -1,6 +1,7 @@
 #include "song_files.h"
 
 #include "device_component.h"
+#include "local_path.h"
 #include "player_texts.h"
 #include "transfer_pace.h"
 
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <vector>
@@ -44,14 +46,25 @@ PumpResult pump(QFile& from, QFileDevice& to, qint64 limit, TransferPace& pace) 
     }
 }
 
+// Opened by its bytes: the name of a file to send need not be UTF-8.
+bool openSource(QFile& file, const QString& source) {
+    const int fd = ::open(NativePath(source).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(fd);
+    return false;
+}
+
 }  // namespace
 
 qint64 copyIntoStore(const QString& source, const QString& target, qint64 limit, qint64 speedKbps,
                      const TransferProgress& progress) {
-    QFile from(source);
+    QFile from;
     // Only a regular file: a folder, a device or a pipe would fail or never end.
-    if (!QFileInfo(source).isFile() || !from.open(QIODevice::ReadOnly))
-        throw DeviceError(player_texts::kUnreadableSource + source);
+    if (!isFile(source) || !openSource(from, source))
+        throw DeviceError(player_texts::kUnreadableSource + pathText(source));
     if (from.size() > limit)
         throw DeviceError(player_texts::kMemoryFull);
     QFile to(target);
@@ -77,7 +90,7 @@ qint64 copyIntoStore(const QString& source, const QString& target, qint64 limit,
         case Pumped::Cancelled:
             throw DeviceError(player_texts::kCancelled);
         case Pumped::ReadFailed:
-            throw DeviceError(player_texts::kUnreadableSource + source);
+            throw DeviceError(player_texts::kUnreadableSource + pathText(source));
         default:
             throw DeviceError(player_texts::kStoreUnwritable + target);
     }

@@ -1,6 +1,6 @@
 #include "tags_command.h"
 
-#include <QFile>
+#include "local_path.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -46,7 +46,7 @@ std::variant<Arguments, QString> parseArguments(const QStringList& arguments) {
 }
 
 QString unreadableReason(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     struct stat info {};

@@ -1,4 +1,5 @@
 #include "display_title.h"
+#include "local_path.h"
 #include "program_version.h"
 #include "settings_file.h"
 #include "tags_command.h"
@@ -13,7 +14,7 @@ using namespace tunedeck;
 
 int main(int argc, char** argv) {
     const QCoreApplication app(argc, argv);
-    const auto parsed = tags_command::parseArguments(QCoreApplication::arguments().mid(1));
+    const auto parsed = tags_command::parseArguments(commandArguments(argc, argv));
     if (const auto* error = std::get_if<QString>(&parsed)) {
         std::fprintf(stderr, "tunedeck-tags: %s\n%s", qUtf8Printable(*error), tags_command::kUsage);
         return 2;
@@ -33,7 +34,8 @@ int main(int argc, char** argv) {
     int status = 0;
     for (const QString& path : arguments.files) {
         if (const QString reason = tags_command::unreadableReason(path); !reason.isEmpty()) {
-            std::fprintf(stderr, "tunedeck-tags: %s: %s\n", qUtf8Printable(path), qUtf8Printable(reason));
+            std::fprintf(stderr, "tunedeck-tags: %s: %s\n", qUtf8Printable(pathText(path)),
+                         qUtf8Printable(reason));
             status = 1;
             continue;
         }
@@ -41,7 +43,7 @@ int main(int argc, char** argv) {
         const TagKind kind = readTags(path, record);
         const QString title =
             kind == TagKind::None ? fileNameOf(path) : formatDisplayTitle(format, path, record);
-        const QByteArray line = tags_command::tagsLine(path, kind, record, title).toUtf8() + '\n';
+        const QByteArray line = tags_command::tagsLine(pathText(path), kind, record, title).toUtf8() + '\n';
         std::fwrite(line.constData(), 1, line.size(), stdout);
     }
     return status;

@@ -199,6 +199,10 @@ void frmTunedeck::createMenus() {
     cancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     cancelKey->setObjectName(QStringLiteral("cancelKey"));
     cancelKey->setEnabled(false);
+    swapUpKey =
+        new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Up), lvwSong, nullptr, nullptr, Qt::WidgetShortcut);
+    swapDownKey =
+        new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Down), lvwSong, nullptr, nullptr, Qt::WidgetShortcut);
 }
 
 void frmTunedeck::connectHandlers() {
@@ -246,6 +250,8 @@ void frmTunedeck::connectHandlers() {
     // Stopping a run asks the session, which every run of this window goes through.
     const auto cancelRun = [this] { session_->cancel(); };
     connect(cancelKey, &QShortcut::activated, this, cancelRun);
+    connect(swapUpKey, &QShortcut::activated, this, [this] { swapCurrentSong(-1); });
+    connect(swapDownKey, &QShortcut::activated, this, [this] { swapCurrentSong(1); });
     connect(stbRioInfo, &StatusBar::cancelClicked, this, cancelRun);
 
     connect(drvList, &DriveList::changed, this, &frmTunedeck::drvList_Change);
@@ -256,13 +262,15 @@ void frmTunedeck::connectHandlers() {
     connect(lvwFile, &ListView::keyDown, this, [this](int key, Qt::KeyboardModifiers modifiers) {
         lvwFile_KeyDown(input::keyCode(key), input::shiftState(modifiers));
     });
-    // After the list has taken the click, so the selection total sees the new selection.
     connect(lvwFile, &ListView::mouseUp, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at) {
                 lvwFile_MouseUp(input::buttonState(button), input::shiftState(modifiers),
                                 twips_.toTwips(at.x()), twips_.toTwips(at.y()));
-                lvwFile_Click();
             });
+    // However the selection changes: a click, the keys, Ctrl+A. A fill clears it unsignalled and shows the
+    // total itself.
+    connect(lvwFile->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &frmTunedeck::showSelectedTotal);
     connect(lvwFile, &ListView::doubleClick, this, &frmTunedeck::lvwFile_DblClick);
     connect(lvwFile->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int section) { lvwFile_ColumnClick(section + 1); });

@@ -73,6 +73,9 @@ class frmTunedeck : public QMainWindow {
     QAction* menuAbout = nullptr;
     // Esc: stops a send, download or delete under way.
     QShortcut* cancelKey = nullptr;
+    // Alt+Up and Alt+Down on the song list: the current song changes places with its neighbour.
+    QShortcut* swapUpKey = nullptr;
+    QShortcut* swapDownKey = nullptr;
 
     // Start-up and shutdown.
     void Form_Load();
@@ -104,6 +107,7 @@ class frmTunedeck : public QMainWindow {
     void lvwSong_MouseDown(int button, int shift, int x, int y);
     void lvwSong_MouseMove(int button, int shift, int x, int y);  // `button`: the buttons held
     void lvwSong_MouseUp(int button, int shift, int x, int y);
+    void swapCurrentSong(int step);  // with the song `step` rows further down (-1 or 1)
 
     // The display format of song titles, and the font the player shows them in.
     void menuCustom_Click();
@@ -120,7 +124,7 @@ class frmTunedeck : public QMainWindow {
     void dirlst_KeyPress(int keyAscii);
     void dirlst_MouseUp(int button, int shift, double x, double y);
     void fillFileList(const QString& folder);
-    void lvwFile_Click();
+    void showSelectedTotal();
     void lvwFile_DblClick();
     void lvwFile_KeyDown(int keyCode, int shift);
     void lvwFile_MouseUp(int button, int shift, double x, double y);
@@ -156,6 +160,7 @@ class frmTunedeck : public QMainWindow {
     void placeInTwips(QWidget* control, int left, int top, int width, int height);
     void setStatus(const QString& text);  // status panel 1, then let the window paint it
     void openCurrentFile();
+    bool swapSongs(int row, int otherRow);  // true when they changed places and the list was read again
 
     // Shows what a reading of the player found.
     void showPane(const PaneReading& reading);

@@ -4,6 +4,19 @@
 #include <numeric>
 
 namespace tunedeck {
+namespace {
+
+QString oneLine(const QString& text) {
+    if (!text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    line.replace(u'\r', u' ');
+    line.replace(u'\n', u' ');
+    return line;
+}
+
+}  // namespace
 
 void ListModel::setHeaders(const QList<Header>& headers) {
     beginResetModel();
@@ -16,24 +29,41 @@ int ListModel::appendRow(const QString& text) {
     const int row = int(rows_.size());
     beginInsertRows({}, row, row);
     QStringList cells(std::max<qsizetype>(headers_.size(), 1));
-    cells[0] = text;
-    rows_.push_back(std::move(cells));
+    cells[0] = oneLine(text);
+    rows_.push_back({std::move(cells), {}});
     endInsertRows();
     return row;
 }
 
+void ListModel::setRows(std::vector<ListRow> rows) {
+    beginResetModel();
+    for (ListRow& row : rows) {
+        row.cells.resize(std::max<qsizetype>(headers_.size(), 1));
+        for (QString& cell : row.cells)
+            cell = oneLine(cell);
+    }
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
 void ListModel::setText(int row, int column, const QString& text) {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= rows_[row].size())
+    if (row < 0 || row >= rowCount() || column < 0 || column >= rows_[row].cells.size())
         return;
-    rows_[row][column] = text;
+    rows_[row].cells[column] = oneLine(text);
     const QModelIndex cell = index(row, column);
     emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
 QString ListModel::text(int row, int column) const {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= rows_[row].size())
+    if (row < 0 || row >= rowCount() || column < 0 || column >= rows_[row].cells.size())
         return {};
-    return rows_[row][column];
+    return rows_[row].cells[column];
+}
+
+QString ListModel::key(int row) const {
+    if (row < 0 || row >= rowCount())
+        return {};
+    return rows_[row].key.isNull() ? rows_[row].cells[0] : rows_[row].key;
 }
 
 void ListModel::removeAllRows() {
@@ -49,7 +79,7 @@ void ListModel::sortByColumn(int column) {
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         return text(a, column).compare(text(b, column), Qt::CaseInsensitive) < 0;
     });
-    std::vector<QStringList> sorted;
+    std::vector<ListRow> sorted;
     sorted.reserve(rows_.size());
     std::vector<int> newRow(rows_.size());
     for (size_t i = 0; i < order.size(); ++i) {

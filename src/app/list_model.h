@@ -8,7 +8,14 @@
 
 namespace tunedeck {
 
-// The rows of a ListView: texts only, one list of cells a row, and each column's caption and alignment.
+// One row of a ListView: its cells' texts, and a key the program keeps with it.
+struct ListRow {
+    QStringList cells;
+    QString key;
+};
+
+// The rows of a ListView: texts only, one list of cells a row, and each column's caption and alignment. A
+// line break in a text is kept as a space: a row is one line, on the screen and wherever its text goes.
 class ListModel final : public QAbstractTableModel {
     Q_OBJECT
   public:
@@ -21,8 +28,12 @@ class ListModel final : public QAbstractTableModel {
 
     void setHeaders(const QList<Header>& headers);
     int appendRow(const QString& text);
+    // Replaces every row at once: one change for the views, however many rows.
+    void setRows(std::vector<ListRow> rows);
     void setText(int row, int column, const QString& text);
     QString text(int row, int column) const;
+    // The key the row was given; its first text when it was given none.
+    QString key(int row) const;
     void removeAllRows();
     // Stable, so rows of equal text keep their order; selection and current item follow their rows.
     void sortByColumn(int column);
@@ -36,7 +47,7 @@ class ListModel final : public QAbstractTableModel {
 
   private:
     QList<Header> headers_;
-    std::vector<QStringList> rows_;
+    std::vector<ListRow> rows_;
 };
 
 }  // namespace tunedeck

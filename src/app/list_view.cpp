@@ -54,6 +54,14 @@ QString ListView::itemText(int row) const {
     return model_->text(row, 0);
 }
 
+void ListView::setItems(std::vector<ListRow> items) {
+    model_->setRows(std::move(items));
+}
+
+QString ListView::itemKey(int row) const {
+    return model_->key(row);
+}
+
 QString ListView::subItemText(int row, int subItem) const {
     return model_->text(row, subItem);
 }

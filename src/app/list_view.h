@@ -1,5 +1,7 @@
 #pragma once
 
+#include "list_model.h"
+
 #include <QList>
 #include <QString>
 #include <QTableView>
@@ -13,7 +15,6 @@ class QMimeData;
 namespace tunedeck {
 
 class Twips;
-class ListModel;
 
 // A report-style list: one row an item, the item's text in the first column and its sub-items in the
 // others, grid lines, whole-row selection, several rows selectable at once, no editing. The texts live in a
@@ -38,6 +39,10 @@ class ListView : public QTableView {
     // Sub-item n (1-based) is column n + 1.
     void setSubItem(int row, int subItem, const QString& text);
     QString itemText(int row) const;
+    // Replaces every item at once, each with its key.
+    void setItems(std::vector<ListRow> items);
+    // The key an item was given; its text when it was given none.
+    QString itemKey(int row) const;
     QString subItemText(int row, int subItem) const;
     int itemCount() const;
     void removeAllItems();

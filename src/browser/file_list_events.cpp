@@ -7,7 +7,7 @@
 namespace tunedeck {
 
 // The kilobytes as the list shows them, each already rounded down, not the exact bytes.
-void frmTunedeck::lvwFile_Click() {
+void frmTunedeck::showSelectedTotal() {
     qint64 total = 0;
     for (int row = 0; row < lvwFile->itemCount(); ++row) {
         if (lvwFile->isItemSelected(row))
@@ -47,7 +47,7 @@ void frmTunedeck::openCurrentFile() {
     const int row = lvwFile->currentRow();  // -1 also for an empty list
     if (row < 0)
         return;
-    if (environment_.shell->open(withSeparator(dirlst->path()), lvwFile->itemText(row)) <= 32)
+    if (environment_.shell->open(withSeparator(dirlst->path()), lvwFile->itemKey(row)) <= 32)
         environment_.prompts->message(this, QStringLiteral("ShellExecuteでエラーになりました。"),
                                       QStringLiteral("エラー"), Prompts::Icon::Exclamation);
 }

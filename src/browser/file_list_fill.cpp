@@ -8,23 +8,23 @@ namespace tunedeck {
 
 // No events are processed between files, so nothing can change the list while it fills. Nor can the
 // program change the display format meanwhile, and the fill drops the titles it builds: the format is looked
-// up once for the whole fill, not once for every file.
+// up once for the whole fill, not once for every file. Each row keeps its file's name as a path (the list
+// shows it as a person reads it).
 void frmTunedeck::fillFileList(const QString& folder) {
     setStatus(QStringLiteral("ファイル情報を取得中..."));
     const QString folderPath = withSeparator(folder);
     const QString displayFormat = readDisplayFormat(settings());
 
-    lvwFile->setUpdatesEnabled(false);
-    lvwFile->setSorted(false);
-    lvwFile->removeAllItems();
-    for (const QString& name : musicFileNames(folderPath)) {
-        const int row = lvwFile->addItem(name);
-        const FileListRow line = fileListRow(folderPath, name, displayFormat);
-        lvwFile->setSubItem(row, 1, line.artist);
-        lvwFile->setSubItem(row, 2, line.title);
-        lvwFile->setSubItem(row, 3, line.size);
+    std::vector<ListRow> rows;
+    for (const ShownName& file : musicFileNames(folderPath)) {
+        FileListRow line = fileListRow(folderPath, file.name, displayFormat);
+        rows.push_back(
+            {.cells = {file.text, std::move(line.artist), std::move(line.title), std::move(line.size)},
+             .key = file.name});
     }
-    lvwFile->setUpdatesEnabled(true);
+    lvwFile->setSorted(false);
+    lvwFile->setItems(std::move(rows));
+    showSelectedTotal();
 
     setStatus(readyText());
 }

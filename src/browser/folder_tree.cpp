@@ -1,9 +1,10 @@
 #include "folder_tree.h"
 
+#include "folder_entries.h"
 #include "folder_path.h"
+#include "local_path.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QStyle>
 
 namespace tunedeck {
@@ -31,7 +32,7 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
 
 bool FolderTree::setPath(const QString& folder) {
     const QString path = normalised(folder);
-    if (!QFileInfo(path).isDir())
+    if (!isFolder(path))
         return false;
     path_ = path;
     rebuild();
@@ -76,12 +77,14 @@ void FolderTree::rebuild() {
     QString path = QStringLiteral("/");
     for (const QString& name : path_.split(u'/', Qt::SkipEmptyParts)) {
         path = withSeparator(path) + name;
-        current = entry(new QTreeWidgetItem(current), name, path, openIcon);
+        current = entry(new QTreeWidgetItem(current), nameText(name), path, openIcon);
     }
-    const QStringList subfolders = QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                                                         QDir::Name | QDir::IgnoreCase);
-    for (const QString& name : subfolders)
-        entry(new QTreeWidgetItem(current), name, withSeparator(path_) + name, closedIcon);
+    QStringList subfolders;
+    for (const FolderEntry& folder : folderEntries(path_))
+        if (folder.kind == FolderEntry::Kind::Folder)
+            subfolders.append(folder.name);
+    for (const ShownName& folder : inNameOrder(subfolders))
+        entry(new QTreeWidgetItem(current), folder.text, withSeparator(path_) + folder.name, closedIcon);
     expandAll();
     setCurrentItem(current);
     scrollToItem(current);

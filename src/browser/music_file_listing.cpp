@@ -1,10 +1,8 @@
 #include "music_file_listing.h"
 
 #include "display_title.h"
+#include "local_path.h"
 #include "number_format.h"
-
-#include <QDirIterator>
-#include <QFile>
 
 #include <sys/stat.h>
 
@@ -15,15 +13,13 @@ bool isMusicFileName(const QString& name) {
     return ending == QStringLiteral(".MP3") || ending == QStringLiteral(".RMP");
 }
 
-QStringList musicFileNames(const QString& folder) {
+std::vector<ShownName> musicFileNames(const QString& folder) {
     QStringList names;
-    QDirIterator entries(folder, QDir::Files);
-    while (entries.hasNext()) {
-        const QString name = entries.nextFileInfo().fileName();
-        if (isMusicFileName(name))
-            names.append(name);
-    }
-    return names;
+    for (const FolderEntry& entry : folderEntries(folder))
+        if (entry.kind == FolderEntry::Kind::File && !entry.name.startsWith(u'.') &&
+            isMusicFileName(entry.name))
+            names.append(entry.name);
+    return inNameOrder(names);
 }
 
 FileListRow fileListRow(const QString& folder, const QString& name, QStringView displayFormat) {
@@ -32,7 +28,7 @@ FileListRow fileListRow(const QString& folder, const QString& name, QStringView 
     displayTitleFor(path, record, displayFormat);
     // A plain stat: QFileInfo costs as much again as the stat itself, and the fill does this for every file.
     struct stat file {};
-    const bool present = ::stat(QFile::encodeName(path).constData(), &file) == 0;
+    const bool present = ::stat(NativePath(path).c_str(), &file) == 0;
     return {.artist = record.artist,
             .title = record.title,
             .size = present ? kilobyteText(file.st_size) : QString()};

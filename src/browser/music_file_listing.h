@@ -1,19 +1,21 @@
 #pragma once
 
+#include "folder_entries.h"
+
 #include <QString>
-#include <QStringList>
 #include <QStringView>
+
+#include <vector>
 
 namespace tunedeck {
 
 // A music file by its name: the last four characters, in any case, are ".MP3" or ".RMP".
 bool isMusicFileName(const QString& name);
 
-// The music files of `folder`, in the order the file system returns them: plain files only (no folders,
-// pipes, devices or dangling links), and no hidden ones: a name starting with "." is hidden on Linux, which
-// also leaves out the "._name.mp3" leftovers other systems put on memory sticks. Empty when the folder
-// cannot be listed.
-QStringList musicFileNames(const QString& folder);
+// The music files of `folder` in name order (inNameOrder): plain files only (no folders, pipes, devices or
+// dangling links), and no hidden ones: a name starting with "." is hidden on Linux, which also leaves out
+// the "._name.mp3" leftovers other systems put on memory sticks. Empty when the folder cannot be listed.
+std::vector<ShownName> musicFileNames(const QString& folder);
 
 // One line of the file list.
 struct FileListRow {
@@ -24,7 +26,7 @@ struct FileListRow {
 };
 
 // The artist and title from the file's tags (through the per-file title procedure, with the display format
-// the fill looked up) and its size text. `folder` ends in the separator.
+// the fill looked up) and its size text. `folder` ends in the separator; `name` is held as a path.
 FileListRow fileListRow(const QString& folder, const QString& name, QStringView displayFormat);
 
 }  // namespace tunedeck

@@ -1,11 +1,13 @@
 #include "player_session.h"
 
+#include "local_path.h"
 #include "song_positions.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QMutexLocker>
+
+#include <sys/stat.h>
 
 namespace tunedeck {
 namespace {
@@ -52,8 +54,8 @@ void requireAt(const std::vector<DeviceSong>& songs, const SongRef& song, qint32
 }
 
 qint64 fileSize(const QString& path) {
-    const QFileInfo file(path);
-    return file.isFile() ? file.size() : 0;
+    struct stat file {};
+    return ::stat(NativePath(path).c_str(), &file) == 0 && S_ISREG(file.st_mode) ? file.st_size : 0;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "music_file.h"
 
-#include <QStringEncoder>
+#include "local_path.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,16 +11,10 @@
 namespace tunedeck {
 namespace {
 
-// The path in UTF-8, as QFile::encodeName gives it on Linux, but on the stack for every path of ordinary
-// length: a folder's files are opened one after another, and the tag reader should cost little more than its
-// system calls.
 // Non-blocking, so that a pipe or a terminal named in a listing cannot hold the reader up; regular files
 // are not affected by it.
 int openForReading(const QString& path) {
-    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
-    QVarLengthArray<char, 1024> name(encoder.requiredSpace(path.size()) + 1);
-    *encoder.appendToBuffer(name.data(), path) = '\0';
-    return ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    return ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 }
 
 qint64 preadFully(int fd, qint64 offset, std::span<char> buffer) {

@@ -1,5 +1,7 @@
 #include "title_format.h"
 
+#include "local_path.h"
+
 namespace tunedeck {
 namespace {
 
@@ -49,7 +51,7 @@ void forEachPiece(QStringView format, const QString& path, const TagRecord& reco
                 break;
             case u'B':
             case u'b':
-                take(fileNameIn(path));
+                take(nameText(fileNameIn(path)));
                 break;
             case u'%':
                 take(u"%");
@@ -81,7 +83,7 @@ QString formatDisplayTitle(QStringView format, const QString& path, const TagRec
 }
 
 QString fileNameOf(const QString& path) {
-    return fileNameIn(path).toString();
+    return nameText(fileNameIn(path));
 }
 
 }  // namespace tunedeck

@@ -12,7 +12,8 @@ namespace tunedeck {
 // %B file name, %% a "%". Any other character after "%", and a final "%", give nothing.
 QString formatDisplayTitle(QStringView format, const QString& path, const TagRecord& record);
 
-// The part of `path` after its last folder separator, extension included; the whole path when it has none.
+// The part of `path` after its last folder separator, extension included, as a person reads it (nameText);
+// the whole path when it has none.
 QString fileNameOf(const QString& path);
 
 }  // namespace tunedeck

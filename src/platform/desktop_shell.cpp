@@ -1,10 +1,11 @@
 #include "desktop_shell.h"
 
+#include "local_path.h"
+
 #include <QClipboard>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QThread>
 
@@ -26,12 +27,12 @@ constexpr int kAnswerMilliseconds = 1000;
 // Starts `program` with `argument` in `folder`; no process when it cannot be started.
 std::optional<pid_t> spawn(const QString& program, const QString& argument, const QString& folder) {
     QByteArray name = QFile::encodeName(program);
-    QByteArray file = QFile::encodeName(argument);
-    const QByteArray workingFolder = QFile::encodeName(folder);
+    QByteArray file = pathBytes(argument);
+    const NativePath workingFolder(folder);
     char* argv[] = {name.data(), file.data(), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, workingFolder.constData());
+    posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
     pid_t pid = 0;
     const int failed = posix_spawnp(&pid, name.constData(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -45,10 +46,10 @@ DesktopShell::~DesktopShell() {
 }
 
 int DesktopShell::open(const QString& folder, const QString& fileName) {
-    if (!QFileInfo(folder).isDir())
+    if (!isFolder(folder))
         return kPathNotFound;
     const QString path = QDir(folder).filePath(fileName);
-    if (!QFileInfo::exists(path))
+    if (::access(NativePath(path).c_str(), F_OK) != 0)
         return kFileNotFound;
     reapFinishedOpeners();
     const std::optional<pid_t> pid = spawn(opener_, path, folder);

@@ -70,11 +70,23 @@ QList<Line> splitLines(QByteArrayView content) {
     return lines;
 }
 
+// The first "]" after the "[" that is a character of its own, as Windows reads the header: the second byte of
+// a two-byte character, as in "ゾ" (0x83 0x5D), may be 0x5D too.
+qsizetype closingBracket(QByteArrayView header) {
+    for (qsizetype i = 1; i < header.size(); ++i) {
+        if (cp932::isLeadByte(uchar(header[i])) && i + 1 < header.size())
+            ++i;
+        else if (header[i] == ']')
+            return i;
+    }
+    return -1;
+}
+
 std::optional<QByteArrayView> sectionName(QByteArrayView line) {
     const QByteArrayView text = trimmed(line);
     if (!text.startsWith('['))
         return std::nullopt;
-    const qsizetype close = text.indexOf(']');
+    const qsizetype close = closingBracket(text);
     return trimmed(text.sliced(1, (close < 0 ? text.size() : close) - 1));
 }
 

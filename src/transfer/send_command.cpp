@@ -11,7 +11,7 @@ QStringList frmTunedeck::selectedFiles() const {
     QStringList files;
     for (int row = 0; row < lvwFile->itemCount(); ++row)
         if (lvwFile->isItemSelected(row))
-            files.append(folderPrefix + lvwFile->itemText(row));
+            files.append(folderPrefix + lvwFile->itemKey(row));
     return files;
 }
 

@@ -33,18 +33,31 @@ void frmTunedeck::lvwSong_MouseUp(int button, int /*shift*/, int x, int y) {
         menuSongList->popup(lvwSong->viewport()->mapToGlobal(QPoint(x, y)));
     } else if (button & 1) {
         const int partner = swapPartner(*lvwSong, {x, y});
-        if (partner > 0) {
-            Outcome outcome;
-            {
-                const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Keep);
-                outcome = session_->swap(songAt(int(lvwSong->tag().toDouble()) - 1), songAt(partner - 1));
-            }
-            if (!reportOutcome(QStringLiteral("曲変更でエラーが発生しました。 Err:"), outcome))
-                return;
-            refreshDeviceView(false);
-        }
+        if (partner > 0 && !swapSongs(int(lvwSong->tag().toDouble()) - 1, partner - 1))
+            return;
     }
     lvwSong->setTag(QStringLiteral("-1"));
+}
+
+bool frmTunedeck::swapSongs(int row, int otherRow) {
+    Outcome outcome;
+    {
+        const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Keep);
+        outcome = session_->swap(songAt(row), songAt(otherRow));
+    }
+    if (!reportOutcome(QStringLiteral("曲変更でエラーが発生しました。 Err:"), outcome))
+        return false;
+    refreshDeviceView(false);
+    return true;
+}
+
+// The keyboard's way to reorder: the song moves one place and stays the current one.
+void frmTunedeck::swapCurrentSong(int step) {
+    const int row = lvwSong->currentRow();
+    const int partner = row + step;
+    if (row < 0 || partner < 0 || partner >= lvwSong->itemCount() || !swapSongs(row, partner))
+        return;
+    lvwSong->selectRow(partner);
 }
 
 }  // namespace tunedeck

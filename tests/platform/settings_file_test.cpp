@@ -46,8 +46,10 @@ TEST(PrivateProfile, ReadsTheFirstKeyOfTheFirstSection) {
 }
 
 // A key is replaced in place under its own name, or added after the last line of its section, or in a new
-// section at the end, with the file's own line breaks.
+// section at the end, with the file's own line breaks. A section name may end in a character whose second
+// byte is "]" (ゾ).
 TEST(PrivateProfile, WritesKeepTheRestOfTheFile) {
+    EXPECT_EQ(profile::withValue("[\x83\x5D]\r\nK=1\r\n", "\x83\x5D", "K", "v"), "[\x83\x5D]\r\nK=v\r\n");
     const std::pair<QByteArray, QByteArray> cases[] = {
         {"", "[tunedeck]\r\nK=v\r\n"},
         {"; c\r\n[TUNEDECK]\r\nA=1\r\nk = 5\r\nB=2\r\n", "; c\r\n[TUNEDECK]\r\nA=1\r\nk=v\r\nB=2\r\n"},

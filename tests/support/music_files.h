@@ -1,11 +1,14 @@
 #pragma once
 
+#include "local_path.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QString>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <optional>
 #include <stdexcept>
@@ -69,10 +72,13 @@ inline QByteArray mp3File(const Id3v1Fields& fields, qsizetype audioBytes) {
 
 // Writes `bytes` to `path`, making its folder and replacing what was there, and returns `path`; throws when
 // it cannot.
+// By its bytes, with the folders above it: a name held as a path (local_path.h) need not be UTF-8.
 inline QString writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+    for (qsizetype slash = path.indexOf(u'/', 1); slash > 0; slash = path.indexOf(u'/', slash + 1))
+        ::mkdir(NativePath(path.first(slash)).c_str(), 0755);
+    const int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const bool written = fd >= 0 && ::write(fd, bytes.constData(), bytes.size()) == bytes.size();
+    if (fd < 0 || ::close(fd) != 0 || !written)
         throw std::runtime_error("cannot write " + path.toStdString());
     return path;
 }

@@ -1,5 +1,7 @@
 #include "window_fixture.h"
 
+#include "local_path.h"
+
 #include <QDrag>
 #include <QFile>
 #include <QImage>
@@ -86,10 +88,12 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
 
 // Selected files dragged from the file list go in the list's order, their paths coming through the drag
 // unchanged. A drop tries every local path, whatever the file, and goes on after one the player refuses (a
-// folder); the files stay where they were, and the end says how many went and how many did not.
+// folder); the files stay where they were, and the end says how many went and how many did not. A file
+// manager sends a name that is not UTF-8 as its bytes.
 TEST_F(PlayerPaneTest, DragAndDropSendEveryLocalFile) {
     const QString odd = u"b #1 100% 曲?.mp3"_s;
     workFile(odd);
+    workFile(pathFromBytes("\x83\x65\x83\x58\x83\x67.mp3"));
     workFile(u"notes.txt"_s, "not music");
     frmTunedeck& w = startWith();
     selectPositions(*w.lvwFile, {1, 2});
@@ -104,12 +108,14 @@ TEST_F(PlayerPaneTest, DragAndDropSendEveryLocalFile) {
     ASSERT_NE(drag, nullptr);
     dropOnSongList(drag->mimeData()->urls()
                    << QUrl(u"https://example.com/e.mp3"_s) << QUrl::fromLocalFile(working.path())
-                   << QUrl::fromLocalFile(working.filePath(u"notes.txt"_s)));
+                   << QUrl::fromLocalFile(working.filePath(u"notes.txt"_s))
+                   << QUrl::fromEncoded("file://" + working.path().toUtf8().toPercentEncoding("/") +
+                                        "/%83e%83X%83g.mp3"));
     const QString sent =
-        u"3個のファイルを転送しました。 1個は転送できませんでした。 Err:ファイルを読み込めません: "_s +
+        u"4個のファイルを転送しました。 1個は転送できませんでした。 Err:ファイルを読み込めません: "_s +
         working.path();
-    EXPECT_EQ(takeStatusTexts().mid(5), QStringList{sent} + kRefreshTexts + QStringList{sent});
-    EXPECT_EQ(folder.playerState(), u"a:s1,s2,s3,Artist - Title,"_s + odd + u",notes.txt b:"_s);
+    EXPECT_EQ(takeStatusTexts().mid(6), QStringList{sent} + kRefreshTexts + QStringList{sent});
+    EXPECT_EQ(folder.playerState(), u"a:s1,s2,s3,Artist - Title,"_s + odd + u",notes.txt,テスト.mp3 b:"_s);
 }
 
 // A left drag from one song onto another exchanges them in the shown folder. It selects no range: the
@@ -158,6 +164,30 @@ TEST_F(PlayerPaneTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, {},
                         {list.columnWidth(0) / 2, list.rowViewportPosition(2) + 2});
     EXPECT_TRUE(deviceLog->calls.isEmpty());
+}
+
+// Alt+Up and Alt+Down exchange the current song with its neighbour, as a drag does, and the song stays the
+// current one; at either end nothing reaches the player.
+TEST_F(PlayerPaneTest, AltUpAndAltDownMoveTheCurrentSong) {
+    frmTunedeck& w = startWith(u"a:s1,s2,s3 b:s1,s2,s3"_s);
+    ListView& list = *w.lvwSong;
+    w.cmbFolder->setCurrentIndex(1);
+    list.selectRow(2);
+    const auto press = [&](Qt::Key key) {
+        QTest::keyClick(&list, key, Qt::AltModifier);
+        return folder.playerState() + u" | "_s + shownState() + u" | "_s + QString::number(list.currentRow()) +
+               (list.isItemSelected(list.currentRow()) ? u" selected"_s : u""_s);
+    };
+    press(Qt::Key_Up);
+    EXPECT_EQ(press(Qt::Key_Up), u"a:s1,s2,s3 b:s3,s1,s2 | a,b / s3,s1,s2 | 0 selected"_s);
+    deviceLog->calls.clear();
+    press(Qt::Key_Up);
+    EXPECT_TRUE(deviceLog->calls.isEmpty()) << "the first song has no song above it";
+    EXPECT_EQ(press(Qt::Key_Down), u"a:s1,s2,s3 b:s1,s3,s2 | a,b / s1,s3,s2 | 1 selected"_s);
+    list.selectRow(2);
+    deviceLog->calls.clear();
+    press(Qt::Key_Down);
+    EXPECT_TRUE(deviceLog->calls.isEmpty()) << "the last song has no song below it";
 }
 
 // Another program deleted the first song after the list was read: Del (pressed, and answered Yes), a download

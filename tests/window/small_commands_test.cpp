@@ -59,6 +59,19 @@ TEST_F(SmallCommandsTest, DisplayFormatCommandAndASettingsFileThatCannotBeWritte
     }
     TagRecord record;
     EXPECT_EQ(displayTitleFor(song, record, w.settings()), u"Title～song.mp3"_s);
+    // What the file keeps otherwise than typed is said; the stored format is what titles use.
+    const QString cut = u"表示形式が1023バイトを超えたため、それより後は使われません。"_s;
+    const QString unknown = u"表示形式のうち保存できない文字は「?」になりました。"_s;
+    for (const auto& [answer, said, title] :
+         {std::tuple{u"♫%2"_s, unknown, u"?Title"_s},
+          {QString(1022, u'-') + u"%2"_s, cut, QString(1022, u'-')},
+          {u"♫"_s + QString(1022, u'-') + u"%2"_s, unknown + u' ' + cut, u"?"_s + QString(1022, u'-')}}) {
+        prompts.answerInput(answer);
+        takeStatusTexts();
+        w.menuCustom->trigger();
+        EXPECT_EQ(takeStatusTexts(), QStringList{said});
+        EXPECT_EQ(displayTitleFor(song, record, w.settings()), title);
+    }
 
     // A settings file that cannot be written: the user is told that what was chosen is not kept.
     ASSERT_TRUE(QFile::remove(folder.settingsPath()) && QDir(folder.path()).mkdir(u"tunedeck.INI"_s));

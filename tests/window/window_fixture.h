@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <filesystem>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -52,6 +53,8 @@ class WindowTest : public ::testing::Test {
         if (window && window->isVisible())
             window->close();
         QDir::setCurrent(previousFolder_);
+        // By bytes: QTemporaryDir passes over names that are not UTF-8.
+        std::filesystem::remove_all(working.path().toStdString());
     }
     void TearDown() override { expectLeftSound(); }
 

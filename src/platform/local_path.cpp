@@ -1,0 +1,133 @@
+#include "local_path.h"
+
+#include "cp932.h"
+
+#include <QStringEncoder>
+
+#include <sys/stat.h>
+
+namespace tunedeck {
+namespace {
+
+constexpr char16_t kHeldBytes = 0xDC00;
+
+bool isHeldByte(char16_t unit) {
+    return unit >= kHeldBytes + 0x80 && unit <= kHeldBytes + 0xFF;
+}
+
+// The length of the valid UTF-8 sequence at `at`, 0 when the byte there starts none: no overlong forms, no
+// surrogates, nothing beyond U+10FFFF, as the UTF-8 decoder refuses them.
+qsizetype sequenceLength(QByteArrayView bytes, qsizetype at) {
+    const auto byte = [&](qsizetype i) { return uchar(bytes[at + i]); };
+    const uchar lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    const qsizetype length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                            : 0;
+    if (length == 0 || at + length > bytes.size())
+        return 0;
+    for (qsizetype i = 1; i < length; ++i)
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+    const uchar second = byte(1);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
+        return 0;
+    return length;
+}
+
+bool holdsBytes(QStringView path) {
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char16_t unit = path[i].unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < path.size() &&
+            QChar::isLowSurrogate(path[i + 1].unicode()))
+            ++i;
+        else if (isHeldByte(unit))
+            return true;
+    }
+    return false;
+}
+
+bool hasMode(QStringView path, mode_t kind) {
+    struct stat status {};
+    return ::stat(NativePath(path).c_str(), &status) == 0 && (status.st_mode & S_IFMT) == kind;
+}
+
+}  // namespace
+
+QString pathFromBytes(QByteArrayView bytes) {
+    QString path;  // a name all in UTF-8 is one append, which shares the decoded text
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        const qsizetype start = at;
+        qsizetype length = 0;
+        while (at < bytes.size() && (length = sequenceLength(bytes, at)) > 0)
+            at += length;
+        path += QString::fromUtf8(bytes.sliced(start, at - start));
+        if (at < bytes.size())
+            path += QChar(kHeldBytes + uchar(bytes[at++]));
+    }
+    return path;
+}
+
+NativePath::NativePath(QStringView path) {
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    bytes_.resize(encoder.requiredSpace(path.size()) + 1);
+    char* out = bytes_.data();
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char16_t unit = path[i].unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < path.size() &&
+            QChar::isLowSurrogate(path[i + 1].unicode())) {
+            ++i;
+        } else if (isHeldByte(unit)) {
+            out = encoder.appendToBuffer(out, path.sliced(run, i - run));
+            *out++ = char(unit - kHeldBytes);
+            run = i + 1;
+        }
+    }
+    out = encoder.appendToBuffer(out, path.sliced(run));
+    *out++ = '\0';
+    bytes_.resize(out - bytes_.constData());
+}
+
+QString nameText(QStringView name) {
+    if (!holdsBytes(name))
+        return name.toString();
+    const QString decoded = cp932::decode(NativePath(name).bytes());
+    if (!decoded.contains(QChar::ReplacementCharacter))
+        return decoded;
+    QString shown;
+    for (const QChar c : name)
+        shown += isHeldByte(c.unicode()) ? QStringLiteral("\\x%1").arg(c.unicode() - kHeldBytes, 2, 16)
+                                         : QString(c);
+    return shown;
+}
+
+QString pathText(QStringView path) {
+    if (!holdsBytes(path))
+        return path.toString();
+    QStringList names;
+    for (const QStringView name : path.split(u'/'))
+        names.append(nameText(name));
+    return names.join(u'/');
+}
+
+QStringList commandArguments(int argc, const char* const* argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(pathFromBytes(argv[i]));
+    return arguments;
+}
+
+bool isFolder(QStringView path) {
+    return hasMode(path, S_IFDIR);
+}
+
+bool isFile(QStringView path) {
+    return hasMode(path, S_IFREG);
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QVarLengthArray>
+
+// Names in a Linux file system are bytes, and not every name is UTF-8: music copied from Windows disks often
+// has names in Shift-JIS. A path is held as a QString in which UTF-8 is its characters and every byte outside
+// valid UTF-8 is the lone surrogate U+DC00 + byte, so that each path converts back to exactly its bytes.
+// Paths go to the system only through NativePath; QFile and QFileInfo would turn the held bytes into "?".
+namespace tunedeck {
+
+QString pathFromBytes(QByteArrayView bytes);
+
+// The path's bytes, NUL-terminated, on the stack for ordinary lengths.
+class NativePath {
+  public:
+    explicit NativePath(QStringView path);
+    const char* c_str() const { return bytes_.constData(); }
+    QByteArrayView bytes() const { return {bytes_.constData(), bytes_.size() - 1}; }
+
+  private:
+    QVarLengthArray<char, 1024> bytes_;
+};
+
+inline QByteArray pathBytes(QStringView path) {
+    return NativePath(path).bytes().toByteArray();
+}
+
+// A name as a person reads it: a name that is not UTF-8 decoded as code page 932, and where that fails too,
+// its undecodable bytes as "\xHH".
+QString nameText(QStringView name);
+
+// A path for messages, each of its names as nameText gives it.
+QString pathText(QStringView path);
+
+// The command line's arguments after the program's name, each held as a path.
+QStringList commandArguments(int argc, const char* const* argv);
+
+// What the path names, following symbolic links; false when it names nothing.
+bool isFolder(QStringView path);
+bool isFile(QStringView path);
+
+}  // namespace tunedeck
