@@ -1,6 +1,7 @@
 # Installing: a complete program folder PREFIX/lib/tunedeck (the program, its component folder and its tools,
 # which find one another beside the real executable), the commands linked from PREFIX/bin, and the desktop
-# entry, the icon and the AppStream metainfo under PREFIX/share. scripts/package makes a Debian package of it.
+# entry, the icon, the AppStream metainfo, the manual pages, the changelog and the copyright file under
+# PREFIX/share. scripts/package makes a Debian package of it.
 include(GNUInstallDirs)
 
 set(TUNEDECK_PROGRAM_DIR lib/tunedeck)
@@ -15,8 +16,11 @@ foreach(command tunedeck tunedeck-player tunedeck-tags)
     install(FILES ${links}/${command} DESTINATION ${CMAKE_INSTALL_BINDIR})
 endforeach()
 
-# Where the project is published: the metainfo's home page and screenshot, and its component ID.
+# Where the project is published: the metainfo's home page and screenshot, and its component ID; who answers
+# for the package (its Maintainer, the changelog's signature, the copyright file's contact).
 set(TUNEDECK_HOMEPAGE "https://github.com/tunedeck/tunedeck" CACHE STRING "The project's home page")
+set(TUNEDECK_CONTACT "Tunedeck developers <maintainers@tunedeck.invalid>"
+    CACHE STRING "The package maintainer, as \"Name <address>\"")
 set(TUNEDECK_APP_ID io.github.tunedeck.tunedeck)
 
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
@@ -26,12 +30,31 @@ configure_file(${packaging}/tunedeck.metainfo.xml.in ${CMAKE_BINARY_DIR}/install
                @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/install/${TUNEDECK_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
+# The manual pages, the changelog and the copyright file, with the version and the contact filled in. Pages
+# and changelog are compressed as Debian wants them, by gzip -9n: no name or time in the header, so the
+# same sources always give the same bytes.
+function(tunedeck_configure_gzipped source target)
+    configure_file(${source} ${target} @ONLY)
+    execute_process(COMMAND gzip -9n -c ${target} OUTPUT_FILE ${target}.gz COMMAND_ERROR_IS_FATAL ANY)
+endfunction()
+
+foreach(command tunedeck tunedeck-player tunedeck-tags)
+    tunedeck_configure_gzipped(${packaging}/man/${command}.1 ${CMAKE_BINARY_DIR}/install/man/${command}.1)
+    install(FILES ${CMAKE_BINARY_DIR}/install/man/${command}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+# A version without a Debian revision makes a native package, whose changelog is changelog.gz. A new version
+# wants a new entry at the top of packaging/changelog.in.
+tunedeck_configure_gzipped(${packaging}/changelog.in ${CMAKE_BINARY_DIR}/install/changelog)
+configure_file(${packaging}/copyright.in ${CMAKE_BINARY_DIR}/install/copyright @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/install/changelog.gz ${CMAKE_BINARY_DIR}/install/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 # The Debian package: tunedeck_<version>_<architecture>.deb, installing under /usr, its dependencies read
 # from the binaries by dpkg-shlibdeps.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tunedeck)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Tunedeck developers")
+set(CPACK_PACKAGE_CONTACT ${TUNEDECK_CONTACT})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
