@@ -1,6 +1,8 @@
 // The file list fill against the per-file title procedure alone over the same generated folder of 10,000
-// files (warm cache), and the fill of a folder of 100,000 files with the process's peak resident size.
+// files (warm cache), and the fill of a folder of 100,000 files with the process's peak resident size and
+// the share of the name order in it.
 #include "display_title.h"
+#include "folder_entries.h"
 #include "frmTunedeck.h"
 #include "music_files.h"
 #include "music_folder.h"
@@ -112,6 +114,22 @@ void BM_FileListFill100000Files(benchmark::State& state) {
     state.counters["peak_rss_MiB"] = double(peakResidentKilobytes()) / 1024;
 }
 BENCHMARK(BM_FileListFill100000Files)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The name order alone, over the names of the same folder as the file system gives them: its share of the
+// fill above.
+void BM_NameOrder100000Files(benchmark::State& state) {
+    QStringList names;
+    readFolder(hundredThousandFiles().dir.path(), [&names](QString name, EntryKind) { names.append(name); });
+    for (auto _ : state) {
+        state.PauseTiming();
+        QStringList unsorted = names;
+        unsorted.detach();
+        state.ResumeTiming();
+        sortByName(unsorted);
+    }
+    state.counters["names"] = double(names.size());
+}
+BENCHMARK(BM_NameOrder100000Files)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tunedeck

@@ -90,7 +90,7 @@ void overMusicFiles(benchmark::State& state, ReadOne readOne) {
 
 // The tags alone, as the file list needs them.
 void BM_ReadTags(benchmark::State& state) {
-    overMusicFiles(state, readTags);
+    overMusicFiles(state, [](const QString& path, TagRecord& record) { return readTags(path, record); });
 }
 
 // The display format alone, looked up once for every file: what each title of a send pays for it.

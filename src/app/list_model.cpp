@@ -7,7 +7,7 @@ namespace tunedeck {
 namespace {
 
 QString oneLine(const QString& text) {
-    if (!text.contains(u'\n') && !text.contains(u'\r'))
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c == u'\n' || c == u'\r'; }))
         return text;
     QString line = text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
@@ -68,7 +68,7 @@ QString ListModel::key(int row) const {
 
 void ListModel::removeAllRows() {
     beginResetModel();
-    rows_.clear();
+    rows_ = {};  // with its capacity, which may be that of a large folder
     endResetModel();
 }
 

@@ -9,10 +9,8 @@ namespace tunedeck {
 // The kilobytes as the list shows them, each already rounded down, not the exact bytes.
 void frmTunedeck::showSelectedTotal() {
     qint64 total = 0;
-    for (int row = 0; row < lvwFile->itemCount(); ++row) {
-        if (lvwFile->isItemSelected(row))
-            total += kilobytesShown(lvwFile->subItemText(row, 3)).value_or(0);
-    }
+    for (const QModelIndex& selected : lvwFile->selectionModel()->selectedRows())
+        total += kilobytesShown(lvwFile->subItemText(selected.row(), 3)).value_or(0);
     lblFileTotalSize->setText(groupedNumber(total) + QStringLiteral("kbyte選択"));
     nameAfterText(lblFileTotalSize, lblFileTotalSize->text());
 }

@@ -4,30 +4,20 @@
 #include <QStringList>
 #include <QStringView>
 
-#include <vector>
+#include <functional>
 
 namespace tunedeck {
 
-// What a folder holds, as the file system gives it: every name, held as a path (see local_path.h), and
-// what it names, following symbolic links: a dangling link is neither a file nor a folder.
-struct FolderEntry {
-    enum class Kind { File, Folder, Other };
-    QString name;
-    Kind kind;
-};
+// What an entry of a folder names, following symbolic links: a dangling link is neither a file nor a folder.
+enum class EntryKind { File, Folder, Other };
 
-// Without "." and "..". Empty when the folder cannot be read.
-std::vector<FolderEntry> folderEntries(QStringView folder);
+// Calls `take` with every entry of `folder` but "." and "..", as the file system gives them: its name, held
+// as a path (see local_path.h), and its kind. Nothing when the folder cannot be read.
+void readFolder(QStringView folder, const std::function<void(QString name, EntryKind kind)>& take);
 
-// A name of the computer pane: held as a path, and as it is shown.
-struct ShownName {
-    QString name;
-    QString text;
-};
-
-// `names` in the order Windows' file system lists a folder: the shown names compared unit by unit of
-// UTF-16, each unit in upper case, so that case does not count and "_" comes after the letters. Names equal
-// in that keep the order of their bytes.
-std::vector<ShownName> inNameOrder(const QStringList& names);
+// Puts names held as paths in the order Windows' file system lists a folder: their shown texts (nameText)
+// compared unit by unit of UTF-16, each unit in upper case, so that case does not count and "_" comes after
+// the letters. Names equal in that keep the order of their bytes.
+void sortByName(QStringList& names);
 
 }  // namespace tunedeck

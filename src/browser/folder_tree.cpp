@@ -80,11 +80,13 @@ void FolderTree::rebuild() {
         current = entry(new QTreeWidgetItem(current), nameText(name), path, openIcon);
     }
     QStringList subfolders;
-    for (const FolderEntry& folder : folderEntries(path_))
-        if (folder.kind == FolderEntry::Kind::Folder)
-            subfolders.append(folder.name);
-    for (const ShownName& folder : inNameOrder(subfolders))
-        entry(new QTreeWidgetItem(current), folder.text, withSeparator(path_) + folder.name, closedIcon);
+    readFolder(path_, [&subfolders](QString name, EntryKind kind) {
+        if (kind == EntryKind::Folder)
+            subfolders.append(std::move(name));
+    });
+    sortByName(subfolders);
+    for (const QString& name : subfolders)
+        entry(new QTreeWidgetItem(current), nameText(name), withSeparator(path_) + name, closedIcon);
     expandAll();
     setCurrentItem(current);
     scrollToItem(current);

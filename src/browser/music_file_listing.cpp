@@ -2,6 +2,7 @@
 
 #include "display_title.h"
 #include "local_path.h"
+#include "music_file.h"
 #include "number_format.h"
 
 #include <sys/stat.h>
@@ -9,29 +10,33 @@
 namespace tunedeck {
 
 bool isMusicFileName(const QString& name) {
-    const QString ending = name.right(4).toUpper();
-    return ending == QStringLiteral(".MP3") || ending == QStringLiteral(".RMP");
+    return name.endsWith(u".mp3", Qt::CaseInsensitive) || name.endsWith(u".rmp", Qt::CaseInsensitive);
 }
 
-std::vector<ShownName> musicFileNames(const QString& folder) {
-    QStringList names;
-    for (const FolderEntry& entry : folderEntries(folder))
-        if (entry.kind == FolderEntry::Kind::File && !entry.name.startsWith(u'.') &&
-            isMusicFileName(entry.name))
-            names.append(entry.name);
-    return inNameOrder(names);
+QStringList musicFileNames(const QString& folder) {
+    QStringList files;
+    readFolder(folder, [&files](QString name, EntryKind kind) {
+        if (kind == EntryKind::File && !name.startsWith(u'.') && isMusicFileName(name))
+            files.append(std::move(name));
+    });
+    sortByName(files);
+    return files;
 }
 
+// The size from the file opened for its tags, which knows it already; a file that cannot be opened is
+// measured all the same.
 FileListRow fileListRow(const QString& folder, const QString& name, QStringView displayFormat) {
     const QString path = folder + name;
+    MusicFile file(path);
     TagRecord record;
-    displayTitleFor(path, record, displayFormat);
-    // A plain stat: QFileInfo costs as much again as the stat itself, and the fill does this for every file.
-    struct stat file {};
-    const bool present = ::stat(NativePath(path).c_str(), &file) == 0;
-    return {.artist = record.artist,
-            .title = record.title,
-            .size = present ? kilobyteText(file.st_size) : QString()};
+    displayTitleFor(file, path, record, displayFormat);
+    qint64 size = file.size();
+    if (!file.isOpen()) {
+        struct stat status {};
+        size = ::stat(NativePath(path).c_str(), &status) == 0 ? status.st_size : -1;
+    }
+    return {
+        .artist = record.artist, .title = record.title, .size = size >= 0 ? kilobyteText(size) : QString()};
 }
 
 }  // namespace tunedeck

@@ -3,19 +3,19 @@
 #include "folder_entries.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
-
-#include <vector>
 
 namespace tunedeck {
 
 // A music file by its name: the last four characters, in any case, are ".MP3" or ".RMP".
 bool isMusicFileName(const QString& name);
 
-// The music files of `folder` in name order (inNameOrder): plain files only (no folders, pipes, devices or
-// dangling links), and no hidden ones: a name starting with "." is hidden on Linux, which also leaves out
-// the "._name.mp3" leftovers other systems put on memory sticks. Empty when the folder cannot be listed.
-std::vector<ShownName> musicFileNames(const QString& folder);
+// The names of the music files of `folder`, held as paths, in name order (sortByName): plain files only (no
+// folders, pipes, devices or dangling links), and no hidden ones: a name starting with "." is hidden on
+// Linux, which also leaves out the "._name.mp3" leftovers other systems put on memory sticks. Empty when the
+// folder cannot be listed.
+QStringList musicFileNames(const QString& folder);
 
 // One line of the file list.
 struct FileListRow {

@@ -7,21 +7,30 @@
 
 namespace tunedeck {
 
-TagKind readTags(const QString& path, TagRecord& record) {
-    MusicFile file(path);
+TagKind readTags(MusicFile& file, TagRecord& record) {
     if (readRmp3Tags(file, record))
         return TagKind::Rmp3;
     return readId3v1Tags(file, record) ? TagKind::Id3v1 : TagKind::None;
+}
+
+TagKind readTags(const QString& path, TagRecord& record) {
+    MusicFile file(path);
+    return readTags(file, record);
 }
 
 QString readDisplayFormat(const SettingsFile& settings) {
     return settings.readString(QStringLiteral("DisplayFormat"), QStringLiteral("%1 - %2"));
 }
 
-QString displayTitleFor(const QString& path, TagRecord& record, QStringView format) {
-    if (readTags(path, record) == TagKind::None)
+QString displayTitleFor(MusicFile& file, const QString& path, TagRecord& record, QStringView format) {
+    if (readTags(file, record) == TagKind::None)
         return fileNameOf(path);
     return formatDisplayTitle(format, path, record);
+}
+
+QString displayTitleFor(const QString& path, TagRecord& record, QStringView format) {
+    MusicFile file(path);
+    return displayTitleFor(file, path, record, format);
 }
 
 QString displayTitleFor(const QString& path, TagRecord& record, const SettingsFile& settings) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "music_file.h"
 #include "settings_file.h"
 #include "tag_record.h"
 
@@ -14,6 +15,7 @@ enum class TagKind { None, Rmp3, Id3v1 };
 // The RMP3 reader, then, for a file that is not one, the ID3v1 reader, both on one open file. `record` is
 // cleared when neither finds a tag.
 TagKind readTags(const QString& path, TagRecord& record);
+TagKind readTags(MusicFile& file, TagRecord& record);
 
 // The display format of the settings file: `DisplayFormat`, "%1 - %2" when it is not there.
 QString readDisplayFormat(const SettingsFile& settings);
@@ -21,6 +23,8 @@ QString readDisplayFormat(const SettingsFile& settings);
 // The text the player shows for a song file: `format` filled in from the file's tags, or the file name when
 // it has none.
 QString displayTitleFor(const QString& path, TagRecord& record, QStringView format);
+// The same on the file `path` opened already, which the caller may ask more of.
+QString displayTitleFor(MusicFile& file, const QString& path, TagRecord& record, QStringView format);
 
 // The same with the display format read from the settings file for this title, so that a change made since
 // the last title takes effect at once: for the titles of a send, between which the window takes input.

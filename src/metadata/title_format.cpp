@@ -51,7 +51,7 @@ void forEachPiece(QStringView format, const QString& path, const TagRecord& reco
                 break;
             case u'B':
             case u'b':
-                take(nameText(fileNameIn(path)));
+                take(nameText(fileNameIn(path).toString()));
                 break;
             case u'%':
                 take(u"%");
@@ -83,7 +83,7 @@ QString formatDisplayTitle(QStringView format, const QString& path, const TagRec
 }
 
 QString fileNameOf(const QString& path) {
-    return nameText(fileNameIn(path));
+    return nameText(fileNameIn(path).toString());
 }
 
 }  // namespace tunedeck

@@ -93,9 +93,9 @@ NativePath::NativePath(QStringView path) {
     bytes_.resize(out - bytes_.constData());
 }
 
-QString nameText(QStringView name) {
+QString nameText(const QString& name) {
     if (!holdsBytes(name))
-        return name.toString();
+        return name;
     const QString decoded = cp932::decode(NativePath(name).bytes());
     if (!decoded.contains(QChar::ReplacementCharacter))
         return decoded;
@@ -111,7 +111,7 @@ QString pathText(QStringView path) {
         return path.toString();
     QStringList names;
     for (const QStringView name : path.split(u'/'))
-        names.append(nameText(name));
+        names.append(nameText(name.toString()));
     return names.join(u'/');
 }
 

@@ -31,8 +31,8 @@ inline QByteArray pathBytes(QStringView path) {
 }
 
 // A name as a person reads it: a name that is not UTF-8 decoded as code page 932, and where that fails too,
-// its undecodable bytes as "\xHH".
-QString nameText(QStringView name);
+// its undecodable bytes as "\xHH". A UTF-8 name is given back shared, not copied.
+QString nameText(const QString& name);
 
 // A path for messages, each of its names as nameText gives it.
 QString pathText(QStringView path);
