@@ -233,6 +233,11 @@ TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
          u"0|song 1 written to "_s + got + u'\n',
          u"a:s1,s2,s3 b:t,t"_s},
         {{u"swap"_s, u"2"_s, u"0"_s}, u"0|"_s, u"a:s3,s2,s1 b:t,t"_s},
+        // A description naming a file prints its control characters escaped.
+        {{u"send"_s, folder.path() + u"/gone\u001b[2J\n.mp3"_s},
+         u"1|0 of 1 files sent\ntunedeck-player: ファイルを読み込めません: "_s + folder.path() +
+             u"/gone\\x1b[2J\\n.mp3\n"_s,
+         u"a:s3,s2,s1 b:t,t"_s},
         {{u"delete"_s, u"2"_s, u"0"_s, u"2"_s}, u"0|2 of 2 songs deleted\n"_s, u"a:s2 b:t,t"_s},
         {{u"delete"_s, u"5"_s}, u"1|tunedeck-player: 曲の番号が範囲外です。\n"_s, u"a:s2 b:t,t"_s},
         {{u"mkdir"_s, u"c"_s, u"--memory"_s, u"1"_s}, u"0|"_s, u"a:s2 b:t,t"_s},
