@@ -86,7 +86,7 @@ TEST(CommandLine, AnswersHelpAndVersionOnStandardOutputAndRefusesTheRestOnStanda
     const std::tuple<QString, QStringList, QString> runs[] = {
         {u"tunedeck"_s, {u"--version"_s}, u"0|tunedeck "_s + version + u'|'},
         {u"tunedeck"_s, {u"-h"_s}, u"0|usage: tunedeck [--help | --version]\n"_s},
-        {u"tunedeck"_s, {u"song.mp3"_s}, u"2||tunedeck: unexpected argument"_s},
+        {u"tunedeck"_s, {u"song\u001b[2J.mp3"_s}, u"2||tunedeck: unexpected argument 'song\\x1b[2J.mp3'."_s},
         {u"tunedeck"_s, {u"-platform"_s, u"xcb"_s}, u"2||tunedeck: "_s},
         {player, {u"ls"_s, u"-v"_s}, u"0|tunedeck-player "_s + version + u'|'},
         {player, {u"-h"_s, u"status"_s}, u"0|usage: tunedeck-player "_s},
