@@ -4,6 +4,7 @@
 #include "player_store.h"
 #include "program_version.h"
 #include "session_commands.h"
+#include "terminal_text.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -26,7 +27,7 @@ QString memoryLabel(Memory memory) {
 }
 
 void printStatus(PlayerStore& store, QTextStream& out) {
-    out << "store: " << QDir::toNativeSeparators(store.folder()) << '\n'
+    out << "store: " << terminalText(QDir::toNativeSeparators(store.folder())) << '\n'
         << "connected: " << (store.state().connected ? "yes" : "no") << '\n'
         << "card: " << (store.state().cardPresent ? "present" : "absent") << '\n'
         << "speed: " << speedText(store.state().speedKbps) << '\n';
@@ -59,7 +60,7 @@ void list(PlayerStore& store, const QStringList&, QTextStream& out) {
             read = &store.catalogue(memory);
         } catch (const DeviceError& error) {
             // A damaged memory is said; the other one is still listed.
-            out << memoryLabel(memory) << ": " << error.description() << '\n';
+            out << memoryLabel(memory) << ": " << terminalText(error.description()) << '\n';
             continue;
         }
         const MemoryCatalogue& catalogue = *read;
@@ -67,10 +68,10 @@ void list(PlayerStore& store, const QStringList&, QTextStream& out) {
             << capacityOf(memory) - catalogue.usedBytes() << " bytes free\n";
         for (size_t f = 0; f < catalogue.folders.size(); ++f) {
             const StoredFolder& folder = catalogue.folders[f];
-            out << "  folder " << f << ": " << folder.name << '\n';
+            out << "  folder " << f << ": " << terminalText(folder.name) << '\n';
             for (size_t s = 0; s < folder.songs.size(); ++s)
-                out << "    song " << s << ": " << folder.songs[s].name << " (" << folder.songs[s].size
-                    << " bytes)\n";
+                out << "    song " << s << ": " << terminalText(folder.songs[s].name) << " ("
+                    << folder.songs[s].size << " bytes)\n";
         }
     }
 }
@@ -108,7 +109,7 @@ void exportDisplay(PlayerStore& store, const QStringList& operands, QTextStream&
                      catalogue.folders[f].songs[s].display);
         }
     }
-    out << written << " bitmaps written to " << QDir::toNativeSeparators(target.path()) << '\n';
+    out << written << " bitmaps written to " << terminalText(QDir::toNativeSeparators(target.path())) << '\n';
     if (missing > 0)
         out << missing << " items have no bitmap\n";
 }
@@ -154,7 +155,9 @@ const char* const kUsage =
     "  mkdir NAME, rmdir N    a folder made, folder N removed\n"
     "  format                 every folder and song of the memory erased\n"
     "  -h, --help     show this help and exit\n"
-    "  -v, --version  show the version and exit\n";
+    "  -v, --version  show the version and exit\n"
+    "Names and messages are printed a line each: a backslash as \\\\, a tab, line feed and carriage return\n"
+    "as \\t, \\n and \\r, any other control character as \\x and its code in hex (\\x1b for ESC).\n";
 
 }  // namespace
 
@@ -216,7 +219,7 @@ int runPlayerCommand(const QStringList& arguments, const PlayerCommandSetting& s
         opened.open();
         command->second.action(opened, positional.mid(1), out);
     } catch (const DeviceError& error) {
-        err << "tunedeck-player: " << error.description() << '\n';
+        err << "tunedeck-player: " << terminalText(error.description()) << '\n';
         return kRefused;
     }
     return 0;

@@ -2,8 +2,10 @@
 
 #include "display_title.h"
 #include "emulated_player.h"
+#include "local_path.h"
 #include "player_session.h"
 #include "player_texts.h"
+#include "terminal_text.h"
 
 #include <algorithm>
 #include <functional>
@@ -70,7 +72,7 @@ class Commands {
     }
     void get(qint32 position, const QString& target) {
         require(session_.download({songAt(position)}, [&](const SongRef&) { return target; }));
-        out_ << "song " << position << " written to " << target << '\n';
+        out_ << "song " << position << " written to " << terminalText(pathText(target)) << '\n';
     }
     void remove(QList<qint32> positions) {
         std::sort(positions.begin(), positions.end());
@@ -108,7 +110,7 @@ class Commands {
     void showProgress() {
         QObject::connect(&session_, &PlayerSession::songStarted,
                          [this](int song, int songs, const QString& name) {
-                             err_ << '\n' << song << '/' << songs << ' ' << name << '\n';
+                             err_ << '\n' << song << '/' << songs << ' ' << terminalText(name) << '\n';
                              err_.flush();
                          });
         QObject::connect(&session_, &PlayerSession::progressed, [this](const RunProgress& progress) {
@@ -164,15 +166,15 @@ int runSessionCommand(const QString& command, const QStringList& operands,
         if (const std::optional<qint32> number = numberOf(operand))
             numbers << *number;
     if (!counted || numbers.size() != numbered.size()) {
-        err << "tunedeck-player: bad operands for " << command << ": " << operands.join(QLatin1Char(' '))
-            << '\n';
+        err << "tunedeck-player: bad operands for " << command << ": "
+            << terminalText(pathText(operands.join(QLatin1Char(' ')))) << '\n';
         return kBadOperands;
     }
     try {
         Commands commands(setting, out, err);
         found.run(commands, operands, numbers);
     } catch (const Refusal& refusal) {
-        err << "tunedeck-player: " << refusal.description << '\n';
+        err << "tunedeck-player: " << terminalText(refusal.description) << '\n';
         return kRefused;
     }
     return 0;

@@ -1,6 +1,7 @@
 #include "tags_command.h"
 
 #include "local_path.h"
+#include "terminal_text.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,7 +16,9 @@ const char kUsage[] =
     "       tunedeck-tags --help | --version\n"
     "Prints a tab-separated line per file: the path, the tag kind (RMP3, ID3v1 or -), artist, title,\n"
     "album, release, comment and the display title in FMT (default: the DisplayFormat of the settings\n"
-    "file beside this command). Exits with status 1 when a file cannot be read.\n";
+    "file beside this command). In every field a backslash is written \\\\, a tab, line feed and carriage\n"
+    "return \\t, \\n and \\r, any other control character \\x and its code in hex (\\x1b for ESC).\n"
+    "Exits with status 1 when a file cannot be read.\n";
 
 std::variant<Arguments, QString> parseArguments(const QStringList& arguments) {
     Arguments parsed;
@@ -64,30 +67,6 @@ QString unreadableReason(const QString& path) {
     return S_ISREG(info.st_mode) ? QString() : QStringLiteral("not a regular file");
 }
 
-QString escapeField(const QString& field) {
-    QString escaped;
-    escaped.reserve(field.size());
-    for (const QChar c : field) {
-        switch (c.unicode()) {
-            case u'\\':
-                escaped += u"\\\\";
-                break;
-            case u'\t':
-                escaped += u"\\t";
-                break;
-            case u'\r':
-                escaped += u"\\r";
-                break;
-            case u'\n':
-                escaped += u"\\n";
-                break;
-            default:
-                escaped += c;
-        }
-    }
-    return escaped;
-}
-
 namespace {
 
 QString kindName(TagKind kind) {
@@ -109,7 +88,7 @@ QString tagsLine(const QString& path, TagKind kind, const TagRecord& record, con
                              record.album, record.release, record.comment, displayTitle};
     QStringList escaped;
     for (const QString& field : fields)
-        escaped.append(escapeField(field));
+        escaped.append(terminalText(field));
     return escaped.join(u'\t');
 }
 

@@ -28,11 +28,8 @@ std::variant<Arguments, QString> parseArguments(const QStringList& arguments);
 // text when it can. A pipe or terminal does not hold it up.
 QString unreadableReason(const QString& path);
 
-// A field with backslash, tab, carriage return and line feed written as \\, \t, \r and \n.
-QString escapeField(const QString& field);
-
-// The path as given, the kind ("RMP3", "ID3v1" or "-"), the five texts and the display title, without the
-// line end.
+// The path as given, the kind ("RMP3", "ID3v1" or "-"), the five texts and the display title, each escaped
+// for the terminal (terminalText), without the line end.
 QString tagsLine(const QString& path, TagKind kind, const TagRecord& record, const QString& displayTitle);
 
 }  // namespace tunedeck::tags_command

@@ -3,6 +3,7 @@
 #include "program_version.h"
 #include "settings_file.h"
 #include "tags_command.h"
+#include "terminal_text.h"
 #include "title_format.h"
 #include "write_folder.h"
 
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
     int status = 0;
     for (const QString& path : arguments.files) {
         if (const QString reason = tags_command::unreadableReason(path); !reason.isEmpty()) {
-            std::fprintf(stderr, "tunedeck-tags: %s: %s\n", qUtf8Printable(pathText(path)),
+            std::fprintf(stderr, "tunedeck-tags: %s: %s\n", qUtf8Printable(terminalText(pathText(path))),
                          qUtf8Printable(reason));
             status = 1;
             continue;

@@ -4,6 +4,7 @@
 #include "program_location.h"
 #include "program_version.h"
 #include "prompts.h"
+#include "terminal_text.h"
 #include "termination.h"
 #include "write_folder.h"
 
@@ -40,7 +41,8 @@ std::optional<int> answerArguments(int argc, char* argv[]) {
     if (!parser.parse(arguments))
         error = parser.errorText();
     else if (!parser.positionalArguments().isEmpty())
-        error = QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first());
+        error = QStringLiteral("unexpected argument '%1'.")
+                    .arg(tunedeck::terminalText(parser.positionalArguments().first()));
     if (!error.isEmpty()) {
         std::fprintf(stderr, "tunedeck: %s\n%s", qUtf8Printable(error), kUsage);
         return kBadArguments;

@@ -144,81 +144,6 @@ TEST_F(SessionTest, APlayerChangedSinceTheListIsLeftAlone) {
     }
 }
 
-// The contract without progress: what a component offers when it cannot report a song's progress.
-class PlainContract final : public DeviceComponent {
-  public:
-    explicit PlainContract(std::unique_ptr<DeviceComponent> inner) : d_(std::move(inner)) {}
-    void Open() override { d_->Open(); }
-    void Close() override { d_->Close(); }
-    int ExtFlash() override { return d_->ExtFlash(); }
-    std::vector<DeviceFolder> Folders(qint32 m) override { return d_->Folders(m); }
-    std::vector<DeviceSong> Songs(qint32 m, qint16 f) override { return d_->Songs(m, f); }
-    qint64 AvailableMemory(const QString& m) override { return d_->AvailableMemory(m); }
-    void FontName(const QString& name) override { d_->FontName(name); }
-    void FontSize(qint32 size) override { d_->FontSize(size); }
-    void AddSong(qint16 f, const QString& t, const QString& p, const QString& m) override {
-        d_->AddSong(f, t, p, m);
-    }
-    void GetSong(qint32 f, qint32 s, const QString& p, const QString& m) override { d_->GetSong(f, s, p, m); }
-    void DeleteSong(qint32 f, qint32 s, const QString& m) override { d_->DeleteSong(f, s, m); }
-    void SwapSong(qint16 f, qint32 a, qint32 b, const QString& m) override { d_->SwapSong(f, a, b, m); }
-    void AddFolder(const QString& name, const QString& m) override { d_->AddFolder(name, m); }
-    void DeleteFolder(qint16 f, const QString& m) override { d_->DeleteFolder(f, m); }
-    void Format(const QString& m) override { d_->Format(m); }
-
-  private:
-    std::unique_ptr<DeviceComponent> d_;
-};
-
-// A cancel as the second song starts, on a slow link: a component that reports progress stops inside that
-// song, which leaves nothing on the player nor half a download; one that does not finishes it and stops
-// before the next. The songs before stay done, and the run's progress reached the end of each.
-TEST_F(SessionTest, ACancelStopsTheRunAndLeavesNothingHalf) {
-    const auto setSpeed = [&](const QString& speed) {
-        ASSERT_EQ(
-            runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, store(), u"set-speed"_s, speed})
-                .exitStatus,
-            0);
-    };
-    const QStringList files{file(u"1.mp3"_s, 600'000), file(u"2.mp3"_s, 600'000), file(u"3.mp3"_s, 600'000)};
-    const auto title = [](const QString& path) { return QFileInfo(path).baseName(); };
-    const auto target = [&](const SongRef& song) { return folder.path() + u"/got"_s + song.name; };
-    for (const bool progressive : {true, false}) {
-        SCOPED_TRACE(progressive ? "progress reported" : "plain contract");
-        folder.setUpPlayer(u"a: b:"_s);
-        setSpeed(u"0"_s);
-        PlayerSession session(progressive ? createEmulatedPlayer(store())
-                                          : std::make_unique<PlainContract>(createEmulatedPlayer(store())));
-        ASSERT_TRUE(
-            session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::Stop).ok());
-        const std::vector<SongRef> shown = listed(session);
-        for (const SongRef& song : shown)
-            QFile::remove(target(song));
-
-        setSpeed(u"2000"_s);
-        QList<RunProgress> reports;
-        QObject::connect(&session, &PlayerSession::progressed, [&](const RunProgress& p) { reports << p; });
-        QObject::connect(&session, &PlayerSession::songStarted, [&](int song, int, const QString&) {
-            if (song == 2)
-                session.cancel();
-        });
-        const Outcome fetched = session.download({shown.begin(), shown.end()}, target);
-        const Outcome sent =
-            session.send(PlayerMemory::Internal, 1, files, title, PlayerSession::AfterRefusal::Stop);
-        const int done = progressive ? 1 : 2;
-        EXPECT_EQ(QList<int>({int(fetched.ending), fetched.done, int(sent.ending), sent.done}),
-                  QList<int>({int(Ending::Cancelled), done, int(Ending::Cancelled), done}));
-        EXPECT_EQ(QList<bool>({QFileInfo(target(shown[0])).size() == 600'000, QFile::exists(target(shown[1])),
-                               QFile::exists(target(shown[2]))}),
-                  QList<bool>({true, !progressive, false}))
-            << "a download half written";
-        EXPECT_EQ(folder.playerState(), progressive ? u"a:1,2,3 b:1"_s : u"a:1,2,3 b:1,2"_s);
-        EXPECT_TRUE(std::any_of(reports.cbegin(), reports.cend(), [](const RunProgress& p) {
-            return p.song == 1 && p.songsDone == 1 && p.runBytes == 600'000 && p.runTotal == 1'800'000;
-        }));
-    }
-}
-
 // tunedeck-player's transfers go through the same session, numbered as ls numbers them: each ends with its
 // exit status, what it says, and what the player then holds. A refusal is the player's description on
 // standard error; bad operands are refused before the player is reached.
@@ -233,6 +158,11 @@ TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
          u"0|song 1 written to "_s + got + u'\n',
          u"a:s1,s2,s3 b:t,t"_s},
         {{u"swap"_s, u"2"_s, u"0"_s}, u"0|"_s, u"a:s3,s2,s1 b:t,t"_s},
+        // A description naming a file prints its control characters escaped.
+        {{u"send"_s, folder.path() + u"/gone\u001b[2J\n.mp3"_s},
+         u"1|0 of 1 files sent\ntunedeck-player: ファイルを読み込めません: "_s + folder.path() +
+             u"/gone\\x1b[2J\\n.mp3\n"_s,
+         u"a:s3,s2,s1 b:t,t"_s},
         {{u"delete"_s, u"2"_s, u"0"_s, u"2"_s}, u"0|2 of 2 songs deleted\n"_s, u"a:s2 b:t,t"_s},
         {{u"delete"_s, u"5"_s}, u"1|tunedeck-player: 曲の番号が範囲外です。\n"_s, u"a:s2 b:t,t"_s},
         {{u"mkdir"_s, u"c"_s, u"--memory"_s, u"1"_s}, u"0|"_s, u"a:s2 b:t,t"_s},

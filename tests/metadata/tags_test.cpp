@@ -120,7 +120,8 @@ TEST(TunedeckTags, PrintsALinePerFileAndReportsTheRest) {
         mp3File({.title = cp932::encode(u"夜明け"), .artist = cp932::encode(u"楽団"), .year = "1999"}, 64));
     const QString rmp =
         writeFile(dir + u"/s\tong.rmp"_s,
-                  rmp3File({listChunk({riffChunk("INAM", "a\\b"), riffChunk("ICMT", "two\r\nlines")})}));
+                  rmp3File({listChunk({riffChunk("IART", "\x1b[2J\a\x80\x7f"), riffChunk("INAM", "a\\b"),
+                                       riffChunk("ICMT", "two\r\nlines")})}));
     const QString empty = writeFile(dir + u"/empty.mp3"_s, "");
     const QString fifo = dir + u"/fifo.mp3"_s;
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -131,11 +132,12 @@ TEST(TunedeckTags, PrintsALinePerFileAndReportsTheRest) {
     };
     // Each run as its exit status, what it printed and what it reported, apart by "|".
     const std::pair<QStringList, QString> cases[] = {
-        {{u"--format"_s, u"%B: %2/%1"_s, mp3, dir + u"/none.mp3"_s, empty, dir, fifo, rmp},
+        {{u"--format"_s, u"%B: %2/%1"_s, mp3, dir + u"/none\u001b[2J.mp3"_s, empty, dir, fifo, rmp},
          u"1|"_s + mp3Line + u"song.mp3: 夜明け/楽団\n"_s + empty + u"\t-\t\t\t\t\t\tempty.mp3\n"_s + dir +
-             u"/s\\tong.rmp\tRMP3\t\ta\\\\b\t\t\ttwo\\r\\nlines\ts\\tong.rmp: a\\\\b/\n|"_s +
-             cannotRead(dir + u"/none.mp3"_s, ENOENT) + cannotRead(dir, EISDIR) + u"tunedeck-tags: "_s +
-             fifo + u": not a regular file\n"_s},
+             u"/s\\tong.rmp\tRMP3\t\\x1b[2J\\x07\\x80\\x7f\ta\\\\b\t\t\ttwo\\r\\nlines\ts\\tong.rmp: "_s
+             u"a\\\\b/\\x1b[2J\\x07\\x80\\x7f\n|"_s +
+             cannotRead(dir + u"/none\\x1b[2J.mp3"_s, ENOENT) + cannotRead(dir, EISDIR) +
+             u"tunedeck-tags: "_s + fifo + u": not a regular file\n"_s},
         {{u"--"_s, u"--help"_s, u"-"_s},
          u"1||"_s + cannotRead(u"--help"_s, ENOENT) + cannotRead(u"-"_s, ENOENT)},
         {{u"--help"_s}, u"0|"_s + usage + u'|'},

@@ -1,6 +1,10 @@
 #include "window_fixture.h"
 
 #include "layout.h"
+#include "program_version.h"
+#include "version_command.h"
+
+#include <QMenuBar>
 
 #include <QTest>
 
@@ -24,6 +28,63 @@ TEST_F(ControlsTest, TheKeyboardOpensTheMenus) {
         EXPECT_EQ(menu->isVisible(), opens) << list->objectName().toStdString();
         menu->close();
     }
+}
+
+// Every item of the menu bar's menus and of the pop-up menus, chosen in its open menu with the keyboard,
+// reaches its command and leaves what a user sees: a question or a dialog (answered No, empty or as offered),
+// status texts, the clipboard (copied once, so no other row finds its text), the window closed. An item that
+// has no row here fails the test too.
+TEST_F(ControlsTest, EveryMenuItemReachesItsCommand) {
+    folder.setUpPlayer(u"a:s1,s2"_s);
+    workFile(u"b.mp3"_s);
+    frmTunedeck& w = start();
+    selectPositions(*w.lvwFile, {1});
+    selectPositions(*w.lvwSong, {1});
+    const std::map<QString, QString> shows{
+        {u"menuDel"_s, u"削除します。"_s},
+        {u"menuDown"_s, u"曲を取得します。"_s},
+        {u"menuRefSong"_s, u"曲リスト取得中..."_s},
+        {u"menuClipCopy"_s, u"s1\r\ns2\r\n"_s},
+        {u"menuSend"_s, u"b.mp3 をRioに転送しています..."_s},
+        {u"menuFolRef"_s, u"ディスクのフォルダ情報を取得中..."_s},
+        {u"menuMkDir"_s, u"作るフォルダの名前を指定します。"_s},
+        {u"menuRmDir"_s, u"aを削除します。"_s},
+        {u"menuFormat"_s, u"内蔵メモリをフォーマットします。"_s},
+        {u"menuFont"_s, u"MS UI Gothic"_s},
+        {u"menuCustom"_s, u"Rio500のディスプレイに表示する形式を入力します。"_s},
+        {u"menuAbout"_s, versionText(program_version::kMajor, program_version::kMinor)},
+        {u"menuEnd"_s, u"closed"_s},
+    };
+    for (int question = 0; question < 4; ++question)
+        prompts.answerConfirm(false);
+    prompts.answerInput({});
+    prompts.answerInput({});
+    prompts.answerFont({u"MS UI Gothic"_s, 9});
+    // The items in menu order, but 終了 last.
+    std::vector<std::pair<QMenu*, QAction*>> items;
+    QList<QMenu*> menus{w.menuSongList, w.menuFileList, w.menuFolder};
+    for (const QAction* inBar : w.menuBar()->actions())
+        menus << inBar->menu();
+    for (QMenu* menu : menus)
+        for (QAction* item : menu->actions())
+            if (!item->isSeparator())
+                items.emplace_back(menu, item);
+    std::stable_partition(items.begin(), items.end(), [&](auto& item) { return item.second != w.menuEnd; });
+    for (const auto& [menu, item] : items) {
+        const qsizetype asked = prompts.shown().size();
+        takeStatusTexts();
+        menu->popup({});
+        menu->setActiveAction(item);
+        QTest::keyClick(menu, Qt::Key_Return);
+        QStringList seen = takeStatusTexts();
+        for (const ScriptedPrompts::Shown& shown : prompts.shown().mid(asked))
+            seen << shown.text + shown.font.name;
+        seen << shell.clipboardText() << (w.isVisible() ? u"shown"_s : u"closed"_s);
+        const auto row = shows.find(item->objectName());
+        EXPECT_TRUE(row != shows.end() && seen.join(u'|').contains(row->second))
+            << seen.join(u'|').toStdString();
+    }
+    EXPECT_EQ(items.size(), shows.size());
 }
 
 // The bar follows the left button within the margins (their arithmetic is the layout's test) and the panes

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QTest>
 
 namespace tunedeck::testing {
@@ -40,17 +41,23 @@ class PlayerPaneTest : public WindowTest {
     }
 };
 
-// The computer pane fills first, through the drive change; then the player is read, and the memory panel
-// counts the songs of the shown folder. F5 (Shift or not) reads the folders again and chooses the first. F5
-// arrives through the window's focus, as a user's key press does: a refresh disables the window and must give
-// the focus back, or the second F5 goes nowhere. The card taken out while it is the chosen memory: its option
-// goes grey, the choice stays, and the player's refusal to read it is reported. Without a player the song
-// list is emptied and the rest keeps what it showed.
+// The computer pane fills first, through the drive change, each file's size in whole kilobytes grouped by
+// three; then the player is read, and the memory panel counts the songs of the shown folder. F5 (Shift or
+// not) reads the folders again and chooses the first. F5 arrives through the window's focus, as a user's key
+// press does: a refresh disables the window and must give the focus back, or the second F5 goes nowhere. The
+// card taken out while it is the chosen memory: its option goes grey, the choice stays, and the player's
+// refusals to read it and to take a song are reported. Without a player the song list is emptied and the rest
+// keeps what it showed; a player connected after the start is read by F5.
 TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
     folder.setUpPlayer(kPlayer);
     folder.setUpPlayer(u"card:s1"_s, u"1"_s);
+    for (const qint64 kilobytes : {1'234'567, 0, 1000, 999})
+        QFile(workFile(QString::number(kilobytes) + u".mp3"_s)).resize(kilobytes * 1024 + 1023);
     frmTunedeck& w = start();
     EXPECT_EQ(takeStatusTexts().mid(4), kRefreshTexts);
+    clickColumn(*w.lvwFile, 1);
+    EXPECT_EQ(rows(*w.lvwFile).join(u' '),
+              u"0.mp3|||0KB 1000.mp3|||1,000KB 1234567.mp3|||1,234,567KB 999.mp3|||999KB"_s);
     EXPECT_EQ(rows(*w.lvwSong).first() + w.stbRioInfo->panelText(2),
               u"s1|a|0KB|内蔵使用:2KB 空き:65,533KB"_s);
     w.lvwSong->setFocus();
@@ -66,6 +73,10 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
     w.menuRefSong->trigger();
     EXPECT_TRUE(!w.optRam[1]->isEnabled() && w.memory() == PlayerMemory::Card);
     EXPECT_EQ(lastStatus(), u"曲リストの取得に失敗しました。 Err:スマートメディアが入っていません。"_s);
+    selectPositions(*w.lvwFile, {1});
+    w.menuSend->trigger();
+    EXPECT_EQ(lastStatus() + folder.playerState(),
+              u"転送エラー Err:スマートメディアが入っていません。"_s + kPlayer);
     QTest::mouseClick(w.optRam[0], Qt::LeftButton);
     const QString panel2 = w.stbRioInfo->panelText(2);
     runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), u"disconnect"_s});
@@ -84,6 +95,13 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
         QStringList(
             {u"プレーヤーが接続されていません。"_s,
              u"0個のファイルを転送しました。 1個は転送できませんでした。 Err:プレーヤーが接続されていません。"_s}));
+
+    start();
+    EXPECT_EQ(lastStatus() + shownState(), u"Rio500が接続されていません。 / "_s);
+    runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), u"connect"_s});
+    window->lvwSong->setFocus();
+    QTest::keyClick(window->windowHandle(), Qt::Key_F5);
+    EXPECT_EQ(shownState(), u"a,b / s1,s2,s3"_s);
 }
 
 // Selected files dragged from the file list go in the list's order, their paths coming through the drag
@@ -218,10 +236,10 @@ TEST_F(PlayerPaneTest, APlayerChangedMeanwhileIsReadAgainNotChanged) {
     }
 }
 
-// A send, a download or a delete shows its progress in the status bar. Esc during a send on a slow link
-// stops it inside the song in flight: the songs before it stay sent, nothing of it is left, and the end says
-// how many went. A close request during a download stops it too, leaves no half file, and the window then
-// closes, writing its settings.
+// A send, a download or a delete shows its progress in the status bar: as the second of three songs starts,
+// the first song's bytes of the run's. Esc during a send on a slow link stops it inside the song in flight:
+// the songs before it stay sent, nothing of it is left, and the end says how many went. A close request
+// during a download stops it too, leaves no half file, and the window then closes, writing its settings.
 TEST_F(PlayerPaneTest, EscOrACloseStopsARun) {
     for (const QString& name : {u"e1.mp3"_s, u"e2.mp3"_s, u"e3.mp3"_s})
         workFile(name, QByteArray(600'000, 'e'));
@@ -235,8 +253,9 @@ TEST_F(PlayerPaneTest, EscOrACloseStopsARun) {
     auto pressing =
         QObject::connect(w.stbRioInfo, &StatusBar::panelTextChanged, [&](int, const QString& text) {
             if (text.startsWith(u"e2.mp3 "_s)) {
-                barShown =
-                    w.stbRioInfo->progressBar()->isVisible() && w.stbRioInfo->cancelButton()->isVisible();
+                const QProgressBar* bar = w.stbRioInfo->progressBar();
+                barShown = bar->isVisible() && w.stbRioInfo->cancelButton()->isVisible() &&
+                           bar->format() == u"1/3曲"_s && bar->value() == bar->maximum() / 3;
                 QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
             }
         });
@@ -264,13 +283,13 @@ TEST_F(PlayerPaneTest, EscOrACloseStopsARun) {
 }
 
 // Each command on the chosen memory, which holds `before` while the other holds a folder of its own, with
-// folder `chosen` shown, songs 1 and 3 and files b.mp3 and c.mp3 selected, and the nth call of `failing` made
-// to fail. A question is answered No first, which changes nothing, then Yes; an input box gets `typed`. Then
-// the question, the first text, what the memory holds (for a download: the files fetched, named by the songs'
-// positions), what the panes show and the last text. The name goes as typed, also empty when the box was
-// cancelled, for the player to refuse; removing the last folder erases the memory. A deletion asks for each
-// song where the earlier deletions have moved it. A failure leaves what was done before it, and a failed
-// format is not hidden by the list read after it.
+// folder `chosen` shown, songs 1 and 3 and files b.mp3, c.mp3 and d.mp3 selected, and the nth call of
+// `failing` made to fail. A question is answered No first, which changes nothing, then Yes; an input box gets
+// `typed`. Then the question, the first text, what the memory holds (for a download: the files fetched, named
+// by the songs' positions), what the panes show and the last text. The name goes as typed, also empty when
+// the box was cancelled, for the player to refuse; removing the last folder erases the memory. A deletion
+// asks for each song where the earlier deletions have moved it. A failure leaves what was done before it, and
+// a failed format is not hidden by the list read after it.
 TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
     // Each command is chosen as its menu item, so an item that has lost its command shows.
     using Item = QAction* frmTunedeck::*;
@@ -297,10 +316,10 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
         {send, 0, u""_s, -1, QString(), nullptr, 0,
          u" | b.mp3 をRioに転送しています... |  |  /  | 転送エラー Err:Rioにフォルダがありません。フォルダは必ず必要です。"_s},
         {send, 0, kPlayer, 0, QString(), nullptr, 0,
-         u" | b.mp3 をRioに転送しています... | a:s1,s2,s3,b.mp3,c.mp3 b: | a,b / s1,s2,s3,b.mp3,c.mp3 | 転送が終了しました。"_s},
-        // The first file refused: the second is not tried.
-        {send, 0, kPlayer, 0, QString(), "AddSong", 1,
-         u" | b.mp3 をRioに転送しています... | "_s + kPlayer + shown + u"転送エラー Err:故障"_s},
+         u" | b.mp3 をRioに転送しています... | a:s1,s2,s3,b.mp3,c.mp3,d.mp3 b: | a,b / s1,s2,s3,b.mp3,c.mp3,d.mp3 | 転送が終了しました。"_s},
+        // The second file refused: the first stays sent and the third is not tried.
+        {send, 0, kPlayer, 0, QString(), "AddSong", 2,
+         u" | b.mp3 をRioに転送しています... | a:s1,s2,s3,b.mp3 b: | a,b / s1,s2,s3,b.mp3 | 転送エラー Err:故障"_s},
         {down, 0, kPlayer, 0, QString(), "GetSong", 2,
          fetching + u"GetRio01.mp3"_s + shown + u"取得に失敗しました。 Err:故障"_s},
         // Run after the failure above, whose file it writes again.
@@ -331,7 +350,7 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
         w.optRam[memory]->click();
         w.cmbFolder->setCurrentIndex(chosen);
         selectPositions(*w.lvwSong, {1, 3});
-        selectPositions(*w.lvwFile, {2, 3});
+        selectPositions(*w.lvwFile, {2, 3, 4});
         deviceLog->calls.clear();
         takeStatusTexts();
         if (failing)

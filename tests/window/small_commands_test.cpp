@@ -2,7 +2,6 @@
 
 #include "display_title.h"
 #include "japanese_translation.h"
-#include "program_version.h"
 #include "version_command.h"
 
 #include <QApplication>
@@ -19,9 +18,9 @@ namespace {
 
 using SmallCommandsTest = WindowTest;
 
-// The font dialog opens on the stored font and the choice is stored, the size in whole points; the next
-// folder made on the player is drawn in it. The version box, a minor version in two digits at least; the
-// clipboard gets the song names, each on a line of its own.
+// The font dialog opens on the stored font and the choice is stored, the size in whole points; the player
+// gets it with the next folder made and with every song sent. The version, a minor version in two digits at
+// least; the clipboard gets the song names, each on a line of its own, and an empty list an empty text.
 TEST_F(SmallCommandsTest, FontVersionAndClipboard) {
     folder.setUpPlayer(u"a:one,二曲目,three"_s);
     frmTunedeck& w = start();
@@ -33,16 +32,18 @@ TEST_F(SmallCommandsTest, FontVersionAndClipboard) {
     deviceLog->calls.clear();
     prompts.answerInput(u"new"_s);
     w.menuMkDir->trigger();
-    EXPECT_EQ(deviceLog->calls.mid(1, 2), QStringList({u"FontName(\"IPAGothic\")"_s, u"FontSize(10)"_s}));
+    dropOnSongList({QUrl::fromLocalFile(workFile(u"x.mp3"_s)), QUrl::fromLocalFile(workFile(u"y.mp3"_s))});
+    EXPECT_EQ(deviceLog->calls.filter(u"Font"_s).join(u' '),
+              u"FontName(\"IPAGothic\") FontSize(10) "_s.repeated(3).trimmed());
 
     EXPECT_EQ(versionText(1, 5), u"Tunedeck Version 1.05"_s);
-    w.menuAbout->trigger();
-    const ScriptedPrompts::Shown& box = prompts.shown().last();
-    EXPECT_TRUE(box.title == u"バージョン情報"_s && box.icon == Prompts::Icon::Information &&
-                box.text == versionText(program_version::kMajor, program_version::kMinor));
 
     w.menuClipCopy->trigger();
-    EXPECT_EQ(shell.clipboardText(), u"one\r\n二曲目\r\nthree\r\n"_s);
+    EXPECT_EQ(shell.clipboardText(), u"one\r\n二曲目\r\nthree\r\nx.mp3\r\ny.mp3\r\n"_s);
+    folder.setUpPlayer(u"a:"_s);
+    w.menuRefSong->trigger();
+    w.menuClipCopy->trigger();
+    EXPECT_EQ(shell.clipboardText(), u""_s);
 }
 
 // The box offers the stored format. Stored as typed (in code page 932, whose wave dash comes back as the

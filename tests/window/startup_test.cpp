@@ -18,11 +18,11 @@ QString opened(const frmTunedeck& w) {
            QString::number(w.splitterTop()) + (w.isMaximized() ? u" maximised"_s : u" normal"_s);
 }
 
-// The first start (an empty section), then stored settings; the end by the menu, which closes the player and
-// writes what the close button writes. The geometry goes back only from the normal state, not from the
-// minimised window; a maximised window opens maximised again with its normal geometry underneath and keeps a
-// splitter below its normal height. The font comes in code page 932; an empty name is a name. Values the
-// window cannot take are made usable.
+// The first start (an empty section), then stored settings; the end by 終了's key, Ctrl+X, which closes the
+// window and the player and writes what the close button writes. The geometry goes back only from the normal
+// state, not from the minimised window; a maximised window opens maximised again with its normal geometry
+// underneath and keeps a splitter below its normal height. The font comes in code page 932; an empty name is
+// a name. Values the window cannot take are made usable.
 TEST_F(StartupTest, TheWindowOpensAsStoredAndTheShutdownWritesWhatItsStateAllows) {
     for (const auto& [file, open, state, written] :
          {std::tuple{QByteArray(), u"0,0 7995x6000 MS UI Gothic9 2000 normal"_s, Qt::WindowMinimized,
@@ -47,11 +47,11 @@ TEST_F(StartupTest, TheWindowOpensAsStoredAndTheShutdownWritesWhatItsStateAllows
         folder.writeSettingsBytes({});
         w.setWindowState(state);
         deviceLog->calls.clear();
-        w.menuEnd->trigger();
-        EXPECT_TRUE(!w.device() && deviceLog->calls == QStringList{u"Close()"_s}) << "the player not released";
+        QTest::keyClick(w.windowHandle(), Qt::Key_X, Qt::ControlModifier);
+        EXPECT_TRUE(!w.isVisible() && !w.device() && deviceLog->calls == QStringList{u"Close()"_s})
+            << "the window not closed or the player not released";
         EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\n" + written) << open.toStdString();
     }
-    EXPECT_EQ(window->menuEnd->text() + window->menuEnd->shortcut().toString(), u"終了(&X)Ctrl+X"_s);
 }
 
 // The computer pane works; every later device command fails in its own handling, which the refresh reads as
@@ -68,24 +68,46 @@ TEST_F(StartupTest, MissingComponentAndAFolderThatCannotBeWritten) {
     w.menuRefSong->trigger();
     EXPECT_EQ(lastStatus(), u"Rio500が接続されていません。"_s);
     expectLeftSound();
-    window->close();
+    EXPECT_TRUE(window->close() && !window->isVisible());
     EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), 2000);
 }
 
-// Where no window can open, so a run that tries fails at once instead of waiting for a user.
-TEST(CommandLine, AnswersHelpAndVersionAndRefusesTheRest) {
+// Help and version on standard output, exit status 0, even beside a command; anything else refused on
+// standard error with status 2, before tunedeck-player opens its store. tunedeck runs where no window can
+// open, so a run that tries fails at once instead of waiting for a user.
+TEST(CommandLine, AnswersHelpAndVersionOnStandardOutputAndRefusesTheRestOnStandardError) {
+    const QTemporaryDir runtime;  // else Qt mentions the runtime folder on standard error
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"QT_QPA_PLATFORM"_s, u"no-such-platform"_s);
-    for (const auto& [arguments, answer] :
-         {std::pair{QStringList{u"--version"_s},
-                    u"0|tunedeck %1\n"_s.arg(QLatin1String(program_version::kFull))},
-          {QStringList{u"-h"_s}, u"0|usage: tunedeck [--help | --version]\n"_s},
-          {QStringList{u"song.mp3"_s}, u"2|tunedeck: "_s},
-          {QStringList{u"-platform"_s, u"xcb"_s}, u"2|tunedeck: "_s}}) {
-        const ProgramRun run = runProgram(builtProgram(u"tunedeck"_s), arguments, environment);
-        EXPECT_TRUE((QString::number(run.exitStatus) + u"|"_s + run.out + run.err).startsWith(answer))
-            << arguments.join(u" "_s).toStdString();
+    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+    const QString version = QLatin1String(program_version::kFull) + u'\n', player = u"tunedeck-player"_s,
+                  refused = u"2||tunedeck-player: "_s;
+    // The program and its arguments; the status, the start of standard output and of standard error.
+    const std::tuple<QString, QStringList, QString> runs[] = {
+        {u"tunedeck"_s, {u"--version"_s}, u"0|tunedeck "_s + version + u'|'},
+        {u"tunedeck"_s, {u"-h"_s}, u"0|usage: tunedeck [--help | --version]\n"_s},
+        {u"tunedeck"_s, {u"song\u001b[2J.mp3"_s}, u"2||tunedeck: unexpected argument 'song\\x1b[2J.mp3'."_s},
+        {u"tunedeck"_s, {u"-platform"_s, u"xcb"_s}, u"2||tunedeck: "_s},
+        {player, {u"ls"_s, u"-v"_s}, u"0|tunedeck-player "_s + version + u'|'},
+        {player, {u"-h"_s, u"status"_s}, u"0|usage: tunedeck-player "_s},
+        {player, {u"frobnicate"_s}, refused + u"bad command"_s},
+        {player, {}, refused},
+        {player, {u"ls"_s, u"extra"_s}, refused},
+        {player, {u"status"_s, u"--store"_s}, refused},
+        {player, {u"set-speed"_s}, refused},
+        {player, {u"set-speed"_s, u"-1"_s}, refused},
+        {player, {u"set-speed"_s, u"fast"_s}, refused},
+    };
+    const QString store = runtime.filePath(u"store"_s);
+    for (const auto& [program, arguments, answer] : runs) {
+        const ProgramRun run = runProgram(
+            builtProgram(program),
+            (program == player ? QStringList{u"--store"_s, store} : QStringList()) + arguments, environment);
+        const QString said = QString::number(run.exitStatus) + u'|' + run.out + u'|' + run.err;
+        EXPECT_TRUE(said.startsWith(answer) && said.endsWith(u'|') == answer.startsWith(u'0'))
+            << said.toStdString();
     }
+    EXPECT_FALSE(QFile::exists(store));
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+#include "terminal_text.h"
+
+namespace tunedeck {
+
+QString terminalText(QStringView text) {
+    // The characters written as a backslash and a letter, and their letters.
+    static constexpr QStringView kNamed = u"\\\t\n\r";
+    static constexpr char kLetters[] = "\\tnr";
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (const qsizetype named = kNamed.indexOf(c); named >= 0)
+            escaped.append(QLatin1Char('\\')).append(QLatin1Char(kLetters[named]));
+        else if (code < 0x20 || (code >= 0x7F && code <= 0x9F))
+            escaped += QStringLiteral("\\x%1").arg(int(code), 2, 16, QLatin1Char('0'));
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+}  // namespace tunedeck
