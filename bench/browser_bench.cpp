@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The file list fill against the per-file title procedure alone over the same generated folder of 10,000
 // files (warm cache), and the fill of a folder of 100,000 files with the process's peak resident size and
 // the share of the name order in it.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The per-file title procedure over a folder of 10,000 files, against the floor (only the system calls any
 // tag reader must make) and against TagLib doing the same job. Run all three in one process, warm cache:
 //   build/<dir>/bin/metadata_bench

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // AddSong and GetSong of a 4 MiB song through the emulated player, against a plain copy of the same bytes.
 // Each device call is timed alone and with the bracket the program runs around it (Open, the call, Close);
 // undoing the change for the next round is not timed. Both device calls commit with QSaveFile, whose flush to

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Sending songs with the emulated player: how much of a send is the window's own work (the CPU time of the
 // window's thread, while the player works on the session's), how long the window goes without handling
 // events while it sends over a slow link, how soon Esc stops it, and how the throughput compares with

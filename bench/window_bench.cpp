@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window's own work: a refresh listing 2,000 songs from a device that answers from memory, and start-up
 // to the window's first paint with the emulated player and an empty working folder.
 #include "frmTunedeck.h"

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installing: a complete program folder PREFIX/lib/tunedeck (the program, its component folder and its tools,
 # which find one another beside the real executable), the commands linked from PREFIX/bin, and the desktop
 # entry, the icon, the AppStream metainfo, the manual pages, the changelog and the copyright file under

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes the seed corpus of each fuzz target into <folder>/<target>: music files from the test generators,
 // and formats and settings files laid out as the targets take their input apart.
 #include "cp932.h"

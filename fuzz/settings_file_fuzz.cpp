@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The settings-file reader and writer on any file content: no crash, and a value written with plain names
 // reads back unchanged.
 #include "cp932.h"

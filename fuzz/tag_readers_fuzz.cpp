@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The tag readers on any file: no crash, no read outside a buffer, no descriptor left open, and the per-file
 // procedure agrees with the readers called alone.
 #include "display_title.h"

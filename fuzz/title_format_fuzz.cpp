@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The title formatter with any format and record: no crash, and a format without "%" comes back unchanged.
 #include "cp932.h"
 #include "title_format.h"

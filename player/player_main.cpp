@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "local_path.h"
 #include "player_command.h"
 #include "write_folder.h"

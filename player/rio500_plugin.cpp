@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rio500_plugin.h"
 
 #include "emulated_player.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "japanese_translation.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop_shell.h"
 #include "frmTunedeck.h"
 #include "japanese_translation.h"

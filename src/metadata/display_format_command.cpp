@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cp932.h"
 #include "display_title.h"
 #include "frmTunedeck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "display_title.h"
 
 #include "id3v1_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rmp3_reader.h"
 
 #include "cp932.h"

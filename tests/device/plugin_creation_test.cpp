@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "device_factory.h"
 #include "music_files.h"
 #include "program_folder.h"

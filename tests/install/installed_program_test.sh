@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the build into a temporary prefix and checks the desktop entry and the metainfo there. Then starts
 # the installed program through its link, with a program folder the user cannot write: its component loads
 # from beside the real executable, and its player store and settings file go to the per-user folder, where

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # manual_page_test.sh PROGRAM PAGE [--commands]: every option and every command PROGRAM's --help names has an
 # entry of its own in the manual page PAGE (roff source), the tagged paragraph (.TP) whose tag names it. The
 # commands are read from the help's "commands:" list and its indented transfer lines; --commands: the help

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # package_test.sh BUILD_DIR: makes the Debian package of the built tree as scripts/package does, into a
 # folder of its own, and so has lintian check it: an error or a warning fails. Skipped without the tools.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "emulated_player.h"
 #include "file_size_limit.h"
 #include "music_files.h"
