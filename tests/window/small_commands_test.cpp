@@ -21,9 +21,10 @@ using SmallCommandsTest = WindowTest;
 
 // The font dialog opens on the stored font and the choice is stored, the size in whole points; the player
 // gets it with the next folder made and with every song sent. The version, a minor version in two digits at
-// least; the clipboard gets the song names, each on a line of its own, and an empty list an empty text.
+// least; the clipboard gets the song names, each on a line of its own (a line break inside a name is a
+// space, as in the list), and an empty list an empty text.
 TEST_F(SmallCommandsTest, FontVersionAndClipboard) {
-    folder.setUpPlayer(u"a:one,二曲目,three"_s);
+    folder.setUpPlayer(u"a:one,二曲目,th\r\nr\ne\re"_s);
     frmTunedeck& w = start();
     prompts.answerFont({u"IPAGothic"_s, 10.5});
     w.menuFont->trigger();
@@ -40,7 +41,7 @@ TEST_F(SmallCommandsTest, FontVersionAndClipboard) {
     EXPECT_EQ(versionText(1, 5), u"Tunedeck Version 1.05"_s);
 
     w.menuClipCopy->trigger();
-    EXPECT_EQ(shell.clipboardText(), u"one\r\n二曲目\r\nthree\r\nx.mp3\r\ny.mp3\r\n"_s);
+    EXPECT_EQ(shell.clipboardText(), u"one\r\n二曲目\r\nth r e e\r\nx.mp3\r\ny.mp3\r\n"_s);
     folder.setUpPlayer(u"a:"_s);
     w.menuRefSong->trigger();
     w.menuClipCopy->trigger();
