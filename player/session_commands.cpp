@@ -73,7 +73,7 @@ class Commands {
     }
     void get(qint32 position, const QString& target) {
         require(session_.download({songAt(position)}, [&](const SongRef&) { return target; }));
-        out_ << "song " << position << " written to " << terminalText(pathText(target)) << '\n';
+        out_ << "song " << position << " written to " << terminalText(decodedPath(target)) << '\n';
     }
     void remove(QList<qint32> positions) {
         std::sort(positions.begin(), positions.end());
@@ -168,7 +168,7 @@ int runSessionCommand(const QString& command, const QStringList& operands,
             numbers << *number;
     if (!counted || numbers.size() != numbered.size()) {
         err << "tunedeck-player: bad operands for " << command << ": "
-            << terminalText(pathText(operands.join(QLatin1Char(' ')))) << '\n';
+            << terminalText(decodedPath(operands.join(QLatin1Char(' ')))) << '\n';
         return kBadOperands;
     }
     try {

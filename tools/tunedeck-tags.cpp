@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     int status = 0;
     for (const QString& path : arguments.files) {
         if (const QString reason = tags_command::unreadableReason(path); !reason.isEmpty()) {
-            std::fprintf(stderr, "tunedeck-tags: %s: %s\n", qUtf8Printable(terminalText(pathText(path))),
+            std::fprintf(stderr, "tunedeck-tags: %s: %s\n", qUtf8Printable(terminalText(decodedPath(path))),
                          qUtf8Printable(reason));
             status = 1;
             continue;
@@ -45,7 +45,8 @@ int main(int argc, char** argv) {
         const TagKind kind = readTags(path, record);
         const QString title =
             kind == TagKind::None ? fileNameOf(path) : formatDisplayTitle(format, path, record);
-        const QByteArray line = tags_command::tagsLine(pathText(path), kind, record, title).toUtf8() + '\n';
+        const QByteArray line =
+            tags_command::tagsLine(decodedPath(path), kind, record, title).toUtf8() + '\n';
         std::fwrite(line.constData(), 1, line.size(), stdout);
     }
     return status;

@@ -13,7 +13,13 @@ namespace {
 constexpr char16_t kHeldBytes = 0xDC00;
 
 bool isHeldByte(char16_t unit) {
-    return unit >= kHeldBytes + 0x80 && unit <= kHeldBytes + 0xFF;
+    return heldByte(unit) >= 0;
+}
+
+// Whether a surrogate pair, one character, starts at `at`.
+bool pairAt(QStringView text, qsizetype at) {
+    return QChar::isHighSurrogate(text[at].unicode()) && at + 1 < text.size() &&
+           QChar::isLowSurrogate(text[at + 1].unicode());
 }
 
 // The length of the valid UTF-8 sequence at `at`, 0 when the byte there starts none: no overlong forms, no
@@ -56,6 +62,15 @@ bool hasMode(QStringView path, mode_t kind) {
     return ::stat(NativePath(path).c_str(), &status) == 0 && (status.st_mode & S_IFMT) == kind;
 }
 
+QString eachName(QStringView path, QString (*text)(const QString&)) {
+    if (!holdsBytes(path))
+        return path.toString();
+    QStringList names;
+    for (const QStringView name : path.split(u'/'))
+        names.append(text(name.toString()));
+    return names.join(u'/');
+}
+
 }  // namespace
 
 QString pathFromBytes(QByteArrayView bytes) {
@@ -94,26 +109,35 @@ NativePath::NativePath(QStringView path) {
     bytes_.resize(out - bytes_.constData());
 }
 
-QString nameText(const QString& name) {
+QString decodedName(const QString& name) {
     if (!holdsBytes(name))
         return name;
     const QString decoded = cp932::decode(NativePath(name).bytes());
-    if (!decoded.contains(QChar::ReplacementCharacter))
+    return decoded.contains(QChar::ReplacementCharacter) ? name : decoded;
+}
+
+QString nameText(const QString& name) {
+    const QString decoded = decodedName(name);
+    if (!holdsBytes(decoded))
         return decoded;
     QString shown;
-    for (const QChar c : name)
-        shown += isHeldByte(c.unicode()) ? QStringLiteral("\\x%1").arg(c.unicode() - kHeldBytes, 2, 16)
-                                         : QString(c);
+    for (qsizetype i = 0; i < decoded.size(); ++i) {
+        if (pairAt(decoded, i))
+            shown += decoded.sliced(i++, 2);
+        else if (isHeldByte(decoded[i].unicode()))
+            shown += QStringLiteral("\\x%1").arg(heldByte(decoded[i].unicode()), 2, 16);
+        else
+            shown += decoded[i];
+    }
     return shown;
 }
 
+QString decodedPath(QStringView path) {
+    return eachName(path, decodedName);
+}
+
 QString pathText(QStringView path) {
-    if (!holdsBytes(path))
-        return path.toString();
-    QStringList names;
-    for (const QStringView name : path.split(u'/'))
-        names.append(nameText(name.toString()));
-    return names.join(u'/');
+    return eachName(path, nameText);
 }
 
 QStringList commandArguments(int argc, const char* const* argv) {

@@ -16,6 +16,11 @@ namespace tunedeck {
 
 QString pathFromBytes(QByteArrayView bytes);
 
+// The byte a UTF-16 unit holds, -1 for a unit that is text. A low surrogate that follows a high one is text.
+constexpr int heldByte(char16_t unit) {
+    return unit >= 0xDC80 && unit <= 0xDCFF ? unit - 0xDC00 : -1;
+}
+
 // The path's bytes, NUL-terminated, on the stack for ordinary lengths.
 class NativePath {
   public:
@@ -31,11 +36,15 @@ inline QByteArray pathBytes(QStringView path) {
     return NativePath(path).bytes().toByteArray();
 }
 
-// A name as a person reads it: a name that is not UTF-8 decoded as code page 932, and where that fails too,
-// its undecodable bytes as "\xHH". A UTF-8 name is given back shared, not copied.
+// A name that is not UTF-8 decoded as code page 932 when all of it decodes so; otherwise the name as it is.
+// A UTF-8 name is given back shared, not copied.
+QString decodedName(const QString& name);
+
+// A name as a person reads it in the window: decodedName, with the bytes it still holds as "\xHH".
 QString nameText(const QString& name);
 
-// A path for messages, each of its names as nameText gives it.
+// A path with each of its names as decodedName, or as nameText, gives it.
+QString decodedPath(QStringView path);
 QString pathText(QStringView path);
 
 // The command line's arguments after the program's name, each held as a path.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cp932.h"
 #include "display_title.h"
+#include "local_path.h"
 #include "music_files.h"
 #include "program_folder.h"
 #include "program_version.h"
@@ -153,6 +154,15 @@ TEST(TunedeckTags, PrintsALinePerFileAndReportsTheRest) {
         EXPECT_EQ(QString::number(run.exitStatus) + u'|' + run.out + u'|' + run.err, expected)
             << arguments.join(u' ').toStdString();
     }
+
+    // Names that are not UTF-8 come by their bytes (a shell passes them as they are): one in Shift-JIS is
+    // read and shown decoded, one that decodes as nothing shows its bytes escaped.
+    writeFile(dir + u'/' + pathFromBytes("\x83\x65\x83\x58\x83\x67.mp3"), mp3File({.title = "x"}, 64));
+    const ProgramRun named = runProgram(
+        u"/bin/sh"_s, {u"-c"_s, u"cd \"$0\" && exec \"$1\" $(printf '\\203e\\203X\\203g.mp3 x\\203.mp3')"_s,
+                       dir, builtProgram(u"tunedeck-tags"_s)});
+    EXPECT_EQ(named.out + named.err,
+              u"テスト.mp3\tID3v1\t\tx\t\t\t\t - x\n"_s + cannotRead(u"x\\x83.mp3"_s, ENOENT));
 
     // Without --format, the display format of the settings file beside the command.
     const QString copy = dir + u"/tunedeck-tags"_s;

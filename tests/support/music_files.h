@@ -5,12 +5,15 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <optional>
 #include <stdexcept>
 
@@ -73,6 +76,13 @@ inline QByteArray mp3File(const Id3v1Fields& fields, qsizetype audioBytes) {
 
 // Writes `bytes` to `path`, making its folder and replacing what was there, and returns `path`; throws when
 // it cannot.
+// A temporary folder removed with everything in it, also names that are not UTF-8, which QTemporaryDir
+// passes over.
+class TemporaryFolder : public QTemporaryDir {
+  public:
+    ~TemporaryFolder() { std::filesystem::remove_all(QFile::encodeName(path()).toStdString()); }
+};
+
 // By its bytes, with the folders above it: a name held as a path (local_path.h) need not be UTF-8.
 inline QString writeFile(const QString& path, const QByteArray& bytes) {
     for (qsizetype slash = path.indexOf(u'/', 1); slash > 0; slash = path.indexOf(u'/', slash + 1))

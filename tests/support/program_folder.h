@@ -43,7 +43,7 @@ class ProgramFolder {
     QString playerState(const QString& memory = QStringLiteral("0")) const;
 
   private:
-    QTemporaryDir dir_;
+    TemporaryFolder dir_;
     QString exeBaseName_;
 };
 

@@ -17,7 +17,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <filesystem>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -54,8 +53,6 @@ class WindowTest : public ::testing::Test {
         if (window && window->isVisible())
             window->close();
         QDir::setCurrent(previousFolder_);
-        // By bytes: QTemporaryDir passes over names that are not UTF-8.
-        std::filesystem::remove_all(working.path().toStdString());
     }
     void TearDown() override { expectLeftSound(); }
 
@@ -139,7 +136,7 @@ class WindowTest : public ::testing::Test {
     QStringList takeStatusTexts() { return std::exchange(statusTexts_, {}); }
 
     QString previousFolder_ = QDir::currentPath();
-    QTemporaryDir working;
+    TemporaryFolder working;
     ProgramFolder folder;
     ScriptedPrompts prompts;
     ScriptedShell shell;
