@@ -92,7 +92,7 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
             folder.setUpPlayer(u"a:s1,s2,s3 b:"_s);
             PlayerSession session(recorded());
             const std::vector<SongRef> shown = listed(session);
-            log->failCall(member, 1, u"故障"_s);
+            log->failures[member] = {1, u"故障"_s};
             const Outcome outcome = operation(session, shown);
             EXPECT_EQ(int(outcome.ending), int(Ending::Failed));
             EXPECT_EQ(outcome.description, u"故障"_s);
@@ -174,13 +174,9 @@ TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
          u"b:t,t"_s},
         {{u"format"_s}, u"0|"_s, u""_s},
     };
-    // A runtime folder of its own, which Qt would otherwise mention on standard error.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"XDG_RUNTIME_DIR"_s, folder.path());
     for (const auto& [arguments, said, held] : runs) {
         SCOPED_TRACE(arguments.join(u' ').toStdString());
-        const ProgramRun run = runProgram(builtProgram(u"tunedeck-player"_s),
-                                          QStringList{u"--store"_s, store()} + arguments, environment);
+        const ProgramRun run = folder.runPlayer(arguments);
         EXPECT_EQ((QString::number(run.exitStatus) + u'|' + run.out + run.err).section(u"usage:"_s, 0, 0),
                   said);
         EXPECT_EQ(folder.playerState(), held);

@@ -40,11 +40,6 @@ QByteArray songBytes(qint64 size, int seed) {
     return QByteArray(reinterpret_cast<const char*>(words.constData()), size);
 }
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Every file under `folder` by path relative to it, with its bytes; but the lock, which only says whether the
 // store is open.
 QMap<QString, QByteArray> storeFiles(const QString& folder) {

@@ -70,7 +70,7 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
 
     QTest::mouseClick(w.optRam[1], Qt::LeftButton);
     EXPECT_EQ(rows(*w.lvwSong), QStringList({u"s1|card|0KB|外部"_s}));
-    runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), u"remove-card"_s});
+    folder.runPlayer({u"remove-card"_s});
     w.menuRefSong->trigger();
     EXPECT_TRUE(!w.optRam[1]->isEnabled() && w.memory() == PlayerMemory::Card);
     EXPECT_EQ(lastStatus(), u"曲リストの取得に失敗しました。 Err:スマートメディアが入っていません。"_s);
@@ -80,7 +80,7 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
               u"転送エラー Err:スマートメディアが入っていません。"_s + kPlayer);
     QTest::mouseClick(w.optRam[0], Qt::LeftButton);
     const QString panel2 = w.stbRioInfo->panelText(2);
-    runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), u"disconnect"_s});
+    folder.runPlayer({u"disconnect"_s});
     w.menuRefSong->trigger();
     EXPECT_EQ(lastStatus() + shownState() + w.stbRioInfo->panelText(2),
               u"Rio500が接続されていません。a,b / "_s + panel2);
@@ -99,7 +99,7 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
 
     start();
     EXPECT_EQ(lastStatus() + shownState(), u"Rio500が接続されていません。 / "_s);
-    runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), u"connect"_s});
+    folder.runPlayer({u"connect"_s});
     window->lvwSong->setFocus();
     QTest::keyClick(window->windowHandle(), Qt::Key_F5);
     EXPECT_EQ(shownState(), u"a,b / s1,s2,s3"_s);
@@ -161,7 +161,7 @@ TEST_F(PlayerPaneTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
     mouse(QTest::MouseRelease, 2);
     EXPECT_EQ(folder.playerState() + u" | "_s + shownState(), u"a:s1,s2,s3 b:s3,s2,s1 | a,b / s3,s2,s1"_s);
     // A failed exchange is said, and the list is not read again.
-    deviceLog->failCall(u"Close"_s, 1, u"故障"_s);
+    deviceLog->failures[u"Close"_s] = {1, u"故障"_s};
     mouse(QTest::MousePress, 0);
     mouse(QTest::MouseRelease, 2);
     EXPECT_EQ(lastStatus() + u" | "_s + folder.playerState() + u" | "_s + shownState(),
@@ -194,7 +194,8 @@ TEST_F(PlayerPaneTest, AltUpAndAltDownMoveTheCurrentSong) {
     list.selectRow(2);
     const auto press = [&](Qt::Key key) {
         QTest::keyClick(&list, key, Qt::AltModifier);
-        return folder.playerState() + u" | "_s + shownState() + u" | "_s + QString::number(list.currentRow()) +
+        return folder.playerState() + u" | "_s + shownState() + u" | "_s +
+               QString::number(list.currentRow()) +
                (list.isItemSelected(list.currentRow()) ? u" selected"_s : u""_s);
     };
     press(Qt::Key_Up);
@@ -245,10 +246,7 @@ TEST_F(PlayerPaneTest, EscOrACloseStopsARun) {
     for (const QString& name : {u"e1.mp3"_s, u"e2.mp3"_s, u"e3.mp3"_s})
         workFile(name, QByteArray(600'000, 'e'));
     frmTunedeck& w = startWith(u"a:"_s);
-    ASSERT_EQ(runProgram(builtProgram(u"tunedeck-player"_s),
-                         {u"--store"_s, folder.storePath(), u"set-speed"_s, u"2000"_s})
-                  .exitStatus,
-              0);
+    ASSERT_EQ(folder.runPlayer({u"set-speed"_s, u"2000"_s}).exitStatus, 0);
     selectPositions(*w.lvwFile, {5, 6, 7});
     bool barShown = false;
     auto pressing =
@@ -355,7 +353,7 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
         deviceLog->calls.clear();
         takeStatusTexts();
         if (failing)
-            deviceLog->failCall(QLatin1String(failing), nth, u"故障"_s);
+            deviceLog->failures[QLatin1String(failing)] = {nth, u"故障"_s};
         if (typed.isNull() && command != send) {
             prompts.answerConfirm(false);
             (w.*command)->trigger();

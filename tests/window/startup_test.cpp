@@ -77,10 +77,7 @@ TEST_F(StartupTest, MissingComponentAndAFolderThatCannotBeWritten) {
 // standard error with status 2, before tunedeck-player opens its store. tunedeck runs where no window can
 // open, so a run that tries fails at once instead of waiting for a user.
 TEST(CommandLine, AnswersHelpAndVersionOnStandardOutputAndRefusesTheRestOnStandardError) {
-    const QTemporaryDir runtime;  // else Qt mentions the runtime folder on standard error
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"QT_QPA_PLATFORM"_s, u"no-such-platform"_s);
-    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+    const ProgramFolder scratch;
     const QString version = QLatin1String(program_version::kFull) + u'\n', player = u"tunedeck-player"_s,
                   refused = u"2||tunedeck-player: "_s;
     // The program and its arguments; the status, the start of standard output and of standard error.
@@ -99,16 +96,15 @@ TEST(CommandLine, AnswersHelpAndVersionOnStandardOutputAndRefusesTheRestOnStanda
         {player, {u"set-speed"_s, u"-1"_s}, refused},
         {player, {u"set-speed"_s, u"fast"_s}, refused},
     };
-    const QString store = runtime.filePath(u"store"_s);
     for (const auto& [program, arguments, answer] : runs) {
-        const ProgramRun run = runProgram(
-            builtProgram(program),
-            (program == player ? QStringList{u"--store"_s, store} : QStringList()) + arguments, environment);
+        const ProgramRun run = program == player ? scratch.runPlayer(arguments)
+                                                 : runProgram(builtProgram(program), arguments,
+                                                              {u"QT_QPA_PLATFORM=no-such-platform"_s});
         const QString said = QString::number(run.exitStatus) + u'|' + run.out + u'|' + run.err;
         EXPECT_TRUE(said.startsWith(answer) && said.endsWith(u'|') == answer.startsWith(u'0'))
             << said.toStdString();
     }
-    EXPECT_FALSE(QFile::exists(store));
+    EXPECT_FALSE(QFile::exists(scratch.storePath()));
 }
 
 }  // namespace
