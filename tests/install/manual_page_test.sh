@@ -26,17 +26,9 @@ commands=$(
     } | tr ',' '\n' | awk '{ print $1 }' | sed '/^$/d' | sort -u
 )
 
-if [ -z "$options" ]; then
-    echo "no option found in the help of $program"
-    exit 1
-fi
-if [ "$want_commands" = --commands ] && [ -z "$commands" ]; then
-    echo "no command found in the help of $program"
-    exit 1
-fi
+[ -n "$options" ] || { echo "no option found in the help of $program"; exit 1; }
+[ "$want_commands" != --commands ] || [ -n "$commands" ] ||
+    { echo "no command found in the help of $program"; exit 1; }
 missing=$(comm -23 <(printf '%s\n' $options $commands | sort -u) <(printf '%s\n' "$entries"))
-if [ -n "$missing" ]; then
-    echo "$page has no entry for what $program --help names:"
-    echo "$missing"
-    exit 1
-fi
+[ -z "$missing" ] ||
+    { printf '%s has no entry for what %s --help names:\n%s\n' "$page" "$program" "$missing"; exit 1; }

@@ -5,10 +5,7 @@
 # folder of its own, and so has lintian check it: an error or a warning fails. Skipped without the tools.
 set -euo pipefail
 for tool in cpack dpkg-deb dpkg-shlibdeps lintian; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "skipped: $tool is not installed"
-        exit 77
-    fi
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -75,8 +75,7 @@ const std::pair<QByteArray, QString> kCases[] = {
      u"ID3v1| A||夜明け①|1999|C"_s},
     // a file shorter than a tag, starting with one; a tag not at the end
     {kTag.first(3 + 30 + 30 + 5), u"ID3v1|Tag Artist|Tag Title|||"_s},
-    {kTag + "x", u"-|||||"_s},
-};
+    {kTag + "x", u"-|||||"_s}};
 
 // Every reading starts from a clean record and closes its file, also where the file cannot be read.
 TEST(ReadTags, Rmp3ThenId3v1StoppingQuietlyAtDamageAndClosingEveryFile) {
@@ -87,10 +86,9 @@ TEST(ReadTags, Rmp3ThenId3v1StoppingQuietlyAtDamageAndClosingEveryFile) {
         SCOPED_TRACE(expected.left(40).toStdString());
         TagRecord record{.artist = u"stale"_s, .title = u"stale"_s, .minutes = 3, .seconds = 4};
         const TagKind kind = readTags(writeFile(folder.filePath(u"song"_s), file), record);
-        EXPECT_EQ(QStringList({kinds[int(kind)], record.artist, record.title, record.album, record.release,
-                               record.comment})
-                      .join(u'|'),
-                  expected);
+        const QStringList read{kinds[int(kind)], record.artist,  record.title,
+                               record.album,     record.release, record.comment};
+        EXPECT_EQ(read.join(u'|'), expected);
         EXPECT_EQ(record.minutes + record.seconds, 0);
     }
     for (const QString& unreadable : {folder.filePath(u"absent"_s), folder.path()}) {
@@ -147,8 +145,7 @@ TEST(TunedeckTags, PrintsALinePerFileAndReportsTheRest) {
          u"0|tunedeck-tags "_s + QLatin1String(program_version::kFull) + u"\n|"_s},
         {{u"--format"_s}, u"2||tunedeck-tags: --format needs a format\n"_s + usage},
         {{mp3, u"--bogus"_s}, u"2||tunedeck-tags: unknown option --bogus\n"_s + usage},
-        {{}, u"2||tunedeck-tags: no files given\n"_s + usage},
-    };
+        {{}, u"2||tunedeck-tags: no files given\n"_s + usage}};
     for (const auto& [arguments, expected] : cases) {
         const ProgramRun run = runProgram(builtProgram(u"tunedeck-tags"_s), arguments);
         EXPECT_EQ(QString::number(run.exitStatus) + u'|' + run.out + u'|' + run.err, expected)

@@ -40,11 +40,6 @@ QByteArray songBytes(qint64 size, int seed) {
     return QByteArray(reinterpret_cast<const char*>(words.constData()), size);
 }
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Every file under `folder` by path relative to it, with its bytes; but the lock, which only says whether the
 // store is open.
 QMap<QString, QByteArray> storeFiles(const QString& folder) {
@@ -59,10 +54,8 @@ QMap<QString, QByteArray> storeFiles(const QString& folder) {
 // path), of the kind given.
 auto refused(const QString& description, DeviceError::Kind kind = DeviceError::Kind::Refused) {
     using namespace ::testing;
-    return Throws<DeviceError>(
-        AllOf(ResultOf([](const DeviceError& e) { return e.description().toStdString(); },
-                       StartsWith(description.toStdString())),
-              Property(&DeviceError::kind, kind)));
+    return Throws<DeviceError>(AllOf(Property(&DeviceError::what, StartsWith(description.toStdString())),
+                                     Property(&DeviceError::kind, kind)));
 }
 
 // Asks the transfer to stop at its `call`th report.
@@ -73,6 +66,13 @@ TransferProgress stopAt(int call) {
 // The name of the journal that goes with the catalogue `catalogueJson` of memory 0.
 QString journalOf(const QByteArray& catalogueJson) {
     return u"memory0.%1.journal"_s.arg(catalogueFromJson(catalogueJson, {}).generation);
+}
+
+// Runs `work` inside an Open..Close bracket of `player`.
+void inBracket(EmulatedPlayer& player, const std::function<void()>& work) {
+    player.Open();
+    work();
+    player.Close();
 }
 
 // A temporary folder holding a store folder and the files to send.
@@ -90,7 +90,6 @@ class PlayerTest : public ::testing::Test {
     }
     QString out(const QStringList& arguments) const { return std::get<1>(run(arguments)); }
 
-  private:
     QTemporaryDir dir_;
 };
 
@@ -99,8 +98,7 @@ class PlayerTest : public ::testing::Test {
 // its first chunk or while the link's speed (1 KB/s) holds it back. Song 0's data is cut short; the card has
 // 100 bytes free. One bracket at a time, across instances: Open waits a while for the other's Close.
 TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
-    EmulatedPlayer player(storePath());
-    EmulatedPlayer other(storePath());
+    EmulatedPlayer player(storePath()), other(storePath());
     player.Open();
     player.AddSong(0, u"cut short"_s, writeFile(root() + u"/0"_s, songBytes(100, 0)), u"0"_s);
     const QString cut = QDir(storePath() + u"/data"_s).entryList(QDir::Files).at(0);
@@ -145,16 +143,13 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
         {[&] { withFileSizeLimit(journalLimit, [&] { player.AddSong(0, u"x"_s, source, u"0"_s); }); },
          kStoreUnwritable},
         {[&] { withFileSizeLimit(50, [&] { player.GetSong(0, 1, root() + u"/o"_s, u"0"_s); }); },
-         kUnwritableTarget},
-    };
+         kUnwritableTarget}};
     const auto before = storeFiles(root());
     for (size_t i = 0; i < std::size(calls); ++i) {
         SCOPED_TRACE(i);
         const auto& [call, refusal] = calls[i];
         EXPECT_THAT(call, refused(refusal == kBadMemory ? kBadMemory : kNotOpen));
-        player.Open();
-        EXPECT_THAT(call, refused(refusal));
-        player.Close();
+        inBracket(player, [&] { EXPECT_THAT(call, refused(refusal)); });
         EXPECT_TRUE(storeFiles(root()) == before) << "a file changed, was left or went";
     }
     player.Open();
@@ -171,7 +166,6 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
 
     // A lock file left empty, by a process killed between creating it and writing its id, is taken over; but
     // not while its maker, alive, holds the file's native lock, about to write.
-    player.Close();
     QFile maker(writeFile(storePath() + u"/lock"_s, {}));
     ASSERT_TRUE(maker.open(QIODevice::ReadOnly) && ::flock(maker.handle(), LOCK_EX | LOCK_NB) == 0);
     EXPECT_THAT([&] { other.Open(); }, refused(kInUse));
@@ -242,18 +236,10 @@ TEST_F(PlayerTest, ChangesReachTheStoreAndLsShowsThem) {
 
     // What another instance adds (a journal line) and reorders (a new catalogue), this one finds.
     EmulatedPlayer second(storePath());
-    second.Open();
-    second.AddSong(1, u"e"_s, root() + u"/s"_s, u"0"_s);
-    second.Close();
-    player.Open();
-    EXPECT_EQ(player.Songs(0, 1).size(), 3u);
-    player.Close();
-    second.Open();
-    second.SwapSong(1, 0, 2, u"0"_s);
-    second.Close();
-    player.Open();
-    EXPECT_EQ(player.Songs(0, 1).at(0).name, u"e"_s);
-    player.Close();
+    inBracket(second, [&] { second.AddSong(1, u"e"_s, root() + u"/s"_s, u"0"_s); });
+    inBracket(player, [&] { EXPECT_EQ(player.Songs(0, 1).size(), 3u); });
+    inBracket(second, [&] { second.SwapSong(1, 0, 2, u"0"_s); });
+    inBracket(player, [&] { EXPECT_EQ(player.Songs(0, 1).at(0).name, u"e"_s); });
 }
 
 // Windows' Japanese faces are not installed here: each draws as the IPA face of its kind, not a Latin
@@ -304,13 +290,10 @@ TEST_F(PlayerTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
     const auto transferUntilKilled = [&](unsigned run, useconds_t microseconds) {
         std::mt19937 random(run);
         const auto below = [&](qsizetype n) { return int(random() % std::max<qsizetype>(n, 1)); };
-        std::function<void(CrashPoint)> crash;
-        if (run % 8 < 3)
-            crash = [at = CrashPoint(run % 8)](CrashPoint point) {
-                if (point == at)
-                    ::raise(SIGALRM);
-            };
-        EmulatedPlayer player(storePath(), {.reached = crash});
+        EmulatedPlayer player(storePath(), {.reached = [at = run % 8](CrashPoint point) {
+                                  if (at < 3 && point == CrashPoint(at))
+                                      ::raise(SIGALRM);
+                              }});
         ::ualarm(microseconds, 0);
         for (int serial = 0;; ++serial) {
             player.Open();
@@ -328,8 +311,7 @@ TEST_F(PlayerTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
                 {[&] { player.DeleteSong(0, a, u"0"_s); }, [&] { songs.removeAt(a); }},
                 {[&] { player.SwapSong(0, a, b, u"0"_s); }, [&] { songs.swapItemsAt(a, b); }},
                 {[&] { player.Format(u"0"_s); }, [&] { folder = false, songs.clear(); }},
-                {[&] { player.AddFolder(u"MUSIC"_s, u"0"_s); }, [&] { folder = true; }},
-            };
+                {[&] { player.AddFolder(u"MUSIC"_s, u"0"_s); }, [&] { folder = true; }}};
             operations[operation].second();
             // One write, so that a kill leaves the line whole or absent.
             log.write((before + u'\t' + state() + u'\n').toUtf8());
@@ -392,70 +374,68 @@ TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
     const QMap<QString, QByteArray> healthy = storeFiles(root() + u"/used"_s);
     const QByteArray internal = healthy[u"memory0.json"_s], data = healthy.firstKey().mid(5).toUtf8(),
                      twin = healthy.keys().at(1).mid(5).toUtf8();  // "data/..." sorts first
-    const auto with = [](QMap<QString, QByteArray> files, const QString& file, const QByteArray& bytes) {
-        files[file] = bytes;
+    const QString device = u"device.json"_s, memory0 = u"memory0.json"_s, memory1 = u"memory1.json"_s,
+                  journal = journalOf(internal), late = newDataFileName();
+    // The healthy store with `changes` written over it.
+    const auto used = [&](const QMap<QString, QByteArray>& changes) {
+        QMap<QString, QByteArray> files = healthy;
+        files.insert(changes);
         return files;
     };
-    const auto used = [&](const QString& file, const QByteArray& bytes) {
-        return with(healthy, file, bytes);
-    };
-    const QString device = u"device.json"_s, memory0 = u"memory0.json"_s, memory1 = u"memory1.json"_s,
-                  journal = journalOf(internal);
     // The healthy store but for `from` in its internal memory's catalogue, replaced by `to`.
     const auto edited = [&](const QByteArray& from, const QByteArray& to) {
-        return used(memory0, QByteArray(internal).replace(from, to));
+        return used({{memory0, QByteArray(internal).replace(from, to)}});
     };
-    // A song of `data` in folder `folder`, added after the catalogue.
-    const auto line = [](qint32 folder, const QByteArray& data) {
-        return journalLine({.folder = folder,
-                            .song = {.name = u"late"_s, .size = 1, .dataFile = QString::fromLatin1(data)}});
+    // A journal of `lines`, which name a song of `data` in folder `folder`, added after the catalogue.
+    const auto line = [](qint32 folder, const QString& data) {
+        return journalLine({.folder = folder, .song = {.name = u"late"_s, .size = 1, .dataFile = data}});
     };
-    const QByteArray late = newDataFileName().toUtf8();
-    const auto withLate = [&](const QByteArray& journalBytes) {
-        return with(used(journal, journalBytes), u"data/"_s + QString::fromLatin1(late), "x");
+    const auto withLate = [&](const QByteArray& lines) {
+        return used({{journal, lines}, {u"data/"_s + late, "x"}});
     };
-    const auto earlier = [](const QByteArray& catalogue) {
-        QJsonObject object = QJsonDocument::fromJson(catalogue).object();
-        object.remove(u"generation"_s);
-        object[u"version"_s] = 1;
-        return QJsonDocument(object).toJson();
-    };
-    QMap<QString, QByteArray> earlierStore =
-        with(used(memory0, earlier(internal)), memory1, earlier(healthy[memory1]));
-    earlierStore[device] = R"({"version": 1, "connected": true, "card": true})";
+    // The healthy store as an earlier version wrote it: catalogues of version 1 without a generation, and no
+    // speed.
+    QMap<QString, QByteArray> earlier =
+        used({{device, R"({"version": 1, "connected": true, "card": true})"}});
+    for (const QString& memory : {memory0, memory1}) {
+        QJsonObject catalogue = QJsonDocument::fromJson(earlier[memory]).object();
+        catalogue.remove(u"generation"_s);
+        catalogue[u"version"_s] = 1;
+        earlier[memory] = QJsonDocument(catalogue).toJson();
+    }
     // The files of a store whose data folder starts empty; the file Open or a memory's calls find damaged;
     // and the files after Open when none is, or none when that is what the store was.
     const std::tuple<QMap<QString, QByteArray>, QString, QMap<QString, QByteArray>> stores[] = {
         {{{memory0, fresh[memory0]}, {u"memory1.json.Ab12Cd"_s, "{\"vers"}}, {}, fresh},
         {{{memory0, fresh[memory0]}, {memory1, fresh[memory1]}}, {}, fresh},
-        {earlierStore, {}, {}},
+        {earlier, {}, {}},
         {withLate(line(0, late) + R"({"folder": 0, "na)"), {}, withLate(line(0, late))},
         {{{memory0, internal}}, device, {}},
         {{{memory0, QByteArray(fresh[memory0]).replace("MUSIC", "f")}}, device, {}},
         {{{u"notes.txt"_s, "x"}}, device, {}},
-        {used(device, R"({"version": 1, "connected": true})"), device, {}},
-        {used(device, R"({"version": 1, "connected": true, "card": true, "speed": -1})"), device, {}},
-        {used(memory0, R"({"version": 2, "folders": [)"), memory0, {}},
+        {used({{device, R"({"version": 1, "connected": true})"}}), device, {}},
+        {used({{device, R"({"version": 1, "connected": true, "card": true, "speed": -1})"}}), device, {}},
+        {used({{memory0, R"({"version": 2, "folders": [)"}}), memory0, {}},
         {edited(R"("version": 2)", R"("version": 3)"), memory0, {}},
         {edited(data, "../../../etc/passwd"), memory0, {}},
         {edited(renderDisplay(u"kept"_s, {}).toBase64(), "*!*"), memory0, {}},
         {edited(twin, data), memory0, {}},
         {edited(R"("size": 100)", R"("size": 67108865)"), memory0, {}},
-        {used(memory1, internal), memory1, {}},
-        {withLate(line(0, late) + "{}\n" + line(0, newDataFileName().toUtf8())), journal, {}},
+        {used({{memory1, internal}}), memory1, {}},
+        {withLate(line(0, late) + "{}\n" + line(0, newDataFileName())), journal, {}},
         {withLate(line(1, late)), journal, {}},
-        {withLate(line(0, data)), journal, {}},
-    };
+        {withLate(line(0, QString::fromLatin1(data))), journal, {}}};
     for (const auto& [files, damaged, opened] : stores) {
         SCOPED_TRACE(QStringList(files.keys()).join(u' ').toStdString() + ": " + damaged.toStdString());
         ASSERT_TRUE(QDir(storePath()).removeRecursively() && QDir().mkpath(storePath() + u"/data"_s));
-        for (auto it = files.cbegin(); it != files.cend(); ++it)
-            writeFile(storePath() + u'/' + it.key(), it.value());
+        for (const auto& [file, bytes] : files.asKeyValueRange())
+            writeFile(storePath() + u'/' + file, bytes);
         const auto before = storeFiles(storePath());
+        const auto refusedAsDamaged = refused(kStoreDamaged + damaged);
         EmulatedPlayer again(storePath());
         if (damaged == device) {
-            EXPECT_THAT([&] { again.Open(); }, refused(kStoreDamaged + damaged));
-            EXPECT_THAT([&] { again.Open(); }, refused(kStoreDamaged + damaged));
+            EXPECT_THAT([&] { again.Open(); }, refusedAsDamaged);
+            EXPECT_THAT([&] { again.Open(); }, refusedAsDamaged);
             EXPECT_EQ(storeFiles(storePath()), before);
             continue;
         }
@@ -467,32 +447,27 @@ TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
         }
         const qint32 bad = damaged == memory1 ? 1 : 0;
         const QString badText = QString::number(bad), goodText = QString::number(1 - bad);
-        EXPECT_THAT([&] { again.Folders(bad); }, refused(kStoreDamaged + damaged));
-        EXPECT_THAT([&] { again.AvailableMemory(badText); }, refused(kStoreDamaged + damaged));
-        EXPECT_THAT([&] { again.AddSong(0, u"x"_s, root() + u"/kept.mp3"_s, badText); },
-                    refused(kStoreDamaged + damaged));
+        EXPECT_THAT([&] { again.Folders(bad); }, refusedAsDamaged);
+        EXPECT_THAT([&] { again.AvailableMemory(badText); }, refusedAsDamaged);
+        EXPECT_THAT([&] { again.AddSong(0, u"x"_s, root() + u"/kept.mp3"_s, badText); }, refusedAsDamaged);
         EXPECT_NO_THROW(again.Folders(1 - bad); again.AddFolder(u"other"_s, goodText)) << "the other memory";
         again.Close();
         again.Open();
-        EXPECT_THAT([&] { again.Folders(bad); }, refused(kStoreDamaged + damaged));
+        EXPECT_THAT([&] { again.Folders(bad); }, refusedAsDamaged);
         const auto kept = storeFiles(storePath());
-        for (auto it = before.cbegin(); it != before.cend(); ++it)
-            if (it.key().startsWith(u"data/"_s) || it.key() == damaged) {
-                EXPECT_TRUE(kept.value(it.key()) == it.value()) << "swept: " << qPrintable(it.key());
+        for (const auto& [file, bytes] : before.asKeyValueRange())
+            if (file.startsWith(u"data/"_s) || file == damaged) {
+                EXPECT_TRUE(kept.value(file) == bytes) << "swept: " << qPrintable(file);
             }
-        // A format makes it usable again and lets what only it named go.
+        // A format makes it usable again and lets what only it named go: what stays is the data of the two
+        // songs of memory 0, when that is the memory kept.
         again.Format(badText);
         again.AddFolder(u"new"_s, badText);
         EXPECT_EQ(again.Folders(bad).size(), 1u);
         again.Close();
-        again.Open();
-        qsizetype songs = 0;
-        for (qint32 memory : {0, 1})
-            for (qint16 folder = 0; folder < qint16(again.Folders(memory).size()); ++folder)
-                songs += again.Songs(memory, folder).size();
-        EXPECT_EQ(QDir(storePath() + u"/data"_s).entryList(QDir::Files).size(), songs)
+        inBracket(again, [] {});
+        EXPECT_EQ(QDir(storePath() + u"/data"_s).entryList(QDir::Files).size(), bad == 1 ? 2 : 0)
             << "data of the damaged memory kept";
-        again.Close();
     }
 }
 

@@ -13,8 +13,8 @@ namespace tunedeck::testing {
 // Wraps a device object and logs every member call with its arguments in order ("Songs(0, 1)",
 // "AvailableMemory(\"0\")": texts quoted, numbers bare). The log, which the recorders of one test share and
 // which outlives them (the window releases its device at shutdown), also notes every call made outside an
-// Open..Close bracket and holds the calls planned to fail. Transfers with progress reach the device as such
-// when it offers them, and are logged as the plain ones.
+// Open..Close bracket and holds the calls planned to fail. Transfers with progress reach the device, the
+// emulated player, as such, and are logged as the plain ones.
 class DeviceRecorder final : public DeviceComponent, public ProgressiveTransfers {
     using D = DeviceComponent;
     using Text = const QString&;
@@ -24,13 +24,9 @@ class DeviceRecorder final : public DeviceComponent, public ProgressiveTransfers
         QStringList calls;
         QStringList unbracketed;  // calls made while the player was not open, and Opens while it was
         bool open = false;        // an Open went through and its Close has not come yet
-        QHash<QString, std::pair<int, QString>> failures;  // by member: the calls to go, the description
-
-        // The `nth` call of `member` from now on (1 = the next one) raises DeviceError(description) instead
-        // of reaching the device. The call is logged all the same.
-        void failCall(const QString& member, int nth, const QString& description) {
-            failures.insert(member, {nth, description});
-        }
+        // By member, {n, description}: the nth call of the member from now on (1 = the next one) raises
+        // DeviceError(description) instead of reaching the device. The call is logged all the same.
+        QHash<QString, std::pair<int, QString>> failures;
     };
 
     DeviceRecorder(std::unique_ptr<DeviceComponent> inner, std::shared_ptr<Log> log)
@@ -53,10 +49,12 @@ class DeviceRecorder final : public DeviceComponent, public ProgressiveTransfers
     void AddSong(qint16 f, Text t, Text p, Text m) override { pass("AddSong", &D::AddSong, f, t, p, m); }
     void GetSong(qint32 f, qint32 s, Text p, Text m) override { pass("GetSong", &D::GetSong, f, s, p, m); }
     void AddSong(qint16 f, Text t, Text p, Text m, const TransferProgress& progress) override {
-        passWithProgress("AddSong", &ProgressiveTransfers::AddSong, &D::AddSong, progress, f, t, p, m);
+        record(QStringLiteral("AddSong"), {shown(f), shown(t), shown(p), shown(m)});
+        dynamic_cast<ProgressiveTransfers&>(*inner_).AddSong(f, t, p, m, progress);
     }
     void GetSong(qint32 f, qint32 s, Text p, Text m, const TransferProgress& progress) override {
-        passWithProgress("GetSong", &ProgressiveTransfers::GetSong, &D::GetSong, progress, f, s, p, m);
+        record(QStringLiteral("GetSong"), {shown(f), shown(s), shown(p), shown(m)});
+        dynamic_cast<ProgressiveTransfers&>(*inner_).GetSong(f, s, p, m, progress);
     }
     void DeleteSong(qint32 f, qint32 s, Text m) override { pass("DeleteSong", &D::DeleteSong, f, s, m); }
     void SwapSong(qint16 f, qint32 a, qint32 b, Text m) override {
@@ -75,16 +73,6 @@ class DeviceRecorder final : public DeviceComponent, public ProgressiveTransfers
     R pass(const char* member, R (D::*function)(P...), const A&... arguments) {
         record(QLatin1String(member), {shown(arguments)...});
         return (inner_.get()->*function)(arguments...);
-    }
-    // A transfer with progress: handed on as such where the device offers it, else as the plain member.
-    template <class Progressive, class Plain, class... A>
-    void passWithProgress(const char* member, Progressive progressive, Plain plain,
-                          const TransferProgress& progress, const A&... arguments) {
-        auto* inner = dynamic_cast<ProgressiveTransfers*>(inner_.get());
-        if (!inner)
-            return pass(member, plain, arguments...);
-        record(QLatin1String(member), {shown(arguments)...});
-        (inner->*progressive)(arguments..., progress);
     }
     void record(const QString& member, const QStringList& arguments);
 

@@ -4,15 +4,15 @@
 #include <QScopeGuard>
 
 #include <csignal>
-#include <functional>
 
 #include <sys/resource.h>
 
 namespace tunedeck::testing {
 
 // Runs `work` as on a disk that takes no file beyond `bytes`: writes past it fail (EFBIG) instead of
-// ending the process. The limit goes when `work` ends, also by an exception.
-inline void withFileSizeLimit(rlim_t bytes, const std::function<void()>& work) {
+// ending the process, and returns what `work` returns. The limit goes when `work` ends, also by an exception.
+template <class Work>
+auto withFileSizeLimit(rlim_t bytes, const Work& work) {
     rlimit previous{};
     ::getrlimit(RLIMIT_FSIZE, &previous);
     const auto handler = std::signal(SIGXFSZ, SIG_IGN);
@@ -22,7 +22,7 @@ inline void withFileSizeLimit(rlim_t bytes, const std::function<void()>& work) {
     });
     const rlimit limit{bytes, previous.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    work();
+    return work();
 }
 
 }  // namespace tunedeck::testing

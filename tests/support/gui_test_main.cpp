@@ -14,16 +14,6 @@ qsizetype runningThreads() {
     return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
 }
 
-// The raster paint engine fills large areas on the global thread pool. A pooled thread that is still
-// ending while the process exits takes its thread data with it unfreed, and the leak checker reports
-// that now and then. Joining the pool and letting its threads finish their exit makes the end quiet.
-void endPooledThreads(qsizetype threadsBefore) {
-    QThreadPool::globalInstance()->waitForDone();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (runningThreads() > threadsBefore && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
-
 }  // namespace
 
 // For tests that need widgets, fonts or the screen: one application object for the whole run.
@@ -33,6 +23,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const qsizetype threadsBefore = runningThreads();
     const int result = RUN_ALL_TESTS();
-    endPooledThreads(threadsBefore);
+    // The raster paint engine fills large areas on the global thread pool. A pooled thread that is still
+    // ending while the process exits takes its thread data with it unfreed, and the leak checker reports
+    // that now and then. Joining the pool and letting its threads finish their exit makes the end quiet.
+    QThreadPool::globalInstance()->waitForDone();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (runningThreads() > threadsBefore && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return result;
 }

@@ -17,8 +17,8 @@
 #include <optional>
 #include <stdexcept>
 
-// Music-file bytes built from their parts, and the one way to write a file, for the tests, the benchmarks and
-// the fuzz seeds.
+// Music-file bytes built from their parts, and the one way to write and read a file, for the tests, the
+// benchmarks and the fuzz seeds.
 namespace tunedeck::testing {
 
 // A chunk header claiming `size` bytes (little-endian), followed by `body` as it stands (shorter, longer, no
@@ -92,6 +92,12 @@ inline QString writeFile(const QString& path, const QByteArray& bytes) {
     if (fd < 0 || ::close(fd) != 0 || !written)
         throw std::runtime_error("cannot write " + path.toStdString());
     return path;
+}
+
+// The bytes of the file at `path`; empty when it cannot be read.
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace tunedeck::testing

@@ -15,6 +15,47 @@
 
 namespace tunedeck::testing {
 
+// The full path of a program the build puts beside tunedeck.
+inline QString builtProgram(const QString& name) {
+    return QStringLiteral(TUNEDECK_BIN_DIR "/") + name;
+}
+
+// How a program run ended: its exit status (-1 when it crashed or did not end within 30 seconds) and what
+// it wrote.
+struct ProgramRun {
+    int exitStatus = -1;
+    QString out, err;
+};
+
+// Runs `program` to its end, in the test's environment with `variables` ("NAME=value") set and a runtime
+// folder of its own, which Qt would otherwise mention on standard error.
+inline ProgramRun runProgram(const QString& program, const QStringList& arguments,
+                             const QStringList& variables = {}) {
+    static const QTemporaryDir runtime;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    for (const QString& variable : variables)
+        environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    const bool ended = process.waitForFinished(30'000);
+    EXPECT_TRUE(ended) << program.toStdString() << " did not end";
+    return {.exitStatus = ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            .out = QString::fromUtf8(process.readAllStandardOutput()),
+            .err = QString::fromUtf8(process.readAllStandardError())};
+}
+
+// Where the build puts the component plugins.
+inline QString componentsFolder() {
+    return QStringLiteral(TUNEDECK_COMPONENTS_DIR);
+}
+
+// The emulated player as the program creates it, through its plugin, on `storeFolder`.
+inline std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& storeFolder) {
+    return createDevice(kPlayerProgId, componentsFolder(), storeFolder);
+}
+
 // A temporary program folder: the settings file lives in it, and so does the emulated player's store.
 class ProgramFolder {
   public:
@@ -28,94 +69,54 @@ class ProgramFolder {
     SettingsFile settings() const { return SettingsFile(path(), exeBaseName_); }
 
     // The settings file's raw bytes; empty when there is none.
-    QByteArray settingsBytes() const {
-        QFile file(settingsPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray settingsBytes() const { return readFile(settingsPath()); }
     void writeSettingsBytes(const QByteArray& bytes) const { writeFile(settingsPath(), bytes); }
 
     // Runs `work` on the emulated player on the store, in a bracket of its own.
-    void onPlayer(const std::function<void(DeviceComponent&)>& work) const;
+    void onPlayer(const std::function<void(DeviceComponent&)>& work) const {
+        const auto device = createEmulatedPlayer(storePath());
+        device->Open();
+        const auto close = qScopeGuard([&] { device->Close(); });
+        work(*device);
+    }
     // Formats `memory` of the player and gives it the folders and songs of `state`, written as playerState()
     // reads it; a song's bytes are its name over and over, 1000 bytes for "s1".
-    void setUpPlayer(const QString& state, const QString& memory = QStringLiteral("0")) const;
+    void setUpPlayer(const QString& state, const QString& memory = QStringLiteral("0")) const {
+        onPlayer([&](DeviceComponent& device) {
+            device.Format(memory);
+            const QStringList folders = state.split(u' ', Qt::SkipEmptyParts);
+            for (int index = 0; index < folders.size(); ++index) {
+                device.AddFolder(folders[index].section(u':', 0, 0), memory);
+                for (const QString& song : folders[index].section(u':', 1).split(u',', Qt::SkipEmptyParts))
+                    device.AddSong(index, song,
+                                   writeFile(path() + QStringLiteral("/song"), song.toUtf8().repeated(500)),
+                                   memory);
+            }
+        });
+    }
     // The folders of `memory`, each as "name:song,song", joined by spaces: "a:s1,s2 b:".
-    QString playerState(const QString& memory = QStringLiteral("0")) const;
+    QString playerState(const QString& memory = QStringLiteral("0")) const {
+        QStringList folders;
+        onPlayer([&](DeviceComponent& device) {
+            const std::vector<DeviceFolder> all = device.Folders(memory.toInt());
+            for (qint16 index = 0; index < qint16(all.size()); ++index) {
+                QStringList songs;
+                for (const DeviceSong& song : device.Songs(memory.toInt(), index))
+                    songs << song.name;
+                folders << all[index].name + u':' + songs.join(u',');
+            }
+        });
+        return folders.join(u' ');
+    }
+    // tunedeck-player run on the store.
+    ProgramRun runPlayer(const QStringList& arguments) const {
+        return runProgram(builtProgram(QStringLiteral("tunedeck-player")),
+                          QStringList{QStringLiteral("--store"), storePath()} + arguments);
+    }
 
   private:
     TemporaryFolder dir_;
     QString exeBaseName_;
 };
-
-// Where the build puts the component plugins.
-inline QString componentsFolder() {
-    return QStringLiteral(TUNEDECK_COMPONENTS_DIR);
-}
-
-// The emulated player as the program creates it, through its plugin, on `storeFolder`.
-inline std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& storeFolder) {
-    return createDevice(kPlayerProgId, componentsFolder(), storeFolder);
-}
-
-inline void ProgramFolder::onPlayer(const std::function<void(DeviceComponent&)>& work) const {
-    const auto device = createEmulatedPlayer(storePath());
-    device->Open();
-    const auto close = qScopeGuard([&] { device->Close(); });
-    work(*device);
-}
-
-inline void ProgramFolder::setUpPlayer(const QString& state, const QString& memory) const {
-    onPlayer([&](DeviceComponent& device) {
-        device.Format(memory);
-        const QStringList folders = state.split(u' ', Qt::SkipEmptyParts);
-        for (int index = 0; index < folders.size(); ++index) {
-            device.AddFolder(folders[index].section(u':', 0, 0), memory);
-            for (const QString& song : folders[index].section(u':', 1).split(u',', Qt::SkipEmptyParts))
-                device.AddSong(index, song,
-                               writeFile(path() + QStringLiteral("/song"), song.toUtf8().repeated(500)),
-                               memory);
-        }
-    });
-}
-
-inline QString ProgramFolder::playerState(const QString& memory) const {
-    QStringList folders;
-    onPlayer([&](DeviceComponent& device) {
-        const std::vector<DeviceFolder> all = device.Folders(memory.toInt());
-        for (qint16 index = 0; index < qint16(all.size()); ++index) {
-            QStringList songs;
-            for (const DeviceSong& song : device.Songs(memory.toInt(), index))
-                songs << song.name;
-            folders << all[index].name + u':' + songs.join(u',');
-        }
-    });
-    return folders.join(u' ');
-}
-
-// The full path of a program the build puts beside tunedeck.
-inline QString builtProgram(const QString& name) {
-    return QStringLiteral(TUNEDECK_BIN_DIR "/") + name;
-}
-
-// How a program run ended: its exit status (-1 when it crashed or did not end within 30 seconds) and what
-// it wrote.
-struct ProgramRun {
-    int exitStatus = -1;
-    QString out, err;
-};
-
-// Runs `program` to its end, in the test's environment or in `environment`.
-inline ProgramRun runProgram(
-    const QString& program, const QStringList& arguments,
-    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    const bool ended = process.waitForFinished(30'000);
-    EXPECT_TRUE(ended) << program.toStdString() << " did not end";
-    return {.exitStatus = ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            .out = QString::fromUtf8(process.readAllStandardOutput()),
-            .err = QString::fromUtf8(process.readAllStandardError())};
-}
 
 }  // namespace tunedeck::testing

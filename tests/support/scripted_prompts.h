@@ -6,7 +6,7 @@
 
 #include <QList>
 #include <QQueue>
-#include <QString>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -27,8 +27,7 @@ T nextAnswer(QQueue<T>& answers, const T& otherwise, const QString& question) {
 class ScriptedPrompts final : public Prompts {
   public:
     struct Shown {
-        QString text;  // the message, question or prompt
-        QString title;
+        QString text, title;            // text: the message, question or prompt
         Icon icon = Icon::Information;  // messages only
         QString defaultText;            // input boxes only
         FontChoice font;                // font dialogs only: the preset
@@ -69,24 +68,20 @@ class ScriptedPrompts final : public Prompts {
 // the test and answers 2 (file not found). The clipboard is a text of its own.
 class ScriptedShell final : public Shell {
   public:
-    struct Opened {
-        QString folder, fileName;
-        friend bool operator==(const Opened&, const Opened&) = default;
-    };
-
     void answerOpen(int code) { codes_.enqueue(code); }
-    const QList<Opened>& opened() const { return opened_; }
+    // What was opened, each as "folder|file name".
+    const QStringList& opened() const { return opened_; }
     const QString& clipboardText() const { return clipboard_; }
 
     int open(const QString& folder, const QString& fileName) override {
-        opened_.append({folder, fileName});
+        opened_.append(folder + u'|' + fileName);
         return nextAnswer(codes_, 2, QStringLiteral("open: ") + fileName);
     }
     void setClipboardText(const QString& text) override { clipboard_ = text; }
 
   private:
     QQueue<int> codes_;
-    QList<Opened> opened_;
+    QStringList opened_;
     QString clipboard_;
 };
 

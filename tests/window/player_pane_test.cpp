@@ -2,13 +2,11 @@
 #include "window_fixture.h"
 
 #include "local_path.h"
+#include "song_positions.h"
 
 #include <QDrag>
-#include <QFile>
 #include <QImage>
-#include <QMimeData>
 #include <QProgressBar>
-#include <QTest>
 
 namespace tunedeck::testing {
 namespace {
@@ -70,7 +68,7 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
 
     QTest::mouseClick(w.optRam[1], Qt::LeftButton);
     EXPECT_EQ(rows(*w.lvwSong), QStringList({u"s1|card|0KB|外部"_s}));
-    runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), u"remove-card"_s});
+    folder.runPlayer({u"remove-card"_s});
     w.menuRefSong->trigger();
     EXPECT_TRUE(!w.optRam[1]->isEnabled() && w.memory() == PlayerMemory::Card);
     EXPECT_EQ(lastStatus(), u"曲リストの取得に失敗しました。 Err:スマートメディアが入っていません。"_s);
@@ -80,7 +78,7 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
               u"転送エラー Err:スマートメディアが入っていません。"_s + kPlayer);
     QTest::mouseClick(w.optRam[0], Qt::LeftButton);
     const QString panel2 = w.stbRioInfo->panelText(2);
-    runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), u"disconnect"_s});
+    folder.runPlayer({u"disconnect"_s});
     w.menuRefSong->trigger();
     EXPECT_EQ(lastStatus() + shownState() + w.stbRioInfo->panelText(2),
               u"Rio500が接続されていません。a,b / "_s + panel2);
@@ -91,15 +89,13 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
     w.fillFileList(working.filePath(u"none"_s));
     w.menuSend->trigger();
     dropOnSongList({QUrl::fromLocalFile(workFile(u"a.mp3"_s))});
-    EXPECT_EQ(
-        takeStatusTexts().last(2),
-        QStringList(
-            {u"プレーヤーが接続されていません。"_s,
-             u"0個のファイルを転送しました。 1個は転送できませんでした。 Err:プレーヤーが接続されていません。"_s}));
+    EXPECT_EQ(takeStatusTexts().last(2).join(u'|'),
+              u"プレーヤーが接続されていません。|0個のファイルを転送しました。 1個は転送できませんでした。 "
+              u"Err:プレーヤーが接続されていません。"_s);
 
     start();
     EXPECT_EQ(lastStatus() + shownState(), u"Rio500が接続されていません。 / "_s);
-    runProgram(builtProgram(u"tunedeck-player"_s), {u"--store"_s, folder.storePath(), u"connect"_s});
+    folder.runPlayer({u"connect"_s});
     window->lvwSong->setFocus();
     QTest::keyClick(window->windowHandle(), Qt::Key_F5);
     EXPECT_EQ(shownState(), u"a,b / s1,s2,s3"_s);
@@ -111,9 +107,8 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
 // manager sends a name that is not UTF-8 as its bytes.
 TEST_F(PlayerPaneTest, DragAndDropSendEveryLocalFile) {
     const QString odd = u"b #1 100% 曲?.mp3"_s;
-    workFile(odd);
-    workFile(pathFromBytes("\x83\x65\x83\x58\x83\x67.mp3"));
-    workFile(u"notes.txt"_s, "not music");
+    for (const QString& name : {odd, pathFromBytes("\x83\x65\x83\x58\x83\x67.mp3"), u"notes.txt"_s})
+        workFile(name);
     frmTunedeck& w = startWith();
     selectPositions(*w.lvwFile, {1, 2});
 
@@ -161,7 +156,7 @@ TEST_F(PlayerPaneTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
     mouse(QTest::MouseRelease, 2);
     EXPECT_EQ(folder.playerState() + u" | "_s + shownState(), u"a:s1,s2,s3 b:s3,s2,s1 | a,b / s3,s2,s1"_s);
     // A failed exchange is said, and the list is not read again.
-    deviceLog->failCall(u"Close"_s, 1, u"故障"_s);
+    deviceLog->failures[u"Close"_s] = {1, u"故障"_s};
     mouse(QTest::MousePress, 0);
     mouse(QTest::MouseRelease, 2);
     EXPECT_EQ(lastStatus() + u" | "_s + folder.playerState() + u" | "_s + shownState(),
@@ -194,7 +189,8 @@ TEST_F(PlayerPaneTest, AltUpAndAltDownMoveTheCurrentSong) {
     list.selectRow(2);
     const auto press = [&](Qt::Key key) {
         QTest::keyClick(&list, key, Qt::AltModifier);
-        return folder.playerState() + u" | "_s + shownState() + u" | "_s + QString::number(list.currentRow()) +
+        return folder.playerState() + u" | "_s + shownState() + u" | "_s +
+               QString::number(list.currentRow()) +
                (list.isItemSelected(list.currentRow()) ? u" selected"_s : u""_s);
     };
     press(Qt::Key_Up);
@@ -209,31 +205,45 @@ TEST_F(PlayerPaneTest, AltUpAndAltDownMoveTheCurrentSong) {
     EXPECT_TRUE(deviceLog->calls.isEmpty()) << "the last song has no song below it";
 }
 
-// Another program deleted the first song after the list was read: Del (pressed, and answered Yes), a download
-// or a drag of that song does nothing to the player, reads it again and says so.
+// Another program changed the player after the list was read: Del (pressed, and answered Yes), a download, a
+// drag of the first song or the removal of its folder does nothing to the player, reads it again and says so.
+// A song is known by its place, name and size; a folder by its place and name only.
 TEST_F(PlayerPaneTest, APlayerChangedMeanwhileIsReadAgainNotChanged) {
-    frmTunedeck& w = startWith(u"a:s1,s2,s3"_s);
+    frmTunedeck& w = startWith();
     // Each command, and whether it asks first.
-    const std::pair<std::function<void()>, bool> commands[] = {
-        {[&] { QTest::keyClick(w.windowHandle(), Qt::Key_Delete); }, true},
-        {[&] { w.menuDown->trigger(); }, true},
-        {[&] {
-             mouse(QTest::MousePress, 0);
-             mouse(QTest::MouseRelease, 2);
+    const std::tuple<const char*, std::function<void()>, bool> commands[] = {
+        {"Del", [&] { QTest::keyClick(w.windowHandle(), Qt::Key_Delete); }, true},
+        {"download", [&] { w.menuDown->trigger(); }, true},
+        {"drag", [&] { mouse(QTest::MousePress, 0), mouse(QTest::MouseRelease, 2); }, false},
+        {"rmdir", [&] { w.menuRmDir->trigger(); }, true}};
+    // What the other program did, and what the player and the pane then hold.
+    const std::tuple<const char*, std::function<void(DeviceComponent&)>, QString> changes[] = {
+        {"the first song deleted", [](DeviceComponent& d) { d.DeleteSong(0, 0, u"0"_s); },
+         u"a:s2,s3 b: | a,b / s2,s3"_s},
+        {"the folder removed", [](DeviceComponent& d) { d.DeleteFolder(0, u"0"_s); }, u"b: | b / "_s},
+        {"a song of the same name and another size in its place",
+         [&](DeviceComponent& d) {
+             d.DeleteSong(0, 0, u"0"_s);
+             d.AddSong(0, u"s1"_s, writeFile(folder.path() + u"/other"_s, "7 bytes"), u"0"_s);
+             d.SwapSong(0, 0, 2, u"0"_s);
          },
-         false},
-    };
-    for (const auto& [command, asks] : commands) {
-        folder.setUpPlayer(u"a:s1,s2,s3"_s);
-        w.menuRefSong->trigger();
-        selectPositions(*w.lvwSong, {1});
-        folder.onPlayer([](DeviceComponent& device) { device.DeleteSong(0, 0, u"0"_s); });
-        if (asks)
-            prompts.answerConfirm(true);
-        command();
-        EXPECT_EQ(folder.playerState() + u" | "_s + shownState() + u" | "_s + lastStatus(),
-                  u"a:s2,s3 | a / s2,s3 | Rioの内容が表示と違っていたため、何もせずに読み直しました。"_s);
-        EXPECT_TRUE(QDir(folder.path()).entryList({u"GetRio*"_s}).isEmpty());
+         u"a:s1,s3,s2 b: | a,b / s1,s3,s2"_s}};
+    for (const auto& [name, command, asks] : commands) {
+        for (const auto& [change, changeIt, changed] : changes) {
+            if (name == std::string("rmdir") && changed != u"b: | b / "_s)
+                continue;
+            SCOPED_TRACE(std::string(name) + ", " + change);
+            folder.setUpPlayer(kPlayer);
+            QTest::keyClick(w.lvwSong, Qt::Key_F5);  // the folders read again too
+            selectPositions(*w.lvwSong, {1});
+            folder.onPlayer(changeIt);
+            if (asks)
+                prompts.answerConfirm(true);
+            command();
+            EXPECT_EQ(folder.playerState() + u" | "_s + shownState() + u" | "_s + lastStatus(),
+                      changed + u" | Rioの内容が表示と違っていたため、何もせずに読み直しました。"_s);
+            EXPECT_TRUE(QDir(folder.path()).entryList({u"GetRio*"_s}).isEmpty());
+        }
     }
 }
 
@@ -245,10 +255,7 @@ TEST_F(PlayerPaneTest, EscOrACloseStopsARun) {
     for (const QString& name : {u"e1.mp3"_s, u"e2.mp3"_s, u"e3.mp3"_s})
         workFile(name, QByteArray(600'000, 'e'));
     frmTunedeck& w = startWith(u"a:"_s);
-    ASSERT_EQ(runProgram(builtProgram(u"tunedeck-player"_s),
-                         {u"--store"_s, folder.storePath(), u"set-speed"_s, u"2000"_s})
-                  .exitStatus,
-              0);
+    ASSERT_EQ(folder.runPlayer({u"set-speed"_s, u"2000"_s}).exitStatus, 0);
     selectPositions(*w.lvwFile, {5, 6, 7});
     bool barShown = false;
     auto pressing =
@@ -276,9 +283,7 @@ TEST_F(PlayerPaneTest, EscOrACloseStopsARun) {
     w.menuDown->trigger();
     EXPECT_TRUE(refused) << "closed under the run";
     QObject::disconnect(pressing);
-    for (int wait = 0; wait < 100 && w.isVisible(); ++wait)
-        QTest::qWait(20);
-    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 2000)) << "not closed after the run";
     EXPECT_FALSE(QFile::exists(folder.path() + u"/GetRio01.mp3"_s));
     EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), 2000);
 }
@@ -297,11 +302,10 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
     const Item send = &frmTunedeck::menuSend, down = &frmTunedeck::menuDown, del = &frmTunedeck::menuDel,
                format = &frmTunedeck::menuFormat, mkdir = &frmTunedeck::menuMkDir,
                rmdir = &frmTunedeck::menuRmDir;
-    const QString name = u"  新しい フォルダ "_s,
-                  making = u"作るフォルダの名前を指定します。 | フォルダを作成しています... | "_s;
-    const QString removing = u"を削除します。\rよろしいですか？ | フォルダを削除しています... | "_s;
-    const QString sure = u"メモリをフォーマットします。\rよろしいですか？ | "_s,
-                  shown = u" | a,b / s1,s2,s3 | "_s;
+    const QString name = u"  新しい フォルダ "_s, shown = u" | a,b / s1,s2,s3 | "_s,
+                  sure = u"メモリをフォーマットします。\rよろしいですか？ | "_s;
+    const QString making = u"作るフォルダの名前を指定します。 | フォルダを作成しています... | "_s,
+                  removing = u"を削除します。\rよろしいですか？ | フォルダを削除しています... | "_s;
     const QString fetching = u"曲を取得します。 | s1 を取得しています... | "_s,
                   deleting = u"削除します。 | s1 を削除しています... | "_s;
     const std::tuple<Item, int, QString, int, QString, const char*, int, QString> cases[] = {
@@ -331,8 +335,6 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
         // Two folders of one name: the songs go from the folder shown.
         {del, 0, u"a:s1,s2 a:t1,t2,t3"_s, 1, QString(), nullptr, 0,
          u"削除します。 | t1 を削除しています... | a:s1,s2 a:t2 | a,a / t2 | 削除が終了しました。"_s},
-        {del, 0, kPlayer, 0, QString(), "Open", 1,
-         deleting + kPlayer + shown + u"削除に失敗しました。 Err:故障"_s},
         {del, 0, kPlayer, 0, QString(), "DeleteSong", 2,
          deleting + u"a:s2,s3 b: | a,b / s2,s3 | 削除に失敗しました。 Err:故障"_s},
         {format, 0, kPlayer, 0, QString(), "Folders", 1,
@@ -341,8 +343,7 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
         {rmdir, 0, kPlayer, 0, QString(), "DeleteFolder", 1,
          u"a"_s + removing + kPlayer + shown + u"フォルダ削除に失敗しました。 Err:故障"_s},
         {rmdir, 0, u"a:s1"_s, 0, QString(), "Format", 1,
-         u"a"_s + removing + u"a:s1 | a / s1 | 内蔵メモリの初期化でエラーが発生しました。"_s},
-    };
+         u"a"_s + removing + u"a:s1 | a / s1 | 内蔵メモリの初期化でエラーが発生しました。"_s}};
     for (const auto& [command, memory, before, chosen, typed, failing, nth, expected] : cases) {
         SCOPED_TRACE(expected.toStdString());
         const QString chosenMemory = QString::number(memory), other = QString::number(1 - memory);
@@ -355,7 +356,7 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
         deviceLog->calls.clear();
         takeStatusTexts();
         if (failing)
-            deviceLog->failCall(QLatin1String(failing), nth, u"故障"_s);
+            deviceLog->failures[QLatin1String(failing)] = {nth, u"故障"_s};
         if (typed.isNull() && command != send) {
             prompts.answerConfirm(false);
             (w.*command)->trigger();
@@ -373,6 +374,14 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
                   expected);
         EXPECT_EQ(folder.playerState(other), u"other:kept"_s);
     }
+}
+
+// A download's files are named by the songs' positions, in two digits at least. Positions 2, 3 and 5 deleted
+// in that order: each moves up by the number deleted before it.
+TEST(SongPositions, DownloadNamesAndDeletedIndices) {
+    EXPECT_EQ(downloadFileName(1) + u' ' + downloadFileName(100), u"GetRio01.mp3 GetRio100.mp3"_s);
+    EXPECT_EQ(QList<qint32>({deletedSongIndex(2, 0), deletedSongIndex(3, 1), deletedSongIndex(5, 2)}),
+              QList<qint32>({1, 1, 2}));
 }
 
 }  // namespace

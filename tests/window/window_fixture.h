@@ -3,7 +3,6 @@
 
 #include "device_recorder.h"
 #include "frmTunedeck.h"
-#include "music_files.h"
 #include "program_folder.h"
 #include "qt_printers.h"
 #include "scripted_prompts.h"
@@ -13,11 +12,7 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
-#include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -27,13 +22,10 @@ using namespace Qt::StringLiterals;
 
 // A list's rows top to bottom, each its first `columns` cells joined by "|".
 inline QStringList rows(const ListView& list, int columns = 4) {
-    QStringList rows;
-    for (int row = 0; row < list.itemCount(); ++row) {
-        QStringList cells;
+    QStringList rows(list.itemCount());
+    for (int row = 0; row < list.itemCount(); ++row)
         for (int column = 0; column < columns; ++column)
-            cells << list.subItemText(row, column);
-        rows << cells.join(u'|');
-    }
+            rows[row] += (column > 0 ? u"|"_s : u""_s) + list.subItemText(row, column);
     return rows;
 }
 
@@ -143,9 +135,7 @@ class WindowTest : public ::testing::Test {
     QString components = componentsFolder();  // where the window looks for the player's component
     const std::shared_ptr<DeviceRecorder::Log> deviceLog = std::make_shared<DeviceRecorder::Log>();
     std::unique_ptr<frmTunedeck> window;
-
-  private:
-    QStringList statusTexts_;
+    QStringList statusTexts_;  // see takeStatusTexts()
 };
 
 }  // namespace tunedeck::testing

@@ -1,0 +1,321 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "window_fixture.h"
+
+#include "display_title.h"
+#include "japanese_translation.h"
+#include "layout.h"
+#include "program_version.h"
+#include "version_command.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QTranslator>
+
+namespace tunedeck::testing {
+namespace {
+
+// How the window opened: its place in twips (when maximised the place it is restored to), the display font,
+// the splitter and whether it is maximised. Twips become whole pixels, so 8000 twips (533.3 pixels at 96 dots
+// per inch) come back as 7995.
+QString opened(const frmTunedeck& w) {
+    const QRect r = w.isMaximized() ? w.normalGeometry() : QRect(w.x(), w.y(), w.width(), w.height());
+    const auto t = [&](int pixels) { return QString::number(w.twips().toTwips(pixels)); };
+    return t(r.x()) + u","_s + t(r.y()) + u" "_s + t(r.width()) + u"x"_s + t(r.height()) + u" "_s +
+           w.displayFontName() + QString::number(w.displayFontSize()) + u" "_s +
+           QString::number(w.splitterTop()) + (w.isMaximized() ? u" maximised"_s : u" normal"_s);
+}
+
+// The first start (an empty section), then stored settings; the end by 終了's key, Ctrl+X, which closes the
+// window and the player and writes what the close button writes. The geometry goes back only from the normal
+// state, not from the minimised window; a maximised window opens maximised again with its normal geometry
+// underneath and keeps a splitter below its normal height. The font comes in code page 932; an empty name is
+// a name. Values the window cannot take are made usable.
+TEST_F(WindowTest, TheWindowOpensAsStoredAndTheShutdownWritesWhatItsStateAllows) {
+    for (const auto& [file, open, state, written] :
+         {std::tuple{QByteArray(), u"0,0 7995x6000 MS UI Gothic9 2000 normal"_s, Qt::WindowMinimized,
+                     QByteArray("Separate=2000\r\nWindowState=1\r\n")},
+          {QByteArray("WindowTop=-120\r\nWindowLeft=-300\r\nWindowWidth=9000\r\nWindowHeight=7005\r\n"
+                      "FontName=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\r\nfontsize=10pt\r\n"),
+           u"-300,-120 9000x7005 ＭＳ ゴシック10 2000 normal"_s, Qt::WindowNoState,
+           QByteArray("Separate=2000\r\nWindowState=0\r\nWindowTop=-120\r\nWindowLeft=-300\r\n"
+                      "WindowWidth=9000\r\nWindowHeight=7005\r\n")},
+          {"WindowState=2\r\nWindowTop=150\r\nWindowLeft=300\r\nWindowWidth=9000\r\nWindowHeight=7005\r\n"
+           "Separate=7000\r\n",
+           u"300,150 9000x7005 MS UI Gothic9 7000 maximised"_s, Qt::WindowMaximized,
+           "Separate=7000\r\nWindowState=2\r\n"},
+          {"WindowState=70000\r\nWindowWidth=0\r\nWindowHeight=-5\r\nSeparate=-4000\r\nWindowTop=99999999\r\n"
+           "WindowLeft=-99999999\r\nFontName=\r\n",
+           u"0,0 7995x6000 9 301 normal"_s, Qt::WindowNoState,
+           "Separate=301\r\nWindowState=0\r\nWindowTop=0\r\nWindowLeft=0\r\nWindowWidth=7995\r\nWindowHeight="
+           "6000\r\n"}}) {
+        folder.writeSettingsBytes("[TUNEDECK]\r\n" + file);
+        frmTunedeck& w = start();
+        EXPECT_EQ(w.windowTitle() + u" "_s + opened(w), u"Tunedeck "_s + open);
+        folder.writeSettingsBytes({});
+        w.setWindowState(state);
+        deviceLog->calls.clear();
+        QTest::keyClick(w.windowHandle(), Qt::Key_X, Qt::ControlModifier);
+        EXPECT_TRUE(!w.isVisible() && !w.device() && deviceLog->calls == QStringList{u"Close()"_s})
+            << "the window not closed or the player not released";
+        EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\n" + written) << open.toStdString();
+    }
+}
+
+// The computer pane works; every later device command fails in its own handling, which the refresh reads as
+// no player; the shutdown has no player to close. A write folder's problem is said last, over the other
+// texts, since it keeps the player from starting too.
+TEST_F(WindowTest, MissingComponentAndAFolderThatCannotBeWritten) {
+    components = working.path();
+    folderProblem = u"保存先フォルダに書き込めません。 /home/u/.local/share/tunedeck"_s;
+    workFile(u"song.mp3"_s);
+    frmTunedeck& w = start();
+    EXPECT_EQ(takeStatusTexts().mid(4),
+              QStringList({u"Rio500Remix.dllが登録されていません。"_s, folderProblem}));
+    EXPECT_EQ(rows(*w.lvwFile, 1), QStringList({u"song.mp3"_s}));
+    w.menuRefSong->trigger();
+    EXPECT_EQ(lastStatus(), u"Rio500が接続されていません。"_s);
+    expectLeftSound();
+    EXPECT_TRUE(window->close() && !window->isVisible());
+}
+
+// Help and version on standard output, exit status 0, even beside a command; anything else refused on
+// standard error with status 2, before tunedeck-player opens its store. tunedeck runs where no window can
+// open, so a run that tries fails at once instead of waiting for a user.
+TEST(CommandLine, AnswersHelpAndVersionOnStandardOutputAndRefusesTheRestOnStandardError) {
+    const ProgramFolder scratch;
+    const QString version = QLatin1String(program_version::kFull) + u'\n', player = u"tunedeck-player"_s,
+                  refused = u"2||tunedeck-player: "_s;
+    // The program and its arguments; the status, the start of standard output and of standard error.
+    const std::tuple<QString, QStringList, QString> runs[] = {
+        {u"tunedeck"_s, {u"--version"_s}, u"0|tunedeck "_s + version + u'|'},
+        {u"tunedeck"_s, {u"-h"_s}, u"0|usage: tunedeck [--help | --version]\n"_s},
+        {u"tunedeck"_s, {u"song\u001b[2J.mp3"_s}, u"2||tunedeck: unexpected argument 'song\\x1b[2J.mp3'."_s},
+        {u"tunedeck"_s, {u"-platform"_s, u"xcb"_s}, u"2||tunedeck: "_s},
+        {player, {u"ls"_s, u"-v"_s}, u"0|tunedeck-player "_s + version + u'|'},
+        {player, {u"-h"_s, u"status"_s}, u"0|usage: tunedeck-player "_s},
+        {player, {u"frobnicate"_s}, refused + u"bad command"_s},
+        {player, {}, refused},
+        {player, {u"ls"_s, u"extra"_s}, refused},
+        {player, {u"status"_s, u"--store"_s}, refused},
+        {player, {u"set-speed"_s}, refused},
+        {player, {u"set-speed"_s, u"-1"_s}, refused},
+        {player, {u"set-speed"_s, u"fast"_s}, refused}};
+    for (const auto& [program, arguments, answer] : runs) {
+        const ProgramRun run = program == player ? scratch.runPlayer(arguments)
+                                                 : runProgram(builtProgram(program), arguments,
+                                                              {u"QT_QPA_PLATFORM=no-such-platform"_s});
+        const QString said = QString::number(run.exitStatus) + u'|' + run.out + u'|' + run.err;
+        EXPECT_TRUE(said.startsWith(answer) && said.endsWith(u'|') == answer.startsWith(u'0'))
+            << said.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(scratch.storePath()));
+}
+
+// Keyboard users open a list's pop-up menu with the Menu key or Shift+F10; neither F10 alone nor a letter
+// typed into the folder tree opens it.
+TEST_F(WindowTest, TheKeyboardOpensTheMenus) {
+    frmTunedeck& w = start();
+    for (const auto& [list, menu, key, opens] :
+         {std::tuple<QWidget*, QMenu*, QKeyCombination, bool>{w.dirlst, w.menuFolder, Qt::Key_Menu, true},
+          {w.dirlst, w.menuFolder, Qt::Key_F10, false},
+          {w.dirlst, w.menuFolder, Qt::Key_A, false},
+          {w.lvwSong, w.menuSongList, Qt::Key_Menu, true},
+          {w.lvwFile, w.menuFileList, Qt::SHIFT | Qt::Key_F10, true}}) {
+        list->setFocus();
+        QTest::keyClick(w.windowHandle(), key.key(), key.keyboardModifiers());
+        EXPECT_EQ(menu->isVisible(), opens) << list->objectName().toStdString();
+        menu->close();
+    }
+}
+
+// Every item of the menu bar's menus and of the pop-up menus, chosen in its open menu with the keyboard,
+// reaches its command and leaves what a user sees: a question or a dialog (answered No, empty or as offered),
+// status texts, the clipboard (copied once, so no other row finds its text), the window closed. An item that
+// has no row here fails the test too.
+TEST_F(WindowTest, EveryMenuItemReachesItsCommand) {
+    folder.setUpPlayer(u"a:s1,s2"_s);
+    workFile(u"b.mp3"_s);
+    frmTunedeck& w = start();
+    selectPositions(*w.lvwFile, {1});
+    selectPositions(*w.lvwSong, {1});
+    const std::map<QString, QString> shows{
+        {u"menuDel"_s, u"削除します。"_s},
+        {u"menuDown"_s, u"曲を取得します。"_s},
+        {u"menuRefSong"_s, u"曲リスト取得中..."_s},
+        {u"menuClipCopy"_s, u"s1\r\ns2\r\n"_s},
+        {u"menuSend"_s, u"b.mp3 をRioに転送しています..."_s},
+        {u"menuFolRef"_s, u"ディスクのフォルダ情報を取得中..."_s},
+        {u"menuMkDir"_s, u"作るフォルダの名前を指定します。"_s},
+        {u"menuRmDir"_s, u"aを削除します。"_s},
+        {u"menuFormat"_s, u"内蔵メモリをフォーマットします。"_s},
+        {u"menuFont"_s, u"MS UI Gothic"_s},
+        {u"menuCustom"_s, u"Rio500のディスプレイに表示する形式を入力します。"_s},
+        {u"menuAbout"_s, versionText(program_version::kMajor, program_version::kMinor)},
+        {u"menuEnd"_s, u"closed"_s}};
+    for (int question = 0; question < 4; ++question)
+        prompts.answerConfirm(false);
+    prompts.answerInput({});
+    prompts.answerInput({});
+    prompts.answerFont({u"MS UI Gothic"_s, 9});
+    // The items in menu order, but 終了 last.
+    std::vector<std::pair<QMenu*, QAction*>> items;
+    QList<QMenu*> menus{w.menuSongList, w.menuFileList, w.menuFolder};
+    for (const QAction* inBar : w.menuBar()->actions())
+        menus << inBar->menu();
+    for (QMenu* menu : menus)
+        for (QAction* item : menu->actions())
+            if (!item->isSeparator())
+                items.emplace_back(menu, item);
+    std::stable_partition(items.begin(), items.end(), [&](auto& item) { return item.second != w.menuEnd; });
+    for (const auto& [menu, item] : items) {
+        const qsizetype asked = prompts.shown().size();
+        takeStatusTexts();
+        menu->popup({});
+        menu->setActiveAction(item);
+        QTest::keyClick(menu, Qt::Key_Return);
+        QStringList seen = takeStatusTexts();
+        for (const ScriptedPrompts::Shown& shown : prompts.shown().mid(asked))
+            seen << shown.text + shown.font.name;
+        seen << shell.clipboardText() << (w.isVisible() ? u"shown"_s : u"closed"_s);
+        const auto row = shows.find(item->objectName());
+        EXPECT_TRUE(row != shows.end() && seen.join(u'|').contains(row->second))
+            << seen.join(u'|').toStdString();
+    }
+    EXPECT_EQ(items.size(), shows.size());
+}
+
+// The bar follows the left button within the margins (their arithmetic is the layout's test) and the panes
+// follow the bar; the shutdown stores where the bar ended.
+TEST_F(WindowTest, ThePanesFollowTheSplitter) {
+    frmTunedeck& w = start();
+    for (const auto& [top, button, moves] :
+         {std::tuple{3000, Qt::LeftButton, true}, {1500, Qt::RightButton, false}}) {
+        const int before = w.splitterTop();
+        const int y = w.twips().toPixels(top) - w.picSep->y();
+        QMouseEvent move(QEvent::MouseMove, QPointF(50, y), w.picSep->mapToGlobal(QPointF(50, y)),
+                         Qt::NoButton, button, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.picSep, &move);
+        EXPECT_EQ(w.splitterTop(), moves ? before + w.twips().toTwips(y) : before) << top;
+        EXPECT_TRUE(w.lvwFile->height() == w.twips().toPixels(w.splitterTop()) &&
+                    w.fraSong->y() == w.picSep->y() + w.picSep->height())
+            << top;
+    }
+    window->close();
+    EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), w.splitterTop());
+}
+
+// Strictly inside the margins of a client 5910 high, here from 2000.
+TEST(Layout, TheSplitterMovesStrictlyInsideItsMargins) {
+    for (const auto& [y, top] :
+         {std::pair{-1699, std::optional(301)}, {-1700, std::nullopt}, {3609, 5609}, {3610, std::nullopt}})
+        EXPECT_EQ(layout::draggedSplitterTop(1, 2000, y, 5910), top) << y;
+}
+
+// The font dialog opens on the stored font and the choice is stored, the size in whole points; the player
+// gets it with the next folder made and with every song sent. The version, a minor version in two digits at
+// least; the clipboard gets the song names, each on a line of its own (a line break inside a name is a
+// space, as in the list), and an empty list an empty text.
+TEST_F(WindowTest, FontVersionAndClipboard) {
+    folder.setUpPlayer(u"a:one,二曲目,th\r\nr\ne\re"_s);
+    frmTunedeck& w = start();
+    prompts.answerFont({u"IPAGothic"_s, 10.5});
+    w.menuFont->trigger();
+    EXPECT_EQ(prompts.shown().last().font.name + QString::number(prompts.shown().last().font.pointSize),
+              u"MS UI Gothic9"_s);
+    EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\nFontName=IPAGothic\r\nFontSize=10\r\n");
+    deviceLog->calls.clear();
+    prompts.answerInput(u"new"_s);
+    w.menuMkDir->trigger();
+    dropOnSongList({QUrl::fromLocalFile(workFile(u"x.mp3"_s)), QUrl::fromLocalFile(workFile(u"y.mp3"_s))});
+    EXPECT_EQ(deviceLog->calls.filter(u"Font"_s).join(u' '),
+              u"FontName(\"IPAGothic\") FontSize(10) "_s.repeated(3).trimmed());
+
+    EXPECT_EQ(versionText(1, 5), u"Tunedeck Version 1.05"_s);
+
+    w.menuClipCopy->trigger();
+    EXPECT_EQ(shell.clipboardText(), u"one\r\n二曲目\r\nth r e e\r\nx.mp3\r\ny.mp3\r\n"_s);
+    folder.setUpPlayer(u"a:"_s);
+    w.menuRefSong->trigger();
+    w.menuClipCopy->trigger();
+    EXPECT_EQ(shell.clipboardText(), u""_s);
+}
+
+// The box offers the stored format. Stored as typed (in code page 932, whose wave dash comes back as the
+// full-width tilde); cancelled or empty keeps the stored format. The next title follows the new format.
+TEST_F(WindowTest, DisplayFormatCommandAndASettingsFileThatCannotBeWritten) {
+    const QString song =
+        writeFile(folder.path() + u"/song.mp3"_s, mp3File({.title = "Title", .artist = "Artist"}, 100));
+    frmTunedeck& w = start();
+    for (const auto& [answer, offered] : {std::pair{u"%2〜%B"_s, u"%1 - %2"_s}, {u""_s, u"%2～%B"_s}}) {
+        prompts.answerInput(answer);
+        w.menuCustom->trigger();
+        EXPECT_EQ(prompts.shown().last().defaultText, offered);
+        EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\nDisplayFormat=%2\x81\x60%B\r\n");
+    }
+    TagRecord record;
+    EXPECT_EQ(displayTitleFor(song, record, w.settings()), u"Title～song.mp3"_s);
+    // What the file keeps otherwise than typed is said; the stored format is what titles use.
+    const QString cut = u"表示形式が1023バイトを超えたため、それより後は使われません。"_s;
+    const QString unknown = u"表示形式のうち保存できない文字は「?」になりました。"_s;
+    for (const auto& [answer, said, title] :
+         {std::tuple{u"♫%2"_s, unknown, u"?Title"_s},
+          {QString(1022, u'-') + u"%2"_s, cut, QString(1022, u'-')},
+          {u"♫"_s + QString(1022, u'-') + u"%2"_s, unknown + u' ' + cut, u"?"_s + QString(1022, u'-')}}) {
+        prompts.answerInput(answer);
+        takeStatusTexts();
+        w.menuCustom->trigger();
+        EXPECT_EQ(takeStatusTexts(), QStringList{said});
+        EXPECT_EQ(displayTitleFor(song, record, w.settings()), title);
+    }
+
+    // A settings file that cannot be written: the user is told that what was chosen is not kept.
+    ASSERT_TRUE(QFile::remove(folder.settingsPath()) && QDir(folder.path()).mkdir(u"tunedeck.INI"_s));
+    prompts.answerInput(u"%1"_s);
+    prompts.answerFont({u"IPAGothic"_s, 9});
+    w.menuCustom->trigger();
+    w.menuFont->trigger();
+    EXPECT_EQ(takeStatusTexts().last(2),
+              QStringList(2, u"保存先フォルダに書き込めません。 "_s + folder.path()));
+}
+
+// Runs `act` on the dialog of type D from inside its own event loop, once it is shown.
+template <class D>
+void whenShown(std::function<void(D&)> act) {
+    QTimer::singleShot(0, [act] {
+        if (D* dialog = qobject_cast<D*>(QApplication::activeModalWidget()))
+            return act(*dialog);
+        ADD_FAILURE() << "no such dialog shown";
+    });
+}
+
+// A text pasted into the input box keeps its first line, and only that of the text pasted. A folder's name
+// may hold tags: a question shows its text as it is. The buttons speak Japanese.
+TEST(DialogPrompts, PastedTextsKeepTheirFirstLineAndQuestionsShowMarkupAsText) {
+    whenShown<QInputDialog>([](QInputDialog& dialog) {
+        QLineEdit* box = dialog.findChild<QLineEdit*>();
+        box->setCursorPosition(3);
+        QApplication::clipboard()->setText(u"- %2\r\n(%3)"_s);
+        box->paste();
+        dialog.accept();
+    });
+    EXPECT_EQ(DialogPrompts().input(nullptr, u"prompt"_s, u"title"_s, u"%1  %5"_s), u"%1 - %2 %5"_s);
+    QTranslator translator;
+    ASSERT_TRUE(installJapaneseTranslation(translator));
+    whenShown<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(box.textFormat(), Qt::PlainText);
+        EXPECT_TRUE(box.defaultButton()->text().startsWith(u"はい"_s));
+        box.defaultButton()->click();
+    });
+    EXPECT_TRUE(
+        DialogPrompts().confirm(nullptr, uR"(<b>x</b><img src="/tmp/x.png">を削除します。)"_s, u"確認"_s));
+    QCoreApplication::removeTranslator(&translator);
+}
+
+}  // namespace
+}  // namespace tunedeck::testing
