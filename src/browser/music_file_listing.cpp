@@ -2,11 +2,10 @@
 #include "music_file_listing.h"
 
 #include "display_title.h"
+#include "folder_entries.h"
 #include "local_path.h"
 #include "music_file.h"
 #include "number_format.h"
-
-#include <sys/stat.h>
 
 namespace tunedeck {
 
@@ -31,11 +30,7 @@ FileListRow fileListRow(const QString& folder, const QString& name, QStringView 
     MusicFile file(path);
     TagRecord record;
     displayTitleFor(file, path, record, displayFormat);
-    qint64 size = file.size();
-    if (!file.isOpen()) {
-        struct stat status {};
-        size = ::stat(NativePath(path).c_str(), &status) == 0 ? status.st_size : -1;
-    }
+    const qint64 size = file.isOpen() ? file.size() : fileSize(path);
     return {
         .artist = record.artist, .title = record.title, .size = size >= 0 ? kilobyteText(size) : QString()};
 }

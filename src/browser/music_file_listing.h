@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "folder_entries.h"
-
 #include <QString>
 #include <QStringList>
 #include <QStringView>

@@ -8,7 +8,7 @@
 #include <QElapsedTimer>
 #include <QMutexLocker>
 
-#include <sys/stat.h>
+#include <algorithm>
 
 namespace tunedeck {
 namespace {
@@ -52,11 +52,6 @@ void requireAt(const std::vector<DeviceSong>& songs, const SongRef& song, qint32
     if (index < 0 || index >= qint32(songs.size()) || songs[index].name != song.name ||
         songs[index].size != song.size)
         throw PlayerChanged{};
-}
-
-qint64 fileSize(const QString& path) {
-    struct stat file {};
-    return ::stat(NativePath(path).c_str(), &file) == 0 && S_ISREG(file.st_mode) ? file.st_size : 0;
 }
 
 }  // namespace
@@ -271,14 +266,14 @@ Outcome PlayerSession::send(PlayerMemory memory, qint16 folderIndex, const QStri
     return perform([&, this] {
         qint64 total = 0;
         for (const QString& file : files)
-            total += fileSize(file);
+            total += std::max<qint64>(fileSize(file), 0);
         Run run(*this, int(files.size()), total);
         Outcome outcome;
         for (int i = 0; i < files.size(); ++i) {
             if (cancelled())
                 return endedAs(outcome, ended(Ending::Cancelled));
             const QString title = titleOf(files[i]);
-            run.start(i + 1, title, fileSize(files[i]));
+            run.start(i + 1, title, std::max<qint64>(fileSize(files[i]), 0));
             const Outcome one =
                 folderIndex < 0 ? ended(Ending::Failed, kNoFolder) : bracket([&](DeviceComponent& device) {
                     const auto [faceName, pointSize] = displayFont();

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "music_file.h"
 #include "settings_file.h"
 #include "tag_record.h"
 
@@ -9,6 +8,8 @@
 #include <QStringView>
 
 namespace tunedeck {
+
+class MusicFile;
 
 // Which reader found the file's tags.
 enum class TagKind { None, Rmp3, Id3v1 };

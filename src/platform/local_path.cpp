@@ -155,4 +155,9 @@ bool isFile(QStringView path) {
     return hasMode(path, S_IFREG);
 }
 
+qint64 fileSize(QStringView path) {
+    struct stat status {};
+    return ::stat(NativePath(path).c_str(), &status) == 0 && S_ISREG(status.st_mode) ? status.st_size : -1;
+}
+
 }  // namespace tunedeck

@@ -53,5 +53,7 @@ QStringList commandArguments(int argc, const char* const* argv);
 // What the path names, following symbolic links; false when it names nothing.
 bool isFolder(QStringView path);
 bool isFile(QStringView path);
+// The size of the regular file the path names; -1 when it names none.
+qint64 fileSize(QStringView path);
 
 }  // namespace tunedeck
