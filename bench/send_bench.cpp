@@ -54,7 +54,9 @@ class SendRun {
         : window_({.programFolder = folder_.path(),
                    .exeBaseName = folder_.exeBaseName(),
                    .createDevice =
-                       [this](const QString&) { return testing::createEmulatedPlayer(folder_.storePath()); },
+                       [this](const QString&, const QString&) {
+                           return testing::createEmulatedPlayer(folder_.storePath());
+                       },
                    .prompts = &prompts_}) {
         clock.start();
         for (int i = 0; i < count; ++i) {

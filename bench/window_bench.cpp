@@ -58,10 +58,11 @@ void BM_RefreshListing2000Songs(benchmark::State& state) {
     EmptyWorkingFolder working;
     testing::ProgramFolder folder;
     testing::ScriptedPrompts prompts;
-    frmTunedeck window({.programFolder = folder.path(),
-                        .exeBaseName = folder.exeBaseName(),
-                        .createDevice = [](const QString&) { return std::make_unique<MemoryDevice>(2000); },
-                        .prompts = &prompts});
+    frmTunedeck window(
+        {.programFolder = folder.path(),
+         .exeBaseName = folder.exeBaseName(),
+         .createDevice = [](const QString&, const QString&) { return std::make_unique<MemoryDevice>(2000); },
+         .prompts = &prompts});
     window.Form_Load();
     for (auto _ : state) {
         window.refreshDeviceView(false);
@@ -93,12 +94,13 @@ void BM_StartUpToFirstPaint(benchmark::State& state) {
     EmptyWorkingFolder working;
     testing::ProgramFolder folder;
     testing::ScriptedPrompts prompts;
-    const Environment environment{
-        .programFolder = folder.path(),
-        .exeBaseName = folder.exeBaseName(),
-        .createDevice =
-            [&folder](const QString&) { return testing::createEmulatedPlayer(folder.storePath()); },
-        .prompts = &prompts};
+    const Environment environment{.programFolder = folder.path(),
+                                  .exeBaseName = folder.exeBaseName(),
+                                  .createDevice =
+                                      [&folder](const QString&, const QString&) {
+                                          return testing::createEmulatedPlayer(folder.storePath());
+                                      },
+                                  .prompts = &prompts};
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();

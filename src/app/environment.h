@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device_factory.h"
+#include "player_directory.h"
 #include "prompts.h"
 #include "shell.h"
 
@@ -14,7 +15,8 @@ struct Environment {
     QString programFolder;         // where the program writes: settings file, downloads (write_folder.h)
     QString programFolderProblem;  // shown at start-up when that folder cannot be written
     QString exeBaseName;           // names the settings file and its section
-    DeviceFactory createDevice;    // ProgID -> device object, or DeviceError when not registered
+    DeviceFactory createDevice;    // ProgID and player -> device object, or DeviceError when not registered
+    PlayerDirectory* players = nullptr;  // the players found on the computer; none without it
     Prompts* prompts = nullptr;
     Shell* shell = nullptr;
 };

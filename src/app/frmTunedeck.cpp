@@ -167,6 +167,10 @@ void frmTunedeck::createMenus() {
     menuMkDir = item(menuFile, "menuMkDir", QStringLiteral("Rioにフォルダを作る(&F)"));
     menuRmDir = item(menuFile, "menuRmDir", QStringLiteral("現在のフォルダを削除(&D)"));
     menuFormat = item(menuFile, "menuFormat", QStringLiteral("メモリフォーマット"));
+    menuPlayer = popup("menuPlayer", QStringLiteral("プレーヤー(&L)"));
+    menuFile->addMenu(menuPlayer);
+    menuPlayers = new QActionGroup(menuPlayer);
+    menuOrders = new QActionGroup(menuPlayer);
     menuSep2 = separator(menuFile, "menuSep2");
     menuFont = item(menuFile, "menuFont", QStringLiteral("フォント設定(&P)"));
     menuCustom = item(menuFile, "menuCustom", QStringLiteral("文字列のカスタマイズ(&C)"));

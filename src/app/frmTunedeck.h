@@ -9,6 +9,7 @@
 #include "layout.h"
 #include "list_view.h"
 #include "player_memory.h"
+#include "player_directory.h"
 #include "player_session.h"
 #include "settings_file.h"
 #include "splitter_bar.h"
@@ -16,6 +17,7 @@
 #include "twips.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QLabel>
 #include <QMainWindow>
@@ -56,6 +58,10 @@ class frmTunedeck : public QMainWindow {
     QAction* menuMkDir = nullptr;
     QAction* menuRmDir = nullptr;
     QAction* menuFormat = nullptr;
+    QMenu* menuPlayer = nullptr;  // the players to choose from, their song order, and safe removal
+    QActionGroup* menuPlayers = nullptr;
+    QActionGroup* menuOrders = nullptr;
+    QAction* menuRemove = nullptr;
     QAction* menuSep2 = nullptr;
     QAction* menuFont = nullptr;
     QAction* menuCustom = nullptr;
@@ -110,6 +116,12 @@ class frmTunedeck : public QMainWindow {
     void lvwSong_MouseUp(int button, int shift, int x, int y);
     void swapCurrentSong(int step);  // with the song `step` rows further down (-1 or 1)
 
+    // The player the window manages: chosen from the player menu, kept in the settings.
+    void menuPlayer_Click(const QString& id);
+    void menuOrder_Click(SongOrder order);
+    void menuRemove_Click();
+    const PlayerEntry& player() const { return player_; }
+
     // The display format of song titles, and the font the player shows them in.
     void menuCustom_Click();
     void menuFont_Click();
@@ -156,6 +168,17 @@ class frmTunedeck : public QMainWindow {
     void createMenus();
     void connectHandlers();
     void setColumns();
+    // Lists the emulated player and those found in the player menu, the chosen one checked.
+    void fillPlayerMenu();
+    // Starts a session with the chosen player, in its song order, and reads its pane when `read`.
+    void connectPlayer(bool read);
+    // Empties the player pane, then reads it from the player.
+    void clearPlayerPane();
+    void readPlayerAgain();
+    // A player was plugged in or pulled out.
+    void playersChanged();
+    // The player menu's entry for `id`: a found player, a folder, or the emulated player.
+    PlayerEntry playerEntry(const QString& id) const;
     layout::Fixed fixedLayout() const;
     int heightInTwips(const QWidget* control) const;
     void placeInTwips(QWidget* control, int left, int top, int width, int height);
@@ -198,6 +221,8 @@ class frmTunedeck : public QMainWindow {
     QString displayFontName_;
     qint32 displayFontSize_ = 0;
     std::unique_ptr<PlayerSession> session_;
+    PlayerEntry player_;
+    std::vector<PlayerEntry> foundPlayers_;
     std::vector<SongRef> songRows_;  // the song list's rows
     int splitterTop_ = 0;
     layout::Sizes layoutSizes_;

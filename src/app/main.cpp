@@ -5,6 +5,7 @@
 #include "program_location.h"
 #include "program_version.h"
 #include "prompts.h"
+#include "system_players.h"
 #include "terminal_text.h"
 #include "termination.h"
 #include "write_folder.h"
@@ -75,16 +76,21 @@ int main(int argc, char* argv[]) {
     const tunedeck::WriteFolder writeFolder = tunedeck::runningProgramWriteFolder(location.folder);
     tunedeck::DialogPrompts prompts;
     tunedeck::DesktopShell shell;
+    tunedeck::SystemPlayers players;
     tunedeck::Environment environment{
         .programFolder = writeFolder.path,
         .programFolderProblem = writeFolder.problem,
         .exeBaseName = location.exeBaseName,
-        // The component lies beside the executable; the player's store goes where the program writes.
+        // The components lie beside the executable; the emulated player's store goes where the program
+        // writes.
         .createDevice =
             [components = location.folder + QStringLiteral("/components"),
-             store = writeFolder.path + QStringLiteral("/player")](const QString& progId) {
-                return tunedeck::createDevice(progId, components, store);
+             store = writeFolder.path + QStringLiteral("/player")](const QString& progId,
+                                                                   const QString& player) {
+                return tunedeck::createDevice(progId, components,
+                                              progId == tunedeck::kPlayerProgId ? store : player);
             },
+        .players = &players,
         .prompts = &prompts,
         .shell = &shell,
     };

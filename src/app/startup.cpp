@@ -87,20 +87,12 @@ void frmTunedeck::Form_Load() {
         if (!environment_.programFolderProblem.isEmpty())
             setStatus(environment_.programFolderProblem);
     });
-    std::unique_ptr<DeviceComponent> device;
-    try {
-        device = environment_.createDevice(kPlayerProgId);
-    } catch (const std::exception&) {
-        // Then every command on the player fails in its own handling.
+    if (environment_.players) {
+        foundPlayers_ = environment_.players->players();
+        connect(environment_.players, &PlayerDirectory::changed, this, &frmTunedeck::playersChanged);
     }
-    const bool registered = device != nullptr;
-    session_ = std::make_unique<PlayerSession>(std::move(device));
-    session_->setDisplayFont(displayFontName_, displayFontSize_);
-    if (!registered) {
-        setStatus(QStringLiteral("Rio500Remix.dllが登録されていません。"));
-        return;
-    }
-    refreshDeviceView(true);
+    player_ = playerEntry(file.readString(QStringLiteral("Player"), kEmulatedPlayerId));
+    connectPlayer(true);
 }
 
 void frmTunedeck::setColumns() {

@@ -13,7 +13,7 @@ namespace tunedeck {
 // A refusal or failure of the device; its description is what the window shows after " Err:". `Open` of a
 // player that is not there says so by its kind, since that one case has a text of the program's own.
 class DeviceError : public std::runtime_error {
-public:
+  public:
     enum class Kind { Refused, NotConnected };
 
     explicit DeviceError(const QString& description, Kind kind = Kind::Refused)
@@ -21,7 +21,7 @@ public:
     const QString& description() const { return description_; }
     Kind kind() const { return kind_; }
 
-private:
+  private:
     QString description_;
     Kind kind_;
 };
@@ -39,7 +39,7 @@ struct DeviceSong {
 // The memory is "0" (internal) or "1" (SmartMedia card), passed as text to some members and as a number to
 // others, as the component has always taken it. Every member raises DeviceError on failure.
 class DeviceComponent {
-public:
+  public:
     virtual ~DeviceComponent() = default;
 
     virtual void Open() = 0;
@@ -52,9 +52,11 @@ public:
     virtual void FontSize(qint32 pointSize) = 0;
     virtual void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                          const QString& memory) = 0;
-    virtual void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath, const QString& memory) = 0;
+    virtual void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
+                         const QString& memory) = 0;
     virtual void DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) = 0;
-    virtual void SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB, const QString& memory) = 0;
+    virtual void SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB,
+                          const QString& memory) = 0;
     virtual void AddFolder(const QString& folderName, const QString& memory) = 0;
     virtual void DeleteFolder(qint16 folderIndex, const QString& memory) = 0;
     virtual void Format(const QString& memory) = 0;
@@ -67,13 +69,13 @@ using TransferProgress = std::function<bool(qint64 done, qint64 total)>;
 // What a component may offer beside the contract: AddSong and GetSong that report their progress and can be
 // stopped partway. A component without it still works; a run then stops between songs only.
 class ProgressiveTransfers {
-public:
+  public:
     virtual ~ProgressiveTransfers() = default;
 
     virtual void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                          const QString& memory, const TransferProgress& progress) = 0;
-    virtual void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath, const QString& memory,
-                         const TransferProgress& progress) = 0;
+    virtual void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
+                         const QString& memory, const TransferProgress& progress) = 0;
 };
 
 }  // namespace tunedeck

@@ -8,15 +8,18 @@
 namespace tunedeck {
 
 std::unique_ptr<DeviceComponent> createDevice(const QString& progId, const QString& componentsFolder,
-                                              const QString& storeFolder) {
-    if (progId != kPlayerProgId)
+                                              const QString& address) {
+    const QString plugin = progId == kPlayerProgId        ? QStringLiteral("Rio500Remix")
+                           : progId == kMassStorageProgId ? QStringLiteral("MassStorage")
+                                                          : QString();
+    if (plugin.isEmpty())
         throw DeviceError(progId + QStringLiteral(" は登録されていません。"));
     // Kept loaded for the life of the process: device objects made by the plugin may outlive this call.
-    QPluginLoader loader(componentsFolder + QStringLiteral("/Rio500Remix"));
-    auto* plugin = qobject_cast<DevicePlugin*>(loader.instance());
-    if (!plugin)
+    QPluginLoader loader(componentsFolder + QLatin1Char('/') + plugin);
+    auto* loaded = qobject_cast<DevicePlugin*>(loader.instance());
+    if (!loaded)
         throw DeviceError(loader.errorString());
-    return plugin->create(storeFolder);
+    return loaded->create(address);
 }
 
 }  // namespace tunedeck

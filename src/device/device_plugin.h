@@ -10,12 +10,12 @@
 
 namespace tunedeck {
 
-// What a component plugin in the components/ folder exports: a maker of device objects over a store folder
-// (where an emulated player keeps its state; a hardware component may ignore it).
+// What a component plugin in the components/ folder exports: a maker of device objects for the player at
+// `address` (the emulated player's store folder, or the id of a player the component reaches).
 class DevicePlugin {
-public:
+  public:
     virtual ~DevicePlugin() = default;
-    virtual std::unique_ptr<DeviceComponent> create(const QString& storeFolder) = 0;
+    virtual std::unique_ptr<DeviceComponent> create(const QString& address) = 0;
 };
 
 }  // namespace tunedeck

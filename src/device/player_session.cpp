@@ -384,6 +384,17 @@ Outcome PlayerSession::format(PlayerMemory memory) {
         [&, this] { return bracket([&](DeviceComponent& device) { device.Format(memoryText(memory)); }); });
 }
 
+Outcome PlayerSession::aside(const std::function<void()>& work) {
+    return perform([&] {
+        try {
+            work();
+            return Outcome{};
+        } catch (const DeviceError& error) {
+            return ended(Ending::Failed, error.description());
+        }
+    });
+}
+
 void PlayerSession::release() {
     const bool wasStopping = stopping_.exchange(false);
     perform([this] {

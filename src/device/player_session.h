@@ -108,6 +108,9 @@ class PlayerSession : public QObject {
     Outcome createFolder(PlayerMemory memory, const QString& name);
     Outcome removeFolder(PlayerMemory memory, qint16 folderIndex, const QString& folderName);
     Outcome format(PlayerMemory memory);
+    // `work` on the session's thread, outside any bracket: what reaches the player by other ways than the
+    // device (unmounting it for removal). A DeviceError it throws is the failure.
+    Outcome aside(const std::function<void()>& work);
     // Close with its failure ignored: the player released when the program ends.
     void release();
 

@@ -64,9 +64,12 @@ class WindowTest : public ::testing::Test {
     frmTunedeck& start() {
         if (window)
             expectLeftSound();
-        const auto createDevice = [this](const QString& progId) -> std::unique_ptr<DeviceComponent> {
+        const auto createDevice = [this](const QString& progId,
+                                         const QString& player) -> std::unique_ptr<DeviceComponent> {
             return std::make_unique<DeviceRecorder>(
-                tunedeck::createDevice(progId, components, folder.storePath()), deviceLog);
+                tunedeck::createDevice(progId, components,
+                                       progId == kPlayerProgId ? folder.storePath() : player),
+                deviceLog);
         };
         window = std::make_unique<frmTunedeck>(Environment{.programFolder = folder.path(),
                                                            .programFolderProblem = folderProblem,

@@ -170,7 +170,7 @@ TEST_F(WindowTest, EveryMenuItemReachesItsCommand) {
         menus << inBar->menu();
     for (QMenu* menu : menus)
         for (QAction* item : menu->actions())
-            if (!item->isSeparator())
+            if (!item->isSeparator() && !item->menu())  // the player menu has a test of its own
                 items.emplace_back(menu, item);
     std::stable_partition(items.begin(), items.end(), [&](auto& item) { return item.second != w.menuEnd; });
     for (const auto& [menu, item] : items) {

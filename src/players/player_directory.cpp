@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "player_directory.h"
+
+#include <QDir>
+
+namespace tunedeck {
+
+PlayerEntry folderPlayerEntry(const QString& folder) {
+    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    return {.id = path,
+            .progId = kMassStorageProgId,
+            .kind = QStringLiteral("folder"),
+            .name = QDir::toNativeSeparators(path),
+            .memories = {path}};
+}
+
+}  // namespace tunedeck

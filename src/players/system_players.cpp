@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "system_players.h"
+
+#include "device_component.h"
+#include "media_player_info.h"
+#include "udisks.h"
+
+#include <QDBusConnection>
+#include <QFileInfo>
+
+namespace tunedeck {
+namespace {
+
+constexpr int kSettleMs = 300;
+
+QString joined(const QStringList& parts) {
+    QStringList present = parts;
+    present.removeAll(QString());
+    return present.join(QLatin1Char(' '));
+}
+
+bool holdsAudioPlayerFile(const QStringList& mountPoints) {
+    for (const QString& mountPoint : mountPoints)
+        if (QFileInfo(mountPoint + QStringLiteral("/.is_audio_player")).isFile())
+            return true;
+    return false;
+}
+
+}  // namespace
+
+PlayerEntry usbPlayerEntry(const UsbPlayer& player) {
+    PlayerEntry entry{
+        .id = player.id, .progId = kMassStorageProgId, .kind = QStringLiteral("usb-disk"), .removable = true};
+    QString name = joined({player.vendor, player.model});
+    const std::optional<MediaPlayerInfo> info =
+        readMediaPlayerInfo(player.mediaPlayer, mediaPlayerInfoFolders());
+    for (const std::optional<UsbVolume>& memory : player.memories)
+        entry.memories << (memory ? memory->mountPoints.value(0) : QString());
+    if (entry.memories.value(1).isEmpty())
+        entry.memories.removeLast();
+    if (info && info->accessProtocols.contains(QStringLiteral("storage"))) {
+        entry.kind = QStringLiteral("player");
+        entry.order = info->order;
+        name = joined({info->vendor, info->product});
+    } else if (holdsAudioPlayerFile(entry.memories)) {
+        entry.kind = QStringLiteral("audio-player");
+    }
+    entry.name =
+        player.label.isEmpty() ? name : name + QStringLiteral(" (") + player.label + QLatin1Char(')');
+    return entry;
+}
+
+SystemPlayers::SystemPlayers(QObject* parent) : PlayerDirectory(parent) {
+    settled_.setSingleShot(true);
+    settled_.setInterval(kSettleMs);
+    connect(&settled_, &QTimer::timeout, this, &PlayerDirectory::changed);
+    QDBusConnection bus = QDBusConnection::systemBus();
+    for (const char* signal : {"InterfacesAdded", "InterfacesRemoved"})
+        bus.connect(QStringLiteral("org.freedesktop.UDisks2"), QStringLiteral("/org/freedesktop/UDisks2"),
+                    QStringLiteral("org.freedesktop.DBus.ObjectManager"), QString::fromLatin1(signal), this,
+                    SLOT(objectsChanged()));
+    // A mount or unmount by another program changes a file system's properties, not the objects.
+    bus.connect(QStringLiteral("org.freedesktop.UDisks2"), QString(),
+                QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"), this,
+                SLOT(objectsChanged()));
+}
+
+void SystemPlayers::objectsChanged() {
+    settled_.start();
+}
+
+std::vector<PlayerEntry> SystemPlayers::players() {
+    std::vector<PlayerEntry> entries;
+    try {
+        for (const UsbPlayer& player : usbPlayers(udisks::usbVolumes()))
+            entries.push_back(usbPlayerEntry(player));
+    } catch (const DeviceError&) {
+        // UDisks2 not answering is no player found; the emulated one is still there.
+    }
+    return entries;
+}
+
+void SystemPlayers::safelyRemove(const QString& id) {
+    for (const UsbPlayer& player : usbPlayers(udisks::usbVolumes()))
+        if (player.id == id) {
+            udisks::safelyRemove(player);
+            return;
+        }
+    throw DeviceError(QStringLiteral("プレーヤーが見つかりません。すでに取り外されています。"));
+}
+
+}  // namespace tunedeck
