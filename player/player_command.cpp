@@ -2,6 +2,7 @@
 #include "player_command.h"
 
 #include "device_component.h"
+#include "player_settings.h"
 #include "player_store.h"
 #include "program_version.h"
 #include "session_commands.h"
@@ -115,6 +116,37 @@ void exportDisplay(PlayerStore& store, const QStringList& operands, QTextStream&
         out << missing << " items have no bitmap\n";
 }
 
+// The player --player names: the emulated one without it.
+PlayerEntry chosenPlayer(const QString& id, const PlayerCommandSetting& setting) {
+    if (id.isEmpty() || id == kEmulatedPlayerId)
+        return emulatedPlayerEntry();
+    if (id.startsWith(QLatin1Char('/')) || id.startsWith(QLatin1Char('.')))
+        return folderPlayerEntry(id);
+    for (const PlayerEntry& found : setting.players ? setting.players->players() : std::vector<PlayerEntry>{})
+        if (found.id == id)
+            return found;
+    return player_settings::absentPlayerEntry(id, id);
+}
+
+void listPlayers(const PlayerCommandSetting& setting, const QString& store, QTextStream& out) {
+    PlayerEntry emulated = emulatedPlayerEntry();
+    emulated.memories = {QDir::toNativeSeparators(store)};
+    std::vector<PlayerEntry> players{emulated};
+    if (setting.players)
+        for (const PlayerEntry& found : setting.players->players())
+            players.push_back(found);
+    for (const PlayerEntry& player : players) {
+        out << terminalText(player.id) << '\n'
+            << "  kind: " << player.kind << '\n'
+            << "  name: " << terminalText(player.name) << '\n';
+        for (qsizetype memory = 0; memory < player.memories.size(); ++memory)
+            out << "  memory " << memory << ": "
+                << (player.memories[memory].isEmpty() ? QStringLiteral("not mounted")
+                                                      : terminalText(player.memories[memory]))
+                << '\n';
+    }
+}
+
 struct Command {
     int operands;
     Action action;
@@ -141,7 +173,9 @@ const std::map<QString, Command>& commands() {
 
 const char* const kUsage =
     "usage: tunedeck-player [--store DIR] COMMAND\n"
-    "       tunedeck-player [--store DIR] [--memory 0|1] [--folder N] [--title TEXT] TRANSFER\n"
+    "       tunedeck-player [--store DIR | --player ID] [--memory 0|1] [--folder N] [--title TEXT] TRANSFER\n"
+    "       tunedeck-player [--player ID] ls\n"
+    "       tunedeck-player players\n"
     "       tunedeck-player --help | --version\n"
     "Inspects and controls the emulated player on the store DIR (default: Tunedeck's, the folder \"player\"\n"
     "beside this command, or in ~/.local/share/tunedeck when this command's folder cannot be written).\n"
@@ -155,6 +189,9 @@ const char* const kUsage =
     "  swap SONG SONG         the two songs exchanged\n"
     "  mkdir NAME, rmdir N    a folder made, folder N removed\n"
     "  format                 every folder and song of the memory erased\n"
+    "players: lists the players found: the emulated one, and USB players (id, kind, name, memories)\n"
+    "  --player ID            acts on that player: an id from players, \"emulated\", or the folder of a\n"
+    "                         mounted volume; songs in the order chosen for it in Tunedeck\n"
     "  -h, --help     show this help and exit\n"
     "  -v, --version  show the version and exit\n"
     "Names and messages are printed a line each: a backslash as \\\\, a tab, line feed and carriage return\n"
@@ -169,9 +206,11 @@ int runPlayerCommand(const QStringList& arguments, const PlayerCommandSetting& s
     const QCommandLineOption memoryOption(QStringLiteral("memory"), QString(), QStringLiteral("0|1"));
     const QCommandLineOption folderOption(QStringLiteral("folder"), QString(), QStringLiteral("N"));
     const QCommandLineOption titleOption(QStringLiteral("title"), QString(), QStringLiteral("TEXT"));
+    const QCommandLineOption playerOption(QStringLiteral("player"), QString(), QStringLiteral("ID"));
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")}, QString());
-    parser.addOptions({storeOption, memoryOption, folderOption, titleOption, helpOption, versionOption});
+    parser.addOptions(
+        {storeOption, memoryOption, folderOption, titleOption, playerOption, helpOption, versionOption});
     if (!parser.parse(QStringList{QStringLiteral("tunedeck-player")} + arguments)) {
         err << "tunedeck-player: " << parser.errorText() << '\n' << kUsage;
         return kBadArguments;
@@ -189,7 +228,14 @@ int runPlayerCommand(const QStringList& arguments, const PlayerCommandSetting& s
     const QString memory = parser.value(memoryOption);
     bool folderRead = true;
     const int folder = parser.isSet(folderOption) ? parser.value(folderOption).toInt(&folderRead) : 0;
-    if (!positional.isEmpty() && isSessionCommand(positional.first())) {
+    if (positional == QStringList{QStringLiteral("players")}) {
+        listPlayers(setting, store, out);
+        return 0;
+    }
+    const PlayerEntry player = chosenPlayer(parser.value(playerOption), setting);
+    const bool emulated = player.progId == kPlayerProgId;
+    if (!positional.isEmpty() && isSessionCommand(positional.first()) &&
+        (!emulated || positional.first() != QLatin1String("ls"))) {
         if (!(memory.isEmpty() || memory == QLatin1String("0") || memory == QLatin1String("1")) ||
             !folderRead || folder < 0 || folder > SHRT_MAX) {
             err << "tunedeck-player: bad --memory or --folder\n" << kUsage;
@@ -198,6 +244,8 @@ int runPlayerCommand(const QStringList& arguments, const PlayerCommandSetting& s
         return runSessionCommand(
             positional.first(), positional.mid(1),
             {.store = store,
+             .player = player,
+             .componentsFolder = setting.componentsFolder,
              .programFolder = setting.programFolder,
              .memory = memory == QLatin1String("1") ? PlayerMemory::Card : PlayerMemory::Internal,
              .folder = qint16(folder),
@@ -206,6 +254,10 @@ int runPlayerCommand(const QStringList& arguments, const PlayerCommandSetting& s
             out, err);
     }
     const auto command = positional.isEmpty() ? commands().end() : commands().find(positional.first());
+    if (!emulated && command != commands().end()) {
+        err << "tunedeck-player: " << command->first << " acts on the emulated player only\n";
+        return kBadArguments;
+    }
     if (command == commands().end() || positional.size() - 1 != command->second.operands ||
         (command->first == QLatin1String("set-speed") && !speedFromText(positional[1]))) {
         err << "tunedeck-player: "

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "local_path.h"
 #include "player_command.h"
+#include "system_players.h"
 #include "write_folder.h"
 
 #include <QCoreApplication>
@@ -14,15 +15,19 @@ int main(int argc, char* argv[]) {
     // A new store renders its first folder's name; the command never shows a window, so it needs no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    tunedeck::SystemPlayers players;
     QTextStream out(stdout);
     QTextStream err(stderr);
     // The store and the settings of Tunedeck beside this command.
     const QString programFolder =
         tunedeck::runningProgramWriteFolder(QCoreApplication::applicationDirPath()).path;
     // From argv itself: QCoreApplication::arguments() would lose a file name that is not UTF-8.
-    return tunedeck::runPlayerCommand(tunedeck::commandArguments(argc, argv),
-                                      {.defaultStore = programFolder + QStringLiteral("/player"),
-                                       .programFolder = programFolder,
-                                       .terminal = ::isatty(STDERR_FILENO) == 1},
-                                      out, err);
+    return tunedeck::runPlayerCommand(
+        tunedeck::commandArguments(argc, argv),
+        {.defaultStore = programFolder + QStringLiteral("/player"),
+         .programFolder = programFolder,
+         .componentsFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/components"),
+         .players = &players,
+         .terminal = ::isatty(STDERR_FILENO) == 1},
+        out, err);
 }

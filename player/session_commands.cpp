@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session_commands.h"
 
+#include "device_factory.h"
 #include "display_title.h"
 #include "emulated_player.h"
 #include "local_path.h"
 #include "player_session.h"
+#include "player_settings.h"
 #include "player_texts.h"
 #include "terminal_text.h"
 
@@ -48,10 +50,26 @@ std::optional<qint32> numberOf(const QString& operand) {
     return ok && index >= 0 ? std::optional<qint32>(index) : std::nullopt;
 }
 
+// The emulated player on the store, or the component of the player chosen, in the song order the user chose
+// for it in Tunedeck.
+std::unique_ptr<DeviceComponent> deviceFor(const SessionCommandSetting& setting) {
+    if (setting.player.progId == kPlayerProgId)
+        return std::make_unique<EmulatedPlayer>(setting.store);
+    const DeviceFactory factory = [&](const QString& progId, const QString& player) {
+        return createDevice(progId, setting.componentsFolder, player);
+    };
+    try {
+        return player_settings::createPlayerDevice(factory, setting.player,
+                                                   SettingsFile(setting.programFolder, kSettingsSection));
+    } catch (const DeviceError& error) {
+        throw Refusal{error.description()};
+    }
+}
+
 class Commands {
   public:
     Commands(const SessionCommandSetting& setting, QTextStream& out, QTextStream& err)
-        : setting_(setting), session_(std::make_unique<EmulatedPlayer>(setting.store)), out_(out), err_(err) {
+        : setting_(setting), session_(deviceFor(setting)), out_(out), err_(err) {
         const SettingsFile settings(setting.programFolder, kSettingsSection);
         session_.setDisplayFont(
             settings.readString(QStringLiteral("FontName"), QStringLiteral("MS UI Gothic")),
@@ -91,6 +109,36 @@ class Commands {
         require(session_.removeFolder(setting_.memory, qint16(folder), folderName(folder)));
     }
     void format() { require(session_.format(setting_.memory)); }
+    // As ls lists the emulated player's store, read through the player.
+    void list() {
+        for (const PlayerMemory memory : {PlayerMemory::Internal, PlayerMemory::Card}) {
+            const QString label = memory == PlayerMemory::Internal ? QStringLiteral("memory 0 (internal)")
+                                                                   : QStringLiteral("memory 1 (card)");
+            PaneReading reading;
+            const Outcome outcome = session_.readPane(memory, std::nullopt, reading);
+            if (memory == PlayerMemory::Card && reading.cardPresent == false) {
+                out_ << label << ": absent\n";
+                continue;
+            }
+            require(outcome);
+            std::vector<std::vector<SongRef>> folders;
+            qint64 used = 0;
+            for (qint16 folder = 0; folder < reading.folders->size(); ++folder) {
+                PaneReading songs;
+                require(session_.readPane(memory, FolderRef{folder, reading.folders->at(folder)}, songs));
+                for (const SongRef& song : *songs.songs)
+                    used += song.size;
+                folders.push_back(*songs.songs);
+            }
+            out_ << label << ": " << used << " bytes used, " << *reading.available << " bytes free\n";
+            for (size_t f = 0; f < folders.size(); ++f) {
+                out_ << "  folder " << f << ": " << terminalText(reading.folders->at(qsizetype(f))) << '\n';
+                for (size_t s = 0; s < folders[f].size(); ++s)
+                    out_ << "    song " << s << ": " << terminalText(folders[f][s].name) << " ("
+                         << folders[f][s].size << " bytes)\n";
+            }
+        }
+    }
 
   private:
     QString folderName(qint32 folder) {
@@ -147,6 +195,7 @@ const std::map<QString, SessionCommand>& sessionCommands() {
          {1, 0, [](Commands& c, const QStringList& o, auto&) { c.createFolder(o[0]); }}},
         {QStringLiteral("rmdir"), {1, -1, [](Commands& c, auto&, auto& n) { c.removeFolder(n[0]); }}},
         {QStringLiteral("format"), {0, 0, [](Commands& c, auto&, auto&) { c.format(); }}},
+        {QStringLiteral("ls"), {0, 0, [](Commands& c, auto&, auto&) { c.list(); }}},
     };
     return table;
 }

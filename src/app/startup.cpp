@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmTunedeck.h"
 
+#include "player_settings.h"
 #include "window_geometry.h"
 
 #include <QCoreApplication>
@@ -91,7 +92,7 @@ void frmTunedeck::Form_Load() {
         foundPlayers_ = environment_.players->players();
         connect(environment_.players, &PlayerDirectory::changed, this, &frmTunedeck::playersChanged);
     }
-    player_ = playerEntry(file.readString(QStringLiteral("Player"), kEmulatedPlayerId));
+    player_ = playerEntry(file.readString(player_settings::kPlayer, kEmulatedPlayerId));
     connectPlayer(true);
 }
 

@@ -5,6 +5,13 @@
 
 namespace tunedeck {
 
+PlayerEntry emulatedPlayerEntry() {
+    return {.id = kEmulatedPlayerId,
+            .progId = kPlayerProgId,
+            .kind = QStringLiteral("emulated"),
+            .name = QStringLiteral("Rio500（エミュレーション）")};
+}
+
 PlayerEntry folderPlayerEntry(const QString& folder) {
     const QString path = QDir::cleanPath(QDir(folder).absolutePath());
     return {.id = path,

@@ -42,6 +42,9 @@ class PlayerDirectory : public QObject {
     void changed();  // a player was plugged in or pulled out
 };
 
+// The emulated player's entry.
+PlayerEntry emulatedPlayerEntry();
+
 // The entry of a player addressed by a folder: the folder's volume, memory 0 alone.
 PlayerEntry folderPlayerEntry(const QString& folder);
 

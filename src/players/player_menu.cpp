@@ -1,28 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmTunedeck.h"
+#include "player_settings.h"
 
 #include <algorithm>
 
 namespace tunedeck {
 namespace {
 
-const QString kPlayerKey = QStringLiteral("Player");
-const QString kPlayerNameKey = QStringLiteral("PlayerName");
 const QString kNotRegistered = QStringLiteral("Rio500Remix.dllが登録されていません。");
 const QString kBusyPlayer = QStringLiteral("Rioとのやり取りが終わるまで、プレーヤーは変えられません。");
 const QString kBusyRemoval = QStringLiteral("Rioとのやり取りが終わるまで、取り外せません。");
-
-PlayerEntry emulatedPlayer() {
-    return {.id = kEmulatedPlayerId,
-            .progId = kPlayerProgId,
-            .kind = QStringLiteral("emulated"),
-            .name = QStringLiteral("Rio500（エミュレーション）")};
-}
-
-// The settings key of a player's song order; "=" would end the key early.
-QString orderKey(const QString& id) {
-    return QStringLiteral("SongOrder ") + QString(id).replace(QLatin1Char('='), QLatin1Char('_'));
-}
 
 bool isFolderId(const QString& id) {
     return id.startsWith(QLatin1Char('/'));
@@ -35,21 +22,12 @@ PlayerEntry frmTunedeck::playerEntry(const QString& id) const {
                                     [&](const PlayerEntry& entry) { return entry.id == id; });
     if (found != foundPlayers_.end())
         return *found;
-    if (isFolderId(id))
-        return folderPlayerEntry(id);
-    if (id.isEmpty() || id == kEmulatedPlayerId)
-        return emulatedPlayer();
-    // A USB player that is not plugged in now: known by the name it had.
-    return {.id = id,
-            .progId = kMassStorageProgId,
-            .kind = QStringLiteral("usb-disk"),
-            .name = settings().readString(kPlayerNameKey, id),
-            .removable = true};
+    return player_settings::absentPlayerEntry(id, settings().readString(player_settings::kPlayerName, id));
 }
 
 void frmTunedeck::fillPlayerMenu() {
     menuPlayer->clear();
-    std::vector<PlayerEntry> listed{emulatedPlayer()};
+    std::vector<PlayerEntry> listed{emulatedPlayerEntry()};
     listed.insert(listed.end(), foundPlayers_.begin(), foundPlayers_.end());
     if (std::none_of(listed.begin(), listed.end(), [&](const PlayerEntry& e) { return e.id == player_.id; }))
         listed.push_back(player_);
@@ -67,9 +45,7 @@ void frmTunedeck::fillPlayerMenu() {
     menuPlayer->addSeparator();
     // A player that says how it orders its songs is not asked; the emulated player keeps its own order.
     const bool ordered = player_.progId == kMassStorageProgId;
-    const SongOrder order =
-        player_.order.value_or(songOrderFromKey(settings().readString(orderKey(player_.id), QString()))
-                                   .value_or(SongOrder::Directory));
+    const SongOrder order = player_settings::songOrderOf(player_, settings());
     for (const auto& [each, caption] : {std::pair{SongOrder::Directory, QStringLiteral("曲順：書き込んだ順")},
                                         {SongOrder::Name, QStringLiteral("曲順：ファイル名順")},
                                         {SongOrder::Playlist, QStringLiteral("曲順：プレイリスト順")}}) {
@@ -91,16 +67,12 @@ void frmTunedeck::connectPlayer(bool read) {
     std::unique_ptr<DeviceComponent> device;
     QString problem = kNotRegistered;
     try {
-        device = environment_.createDevice(player_.progId, player_.id);
+        device = player_settings::createPlayerDevice(environment_.createDevice, player_, settings());
     } catch (const DeviceError& error) {
         // Then every command on the player fails in its own handling.
         if (player_.progId != kPlayerProgId)
             problem = error.description();
     }
-    if (auto* choice = dynamic_cast<SongOrderChoice*>(device.get()))
-        choice->ChooseSongOrder(
-            player_.order.value_or(songOrderFromKey(settings().readString(orderKey(player_.id), QString()))
-                                       .value_or(SongOrder::Directory)));
     const bool registered = device != nullptr;
     if (session_)
         session_->release();
@@ -151,8 +123,8 @@ void frmTunedeck::menuPlayer_Click(const QString& id) {
         return;
     }
     player_ = playerEntry(id);
-    settings().write(kPlayerKey, player_.id);
-    settings().write(kPlayerNameKey, player_.name);
+    settings().write(player_settings::kPlayer, player_.id);
+    settings().write(player_settings::kPlayerName, player_.name);
     connectPlayer(true);
 }
 
@@ -162,7 +134,7 @@ void frmTunedeck::menuOrder_Click(SongOrder order) {
         setStatus(kBusyPlayer);
         return;
     }
-    settings().write(orderKey(player_.id), songOrderKey(order));
+    player_settings::keepSongOrder(player_, order, settings());
     connectPlayer(true);
 }
 

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "player_settings.h"
+
+namespace tunedeck::player_settings {
+namespace {
+
+// "=" would end the key early.
+QString orderKey(const QString& id) {
+    return QStringLiteral("SongOrder ") + QString(id).replace(QLatin1Char('='), QLatin1Char('_'));
+}
+
+}  // namespace
+
+SongOrder songOrderOf(const PlayerEntry& player, const SettingsFile& settings) {
+    return player.order.value_or(
+        songOrderFromKey(settings.readString(orderKey(player.id), QString())).value_or(SongOrder::Directory));
+}
+
+bool keepSongOrder(const PlayerEntry& player, SongOrder order, const SettingsFile& settings) {
+    return settings.write(orderKey(player.id), songOrderKey(order));
+}
+
+PlayerEntry absentPlayerEntry(const QString& id, const QString& name) {
+    if (id.startsWith(QLatin1Char('/')))
+        return folderPlayerEntry(id);
+    if (id.isEmpty() || id == kEmulatedPlayerId)
+        return emulatedPlayerEntry();
+    return {.id = id,
+            .progId = kMassStorageProgId,
+            .kind = QStringLiteral("usb-disk"),
+            .name = name,
+            .removable = true};
+}
+
+std::unique_ptr<DeviceComponent> createPlayerDevice(const DeviceFactory& factory, const PlayerEntry& player,
+                                                    const SettingsFile& settings) {
+    std::unique_ptr<DeviceComponent> device = factory(player.progId, player.id);
+    if (auto* choice = dynamic_cast<SongOrderChoice*>(device.get()))
+        choice->ChooseSongOrder(songOrderOf(player, settings));
+    return device;
+}
+
+}  // namespace tunedeck::player_settings
