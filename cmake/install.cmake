@@ -64,13 +64,16 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TUNEDECK_HOMEPAGE})
 # What no binary links but the Japanese window wants: its glyphs and the player display's faces, Qt's dialogs
-# in Japanese, and a desktop application to open a file of the file list with.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, fonts-ipafont-mincho, qt6-translations-l10n, xdg-utils")
+# in Japanese, a desktop application to open a file of the file list with, and what finds, names and mounts USB
+# players.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-ipafont-gothic, fonts-ipafont-mincho, qt6-translations-l10n, xdg-utils, udisks2, media-player-info")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "manager for the songs and folders of a Rio500 MP3 player")
 set(CPACK_PACKAGE_DESCRIPTION
     "Tunedeck manages a portable MP3 player with an internal memory and a
 SmartMedia card from one window: it sends, downloads, deletes and
 reorders songs, creates and removes folders and formats a memory. The
 interface is Japanese. It ships an emulated player, which tunedeck-player
-controls; tunedeck-tags prints the tags of music files.")
+controls, and manages USB mass-storage players with their internal
+memory and card; tunedeck-tags prints the tags of music files.")
 include(CPack)
