@@ -2,6 +2,8 @@
 #include "frmTunedeck.h"
 #include "player_settings.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace tunedeck {
@@ -32,7 +34,8 @@ void frmTunedeck::fillPlayerMenu() {
     if (std::none_of(listed.begin(), listed.end(), [&](const PlayerEntry& e) { return e.id == player_.id; }))
         listed.push_back(player_);
     for (const PlayerEntry& entry : listed) {
-        const bool present = entry.id == kEmulatedPlayerId || isFolderId(entry.id) ||
+        const bool present = entry.id == kEmulatedPlayerId ||
+                             (isFolderId(entry.id) && QFileInfo(entry.id).isDir()) ||
                              std::any_of(foundPlayers_.begin(), foundPlayers_.end(),
                                          [&](const PlayerEntry& e) { return e.id == entry.id; });
         QAction* item = menuPlayer->addAction(

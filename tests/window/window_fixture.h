@@ -20,6 +20,22 @@ namespace tunedeck::testing {
 
 using namespace Qt::StringLiterals;
 
+// The players the window finds: those a test lists. A plug-in or a pull-out is the list changed and
+// `changed` raised, as UDisks2's signals raise it.
+class ListedPlayers final : public PlayerDirectory {
+  public:
+    std::vector<PlayerEntry> listed;
+    QStringList removed;             // the ids removed safely, in order
+    std::optional<QString> refusal;  // a removal's failure
+
+    std::vector<PlayerEntry> players() override { return listed; }
+    void safelyRemove(const QString& id) override {
+        if (refusal)
+            throw DeviceError(*refusal);
+        removed << id;
+    }
+};
+
 // A list's rows top to bottom, each its first `columns` cells joined by "|".
 inline QStringList rows(const ListView& list, int columns = 4) {
     QStringList rows(list.itemCount());
@@ -75,6 +91,7 @@ class WindowTest : public ::testing::Test {
                                                            .programFolderProblem = folderProblem,
                                                            .exeBaseName = folder.exeBaseName(),
                                                            .createDevice = createDevice,
+                                                           .players = directory,
                                                            .prompts = &prompts,
                                                            .shell = &shell});
         QObject::connect(window->stbRioInfo, &StatusBar::panelTextChanged,
@@ -126,6 +143,33 @@ class WindowTest : public ::testing::Test {
         QCoreApplication::processEvents();
     }
 
+    // The player menu's items, each with "*" when checked and "-" when disabled.
+    QStringList playerMenu() const {
+        QStringList items;
+        for (const QAction* item : window->menuPlayer->actions())
+            if (!item->isSeparator())
+                items << item->text() + (item->isChecked() ? u"*"_s : u""_s) +
+                             (item->isEnabled() ? u""_s : u"-"_s);
+        return items;
+    }
+    // Chooses the item that starts with `caption` as a user does: the 操作 menu, Right into the player menu,
+    // the item, Return.
+    void chooseInPlayerMenu(const QString& caption) const {
+        QMenu* file = window->menuFile;
+        file->popup({});
+        file->setActiveAction(window->menuPlayer->menuAction());
+        QTest::keyClick(file, Qt::Key_Right);
+        QMenu* menu = window->menuPlayer;
+        for (QAction* item : menu->actions())
+            if (!item->isSeparator() && item->text().startsWith(caption)) {
+                menu->setActiveAction(item);
+                QTest::keyClick(menu, Qt::Key_Return);
+                QCoreApplication::processEvents();
+                file->close();
+                return;
+            }
+        ADD_FAILURE() << "no item " << caption.toStdString();
+    }
     QString lastStatus() const { return window->stbRioInfo->panelText(1); }
     // Texts status panel 1 showed since the last call.
     QStringList takeStatusTexts() { return std::exchange(statusTexts_, {}); }
@@ -136,6 +180,8 @@ class WindowTest : public ::testing::Test {
     ScriptedPrompts prompts;
     ScriptedShell shell;
     QString components = componentsFolder();  // where the window looks for the player's component
+    ListedPlayers players;
+    PlayerDirectory* directory = &players;  // where the window finds players
     const std::shared_ptr<DeviceRecorder::Log> deviceLog = std::make_shared<DeviceRecorder::Log>();
     std::unique_ptr<frmTunedeck> window;
     QStringList statusTexts_;  // see takeStatusTexts()

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Runs inside the test machine (tests/vm), where a USB player of two FAT memories hangs on the real kernel's
+// USB stack and UDisks2 mounts it: the window finds it, and a user works on it as on the emulated player.
+#include "system_players.h"
+#include "window_fixture.h"
+
+#include <QFile>
+
+namespace tunedeck::testing {
+namespace {
+
+class UsbPlayerTest : public WindowTest {
+  protected:
+    UsbPlayerTest() { directory = &system; }
+
+    // Picks the first USB player the menu lists.
+    void chooseTheUsbPlayer() {
+        const std::vector<PlayerEntry> found = system.players();
+        ASSERT_EQ(found.size(), 1u) << "one USB player expected";
+        ASSERT_EQ(found.front().memories.size(), 2) << "two memories expected";
+        chooseInPlayerMenu(found.front().name);
+        ASSERT_EQ(window->player().id, found.front().id);
+    }
+    // Sends `names` (made in the working folder, 64 KiB each) by dropping them on the song list.
+    void send(const QStringList& names) {
+        QList<QUrl> urls;
+        for (const QString& name : names)
+            urls << QUrl::fromLocalFile(workFile(name + u".mp3"_s, QByteArray(64 * 1024, name.front().toLatin1())));
+        dropOnSongList(urls);
+    }
+
+    SystemPlayers system;
+};
+
+TEST_F(UsbPlayerTest, AUserWorksOnBothMemoriesAndRemovesThePlayer) {
+    frmTunedeck& w = start();
+    chooseTheUsbPlayer();
+    EXPECT_EQ(lastStatus(), u"Ready"_s);
+    EXPECT_TRUE(w.optRam[1]->isEnabled()) << "the second LUN is the card";
+
+    for (const char* name : {"Keep", "Test"}) {
+        prompts.answerInput(QString::fromLatin1(name));
+        w.menuMkDir->trigger();
+    }
+    EXPECT_EQ(shownState(), u"Keep,Test / "_s);
+    w.cmbFolder->setCurrentText(u"Test"_s);
+    send({u"c"_s, u"a"_s, u"b"_s});
+    EXPECT_EQ(shownState(), u"Keep,Test / c,a,b"_s) << "directory-entry order: the order written";
+
+    w.lvwSong->setFocus();
+    w.lvwSong->setCurrentRow(0);
+    QTest::keyClick(&w, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(shownState(), u"Keep,Test / a,c,b"_s);
+
+    selectPositions(*w.lvwSong, {3});
+    prompts.answerConfirm(true);
+    w.menuDown->trigger();
+    QFile fetched(folder.path() + u"/GetRio03.mp3"_s);
+    ASSERT_TRUE(fetched.open(QIODevice::ReadOnly));
+    EXPECT_EQ(fetched.readAll(), QByteArray(64 * 1024, 'b'));
+
+    selectPositions(*w.lvwSong, {2});
+    w.lvwSong->setFocus();
+    prompts.answerConfirm(true);
+    QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
+    EXPECT_EQ(shownState(), u"Keep,Test / a,b"_s);
+    // On FAT a new entry takes the slot the deleted one left.
+    send({u"d"_s});
+    EXPECT_EQ(shownState(), u"Keep,Test / a,d,b"_s);
+
+    QTest::mouseClick(w.optRam[1], Qt::LeftButton);
+    EXPECT_EQ(w.memory(), PlayerMemory::Card);
+    prompts.answerInput(u"Card"_s);
+    w.menuMkDir->trigger();
+    send({u"e"_s});
+    EXPECT_EQ(shownState(), u"Card / e"_s);
+    prompts.answerConfirm(true);
+    w.menuRmDir->trigger();
+    EXPECT_EQ(shownState(), u" / "_s);
+
+    QTest::mouseClick(w.optRam[0], Qt::LeftButton);
+    w.cmbFolder->setCurrentText(u"Keep"_s);
+    prompts.answerConfirm(true);
+    w.menuRmDir->trigger();
+    EXPECT_EQ(shownState(), u"Test / a,d,b"_s);
+
+    chooseInPlayerMenu(u"取り外し"_s);
+    EXPECT_EQ(lastStatus(), u"取り外しました。プレーヤーを抜いてもかまいません。"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return system.players().empty(); }, 10'000)) << "still listed";
+}
+
+}  // namespace
+}  // namespace tunedeck::testing

@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "window_fixture.h"
+
+#include <QFileInfo>
+
+namespace tunedeck::testing {
+namespace {
+
+// A USB player as the window finds it, here a folder that stands for its mounted volume: MUSIC is its audio
+// folder, with the folders Pop (empty) and Rock (a.mp3, b.mp3).
+class PlayerMenuTest : public WindowTest {
+  protected:
+    PlayerMenuTest() {
+        writeFile(volume.filePath(u".is_audio_player"_s), "audio_folders=MUSIC/\n");
+        QDir(volume.path()).mkpath(u"MUSIC/Pop"_s);
+        for (const char* name : {"a", "b"})
+            writeFile(volume.filePath(u"MUSIC/Rock/"_s + QLatin1String(name) + u".mp3"_s),
+                      QByteArray(2048, 'x'));
+        players.listed = {usbPlayer()};
+    }
+    PlayerEntry usbPlayer() const {
+        return {.id = volume.path(),
+                .progId = kMassStorageProgId,
+                .kind = u"player"_s,
+                .name = u"Acme Player (VOL)"_s,
+                .memories = {volume.path()},
+                .removable = true};
+    }
+
+    // The song files of a folder of the volume, in the order its directory lists them.
+    QStringList filesOf(const QString& folder) const {
+        return QDir(volume.filePath(u"MUSIC/"_s + folder)).entryList({u"*.mp3"_s}, QDir::Files, QDir::Name);
+    }
+    void showFolder(const QString& name) const { window->cmbFolder->setCurrentText(name); }
+
+    TemporaryFolder volume;
+};
+
+TEST_F(PlayerMenuTest, AChosenPlayerIsShownKeptAndChosenAgainAtStart) {
+    frmTunedeck& w = start();
+    EXPECT_EQ(playerMenu(),
+              (QStringList{u"Rio500（エミュレーション）*"_s, u"Acme Player (VOL)"_s, u"曲順：書き込んだ順-"_s,
+                           u"曲順：ファイル名順-"_s, u"曲順：プレイリスト順-"_s, u"取り外し(&E)-"_s}));
+    chooseInPlayerMenu(u"Acme"_s);
+    EXPECT_EQ(shownState(), u"Pop,Rock / "_s);
+    showFolder(u"Rock"_s);
+    EXPECT_EQ(shownState(), u"Pop,Rock / a,b"_s);
+    EXPECT_EQ(lastStatus(), u"Ready"_s);
+    EXPECT_EQ(folder.settings().readString(u"Player"_s, {}), volume.path());
+    EXPECT_EQ(playerMenu(),
+              (QStringList{u"Rio500（エミュレーション）"_s, u"Acme Player (VOL)*"_s, u"曲順：書き込んだ順*"_s,
+                           u"曲順：ファイル名順"_s, u"曲順：プレイリスト順"_s, u"取り外し(&E)"_s}));
+    // The card radio button follows the player: this one has none.
+    EXPECT_FALSE(w.optRam[1]->isEnabled());
+
+    start();
+    EXPECT_EQ(shownState(), u"Pop,Rock / "_s);
+    chooseInPlayerMenu(u"Rio500"_s);
+    EXPECT_EQ(folder.settings().readString(u"Player"_s, {}), u"emulated"_s);
+    EXPECT_FALSE(shownState().contains(u"Rock"_s));
+}
+
+// In name order a swap renames the number prefixes, and the pane shows the songs without them.
+TEST_F(PlayerMenuTest, TheSongOrderChosenDecidesWhatASwapChanges) {
+    frmTunedeck& w = start();
+    chooseInPlayerMenu(u"Acme"_s);
+    chooseInPlayerMenu(u"曲順：ファイル名順"_s);
+    EXPECT_EQ(folder.settings().readString(u"SongOrder "_s + volume.path(), {}), u"name"_s);
+    showFolder(u"Pop"_s);
+    dropOnSongList({QUrl::fromLocalFile(workFile(u"x.mp3"_s)), QUrl::fromLocalFile(workFile(u"y.mp3"_s))});
+    EXPECT_EQ(shownState(), u"Pop,Rock / x,y"_s);
+    EXPECT_EQ(filesOf(u"Pop"_s), (QStringList{u"01 x.mp3"_s, u"02 y.mp3"_s}));
+    w.lvwSong->setFocus();
+    w.lvwSong->setCurrentRow(0);
+    QTest::keyClick(&w, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(shownState(), u"Pop,Rock / y,x"_s);
+    EXPECT_EQ(filesOf(u"Pop"_s), (QStringList{u"01 y.mp3"_s, u"02 x.mp3"_s}));
+
+    start();
+    EXPECT_EQ(playerMenu().at(3), u"曲順：ファイル名順*"_s);
+}
+
+TEST_F(PlayerMenuTest, PluggingInAndPullingOutFollowTheMenuAndThePane) {
+    start();
+    chooseInPlayerMenu(u"Acme"_s);
+    const QString away = volume.path() + u".away"_s;
+    ASSERT_TRUE(QDir().rename(volume.path(), away));
+    players.listed.clear();
+    emit players.changed();
+    EXPECT_EQ(lastStatus(), u"Rio500が接続されていません。"_s);
+    EXPECT_EQ(shownState(), u" / "_s);
+    EXPECT_EQ(playerMenu().at(1), u"Acme Player (VOL)（接続されていません）*"_s);
+
+    ASSERT_TRUE(QDir().rename(away, volume.path()));
+    players.listed = {usbPlayer()};
+    emit players.changed();
+    EXPECT_EQ(shownState(), u"Pop,Rock / "_s);
+    EXPECT_EQ(lastStatus(), u"Ready"_s);
+}
+
+TEST_F(PlayerMenuTest, SafeRemovalIsRefusedWhileARunGoesOn) {
+    frmTunedeck& w = start();
+    chooseInPlayerMenu(u"Acme"_s);
+    // Asked for while a song is on its way: refused, and the run goes on.
+    const QMetaObject::Connection duringRun =
+        QObject::connect(w.stbRioInfo, &StatusBar::panelTextChanged, [&](int, const QString& text) {
+            if (text.endsWith(u"をRioに転送しています..."_s))
+                w.menuRemove->trigger();
+        });
+    dropOnSongList({QUrl::fromLocalFile(workFile(u"x.mp3"_s))});
+    QObject::disconnect(duringRun);
+    EXPECT_TRUE(takeStatusTexts().contains(u"Rioとのやり取りが終わるまで、取り外せません。"_s));
+    EXPECT_TRUE(players.removed.isEmpty());
+    EXPECT_EQ(shownState(), u"Pop,Rock / x"_s);
+
+    players.refusal = u"target is busy"_s;
+    chooseInPlayerMenu(u"取り外し"_s);
+    EXPECT_EQ(lastStatus(), u"取り外せませんでした。 Err:target is busy"_s);
+    EXPECT_EQ(shownState(), u"Pop,Rock / x"_s);
+
+    players.refusal.reset();
+    chooseInPlayerMenu(u"取り外し"_s);
+    EXPECT_EQ(players.removed, QStringList{volume.path()});
+    EXPECT_EQ(lastStatus(), u"取り外しました。プレーヤーを抜いてもかまいません。"_s);
+    EXPECT_EQ(shownState(), u" / "_s);
+}
+
+}  // namespace
+}  // namespace tunedeck::testing
