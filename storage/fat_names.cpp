@@ -39,12 +39,14 @@ QString fatSafeName(const QString& stem, const QString& suffix) {
     name.reserve(stem.size());
     for (qsizetype i = 0; i < stem.size(); ++i) {
         const char16_t unit = stem[i].unicode();
-        if (QChar::isHighSurrogate(unit) && i + 1 < stem.size() && QChar::isLowSurrogate(stem[i + 1].unicode())) {
+        if (QChar::isHighSurrogate(unit) && i + 1 < stem.size() &&
+            QChar::isLowSurrogate(stem[i + 1].unicode())) {
             name += stem.sliced(i++, 2);
             continue;
         }
         // A lone surrogate is no character, and a held byte (local_path.h) no text FAT could store.
-        const bool refused = refusedByFat(unit) || QChar::isSurrogate(unit) || (name.isEmpty() && unit == u'.');
+        const bool refused =
+            refusedByFat(unit) || QChar::isSurrogate(unit) || (name.isEmpty() && unit == u'.');
         name += refused ? QChar(u'_') : QChar(unit);
     }
     const qsizetype room = std::max<qsizetype>(kFatNameUnits - suffix.size(), 1);
@@ -86,7 +88,8 @@ bool naturalLess(const QString& a, const QString& b) {
     while (i < a.size() && j < b.size()) {
         if (isAsciiDigit(a[i]) && isAsciiDigit(b[j])) {
             const qsizetype endA = digitRunEnd(a, i), endB = digitRunEnd(b, j);
-            if (const int order = compareNumbers(QStringView(a).sliced(i, endA - i), QStringView(b).sliced(j, endB - j)))
+            if (const int order =
+                    compareNumbers(QStringView(a).sliced(i, endA - i), QStringView(b).sliced(j, endB - j)))
                 return order < 0;
             i = endA;
             j = endB;

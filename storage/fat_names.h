@@ -11,11 +11,11 @@ namespace tunedeck {
 // FAT keeps at most this many UTF-16 units of a long name.
 inline constexpr qsizetype kFatNameUnits = 255;
 
-// `stem` + `suffix` made into a name FAT takes as it is: the characters FAT refuses (\ / : * ? " < > |, control
-// characters, and held bytes that are no text) become "_", a leading dot too (it would hide the song from the
-// player), trailing dots and spaces go (FAT drops them itself), the stem is cut to fit 255 units with the suffix
-// without splitting a surrogate pair, and an empty stem becomes "_". The suffix (".mp3", " (2).mp3") is kept as
-// it is given.
+// `stem` + `suffix` made into a name FAT takes as it is: the characters FAT refuses (\ / : * ? " < > |,
+// control characters, and held bytes that are no text) become "_", a leading dot too (it would hide the song
+// from the player), trailing dots and spaces go (FAT drops them itself), the stem is cut to fit 255 units
+// with the suffix without splitting a surrogate pair, and an empty stem becomes "_". The suffix (".mp3", "
+// (2).mp3") is kept as it is given.
 QString fatSafeName(const QString& stem, const QString& suffix = {});
 
 // fatSafeName(stem, extension), or, when a name of `taken` equals it ignoring case (FAT would overwrite it),
@@ -32,11 +32,12 @@ QString stemOf(const QString& name);
 // Whether the player plays the file: ".mp3" or ".rmp", case not counting.
 bool isSongName(const QString& name);
 
-// The order a player that sorts plays names in: digit runs compared as numbers ("2 x" before "10 x"), the rest
-// with case not counting; names equal in that by their units.
+// The order a player that sorts plays names in: digit runs compared as numbers ("2 x" before "10 x"), the
+// rest with case not counting; names equal in that by their units.
 bool naturalLess(const QString& a, const QString& b);
 
-// The number a name-ordered song's file name starts with, "07" of "07 Title.mp3", and the rest after the space.
+// The number a name-ordered song's file name starts with, "07" of "07 Title.mp3", and the rest after the
+// space.
 struct NumberPrefix {
     QString digits;
     QString rest;

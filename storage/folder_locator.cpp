@@ -70,8 +70,10 @@ StorageLocator folderLocator(const QString& folder) {
     return [folder] {
         if (!isFolder(folder))
             throw DeviceError(player_texts::kNotConnected, DeviceError::Kind::NotConnected);
-        const AudioPlayerFile player = audioPlayerFile(readSmallFile(folder + QStringLiteral("/.is_audio_player")));
-        StorageMemory memory{.audioFolder = player.audioFolder.isEmpty() ? folder : folder + u'/' + player.audioFolder};
+        const AudioPlayerFile player =
+            audioPlayerFile(readSmallFile(folder + QStringLiteral("/.is_audio_player")));
+        StorageMemory memory{.audioFolder =
+                                 player.audioFolder.isEmpty() ? folder : folder + u'/' + player.audioFolder};
         return StorageLayout{.internal = memory, .order = player.order};
     };
 }

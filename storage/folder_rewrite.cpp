@@ -101,7 +101,8 @@ void completePrefixSwap(const Fd& folder, const StepDone& stepDone) {
 
 }  // namespace
 
-void rewriteFolder(const Fd& audio, const QString& folder, const QStringList& order, const StepDone& stepDone) {
+void rewriteFolder(const Fd& audio, const QString& folder, const QStringList& order,
+                   const StepDone& stepDone) {
     const QString fresh = kRewritePrefix + folder;
     makeFolder(audio, fresh);
     syncFolder(audio);

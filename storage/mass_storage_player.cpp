@@ -48,8 +48,10 @@ QStringList entryNames(const std::vector<VolumeEntry>& entries) {
     return names;
 }
 
-// The folder's songs in the order the player plays them under `order`; `listed`: the names its playlist lists.
-std::vector<Song> playOrder(SongOrder order, const std::vector<VolumeEntry>& entries, const QStringList& listed) {
+// The folder's songs in the order the player plays them under `order`; `listed`: the names its playlist
+// lists.
+std::vector<Song> playOrder(SongOrder order, const std::vector<VolumeEntry>& entries,
+                            const QStringList& listed) {
     std::vector<Song> songs;
     for (const VolumeEntry& entry : entries)
         if (entry.kind == VolumeEntry::Kind::File && !isHidden(entry.name) && isSongName(entry.name))
@@ -63,7 +65,8 @@ std::vector<Song> playOrder(SongOrder order, const std::vector<VolumeEntry>& ent
             const qsizetype at = listed.indexOf(song.fileName);
             return at < 0 ? listed.size() : at;
         };
-        std::stable_sort(songs.begin(), songs.end(), [&](const Song& a, const Song& b) { return rank(a) < rank(b); });
+        std::stable_sort(songs.begin(), songs.end(),
+                         [&](const Song& a, const Song& b) { return rank(a) < rank(b); });
     }
     return songs;
 }
@@ -115,7 +118,9 @@ class Volume {
 class SongFolder {
   public:
     SongFolder(const Volume& volume, qint32 index, SongOrder order)
-        : volume_(volume), name_(volume.folderName(index)), folder_(openFolderAt(volume.audio(), name_)),
+        : volume_(volume),
+          name_(volume.folderName(index)),
+          folder_(openFolderAt(volume.audio(), name_)),
           order_(order) {
         if (!folder_)
             throw volumeError(errno, name_);
@@ -126,7 +131,9 @@ class SongFolder {
     SongOrder order() const { return order_; }
 
     std::vector<VolumeEntry> entries() const { return listEntries(folder_); }
-    std::vector<Song> songs() const { return playOrder(order_, entries(), playlist()); }
+    std::vector<Song> songs() const {
+        return playOrder(order_, entries(), order_ == SongOrder::Playlist ? listed() : QStringList());
+    }
     Song song(qint32 index) const {
         const std::vector<Song> all = songs();
         if (index < 0 || index >= qint32(all.size()))
@@ -141,6 +148,11 @@ class SongFolder {
     }
 
     bool hasPlaylist() const { return entryExists(playlistFolder(), playlistName(name_)); }
+    // The songs the playlist lists, in its order.
+    QStringList listed() const {
+        return playlistSongs(readSmallFile(playlistFolder(), playlistName(name_)), playlistPath(),
+                             volume_.memory().audioFolder + u'/' + name_);
+    }
     void writePlaylist(const QStringList& songNames) const {
         writeAtomically(playlistFolder(), playlistName(name_),
                         playlistText(songNames, playlistPath(), volume_.memory().audioFolder + u'/' + name_));
@@ -155,12 +167,6 @@ class SongFolder {
         return volume_.memory().playlistFolder.isEmpty() ? openFolderAt(folder_, QStringLiteral("."))
                                                          : openFolder(volume_.memory().playlistFolder);
     }
-    QStringList playlist() const {
-        if (order_ != SongOrder::Playlist)
-            return {};
-        return playlistSongs(readSmallFile(playlistFolder(), playlistName(name_)), playlistPath(),
-                             volume_.memory().audioFolder + u'/' + name_);
-    }
 
     const Volume& volume_;
     QString name_;
@@ -168,7 +174,8 @@ class SongFolder {
     SongOrder order_;
 };
 
-// Gives every song of a name-ordered folder its place as a number ("01 ", "02 ", …), in the order it plays now.
+// Gives every song of a name-ordered folder its place as a number ("01 ", "02 ", …), in the order it plays
+// now.
 void numberSongs(const SongFolder& folder) {
     const std::vector<Song> songs = folder.songs();
     QStringList taken = entryNames(folder.entries());
@@ -309,11 +316,13 @@ void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle,
     if (size > volume.available())
         throw DeviceError(player_texts::kMemoryFull);
     const std::vector<Song> songs = folder.songs();
-    const QString stem = order() == SongOrder::Name ? numberPrefix(nextNumber(songs)) + displayTitle : displayTitle;
+    const QString stem =
+        order() == SongOrder::Name ? numberPrefix(nextNumber(songs)) + displayTitle : displayTitle;
     const QString name = freeFatName(stem, extension, entryNames(folder.entries()));
-    copyThroughTemporary(source.get(), size, folder.fd(), name, progress,
-                         {.read = [&] { return DeviceError(player_texts::kUnreadableSource + pathText(filePath)); },
-                          .write = [&](int error) { return volumeError(error, name); }});
+    copyThroughTemporary(
+        source.get(), size, folder.fd(), name, progress,
+        {.read = [&] { return DeviceError(player_texts::kUnreadableSource + pathText(filePath)); },
+         .write = [&](int error) { return volumeError(error, name); }});
     if (order() == SongOrder::Playlist)
         folder.writePlaylist(fileNames(songs) << name);
 }
@@ -324,12 +333,15 @@ void MassStoragePlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QStr
     const SongFolder folder(volume, folderIndex, order());
     const Song song = folder.song(songIndex);
     const DeviceError unreadable(storage_texts::kReadFailed + nameText(song.fileName));
-    const Fd source(::openat(folder.fd().get(), NativePath(song.fileName).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    const Fd source(
+        ::openat(folder.fd().get(), NativePath(song.fileName).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!source)
         throw unreadable;
     const DeviceError unwritable(player_texts::kUnwritableTarget + pathText(targetPath));
     const qsizetype slash = targetPath.lastIndexOf(u'/');
-    const Fd target = openFolder(slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : targetPath.first(slash));
+    const Fd target = openFolder(slash < 0    ? QStringLiteral(".")
+                                 : slash == 0 ? QStringLiteral("/")
+                                              : targetPath.first(slash));
     if (!target)
         throw unwritable;
     copyThroughTemporary(source.get(), song.size, target, targetPath.sliced(slash + 1), progress,
@@ -339,17 +351,19 @@ void MassStoragePlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QStr
 void MassStoragePlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) {
     const Volume volume(memoryAt(memory));
     const SongFolder folder(volume, folderIndex, order());
-    std::vector<Song> songs = folder.songs();
-    if (songIndex < 0 || songIndex >= qint32(songs.size()))
-        throw DeviceError(player_texts::kSongOutOfRange);
-    removeEntry(folder.fd(), songs[songIndex].fileName);
+    const Song song = folder.song(songIndex);
+    removeEntry(folder.fd(), song.fileName);
     syncFolder(folder.fd());
-    songs.erase(songs.begin() + songIndex);
-    if (folder.hasPlaylist())
-        folder.writePlaylist(fileNames(songs));
+    // The playlist keeps its own order, also where the player plays by another.
+    if (folder.hasPlaylist()) {
+        QStringList kept = folder.listed();
+        kept.removeAll(song.fileName);
+        folder.writePlaylist(kept);
+    }
 }
 
-void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB, const QString& memory) {
+void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB,
+                                 const QString& memory) {
     const Volume volume(memoryAt(memory));
     const SongFolder folder(volume, folderIndex, order());
     std::vector<Song> songs = folder.songs();
@@ -373,7 +387,8 @@ void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 s
                 numberSongs(folder);
                 songs = folder.songs();
             }
-            swapNumberPrefixes(folder.fd(), songs[songIndexA].fileName, songs[songIndexB].fileName, stepDone_);
+            swapNumberPrefixes(folder.fd(), songs[songIndexA].fileName, songs[songIndexB].fileName,
+                               stepDone_);
             break;
         case SongOrder::Playlist:
             std::swap(songs[songIndexA], songs[songIndexB]);
@@ -409,10 +424,12 @@ void MassStoragePlayer::DeleteFolder(qint16 folderIndex, const QString& memory) 
 // Never mkfs: a player may keep its own files on the volume, and anything outside the audio folder stays.
 void MassStoragePlayer::Format(const QString& memory) {
     const Volume volume(memoryAt(memory));
-    const Fd playlists = volume.memory().playlistFolder.isEmpty() ? Fd() : openFolder(volume.memory().playlistFolder);
+    const Fd playlists =
+        volume.memory().playlistFolder.isEmpty() ? Fd() : openFolder(volume.memory().playlistFolder);
     for (const VolumeEntry& entry : listEntries(volume.audio())) {
         const bool folder = entry.kind == VolumeEntry::Kind::Folder && !isHidden(entry.name);
-        const bool song = entry.kind == VolumeEntry::Kind::File && !isHidden(entry.name) && isSongName(entry.name);
+        const bool song =
+            entry.kind == VolumeEntry::Kind::File && !isHidden(entry.name) && isSongName(entry.name);
         if (!folder && !song && !entry.name.startsWith(kRewritePrefix))
             continue;
         removeEntry(volume.audio(), entry.name);

@@ -13,9 +13,9 @@
 namespace tunedeck {
 
 // A USB mass-storage player: its folders are the folders right under a memory's audio folder, its songs their
-// ".mp3" and ".rmp" files in the order the player plays them (song_order.h), each shown by its file name, which
-// is made from the display title it was sent with. Every write goes to a hidden temporary name, reaches the
-// device and is then renamed; what a crash leaves is finished or removed at the next Open.
+// ".mp3" and ".rmp" files in the order the player plays them (song_order.h), each shown by its file name,
+// which is made from the display title it was sent with. Every write goes to a hidden temporary name, reaches
+// the device and is then renamed; what a crash leaves is finished or removed at the next Open.
 class MassStoragePlayer final : public DeviceComponent, public ProgressiveTransfers, public SongOrderChoice {
   public:
     // `stepDone` is for tests: called after each step of a reordering that is on the device.

@@ -30,7 +30,8 @@ QString playlistName(const QString& songFolderName) {
     return songFolderName + QStringLiteral(".m3u8");
 }
 
-QStringList playlistSongs(const QByteArray& contents, const QString& playlistFolder, const QString& songFolder) {
+QStringList playlistSongs(const QByteArray& contents, const QString& playlistFolder,
+                          const QString& songFolder) {
     const QString folder = QDir::cleanPath(songFolder) + u'/';
     QStringList names;
     for (QByteArray line : contents.split('\n')) {
@@ -39,7 +40,8 @@ QStringList playlistSongs(const QByteArray& contents, const QString& playlistFol
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith('#') || line.startsWith('/'))
             continue;
-        const QString path = QDir::cleanPath(playlistFolder + u'/' + pathFromBytes(line).replace(u'\\', u'/'));
+        const QString path =
+            QDir::cleanPath(playlistFolder + u'/' + pathFromBytes(line).replace(u'\\', u'/'));
         if (!path.startsWith(folder))
             continue;
         const QString name = path.sliced(folder.size());
@@ -49,7 +51,8 @@ QStringList playlistSongs(const QByteArray& contents, const QString& playlistFol
     return names;
 }
 
-QByteArray playlistText(const QStringList& songNames, const QString& playlistFolder, const QString& songFolder) {
+QByteArray playlistText(const QStringList& songNames, const QString& playlistFolder,
+                        const QString& songFolder) {
     const QString prefix = relativeFolder(playlistFolder, songFolder);
     QByteArray text = "#EXTM3U\r\n";
     for (const QString& name : songNames)

@@ -85,7 +85,8 @@ Fd openFolder(const QString& path) {
 }
 
 Fd openFolderAt(const Fd& parent, const QString& name) {
-    return Fd(::openat(parent.get(), NativePath(name).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    return Fd(
+        ::openat(parent.get(), NativePath(name).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
 std::vector<VolumeEntry> listEntries(const Fd& folder) {

@@ -16,8 +16,8 @@ namespace tunedeck {
 inline const QString kPartPrefix = QStringLiteral(".tunedeck-part-");        // a file being written
 inline const QString kRewritePrefix = QStringLiteral(".tunedeck-rewrite.");  // + folder: its rewrite
 inline const QString kRewriteJournal = QStringLiteral(".tunedeck-order");    // in a rewrite: the order wanted
-inline const QString kSwapJournal = QStringLiteral(".tunedeck-swap");        // a name swap under way: its songs
-inline const QString kSwapHidden = QStringLiteral(".tunedeck-swap-song");    // its first song meanwhile
+inline const QString kSwapJournal = QStringLiteral(".tunedeck-swap");      // a name swap under way: its songs
+inline const QString kSwapHidden = QStringLiteral(".tunedeck-swap-song");  // its first song meanwhile
 
 // An open file or folder, closed when it goes.
 class Fd {
@@ -67,7 +67,8 @@ void removeEntry(const Fd& folder, const QString& name);
 
 // The small file `name` in `folder`, empty when there is none.
 QByteArray readSmallFile(const Fd& folder, const QString& name);
-// Replaces `name` in `folder` by `contents` all at once: a temporary file, fsync, rename, fsync of the folder.
+// Replaces `name` in `folder` by `contents` all at once: a temporary file, fsync, rename, fsync of the
+// folder.
 void writeAtomically(const Fd& folder, const QString& name, const QByteArray& contents);
 
 // How a copy names its failures.
@@ -76,8 +77,8 @@ struct CopyFailures {
     std::function<DeviceError(int error)> write;  // errno of the failed write
 };
 
-// Copies `size` bytes from the open `source` to `name` in `folder` through a hidden temporary file there, which
-// is flushed to the device before it takes the name: a failure or a stop (`progress` returning false:
+// Copies `size` bytes from the open `source` to `name` in `folder` through a hidden temporary file there,
+// which is flushed to the device before it takes the name: a failure or a stop (`progress` returning false:
 // kCancelled) leaves `name` as it was and no temporary behind.
 void copyThroughTemporary(int source, qint64 size, const Fd& folder, const QString& name,
                           const TransferProgress& progress, const CopyFailures& failures);

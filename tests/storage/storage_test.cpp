@@ -36,7 +36,8 @@ std::pair<int, QString> run(const QString& program, const QStringList& arguments
     process.start(program, arguments);
     if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit)
         return {-1, process.errorString()};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
+    return {process.exitCode(),
+            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
 }
 
 QStringList namesIn(const QString& folder) {
@@ -103,14 +104,15 @@ class StorageTest : public ::testing::Test {
     QString volume() const { return dir.path() + u"/volume"_s; }
     // A song file on the computer; its bytes are its name over and over.
     QString source(const QString& name, qint64 size = 3000) const {
-        return writeFile(dir.path() + u"/computer/"_s + name, name.toUtf8().repeated(size / name.size() + 1).first(size));
+        return writeFile(dir.path() + u"/computer/"_s + name,
+                         name.toUtf8().repeated(size / name.size() + 1).first(size));
     }
     std::unique_ptr<MassStoragePlayer> player(SongOrder order = SongOrder::Directory, StepDone stepDone = {},
                                               StorageMemory memory = {}) const {
         if (memory.audioFolder.isEmpty())
             memory.audioFolder = volume();
-        auto made = std::make_unique<MassStoragePlayer>([memory] { return StorageLayout{.internal = memory}; },
-                                                         std::move(stepDone));
+        auto made = std::make_unique<MassStoragePlayer>(
+            [memory] { return StorageLayout{.internal = memory}; }, std::move(stepDone));
         made->ChooseSongOrder(order);
         made->Open();
         return made;
@@ -130,15 +132,23 @@ class StorageTest : public ::testing::Test {
 TEST(StorageRules, NamesOrdersAndFiles) {
     const QString emoji = u"😀"_s, longTitle = QString(300, u'x');
     const std::pair<QString, QString> safe[] = {
-        {u"a\\b/c:d*e?f\"g<h>i|j"_s, u"a_b_c_d_e_f_g_h_i_j.mp3"_s}, {u"tab\there"_s, u"tab_here.mp3"_s},
-        {u"dots... "_s, u"dots.mp3"_s}, {u""_s, u"_.mp3"_s}, {u" . "_s, u"_.mp3"_s}, {u"..\\..\\x"_s, u"_._.._x.mp3"_s},
-        {u".hidden"_s, u"_hidden.mp3"_s}, {u"日本語　タイトル"_s, u"日本語　タイトル.mp3"_s},
-        {longTitle, QString(251, u'x') + u".mp3"_s}, {QString(250, u'x') + emoji, QString(250, u'x') + u".mp3"_s},
-        {QString(249, u'x') + emoji, QString(249, u'x') + emoji + u".mp3"_s}, {pathFromBytes("\x82\xa0"), u"__.mp3"_s}};
+        {u"a\\b/c:d*e?f\"g<h>i|j"_s, u"a_b_c_d_e_f_g_h_i_j.mp3"_s},
+        {u"tab\there"_s, u"tab_here.mp3"_s},
+        {u"dots... "_s, u"dots.mp3"_s},
+        {u""_s, u"_.mp3"_s},
+        {u" . "_s, u"_.mp3"_s},
+        {u"..\\..\\x"_s, u"_._.._x.mp3"_s},
+        {u".hidden"_s, u"_hidden.mp3"_s},
+        {u"日本語　タイトル"_s, u"日本語　タイトル.mp3"_s},
+        {longTitle, QString(251, u'x') + u".mp3"_s},
+        {QString(250, u'x') + emoji, QString(250, u'x') + u".mp3"_s},
+        {QString(249, u'x') + emoji, QString(249, u'x') + emoji + u".mp3"_s},
+        {pathFromBytes("\x82\xa0"), u"__.mp3"_s}};
     for (const auto& [title, name] : safe)
         EXPECT_EQ(fatSafeName(title, u".mp3"_s), name) << title.toStdString();
     EXPECT_EQ(freeFatName(u"Song"_s, u".mp3"_s, {u"SONG.MP3"_s, u"song (2).mp3"_s}), u"Song (3).mp3"_s);
-    EXPECT_EQ(freeFatName(longTitle, u".mp3"_s, {QString(251, u'x') + u".MP3"_s}), QString(247, u'x') + u" (2).mp3"_s);
+    EXPECT_EQ(freeFatName(longTitle, u".mp3"_s, {QString(251, u'x') + u".MP3"_s}),
+              QString(247, u'x') + u" (2).mp3"_s);
 
     QStringList names{u"10 x"_s, u"2 x"_s, u"b"_s, u"A"_s, u"02 y"_s, u"1 z"_s};
     std::sort(names.begin(), names.end(), naturalLess);
@@ -146,9 +156,11 @@ TEST(StorageRules, NamesOrdersAndFiles) {
 
     const std::tuple<QByteArray, QString, std::optional<SongOrder>> players[] = {
         {"audio_folders=MUSIC/,Podcasts/\nsong_order=name\n", u"MUSIC"_s, SongOrder::Name},
-        {"audio_folders=\"Music/Rock;Pop\"\r\nsong_order = playlist\r\n", u"Music/Rock"_s, SongOrder::Playlist},
+        {"audio_folders=\"Music/Rock;Pop\"\r\nsong_order = playlist\r\n", u"Music/Rock"_s,
+         SongOrder::Playlist},
         {"audio_folders=../outside\nsong_order=random\n", u""_s, std::nullopt},
-        {"audio_folders=/a/../../b\n", u""_s, std::nullopt}, {"output_formats=audio/mpeg\n", u""_s, std::nullopt}};
+        {"audio_folders=/a/../../b\n", u""_s, std::nullopt},
+        {"output_formats=audio/mpeg\n", u""_s, std::nullopt}};
     for (const auto& [contents, folder, order] : players) {
         EXPECT_EQ(audioPlayerFile(contents).audioFolder, folder) << contents.constData();
         EXPECT_EQ(audioPlayerFile(contents).order, order) << contents.constData();
@@ -159,9 +171,10 @@ TEST(StorageRules, NamesOrdersAndFiles) {
         const QByteArray text = playlistText(songs, at, u"/v/MUSIC/f"_s);
         EXPECT_EQ(playlistSongs(text, at, u"/v/MUSIC/f"_s), songs) << text.constData();
     }
-    EXPECT_EQ(playlistSongs("\xEF\xBB\xBF#EXTM3U\nx.mp3\r\n./y.mp3\n..\\f\\z.mp3\n/abs.mp3\nsub/w.mp3\nx.mp3\n",
-                            u"/v/f"_s, u"/v/f"_s),
-              (QStringList{u"x.mp3"_s, u"y.mp3"_s, u"z.mp3"_s}));
+    EXPECT_EQ(
+        playlistSongs("\xEF\xBB\xBF#EXTM3U\nx.mp3\r\n./y.mp3\n..\\f\\z.mp3\n/abs.mp3\nsub/w.mp3\nx.mp3\n",
+                      u"/v/f"_s, u"/v/f"_s),
+        (QStringList{u"x.mp3"_s, u"y.mp3"_s, u"z.mp3"_s}));
 }
 
 // The order a FAT player plays in is the order the entries were made, which a tmpfs lists newest first.
@@ -181,12 +194,18 @@ TEST_F(StorageTest, EveryOrderAfterSendsDeletesAndSwaps) {
         SongOrder order;
         QByteArray audioPlayer;  // the volume's .is_audio_player; empty: none
         QStringList files;       // of the folder at the end
+        QByteArray playlist;     // the folder's at the end
     };
     const Row rows[] = {
         {SongOrder::Directory, {}, {u"s1.mp3"_s, u"s3.mp3"_s, u"s4.mp3"_s}},
         {SongOrder::Name, {}, {u"01 s4.mp3"_s, u"03 s3.mp3"_s, u"04 s1.mp3"_s}},
-        {SongOrder::Playlist, {}, {u"f.m3u8"_s, u"s1.mp3"_s, u"s3.mp3"_s, u"s4.mp3"_s}},
-        {SongOrder::Playlist, "audio_folders=MUSIC\nsong_order=name\n", {u"01 s4.mp3"_s, u"03 s3.mp3"_s, u"04 s1.mp3"_s}},
+        {SongOrder::Playlist,
+         {},
+         {u"f.m3u8"_s, u"s1.mp3"_s, u"s3.mp3"_s, u"s4.mp3"_s},
+         "#EXTM3U\r\ns4.mp3\r\ns3.mp3\r\ns1.mp3\r\n"},
+        {SongOrder::Playlist,
+         "audio_folders=MUSIC\nsong_order=name\n",
+         {u"01 s4.mp3"_s, u"03 s3.mp3"_s, u"04 s1.mp3"_s}},
     };
     const TmpfsMount tmpfs(volume());
     const Listing listing = tmpfs.mounted ? listingOf(volume()) : Listing::Unknown;
@@ -202,7 +221,9 @@ TEST_F(StorageTest, EveryOrderAfterSendsDeletesAndSwaps) {
         device.ChooseSongOrder(row.order);
         device.Open();
         device.AddFolder(u"f"_s, u"0"_s);
-        const auto send = [&](const QString& title) { device.AddSong(0, title, source(title + u".mp3"_s), u"0"_s); };
+        const auto send = [&](const QString& title) {
+            device.AddSong(0, title, source(title + u".mp3"_s), u"0"_s);
+        };
         const auto played = [&] { return made(songsOf(device), row.order, listing).join(u','); };
         send(u"s1"_s), send(u"s2"_s), send(u"s3"_s);
         EXPECT_EQ(played(), u"s1,s2,s3"_s);
@@ -215,7 +236,9 @@ TEST_F(StorageTest, EveryOrderAfterSendsDeletesAndSwaps) {
         device.SwapSong(0, 0, 2, u"0"_s);
         EXPECT_EQ(played(), made(wanted.join(u','), SongOrder::Name, listing).join(u','));
         EXPECT_EQ(made(songsOf(device), row.order, listing), wanted);
-        EXPECT_EQ(namesIn(volume() + (row.audioPlayer.isEmpty() ? u"/f"_s : u"/MUSIC/f"_s)), row.files);
+        const QString folder = volume() + (row.audioPlayer.isEmpty() ? u"/f"_s : u"/MUSIC/f"_s);
+        EXPECT_EQ(namesIn(folder), row.files);
+        EXPECT_EQ(readFile(folder + u"/f.m3u8"_s), row.playlist);
         device.Close();
     }
 }
@@ -275,18 +298,30 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
     ASSERT_EQ(::truncate(NativePath(sparse).c_str(), 5LL << 30), 0);
     const QString got = dir.path() + u"/got.mp3"_s;
     writeFile(got, "before");
-    MassStoragePlayer fat([&] { return StorageLayout{.internal = StorageMemory{.audioFolder = volume(), .fileSystem = u"vfat"_s}}; });
+    MassStoragePlayer fat([&] {
+        return StorageLayout{.internal = StorageMemory{.audioFolder = volume(), .fileSystem = u"vfat"_s}};
+    });
     fat.Open();
     MassStoragePlayer closed(folderLocator(volume()));
     MassStoragePlayer missing(folderLocator(dir.path() + u"/unplugged"_s));
     const std::pair<std::function<void()>, QString> calls[] = {
-        {[&] { device->AddSong(0, u"t"_s, song, u"0"_s, [](qint64, qint64) { return false; }); }, player_texts::kCancelled},
-        {[&] { device->AddSong(0, u"t"_s, song, u"0"_s, [](qint64, qint64) -> bool { throw DeviceError(u"中"_s); }); }, u"中"_s},
-        {[&] { device->GetSong(0, 0, got, u"0"_s, [](qint64, qint64) { return false; }); }, player_texts::kCancelled},
-        {[&] { device->GetSong(0, 0, dir.path() + u"/none/got.mp3"_s, u"0"_s); }, player_texts::kUnwritableTarget + dir.path() + u"/none/got.mp3"_s},
-        {[&] { withFileSizeLimit(100'000, [&] { device->AddSong(0, u"t"_s, song, u"0"_s); }); }, player_texts::kStoreUnwritable + u"03 t.mp3"_s},
-        {[&] { device->AddSong(0, u"t"_s, dir.path() + u"/no.mp3"_s, u"0"_s); }, player_texts::kUnreadableSource + dir.path() + u"/no.mp3"_s},
-        {[&] { device->AddSong(0, u"t"_s, source(u"x.wav"_s), u"0"_s); }, storage_texts::kNotASong + dir.path() + u"/computer/x.wav"_s},
+        {[&] { device->AddSong(0, u"t"_s, song, u"0"_s, [](qint64, qint64) { return false; }); },
+         player_texts::kCancelled},
+        {[&] {
+             device->AddSong(0, u"t"_s, song, u"0"_s,
+                             [](qint64, qint64) -> bool { throw DeviceError(u"中"_s); });
+         },
+         u"中"_s},
+        {[&] { device->GetSong(0, 0, got, u"0"_s, [](qint64, qint64) { return false; }); },
+         player_texts::kCancelled},
+        {[&] { device->GetSong(0, 0, dir.path() + u"/none/got.mp3"_s, u"0"_s); },
+         player_texts::kUnwritableTarget + dir.path() + u"/none/got.mp3"_s},
+        {[&] { withFileSizeLimit(100'000, [&] { device->AddSong(0, u"t"_s, song, u"0"_s); }); },
+         player_texts::kStoreUnwritable + u"03 t.mp3"_s},
+        {[&] { device->AddSong(0, u"t"_s, dir.path() + u"/no.mp3"_s, u"0"_s); },
+         player_texts::kUnreadableSource + dir.path() + u"/no.mp3"_s},
+        {[&] { device->AddSong(0, u"t"_s, source(u"x.wav"_s), u"0"_s); },
+         storage_texts::kNotASong + dir.path() + u"/computer/x.wav"_s},
         {[&] { fat.AddSong(0, u"t"_s, sparse, u"0"_s); }, storage_texts::kTooLargeForFat},
         {[&] { device->AddSong(2, u"t"_s, song, u"0"_s); }, player_texts::kFolderOutOfRange},
         {[&] { device->GetSong(0, 2, got, u"0"_s); }, player_texts::kSongOutOfRange},
@@ -318,22 +353,28 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
 // links on the volume are not followed, and what lies outside is never listed, changed or removed.
 TEST_F(StorageTest, NamesCannotEscapeTheAudioFolder) {
     const QString outside = writeFile(dir.path() + u"/outside/keep.mp3"_s, "keep");
-    const StorageMemory memory{.audioFolder = volume() + u"/MUSIC"_s, .playlistFolder = volume() + u"/PLAYLISTS"_s};
+    const StorageMemory memory{.audioFolder = volume() + u"/MUSIC"_s,
+                               .playlistFolder = volume() + u"/PLAYLISTS"_s};
     writeFile(volume() + u"/PLAYLISTS/other.txt"_s, "mine");
     writeFile(volume() + u"/MUSIC/.rockbox/config"_s, "player's");
     writeFile(volume() + u"/MUSIC/notes.txt"_s, "mine");
     const auto device = player(SongOrder::Playlist, {}, memory);
     for (const QString& name : {u"../evil"_s, u".."_s, u"/tmp"_s, u"a/../../b"_s})
         device->AddFolder(name, u"0"_s);
-    ASSERT_EQ(::symlink(NativePath(dir.path() + u"/outside"_s).c_str(), NativePath(volume() + u"/MUSIC/link"_s).c_str()), 0);
-    ASSERT_EQ(::symlink(NativePath(outside).c_str(), NativePath(volume() + u"/MUSIC/_._evil/link.mp3"_s).c_str()), 0);
+    ASSERT_EQ(::symlink(NativePath(dir.path() + u"/outside"_s).c_str(),
+                        NativePath(volume() + u"/MUSIC/link"_s).c_str()),
+              0);
+    ASSERT_EQ(
+        ::symlink(NativePath(outside).c_str(), NativePath(volume() + u"/MUSIC/_._evil/link.mp3"_s).c_str()),
+        0);
     std::vector<QString> folders;
     for (const DeviceFolder& folder : device->Folders(0))
         folders.push_back(folder.name);
     EXPECT_EQ(folders, (std::vector<QString>{u"a_.._.._b"_s, u"_"_s, u"_._evil"_s, u"_tmp"_s}));
     device->AddSong(2, u"../../../x"_s, source(u"s.mp3"_s), u"0"_s);
     EXPECT_EQ(songsOf(*device, 2), u"_._.._.._x"_s);
-    EXPECT_EQ(readFile(volume() + u"/PLAYLISTS/_._evil.m3u8"_s), "#EXTM3U\r\n../MUSIC/_._evil/_._.._.._x.mp3\r\n");
+    EXPECT_EQ(readFile(volume() + u"/PLAYLISTS/_._evil.m3u8"_s),
+              "#EXTM3U\r\n../MUSIC/_._evil/_._.._.._x.mp3\r\n");
     device->DeleteFolder(2, u"0"_s);
     device->Format(u"0"_s);
     EXPECT_EQ(namesIn(volume() + u"/MUSIC"_s), (QStringList{u".rockbox"_s, u"link"_s, u"notes.txt"_s}));
@@ -371,10 +412,12 @@ TEST_F(StorageTest, ThroughThePlayerSession) {
     PlayerSession session(plugin->create(volume()));
     const QStringList files{source(u"a.mp3"_s), dir.path() + u"/missing.mp3"_s, source(u"c.mp3"_s)};
     const auto title = [](const QString& path) { return QFileInfo(path).completeBaseName(); };
-    const Outcome stopped = session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::Stop);
+    const Outcome stopped =
+        session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::Stop);
     EXPECT_EQ(stopped.done, 1);
     EXPECT_EQ(stopped.description, player_texts::kUnreadableSource + files[1]);
-    const Outcome goneOn = session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::GoOn);
+    const Outcome goneOn =
+        session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::GoOn);
     EXPECT_EQ(goneOn.done, 2);
     EXPECT_EQ(goneOn.failed, 1);
     PaneReading reading;
@@ -446,8 +489,14 @@ TEST(StorageFat, SafeNamesAreWhatFatKeeps) {
         run(u"mdir"_s, {u"-i"_s, image, u"::"_s}).first != 0)
         GTEST_SKIP() << "no mtools or dosfstools";
     const QString emoji = u"😀"_s;
-    const QStringList titles{u"a:b*c?d\"e<f>g|h\\i/j"_s, u"trailing. . "_s, QString(300, u'x'), u"日本語のタイトル　２"_s,
-                             QString(249, u'日') + emoji, QString(250, u'y') + emoji, u"Case Song"_s, u"semi;comma,[b]+="_s};
+    const QStringList titles{u"a:b*c?d\"e<f>g|h\\i/j"_s,
+                             u"trailing. . "_s,
+                             QString(300, u'x'),
+                             u"日本語のタイトル　２"_s,
+                             QString(249, u'日') + emoji,
+                             QString(250, u'y') + emoji,
+                             u"Case Song"_s,
+                             u"semi;comma,[b]+="_s};
     QStringList written;
     for (const QString& title : titles) {
         const QString name = freeFatName(title, u".mp3"_s, written);
@@ -464,7 +513,8 @@ TEST(StorageFat, SafeNamesAreWhatFatKeeps) {
         << "FAT took a name equal to one there but for case";
     EXPECT_EQ(run(u"mcopy"_s, {u"-i"_s, image, file, u"::"_s + clash}).first, 0);
     written << clash;
-    QStringList listed = run(u"mdir"_s, {u"-b"_s, u"-i"_s, image, u"::"_s}).second.split(u'\n', Qt::SkipEmptyParts);
+    QStringList listed =
+        run(u"mdir"_s, {u"-b"_s, u"-i"_s, image, u"::"_s}).second.split(u'\n', Qt::SkipEmptyParts);
     for (QString& name : listed)
         name.remove(0, 3);  // "::/"
     listed.sort();
