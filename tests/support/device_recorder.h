@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device_component.h"
+#include "song_order.h"
 
 #include <QHash>
 #include <QStringList>
@@ -13,9 +14,9 @@ namespace tunedeck::testing {
 // Wraps a device object and logs every member call with its arguments in order ("Songs(0, 1)",
 // "AvailableMemory(\"0\")": texts quoted, numbers bare). The log, which the recorders of one test share and
 // which outlives them (the window releases its device at shutdown), also notes every call made outside an
-// Open..Close bracket and holds the calls planned to fail. Transfers with progress reach the device, the
-// emulated player, as such, and are logged as the plain ones.
-class DeviceRecorder final : public DeviceComponent, public ProgressiveTransfers {
+// Open..Close bracket and holds the calls planned to fail. Transfers with progress and the choice of song
+// order reach the device as such; the transfers are logged as the plain ones.
+class DeviceRecorder final : public DeviceComponent, public ProgressiveTransfers, public SongOrderChoice {
     using D = DeviceComponent;
     using Text = const QString&;
 
@@ -55,6 +56,11 @@ class DeviceRecorder final : public DeviceComponent, public ProgressiveTransfers
     void GetSong(qint32 f, qint32 s, Text p, Text m, const TransferProgress& progress) override {
         record(QStringLiteral("GetSong"), {shown(f), shown(s), shown(p), shown(m)});
         dynamic_cast<ProgressiveTransfers&>(*inner_).GetSong(f, s, p, m, progress);
+    }
+    // Made before the first Open, so not a call the log's brackets are about.
+    void ChooseSongOrder(SongOrder order) override {
+        if (auto* choice = dynamic_cast<SongOrderChoice*>(inner_.get()))
+            choice->ChooseSongOrder(order);
     }
     void DeleteSong(qint32 f, qint32 s, Text m) override { pass("DeleteSong", &D::DeleteSong, f, s, m); }
     void SwapSong(qint16 f, qint32 a, qint32 b, Text m) override {

@@ -25,7 +25,8 @@ class UsbPlayerTest : public WindowTest {
     void send(const QStringList& names) {
         QList<QUrl> urls;
         for (const QString& name : names)
-            urls << QUrl::fromLocalFile(workFile(name + u".mp3"_s, QByteArray(64 * 1024, name.front().toLatin1())));
+            urls << QUrl::fromLocalFile(
+                workFile(name + u".mp3"_s, QByteArray(64 * 1024, name.front().toLatin1())));
         dropOnSongList(urls);
     }
 
@@ -48,8 +49,8 @@ TEST_F(UsbPlayerTest, AUserWorksOnBothMemoriesAndRemovesThePlayer) {
     EXPECT_EQ(shownState(), u"Keep,Test / c,a,b"_s) << "directory-entry order: the order written";
 
     w.lvwSong->setFocus();
-    w.lvwSong->setCurrentRow(0);
-    QTest::keyClick(&w, Qt::Key_Down, Qt::AltModifier);
+    w.lvwSong->selectRow(0);
+    QTest::keyClick(w.lvwSong, Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(shownState(), u"Keep,Test / a,c,b"_s);
 
     selectPositions(*w.lvwSong, {3});

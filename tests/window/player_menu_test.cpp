@@ -71,8 +71,8 @@ TEST_F(PlayerMenuTest, TheSongOrderChosenDecidesWhatASwapChanges) {
     EXPECT_EQ(shownState(), u"Pop,Rock / x,y"_s);
     EXPECT_EQ(filesOf(u"Pop"_s), (QStringList{u"01 x.mp3"_s, u"02 y.mp3"_s}));
     w.lvwSong->setFocus();
-    w.lvwSong->setCurrentRow(0);
-    QTest::keyClick(&w, Qt::Key_Down, Qt::AltModifier);
+    w.lvwSong->selectRow(0);
+    QTest::keyClick(w.lvwSong, Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(shownState(), u"Pop,Rock / y,x"_s);
     EXPECT_EQ(filesOf(u"Pop"_s), (QStringList{u"01 y.mp3"_s, u"02 x.mp3"_s}));
 

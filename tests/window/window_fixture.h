@@ -166,6 +166,9 @@ class WindowTest : public ::testing::Test {
                 QTest::keyClick(menu, Qt::Key_Return);
                 QCoreApplication::processEvents();
                 file->close();
+                // As the window is active again once a menu closes.
+                window->activateWindow();
+                EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
                 return;
             }
         ADD_FAILURE() << "no item " << caption.toStdString();

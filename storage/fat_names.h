@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tunedeck {
+
+// FAT keeps at most this many UTF-16 units of a long name.
+inline constexpr qsizetype kFatNameUnits = 255;
+
+// `stem` + `suffix` made into a name FAT takes as it is: the characters FAT refuses (\ / : * ? " < > |,
+// control characters, and held bytes that are no text) become "_", a leading dot too (it would hide the song
+// from the player), trailing dots and spaces go (FAT drops them itself), the stem is cut to fit 255 units
+// with the suffix without splitting a surrogate pair, and an empty stem becomes "_". The suffix (".mp3", "
+// (2).mp3") is kept as it is given.
+QString fatSafeName(const QString& stem, const QString& suffix = {});
+
+// fatSafeName(stem, extension), or, when a name of `taken` equals it ignoring case (FAT would overwrite it),
+// the first of "stem (2)ext", "stem (3)ext", … that is free.
+QString freeFatName(const QString& stem, const QString& extension, const QStringList& taken);
+
+// Whether `name` equals one of `names` ignoring case.
+bool containsIgnoringCase(const QStringList& names, const QString& name);
+
+// A file name's extension with its dot (".MP3"), empty when it has none; and the name without it.
+QString extensionOf(const QString& name);
+QString stemOf(const QString& name);
+
+// Whether the player plays the file: ".mp3" or ".rmp", case not counting.
+bool isSongName(const QString& name);
+
+// The order a player that sorts plays names in: digit runs compared as numbers ("2 x" before "10 x"), the
+// rest with case not counting; names equal in that by their units.
+bool naturalLess(const QString& a, const QString& b);
+
+// The number a name-ordered song's file name starts with, "07" of "07 Title.mp3", and the rest after the
+// space.
+struct NumberPrefix {
+    QString digits;
+    QString rest;
+};
+std::optional<NumberPrefix> numberPrefixOf(const QString& name);
+
+// The prefix for `number`: at least two digits ("07 ").
+QString numberPrefix(int number);
+
+}  // namespace tunedeck

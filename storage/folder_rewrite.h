@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "volume_files.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace tunedeck {
+
+// Called after each step that is on the device; a test throws from it to leave what a crash there would.
+using StepDone = std::function<void()>;
+
+// Gives `folder` of `audio` its entries in `order` (the name of every entry, songs first), for players that
+// play in directory-entry order: a fresh hidden sibling gets a journal naming the order, the entries are
+// renamed into it one by one, in that order (each takes the next slot of the fresh folder), and the fresh
+// folder takes the old one's place. From the journal on, finishRewrites completes what a crash interrupted.
+void rewriteFolder(const Fd& audio, const QString& folder, const QStringList& order,
+                   const StepDone& stepDone);
+
+// Completes every interrupted rewrite in `audio`, or undoes one that had not written its journal yet.
+void finishRewrites(const Fd& audio);
+
+// Swaps the number prefixes of the song files `a` ("03 x.mp3") and `b` ("07 y.mp3") of `folder`, whose
+// prefixes are distinct in it: a small journal names the two, a goes to a hidden name, b takes a's number, a
+// takes b's, the journal goes. recoverFolder completes a swap from any of its steps.
+void swapNumberPrefixes(const Fd& folder, const QString& a, const QString& b, const StepDone& stepDone);
+
+// What a crash left in a song folder: temporaries of a copy removed, a rewrite's journal removed, prefix
+// swaps completed.
+void recoverFolder(const Fd& folder);
+
+}  // namespace tunedeck

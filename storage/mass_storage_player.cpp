@@ -1,0 +1,474 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "mass_storage_player.h"
+
+#include "fat_names.h"
+#include "folder_entries.h"
+#include "local_path.h"
+#include "memory.h"
+#include "player_texts.h"
+#include "playlist.h"
+#include "storage_texts.h"
+#include "volume_files.h"
+
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace tunedeck {
+namespace {
+
+// FAT keeps a file's size in 32 bits.
+constexpr qint64 kFatLargestFile = (qint64(1) << 32) - 1;
+
+bool isHidden(const QString& name) {
+    return name.startsWith(u'.');
+}
+
+struct Song {
+    QString fileName;
+    qint64 size = 0;
+};
+
+QStringList fileNames(const std::vector<Song>& songs) {
+    QStringList names;
+    for (const Song& song : songs)
+        names << song.fileName;
+    return names;
+}
+
+QStringList entryNames(const std::vector<VolumeEntry>& entries) {
+    QStringList names;
+    for (const VolumeEntry& entry : entries)
+        names << entry.name;
+    return names;
+}
+
+// The folder's songs in the order the player plays them under `order`; `listed`: the names its playlist
+// lists.
+std::vector<Song> playOrder(SongOrder order, const std::vector<VolumeEntry>& entries,
+                            const QStringList& listed) {
+    std::vector<Song> songs;
+    for (const VolumeEntry& entry : entries)
+        if (entry.kind == VolumeEntry::Kind::File && !isHidden(entry.name) && isSongName(entry.name))
+            songs.push_back({entry.name, entry.size});
+    if (order == SongOrder::Name) {
+        std::stable_sort(songs.begin(), songs.end(),
+                         [](const Song& a, const Song& b) { return naturalLess(a.fileName, b.fileName); });
+    } else if (order == SongOrder::Playlist) {
+        // What the playlist does not list follows it, so that nothing on the player is hidden.
+        const auto rank = [&](const Song& song) {
+            const qsizetype at = listed.indexOf(song.fileName);
+            return at < 0 ? listed.size() : at;
+        };
+        std::stable_sort(songs.begin(), songs.end(),
+                         [&](const Song& a, const Song& b) { return rank(a) < rank(b); });
+    }
+    return songs;
+}
+
+// One memory as it is now, its audio folder open.
+class Volume {
+  public:
+    explicit Volume(const StorageMemory& memory) : memory_(memory), audio_(openFolder(memory.audioFolder)) {
+        if (!audio_)
+            throw DeviceError(storage_texts::kAudioFolderMissing + pathText(memory.audioFolder));
+    }
+
+    const Fd& audio() const { return audio_; }
+    const StorageMemory& memory() const { return memory_; }
+
+    // The player's folders: the folders right under the audio folder, but hidden ones (ours among them).
+    QStringList folderNames() const {
+        QStringList names;
+        for (const VolumeEntry& entry : listEntries(audio_))
+            if (entry.kind == VolumeEntry::Kind::Folder && !isHidden(entry.name))
+                names << entry.name;
+        sortByName(names);
+        return names;
+    }
+    QString folderName(qint32 index) const {
+        const QStringList names = folderNames();
+        if (index < 0 || index >= names.size())
+            throw DeviceError(player_texts::kFolderOutOfRange);
+        return names[index];
+    }
+    bool isFat() const {
+        struct statfs status {};
+        return memory_.fileSystem == u"vfat" ||
+               (::fstatfs(audio_.get(), &status) == 0 && status.f_type == MSDOS_SUPER_MAGIC);
+    }
+    qint64 available() const {
+        struct statvfs status {};
+        if (::fstatvfs(audio_.get(), &status) != 0)
+            throw volumeError(errno, memory_.audioFolder);
+        return qint64(status.f_bavail) * qint64(status.f_frsize);
+    }
+
+  private:
+    const StorageMemory& memory_;
+    Fd audio_;
+};
+
+// One folder of the player, open, with its songs in play order.
+class SongFolder {
+  public:
+    SongFolder(const Volume& volume, qint32 index, SongOrder order)
+        : volume_(volume),
+          name_(volume.folderName(index)),
+          folder_(openFolderAt(volume.audio(), name_)),
+          order_(order) {
+        if (!folder_)
+            throw volumeError(errno, name_);
+    }
+
+    const QString& name() const { return name_; }
+    const Fd& fd() const { return folder_; }
+    SongOrder order() const { return order_; }
+
+    std::vector<VolumeEntry> entries() const { return listEntries(folder_); }
+    std::vector<Song> songs() const {
+        return playOrder(order_, entries(), order_ == SongOrder::Playlist ? listed() : QStringList());
+    }
+    Song song(qint32 index) const {
+        const std::vector<Song> all = songs();
+        if (index < 0 || index >= qint32(all.size()))
+            throw DeviceError(player_texts::kSongOutOfRange);
+        return all[index];
+    }
+    // What the list shows: the file name without its extension, and in name order without its number.
+    QString title(const Song& song) const {
+        const QString stem = stemOf(song.fileName);
+        const auto prefix = order_ == SongOrder::Name ? numberPrefixOf(stem) : std::nullopt;
+        return prefix ? prefix->rest : stem;
+    }
+
+    bool hasPlaylist() const { return entryExists(playlistFolder(), playlistName(name_)); }
+    // The songs the playlist lists, in its order.
+    QStringList listed() const {
+        return playlistSongs(readSmallFile(playlistFolder(), playlistName(name_)), playlistPath(),
+                             volume_.memory().audioFolder + u'/' + name_);
+    }
+    void writePlaylist(const QStringList& songNames) const {
+        writeAtomically(playlistFolder(), playlistName(name_),
+                        playlistText(songNames, playlistPath(), volume_.memory().audioFolder + u'/' + name_));
+    }
+
+  private:
+    QString playlistPath() const {
+        const QString& elsewhere = volume_.memory().playlistFolder;
+        return elsewhere.isEmpty() ? volume_.memory().audioFolder + u'/' + name_ : elsewhere;
+    }
+    Fd playlistFolder() const {
+        return volume_.memory().playlistFolder.isEmpty() ? openFolderAt(folder_, QStringLiteral("."))
+                                                         : openFolder(volume_.memory().playlistFolder);
+    }
+
+    const Volume& volume_;
+    QString name_;
+    Fd folder_;
+    SongOrder order_;
+};
+
+// Gives every song of a name-ordered folder its place as a number ("01 ", "02 ", …), in the order it plays
+// now.
+void numberSongs(const SongFolder& folder) {
+    const std::vector<Song> songs = folder.songs();
+    QStringList taken = entryNames(folder.entries());
+    for (qsizetype i = 0; i < qsizetype(songs.size()); ++i) {
+        const QString& name = songs[i].fileName;
+        const auto prefix = numberPrefixOf(name);
+        const QString wanted = numberPrefix(int(i + 1)) + (prefix ? prefix->rest : name);
+        if (wanted == name)
+            continue;
+        taken.removeOne(name);
+        const QString free = freeFatName(stemOf(wanted), extensionOf(wanted), taken);
+        renameEntry(folder.fd(), name, folder.fd(), free);
+        taken << free;
+    }
+    syncFolder(folder.fd());
+}
+
+// Whether every song of the folder has a number of its own.
+bool numberedApart(const std::vector<Song>& songs) {
+    QList<qulonglong> numbers;
+    for (const Song& song : songs) {
+        const auto prefix = numberPrefixOf(song.fileName);
+        if (!prefix || numbers.contains(prefix->digits.toULongLong()))
+            return false;
+        numbers << prefix->digits.toULongLong();
+    }
+    return true;
+}
+
+// The next number of a name-ordered folder: after the highest one.
+int nextNumber(const std::vector<Song>& songs) {
+    int highest = 0;
+    for (const Song& song : songs)
+        if (const auto prefix = numberPrefixOf(song.fileName))
+            highest = std::max(highest, prefix->digits.toInt());
+    return highest + 1;
+}
+
+// A song file to send, open; refuses what is no readable regular file.
+std::pair<Fd, qint64> openSource(const QString& path) {
+    const DeviceError unreadable(player_texts::kUnreadableSource + pathText(path));
+    Fd source(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status {};
+    if (!source || ::fstat(source.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        throw unreadable;
+    return {std::move(source), status.st_size};
+}
+
+// What a crash left on a memory, finished or removed; a volume that cannot be written keeps it.
+void recover(const StorageMemory& memory) {
+    try {
+        ::mkdir(NativePath(memory.audioFolder).c_str(), 0755);
+        const Volume volume(memory);
+        finishRewrites(volume.audio());
+        for (const QString& name : volume.folderNames())
+            recoverFolder(openFolderAt(volume.audio(), name));
+        if (!memory.playlistFolder.isEmpty())
+            recoverFolder(openFolder(memory.playlistFolder));
+    } catch (const DeviceError&) {
+        // Reading still works; the next write says what is wrong.
+    }
+}
+
+}  // namespace
+
+MassStoragePlayer::MassStoragePlayer(StorageLocator locator, StepDone stepDone)
+    : locator_(std::move(locator)), stepDone_(std::move(stepDone)) {}
+
+void MassStoragePlayer::Open() {
+    if (layout_)
+        throw DeviceError(player_texts::kAlreadyOpen);
+    StorageLayout layout = locator_();
+    for (const auto& memory : {layout.internal, layout.card})
+        if (memory)
+            recover(*memory);
+    layout_ = std::move(layout);
+}
+
+void MassStoragePlayer::Close() {
+    layout_.reset();
+}
+
+int MassStoragePlayer::ExtFlash() {
+    requireOpen();
+    return layout_->card ? 1 : 0;
+}
+
+std::vector<DeviceFolder> MassStoragePlayer::Folders(qint32 memory) {
+    std::vector<DeviceFolder> folders;
+    for (const QString& name : Volume(memoryAt(memory)).folderNames())
+        folders.push_back({.name = name});
+    return folders;
+}
+
+std::vector<DeviceSong> MassStoragePlayer::Songs(qint32 memory, qint16 folderIndex) {
+    const Volume volume(memoryAt(memory));
+    const SongFolder folder(volume, folderIndex, order());
+    std::vector<DeviceSong> songs;
+    for (const Song& song : folder.songs())
+        songs.push_back({.name = folder.title(song), .size = song.size});
+    return songs;
+}
+
+qint64 MassStoragePlayer::AvailableMemory(const QString& memory) {
+    return Volume(memoryAt(memory)).available();
+}
+
+// The player draws titles in a font of its own.
+void MassStoragePlayer::FontName(const QString&) {
+    requireOpen();
+}
+
+void MassStoragePlayer::FontSize(qint32) {
+    requireOpen();
+}
+
+void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
+                                const QString& memory) {
+    AddSong(folderIndex, displayTitle, filePath, memory, {});
+}
+
+void MassStoragePlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
+                                const QString& memory) {
+    GetSong(folderIndex, songIndex, targetPath, memory, {});
+}
+
+void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
+                                const QString& memory, const TransferProgress& progress) {
+    const Volume volume(memoryAt(memory));
+    const SongFolder folder(volume, folderIndex, order());
+    const QString fileName = filePath.section(u'/', -1);
+    const QString extension = extensionOf(fileName);
+    if (!isSongName(fileName))
+        throw DeviceError(storage_texts::kNotASong + pathText(filePath));
+    const auto [source, size] = openSource(filePath);
+    if (size > kFatLargestFile && volume.isFat())
+        throw DeviceError(storage_texts::kTooLargeForFat);
+    if (size > volume.available())
+        throw DeviceError(player_texts::kMemoryFull);
+    const std::vector<Song> songs = folder.songs();
+    // A title made from the file name ("a.mp3", for a file without tags) keeps its extension once.
+    const QString title = displayTitle.endsWith(extension, Qt::CaseInsensitive)
+                              ? displayTitle.chopped(extension.size())
+                              : displayTitle;
+    const QString stem = order() == SongOrder::Name ? numberPrefix(nextNumber(songs)) + title : title;
+    const QString name = freeFatName(stem, extension, entryNames(folder.entries()));
+    copyThroughTemporary(
+        source.get(), size, folder.fd(), name, progress,
+        {.read = [&] { return DeviceError(player_texts::kUnreadableSource + pathText(filePath)); },
+         .write = [&](int error) { return volumeError(error, name); }});
+    if (order() == SongOrder::Playlist)
+        folder.writePlaylist(fileNames(songs) << name);
+}
+
+void MassStoragePlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
+                                const QString& memory, const TransferProgress& progress) {
+    const Volume volume(memoryAt(memory));
+    const SongFolder folder(volume, folderIndex, order());
+    const Song song = folder.song(songIndex);
+    const DeviceError unreadable(storage_texts::kReadFailed + nameText(song.fileName));
+    const Fd source(
+        ::openat(folder.fd().get(), NativePath(song.fileName).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!source)
+        throw unreadable;
+    const DeviceError unwritable(player_texts::kUnwritableTarget + pathText(targetPath));
+    const qsizetype slash = targetPath.lastIndexOf(u'/');
+    const Fd target = openFolder(slash < 0    ? QStringLiteral(".")
+                                 : slash == 0 ? QStringLiteral("/")
+                                              : targetPath.first(slash));
+    if (!target)
+        throw unwritable;
+    copyThroughTemporary(source.get(), song.size, target, targetPath.sliced(slash + 1), progress,
+                         {.read = [&] { return unreadable; }, .write = [&](int) { return unwritable; }});
+}
+
+void MassStoragePlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) {
+    const Volume volume(memoryAt(memory));
+    const SongFolder folder(volume, folderIndex, order());
+    const Song song = folder.song(songIndex);
+    removeEntry(folder.fd(), song.fileName);
+    syncFolder(folder.fd());
+    // The playlist keeps its own order, also where the player plays by another.
+    if (folder.hasPlaylist()) {
+        QStringList kept = folder.listed();
+        kept.removeAll(song.fileName);
+        folder.writePlaylist(kept);
+    }
+}
+
+void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB,
+                                 const QString& memory) {
+    const Volume volume(memoryAt(memory));
+    const SongFolder folder(volume, folderIndex, order());
+    std::vector<Song> songs = folder.songs();
+    for (const qint32 index : {songIndexA, songIndexB})
+        if (index < 0 || index >= qint32(songs.size()))
+            throw DeviceError(player_texts::kSongOutOfRange);
+    if (songIndexA == songIndexB)
+        return;
+    switch (folder.order()) {
+        case SongOrder::Directory: {
+            std::swap(songs[songIndexA], songs[songIndexB]);
+            QStringList order = fileNames(songs);
+            for (const VolumeEntry& entry : folder.entries())  // the rest moves along, after the songs
+                if (!order.contains(entry.name))
+                    order << entry.name;
+            rewriteFolder(volume.audio(), folder.name(), order, stepDone_);
+            break;
+        }
+        case SongOrder::Name:
+            if (!numberedApart(songs)) {
+                numberSongs(folder);
+                songs = folder.songs();
+            }
+            swapNumberPrefixes(folder.fd(), songs[songIndexA].fileName, songs[songIndexB].fileName,
+                               stepDone_);
+            break;
+        case SongOrder::Playlist:
+            std::swap(songs[songIndexA], songs[songIndexB]);
+            folder.writePlaylist(fileNames(songs));
+            break;
+    }
+}
+
+void MassStoragePlayer::AddFolder(const QString& folderName, const QString& memory) {
+    const Volume volume(memoryAt(memory));
+    if (folderName.trimmed().isEmpty())
+        throw DeviceError(player_texts::kEmptyFolderName);
+    const QString name = fatSafeName(folderName);
+    if (containsIgnoringCase(entryNames(listEntries(volume.audio())), name))
+        throw DeviceError(storage_texts::kFolderExists + nameText(name));
+    makeFolder(volume.audio(), name);
+    syncFolder(volume.audio());
+}
+
+void MassStoragePlayer::DeleteFolder(qint16 folderIndex, const QString& memory) {
+    const Volume volume(memoryAt(memory));
+    const QString name = volume.folderName(folderIndex);
+    removeEntry(volume.audio(), name);
+    syncFolder(volume.audio());
+    const QString& playlists = volume.memory().playlistFolder;
+    if (const Fd folder = playlists.isEmpty() ? Fd() : openFolder(playlists);
+        folder && entryExists(folder, playlistName(name))) {
+        removeEntry(folder, playlistName(name));
+        syncFolder(folder);
+    }
+}
+
+// Never mkfs: a player may keep its own files on the volume, and anything outside the audio folder stays.
+void MassStoragePlayer::Format(const QString& memory) {
+    const Volume volume(memoryAt(memory));
+    const Fd playlists =
+        volume.memory().playlistFolder.isEmpty() ? Fd() : openFolder(volume.memory().playlistFolder);
+    for (const VolumeEntry& entry : listEntries(volume.audio())) {
+        const bool folder = entry.kind == VolumeEntry::Kind::Folder && !isHidden(entry.name);
+        const bool song =
+            entry.kind == VolumeEntry::Kind::File && !isHidden(entry.name) && isSongName(entry.name);
+        if (!folder && !song && !entry.name.startsWith(kRewritePrefix))
+            continue;
+        removeEntry(volume.audio(), entry.name);
+        if (folder && playlists && entryExists(playlists, playlistName(entry.name)))
+            removeEntry(playlists, playlistName(entry.name));
+    }
+    syncFolder(volume.audio());
+    if (playlists)
+        syncFolder(playlists);
+}
+
+void MassStoragePlayer::ChooseSongOrder(SongOrder order) {
+    chosenOrder_ = order;
+}
+
+void MassStoragePlayer::requireOpen() const {
+    if (!layout_)
+        throw DeviceError(player_texts::kNotOpen);
+}
+
+const StorageMemory& MassStoragePlayer::memoryAt(qint32 memory) const {
+    requireOpen();
+    const std::optional<StorageMemory>& found =
+        memoryFromNumber(memory) == Memory::Card ? layout_->card : layout_->internal;
+    if (!found)
+        throw DeviceError(memory == 1 ? player_texts::kNoCard : player_texts::kNotConnected);
+    return *found;
+}
+
+const StorageMemory& MassStoragePlayer::memoryAt(const QString& memory) const {
+    requireOpen();
+    return memoryAt(indexOf(memoryFromText(memory)));
+}
+
+SongOrder MassStoragePlayer::order() const {
+    return layout_ && layout_->order ? *layout_->order : chosenOrder_;
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "device_plugin.h"
+
+#include <QObject>
+
+namespace tunedeck {
+
+// The component plugin "MassStorage": a USB mass-storage player, for now addressed by its folder.
+class MassStoragePlugin : public QObject, public DevicePlugin {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID TUNEDECK_DEVICE_PLUGIN_IID)
+    Q_INTERFACES(tunedeck::DevicePlugin)
+
+  public:
+    std::unique_ptr<DeviceComponent> create(const QString& address) override;
+};
+
+}  // namespace tunedeck

@@ -1,0 +1,228 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "volume_files.h"
+
+#include "local_path.h"
+#include "player_texts.h"
+#include "storage_texts.h"
+
+#include <QRandomGenerator>
+#include <QScopeGuard>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+namespace tunedeck {
+namespace {
+
+// Small enough that a stop asked for during a transfer is seen at once.
+constexpr qsizetype kChunk = 64 * 1024;
+
+[[noreturn]] void fail(const QString& name) {
+    throw volumeError(errno, name);
+}
+
+// A new hidden file in `folder` of a name no one else uses.
+std::pair<Fd, QString> createTemporary(const Fd& folder) {
+    for (;;) {
+        const QString name = kPartPrefix + QString::number(QRandomGenerator::global()->generate(), 16);
+        const int fd = ::openat(folder.get(), NativePath(name).c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0)
+            return {Fd(fd), name};
+        if (errno != EEXIST)
+            fail(name);
+    }
+}
+
+bool writeAll(int fd, const char* data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t wrote = ::write(fd, data, size);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return false;
+        data += wrote;
+        size -= wrote;
+    }
+    return true;
+}
+
+ssize_t readSome(int fd, char* data, qsizetype size) {
+    ssize_t got;
+    do
+        got = ::read(fd, data, size);
+    while (got < 0 && errno == EINTR);
+    return got;
+}
+
+}  // namespace
+
+Fd& Fd::operator=(Fd&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+bool Fd::close() {
+    return ::close(std::exchange(fd_, -1)) == 0;
+}
+
+Fd::~Fd() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+Fd openFolder(const QString& path) {
+    return Fd(::open(NativePath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+Fd openFolderAt(const Fd& parent, const QString& name) {
+    return Fd(
+        ::openat(parent.get(), NativePath(name).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+std::vector<VolumeEntry> listEntries(const Fd& folder) {
+    std::vector<VolumeEntry> entries;
+    // A listing of its own, so that reading does not move the folder's offset.
+    const int fd = ::openat(folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::unique_ptr<DIR, int (*)(DIR*)> listing(fd >= 0 ? ::fdopendir(fd) : nullptr, &::closedir);
+    if (!listing) {
+        if (fd >= 0)
+            ::close(fd);
+        return entries;
+    }
+    while (const dirent* entry = ::readdir(listing.get())) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat status {};
+        VolumeEntry each{.name = pathFromBytes(QByteArrayView(name.data(), qsizetype(name.size())))};
+        if (::fstatat(folder.get(), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0) {
+            each.kind = S_ISREG(status.st_mode)   ? VolumeEntry::Kind::File
+                        : S_ISDIR(status.st_mode) ? VolumeEntry::Kind::Folder
+                                                  : VolumeEntry::Kind::Other;
+            each.size = status.st_size;
+        }
+        entries.push_back(std::move(each));
+    }
+    return entries;
+}
+
+bool entryExists(const Fd& folder, const QString& name) {
+    struct stat status {};
+    return ::fstatat(folder.get(), NativePath(name).c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+DeviceError volumeError(int error, const QString& name) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return DeviceError(player_texts::kMemoryFull);
+        case EROFS:
+            return DeviceError(storage_texts::kReadOnly);
+        case EACCES:
+        case EPERM:
+            return DeviceError(storage_texts::kWriteRefused + nameText(name));
+        case EIO:
+        case ENODEV:
+        case ENXIO:
+        case ENOTCONN:
+        case ESTALE:
+        case ENOENT:
+            return DeviceError(storage_texts::kDeviceGone + nameText(name));
+        default:
+            return DeviceError(player_texts::kStoreUnwritable + nameText(name));
+    }
+}
+
+void syncFolder(const Fd& folder) {
+    // Some FUSE file systems do not sync folders; what they hold is then as safe as they make it.
+    if (::fsync(folder.get()) != 0 && errno != EINVAL && errno != ENOSYS)
+        fail(QString());
+}
+
+void makeFolder(const Fd& parent, const QString& name) {
+    if (::mkdirat(parent.get(), NativePath(name).c_str(), 0755) != 0)
+        fail(name);
+}
+
+void renameEntry(const Fd& from, const QString& name, const Fd& to, const QString& newName) {
+    if (::renameat(from.get(), NativePath(name).c_str(), to.get(), NativePath(newName).c_str()) != 0)
+        fail(name);
+}
+
+void removeEntry(const Fd& folder, const QString& name) {
+    struct stat status {};
+    const NativePath native(name);
+    if (::fstatat(folder.get(), native.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        fail(name);
+    if (S_ISDIR(status.st_mode)) {
+        const Fd inside = openFolderAt(folder, name);
+        if (!inside)
+            fail(name);
+        for (const VolumeEntry& entry : listEntries(inside))
+            removeEntry(inside, entry.name);
+    }
+    if (::unlinkat(folder.get(), native.c_str(), S_ISDIR(status.st_mode) ? AT_REMOVEDIR : 0) != 0)
+        fail(name);
+}
+
+QByteArray readSmallFile(const Fd& folder, const QString& name) {
+    const Fd file(::openat(folder.get(), NativePath(name).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    QByteArray contents;
+    char buffer[4096];
+    ssize_t got = 0;
+    while (file && (got = readSome(file.get(), buffer, sizeof buffer)) > 0)
+        contents.append(buffer, got);
+    return contents;
+}
+
+void writeAtomically(const Fd& folder, const QString& name, const QByteArray& contents) {
+    auto [file, temporary] = createTemporary(folder);
+    auto removeTemporary = qScopeGuard([&] { ::unlinkat(folder.get(), NativePath(temporary).c_str(), 0); });
+    if (!writeAll(file.get(), contents.constData(), contents.size()) || ::fsync(file.get()) != 0 ||
+        !file.close())
+        fail(name);
+    renameEntry(folder, temporary, folder, name);
+    removeTemporary.dismiss();
+    syncFolder(folder);
+}
+
+void copyThroughTemporary(int source, qint64 size, const Fd& folder, const QString& name,
+                          const TransferProgress& progress, const CopyFailures& failures) {
+    auto [file, temporary] = createTemporary(folder);
+    // Also when `progress` throws.
+    auto removeTemporary = qScopeGuard([&] { ::unlinkat(folder.get(), NativePath(temporary).c_str(), 0); });
+    std::vector<char> buffer(kChunk);
+    qint64 done = 0;
+    for (;;) {
+        const ssize_t got = readSome(source, buffer.data(), kChunk);
+        if (got < 0)
+            throw failures.read();
+        if (got == 0)
+            break;
+        if (!writeAll(file.get(), buffer.data(), got))
+            throw failures.write(errno);
+        done += got;
+        if (progress && !progress(done, size))
+            throw DeviceError(player_texts::kCancelled);
+    }
+    if (::fsync(file.get()) != 0)
+        throw failures.write(errno);
+    if (!file.close())
+        throw failures.write(errno);
+    if (::renameat(folder.get(), NativePath(temporary).c_str(), folder.get(), NativePath(name).c_str()) != 0)
+        throw failures.write(errno);
+    removeTemporary.dismiss();
+    syncFolder(folder);
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,526 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "device_plugin.h"
+#include "fat_names.h"
+#include "file_size_limit.h"
+#include "folder_locator.h"
+#include "mass_storage_player.h"
+#include "music_files.h"
+#include "player_session.h"
+#include "player_texts.h"
+#include "playlist.h"
+#include "qt_printers.h"
+#include "storage_texts.h"
+#include "volume_files.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPluginLoader>
+#include <QProcess>
+
+#include <sys/mount.h>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace tunedeck::testing {
+namespace {
+
+// A program's exit status (-1: it could not run) and what it wrote.
+std::pair<int, QString> run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"MTOOLS_SKIP_CHECK"_s, u"1"_s);
+    environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit)
+        return {-1, process.errorString()};
+    return {process.exitCode(),
+            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
+}
+
+QStringList namesIn(const QString& folder) {
+    QStringList names;
+    for (const VolumeEntry& entry : listEntries(openFolder(folder)))
+        names << entry.name;
+    names.sort();
+    return names;
+}
+
+QString songsOf(DeviceComponent& player, qint16 folder = 0) {
+    QStringList names;
+    for (const DeviceSong& song : player.Songs(0, folder))
+        names << song.name;
+    return names.join(u',');
+}
+
+QString refusal(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const DeviceError& error) {
+        return error.description();
+    }
+    return u"(done)"_s;
+}
+
+// A temporary tmpfs of `size` at `folder`: its listing order is one the test can know (a plain folder on ext4
+// lists by hash), and it can be made full or read-only.
+struct TmpfsMount {
+    explicit TmpfsMount(const QString& at, const char* size = "size=8m") : folder(at) {
+        QDir().mkpath(at);
+        mounted = ::mount("tmpfs", NativePath(at).c_str(), "tmpfs", 0, size) == 0;
+    }
+    ~TmpfsMount() {
+        if (mounted)
+            ::umount2(NativePath(folder).c_str(), MNT_DETACH);
+    }
+    bool readOnly() const {
+        return ::mount(nullptr, NativePath(folder).c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+    QString folder;
+    bool mounted = false;
+};
+
+// How the folder's file system lists entries made one after the other: as made, or newest first; Unknown
+// when it lists by some other rule (a hash). A FAT player plays in the order made.
+enum class Listing { AsMade, NewestFirst, Unknown };
+Listing listingOf(const QString& folder) {
+    const QString probe = folder + u"/.probe"_s;
+    for (const char* name : {"b", "c", "a"})
+        writeFile(probe + u'/' + QLatin1String(name), {});
+    QStringList listed;
+    for (const VolumeEntry& entry : listEntries(openFolder(probe)))
+        listed << entry.name;
+    removeEntry(openFolder(folder), u".probe"_s);
+    return listed == QStringList{u"b"_s, u"c"_s, u"a"_s}   ? Listing::AsMade
+           : listed == QStringList{u"a"_s, u"c"_s, u"b"_s} ? Listing::NewestFirst
+                                                           : Listing::Unknown;
+}
+
+class StorageTest : public ::testing::Test {
+  protected:
+    StorageTest() { QDir().mkpath(volume()); }
+    QString volume() const { return dir.path() + u"/volume"_s; }
+    // A song file on the computer; its bytes are its name over and over.
+    QString source(const QString& name, qint64 size = 3000) const {
+        return writeFile(dir.path() + u"/computer/"_s + name,
+                         name.toUtf8().repeated(size / name.size() + 1).first(size));
+    }
+    std::unique_ptr<MassStoragePlayer> player(SongOrder order = SongOrder::Directory, StepDone stepDone = {},
+                                              StorageMemory memory = {}) const {
+        if (memory.audioFolder.isEmpty())
+            memory.audioFolder = volume();
+        auto made = std::make_unique<MassStoragePlayer>(
+            [memory] { return StorageLayout{.internal = memory}; }, std::move(stepDone));
+        made->ChooseSongOrder(order);
+        made->Open();
+        return made;
+    }
+    // Folder "f" with songs s1..sN sent in that order.
+    std::unique_ptr<MassStoragePlayer> withSongs(SongOrder order, int songs = 3) const {
+        auto made = player(order);
+        made->AddFolder(u"f"_s, u"0"_s);
+        for (int i = 1; i <= songs; ++i)
+            made->AddSong(0, u"s"_s + QString::number(i), source(u"s%1.mp3"_s.arg(i)), u"0"_s);
+        return made;
+    }
+    TemporaryFolder dir;
+};
+
+// The pure rules: FAT-safe names as mcopy takes them, name order, the .is_audio_player file, playlists.
+TEST(StorageRules, NamesOrdersAndFiles) {
+    const QString emoji = u"😀"_s, longTitle = QString(300, u'x');
+    const std::pair<QString, QString> safe[] = {
+        {u"a\\b/c:d*e?f\"g<h>i|j"_s, u"a_b_c_d_e_f_g_h_i_j.mp3"_s},
+        {u"tab\there"_s, u"tab_here.mp3"_s},
+        {u"dots... "_s, u"dots.mp3"_s},
+        {u""_s, u"_.mp3"_s},
+        {u" . "_s, u"_.mp3"_s},
+        {u"..\\..\\x"_s, u"_._.._x.mp3"_s},
+        {u".hidden"_s, u"_hidden.mp3"_s},
+        {u"日本語　タイトル"_s, u"日本語　タイトル.mp3"_s},
+        {longTitle, QString(251, u'x') + u".mp3"_s},
+        {QString(250, u'x') + emoji, QString(250, u'x') + u".mp3"_s},
+        {QString(249, u'x') + emoji, QString(249, u'x') + emoji + u".mp3"_s},
+        {pathFromBytes("\x82\xa0"), u"__.mp3"_s}};
+    for (const auto& [title, name] : safe)
+        EXPECT_EQ(fatSafeName(title, u".mp3"_s), name) << title.toStdString();
+    EXPECT_EQ(freeFatName(u"Song"_s, u".mp3"_s, {u"SONG.MP3"_s, u"song (2).mp3"_s}), u"Song (3).mp3"_s);
+    EXPECT_EQ(freeFatName(longTitle, u".mp3"_s, {QString(251, u'x') + u".MP3"_s}),
+              QString(247, u'x') + u" (2).mp3"_s);
+
+    QStringList names{u"10 x"_s, u"2 x"_s, u"b"_s, u"A"_s, u"02 y"_s, u"1 z"_s};
+    std::sort(names.begin(), names.end(), naturalLess);
+    EXPECT_EQ(names, (QStringList{u"1 z"_s, u"2 x"_s, u"02 y"_s, u"10 x"_s, u"A"_s, u"b"_s}));
+
+    const std::tuple<QByteArray, QString, std::optional<SongOrder>> players[] = {
+        {"audio_folders=MUSIC/,Podcasts/\nsong_order=name\n", u"MUSIC"_s, SongOrder::Name},
+        {"audio_folders=\"Music/Rock;Pop\"\r\nsong_order = playlist\r\n", u"Music/Rock"_s,
+         SongOrder::Playlist},
+        {"audio_folders=../outside\nsong_order=random\n", u""_s, std::nullopt},
+        {"audio_folders=/a/../../b\n", u""_s, std::nullopt},
+        {"output_formats=audio/mpeg\n", u""_s, std::nullopt}};
+    for (const auto& [contents, folder, order] : players) {
+        EXPECT_EQ(audioPlayerFile(contents).audioFolder, folder) << contents.constData();
+        EXPECT_EQ(audioPlayerFile(contents).order, order) << contents.constData();
+    }
+
+    const QStringList songs{u"b.mp3"_s, u"a é.mp3"_s, pathFromBytes("\x82\xa0.mp3")};
+    for (const QString& at : {u"/v/MUSIC/f"_s, u"/v/PLAYLISTS"_s}) {
+        const QByteArray text = playlistText(songs, at, u"/v/MUSIC/f"_s);
+        EXPECT_EQ(playlistSongs(text, at, u"/v/MUSIC/f"_s), songs) << text.constData();
+    }
+    EXPECT_EQ(
+        playlistSongs("\xEF\xBB\xBF#EXTM3U\nx.mp3\r\n./y.mp3\n..\\f\\z.mp3\n/abs.mp3\nsub/w.mp3\nx.mp3\n",
+                      u"/v/f"_s, u"/v/f"_s),
+        (QStringList{u"x.mp3"_s, u"y.mp3"_s, u"z.mp3"_s}));
+}
+
+// The order a FAT player plays in is the order the entries were made, which a tmpfs lists newest first.
+QStringList made(const QString& listed, SongOrder order, Listing listing) {
+    QStringList songs = listed.split(u',');
+    if (order == SongOrder::Directory && listing == Listing::NewestFirst)
+        std::reverse(songs.begin(), songs.end());
+    return songs;
+}
+
+// Each order after sends, a delete of the 2nd song, a send and a swap of the 1st and 3rd: the songs as the
+// player plays them, by their titles, and the files that order keeps. A swap in directory order makes the
+// folder's entries anew in the order the list wants. A player that says its order is followed over the one
+// chosen.
+TEST_F(StorageTest, EveryOrderAfterSendsDeletesAndSwaps) {
+    struct Row {
+        SongOrder order;
+        QByteArray audioPlayer;  // the volume's .is_audio_player; empty: none
+        QStringList files;       // of the folder at the end
+        QByteArray playlist;     // the folder's at the end
+    };
+    const Row rows[] = {
+        {SongOrder::Directory, {}, {u"s1.mp3"_s, u"s3.mp3"_s, u"s4.mp3"_s}},
+        {SongOrder::Name, {}, {u"01 s4.mp3"_s, u"03 s3.mp3"_s, u"04 s1.mp3"_s}},
+        {SongOrder::Playlist,
+         {},
+         {u"f.m3u8"_s, u"s1.mp3"_s, u"s3.mp3"_s, u"s4.mp3"_s},
+         "#EXTM3U\r\ns4.mp3\r\ns3.mp3\r\ns1.mp3\r\n"},
+        {SongOrder::Playlist,
+         "audio_folders=MUSIC\nsong_order=name\n",
+         {u"01 s4.mp3"_s, u"03 s3.mp3"_s, u"04 s1.mp3"_s}},
+    };
+    const TmpfsMount tmpfs(volume());
+    const Listing listing = tmpfs.mounted ? listingOf(volume()) : Listing::Unknown;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(songOrderKey(row.order).toStdString() + " " + row.audioPlayer.toStdString());
+        if (row.order == SongOrder::Directory && listing == Listing::Unknown)
+            continue;  // not root, or a listing by hash: no order to check
+        for (const QString& name : namesIn(volume()))
+            removeEntry(openFolder(volume()), name);
+        if (!row.audioPlayer.isEmpty())
+            writeFile(volume() + u"/.is_audio_player"_s, row.audioPlayer);
+        MassStoragePlayer device(folderLocator(volume()));
+        device.ChooseSongOrder(row.order);
+        device.Open();
+        device.AddFolder(u"f"_s, u"0"_s);
+        const auto send = [&](const QString& title) {
+            device.AddSong(0, title, source(title + u".mp3"_s), u"0"_s);
+        };
+        const auto played = [&] { return made(songsOf(device), row.order, listing).join(u','); };
+        send(u"s1"_s), send(u"s2"_s), send(u"s3"_s);
+        EXPECT_EQ(played(), u"s1,s2,s3"_s);
+        device.DeleteSong(0, 1, u"0"_s);
+        EXPECT_EQ(played(), u"s1,s3"_s);
+        send(u"s4"_s);
+        EXPECT_EQ(played(), u"s1,s3,s4"_s);
+        QStringList wanted = songsOf(device).split(u',');
+        std::swap(wanted[0], wanted[2]);
+        device.SwapSong(0, 0, 2, u"0"_s);
+        EXPECT_EQ(played(), made(wanted.join(u','), SongOrder::Name, listing).join(u','));
+        EXPECT_EQ(made(songsOf(device), row.order, listing), wanted);
+        const QString folder = volume() + (row.audioPlayer.isEmpty() ? u"/f"_s : u"/MUSIC/f"_s);
+        EXPECT_EQ(namesIn(folder), row.files);
+        EXPECT_EQ(readFile(folder + u"/f.m3u8"_s), row.playlist);
+        device.Close();
+    }
+}
+
+// A reordering stopped after any of its steps on the device, as by a crash, is finished at the next Open, or
+// undone when it had not yet said what it does; nothing is lost and nothing of ours is left.
+TEST_F(StorageTest, ACrashDuringAReorderIsFinishedAtTheNextOpen) {
+    const TmpfsMount tmpfs(volume());
+    const Listing listing = tmpfs.mounted ? listingOf(volume()) : Listing::Unknown;
+    for (const SongOrder order : {SongOrder::Directory, SongOrder::Name}) {
+        for (int crashAt = 1;; ++crashAt) {
+            SCOPED_TRACE(songOrderKey(order).toStdString() + " crash after step " + std::to_string(crashAt));
+            for (const QString& name : namesIn(volume()))
+                removeEntry(openFolder(volume()), name);
+            withSongs(order);
+            writeFile(volume() + u"/f/cover.jpg"_s, "jpg");
+            writeFile(volume() + u"/f/sub/notes.txt"_s, "notes");
+            writeFile(volume() + u"/f/.tunedeck-part-1234"_s, "a crashed copy");
+            const QString before = songsOf(*player(order));
+            int steps = 0;
+            struct Crash {};
+            bool crashed = false;
+            try {
+                player(order, [&] {
+                    if (++steps == crashAt)
+                        throw Crash{};
+                })->SwapSong(0, 0, 2, u"0"_s);
+            } catch (const Crash&) {
+                crashed = true;
+            }
+            QStringList wanted = before.split(u',');
+            std::swap(wanted[0], wanted[2]);
+            const QString after = songsOf(*player(order));
+            if (crashAt == 1) {
+                EXPECT_EQ(after, before) << "undone";
+            } else if (order == SongOrder::Name || listing != Listing::Unknown) {
+                EXPECT_EQ(made(after, order, listing), wanted);
+            }
+            EXPECT_EQ(namesIn(volume()), QStringList{u"f"_s});
+            const QStringList files = namesIn(volume() + u"/f"_s);
+            EXPECT_EQ(files.filter(u".mp3"_s).size(), 3);
+            EXPECT_TRUE(files.contains(u"cover.jpg"_s));
+            EXPECT_EQ(readFile(volume() + u"/f/sub/notes.txt"_s), "notes");
+            EXPECT_TRUE(files.filter(u".tunedeck"_s).isEmpty());
+            if (!crashed)
+                break;
+        }
+    }
+}
+
+// What the player refuses, and with which words; a refused or stopped send leaves nothing behind.
+TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
+    const auto device = withSongs(SongOrder::Name, 2);
+    const QString song = source(u"x.mp3"_s, 200'000);
+    const QString sparse = dir.path() + u"/computer/huge.mp3"_s;
+    writeFile(sparse, {});
+    ASSERT_EQ(::truncate(NativePath(sparse).c_str(), 5LL << 30), 0);
+    const QString got = dir.path() + u"/got.mp3"_s;
+    writeFile(got, "before");
+    MassStoragePlayer fat([&] {
+        return StorageLayout{.internal = StorageMemory{.audioFolder = volume(), .fileSystem = u"vfat"_s}};
+    });
+    fat.Open();
+    MassStoragePlayer closed(folderLocator(volume()));
+    MassStoragePlayer missing(folderLocator(dir.path() + u"/unplugged"_s));
+    const std::pair<std::function<void()>, QString> calls[] = {
+        {[&] { device->AddSong(0, u"t"_s, song, u"0"_s, [](qint64, qint64) { return false; }); },
+         player_texts::kCancelled},
+        {[&] {
+             device->AddSong(0, u"t"_s, song, u"0"_s,
+                             [](qint64, qint64) -> bool { throw DeviceError(u"中"_s); });
+         },
+         u"中"_s},
+        {[&] { device->GetSong(0, 0, got, u"0"_s, [](qint64, qint64) { return false; }); },
+         player_texts::kCancelled},
+        {[&] { device->GetSong(0, 0, dir.path() + u"/none/got.mp3"_s, u"0"_s); },
+         player_texts::kUnwritableTarget + dir.path() + u"/none/got.mp3"_s},
+        {[&] { withFileSizeLimit(100'000, [&] { device->AddSong(0, u"t"_s, song, u"0"_s); }); },
+         player_texts::kStoreUnwritable + u"03 t.mp3"_s},
+        {[&] { device->AddSong(0, u"t"_s, dir.path() + u"/no.mp3"_s, u"0"_s); },
+         player_texts::kUnreadableSource + dir.path() + u"/no.mp3"_s},
+        {[&] { device->AddSong(0, u"t"_s, source(u"x.wav"_s), u"0"_s); },
+         storage_texts::kNotASong + dir.path() + u"/computer/x.wav"_s},
+        {[&] { fat.AddSong(0, u"t"_s, sparse, u"0"_s); }, storage_texts::kTooLargeForFat},
+        {[&] { device->AddSong(2, u"t"_s, song, u"0"_s); }, player_texts::kFolderOutOfRange},
+        {[&] { device->GetSong(0, 2, got, u"0"_s); }, player_texts::kSongOutOfRange},
+        {[&] { device->DeleteSong(0, -1, u"0"_s); }, player_texts::kSongOutOfRange},
+        {[&] { device->SwapSong(0, 0, 2, u"0"_s); }, player_texts::kSongOutOfRange},
+        {[&] { device->DeleteFolder(1, u"0"_s); }, player_texts::kFolderOutOfRange},
+        {[&] { device->Songs(1, 0); }, player_texts::kNoCard},
+        {[&] { device->AvailableMemory(u"2"_s); }, player_texts::kBadMemory},
+        {[&] { device->AddFolder(u"  "_s, u"0"_s); }, player_texts::kEmptyFolderName},
+        {[&] { device->AddFolder(u"F"_s, u"0"_s); }, storage_texts::kFolderExists + u"F"_s},
+        {[&] { device->Open(); }, player_texts::kAlreadyOpen},
+        {[&] { closed.Folders(0); }, player_texts::kNotOpen},
+        {[&] { closed.FontName(u"MS UI Gothic"_s); }, player_texts::kNotOpen},
+        {[&] { missing.Open(); }, player_texts::kNotConnected},
+    };
+    const QStringList files = namesIn(volume() + u"/f"_s);
+    for (const auto& [call, description] : calls) {
+        EXPECT_EQ(refusal(call), description);
+        EXPECT_EQ(namesIn(volume() + u"/f"_s), files);
+        EXPECT_EQ(readFile(got), "before");
+        EXPECT_EQ(namesIn(dir.path()), (QStringList{u"computer"_s, u"got.mp3"_s, u"volume"_s}));
+    }
+    EXPECT_EQ(device->ExtFlash(), 0);
+    device->GetSong(0, 1, got, u"0"_s);
+    EXPECT_EQ(readFile(got), readFile(volume() + u"/f/02 s2.mp3"_s));
+}
+
+// Names from a caller or from the volume never lead outside the audio folder: unsafe characters become "_",
+// links on the volume are not followed, and what lies outside is never listed, changed or removed.
+TEST_F(StorageTest, NamesCannotEscapeTheAudioFolder) {
+    const QString outside = writeFile(dir.path() + u"/outside/keep.mp3"_s, "keep");
+    const StorageMemory memory{.audioFolder = volume() + u"/MUSIC"_s,
+                               .playlistFolder = volume() + u"/PLAYLISTS"_s};
+    writeFile(volume() + u"/PLAYLISTS/other.txt"_s, "mine");
+    writeFile(volume() + u"/MUSIC/.rockbox/config"_s, "player's");
+    writeFile(volume() + u"/MUSIC/notes.txt"_s, "mine");
+    const auto device = player(SongOrder::Playlist, {}, memory);
+    for (const QString& name : {u"../evil"_s, u".."_s, u"/tmp"_s, u"a/../../b"_s})
+        device->AddFolder(name, u"0"_s);
+    ASSERT_EQ(::symlink(NativePath(dir.path() + u"/outside"_s).c_str(),
+                        NativePath(volume() + u"/MUSIC/link"_s).c_str()),
+              0);
+    ASSERT_EQ(
+        ::symlink(NativePath(outside).c_str(), NativePath(volume() + u"/MUSIC/_._evil/link.mp3"_s).c_str()),
+        0);
+    std::vector<QString> folders;
+    for (const DeviceFolder& folder : device->Folders(0))
+        folders.push_back(folder.name);
+    EXPECT_EQ(folders, (std::vector<QString>{u"a_.._.._b"_s, u"_"_s, u"_._evil"_s, u"_tmp"_s}));
+    device->AddSong(2, u"../../../x"_s, source(u"s.mp3"_s), u"0"_s);
+    EXPECT_EQ(songsOf(*device, 2), u"_._.._.._x"_s);
+    EXPECT_EQ(readFile(volume() + u"/PLAYLISTS/_._evil.m3u8"_s),
+              "#EXTM3U\r\n../MUSIC/_._evil/_._.._.._x.mp3\r\n");
+    device->DeleteFolder(2, u"0"_s);
+    device->Format(u"0"_s);
+    EXPECT_EQ(namesIn(volume() + u"/MUSIC"_s), (QStringList{u".rockbox"_s, u"link"_s, u"notes.txt"_s}));
+    EXPECT_EQ(namesIn(volume() + u"/PLAYLISTS"_s), QStringList{u"other.txt"_s});
+    EXPECT_EQ(readFile(outside), "keep");
+}
+
+// A full volume refuses a song before copying it; a read-only one says so.
+TEST_F(StorageTest, AFullOrReadOnlyVolumeRefusesClearly) {
+    const TmpfsMount tmpfs(volume(), "size=1m");
+    if (!tmpfs.mounted)
+        GTEST_SKIP() << "cannot mount a tmpfs here (not root?)";
+    const auto device = withSongs(SongOrder::Directory, 1);
+    EXPECT_EQ(refusal([&] { device->AddSong(0, u"big"_s, source(u"big.mp3"_s, 2 << 20), u"0"_s); }),
+              player_texts::kMemoryFull);
+    EXPECT_EQ(namesIn(volume() + u"/f"_s), QStringList{u"s1.mp3"_s});
+    EXPECT_LT(device->AvailableMemory(u"0"_s), 1 << 20);
+    ASSERT_TRUE(tmpfs.readOnly());
+    for (const auto& call : std::vector<std::function<void()>>{
+             [&] { device->AddSong(0, u"t"_s, source(u"t.mp3"_s), u"0"_s); },
+             [&] { device->DeleteSong(0, 0, u"0"_s); }, [&] { device->AddFolder(u"g"_s, u"0"_s); }})
+        EXPECT_EQ(refusal(call), storage_texts::kReadOnly);
+    device->Close();
+    EXPECT_EQ(songsOf(*player()), u"s1"_s) << "a read-only volume still opens and reads";
+}
+
+// The window reaches the player through the session: a send of three files with the second refused goes on
+// or stops as asked, and a swap is the player's own.
+TEST_F(StorageTest, ThroughThePlayerSession) {
+    withSongs(SongOrder::Name, 0);
+    QPluginLoader loader(QStringLiteral(TUNEDECK_COMPONENTS_DIR "/MassStorage"));
+    auto* plugin = qobject_cast<DevicePlugin*>(loader.instance());
+    ASSERT_TRUE(plugin) << loader.errorString().toStdString();
+    writeFile(volume() + u"/.is_audio_player"_s, "song_order=name\n");
+    PlayerSession session(plugin->create(volume()));
+    const QStringList files{source(u"a.mp3"_s), dir.path() + u"/missing.mp3"_s, source(u"c.mp3"_s)};
+    const auto title = [](const QString& path) { return QFileInfo(path).completeBaseName(); };
+    const Outcome stopped =
+        session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::Stop);
+    EXPECT_EQ(stopped.done, 1);
+    EXPECT_EQ(stopped.description, player_texts::kUnreadableSource + files[1]);
+    const Outcome goneOn =
+        session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::GoOn);
+    EXPECT_EQ(goneOn.done, 2);
+    EXPECT_EQ(goneOn.failed, 1);
+    PaneReading reading;
+    ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"f"_s}, reading).ok());
+    ASSERT_EQ(reading.songs->size(), 3u);
+    EXPECT_TRUE(session.swap(reading.songs->at(0), reading.songs->at(2)).ok());
+    ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"f"_s}, reading).ok());
+    QStringList names;
+    for (const SongRef& song : *reading.songs)
+        names << song.name;
+    EXPECT_EQ(names, (QStringList{u"c"_s, u"a"_s, u"a"_s}));
+    EXPECT_EQ(namesIn(volume() + u"/f"_s), (QStringList{u"01 c.mp3"_s, u"02 a.mp3"_s, u"03 a.mp3"_s}));
+}
+
+// A real exFAT (SDXC cards), through the FUSE driver: every operation as on a plain folder. Its listing order
+// is not the order on the disk, so no order is claimed.
+TEST_F(StorageTest, OnARealExfat) {
+    const QString image = dir.path() + u"/exfat.img"_s, mountPoint = volume() + u"/card"_s;
+    QDir().mkpath(mountPoint);
+    ASSERT_EQ(::truncate(NativePath(writeFile(image, {})).c_str(), 64 << 20), 0);
+    if (run(u"mkfs.exfat"_s, {image}).first != 0)
+        GTEST_SKIP() << "no mkfs.exfat";
+    const auto [attached, loopOut] = run(u"losetup"_s, {u"-f"_s, u"--show"_s, image});
+    if (attached != 0)
+        GTEST_SKIP() << "no loop device: " << loopOut.toStdString();
+    const QString loop = loopOut.trimmed();
+    const auto detach = qScopeGuard([&] { run(u"losetup"_s, {u"-d"_s, loop}); });
+    const auto [mounted, mountOut] = run(u"mount.exfat-fuse"_s, {loop, mountPoint});
+    if (mounted != 0)
+        GTEST_SKIP() << "no FUSE exFAT: " << mountOut.toStdString();
+    const auto unmount = qScopeGuard([&] { run(u"umount"_s, {mountPoint}); });
+    const auto device = player(SongOrder::Playlist, {}, {.audioFolder = mountPoint});
+    const qint64 free = device->AvailableMemory(u"0"_s);
+    const std::pair<std::function<void()>, QString> steps[] = {
+        {[&] { device->AddFolder(u"音楽"_s, u"0"_s); }, u""_s},
+        {[&] { device->AddSong(0, u"what?"_s, source(u"a.mp3"_s, 300'000), u"0"_s); }, u"what_"_s},
+        {[&] { device->AddSong(0, u"日本語"_s, source(u"b.mp3"_s), u"0"_s); }, u"what_,日本語"_s},
+        {[&] { device->AddSong(0, u"WHAT?"_s, source(u"c.mp3"_s), u"0"_s); }, u"what_,日本語,WHAT_ (2)"_s},
+        {[&] { device->SwapSong(0, 0, 2, u"0"_s); }, u"WHAT_ (2),日本語,what_"_s},
+        {[&] { device->GetSong(0, 2, dir.path() + u"/got.mp3"_s, u"0"_s); }, u"WHAT_ (2),日本語,what_"_s},
+        {[&] { device->DeleteSong(0, 1, u"0"_s); }, u"WHAT_ (2),what_"_s},
+        {[&] { device->AddFolder(u"音楽"_s, u"0"_s); }, u"WHAT_ (2),what_"_s},
+    };
+    for (const auto& [step, songs] : steps) {
+        refusal(step);
+        EXPECT_EQ(songs.isEmpty() ? QString() : songsOf(*device), songs);
+    }
+    EXPECT_EQ(readFile(dir.path() + u"/got.mp3"_s), readFile(dir.path() + u"/computer/a.mp3"_s));
+    EXPECT_LT(device->AvailableMemory(u"0"_s), free - 300'000);
+    device->ChooseSongOrder(SongOrder::Name);  // numbers the songs in the order they play, then swaps
+    device->SwapSong(0, 0, 1, u"0"_s);
+    EXPECT_EQ(songsOf(*device), u"what_,WHAT_ (2)"_s);
+    device->ChooseSongOrder(SongOrder::Directory);
+    device->SwapSong(0, 0, 1, u"0"_s);
+    EXPECT_EQ(device->Songs(0, 0).size(), 2u);
+    device->Format(u"0"_s);
+    EXPECT_TRUE(device->Folders(0).empty());
+    device->Close();
+    EXPECT_EQ(run(u"umount"_s, {mountPoint}).first, 0);
+    EXPECT_EQ(run(u"fsck.exfat"_s, {u"-n"_s, loop}).first, 0) << "the file system stays clean";
+}
+
+// What fatSafeName makes of awkward titles, mcopy writes to a FAT16 image unchanged; two names that differ
+// only in case are one name there, hence " (2)".
+TEST(StorageFat, SafeNamesAreWhatFatKeeps) {
+    const TemporaryFolder dir;
+    const QString image = dir.path() + u"/fat16.img"_s, file = writeFile(dir.path() + u"/s.mp3"_s, "mp3");
+    if (run(u"mkfs.fat"_s, {u"-C"_s, u"-F"_s, u"16"_s, image, u"32768"_s}).first != 0 ||
+        run(u"mdir"_s, {u"-i"_s, image, u"::"_s}).first != 0)
+        GTEST_SKIP() << "no mtools or dosfstools";
+    const QString emoji = u"😀"_s;
+    const QStringList titles{u"a:b*c?d\"e<f>g|h\\i/j"_s,
+                             u"trailing. . "_s,
+                             QString(300, u'x'),
+                             u"日本語のタイトル　２"_s,
+                             QString(249, u'日') + emoji,
+                             QString(250, u'y') + emoji,
+                             u"Case Song"_s,
+                             u"semi;comma,[b]+="_s};
+    QStringList written;
+    for (const QString& title : titles) {
+        const QString name = freeFatName(title, u".mp3"_s, written);
+        EXPECT_LE(name.size(), kFatNameUnits);
+        EXPECT_FALSE(QChar::isHighSurrogate(name[name.size() - 5].unicode()));
+        if (name.contains(emoji))
+            continue;  // mtools 4.0.32 drops characters beyond the BMP; the kernel's vfat keeps them
+        EXPECT_EQ(run(u"mcopy"_s, {u"-i"_s, image, file, u"::"_s + name}).first, 0) << name.toStdString();
+        written << name;
+    }
+    const QString clash = freeFatName(u"case song"_s, u".mp3"_s, written);
+    EXPECT_EQ(clash, u"case song (2).mp3"_s);
+    EXPECT_NE(run(u"mcopy"_s, {u"-D"_s, u"s"_s, u"-i"_s, image, file, u"::case song.mp3"_s}).first, 0)
+        << "FAT took a name equal to one there but for case";
+    EXPECT_EQ(run(u"mcopy"_s, {u"-i"_s, image, file, u"::"_s + clash}).first, 0);
+    written << clash;
+    QStringList listed =
+        run(u"mdir"_s, {u"-b"_s, u"-i"_s, image, u"::"_s}).second.split(u'\n', Qt::SkipEmptyParts);
+    for (QString& name : listed)
+        name.remove(0, 3);  // "::/"
+    listed.sort();
+    written.sort();
+    EXPECT_EQ(listed, written);
+}
+
+}  // namespace
+}  // namespace tunedeck::testing
