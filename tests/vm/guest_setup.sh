@@ -1,0 +1,84 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# shellcheck shell=bash
+
+# Sourced by a guest script: the services a desktop has for a USB player, started by hand since the guest has no
+# systemd: the kernel's USB, SCSI and FAT modules, udev, a system D-Bus and udisksd. Sets internal_disk and
+# card_disk to the block devices of LUN 0 and LUN 1. Gives request_unplug and wait_unplugged.
+
+export PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/run/dbus/system_bus_socket
+export HOME=/tmp/home XDG_RUNTIME_DIR=/run/user/0 QT_QPA_PLATFORM=offscreen
+mkdir -p "$HOME" /run/dbus /run/udev/rules.d
+mkdir -p /run/user && mkdir -m 0700 "$XDG_RUNTIME_DIR"
+# udisks mounts under /media and keeps its state in /var/lib/udisks2, which the host need not have.
+mount -t tmpfs media /media
+mount -t tmpfs var-lib /var/lib
+
+# Calls a function with no arguments until it succeeds, once a second for at most SECONDS.
+retry_for() {
+    local seconds=$1 what=$2
+    for _ in $(seq "$seconds"); do
+        if "$what"; then
+            return 0
+        fi
+        sleep 1
+    done
+    echo "guest: gave up on $what after $seconds s" >&2
+    return 1
+}
+
+# usb-storage waits a second before it scans a new disk by default; nothing here needs the wait.
+modprobe usb_storage delay_use=0
+for module in usbcore xhci_pci sd_mod scsi_mod vfat nls_cp437 nls_iso8859_1 nls_utf8 nls_cp932; do
+    if modinfo "$module" >/dev/null 2>&1; then
+        modprobe "$module"
+    fi
+done
+
+# What media-player-info's hwdb says of a real Sansa Clip+ (0781:74d0); QEMU's disks are 46f4:0001.
+echo 'SUBSYSTEM=="block", SUBSYSTEMS=="usb", ATTRS{idVendor}=="46f4", ENV{ID_MEDIA_PLAYER}="sandisk_sansa-clip-plus"' \
+    > /run/udev/rules.d/70-tunedeck-player.rules
+
+dbus-daemon --system --fork --nopidfile
+/lib/systemd/systemd-udevd --daemon
+both_disks_seen() {
+    internal_disk="" card_disk=""
+    local disk lun
+    for disk in /sys/block/sd*; do
+        [ -e "$disk/device" ] || continue
+        lun=$(basename "$(readlink -f "$disk/device")")
+        case ${lun##*:} in
+            0) internal_disk=/dev/$(basename "$disk") ;;
+            1) card_disk=/dev/$(basename "$disk") ;;
+        esac
+    done
+    [ -n "$internal_disk" ] && [ -n "$card_disk" ]
+}
+retry_for 60 both_disks_seen
+udevadm trigger --action=add
+udevadm settle --timeout=60
+
+/usr/libexec/udisks2/udisksd > /tmp/udisksd.log 2>&1 &
+udisks_lists_both() {
+    gdbus call --system --dest org.freedesktop.UDisks2 --object-path /org/freedesktop/UDisks2/Manager \
+        --method org.freedesktop.UDisks2.Manager.GetBlockDevices '{}' > /tmp/udisks-blocks 2>/dev/null &&
+        grep -q "block_devices/${internal_disk#/dev/}'" /tmp/udisks-blocks &&
+        grep -q "block_devices/${card_disk#/dev/}'" /tmp/udisks-blocks
+}
+retry_for 60 udisks_lists_both
+
+for disk in "$internal_disk" "$card_disk"; do
+    echo "== udev on $disk"
+    udevadm info --query=property --name="$disk" | grep -E '^(ID_PATH|ID_FS_|ID_MEDIA_PLAYER|ID_SERIAL)'
+done
+
+# The host pulls the player out once asked to, and answers with share/unplugged.
+request_unplug() {
+    touch "$VM_SHARE/unplug"
+}
+unplugged() {
+    [ -e "$VM_SHARE/unplugged" ]
+}
+wait_unplugged() {
+    retry_for "${1:-30}" unplugged
+}
