@@ -7,7 +7,8 @@
 set -euo pipefail
 mapfile -t command < "$VM_SHARE/command"
 status=0
-"${command[@]}" > "$VM_SHARE/guest.log" 2>&1 < /dev/null || status=$?
+echo "guest: up after $(cut -d' ' -f1 /proc/uptime) s of the guest's clock" > "$VM_SHARE/guest.log"
+"${command[@]}" >> "$VM_SHARE/guest.log" 2>&1 < /dev/null || status=$?
 echo "$status" > "$VM_SHARE/status"
 sync
 busybox poweroff -f

@@ -67,6 +67,7 @@ udisks_lists_both() {
 }
 retry_for 60 udisks_lists_both
 
+echo "guest: the player is ready after $(cut -d' ' -f1 /proc/uptime) s"
 for disk in "$internal_disk" "$card_disk"; do
     echo "== udev on $disk"
     udevadm info --query=property --name="$disk" | grep -E '^(ID_PATH|ID_FS_|ID_MEDIA_PLAYER|ID_SERIAL)'
@@ -81,4 +82,16 @@ unplugged() {
 }
 wait_unplugged() {
     retry_for "${1:-30}" unplugged
+}
+
+# Expectations the host checks on the images after the run (check_images.sh); IMAGE is internal.img or
+# card.img. The names in FOLDER, in the order of their directory entries:
+expect_order() {
+    local image=$1 folder=$2
+    shift 2
+    (IFS=$'\t' && echo "$image"$'\t'"$folder"$'\t'"$*") >> "$VM_SHARE/expect-order"
+}
+# An image the player was pulled out of while it was written, which fsck.fat then need not find clean:
+expect_unclean() {
+    echo "$1" >> "$VM_SHARE/expect-unclean"
 }

@@ -53,15 +53,22 @@ monitor_command() {
         print $socket "$ARGV[1]\n";
         my $answer = "";
         # The greeting ends at the first prompt, the answer at the second.
-        while (() = $answer =~ /\(qemu\) /g) < 2 || $answer !~ /\(qemu\) $/) {
-            sysread($socket, $answer, 4096, length $answer) or last;
+        while (1) {
+            my $prompts = () = $answer =~ /\(qemu\) /g;
+            last if $prompts >= 2 && $answer =~ /\(qemu\) $/;
+            sysread($socket, $answer, 4096, length $answer) or die "monitor: no answer to $ARGV[1]\n";
         }
         print $answer;' "$monitor" "$1"
 }
 
-# Pulls the player out as a user would: the USB device goes, with both its LUNs.
+# Pulls the player out as a user would: the USB device goes, with both its LUNs. Without the answer in the
+# share the guest's wait for it fails.
 unplug() {
-    monitor_command "device_del player" >/dev/null
+    touch "$control/unplug-asked"
+    if ! monitor_command "device_del player" >/dev/null; then
+        echo "run.sh: the monitor did not take device_del" >&2
+        return
+    fi
     for _ in $(seq 50); do
         if ! monitor_command "info usb" | grep -q "ID: player"; then
             touch "$share/unplugged"
@@ -95,7 +102,7 @@ while kill -0 "$qemu" 2>/dev/null; do
         kill -KILL "$qemu"
         break
     fi
-    if [ -e "$share/unplug" ] && [ ! -e "$share/unplugged" ]; then
+    if [ -e "$share/unplug" ] && [ ! -e "$control/unplug-asked" ]; then
         unplug
     fi
     sleep 0.2
