@@ -107,7 +107,8 @@ while kill -0 "$qemu" 2>/dev/null; do
     fi
     sleep 0.2
 done
-wait "$qemu" || true
+# Quietly: bash would report a killed QEMU with its whole command line.
+wait "$qemu" 2>/dev/null || true
 qemu=
 echo "run.sh: guest ran $((SECONDS - start)) s"
 
