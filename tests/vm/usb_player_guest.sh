@@ -35,8 +35,8 @@ done
 udisks_call "$internal_disk" Filesystem.Unmount '{}' > /dev/null
 expect_order internal.img MUSIC/Test charlie-song.mp3 alpha-song.mp3 bravo-song.mp3
 
-# The copy reads a pipe, so the player is pulled out while it is surely under way; each write waits for the
-# player, so the write after the pull fails (a write into the page cache would not).
+# The copy reads a pipe, so the player is pulled out while it is surely under way. Each write waits for the
+# player, so the first one after the pull fails for sure; one into the page cache alone might not.
 card=$(mount_player "$card_disk")
 head -c 16M /dev/urandom > /tmp/long-song.mp3
 mkfifo /tmp/copy-source
