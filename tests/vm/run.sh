@@ -116,6 +116,7 @@ cat "$share/guest.log" 2>/dev/null || echo "run.sh: the guest left no log" >&2
 if [ ! -f "$share/status" ]; then
     echo "run.sh: the guest left no exit status; the end of its console ($work/console.log):" >&2
     tail -n 30 "$work/console.log" >&2
+    echo >&2
     exit 1
 fi
 status=$(cat "$share/status")
