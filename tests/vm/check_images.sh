@@ -7,6 +7,8 @@
 # directory entries, as mtools reads them.
 set -euo pipefail
 work=$1
+# mkfs.vfat and fsck.fat are in sbin, which a user's PATH may lack.
+export PATH=$PATH:/usr/sbin:/sbin
 share=$work/share
 export MTOOLS_SKIP_CHECK=1 LC_ALL=C.UTF-8
 failed=0

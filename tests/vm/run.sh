@@ -13,6 +13,8 @@ work=$1
 script=$(realpath "$2")
 shift 2
 timeout=${VM_TIMEOUT:-600}
+# mkfs.vfat and fsck.fat are in sbin, which a user's PATH may lack.
+export PATH=$PATH:/usr/sbin:/sbin
 case $here in
     *[[:space:]]*) echo "run.sh: $here goes on the guest's kernel command line and must hold no space" >&2; exit 2 ;;
 esac

@@ -10,7 +10,7 @@ build=$1
 . "$(dirname "$0")/guest_setup.sh"
 
 "$build/bin/tunedeck-player" --version
-"$build/bin/tunedeck-tags" --help > /dev/null
+"$build/bin/tunedeck-tags" --help | head -n 1
 
 udisks_call() {
     gdbus call --system --dest org.freedesktop.UDisks2 \
