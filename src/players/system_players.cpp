@@ -34,10 +34,13 @@ PlayerEntry usbPlayerEntry(const UsbPlayer& player) {
     QString name = joined({player.vendor, player.model});
     const std::optional<MediaPlayerInfo> info =
         readMediaPlayerInfo(player.mediaPlayer, mediaPlayerInfoFolders());
-    for (const std::optional<UsbVolume>& memory : player.memories)
-        entry.memories << (memory ? memory->mountPoints.value(0) : QString());
-    if (entry.memories.value(1).isEmpty())
-        entry.memories.removeLast();
+    // Where each memory is mounted, empty while it is not; a player without a card has one.
+    const auto mountPoint = [](const std::optional<UsbVolume>& memory) {
+        return memory ? memory->mountPoints.value(0) : QString();
+    };
+    entry.memories << mountPoint(player.memories[0]);
+    if (player.memories[1])
+        entry.memories << mountPoint(player.memories[1]);
     if (info && info->accessProtocols.contains(QStringLiteral("storage"))) {
         entry.kind = QStringLiteral("player");
         entry.order = info->order;

@@ -1,0 +1,97 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# shellcheck shell=bash
+
+# Sourced by a guest script: the services a desktop has for a USB player, started by hand since the guest has no
+# systemd: the kernel's USB, SCSI and FAT modules, udev, a system D-Bus and udisksd. Sets internal_disk,
+# card_disk and solo_disk to the block devices of the player's LUN 0 and LUN 1 and of the second player. Gives
+# request_unplug and wait_unplugged.
+
+export PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/run/dbus/system_bus_socket
+export HOME=/tmp/home XDG_RUNTIME_DIR=/run/user/0 QT_QPA_PLATFORM=offscreen
+mkdir -p "$HOME" /run/dbus /run/udev/rules.d
+# Bash's process substitution needs /dev/fd, which devtmpfs lacks.
+[ -e /dev/fd ] || ln -s /proc/self/fd /dev/fd
+mkdir -p /run/user && mkdir -m 0700 "$XDG_RUNTIME_DIR"
+# udisks mounts under /media and keeps its state in /var/lib/udisks2, which the host need not have.
+mount -t tmpfs media /media
+mount -t tmpfs var-lib /var/lib
+
+# Calls a function with no arguments until it succeeds, once a second for at most SECONDS.
+retry_for() {
+    local seconds=$1 what=$2
+    for _ in $(seq "$seconds"); do
+        if "$what"; then
+            return 0
+        fi
+        sleep 1
+    done
+    echo "guest: gave up on $what after $seconds s" >&2
+    return 1
+}
+
+# usb-storage waits a second before it scans a new disk by default; nothing here needs the wait.
+modprobe usb_storage delay_use=0
+for module in usbcore xhci_pci sd_mod scsi_mod vfat nls_cp437 nls_iso8859_1 nls_utf8 nls_cp932; do
+    if modinfo "$module" >/dev/null 2>&1; then
+        modprobe "$module"
+    fi
+done
+
+# What media-player-info's hwdb says of a real Sansa Clip+ (0781:74d0); QEMU's disks are 46f4:0001.
+echo 'SUBSYSTEM=="block", SUBSYSTEMS=="usb", ATTRS{idVendor}=="46f4", ENV{ID_MEDIA_PLAYER}="sandisk_sansa-clip-plus"' \
+    > /run/udev/rules.d/70-tunedeck-player.rules
+
+dbus-daemon --system --fork --nopidfile
+/lib/systemd/systemd-udevd --daemon
+# The kernel may name them in any order; their labels say which is which.
+all_disks_seen() {
+    local disks=(/sys/block/sd*)
+    [ "${#disks[@]}" -eq 3 ] && [ -e "${disks[0]}" ]
+}
+retry_for 60 all_disks_seen
+udevadm trigger --action=add
+udevadm settle --timeout=60
+internal_disk=$(readlink -f /dev/disk/by-label/INTERNAL)
+card_disk=$(readlink -f /dev/disk/by-label/CARD)
+solo_disk=$(readlink -f /dev/disk/by-label/SOLO)
+
+/usr/libexec/udisks2/udisksd > /tmp/udisksd.log 2>&1 &
+udisks_lists_all() {
+    gdbus call --system --dest org.freedesktop.UDisks2 --object-path /org/freedesktop/UDisks2/Manager \
+        --method org.freedesktop.UDisks2.Manager.GetBlockDevices '{}' > /tmp/udisks-blocks 2>/dev/null &&
+        for disk in "$internal_disk" "$card_disk" "$solo_disk"; do
+            grep -q "block_devices/${disk#/dev/}'" /tmp/udisks-blocks || return 1
+        done
+}
+retry_for 60 udisks_lists_all
+
+echo "guest: the player is ready after $(cut -d' ' -f1 /proc/uptime) s"
+for disk in "$internal_disk" "$card_disk" "$solo_disk"; do
+    echo "== udev on $disk"
+    udevadm info --query=property --name="$disk" | grep -E '^(ID_PATH|ID_FS_|ID_MEDIA_PLAYER|ID_SERIAL)'
+done
+
+# The host pulls a player out once asked to ("player", the default, or "solo"), and answers with
+# share/unplugged.
+request_unplug() {
+    echo "${1:-player}" > "$VM_SHARE/unplug"
+}
+unplugged() {
+    [ -e "$VM_SHARE/unplugged" ]
+}
+wait_unplugged() {
+    retry_for "${1:-30}" unplugged
+}
+
+# Expectations the host checks on the images after the run (check_images.sh); IMAGE is internal.img,
+# card.img or solo.img. The names in FOLDER, in the order of their directory entries:
+expect_order() {
+    local image=$1 folder=$2
+    shift 2
+    (IFS=$'\t' && echo "$image"$'\t'"$folder"$'\t'"$*") >> "$VM_SHARE/expect-order"
+}
+# An image the player was pulled out of while it was written, which fsck.fat then need not find clean:
+expect_unclean() {
+    echo "$1" >> "$VM_SHARE/expect-unclean"
+}

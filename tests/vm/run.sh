@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# run.sh WORK GUEST_SCRIPT [ARG...]: boots Debian's kernel under QEMU (TCG) with the host's / read-only and
+# WORK/share writable, and a USB player of two LUNs: LUN 0 WORK/internal.img (64 MiB FAT16, INTERNAL) and
+# LUN 1 WORK/card.img (32 MiB FAT, CARD); and a second player of one memory, WORK/solo.img (16 MiB FAT, SOLO);
+# all made anew with a MUSIC folder. The guest runs GUEST_SCRIPT with its arguments. Prints the guest's log and
+# exits with the script's status; the images stay for the host's checks. A guest that writes a device id
+# ("player" or "solo") to share/unplug has that player pulled out; share/unplugged then tells it so.
+# VM_TIMEOUT (seconds, 600) bounds the whole run: QEMU is killed past it.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+work=$1
+script=$(realpath "$2")
+shift 2
+timeout=${VM_TIMEOUT:-600}
+# mkfs.vfat and fsck.fat are in sbin, which a user's PATH may lack.
+export PATH=$PATH:/usr/sbin:/sbin
+case $here in
+    *[[:space:]]*) echo "run.sh: $here goes on the guest's kernel command line and must hold no space" >&2; exit 2 ;;
+esac
+for path in "$here" "$script"; do
+    case $path in
+        /tmp/* | /run/*) echo "run.sh: the guest cannot see $path: its /tmp and /run are its own" >&2; exit 2 ;;
+    esac
+done
+
+mkdir -p "$work"
+"$here/initramfs.sh" "$work/initramfs.gz"
+kernel=$("$here/kernel_version.sh")
+
+share=$work/share
+rm -rf "$share" "$work/internal.img" "$work/card.img" "$work/solo.img"
+mkdir "$share"
+export MTOOLS_SKIP_CHECK=1
+mkfs.vfat -C -F 16 -n INTERNAL "$work/internal.img" 65536 >/dev/null
+mkfs.vfat -C -n CARD "$work/card.img" 32768 >/dev/null
+mkfs.vfat -C -n SOLO "$work/solo.img" 16384 >/dev/null
+for image in "$work/internal.img" "$work/card.img" "$work/solo.img"; do
+    mmd -i "$image" ::/MUSIC
+done
+printf '%s\n' "$script" "$@" > "$share/command"
+
+# A unix socket's path is short; the work folder's may not be.
+control=$(mktemp -d)
+monitor=$control/monitor
+qemu=
+trap 'if [ -n "$qemu" ]; then kill -KILL "$qemu" 2>/dev/null || true; fi; rm -rf "$control"' EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
+
+# One command to QEMU's human monitor; prints its answer, which ends at the next prompt.
+monitor_command() {
+    perl -MIO::Socket::UNIX -e '
+        alarm 10;
+        my $socket = IO::Socket::UNIX->new(Peer => $ARGV[0]) or die "monitor: $!\n";
+        print $socket "$ARGV[1]\n";
+        my $answer = "";
+        # The greeting ends at the first prompt, the answer at the second.
+        while (1) {
+            my $prompts = () = $answer =~ /\(qemu\) /g;
+            last if $prompts >= 2 && $answer =~ /\(qemu\) $/;
+            sysread($socket, $answer, 4096, length $answer) or die "monitor: no answer to $ARGV[1]\n";
+        }
+        print $answer;' "$monitor" "$1"
+}
+
+# Pulls a player out as a user would: the USB device goes, with all its LUNs. Without the answer in the share
+# the guest's wait for it fails.
+unplug() {
+    touch "$control/unplug-asked"
+    local device
+    device=$(cat "$share/unplug")
+    device=${device:-player}
+    if ! monitor_command "device_del $device" >/dev/null; then
+        echo "run.sh: the monitor did not take device_del" >&2
+        return
+    fi
+    for _ in $(seq 50); do
+        if ! monitor_command "info usb" | grep -q "ID: $device\$"; then
+            touch "$share/unplugged"
+            echo "run.sh: the player $device was pulled out"
+            return
+        fi
+        sleep 0.2
+    done
+    echo "run.sh: the player $device is still plugged in 10 s after device_del" >&2
+}
+
+qemu-system-x86_64 -machine q35,accel=tcg -cpu max -smp 2 -m 1536 -nographic -no-reboot -nic none \
+    -kernel "/boot/vmlinuz-$kernel" -initrd "$work/initramfs.gz" \
+    -append "console=ttyS0 quiet panic=-1 vm_main=$here/guest_main.sh" \
+    -virtfs local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap \
+    -virtfs "local,path=$share,mount_tag=share,security_model=none" \
+    -drive "if=none,id=internal,file=$work/internal.img,format=raw" \
+    -drive "if=none,id=card,file=$work/card.img,format=raw" \
+    -device qemu-xhci,id=xhci \
+    -device usb-bot,id=player,bus=xhci.0 \
+    -device scsi-hd,bus=player.0,scsi-id=0,lun=0,drive=internal \
+    -device scsi-hd,bus=player.0,scsi-id=0,lun=1,drive=card \
+    -drive "if=none,id=solo,file=$work/solo.img,format=raw" \
+    -device usb-storage,id=solo,bus=xhci.0,drive=solo \
+    -monitor "unix:$monitor,server,nowait" \
+    > "$work/console.log" 2>&1 < /dev/null &
+qemu=$!
+
+start=$SECONDS
+while kill -0 "$qemu" 2>/dev/null; do
+    if [ $((SECONDS - start)) -ge "$timeout" ]; then
+        echo "run.sh: the guest did not finish in $timeout s; QEMU killed" >&2
+        kill -KILL "$qemu"
+        break
+    fi
+    if [ -e "$share/unplug" ] && [ ! -e "$control/unplug-asked" ]; then
+        unplug
+    fi
+    sleep 0.2
+done
+# Quietly: bash would report a killed QEMU with its whole command line.
+wait "$qemu" 2>/dev/null || true
+qemu=
+echo "run.sh: guest ran $((SECONDS - start)) s"
+
+cat "$share/guest.log" 2>/dev/null || echo "run.sh: the guest left no log" >&2
+if [ ! -f "$share/status" ]; then
+    echo "run.sh: the guest left no exit status; the end of its console ($work/console.log):" >&2
+    tail -n 30 "$work/console.log" >&2
+    echo >&2
+    exit 1
+fi
+status=$(cat "$share/status")
+echo "run.sh: guest script exited with $status"
+exit "$status"
