@@ -3,7 +3,9 @@
 // Sending songs with the emulated player: how much of a send is the window's own work (the CPU time of the
 // window's thread, while the player works on the session's), how long the window goes without handling
 // events while it sends over a slow link, how soon Esc stops it, and how the throughput compares with
-// copying the same files with cp and fdatasync.
+// copying the same files with cp and fdatasync. Given a mounted volume in TUNEDECK_BENCH_VOLUME (the test
+// machine's FAT player, tests/vm/usb_send_bench_guest.sh), the same against cp and sync on that volume.
+#include "device_factory.h"
 #include "frmTunedeck.h"
 #include "music_files.h"
 #include "program_folder.h"
@@ -20,6 +22,7 @@
 #include <benchmark/benchmark.h>
 
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -47,16 +50,14 @@ class EmptyWorkingFolder {
 };
 
 // The window on the emulated player, its file list on `count` tagged songs of `bytes` bytes each, the
-// player's link at `kbps` KB/s (0: unlimited).
+// player's link at `kbps` KB/s (0: unlimited); or on the mass-storage player of the folder `volume`.
 class SendRun {
   public:
-    SendRun(int count, qsizetype bytes, int kbps)
-        : window_({.programFolder = folder_.path(),
+    SendRun(int count, qsizetype bytes, int kbps, const QString& volume = {})
+        : volume_(volume),
+          window_({.programFolder = folder_.path(),
                    .exeBaseName = folder_.exeBaseName(),
-                   .createDevice =
-                       [this](const QString&, const QString&) {
-                           return testing::createEmulatedPlayer(folder_.storePath());
-                       },
+                   .createDevice = [this](const QString&, const QString&) { return device(); },
                    .prompts = &prompts_}) {
         clock.start();
         for (int i = 0; i < count; ++i) {
@@ -68,9 +69,9 @@ class SendRun {
             files.append(path);
             titles.append(QStringLiteral("Artist - Title %1").arg(i));
         }
-        if (QProcess::execute(testing::builtProgram(QStringLiteral("tunedeck-player")),
-                              {QStringLiteral("--store"), folder_.storePath(), QStringLiteral("set-speed"),
-                               QString::number(kbps)}) != 0)
+        if (volume.isEmpty() && QProcess::execute(testing::builtProgram(QStringLiteral("tunedeck-player")),
+                                                  {QStringLiteral("--store"), folder_.storePath(),
+                                                   QStringLiteral("set-speed"), QString::number(kbps)}) != 0)
             throw std::runtime_error("cannot set the link speed");
         window_.Form_Load();
         window_.dirlst->setPath(music_.path());
@@ -79,7 +80,13 @@ class SendRun {
 
     // An empty player with one folder, as the window shows it.
     void emptyPlayer() {
-        folder_.setUpPlayer(QStringLiteral("音楽:"));
+        if (volume_.isEmpty()) {
+            folder_.setUpPlayer(QStringLiteral("音楽:"));
+        } else {
+            QDir(volume_ + QStringLiteral("/Bench")).removeRecursively();
+            QDir(volume_).mkpath(QStringLiteral("Bench"));
+            ::sync();
+        }
         window_.refreshDeviceView(true);
     }
 
@@ -97,7 +104,7 @@ class SendRun {
 
     // The same songs sent straight to the player, one bracket each as the window does; nanoseconds.
     qint64 directSend() {
-        const auto device = testing::createEmulatedPlayer(folder_.storePath());
+        const auto device = this->device();
         const qint64 start = clock.nsecsElapsed();
         for (int i = 0; i < files.size(); ++i) {
             device->Open();
@@ -116,6 +123,12 @@ class SendRun {
     QStringList titles;  // the display titles the window gives the files
 
   private:
+    std::unique_ptr<DeviceComponent> device() const {
+        return volume_.isEmpty() ? testing::createEmulatedPlayer(folder_.storePath())
+                                 : createDevice(kMassStorageProgId, testing::componentsFolder(), volume_);
+    }
+
+    QString volume_;
     EmptyWorkingFolder working_;
     testing::ProgramFolder folder_;
     testing::ScriptedPrompts prompts_;
@@ -170,6 +183,21 @@ BENCHMARK(BM_MenuSend12Of4MiB)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);
+
+// cp of the files into `folder`, made anew, then sync of everything; nanoseconds.
+qint64 copyWithSync(const QStringList& files, const QString& folder) {
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    ::sync();
+    QElapsedTimer clock;
+    clock.start();
+    if (QProcess::execute(QStringLiteral("cp"), files + QStringList{folder}) != 0 ||
+        QProcess::execute(QStringLiteral("sync"), {}) != 0)
+        throw std::runtime_error("cp or sync failed");
+    const qint64 spent = clock.nsecsElapsed();
+    QDir(folder).removeRecursively();
+    return spent;
+}
 
 // Counts the window's event batches: a posted event is handled once in each, and posts the next.
 class BatchProbe : public QObject {
@@ -227,6 +255,39 @@ BENCHMARK(BM_MenuSendLivenessAndCancel20Of4MiB)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);
+
+// 20 songs of 4 MiB sent by the menu to the mass-storage player on TUNEDECK_BENCH_VOLUME, beside cp and sync
+// of the same files onto the same volume; and the longest time the window went without handling events.
+void BM_MenuSendToAVolume20Of4MiB(benchmark::State& state) {
+    const QString volume = qEnvironmentVariable("TUNEDECK_BENCH_VOLUME");
+    if (volume.isEmpty()) {
+        state.SkipWithError("TUNEDECK_BENCH_VOLUME names no volume");
+        return;
+    }
+    SendRun run(20, 4 * 1024 * 1024, 0, volume);
+    const double bytes = 20.0 * 4 * 1024 * 1024;
+    qint64 total = 0, copy = 0, direct = 0, longestGap = 0;
+    for (auto _ : state) {
+        run.emptyPlayer();
+        BatchProbe probe(run.clock);
+        const qint64 send = run.menuSend().first;
+        state.SetIterationTime(double(send) / 1e9);
+        total += send;
+        for (size_t i = 1; i < probe.batches.size(); ++i)
+            longestGap = std::max(longestGap, probe.batches[i] - probe.batches[i - 1]);
+        QDir(volume + QStringLiteral("/Bench")).removeRecursively();
+        copy += copyWithSync(run.files, volume + QStringLiteral("/Copy"));
+        run.emptyPlayer();
+        direct += run.directSend();
+    }
+    const double n = double(state.iterations());
+    state.counters["send_MBps"] = bytes * n / (double(total) / 1e9) / 1e6;
+    state.counters["cp_sync_MBps"] = bytes * n / (double(copy) / 1e9) / 1e6;
+    state.counters["send_of_cp_sync_pct"] = 100.0 * double(copy) / double(total);
+    state.counters["direct_MBps"] = bytes * n / (double(direct) / 1e9) / 1e6;
+    state.counters["longest_gap_ms"] = double(longestGap) / 1e6;
+}
+BENCHMARK(BM_MenuSendToAVolume20Of4MiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace tunedeck

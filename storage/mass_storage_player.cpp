@@ -10,8 +10,11 @@
 #include "storage_texts.h"
 #include "volume_files.h"
 
+#include <QThread>
+
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
@@ -224,10 +227,29 @@ std::pair<Fd, qint64> openSource(const QString& path) {
     return {std::move(source), status.st_size};
 }
 
+// How long an Open waits for another program's Close, as the emulated player waits.
+constexpr int kLockTries = 30;
+constexpr int kLockPauseMs = 100;
+
+// The memory's audio folder, made when missing and held from Open to Close: another program opening the
+// player meanwhile would take this one's temporaries for what a crash left.
+Fd lockedAudioFolder(const StorageMemory& memory) {
+    ::mkdir(NativePath(memory.audioFolder).c_str(), 0755);
+    Fd folder = openFolder(memory.audioFolder);
+    if (!folder)
+        throw DeviceError(storage_texts::kAudioFolderMissing + pathText(memory.audioFolder));
+    // A file system without locks has nothing to wait for.
+    for (int tries = 1; ::flock(folder.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK; ++tries) {
+        if (tries == kLockTries)
+            throw DeviceError(player_texts::kInUse);
+        QThread::msleep(kLockPauseMs);
+    }
+    return folder;
+}
+
 // What a crash left on a memory, finished or removed; a volume that cannot be written keeps it.
 void recover(const StorageMemory& memory) {
     try {
-        ::mkdir(NativePath(memory.audioFolder).c_str(), 0755);
         const Volume volume(memory);
         finishRewrites(volume.audio());
         for (const QString& name : volume.folderNames())
@@ -248,14 +270,19 @@ void MassStoragePlayer::Open() {
     if (layout_)
         throw DeviceError(player_texts::kAlreadyOpen);
     StorageLayout layout = locator_();
+    std::vector<Fd> locks;
     for (const auto& memory : {layout.internal, layout.card})
-        if (memory)
+        if (memory) {
+            locks.push_back(lockedAudioFolder(*memory));
             recover(*memory);
+        }
     layout_ = std::move(layout);
+    locks_ = std::move(locks);
 }
 
 void MassStoragePlayer::Close() {
     layout_.reset();
+    locks_.clear();
 }
 
 int MassStoragePlayer::ExtFlash() {

@@ -5,6 +5,7 @@
 #include "folder_rewrite.h"
 #include "song_order.h"
 #include "storage_layout.h"
+#include "volume_files.h"
 
 #include <QStringList>
 
@@ -55,6 +56,7 @@ class MassStoragePlayer final : public DeviceComponent, public ProgressiveTransf
     StepDone stepDone_;
     SongOrder chosenOrder_ = SongOrder::Directory;
     std::optional<StorageLayout> layout_;  // while open
+    std::vector<Fd> locks_;                // the memories' audio folders, held while open
 };
 
 }  // namespace tunedeck

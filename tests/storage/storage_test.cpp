@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QPluginLoader>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <sys/mount.h>
 
@@ -32,6 +33,9 @@ std::pair<int, QString> run(const QString& program, const QStringList& arguments
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"MTOOLS_SKIP_CHECK"_s, u"1"_s);
     environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    // Qt would say on standard error that it has none.
+    static const QTemporaryDir runtime;
+    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
     if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit)
@@ -298,8 +302,11 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
     ASSERT_EQ(::truncate(NativePath(sparse).c_str(), 5LL << 30), 0);
     const QString got = dir.path() + u"/got.mp3"_s;
     writeFile(got, "before");
+    // Another volume: one program at a time has a volume open.
+    QDir(dir.path()).mkpath(u"fat/g"_s);
     MassStoragePlayer fat([&] {
-        return StorageLayout{.internal = StorageMemory{.audioFolder = volume(), .fileSystem = u"vfat"_s}};
+        return StorageLayout{
+            .internal = StorageMemory{.audioFolder = dir.path() + u"/fat"_s, .fileSystem = u"vfat"_s}};
     });
     fat.Open();
     MassStoragePlayer closed(folderLocator(volume()));
@@ -334,6 +341,7 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
         {[&] { device->AddFolder(u"F"_s, u"0"_s); }, storage_texts::kFolderExists + u"F"_s},
         {[&] { device->Open(); }, player_texts::kAlreadyOpen},
         {[&] { closed.Folders(0); }, player_texts::kNotOpen},
+        {[&] { closed.Open(); }, player_texts::kInUse},
         {[&] { closed.FontName(u"MS UI Gothic"_s); }, player_texts::kNotOpen},
         {[&] { missing.Open(); }, player_texts::kNotConnected},
     };
@@ -342,7 +350,7 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
         EXPECT_EQ(refusal(call), description);
         EXPECT_EQ(namesIn(volume() + u"/f"_s), files);
         EXPECT_EQ(readFile(got), "before");
-        EXPECT_EQ(namesIn(dir.path()), (QStringList{u"computer"_s, u"got.mp3"_s, u"volume"_s}));
+        EXPECT_EQ(namesIn(dir.path()), (QStringList{u"computer"_s, u"fat"_s, u"got.mp3"_s, u"volume"_s}));
     }
     EXPECT_EQ(device->ExtFlash(), 0);
     device->GetSong(0, 1, got, u"0"_s);
@@ -520,6 +528,47 @@ TEST(StorageFat, SafeNamesAreWhatFatKeeps) {
     listed.sort();
     written.sort();
     EXPECT_EQ(listed, written);
+}
+
+// tunedeck-player on a folder given as its player: transfers and ls act on that volume, the commands of the
+// emulated player are refused, and a folder that is not there is a player that is not connected.
+TEST_F(StorageTest, TunedeckPlayerActsOnTheFolderItIsGiven) {
+    writeFile(volume() + u"/.is_audio_player"_s, "audio_folders=MUSIC\nsong_order=name\n");
+    QDir(volume()).mkpath(u"MUSIC/Pop"_s);
+    const QString program = QStringLiteral(TUNEDECK_BIN_DIR "/tunedeck-player");
+    const auto player = [&](const QStringList& arguments) {
+        return run(program, QStringList{u"--player"_s, volume()} + arguments);
+    };
+    const struct {
+        QStringList arguments;
+        int status;
+        QString output;
+    } steps[] = {
+        {{u"mkdir"_s, u"Rock"_s}, 0, u""_s},
+        {{u"--folder"_s, u"1"_s, u"send"_s, source(u"a.mp3"_s), source(u"b.mp3"_s)},
+         0,
+         u"2 of 2 files sent\n"_s},
+        {{u"--folder"_s, u"1"_s, u"swap"_s, u"0"_s, u"1"_s}, 0, u""_s},
+        {{u"ls"_s},
+         0,
+         u"  folder 0: Pop\n  folder 1: Rock\n    song 0: b (3000 bytes)\n    song 1: a (3000 bytes)\n"
+         u"memory 1 (card): absent\n"_s},
+        {{u"status"_s}, 2, u"tunedeck-player: status acts on the emulated player only\n"_s},
+        {{u"--memory"_s, u"1"_s, u"mkdir"_s, u"x"_s},
+         1,
+         u"tunedeck-player: "_s + player_texts::kNoCard + u'\n'},
+    };
+    for (const auto& step : steps) {
+        const auto [status, output] = player(step.arguments);
+        EXPECT_EQ(status, step.status) << step.arguments.join(u' ').toStdString() << output.toStdString();
+        EXPECT_TRUE(step.output.isEmpty() ? output.isEmpty() : output.endsWith(step.output))
+            << output.toStdString();
+    }
+    EXPECT_EQ(namesIn(volume() + u"/MUSIC/Rock"_s), (QStringList{u"01 b.mp3"_s, u"02 a.mp3"_s}));
+    const auto [status, output] = run(program, {u"--player"_s, volume() + u"/gone"_s, u"ls"_s});
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(output.endsWith(u"tunedeck-player: "_s + player_texts::kNotConnected + u'\n'))
+        << output.toStdString();
 }
 
 }  // namespace

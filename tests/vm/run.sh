@@ -7,7 +7,8 @@
 # all made anew with a MUSIC folder. The guest runs GUEST_SCRIPT with its arguments. Prints the guest's log and
 # exits with the script's status; the images stay for the host's checks. A guest that writes a device id
 # ("player" or "solo") to share/unplug has that player pulled out; share/unplugged then tells it so.
-# VM_TIMEOUT (seconds, 600) bounds the whole run: QEMU is killed past it.
+# VM_TIMEOUT (seconds, 600) bounds the whole run: QEMU is killed past it. VM_INTERNAL_MIB (64) sizes the
+# internal memory.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 work=$1
@@ -33,7 +34,7 @@ share=$work/share
 rm -rf "$share" "$work/internal.img" "$work/card.img" "$work/solo.img"
 mkdir "$share"
 export MTOOLS_SKIP_CHECK=1
-mkfs.vfat -C -F 16 -n INTERNAL "$work/internal.img" 65536 >/dev/null
+mkfs.vfat -C -n INTERNAL "$work/internal.img" $((${VM_INTERNAL_MIB:-64} * 1024)) >/dev/null
 mkfs.vfat -C -n CARD "$work/card.img" 32768 >/dev/null
 mkfs.vfat -C -n SOLO "$work/solo.img" 16384 >/dev/null
 for image in "$work/internal.img" "$work/card.img" "$work/solo.img"; do
