@@ -83,6 +83,13 @@ unplugged() {
 wait_unplugged() {
     retry_for "${1:-30}" unplugged
 }
+# The host plugs the second player in again once asked to.
+request_replug() {
+    touch "$VM_SHARE/replug"
+}
+replugged() {
+    [ -e "$VM_SHARE/replugged" ]
+}
 
 # Expectations the host checks on the images after the run (check_images.sh); IMAGE is internal.img,
 # card.img or solo.img. The names in FOLDER, in the order of their directory entries:

@@ -6,7 +6,8 @@
 # LUN 1 WORK/card.img (32 MiB FAT, CARD); and a second player of one memory, WORK/solo.img (16 MiB FAT, SOLO);
 # all made anew with a MUSIC folder. The guest runs GUEST_SCRIPT with its arguments. Prints the guest's log and
 # exits with the script's status; the images stay for the host's checks. A guest that writes a device id
-# ("player" or "solo") to share/unplug has that player pulled out; share/unplugged then tells it so.
+# ("player" or "solo") to share/unplug has that player pulled out; share/unplugged then tells it so. One that
+# writes share/replug has solo plugged in again, and share/replugged says so.
 # VM_TIMEOUT (seconds, 600) bounds the whole run: QEMU is killed past it. VM_INTERNAL_MIB (64) sizes the
 # internal memory.
 set -euo pipefail
@@ -88,6 +89,18 @@ unplug() {
     echo "run.sh: the player $device is still plugged in 10 s after device_del" >&2
 }
 
+# Plugs the second player in again, on its image as it was left.
+replug() {
+    touch "$control/replug-asked"
+    if monitor_command "drive_add 0 if=none,id=solo-again,file=$work/solo.img,format=raw" >/dev/null &&
+        monitor_command "device_add usb-storage,id=solo,bus=xhci.0,drive=solo-again" >/dev/null; then
+        touch "$share/replugged"
+        echo "run.sh: the player solo was plugged in again"
+    else
+        echo "run.sh: the monitor did not plug solo in again" >&2
+    fi
+}
+
 qemu-system-x86_64 -machine q35,accel=tcg -cpu max -smp 2 -m 1536 -nographic -no-reboot -nic none \
     -kernel "/boot/vmlinuz-$kernel" -initrd "$work/initramfs.gz" \
     -append "console=ttyS0 quiet panic=-1 vm_main=$here/guest_main.sh" \
@@ -114,6 +127,9 @@ while kill -0 "$qemu" 2>/dev/null; do
     fi
     if [ -e "$share/unplug" ] && [ ! -e "$control/unplug-asked" ]; then
         unplug
+    fi
+    if [ -e "$share/replug" ] && [ ! -e "$control/replug-asked" ]; then
+        replug
     fi
     sleep 0.2
 done

@@ -45,6 +45,11 @@ for id in "${ids[@]}"; do
     esac
 done
 [ -n "$two" ] && [ -n "$solo" ] || fail "the player with a card and the one without are not told apart"
+# Opened, the player is mounted as Tunedeck asks: names in UTF-8, every write on its way at once.
+for disk in "$internal_disk" "$card_disk"; do
+    options=$(findmnt -n -o OPTIONS "$disk") || fail "$disk was not mounted"
+    [[ ,$options, == *,utf8,* && ,$options, == *,flush,* ]] || fail "$disk mounted with $options"
+done
 echo "the player with a card: $two; the other: $solo"
 
 mkdir -p /tmp/songs
@@ -83,26 +88,45 @@ run --player "$solo" mkdir Gone
 head -c 12M /dev/urandom > /tmp/songs/long.mp3
 "$player" --player "$solo" send /tmp/songs/long.mp3 > /dev/null 2> /tmp/pulled &
 send=$!
-solo_mount=$(findmnt -n -o TARGET "$solo_disk" || true)
+# Held still once its temporary file is there, so the player goes while the song is surely under way.
 in_flight() {
-    solo_mount=${solo_mount:-$(findmnt -n -o TARGET "$solo_disk" || true)}
-    [ -n "$solo_mount" ] && compgen -G "$solo_mount/MUSIC/Gone/.*" > /dev/null
+    local mount
+    mount=$(findmnt -n -o TARGET "$solo_disk") && compgen -G "$mount/MUSIC/Gone/.*" > /dev/null
 }
-retry_for 60 in_flight
+for _ in $(seq 3000); do
+    in_flight && break
+    sleep 0.02
+done
+in_flight || fail "the send to the second player never began"
+kill -STOP "$send"
+# The kernel leaves a FAT pulled out while mounted marked dirty, also once mounted and put away again.
 expect_unclean solo.img
 request_unplug solo
 wait_unplugged 30
+kill -CONT "$send"
 status=0
 wait "$send" || status=$?
 [ "$status" -eq 1 ] || fail "the send to a player pulled out exited with $status: $(cat /tmp/pulled)"
 grep -qF "プレーヤーとの読み書きに失敗しました。" /tmp/pulled || fail "the send to a player pulled out said: $(cat /tmp/pulled)"
 echo "the send to the player pulled out said: $(cat /tmp/pulled)"
-# Nothing of the song reached the player's folder but its hidden temporary name, if that.
-expect_order solo.img MUSIC/Gone
-players_left() {
-    [ "$("$player" players | grep -c '^usb:')" -eq 1 ]
+usb_players() {
+    "$player" players | grep -c '^usb:' || true
 }
-retry_for 30 players_left
+one_player_left() {
+    [ "$(usb_players)" -eq 1 ]
+}
+retry_for 30 one_player_left
+# Plugged in again, the next command on it sweeps what the send left, and the player is put away cleanly.
+request_replug
+retry_for 30 replugged
+two_players() {
+    [ "$(usb_players)" -eq 2 ]
+}
+retry_for 60 two_players
+solo=$("$player" players | grep '^usb:' | grep -vxF "$two")
+run --player "$solo" ls > /dev/null
+udisksctl unmount -b "$(readlink -f /dev/disk/by-label/SOLO)" --no-user-interaction
+expect_order solo.img MUSIC/Gone
 
 QT_QPA_PLATFORM=offscreen "$build/bin/usb_player_vm_tests" || fail "the window on the USB player"
 expect_order internal.img MUSIC/Test a.mp3 d.mp3 b.mp3
