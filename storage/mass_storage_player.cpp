@@ -342,6 +342,9 @@ void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle,
         throw DeviceError(storage_texts::kTooLargeForFat);
     if (size > volume.available())
         throw DeviceError(player_texts::kMemoryFull);
+    // A new song goes last; in name order the songs already there first take numbers that keep their places.
+    if (order() == SongOrder::Name && !numberedApart(folder.songs()))
+        numberSongs(folder);
     const std::vector<Song> songs = folder.songs();
     // A title made from the file name ("a.mp3", for a file without tags) keeps its extension once.
     const QString title = displayTitle.endsWith(extension, Qt::CaseInsensitive)

@@ -60,21 +60,22 @@ TEST_F(PlayerMenuTest, AChosenPlayerIsShownKeptAndChosenAgainAtStart) {
     EXPECT_FALSE(shownState().contains(u"Rock"_s));
 }
 
-// In name order a swap renames the number prefixes, and the pane shows the songs without them.
+// In name order a send numbers the songs already there and goes last, a swap exchanges the numbers, and the
+// pane shows the songs without them.
 TEST_F(PlayerMenuTest, TheSongOrderChosenDecidesWhatASwapChanges) {
     frmTunedeck& w = start();
     chooseInPlayerMenu(u"Acme"_s);
     chooseInPlayerMenu(u"曲順：ファイル名順"_s);
     EXPECT_EQ(folder.settings().readString(u"SongOrder "_s + volume.path(), {}), u"name"_s);
-    showFolder(u"Pop"_s);
-    dropOnSongList({QUrl::fromLocalFile(workFile(u"x.mp3"_s)), QUrl::fromLocalFile(workFile(u"y.mp3"_s))});
-    EXPECT_EQ(shownState(), u"Pop,Rock / x,y"_s);
-    EXPECT_EQ(filesOf(u"Pop"_s), (QStringList{u"01 x.mp3"_s, u"02 y.mp3"_s}));
+    showFolder(u"Rock"_s);
+    dropOnSongList({QUrl::fromLocalFile(workFile(u"x.mp3"_s))});
+    EXPECT_EQ(shownState(), u"Pop,Rock / a,b,x"_s);
+    EXPECT_EQ(filesOf(u"Rock"_s), (QStringList{u"01 a.mp3"_s, u"02 b.mp3"_s, u"03 x.mp3"_s}));
     w.lvwSong->setFocus();
-    w.lvwSong->selectRow(0);
-    QTest::keyClick(w.lvwSong, Qt::Key_Down, Qt::AltModifier);
-    EXPECT_EQ(shownState(), u"Pop,Rock / y,x"_s);
-    EXPECT_EQ(filesOf(u"Pop"_s), (QStringList{u"01 y.mp3"_s, u"02 x.mp3"_s}));
+    w.lvwSong->selectRow(2);
+    QTest::keyClick(w.lvwSong, Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(shownState(), u"Pop,Rock / a,x,b"_s);
+    EXPECT_EQ(filesOf(u"Rock"_s), (QStringList{u"01 a.mp3"_s, u"02 x.mp3"_s, u"03 b.mp3"_s}));
 
     start();
     EXPECT_EQ(playerMenu().at(3), u"曲順：ファイル名順*"_s);
