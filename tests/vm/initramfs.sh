@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# initramfs.sh OUT: builds the guest's initramfs, busybox and the kernel's virtio and 9p modules, into OUT
+# initramfs.sh OUT: builds the guest's initramfs, busybox and the kernel's virtio, 9p and overlay modules, into OUT
 # (gzipped cpio). It is kept while the kernel and the files it is made of stay the same.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -21,7 +21,7 @@ for applet in sh mount insmod mkdir switch_root; do
     ln -s busybox "$tree/bin/$applet"
 done
 # modprobe lists each module after those it needs; busybox's insmod loads them in that order.
-modprobe -S "$kernel" --show-depends -a virtio_pci 9pnet_virtio 9p | awk '$1 == "insmod" { print $2 }' |
+modprobe -S "$kernel" --show-depends -a virtio_pci 9pnet_virtio 9p overlay | awk '$1 == "insmod" { print $2 }' |
     awk '!seen[$0]++' | while read -r module; do
         cp "$module" "$tree/lib/modules/"
         basename "$module" >> "$tree/lib/modules/load-order"

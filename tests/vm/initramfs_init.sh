@@ -1,8 +1,9 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# /init of the guest: the host's / becomes the guest's root, read-only, with tmpfs where the host's files must
-# not change, and the host's writable share at $VM_SHARE; then the program named on the kernel command line
+# /init of the guest: the host's / becomes the guest's root, read-only, with a tmpfs /run, a /tmp that shows the
+# host's (a checkout may lie there) but keeps the guest's writes in memory, and the host's writable share at
+# $VM_SHARE; then the program named on the kernel command line
 # ($vm_main) runs as the guest's first process. Any failure here panics the guest, which ends QEMU.
 set -eu
 export PATH=/bin
@@ -14,8 +15,10 @@ while read -r module; do
 done < /lib/modules/load-order
 options=trans=virtio,version=9p2000.L,msize=262144
 mount -t 9p -o "$options,ro,cache=loose" hostroot /newroot
-mount -t tmpfs tmp /newroot/tmp
 mount -t tmpfs run /newroot/run
+mkdir /newroot/run/tmp-writes /newroot/run/tmp-work
+mount -t overlay tmp -o lowerdir=/newroot/tmp,upperdir=/newroot/run/tmp-writes,workdir=/newroot/run/tmp-work \
+    /newroot/tmp
 export VM_SHARE=/tmp/share
 mkdir "/newroot$VM_SHARE"
 mount -t 9p -o "$options" share "/newroot$VM_SHARE"

@@ -83,6 +83,17 @@ udisksctl mount -b "$card_disk" -o ro --no-user-interaction
 refused "書き込み禁止" "${P[@]}" send /tmp/songs/a.mp3
 udisksctl unmount -b "$card_disk" --no-user-interaction
 
+# The component's tests of play order on the kernel's vfat, where the order of directory entries is what the
+# player plays (the others want what FAT has not: symbolic links, sparse files, permissions).
+udisksctl mount -b "$card_disk" --no-user-interaction
+card_mount=$(findmnt -n -o TARGET "$card_disk")
+mkdir "$card_mount/tests"
+TMPDIR=$card_mount/tests "$build/bin/storage_tests" --gtest_brief=1 \
+    --gtest_filter='StorageTest.EveryOrder*:StorageTest.ACrash*:StorageTest.ThroughThePlayerSession' ||
+    fail "the component's tests on vfat"
+rm -r "${card_mount:?}/tests"
+udisksctl unmount -b "$card_disk" --no-user-interaction
+
 # The second player is pulled out in the middle of a send: the send fails with a clear text.
 run --player "$solo" mkdir Gone
 head -c 12M /dev/urandom > /tmp/songs/long.mp3
