@@ -99,19 +99,25 @@ TEST_F(PlayerMenuTest, PluggingInAndPullingOutFollowTheMenuAndThePane) {
     EXPECT_EQ(lastStatus(), u"Ready"_s);
 }
 
-TEST_F(PlayerMenuTest, SafeRemovalIsRefusedWhileARunGoesOn) {
+TEST_F(PlayerMenuTest, RemovalAndAnotherPlayerAreRefusedWhileARunGoesOn) {
     frmTunedeck& w = start();
     chooseInPlayerMenu(u"Acme"_s);
     // Asked for while a song is on its way: refused, and the run goes on.
     const QMetaObject::Connection duringRun =
         QObject::connect(w.stbRioInfo, &StatusBar::panelTextChanged, [&](int, const QString& text) {
-            if (text.endsWith(u"をRioに転送しています..."_s))
+            if (text.endsWith(u"をRioに転送しています..."_s)) {
                 w.menuRemove->trigger();
+                w.menuPlayers->actions().first()->trigger();
+            }
         });
     dropOnSongList({QUrl::fromLocalFile(workFile(u"x.mp3"_s))});
     QObject::disconnect(duringRun);
-    EXPECT_TRUE(takeStatusTexts().contains(u"Rioとのやり取りが終わるまで、取り外せません。"_s));
+    const QStringList said = takeStatusTexts();
+    EXPECT_TRUE(said.contains(u"Rioとのやり取りが終わるまで、取り外せません。"_s));
+    EXPECT_TRUE(said.contains(u"Rioとのやり取りが終わるまで、プレーヤーは変えられません。"_s));
     EXPECT_TRUE(players.removed.isEmpty());
+    EXPECT_EQ(w.player().id, volume.path());
+    EXPECT_TRUE(playerMenu().at(1).endsWith(u"*"_s)) << "the menu still shows the player in use";
     EXPECT_EQ(shownState(), u"Pop,Rock / x"_s);
 
     players.refusal = u"target is busy"_s;

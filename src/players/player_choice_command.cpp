@@ -11,17 +11,21 @@ namespace {
 
 const QString kNotRegistered = QStringLiteral("Rio500Remix.dllが登録されていません。");
 const QString kBusyPlayer = QStringLiteral("Rioとのやり取りが終わるまで、プレーヤーは変えられません。");
-const QString kBusyRemoval = QStringLiteral("Rioとのやり取りが終わるまで、取り外せません。");
 
 bool isFolderId(const QString& id) {
     return id.startsWith(QLatin1Char('/'));
 }
 
+std::vector<PlayerEntry>::const_iterator findPlayer(const std::vector<PlayerEntry>& players,
+                                                    const QString& id) {
+    return std::find_if(players.begin(), players.end(),
+                        [&](const PlayerEntry& entry) { return entry.id == id; });
+}
+
 }  // namespace
 
 PlayerEntry frmTunedeck::playerEntry(const QString& id) const {
-    const auto found = std::find_if(foundPlayers_.begin(), foundPlayers_.end(),
-                                    [&](const PlayerEntry& entry) { return entry.id == id; });
+    const auto found = findPlayer(foundPlayers_, id);
     if (found != foundPlayers_.end())
         return *found;
     return player_settings::absentPlayerEntry(id, settings().readString(player_settings::kPlayerName, id));
@@ -31,13 +35,12 @@ void frmTunedeck::fillPlayerMenu() {
     menuPlayer->clear();
     std::vector<PlayerEntry> listed{emulatedPlayerEntry()};
     listed.insert(listed.end(), foundPlayers_.begin(), foundPlayers_.end());
-    if (std::none_of(listed.begin(), listed.end(), [&](const PlayerEntry& e) { return e.id == player_.id; }))
+    if (findPlayer(listed, player_.id) == listed.end())
         listed.push_back(player_);
     for (const PlayerEntry& entry : listed) {
         const bool present = entry.id == kEmulatedPlayerId ||
                              (isFolderId(entry.id) && QFileInfo(entry.id).isDir()) ||
-                             std::any_of(foundPlayers_.begin(), foundPlayers_.end(),
-                                         [&](const PlayerEntry& e) { return e.id == entry.id; });
+                             findPlayer(foundPlayers_, entry.id) != foundPlayers_.end();
         QAction* item = menuPlayer->addAction(
             present ? entry.name : entry.name + QStringLiteral("（接続されていません）"));
         item->setCheckable(true);
@@ -105,10 +108,7 @@ void frmTunedeck::readPlayerAgain() {
 }
 
 void frmTunedeck::playersChanged() {
-    const auto present = [this] {
-        return std::any_of(foundPlayers_.begin(), foundPlayers_.end(),
-                           [this](const PlayerEntry& entry) { return entry.id == player_.id; });
-    };
+    const auto present = [this] { return findPlayer(foundPlayers_, player_.id) != foundPlayers_.end(); };
     const bool wasPresent = present();
     foundPlayers_ = environment_.players->players();
     if (present())
@@ -119,6 +119,8 @@ void frmTunedeck::playersChanged() {
         readPlayerAgain();
 }
 
+// An item of "プレーヤー(&L)" in the "操作(&D)" menu: the player the window manages from now on, and at the
+// next start.
 void frmTunedeck::menuPlayer_Click(const QString& id) {
     if (busy_ || running_) {
         fillPlayerMenu();
@@ -131,6 +133,8 @@ void frmTunedeck::menuPlayer_Click(const QString& id) {
     connectPlayer(true);
 }
 
+// "曲順：書き込んだ順", "曲順：ファイル名順", "曲順：プレイリスト順" in "プレーヤー(&L)": the order the
+// chosen player plays its songs in, kept for that player.
 void frmTunedeck::menuOrder_Click(SongOrder order) {
     if (busy_ || running_) {
         fillPlayerMenu();
@@ -139,27 +143,6 @@ void frmTunedeck::menuOrder_Click(SongOrder order) {
     }
     player_settings::keepSongOrder(player_, order, settings());
     connectPlayer(true);
-}
-
-void frmTunedeck::menuRemove_Click() {
-    if (busy_ || running_) {
-        setStatus(kBusyRemoval);
-        return;
-    }
-    Outcome outcome;
-    {
-        const BusyWindow held = holdPlayerPane(busy_, BusyWindow::Pointer::Wait);
-        setStatus(QStringLiteral("取り外しています..."));
-        outcome = session_->aside([directory = environment_.players, id = player_.id] {
-            if (!directory)
-                throw DeviceError(QStringLiteral("このプレーヤーは取り外せません。"));
-            directory->safelyRemove(id);
-        });
-    }
-    if (!reportOutcome(QStringLiteral("取り外せませんでした。 Err:"), outcome))
-        return;
-    clearPlayerPane();
-    setStatus(QStringLiteral("取り外しました。プレーヤーを抜いてもかまいません。"));
 }
 
 }  // namespace tunedeck

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "frmTunedeck.h"
+
+namespace tunedeck {
+
+// "取り外し(&E)" in "プレーヤー(&L)": the player unmounted and powered off, so it may be pulled out; not
+// while a command works on it.
+void frmTunedeck::menuRemove_Click() {
+    if (busy_ || running_) {
+        setStatus(QStringLiteral("Rioとのやり取りが終わるまで、取り外せません。"));
+        return;
+    }
+    Outcome outcome;
+    {
+        const BusyWindow held = holdPlayerPane(busy_, BusyWindow::Pointer::Wait);
+        setStatus(QStringLiteral("取り外しています..."));
+        outcome = session_->aside([directory = environment_.players, id = player_.id] {
+            if (!directory)
+                throw DeviceError(QStringLiteral("このプレーヤーは取り外せません。"));
+            directory->safelyRemove(id);
+        });
+    }
+    if (!reportOutcome(QStringLiteral("取り外せませんでした。 Err:"), outcome))
+        return;
+    clearPlayerPane();
+    setStatus(QStringLiteral("取り外しました。プレーヤーを抜いてもかまいません。"));
+}
+
+}  // namespace tunedeck
