@@ -38,13 +38,16 @@ QStringList journalNames(const QByteArray& journal) {
 }
 
 // From the journal on: the entries still in the old folder move to the fresh one in the journal's order (any
-// the journal does not name after them), the old folder goes and the fresh one takes its name.
+// the journal does not name after them), the old folder goes and the fresh one takes its name. The journal
+// lies beside the folders: inside the fresh one it would leave a free slot before the songs, which the next
+// song sent would take.
 void completeRewrite(const Fd& audio, const QString& folder, const StepDone& stepDone) {
     const QString fresh = kRewritePrefix + folder;
-    {
+    const QString journal = kRewriteJournal + folder;
+    if (entryExists(audio, fresh)) {
         const Fd target = openOrFail(audio, fresh);
         if (const Fd old = openFolderAt(audio, folder)) {
-            QStringList order = journalNames(readSmallFile(target, kRewriteJournal));
+            QStringList order = journalNames(readSmallFile(audio, journal));
             for (const VolumeEntry& entry : listEntries(old))
                 if (!order.contains(entry.name))
                     order << entry.name;
@@ -59,16 +62,15 @@ void completeRewrite(const Fd& audio, const QString& folder, const StepDone& ste
                 throw volumeError(errno, folder);
             done(stepDone);
         }
+        renameEntry(audio, fresh, audio, folder);
+        syncFolder(audio);
+        done(stepDone);
     }
-    renameEntry(audio, fresh, audio, folder);
+    removeFile(audio, journal);
     syncFolder(audio);
-    done(stepDone);
-    const Fd rewritten = openOrFail(audio, folder);
-    removeFile(rewritten, kRewriteJournal);
-    syncFolder(rewritten);
 }
 
-// Before the journal nothing has moved: the fresh folder holds at most the journal's temporary.
+// Before the journal nothing has moved: the fresh folder is empty.
 void undoRewrite(const Fd& audio, const QString& folder) {
     const QString fresh = kRewritePrefix + folder;
     if (!entryExists(audio, folder)) {  // cannot be, but what the fresh folder holds is kept either way
@@ -110,20 +112,21 @@ void rewriteFolder(const Fd& audio, const QString& folder, const QStringList& or
     QByteArray journal;
     for (const QString& name : order)
         journal += pathBytes(name) + '\0';
-    writeAtomically(openOrFail(audio, fresh), kRewriteJournal, journal);
+    writeAtomically(audio, kRewriteJournal + folder, journal);
     done(stepDone);
     completeRewrite(audio, folder, stepDone);
 }
 
 void finishRewrites(const Fd& audio) {
     for (const VolumeEntry& entry : listEntries(audio)) {
-        if (entry.kind != VolumeEntry::Kind::Folder || !entry.name.startsWith(kRewritePrefix))
-            continue;
-        const QString folder = entry.name.sliced(kRewritePrefix.size());
-        if (entryExists(openOrFail(audio, entry.name), kRewriteJournal))
-            completeRewrite(audio, folder, {});
-        else
-            undoRewrite(audio, folder);
+        if (entry.kind == VolumeEntry::Kind::File && entry.name.startsWith(kRewriteJournal)) {
+            completeRewrite(audio, entry.name.sliced(kRewriteJournal.size()), {});
+        } else if (entry.kind == VolumeEntry::Kind::Folder && entry.name.startsWith(kRewritePrefix)) {
+            const QString folder = entry.name.sliced(kRewritePrefix.size());
+            // Unless a journal above has just finished it.
+            if (entryExists(audio, entry.name) && !entryExists(audio, kRewriteJournal + folder))
+                undoRewrite(audio, folder);
+        }
     }
 }
 
@@ -140,7 +143,7 @@ void recoverFolder(const Fd& folder) {
     for (const VolumeEntry& entry : listEntries(folder)) {
         if (entry.kind != VolumeEntry::Kind::File)
             continue;
-        if (entry.name.startsWith(kPartPrefix) || entry.name == kRewriteJournal)
+        if (entry.name.startsWith(kPartPrefix))
             removeFile(folder, entry.name);
         else if (entry.name == kSwapJournal)
             completePrefixSwap(folder, {});

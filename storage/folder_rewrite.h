@@ -14,9 +14,10 @@ namespace tunedeck {
 using StepDone = std::function<void()>;
 
 // Gives `folder` of `audio` its entries in `order` (the name of every entry, songs first), for players that
-// play in directory-entry order: a fresh hidden sibling gets a journal naming the order, the entries are
-// renamed into it one by one, in that order (each takes the next slot of the fresh folder), and the fresh
-// folder takes the old one's place. From the journal on, finishRewrites completes what a crash interrupted.
+// play in directory-entry order: a fresh hidden sibling is made and a journal beside it names the order, the
+// entries are renamed into it one by one, in that order (each takes the next slot of the fresh folder), and
+// the fresh folder takes the old one's place. From the journal on, finishRewrites completes what a crash
+// interrupted.
 void rewriteFolder(const Fd& audio, const QString& folder, const QStringList& order,
                    const StepDone& stepDone);
 

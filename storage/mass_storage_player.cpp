@@ -251,6 +251,7 @@ Fd lockedAudioFolder(const StorageMemory& memory) {
 void recover(const StorageMemory& memory) {
     try {
         const Volume volume(memory);
+        recoverFolder(volume.audio());
         finishRewrites(volume.audio());
         for (const QString& name : volume.folderNames())
             recoverFolder(openFolderAt(volume.audio(), name));

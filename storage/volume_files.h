@@ -15,7 +15,8 @@ namespace tunedeck {
 // finished or removed at the next Open.
 inline const QString kPartPrefix = QStringLiteral(".tunedeck-part-");        // a file being written
 inline const QString kRewritePrefix = QStringLiteral(".tunedeck-rewrite.");  // + folder: its rewrite
-inline const QString kRewriteJournal = QStringLiteral(".tunedeck-order");    // in a rewrite: the order wanted
+inline const QString kRewriteJournal =
+    QStringLiteral(".tunedeck-order.");  // + folder: the order its rewrite wants
 inline const QString kSwapJournal = QStringLiteral(".tunedeck-swap");      // a name swap under way: its songs
 inline const QString kSwapHidden = QStringLiteral(".tunedeck-swap-song");  // its first song meanwhile
 

@@ -259,6 +259,9 @@ TEST_F(StorageTest, EveryOrderAfterSendsDeletesAndSwaps) {
         const QString folder = volume() + (row.audioPlayer.isEmpty() ? u"/f"_s : u"/MUSIC/f"_s);
         EXPECT_EQ(namesIn(folder), row.files);
         EXPECT_EQ(readFile(folder + u"/f.m3u8"_s), row.playlist);
+        // Nothing a reordering left takes the place of the next song: it goes last.
+        send(u"s5"_s);
+        EXPECT_EQ(played(), (wanted << u"s5"_s).join(u','));
         device.Close();
     }
 }
