@@ -25,14 +25,16 @@ const QString kService = QStringLiteral("org.freedesktop.UDisks2");
 const QString kBlock = QStringLiteral("org.freedesktop.UDisks2.Block");
 const QString kDrive = QStringLiteral("org.freedesktop.UDisks2.Drive");
 const QString kFilesystem = QStringLiteral("org.freedesktop.UDisks2.Filesystem");
-// A mount or power-off may wait for the kernel to write back what the player still holds.
-constexpr int kCallTimeout = 120'000;
+// A mount or power-off may wait for the kernel to write back what the player still holds; a listing, which
+// the window asks for itself, must not keep it waiting long.
+constexpr int kChangeTimeout = 120'000;
+constexpr int kListTimeout = 5'000;
 
 QDBusMessage call(const QString& object, const QString& interface, const QString& method,
-                  const QVariantList& arguments) {
+                  const QVariantList& arguments, int timeout = kChangeTimeout) {
     QDBusMessage message = QDBusMessage::createMethodCall(kService, object, interface, method);
     message.setArguments(arguments);
-    const QDBusMessage reply = QDBusConnection::systemBus().call(message, QDBus::Block, kCallTimeout);
+    const QDBusMessage reply = QDBusConnection::systemBus().call(message, QDBus::Block, timeout);
     if (reply.type() == QDBusMessage::ErrorMessage)
         throw DeviceError(reply.errorMessage());
     return reply;
@@ -63,7 +65,7 @@ ManagedObjects managedObjects() {
     qDBusRegisterMetaType<ManagedObjects>();
     const QDBusMessage reply =
         call(QStringLiteral("/org/freedesktop/UDisks2"), QStringLiteral("org.freedesktop.DBus.ObjectManager"),
-             QStringLiteral("GetManagedObjects"), {});
+             QStringLiteral("GetManagedObjects"), {}, kListTimeout);
     ManagedObjects objects;
     reply.arguments().value(0).value<QDBusArgument>() >> objects;
     return objects;
