@@ -3,6 +3,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace tunedeck {
 namespace {
 
@@ -40,6 +42,13 @@ void StatusPanel::paintEvent(QPaintEvent* /*event*/) {
                      fontMetrics().elidedText(text_, Qt::ElideRight, width()));
 }
 
+// Room for the emulated player's figures, and for a larger player's as they come.
+int StatusBar::memoryWidth(const QString& text) const {
+    const QFontMetrics metrics = memory_->fontMetrics();
+    return std::max(metrics.horizontalAdvance(QStringLiteral("使用:00,000KB 空き:00,000KB")),
+                    metrics.horizontalAdvance(text));
+}
+
 StatusBar::StatusBar(QWidget* parent)
     : QStatusBar(parent),
       message_(new StatusPanel(QStringLiteral("状態"), this)),
@@ -49,8 +58,7 @@ StatusBar::StatusBar(QWidget* parent)
     setSizeGripEnabled(false);
     message_->setObjectName(QStringLiteral("statMsg"));
     memory_->setObjectName(QStringLiteral("statMem"));
-    memory_->setMinimumWidth(
-        memory_->fontMetrics().horizontalAdvance(QStringLiteral("使用:00,000KB 空き:00,000KB")));
+    memory_->setMinimumWidth(memoryWidth(QString()));
     progress_->setObjectName(QStringLiteral("runProgress"));
     progress_->setAccessibleName(QStringLiteral("転送の進み具合"));
     progress_->setRange(0, kProgressSteps);
@@ -83,6 +91,8 @@ void StatusBar::hideProgress() {
 
 void StatusBar::setPanelText(int panel, const QString& text) {
     (panel == 1 ? message_ : memory_)->setText(text);
+    if (panel == 2)
+        memory_->setMinimumWidth(memoryWidth(text));
     emit panelTextChanged(panel, text);
 }
 

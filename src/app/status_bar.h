@@ -62,6 +62,8 @@ class StatusBar : public QStatusBar {
     void cancelClicked();
 
   private:
+    int memoryWidth(const QString& text) const;
+
     StatusPanel* message_;
     QProgressBar* progress_;
     QToolButton* cancel_;

@@ -132,5 +132,18 @@ TEST_F(PlayerMenuTest, RemovalAndAnotherPlayerAreRefusedWhileARunGoesOn) {
     EXPECT_EQ(shownState(), u" / "_s);
 }
 
+// A player of gigabytes: its figures are shown whole, the panel growing past the emulated player's width.
+TEST_F(PlayerMenuTest, TheFiguresOfALargePlayerAreShownWhole) {
+    QFile big(volume.filePath(u"MUSIC/Pop/big.mp3"_s));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(3LL << 30));
+    frmTunedeck& w = start();
+    chooseInPlayerMenu(u"Acme"_s);
+    QCoreApplication::processEvents();
+    const QString figures = w.stbRioInfo->panelText(2);
+    EXPECT_TRUE(figures.startsWith(u"使用:3,145,728KB 空き:"_s)) << figures.toStdString();
+    const StatusPanel* panel = w.stbRioInfo->panel(u"statMem"_s);
+    EXPECT_GE(panel->width(), panel->fontMetrics().horizontalAdvance(figures));
+}
+
 }  // namespace
 }  // namespace tunedeck::testing
