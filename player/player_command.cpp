@@ -120,7 +120,7 @@ void exportDisplay(PlayerStore& store, const QStringList& operands, QTextStream&
 PlayerEntry chosenPlayer(const QString& id, const PlayerCommandSetting& setting) {
     if (id.isEmpty() || id == kEmulatedPlayerId)
         return emulatedPlayerEntry();
-    if (id.startsWith(QLatin1Char('/')) || id.startsWith(QLatin1Char('.')))
+    if (isFolderPlayerId(id) || id.startsWith(QLatin1Char('.')))
         return folderPlayerEntry(id);
     for (const PlayerEntry& found : setting.players ? setting.players->players() : std::vector<PlayerEntry>{})
         if (found.id == id)

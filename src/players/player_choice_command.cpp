@@ -12,10 +12,6 @@ namespace {
 const QString kNotRegistered = QStringLiteral("Rio500Remix.dllが登録されていません。");
 const QString kBusyPlayer = QStringLiteral("Rioとのやり取りが終わるまで、プレーヤーは変えられません。");
 
-bool isFolderId(const QString& id) {
-    return id.startsWith(QLatin1Char('/'));
-}
-
 std::vector<PlayerEntry>::const_iterator findPlayer(const std::vector<PlayerEntry>& players,
                                                     const QString& id) {
     return std::find_if(players.begin(), players.end(),
@@ -39,7 +35,7 @@ void frmTunedeck::fillPlayerMenu() {
         listed.push_back(player_);
     for (const PlayerEntry& entry : listed) {
         const bool present = entry.id == kEmulatedPlayerId ||
-                             (isFolderId(entry.id) && QFileInfo(entry.id).isDir()) ||
+                             (isFolderPlayerId(entry.id) && QFileInfo(entry.id).isDir()) ||
                              findPlayer(foundPlayers_, entry.id) != foundPlayers_.end();
         QAction* item = menuPlayer->addAction(
             present ? entry.name : entry.name + QStringLiteral("（接続されていません）"));

@@ -27,6 +27,10 @@ struct PlayerEntry {
 // The id of the emulated player; any other id starting with "/" is a folder addressed directly.
 inline const QString kEmulatedPlayerId = QStringLiteral("emulated");
 
+inline bool isFolderPlayerId(const QString& id) {
+    return id.startsWith(QLatin1Char('/'));
+}
+
 // The players on this computer, and word when that changes.
 class PlayerDirectory : public QObject {
     Q_OBJECT

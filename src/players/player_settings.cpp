@@ -21,7 +21,7 @@ bool keepSongOrder(const PlayerEntry& player, SongOrder order, const SettingsFil
 }
 
 PlayerEntry absentPlayerEntry(const QString& id, const QString& name) {
-    if (id.startsWith(QLatin1Char('/')))
+    if (isFolderPlayerId(id))
         return folderPlayerEntry(id);
     if (id.isEmpty() || id == kEmulatedPlayerId)
         return emulatedPlayerEntry();

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device_plugin.h"
 #include "fat_names.h"
 #include "file_size_limit.h"
 #include "folder_locator.h"
 #include "mass_storage_player.h"
 #include "music_files.h"
-#include "player_session.h"
 #include "player_texts.h"
 #include "playlist.h"
 #include "qt_printers.h"
@@ -13,8 +11,6 @@
 #include "volume_files.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QPluginLoader>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -426,37 +422,6 @@ TEST_F(StorageTest, AFullOrReadOnlyVolumeRefusesClearly) {
         EXPECT_EQ(refusal(call), storage_texts::kReadOnly);
     device->Close();
     EXPECT_EQ(songsOf(*player()), u"s1"_s) << "a read-only volume still opens and reads";
-}
-
-// The window reaches the player through the session: a send of three files with the second refused goes on
-// or stops as asked, and a swap is the player's own.
-TEST_F(StorageTest, ThroughThePlayerSession) {
-    withSongs(SongOrder::Name, 0);
-    QPluginLoader loader(QStringLiteral(TUNEDECK_COMPONENTS_DIR "/MassStorage"));
-    auto* plugin = qobject_cast<DevicePlugin*>(loader.instance());
-    ASSERT_TRUE(plugin) << loader.errorString().toStdString();
-    writeFile(volume() + u"/.is_audio_player"_s, "song_order=name\n");
-    PlayerSession session(plugin->create(volume()));
-    const QStringList files{source(u"a.mp3"_s), dir.path() + u"/missing.mp3"_s, source(u"c.mp3"_s)};
-    const auto title = [](const QString& path) { return QFileInfo(path).completeBaseName(); };
-    const Outcome stopped =
-        session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::Stop);
-    EXPECT_EQ(stopped.done, 1);
-    EXPECT_EQ(stopped.description, player_texts::kUnreadableSource + files[1]);
-    const Outcome goneOn =
-        session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::GoOn);
-    EXPECT_EQ(goneOn.done, 2);
-    EXPECT_EQ(goneOn.failed, 1);
-    PaneReading reading;
-    ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"f"_s}, reading).ok());
-    ASSERT_EQ(reading.songs->size(), 3u);
-    EXPECT_TRUE(session.swap(reading.songs->at(0), reading.songs->at(2)).ok());
-    ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"f"_s}, reading).ok());
-    QStringList names;
-    for (const SongRef& song : *reading.songs)
-        names << song.name;
-    EXPECT_EQ(names, (QStringList{u"c"_s, u"a"_s, u"a"_s}));
-    EXPECT_EQ(namesIn(volume() + u"/f"_s), (QStringList{u"01 c.mp3"_s, u"02 a.mp3"_s, u"03 a.mp3"_s}));
 }
 
 // A real exFAT (SDXC cards), through the FUSE driver: every operation as on a plain folder. Its listing order
