@@ -8,7 +8,7 @@ include(GNUInstallDirs)
 
 set(TUNEDECK_PROGRAM_DIR lib/tunedeck)
 install(TARGETS tunedeck tunedeck-player tunedeck-tags RUNTIME DESTINATION ${TUNEDECK_PROGRAM_DIR})
-install(TARGETS Rio500Remix LIBRARY DESTINATION ${TUNEDECK_PROGRAM_DIR}/components)
+install(TARGETS Rio500Remix MassStorage Mtp LIBRARY DESTINATION ${TUNEDECK_PROGRAM_DIR}/components)
 
 # Relative links, so that the tree works under any prefix and inside the package.
 set(links ${CMAKE_BINARY_DIR}/install/bin)

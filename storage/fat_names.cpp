@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fat_names.h"
 
+#include <algorithm>
+
 namespace tunedeck {
 namespace {
 
@@ -77,6 +79,12 @@ QString stemOf(const QString& name) {
     return name.first(name.size() - extensionOf(name).size());
 }
 
+QString songStem(const QString& displayTitle, const QString& extension) {
+    return !extension.isEmpty() && displayTitle.endsWith(extension, Qt::CaseInsensitive)
+               ? displayTitle.chopped(extension.size())
+               : displayTitle;
+}
+
 bool isSongName(const QString& name) {
     const QString extension = extensionOf(name);
     return extension.compare(u".mp3", Qt::CaseInsensitive) == 0 ||
@@ -113,6 +121,41 @@ std::optional<NumberPrefix> numberPrefixOf(const QString& name) {
 
 QString numberPrefix(int number) {
     return QStringLiteral("%1 ").arg(number, 2, 10, QChar(u'0'));
+}
+
+bool numberedApart(const QStringList& names) {
+    QList<qulonglong> numbers;
+    for (const QString& name : names) {
+        const auto prefix = numberPrefixOf(name);
+        if (!prefix || numbers.contains(prefix->digits.toULongLong()))
+            return false;
+        numbers << prefix->digits.toULongLong();
+    }
+    return true;
+}
+
+int nextNumber(const QStringList& names) {
+    int highest = 0;
+    for (const QString& name : names)
+        if (const auto prefix = numberPrefixOf(name))
+            highest = std::max(highest, prefix->digits.toInt());
+    return highest + 1;
+}
+
+std::vector<Rename> numberingRenames(const QStringList& inOrder, QStringList taken) {
+    std::vector<Rename> renames;
+    for (qsizetype i = 0; i < inOrder.size(); ++i) {
+        const QString& name = inOrder[i];
+        const auto prefix = numberPrefixOf(name);
+        const QString wanted = numberPrefix(int(i + 1)) + (prefix ? prefix->rest : name);
+        if (wanted == name)
+            continue;
+        taken.removeOne(name);
+        const QString free = freeFatName(stemOf(wanted), extensionOf(wanted), taken);
+        renames.push_back({name, free});
+        taken << free;
+    }
+    return renames;
 }
 
 }  // namespace tunedeck

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace tunedeck {
 
@@ -29,6 +30,10 @@ bool containsIgnoringCase(const QStringList& names, const QString& name);
 QString extensionOf(const QString& name);
 QString stemOf(const QString& name);
 
+// The stem a song is sent under: its display title, without `extension` where the title ends in it (a title
+// made from the file name of a file without tags).
+QString songStem(const QString& displayTitle, const QString& extension);
+
 // Whether the player plays the file: ".mp3" or ".rmp", case not counting.
 bool isSongName(const QString& name);
 
@@ -46,5 +51,19 @@ std::optional<NumberPrefix> numberPrefixOf(const QString& name);
 
 // The prefix for `number`: at least two digits ("07 ").
 QString numberPrefix(int number);
+
+// Whether every name of a name-ordered folder starts with a number no other name has.
+bool numberedApart(const QStringList& names);
+// The number a song sent to a name-ordered folder takes: after the highest one of `names`.
+int nextNumber(const QStringList& names);
+
+// The renames that give the songs `inOrder` the numbers 01, 02, … in that order, each keeping its title;
+// `taken`: every name in the folder. A new name that would clash with another ignoring case gets " (2)".
+// In the order they are to be done.
+struct Rename {
+    QString from;
+    QString to;
+};
+std::vector<Rename> numberingRenames(const QStringList& inOrder, QStringList taken);
 
 }  // namespace tunedeck

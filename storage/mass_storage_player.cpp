@@ -180,51 +180,9 @@ class SongFolder {
 // Gives every song of a name-ordered folder its place as a number ("01 ", "02 ", …), in the order it plays
 // now.
 void numberSongs(const SongFolder& folder) {
-    const std::vector<Song> songs = folder.songs();
-    QStringList taken = entryNames(folder.entries());
-    for (qsizetype i = 0; i < qsizetype(songs.size()); ++i) {
-        const QString& name = songs[i].fileName;
-        const auto prefix = numberPrefixOf(name);
-        const QString wanted = numberPrefix(int(i + 1)) + (prefix ? prefix->rest : name);
-        if (wanted == name)
-            continue;
-        taken.removeOne(name);
-        const QString free = freeFatName(stemOf(wanted), extensionOf(wanted), taken);
-        renameEntry(folder.fd(), name, folder.fd(), free);
-        taken << free;
-    }
+    for (const Rename& rename : numberingRenames(fileNames(folder.songs()), entryNames(folder.entries())))
+        renameEntry(folder.fd(), rename.from, folder.fd(), rename.to);
     syncFolder(folder.fd());
-}
-
-// Whether every song of the folder has a number of its own.
-bool numberedApart(const std::vector<Song>& songs) {
-    QList<qulonglong> numbers;
-    for (const Song& song : songs) {
-        const auto prefix = numberPrefixOf(song.fileName);
-        if (!prefix || numbers.contains(prefix->digits.toULongLong()))
-            return false;
-        numbers << prefix->digits.toULongLong();
-    }
-    return true;
-}
-
-// The next number of a name-ordered folder: after the highest one.
-int nextNumber(const std::vector<Song>& songs) {
-    int highest = 0;
-    for (const Song& song : songs)
-        if (const auto prefix = numberPrefixOf(song.fileName))
-            highest = std::max(highest, prefix->digits.toInt());
-    return highest + 1;
-}
-
-// A song file to send, open; refuses what is no readable regular file.
-std::pair<Fd, qint64> openSource(const QString& path) {
-    const DeviceError unreadable(player_texts::kUnreadableSource + pathText(path));
-    Fd source(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat status {};
-    if (!source || ::fstat(source.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        throw unreadable;
-    return {std::move(source), status.st_size};
 }
 
 // How long an Open waits for another program's Close, as the emulated player waits.
@@ -334,24 +292,19 @@ void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle,
                                 const QString& memory, const TransferProgress& progress) {
     const Volume volume(memoryAt(memory));
     const SongFolder folder(volume, folderIndex, order());
-    const QString fileName = filePath.section(u'/', -1);
-    const QString extension = extensionOf(fileName);
-    if (!isSongName(fileName))
-        throw DeviceError(storage_texts::kNotASong + pathText(filePath));
-    const auto [source, size] = openSource(filePath);
+    const QString extension = extensionOf(filePath.section(u'/', -1));
+    const auto [source, size] = openSongSource(filePath);
     if (size > kFatLargestFile && volume.isFat())
         throw DeviceError(storage_texts::kTooLargeForFat);
     if (size > volume.available())
         throw DeviceError(player_texts::kMemoryFull);
     // A new song goes last; in name order the songs already there first take numbers that keep their places.
-    if (order() == SongOrder::Name && !numberedApart(folder.songs()))
+    if (order() == SongOrder::Name && !numberedApart(fileNames(folder.songs())))
         numberSongs(folder);
     const std::vector<Song> songs = folder.songs();
-    // A title made from the file name ("a.mp3", for a file without tags) keeps its extension once.
-    const QString title = displayTitle.endsWith(extension, Qt::CaseInsensitive)
-                              ? displayTitle.chopped(extension.size())
-                              : displayTitle;
-    const QString stem = order() == SongOrder::Name ? numberPrefix(nextNumber(songs)) + title : title;
+    const QString title = songStem(displayTitle, extension);
+    const QString stem =
+        order() == SongOrder::Name ? numberPrefix(nextNumber(fileNames(songs))) + title : title;
     const QString name = freeFatName(stem, extension, entryNames(folder.entries()));
     copyThroughTemporary(
         source.get(), size, folder.fd(), name, progress,
@@ -417,7 +370,7 @@ void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 s
             break;
         }
         case SongOrder::Name:
-            if (!numberedApart(songs)) {
+            if (!numberedApart(fileNames(songs))) {
                 numberSongs(folder);
                 songs = folder.songs();
             }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "volume_files.h"
 
+#include "fat_names.h"
 #include "local_path.h"
 #include "player_texts.h"
 #include "storage_texts.h"
@@ -196,33 +197,52 @@ void writeAtomically(const Fd& folder, const QString& name, const QByteArray& co
     syncFolder(folder);
 }
 
-void copyThroughTemporary(int source, qint64 size, const Fd& folder, const QString& name,
-                          const TransferProgress& progress, const CopyFailures& failures) {
+std::pair<Fd, qint64> openSongSource(const QString& path) {
+    if (!isSongName(path.section(u'/', -1)))
+        throw DeviceError(storage_texts::kNotASong + pathText(path));
+    const DeviceError unreadable(player_texts::kUnreadableSource + pathText(path));
+    Fd source(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status {};
+    if (!source || ::fstat(source.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        throw unreadable;
+    return {std::move(source), status.st_size};
+}
+
+void fillThroughTemporary(const Fd& folder, const QString& name, const std::function<void(int file)>& fill,
+                          const std::function<DeviceError(int error)>& writeFailure) {
     auto [file, temporary] = createTemporary(folder);
-    // Also when `progress` throws.
+    // Also when `fill` throws.
     auto removeTemporary = qScopeGuard([&] { ::unlinkat(folder.get(), NativePath(temporary).c_str(), 0); });
-    std::vector<char> buffer(kChunk);
-    qint64 done = 0;
-    for (;;) {
-        const ssize_t got = readSome(source, buffer.data(), kChunk);
-        if (got < 0)
-            throw failures.read();
-        if (got == 0)
-            break;
-        if (!writeAll(file.get(), buffer.data(), got))
-            throw failures.write(errno);
-        done += got;
-        if (progress && !progress(done, size))
-            throw DeviceError(player_texts::kCancelled);
-    }
+    fill(file.get());
     if (::fsync(file.get()) != 0)
-        throw failures.write(errno);
+        throw writeFailure(errno);
     if (!file.close())
-        throw failures.write(errno);
+        throw writeFailure(errno);
     if (::renameat(folder.get(), NativePath(temporary).c_str(), folder.get(), NativePath(name).c_str()) != 0)
-        throw failures.write(errno);
+        throw writeFailure(errno);
     removeTemporary.dismiss();
     syncFolder(folder);
+}
+
+void copyThroughTemporary(int source, qint64 size, const Fd& folder, const QString& name,
+                          const TransferProgress& progress, const CopyFailures& failures) {
+    const auto copy = [&](int file) {
+        std::vector<char> buffer(kChunk);
+        qint64 done = 0;
+        for (;;) {
+            const ssize_t got = readSome(source, buffer.data(), kChunk);
+            if (got < 0)
+                throw failures.read();
+            if (got == 0)
+                break;
+            if (!writeAll(file, buffer.data(), got))
+                throw failures.write(errno);
+            done += got;
+            if (progress && !progress(done, size))
+                throw DeviceError(player_texts::kCancelled);
+        }
+    };
+    fillThroughTemporary(folder, name, copy, failures.write);
 }
 
 }  // namespace tunedeck

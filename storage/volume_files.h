@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace tunedeck {
@@ -72,11 +73,21 @@ QByteArray readSmallFile(const Fd& folder, const QString& name);
 // folder.
 void writeAtomically(const Fd& folder, const QString& name, const QByteArray& contents);
 
+// A song file to send (".mp3" or ".rmp"), open, and its size; refuses anything else, and what is no readable
+// regular file.
+std::pair<Fd, qint64> openSongSource(const QString& path);
+
 // How a copy names its failures.
 struct CopyFailures {
     std::function<DeviceError()> read;            // the source cannot be read
     std::function<DeviceError(int error)> write;  // errno of the failed write
 };
+
+// Writes `name` in `folder` through a hidden temporary file: `fill` writes the open file it is given, and
+// throws when it fails; the file is then flushed to the device and takes the name. A failure leaves `name` as
+// it was and no temporary behind.
+void fillThroughTemporary(const Fd& folder, const QString& name, const std::function<void(int file)>& fill,
+                          const std::function<DeviceError(int error)>& writeFailure);
 
 // Copies `size` bytes from the open `source` to `name` in `folder` through a hidden temporary file there,
 // which is flushed to the device before it takes the name: a failure or a stop (`progress` returning false:

@@ -11,6 +11,7 @@ std::unique_ptr<DeviceComponent> createDevice(const QString& progId, const QStri
                                               const QString& address) {
     const QString plugin = progId == kPlayerProgId        ? QStringLiteral("Rio500Remix")
                            : progId == kMassStorageProgId ? QStringLiteral("MassStorage")
+                           : progId == kMtpProgId         ? QStringLiteral("Mtp")
                                                           : QString();
     if (plugin.isEmpty())
         throw DeviceError(progId + QStringLiteral(" は登録されていません。"));

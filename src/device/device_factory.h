@@ -19,9 +19,12 @@ using DeviceFactory =
 inline const QString kPlayerProgId = QStringLiteral("Rio500Remix.Rio500");
 // The ProgID of players of files: USB mass-storage players and folders addressed directly.
 inline const QString kMassStorageProgId = QStringLiteral("Tunedeck.MassStorage");
+// The ProgID of MTP players.
+inline const QString kMtpProgId = QStringLiteral("Tunedeck.Mtp");
 
 // Registered components: ProgID "Rio500Remix.Rio500" is the plugin Rio500Remix in `componentsFolder`,
-// "Tunedeck.MassStorage" the plugin MassStorage. `address` says which player: the emulated player's store
+// "Tunedeck.MassStorage" the plugin MassStorage, "Tunedeck.Mtp" the plugin Mtp. `address` says which player:
+// the emulated player's store
 // folder, or a player id. Throws DeviceError for an unknown ProgID and for a plugin that is missing or cannot
 // be loaded.
 std::unique_ptr<DeviceComponent> createDevice(const QString& progId, const QString& componentsFolder,

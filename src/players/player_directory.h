@@ -17,7 +17,8 @@ namespace tunedeck {
 struct PlayerEntry {
     QString id;      // kept in the settings; names the player on the command line
     QString progId;  // the component that reaches it
-    QString kind;  // "emulated", "player" (known to media-player-info), "audio-player", "usb-disk", "folder"
+    // "emulated", "player" (known to media-player-info), "audio-player", "usb-disk", "folder", "mtp"
+    QString kind;
     QString name;
     QStringList memories;            // where each memory is mounted, the internal one first
     std::optional<SongOrder> order;  // when the player itself says how it orders its songs

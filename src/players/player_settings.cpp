@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "player_settings.h"
 
+#include "mtp_devices.h"
+
 namespace tunedeck::player_settings {
 namespace {
 
@@ -25,6 +27,8 @@ PlayerEntry absentPlayerEntry(const QString& id, const QString& name) {
         return folderPlayerEntry(id);
     if (id.isEmpty() || id == kEmulatedPlayerId)
         return emulatedPlayerEntry();
+    if (isMtpPlayerId(id))
+        return {.id = id, .progId = kMtpProgId, .kind = QStringLiteral("mtp"), .name = name};
     return {.id = id,
             .progId = kMassStorageProgId,
             .kind = QStringLiteral("usb-disk"),

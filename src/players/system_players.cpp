@@ -7,6 +7,7 @@
 
 #include <QDBusConnection>
 #include <QFileInfo>
+#include <QSocketNotifier>
 
 namespace tunedeck {
 namespace {
@@ -53,6 +54,13 @@ PlayerEntry usbPlayerEntry(const UsbPlayer& player) {
     return entry;
 }
 
+PlayerEntry mtpPlayerEntry(const MtpDevice& device) {
+    return {.id = device.id,
+            .progId = kMtpProgId,
+            .kind = QStringLiteral("mtp"),
+            .name = joined({device.vendor, device.model})};
+}
+
 SystemPlayers::SystemPlayers(QObject* parent) : PlayerDirectory(parent) {
     settled_.setSingleShot(true);
     settled_.setInterval(kSettleMs);
@@ -66,9 +74,29 @@ SystemPlayers::SystemPlayers(QObject* parent) : PlayerDirectory(parent) {
     bus.connect(QStringLiteral("org.freedesktop.UDisks2"), QString(),
                 QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"), this,
                 SLOT(objectsChanged()));
+    watchUsbDevices();
 }
 
 void SystemPlayers::objectsChanged() {
+    settled_.start();
+}
+
+// An MTP player shows no disk: udev tells of it as a USB device.
+void SystemPlayers::watchUsbDevices() {
+    udev_.reset(udev_new());
+    usbMonitor_.reset(udev_ ? udev_monitor_new_from_netlink(udev_.get(), "udev") : nullptr);
+    if (!usbMonitor_ ||
+        udev_monitor_filter_add_match_subsystem_devtype(usbMonitor_.get(), "usb", "usb_device") < 0 ||
+        udev_monitor_enable_receiving(usbMonitor_.get()) < 0) {
+        usbMonitor_.reset();
+        return;
+    }
+    auto* notifier = new QSocketNotifier(udev_monitor_get_fd(usbMonitor_.get()), QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &SystemPlayers::usbDeviceEvent);
+}
+
+void SystemPlayers::usbDeviceEvent() {
+    const UdevHandle<udev_device> device(udev_monitor_receive_device(usbMonitor_.get()));
     settled_.start();
 }
 
@@ -80,6 +108,8 @@ std::vector<PlayerEntry> SystemPlayers::players() {
     } catch (const DeviceError&) {
         // UDisks2 not answering is no player found; the emulated one is still there.
     }
+    for (const MtpDevice& device : mtpDevices())
+        entries.push_back(mtpPlayerEntry(device));
     return entries;
 }
 

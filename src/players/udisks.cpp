@@ -2,6 +2,7 @@
 #include "udisks.h"
 
 #include "device_component.h"
+#include "udev_handles.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -10,10 +11,6 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-
-#include <libudev.h>
-
-#include <memory>
 
 namespace tunedeck::udisks {
 namespace {
@@ -71,11 +68,6 @@ ManagedObjects managedObjects() {
     return objects;
 }
 
-struct UdevDeleter {
-    void operator()(udev* context) const { udev_unref(context); }
-    void operator()(udev_device* device) const { udev_device_unref(device); }
-};
-
 // udev's properties of a block device, by its node.
 class UdevProperties {
   public:
@@ -86,13 +78,12 @@ class UdevProperties {
                 udev_device_new_from_subsystem_sysname(context_.get(), "block", name.toUtf8().constData()));
     }
     QString operator[](const char* key) const {
-        const char* value = device_ ? udev_device_get_property_value(device_.get(), key) : nullptr;
-        return value ? QString::fromUtf8(value) : QString();
+        return udevText(device_ ? udev_device_get_property_value(device_.get(), key) : nullptr);
     }
 
   private:
-    std::unique_ptr<udev, UdevDeleter> context_;
-    std::unique_ptr<udev_device, UdevDeleter> device_;
+    UdevHandle<udev> context_;
+    UdevHandle<udev_device> device_;
 };
 
 UsbVolume volumeOf(const QString& block, const Properties& blockProperties,

@@ -1,0 +1,323 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "mtp_connection.h"
+
+#include "mtp_texts.h"
+#include "player_texts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <libmtp.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <mutex>
+
+namespace tunedeck {
+namespace {
+
+// How long an open waits for another program to let the player go, as the other players wait.
+constexpr int kOpenTries = 30;
+constexpr int kOpenPauseMs = 100;
+
+// The device as libmtp knows it from its list of players, with their quirks; one it does not list has none.
+LIBMTP_raw_device_t rawDevice(const MtpDevice& device) {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { LIBMTP_Init(); });
+    LIBMTP_raw_device_t raw{};
+    LIBMTP_device_entry_t* known = nullptr;
+    int count = 0;
+    if (LIBMTP_Get_Supported_Devices_List(&known, &count) == 0)
+        for (int i = 0; i < count; ++i)
+            if (known[i].vendor_id == device.vendorId && known[i].product_id == device.productId) {
+                raw.device_entry = known[i];
+                break;
+            }
+    raw.device_entry.vendor_id = device.vendorId;
+    raw.device_entry.product_id = device.productId;
+    raw.bus_location = quint32(device.bus);
+    raw.devnum = quint8(device.address);
+    return raw;
+}
+
+// The other programs that have the player's USB node open: one of them holds it.
+QStringList programsHolding(const MtpDevice& device) {
+    const QString node = QStringLiteral("/dev/bus/usb/%1/%2")
+                             .arg(device.bus, 3, 10, QLatin1Char('0'))
+                             .arg(device.address, 3, 10, QLatin1Char('0'));
+    const QString self = QString::number(::getpid());
+    QStringList programs;
+    for (const QString& process : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        if (process == self || process.toInt() == 0)
+            continue;
+        const QString fds = QStringLiteral("/proc/") + process + QStringLiteral("/fd");
+        for (const QString& fd : QDir(fds).entryList(QDir::System))
+            if (QFile::symLinkTarget(fds + QLatin1Char('/') + fd) == node) {
+                QFile comm(QStringLiteral("/proc/") + process + QStringLiteral("/comm"));
+                comm.open(QIODevice::ReadOnly);
+                programs << QString::fromUtf8(comm.readAll()).trimmed() + QStringLiteral(" (PID ") + process +
+                                QLatin1Char(')');
+                break;
+            }
+    }
+    return programs;
+}
+
+// Carries a transfer's progress through libmtp, and what it threw back out.
+struct ProgressCall {
+    const TransferProgress& progress;
+    std::exception_ptr thrown;
+};
+
+int reportProgress(uint64_t const done, uint64_t const total, void const* const data) {
+    auto* call = static_cast<ProgressCall*>(const_cast<void*>(data));
+    try {
+        return call->progress && !call->progress(qint64(done), qint64(total)) ? 1 : 0;
+    } catch (...) {
+        call->thrown = std::current_exception();
+        return 1;
+    }
+}
+
+char* copied(const QString& text) {
+    return ::strdup(text.toUtf8().constData());
+}
+
+}  // namespace
+
+MtpConnection::MtpConnection(const MtpDevice& device) : address_(device) {
+    open();
+}
+
+MtpConnection::~MtpConnection() {
+    LIBMTP_Release_Device(device_);
+}
+
+void MtpConnection::open() {
+    LIBMTP_raw_device_t raw = rawDevice(address_);
+    QStringList holders;
+    for (int tries = 1; tries <= kOpenTries; ++tries) {
+        device_ = LIBMTP_Open_Raw_Device_Uncached(&raw);
+        if (device_)
+            return;
+        holders = programsHolding(address_);
+        if (holders.isEmpty())
+            break;
+        QThread::msleep(kOpenPauseMs);
+    }
+    if (holders.isEmpty())
+        throw DeviceError(mtp_texts::kNotOpened);
+    throw DeviceError(mtp_texts::kClaimed + holders.join(QStringLiteral(", ")));
+}
+
+DeviceError MtpConnection::failure(const QString& what) {
+    QStringList texts;
+    LIBMTP_error_number_t kind = LIBMTP_ERROR_GENERAL;
+    for (LIBMTP_error_t* error = LIBMTP_Get_Errorstack(device_); error; error = error->next) {
+        if (error->error_text)
+            texts << QString::fromUtf8(error->error_text).trimmed();
+        if (error->errornumber != LIBMTP_ERROR_GENERAL)
+            kind = error->errornumber;
+    }
+    LIBMTP_Clear_Errorstack(device_);
+    const QString said =
+        texts.isEmpty() ? what : what + QStringLiteral(": ") + texts.join(QStringLiteral(" / "));
+    switch (kind) {
+        case LIBMTP_ERROR_CANCELLED:
+            return DeviceError(player_texts::kCancelled);
+        case LIBMTP_ERROR_STORAGE_FULL:
+            return DeviceError(player_texts::kMemoryFull);
+        case LIBMTP_ERROR_NO_DEVICE_ATTACHED:
+        case LIBMTP_ERROR_USB_LAYER:
+            return DeviceError(mtp_texts::kConnectionLost + said);
+        default:
+            return DeviceError(mtp_texts::kRefused + said);
+    }
+}
+
+std::vector<MtpStorage> MtpConnection::storages() {
+    if (LIBMTP_Get_Storage(device_, LIBMTP_STORAGE_SORTBY_NOTSORTED) != 0)
+        throw failure(QStringLiteral("Get_Storage"));
+    std::vector<MtpStorage> storages;
+    for (const LIBMTP_devicestorage_t* storage = device_->storage; storage; storage = storage->next)
+        storages.push_back({.id = storage->id,
+                            .description = QString::fromUtf8(storage->StorageDescription),
+                            .free = qint64(storage->FreeSpaceInBytes)});
+    return storages;
+}
+
+std::vector<MtpObject> MtpConnection::children(quint32 storage, quint32 parent) {
+    LIBMTP_Clear_Errorstack(device_);
+    std::vector<MtpObject> objects;
+    LIBMTP_file_t* file = LIBMTP_Get_Files_And_Folders(device_, storage, parent);
+    while (file) {
+        objects.push_back({.id = file->item_id,
+                           .name = QString::fromUtf8(file->filename),
+                           .size = qint64(file->filesize),
+                           .folder = file->filetype == LIBMTP_FILETYPE_FOLDER});
+        LIBMTP_file_t* next = file->next;
+        LIBMTP_destroy_file_t(file);
+        file = next;
+    }
+    // An empty folder and a failed listing both come back empty; only the latter leaves errors.
+    if (objects.empty() && LIBMTP_Get_Errorstack(device_))
+        throw failure(QStringLiteral("Get_Files_And_Folders"));
+    return objects;
+}
+
+quint32 MtpConnection::defaultMusicFolder() const {
+    return device_->default_music_folder == kMtpRoot ? 0 : device_->default_music_folder;
+}
+
+bool MtpConnection::offersPlaylists() {
+    uint16_t* types = nullptr;
+    uint16_t count = 0;
+    if (LIBMTP_Get_Supported_Filetypes(device_, &types, &count) != 0) {
+        LIBMTP_Clear_Errorstack(device_);
+        return false;
+    }
+    const bool offered = std::find(types, types + count, LIBMTP_FILETYPE_PLAYLIST) != types + count;
+    std::free(types);
+    return offered;
+}
+
+bool MtpConnection::keepsTrackProperties() {
+    const bool kept = LIBMTP_Is_Property_Supported(device_, LIBMTP_PROPERTY_Artist, LIBMTP_FILETYPE_MP3) > 0;
+    LIBMTP_Clear_Errorstack(device_);
+    return kept;
+}
+
+quint32 MtpConnection::createFolder(const QString& name, quint32 parent, quint32 storage) {
+    QByteArray utf8 = name.toUtf8();
+    const quint32 folder = LIBMTP_Create_Folder(device_, utf8.data(), parent, storage);
+    if (folder == 0)
+        throw failure(QStringLiteral("Create_Folder"));
+    return folder;
+}
+
+void MtpConnection::remove(quint32 object) {
+    if (LIBMTP_Delete_Object(device_, object) != 0)
+        throw failure(QStringLiteral("Delete_Object"));
+}
+
+void MtpConnection::rename(quint32 object, const QString& name) {
+    QByteArray utf8 = name.toUtf8();
+    if (LIBMTP_Set_Object_Filename(device_, object, utf8.data()) != 0)
+        throw failure(QStringLiteral("Set_Object_Filename"));
+}
+
+quint32 MtpConnection::send(int source, const MtpUpload& upload, const TransferProgress& progress) {
+    LIBMTP_Clear_Errorstack(device_);
+    ProgressCall call{progress, nullptr};
+    quint32 object = 0;
+    int result = 0;
+    if (upload.mp3 && keepsTrackProperties()) {
+        LIBMTP_track_t* track = LIBMTP_new_track_t();
+        track->filename = copied(upload.name);
+        track->title = copied(upload.title);
+        track->artist = copied(upload.artist);
+        track->album = copied(upload.album);
+        track->filesize = quint64(upload.size);
+        track->filetype = LIBMTP_FILETYPE_MP3;
+        track->parent_id = upload.parent;
+        track->storage_id = upload.storage;
+        result = LIBMTP_Send_Track_From_File_Descriptor(device_, source, track, reportProgress, &call);
+        object = track->item_id;
+        LIBMTP_destroy_track_t(track);
+    } else {
+        LIBMTP_file_t* file = LIBMTP_new_file_t();
+        file->filename = copied(upload.name);
+        file->filesize = quint64(upload.size);
+        file->filetype = upload.mp3 ? LIBMTP_FILETYPE_MP3 : LIBMTP_FILETYPE_UNKNOWN;
+        file->parent_id = upload.parent;
+        file->storage_id = upload.storage;
+        result = LIBMTP_Send_File_From_File_Descriptor(device_, source, file, reportProgress, &call);
+        object = file->item_id;
+        LIBMTP_destroy_file_t(file);
+    }
+    if (result == 0)
+        return object;
+    DeviceError error = failure(upload.name);
+    // The player made the object before the data came: what came of it goes. A stopped transfer may leave the
+    // player expecting the rest, so it is opened anew for that.
+    if (object != 0 && LIBMTP_Delete_Object(device_, object) != 0) {
+        LIBMTP_Clear_Errorstack(device_);
+        LIBMTP_Release_Device(device_);
+        device_ = nullptr;
+        open();
+        if (LIBMTP_Delete_Object(device_, object) != 0)
+            LIBMTP_Clear_Errorstack(device_);
+    }
+    if (call.thrown)
+        std::rethrow_exception(call.thrown);
+    throw error;
+}
+
+void MtpConnection::receive(quint32 object, int target, const TransferProgress& progress) {
+    LIBMTP_Clear_Errorstack(device_);
+    ProgressCall call{progress, nullptr};
+    if (LIBMTP_Get_File_To_File_Descriptor(device_, object, target, reportProgress, &call) == 0)
+        return;
+    DeviceError error = failure(QStringLiteral("Get_File"));
+    if (call.thrown)
+        std::rethrow_exception(call.thrown);
+    throw error;
+}
+
+std::vector<MtpPlaylist> MtpConnection::playlists() {
+    LIBMTP_Clear_Errorstack(device_);
+    std::vector<MtpPlaylist> playlists;
+    LIBMTP_playlist_t* playlist = LIBMTP_Get_Playlist_List(device_);
+    while (playlist) {
+        playlists.push_back({.id = playlist->playlist_id,
+                             .storage = playlist->storage_id,
+                             .name = QString::fromUtf8(playlist->name),
+                             .tracks = {playlist->tracks, playlist->tracks + playlist->no_tracks}});
+        LIBMTP_playlist_t* next = playlist->next;
+        LIBMTP_destroy_playlist_t(playlist);
+        playlist = next;
+    }
+    if (playlists.empty() && LIBMTP_Get_Errorstack(device_))
+        throw failure(QStringLiteral("Get_Playlist_List"));
+    return playlists;
+}
+
+namespace {
+
+// A playlist as libmtp takes it; LIBMTP_destroy_playlist_t frees it all.
+LIBMTP_playlist_t* libmtpPlaylist(const MtpPlaylist& playlist, quint32 parent) {
+    LIBMTP_playlist_t* made = LIBMTP_new_playlist_t();
+    made->playlist_id = playlist.id;
+    made->parent_id = parent;
+    made->storage_id = playlist.storage;
+    made->name = copied(playlist.name);
+    made->no_tracks = quint32(playlist.tracks.size());
+    made->tracks = static_cast<uint32_t*>(std::malloc(std::max<size_t>(1, playlist.tracks.size()) * 4));
+    std::copy(playlist.tracks.begin(), playlist.tracks.end(), made->tracks);
+    return made;
+}
+
+}  // namespace
+
+quint32 MtpConnection::createPlaylist(const MtpPlaylist& playlist, quint32 parent) {
+    LIBMTP_playlist_t* made = libmtpPlaylist(playlist, parent);
+    const int result = LIBMTP_Create_New_Playlist(device_, made);
+    const quint32 id = made->playlist_id;
+    LIBMTP_destroy_playlist_t(made);
+    if (result != 0)
+        throw failure(QStringLiteral("Create_New_Playlist"));
+    return id;
+}
+
+void MtpConnection::updatePlaylist(const MtpPlaylist& playlist) {
+    LIBMTP_playlist_t* changed = libmtpPlaylist(playlist, 0);
+    const int result = LIBMTP_Update_Playlist(device_, changed);
+    LIBMTP_destroy_playlist_t(changed);
+    if (result != 0)
+        throw failure(QStringLiteral("Update_Playlist"));
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "device_component.h"
+#include "mtp_devices.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <vector>
+
+struct LIBMTP_mtpdevice_struct;
+
+namespace tunedeck {
+
+struct MtpStorage {
+    quint32 id = 0;
+    QString description;
+    qint64 free = 0;  // bytes
+};
+
+// A file or folder on the player.
+struct MtpObject {
+    quint32 id = 0;
+    QString name;
+    qint64 size = 0;
+    bool folder = false;
+};
+
+struct MtpPlaylist {
+    quint32 id = 0;
+    quint32 storage = 0;
+    QString name;
+    std::vector<quint32> tracks;
+};
+
+// What a song is sent with.
+struct MtpUpload {
+    QString name;
+    quint32 parent = 0;
+    quint32 storage = 0;
+    qint64 size = 0;
+    bool mp3 = false;
+    QString title, artist, album;  // for a player that keeps them
+};
+
+// Where a list of a storage starts.
+inline constexpr quint32 kMtpRoot = 0xffffffffu;
+
+// An MTP player opened through libmtp, held from construction to destruction. Every call blocks until the
+// player answers and throws DeviceError with what libmtp says; one thread at a time.
+class MtpConnection {
+  public:
+    // Waits up to 3 seconds for another program to let the player go.
+    explicit MtpConnection(const MtpDevice& device);
+    ~MtpConnection();
+    MtpConnection(const MtpConnection&) = delete;
+    MtpConnection& operator=(const MtpConnection&) = delete;
+
+    // Read anew each time: the free space changes.
+    std::vector<MtpStorage> storages();
+    // In the order the player lists them.
+    std::vector<MtpObject> children(quint32 storage, quint32 parent);
+    // 0 when the player has none.
+    quint32 defaultMusicFolder() const;
+    bool offersPlaylists();
+    bool keepsTrackProperties();
+
+    quint32 createFolder(const QString& name, quint32 parent, quint32 storage);
+    void remove(quint32 object);
+    void rename(quint32 object, const QString& name);
+    // Sends the open file `source`; returns the new object. A failure or stop leaves no object behind.
+    quint32 send(int source, const MtpUpload& upload, const TransferProgress& progress);
+    // Writes the object's data to the open file `target`.
+    void receive(quint32 object, int target, const TransferProgress& progress);
+
+    std::vector<MtpPlaylist> playlists();
+    quint32 createPlaylist(const MtpPlaylist& playlist, quint32 parent);
+    void updatePlaylist(const MtpPlaylist& playlist);
+
+  private:
+    // What libmtp has to say about `what` failing, its error stack cleared.
+    DeviceError failure(const QString& what);
+    void open();
+
+    MtpDevice address_;
+    LIBMTP_mtpdevice_struct* device_ = nullptr;
+};
+
+}  // namespace tunedeck

@@ -1,0 +1,304 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "mtp_player.h"
+
+#include "display_title.h"
+#include "fat_names.h"
+#include "local_path.h"
+#include "memory.h"
+#include "mtp_songs.h"
+#include "player_texts.h"
+#include "storage_texts.h"
+#include "volume_files.h"
+
+#include <algorithm>
+
+namespace tunedeck {
+namespace {
+
+QStringList namesOf(const std::vector<MtpObject>& objects) {
+    QStringList names;
+    for (const MtpObject& object : objects)
+        names << object.name;
+    return names;
+}
+
+std::vector<quint32> idsOf(const std::vector<MtpObject>& objects) {
+    std::vector<quint32> ids;
+    for (const MtpObject& object : objects)
+        ids.push_back(object.id);
+    return ids;
+}
+
+const MtpObject& named(const std::vector<MtpObject>& objects, const QString& name) {
+    return *std::find_if(objects.begin(), objects.end(),
+                         [&](const MtpObject& object) { return object.name == name; });
+}
+
+}  // namespace
+
+MtpPlayer::MtpPlayer(QString id) : id_(std::move(id)) {}
+
+void MtpPlayer::Open() {
+    if (connection_)
+        throw DeviceError(player_texts::kAlreadyOpen);
+    const std::optional<MtpDevice> device = mtpDevice(id_);
+    if (!device)
+        throw DeviceError(player_texts::kNotConnected, DeviceError::Kind::NotConnected);
+    auto connection = std::make_unique<MtpConnection>(*device);
+    storages_ = connection->storages();
+    playlists_ = connection->offersPlaylists();
+    connection_ = std::move(connection);
+}
+
+void MtpPlayer::Close() {
+    connection_.reset();
+    places_ = {};
+}
+
+int MtpPlayer::ExtFlash() {
+    connection();
+    return storages_.size() > 1 ? 1 : 0;
+}
+
+std::vector<DeviceFolder> MtpPlayer::Folders(qint32 memory) {
+    const Place place = memoryAt(memory);
+    std::vector<DeviceFolder> folders;
+    for (const MtpObject& folder : folderList(connection().children(place.storage, place.parent)))
+        folders.push_back({.name = folder.name});
+    return folders;
+}
+
+std::vector<DeviceSong> MtpPlayer::Songs(qint32 memory, qint16 folderIndex) {
+    const Folder folder = folderAt(memoryAt(memory), folderIndex);
+    std::vector<DeviceSong> songs;
+    for (const MtpObject& song : folder.songs) {
+        const QString stem = stemOf(song.name);
+        const auto prefix = playlists_ ? std::nullopt : numberPrefixOf(stem);
+        songs.push_back({.name = prefix ? prefix->rest : stem, .size = song.size});
+    }
+    return songs;
+}
+
+qint64 MtpPlayer::AvailableMemory(const QString& memory) {
+    const Place place = memoryAt(memory);
+    for (const MtpStorage& storage : connection().storages())
+        if (storage.id == place.storage)
+            return storage.free;
+    throw DeviceError(player_texts::kNotConnected);
+}
+
+// The player draws titles in a font of its own.
+void MtpPlayer::FontName(const QString&) {
+    connection();
+}
+
+void MtpPlayer::FontSize(qint32) {
+    connection();
+}
+
+void MtpPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
+                        const QString& memory) {
+    AddSong(folderIndex, displayTitle, filePath, memory, {});
+}
+
+void MtpPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
+                        const QString& memory) {
+    GetSong(folderIndex, songIndex, targetPath, memory, {});
+}
+
+void MtpPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
+                        const QString& memory, const TransferProgress& progress) {
+    const Place place = memoryAt(memory);
+    Folder folder = folderAt(place, folderIndex);
+    const QString extension = extensionOf(filePath.section(u'/', -1));
+    const auto [source, size] = openSongSource(filePath);
+    if (size > AvailableMemory(memory))
+        throw DeviceError(player_texts::kMemoryFull);
+    // A new song goes last; by name, the songs already there first take numbers that keep their places.
+    if (!playlists_ && !numberedApart(namesOf(folder.songs)))
+        numberSongs(folder, place);
+    const QString title = songStem(displayTitle, extension);
+    const QString stem = playlists_ ? title : numberPrefix(nextNumber(namesOf(folder.songs))) + title;
+    TagRecord tags;
+    readTags(filePath, tags);
+    const quint32 sent = connection().send(source.get(),
+                                           {.name = freeFatName(stem, extension, namesOf(folder.objects)),
+                                            .parent = folder.folder.id,
+                                            .storage = place.storage,
+                                            .size = size,
+                                            .mp3 = extension.compare(u".mp3", Qt::CaseInsensitive) == 0,
+                                            .title = displayTitle,
+                                            .artist = tags.artist,
+                                            .album = tags.album},
+                                           progress);
+    if (playlists_) {
+        std::vector<quint32> tracks = idsOf(folder.songs);
+        tracks.push_back(sent);
+        keepOrder(folder, place, std::move(tracks));
+    }
+}
+
+void MtpPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
+                        const QString& memory, const TransferProgress& progress) {
+    const Folder folder = folderAt(memoryAt(memory), folderIndex);
+    const MtpObject& song = songOf(folder, songIndex);
+    const DeviceError unwritable(player_texts::kUnwritableTarget + pathText(targetPath));
+    const qsizetype slash = targetPath.lastIndexOf(u'/');
+    const Fd target = openFolder(slash < 0    ? QStringLiteral(".")
+                                 : slash == 0 ? QStringLiteral("/")
+                                              : targetPath.first(slash));
+    if (!target)
+        throw unwritable;
+    fillThroughTemporary(
+        target, targetPath.sliced(slash + 1),
+        [&](int file) { connection().receive(song.id, file, progress); }, [&](int) { return unwritable; });
+}
+
+void MtpPlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) {
+    const Place place = memoryAt(memory);
+    const Folder folder = folderAt(place, folderIndex);
+    const quint32 song = songOf(folder, songIndex).id;
+    connection().remove(song);
+    if (folder.playlist) {
+        std::vector<quint32> tracks = folder.playlist->tracks;
+        std::erase(tracks, song);
+        keepOrder(folder, place, std::move(tracks));
+    }
+}
+
+void MtpPlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB, const QString& memory) {
+    const Place place = memoryAt(memory);
+    Folder folder = folderAt(place, folderIndex);
+    songOf(folder, songIndexA);
+    songOf(folder, songIndexB);
+    if (songIndexA == songIndexB)
+        return;
+    if (playlists_) {
+        std::vector<quint32> tracks = idsOf(folder.songs);
+        std::swap(tracks[songIndexA], tracks[songIndexB]);
+        keepOrder(folder, place, std::move(tracks));
+        return;
+    }
+    if (!numberedApart(namesOf(folder.songs)))
+        numberSongs(folder, place);
+    // Each takes the other's number; a title they share keeps them apart by " (2)".
+    const MtpObject a = folder.songs[songIndexA], b = folder.songs[songIndexB];
+    const auto numberA = numberPrefixOf(a.name), numberB = numberPrefixOf(b.name);
+    QStringList taken = namesOf(folder.objects);
+    taken.removeOne(a.name);
+    const QString newA = numberB->digits + u' ' + numberA->rest;
+    const QString nameA = freeFatName(stemOf(newA), extensionOf(newA), taken);
+    connection().rename(a.id, nameA);
+    taken.removeOne(b.name);
+    taken << nameA;
+    const QString newB = numberA->digits + u' ' + numberB->rest;
+    connection().rename(b.id, freeFatName(stemOf(newB), extensionOf(newB), taken));
+}
+
+void MtpPlayer::AddFolder(const QString& folderName, const QString& memory) {
+    const Place place = memoryAt(memory);
+    if (folderName.trimmed().isEmpty())
+        throw DeviceError(player_texts::kEmptyFolderName);
+    const QString name = fatSafeName(folderName);
+    if (containsIgnoringCase(namesOf(connection().children(place.storage, place.parent)), name))
+        throw DeviceError(storage_texts::kFolderExists + nameText(name));
+    connection().createFolder(name, place.parent == kMtpRoot ? 0 : place.parent, place.storage);
+}
+
+void MtpPlayer::DeleteFolder(qint16 folderIndex, const QString& memory) {
+    const Place place = memoryAt(memory);
+    const Folder folder = folderAt(place, folderIndex);
+    removeTree(place.storage, folder.folder);
+    if (folder.playlist)
+        connection().remove(folder.playlist->id);
+}
+
+// What the pane shows goes, and only that: a phone keeps its photos and the player its own files.
+void MtpPlayer::Format(const QString& memory) {
+    const Place place = memoryAt(memory);
+    const std::vector<MtpObject> objects = connection().children(place.storage, place.parent);
+    const std::vector<MtpPlaylist> playlists =
+        playlists_ ? connection().playlists() : std::vector<MtpPlaylist>();
+    for (const MtpObject& object : objects) {
+        if (object.folder) {
+            removeTree(place.storage, object);
+            if (const auto playlist = folderPlaylist(playlists, place.storage, object.name))
+                connection().remove(playlist->id);
+        } else if (isSongName(object.name)) {
+            connection().remove(object.id);
+        }
+    }
+}
+
+MtpConnection& MtpPlayer::connection() const {
+    if (!connection_)
+        throw DeviceError(player_texts::kNotOpen);
+    return *connection_;
+}
+
+MtpPlayer::Place MtpPlayer::memoryAt(qint32 memory) {
+    connection();
+    const int index = indexOf(memoryFromNumber(memory));
+    if (index >= int(storages_.size()))
+        throw DeviceError(index == 1 ? player_texts::kNoCard : player_texts::kNotConnected);
+    if (!places_[index]) {
+        const quint32 storage = storages_[index].id;
+        places_[index] = Place{.storage = storage,
+                               .parent = musicFolderOf(connection().children(storage, kMtpRoot),
+                                                       connection().defaultMusicFolder())
+                                             .value_or(kMtpRoot)};
+    }
+    return *places_[index];
+}
+
+MtpPlayer::Place MtpPlayer::memoryAt(const QString& memory) {
+    connection();
+    return memoryAt(indexOf(memoryFromText(memory)));
+}
+
+MtpPlayer::Folder MtpPlayer::folderAt(const Place& place, qint32 index) {
+    const std::vector<MtpObject> folders = folderList(connection().children(place.storage, place.parent));
+    if (index < 0 || index >= qint32(folders.size()))
+        throw DeviceError(player_texts::kFolderOutOfRange);
+    Folder folder{.folder = folders[index],
+                  .objects = connection().children(place.storage, folders[index].id)};
+    if (playlists_)
+        folder.playlist = folderPlaylist(connection().playlists(), place.storage, folder.folder.name);
+    folder.songs = playOrder(folder.objects, folder.playlist ? std::optional(folder.playlist->tracks)
+                                             : playlists_    ? std::optional(std::vector<quint32>())
+                                                             : std::nullopt);
+    return folder;
+}
+
+const MtpObject& MtpPlayer::songOf(const Folder& folder, qint32 index) const {
+    if (index < 0 || index >= qint32(folder.songs.size()))
+        throw DeviceError(player_texts::kSongOutOfRange);
+    return folder.songs[index];
+}
+
+void MtpPlayer::numberSongs(Folder& folder, const Place& place) {
+    for (const Rename& rename : numberingRenames(namesOf(folder.songs), namesOf(folder.objects)))
+        connection().rename(named(folder.objects, rename.from).id, rename.to);
+    folder.objects = connection().children(place.storage, folder.folder.id);
+    folder.songs = playOrder(folder.objects, std::nullopt);
+}
+
+void MtpPlayer::keepOrder(const Folder& folder, const Place& place, std::vector<quint32> tracks) {
+    if (folder.playlist) {
+        MtpPlaylist changed = *folder.playlist;
+        changed.tracks = std::move(tracks);
+        connection().updatePlaylist(changed);
+    } else {
+        connection().createPlaylist(
+            {.storage = place.storage, .name = folder.folder.name, .tracks = std::move(tracks)}, 0);
+    }
+}
+
+void MtpPlayer::removeTree(quint32 storage, const MtpObject& object) {
+    if (object.folder)
+        for (const MtpObject& inside : connection().children(storage, object.id))
+            removeTree(storage, inside);
+    connection().remove(object.id);
+}
+
+}  // namespace tunedeck

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "device_component.h"
+#include "mtp_connection.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+
+namespace tunedeck {
+
+// An MTP player: memory 0 is its first storage, memory 1 its second (a card); its folders are the folders
+// under a storage's music folder, or its root where it has none; its songs are their ".mp3" and ".rmp" files,
+// each shown by its file name, made from the display title it was sent with. A player that keeps playlists
+// plays a folder in the order of the playlist of the folder's name; any other by file name, so songs are sent
+// as "01 title.mp3", "02 …" and a swap exchanges the numbers.
+class MtpPlayer final : public DeviceComponent, public ProgressiveTransfers {
+  public:
+    // `id`: the player id (mtp_devices.h).
+    explicit MtpPlayer(QString id);
+
+    void Open() override;
+    void Close() override;
+    int ExtFlash() override;
+    std::vector<DeviceFolder> Folders(qint32 memory) override;
+    std::vector<DeviceSong> Songs(qint32 memory, qint16 folderIndex) override;
+    qint64 AvailableMemory(const QString& memory) override;
+    void FontName(const QString& faceName) override;
+    void FontSize(qint32 pointSize) override;
+    void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
+                 const QString& memory) override;
+    void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
+                 const QString& memory) override;
+    void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
+                 const QString& memory, const TransferProgress& progress) override;
+    void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath, const QString& memory,
+                 const TransferProgress& progress) override;
+    void DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) override;
+    void SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB, const QString& memory) override;
+    void AddFolder(const QString& folderName, const QString& memory) override;
+    void DeleteFolder(qint16 folderIndex, const QString& memory) override;
+    void Format(const QString& memory) override;
+
+  private:
+    // Where a memory's folders are.
+    struct Place {
+        quint32 storage = 0;
+        quint32 parent = kMtpRoot;
+    };
+    // A folder of the player as it is now, its songs in play order.
+    struct Folder {
+        MtpObject folder;
+        std::vector<MtpObject> objects;
+        std::vector<MtpObject> songs;
+        std::optional<MtpPlaylist> playlist;
+    };
+
+    MtpConnection& connection() const;
+    Place memoryAt(qint32 memory);
+    Place memoryAt(const QString& memory);
+    Folder folderAt(const Place& place, qint32 index);
+    const MtpObject& songOf(const Folder& folder, qint32 index) const;
+    // Gives a name-ordered folder's songs numbers of their own, in the order they play now.
+    void numberSongs(Folder& folder, const Place& place);
+    void keepOrder(const Folder& folder, const Place& place, std::vector<quint32> tracks);
+    void removeTree(quint32 storage, const MtpObject& object);
+
+    QString id_;
+    std::unique_ptr<MtpConnection> connection_;  // while open
+    std::vector<MtpStorage> storages_;
+    std::array<std::optional<Place>, 2> places_;
+    bool playlists_ = false;  // the player orders songs by playlists
+};
+
+}  // namespace tunedeck

@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace tunedeck::mtp_texts {
+
+// The MTP player's own refusals, beside the ones it shares with the other players; the window shows them
+// after " Err:".
+inline const QString kClaimed = QStringLiteral(
+    "プレーヤーは別のプログラムが使用中です。デスクトップのMTPファイルシステム（GNOMEのgvfsd-"
+    "mtp、KDEのkiod5など）"
+    "やほかのMTPソフトを終了してください: ");
+inline const QString kNotOpened = QStringLiteral(
+    "プレーヤーを開けませんでした。デスクトップのMTPファイルシステム（GNOMEのgvfsd-"
+    "mtp、KDEのkiod5など）が使って"
+    "いれば、終了してください。");
+inline const QString kRefused = QStringLiteral("プレーヤーが処理できませんでした: ");
+inline const QString kConnectionLost =
+    QStringLiteral("プレーヤーとの通信が切れました。接続を確かめてください: ");
+
+}  // namespace tunedeck::mtp_texts

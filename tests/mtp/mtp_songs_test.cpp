@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "mtp_songs.h"
+#include "fat_names.h"
+#include "mtp_devices.h"
+
+#include <gtest/gtest.h>
+
+namespace tunedeck {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+MtpObject folder(quint32 id, const QString& name) {
+    return {.id = id, .name = name, .folder = true};
+}
+MtpObject file(quint32 id, const QString& name) {
+    return {.id = id, .name = name, .size = id * 10};
+}
+
+QStringList names(const std::vector<MtpObject>& objects) {
+    QStringList names;
+    for (const MtpObject& object : objects)
+        names << object.name;
+    return names;
+}
+
+TEST(MtpSongs, TheMusicFolderIsThePlayersOwnElseOneNamedMusic) {
+    const std::vector<MtpObject> phone{folder(1, u"DCIM"_s), folder(2, u"music"_s), folder(3, u"Songs"_s),
+                                       file(4, u"Music"_s)};
+    const std::tuple<std::vector<MtpObject>, quint32, std::optional<quint32>> cases[] = {
+        {phone, 3, 3},   // the player names its own
+        {phone, 0, 2},   // none named: "Music" in any case, a folder
+        {phone, 99, 2},  // its own is on the other storage
+        {{folder(1, u"DCIM"_s), file(4, u"Music"_s)}, 0, std::nullopt},  // none: the root
+        {{}, 0, std::nullopt}};
+    for (const auto& [top, own, music] : cases)
+        EXPECT_EQ(musicFolderOf(top, own), music) << own << ' ' << names(top).join(u',').toStdString();
+}
+
+TEST(MtpSongs, FoldersByNameAndSongsInPlayOrder) {
+    const std::vector<MtpObject> objects{
+        file(9, u"10 ten.mp3"_s), folder(5, u"b"_s),       file(3, u"02 two.MP3"_s), file(8, u"cover.jpg"_s),
+        folder(6, u"A"_s),        file(4, u"1 one.rmp"_s), folder(7, u"b"_s),        file(2, u"zz.mp3"_s)};
+    const std::vector<MtpObject> folders = folderList(objects);
+    EXPECT_EQ(names(folders), (QStringList{u"A"_s, u"b"_s, u"b"_s}));
+    EXPECT_EQ(folders[1].id, 5u);
+    EXPECT_EQ(folders[2].id, 7u);
+
+    const std::pair<std::optional<std::vector<quint32>>, QStringList> orders[] = {
+        // By name: numbers as numbers, then the rest.
+        {std::nullopt, {u"1 one.rmp"_s, u"02 two.MP3"_s, u"10 ten.mp3"_s, u"zz.mp3"_s}},
+        // The playlist's order, what it does not list after it in the player's, and what it lists that is
+        // gone left out.
+        {std::vector<quint32>{2, 77, 4}, {u"zz.mp3"_s, u"1 one.rmp"_s, u"10 ten.mp3"_s, u"02 two.MP3"_s}},
+        {std::vector<quint32>{}, {u"10 ten.mp3"_s, u"02 two.MP3"_s, u"1 one.rmp"_s, u"zz.mp3"_s}}};
+    for (const auto& [playlist, order] : orders)
+        EXPECT_EQ(names(playOrder(objects, playlist)), order) << (playlist ? playlist->size() : -1);
+
+    const std::vector<MtpPlaylist> playlists{{.id = 1, .storage = 0x10001, .name = u"b"_s},
+                                             {.id = 2, .storage = 0x20001, .name = u"A"_s},
+                                             {.id = 3, .storage = 0x10001, .name = u"A"_s}};
+    EXPECT_EQ(folderPlaylist(playlists, 0x10001, u"A"_s)->id, 3u);
+    EXPECT_FALSE(folderPlaylist(playlists, 0x20001, u"b"_s));
+    EXPECT_FALSE(folderPlaylist(playlists, 0x10001, u"a"_s));
+}
+
+TEST(MtpSongs, NumberingKeepsTheOrderAndEveryTitle) {
+    const std::tuple<QStringList, QStringList, QStringList> cases[] = {
+        // songs in play order; every name in the folder; the names after numbering
+        {{u"b.mp3"_s, u"a.mp3"_s}, {u"a.mp3"_s, u"b.mp3"_s}, {u"01 b.mp3"_s, u"02 a.mp3"_s}},
+        {{u"01 x.mp3"_s, u"5 y.mp3"_s}, {u"01 x.mp3"_s, u"5 y.mp3"_s}, {u"01 x.mp3"_s, u"02 y.mp3"_s}},
+        // "02 A.mp3" is taken by a folder of that name.
+        {{u"z.mp3"_s, u"a.mp3"_s},
+         {u"z.mp3"_s, u"a.mp3"_s, u"02 A.MP3.txt"_s, u"02 A.mp3"_s},
+         {u"01 z.mp3"_s, u"02 a (2).mp3"_s}}};
+    for (const auto& [songs, taken, numbered] : cases) {
+        QStringList after = songs;
+        for (const Rename& rename : numberingRenames(songs, taken)) {
+            ASSERT_TRUE(after.contains(rename.from)) << rename.from.toStdString();
+            after.replace(after.indexOf(rename.from), rename.to);
+        }
+        EXPECT_EQ(after, numbered);
+        EXPECT_TRUE(numberedApart(after));
+        EXPECT_EQ(nextNumber(after), numbered.size() + 1);
+    }
+    EXPECT_FALSE(numberedApart({u"01 a.mp3"_s, u"1 b.mp3"_s}));
+    EXPECT_FALSE(numberedApart({u"01 a.mp3"_s, u"b.mp3"_s}));
+}
+
+TEST(MtpDevices, PlayerIdsNameTheDeviceOrItsPort) {
+    EXPECT_EQ(mtpPlayerId(u"0781"_s, u"74d0"_s, u"A1B2"_s, u"pci-0000:00:14.0-usb-0:2"_s),
+              u"mtp:0781:74d0:A1B2"_s);
+    EXPECT_EQ(mtpPlayerId(u"0781"_s, u"74d0"_s, u""_s, u"pci-0000:00:14.0-usb-0:2"_s),
+              u"mtp:pci-0000:00:14.0-usb-0:2"_s);
+    EXPECT_TRUE(isMtpPlayerId(u"mtp:0781:74d0:A1B2"_s));
+    EXPECT_FALSE(isMtpPlayerId(u"usb:0781:74d0:A1B2"_s));
+}
+
+}  // namespace
+}  // namespace tunedeck
