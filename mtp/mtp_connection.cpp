@@ -3,6 +3,7 @@
 
 #include "mtp_texts.h"
 #include "player_texts.h"
+#include "volume_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <libmtp.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -66,20 +68,51 @@ QStringList programsHolding(const MtpDevice& device) {
     return programs;
 }
 
-// Carries a transfer's progress through libmtp, and what it threw back out.
-struct ProgressCall {
+// A song's data on its way through libmtp. Once `progress` asks to stop, the rest of the data still goes, as
+// zeros, or is read and dropped: MTP has no stop a player must honour in the middle of an object's data, and
+// players left waiting for the rest stop answering. The object is then removed whole.
+struct Transfer {
+    int file;
     const TransferProgress& progress;
+    bool stopped = false;
+    bool failed = false;  // reading or writing `file`
     std::exception_ptr thrown;
 };
 
 int reportProgress(uint64_t const done, uint64_t const total, void const* const data) {
-    auto* call = static_cast<ProgressCall*>(const_cast<void*>(data));
+    auto* transfer = static_cast<Transfer*>(const_cast<void*>(data));
+    if (transfer->stopped || !transfer->progress)
+        return 0;
     try {
-        return call->progress && !call->progress(qint64(done), qint64(total)) ? 1 : 0;
+        transfer->stopped = !transfer->progress(qint64(done), qint64(total));
     } catch (...) {
-        call->thrown = std::current_exception();
-        return 1;
+        transfer->thrown = std::current_exception();
+        transfer->stopped = true;
     }
+    return 0;
+}
+
+uint16_t readSong(void*, void* data, uint32_t wanted, unsigned char* bytes, uint32_t* got) {
+    auto* transfer = static_cast<Transfer*>(data);
+    ssize_t read = 0;
+    if (!transfer->stopped && !transfer->failed) {
+        read = readSome(transfer->file, reinterpret_cast<char*>(bytes), wanted);
+        transfer->failed = read < 0;
+    }
+    if (transfer->stopped || transfer->failed || read == 0) {
+        std::memset(bytes, 0, wanted);
+        read = wanted;
+    }
+    *got = uint32_t(read);
+    return LIBMTP_HANDLER_RETURN_OK;
+}
+
+uint16_t writeSong(void*, void* data, uint32_t size, unsigned char* bytes, uint32_t* put) {
+    auto* transfer = static_cast<Transfer*>(data);
+    if (!transfer->stopped && !transfer->failed)
+        transfer->failed = !writeAll(transfer->file, reinterpret_cast<const char*>(bytes), size);
+    *put = size;
+    return LIBMTP_HANDLER_RETURN_OK;
 }
 
 char* copied(const QString& text) {
@@ -96,18 +129,34 @@ MtpConnection::~MtpConnection() {
     LIBMTP_Release_Device(device_);
 }
 
+// libmtp tells what it makes of a device on standard output, where tunedeck-player writes its listings: while
+// it opens one, that goes to standard error instead.
+LIBMTP_mtpdevice_t* openQuietly(LIBMTP_raw_device_t& raw) {
+    std::fflush(stdout);
+    const int output = ::dup(STDOUT_FILENO);
+    ::dup2(STDERR_FILENO, STDOUT_FILENO);
+    LIBMTP_mtpdevice_t* device = LIBMTP_Open_Raw_Device_Uncached(&raw);
+    std::fflush(stdout);
+    ::dup2(output, STDOUT_FILENO);
+    ::close(output);
+    return device;
+}
+
 void MtpConnection::open() {
     LIBMTP_raw_device_t raw = rawDevice(address_);
-    QStringList holders;
-    for (int tries = 1; tries <= kOpenTries; ++tries) {
-        device_ = LIBMTP_Open_Raw_Device_Uncached(&raw);
-        if (device_)
-            return;
-        holders = programsHolding(address_);
-        if (holders.isEmpty())
-            break;
+    device_ = openQuietly(raw);
+    if (device_)
+        return;
+    // Another program holds it: it may be about to let go.
+    QStringList holders = programsHolding(address_);
+    for (int tries = 1; !holders.isEmpty() && tries < kOpenTries; ++tries) {
         QThread::msleep(kOpenPauseMs);
+        holders = programsHolding(address_);
     }
+    device_ = openQuietly(raw);
+    if (device_)
+        return;
+    holders = programsHolding(address_);
     if (holders.isEmpty())
         throw DeviceError(mtp_texts::kNotOpened);
     throw DeviceError(mtp_texts::kClaimed + holders.join(QStringLiteral(", ")));
@@ -211,7 +260,7 @@ void MtpConnection::rename(quint32 object, const QString& name) {
 
 quint32 MtpConnection::send(int source, const MtpUpload& upload, const TransferProgress& progress) {
     LIBMTP_Clear_Errorstack(device_);
-    ProgressCall call{progress, nullptr};
+    Transfer transfer{source, progress};
     quint32 object = 0;
     int result = 0;
     if (upload.mp3 && keepsTrackProperties()) {
@@ -224,7 +273,8 @@ quint32 MtpConnection::send(int source, const MtpUpload& upload, const TransferP
         track->filetype = LIBMTP_FILETYPE_MP3;
         track->parent_id = upload.parent;
         track->storage_id = upload.storage;
-        result = LIBMTP_Send_Track_From_File_Descriptor(device_, source, track, reportProgress, &call);
+        result =
+            LIBMTP_Send_Track_From_Handler(device_, readSong, &transfer, track, reportProgress, &transfer);
         object = track->item_id;
         LIBMTP_destroy_track_t(track);
     } else {
@@ -234,37 +284,36 @@ quint32 MtpConnection::send(int source, const MtpUpload& upload, const TransferP
         file->filetype = upload.mp3 ? LIBMTP_FILETYPE_MP3 : LIBMTP_FILETYPE_UNKNOWN;
         file->parent_id = upload.parent;
         file->storage_id = upload.storage;
-        result = LIBMTP_Send_File_From_File_Descriptor(device_, source, file, reportProgress, &call);
+        result = LIBMTP_Send_File_From_Handler(device_, readSong, &transfer, file, reportProgress, &transfer);
         object = file->item_id;
         LIBMTP_destroy_file_t(file);
     }
-    if (result == 0)
+    if (result == 0 && !transfer.stopped && !transfer.failed)
         return object;
-    DeviceError error = failure(upload.name);
-    // The player made the object before the data came: what came of it goes. A stopped transfer may leave the
-    // player expecting the rest, so it is opened anew for that.
-    if (object != 0 && LIBMTP_Delete_Object(device_, object) != 0) {
+    const DeviceError error = result != 0       ? failure(upload.name)
+                              : transfer.failed ? DeviceError(player_texts::kUnreadableSource + upload.name)
+                                                : DeviceError(player_texts::kCancelled);
+    // The player may have made the object before the data failed.
+    if (object != 0 && LIBMTP_Delete_Object(device_, object) != 0)
         LIBMTP_Clear_Errorstack(device_);
-        LIBMTP_Release_Device(device_);
-        device_ = nullptr;
-        open();
-        if (LIBMTP_Delete_Object(device_, object) != 0)
-            LIBMTP_Clear_Errorstack(device_);
-    }
-    if (call.thrown)
-        std::rethrow_exception(call.thrown);
+    if (transfer.thrown)
+        std::rethrow_exception(transfer.thrown);
     throw error;
 }
 
 void MtpConnection::receive(quint32 object, int target, const TransferProgress& progress) {
     LIBMTP_Clear_Errorstack(device_);
-    ProgressCall call{progress, nullptr};
-    if (LIBMTP_Get_File_To_File_Descriptor(device_, object, target, reportProgress, &call) == 0)
-        return;
-    DeviceError error = failure(QStringLiteral("Get_File"));
-    if (call.thrown)
-        std::rethrow_exception(call.thrown);
-    throw error;
+    Transfer transfer{target, progress};
+    const int result =
+        LIBMTP_Get_File_To_Handler(device_, object, writeSong, &transfer, reportProgress, &transfer);
+    if (transfer.thrown)
+        std::rethrow_exception(transfer.thrown);
+    if (result != 0)
+        throw failure(QStringLiteral("Get_File"));
+    if (transfer.failed)
+        throw DeviceError(player_texts::kUnwritableTarget);
+    if (transfer.stopped)
+        throw DeviceError(player_texts::kCancelled);
 }
 
 std::vector<MtpPlaylist> MtpConnection::playlists() {

@@ -40,6 +40,8 @@ std::pair<Fd, QString> createTemporary(const Fd& folder) {
     }
 }
 
+}  // namespace
+
 bool writeAll(int fd, const char* data, qsizetype size) {
     while (size > 0) {
         const ssize_t wrote = ::write(fd, data, size);
@@ -60,8 +62,6 @@ ssize_t readSome(int fd, char* data, qsizetype size) {
     while (got < 0 && errno == EINTR);
     return got;
 }
-
-}  // namespace
 
 Fd& Fd::operator=(Fd&& other) noexcept {
     if (this != &other) {

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/types.h>
+
 #include <functional>
 #include <utility>
 #include <vector>
@@ -40,6 +42,11 @@ class Fd {
   private:
     int fd_ = -1;
 };
+
+// Writes all of `data`, or returns false with errno set; reads what there is, up to `size` bytes (-1 on
+// error). Both go on after a signal.
+bool writeAll(int fd, const char* data, qsizetype size);
+ssize_t readSome(int fd, char* data, qsizetype size);
 
 // Every path below is reached from an open folder, and no symbolic link inside the player is followed: what a
 // name on the volume says can never lead outside it.

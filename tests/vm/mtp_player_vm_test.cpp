@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Runs inside the test machine (tests/vm), where an MTP responder serves two storages through a USB gadget on
+// the real kernel's USB stack: the window finds the player, and a user works on it as on the emulated player.
+// MTP_INTERNAL is the folder the responder keeps the internal storage in, MTP_GADGET the gadget's configfs
+// folder, whose UDC file plugs it in and pulls it out.
+#include "system_players.h"
+#include "window_fixture.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProgressBar>
+
+namespace tunedeck::testing {
+namespace {
+
+const QString kPlayerName = u"Tunedeck Test MTP player"_s;
+
+class MtpPlayerTest : public WindowTest {
+  protected:
+    MtpPlayerTest() { directory = &system; }
+
+    // Sends `names` (made in the working folder, `size` bytes each) by dropping them on the song list.
+    void send(const QStringList& names, qsizetype size = 64 * 1024) {
+        QList<QUrl> urls;
+        for (const QString& name : names)
+            urls << QUrl::fromLocalFile(
+                workFile(name + u".mp3"_s, QByteArray(size, name.front().toLatin1())));
+        dropOnSongList(urls);
+    }
+    // The files the responder keeps in the internal storage's folder `name`.
+    static QStringList storedIn(const QString& name) {
+        return QDir(qEnvironmentVariable("MTP_INTERNAL") + u"/Music/"_s + name)
+            .entryList(QDir::Files, QDir::Name);
+    }
+    // Plugs the gadget in (the device controller's name) or pulls it out (empty).
+    static void plug(const QByteArray& controller) {
+        QFile udc(qEnvironmentVariable("MTP_GADGET") + u"/UDC"_s);
+        ASSERT_TRUE(udc.open(QIODevice::WriteOnly)) << udc.errorString().toStdString();
+        udc.write(controller + '\n');
+    }
+
+    SystemPlayers system;
+};
+
+TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
+    frmTunedeck& w = start();
+    chooseInPlayerMenu(kPlayerName);
+    ASSERT_TRUE(window->player().id.startsWith(u"mtp:"_s)) << window->player().id.toStdString();
+    EXPECT_EQ(lastStatus(), u"Ready"_s);
+    EXPECT_TRUE(w.optRam[1]->isEnabled()) << "the second storage is the card";
+    EXPECT_TRUE(playerMenu().contains(u"取り外し(&E)-"_s)) << playerMenu().join(u" | "_s).toStdString();
+
+    for (const char* name : {"Keep", "Test"}) {
+        prompts.answerInput(QString::fromLatin1(name));
+        w.menuMkDir->trigger();
+    }
+    EXPECT_EQ(shownState(), u"Keep,Test / "_s);
+    w.cmbFolder->setCurrentText(u"Test"_s);
+    send({u"c"_s, u"a"_s, u"b"_s});
+    EXPECT_EQ(shownState(), u"Keep,Test / c,a,b"_s);
+    EXPECT_EQ(storedIn(u"Test"_s), (QStringList{u"01 c.mp3"_s, u"02 a.mp3"_s, u"03 b.mp3"_s}));
+
+    w.lvwSong->setFocus();
+    w.lvwSong->selectRow(0);
+    QTest::keyClick(w.lvwSong, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(shownState(), u"Keep,Test / a,c,b"_s);
+
+    selectPositions(*w.lvwSong, {3});
+    prompts.answerConfirm(true);
+    w.menuDown->trigger();
+    QFile fetched(folder.path() + u"/GetRio03.mp3"_s);
+    ASSERT_TRUE(fetched.open(QIODevice::ReadOnly));
+    EXPECT_EQ(fetched.readAll(), QByteArray(64 * 1024, 'b'));
+
+    selectPositions(*w.lvwSong, {2});
+    w.lvwSong->setFocus();
+    prompts.answerConfirm(true);
+    QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
+    EXPECT_EQ(shownState(), u"Keep,Test / a,b"_s);
+
+    // Esc in the middle of a song's data: the song goes, and nothing of it stays on the player.
+    QElapsedTimer sinceEsc;
+    const QProgressBar* bar = w.stbRioInfo->progressBar();
+    const auto pressing = QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        if (!sinceEsc.isValid() && value > bar->maximum() / 8) {
+            sinceEsc.start();
+            QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
+        }
+    });
+    send({u"long"_s, u"more"_s}, 12 * 1024 * 1024);
+    QObject::disconnect(pressing);
+    ASSERT_TRUE(sinceEsc.isValid()) << "the send showed no progress to stop";
+    std::cout << "the send stopped " << sinceEsc.elapsed() << " ms after Esc was pressed\n";
+    EXPECT_EQ(lastStatus(), u"転送を中止しました。0個のファイルを転送しました。"_s);
+    EXPECT_EQ(shownState(), u"Keep,Test / a,b"_s);
+    EXPECT_EQ(storedIn(u"Test"_s), (QStringList{u"01 a.mp3"_s, u"03 b.mp3"_s}));
+
+    QTest::mouseClick(w.optRam[1], Qt::LeftButton);
+    EXPECT_EQ(w.memory(), PlayerMemory::Card);
+    prompts.answerInput(u"Card"_s);
+    w.menuMkDir->trigger();
+    send({u"e"_s});
+    EXPECT_EQ(shownState(), u"Card / e"_s);
+    prompts.answerConfirm(true);
+    w.menuRmDir->trigger();
+    EXPECT_EQ(shownState(), u" / "_s);
+
+    QTest::mouseClick(w.optRam[0], Qt::LeftButton);
+    w.cmbFolder->setCurrentText(u"Keep"_s);
+    prompts.answerConfirm(true);
+    w.menuRmDir->trigger();
+    EXPECT_EQ(shownState(), u"Test / a,b"_s);
+
+    // udev tells of the device going and coming; the menu and the pane follow.
+    const QByteArray controller =
+        QDir(u"/sys/class/udc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0).toUtf8();
+    plug({});
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return playerMenu().contains(kPlayerName + u"（接続されていません）*"_s); }, 10'000))
+        << playerMenu().join(u" | "_s).toStdString();
+    EXPECT_EQ(shownState(), u" / "_s);
+    plug(controller);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownState() == u"Test / a,b"_s; }, 20'000))
+        << shownState().toStdString();
+    EXPECT_TRUE(playerMenu().contains(kPlayerName + u"*"_s)) << playerMenu().join(u" | "_s).toStdString();
+}
+
+}  // namespace
+}  // namespace tunedeck::testing
