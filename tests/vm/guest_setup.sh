@@ -1,34 +1,15 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
 
-# Sourced by a guest script: the services a desktop has for a USB player, started by hand since the guest has no
-# systemd: the kernel's USB, SCSI and FAT modules, udev, a system D-Bus and udisksd. Sets internal_disk,
-# card_disk and solo_disk to the block devices of the player's LUN 0 and LUN 1 and of the second player. Gives
-# request_unplug and wait_unplugged.
+# Sourced by a guest script: what a desktop has for a USB mass-storage player, on top of guest_base.sh: the
+# kernel's USB, SCSI and FAT modules and udisksd. Sets internal_disk, card_disk and solo_disk to the block devices
+# of the player's LUN 0 and LUN 1 and of the second player. Gives request_unplug and wait_unplugged.
 
-export PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8
-export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/run/dbus/system_bus_socket
-export HOME=/tmp/home XDG_RUNTIME_DIR=/run/user/0 QT_QPA_PLATFORM=offscreen
-mkdir -p "$HOME" /run/dbus /run/udev/rules.d
-# Bash's process substitution needs /dev/fd, which devtmpfs lacks.
-[ -e /dev/fd ] || ln -s /proc/self/fd /dev/fd
-mkdir -p /run/user && mkdir -m 0700 "$XDG_RUNTIME_DIR"
+# shellcheck source-path=SCRIPTDIR source=guest_base.sh
+. "$(dirname "${BASH_SOURCE[0]}")/guest_base.sh"
 # udisks mounts under /media and keeps its state in /var/lib/udisks2, which the host need not have.
 mount -t tmpfs media /media
 mount -t tmpfs var-lib /var/lib
-
-# Calls a function with no arguments until it succeeds, once a second for at most SECONDS.
-retry_for() {
-    local seconds=$1 what=$2
-    for _ in $(seq "$seconds"); do
-        if "$what"; then
-            return 0
-        fi
-        sleep 1
-    done
-    echo "guest: gave up on $what after $seconds s" >&2
-    return 1
-}
 
 # usb-storage waits a second before it scans a new disk by default; nothing here needs the wait.
 modprobe usb_storage delay_use=0
@@ -41,9 +22,7 @@ done
 # What media-player-info's hwdb says of a real Sansa Clip+ (0781:74d0); QEMU's disks are 46f4:0001.
 echo 'SUBSYSTEM=="block", SUBSYSTEMS=="usb", ATTRS{idVendor}=="46f4", ENV{ID_MEDIA_PLAYER}="sandisk_sansa-clip-plus"' \
     > /run/udev/rules.d/70-tunedeck-player.rules
-
-dbus-daemon --system --fork --nopidfile
-/lib/systemd/systemd-udevd --daemon
+udevadm control --reload
 # The kernel may name them in any order; their labels say which is which.
 all_disks_seen() {
     local disks=(/sys/block/sd*)

@@ -9,7 +9,8 @@
 # ("player" or "solo") to share/unplug has that player pulled out; share/unplugged then tells it so. One that
 # writes share/replug has solo plugged in again, and share/replugged says so.
 # VM_TIMEOUT (seconds, 600) bounds the whole run: QEMU is killed past it. VM_INTERNAL_MIB (64) sizes the
-# internal memory.
+# internal memory. VM_USB_DISKS=0 boots without the players and their USB controller, for a guest that plugs in
+# players of its own (an MTP gadget).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 work=$1
@@ -34,13 +35,26 @@ kernel=$("$here/kernel_version.sh")
 share=$work/share
 rm -rf "$share" "$work/internal.img" "$work/card.img" "$work/solo.img"
 mkdir "$share"
-export MTOOLS_SKIP_CHECK=1
-mkfs.vfat -C -n INTERNAL "$work/internal.img" $((${VM_INTERNAL_MIB:-64} * 1024)) >/dev/null
-mkfs.vfat -C -n CARD "$work/card.img" 32768 >/dev/null
-mkfs.vfat -C -n SOLO "$work/solo.img" 16384 >/dev/null
-for image in "$work/internal.img" "$work/card.img" "$work/solo.img"; do
-    mmd -i "$image" ::/MUSIC
-done
+players=()
+if [ "${VM_USB_DISKS:-1}" != 0 ]; then
+    export MTOOLS_SKIP_CHECK=1
+    mkfs.vfat -C -n INTERNAL "$work/internal.img" $((${VM_INTERNAL_MIB:-64} * 1024)) >/dev/null
+    mkfs.vfat -C -n CARD "$work/card.img" 32768 >/dev/null
+    mkfs.vfat -C -n SOLO "$work/solo.img" 16384 >/dev/null
+    for image in "$work/internal.img" "$work/card.img" "$work/solo.img"; do
+        mmd -i "$image" ::/MUSIC
+    done
+    players=(
+        -drive "if=none,id=internal,file=$work/internal.img,format=raw"
+        -drive "if=none,id=card,file=$work/card.img,format=raw"
+        -device "qemu-xhci,id=xhci"
+        -device "usb-bot,id=player,bus=xhci.0"
+        -device "scsi-hd,bus=player.0,scsi-id=0,lun=0,drive=internal"
+        -device "scsi-hd,bus=player.0,scsi-id=0,lun=1,drive=card"
+        -drive "if=none,id=solo,file=$work/solo.img,format=raw"
+        -device "usb-storage,id=solo,bus=xhci.0,drive=solo"
+    )
+fi
 printf '%s\n' "$script" "$@" > "$share/command"
 
 # A unix socket's path is short; the work folder's may not be.
@@ -106,14 +120,7 @@ qemu-system-x86_64 -machine q35,accel=tcg -cpu max -smp 2 -m 1536 -nographic -no
     -append "console=ttyS0 quiet panic=-1 vm_main=$here/guest_main.sh" \
     -virtfs local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap \
     -virtfs "local,path=$share,mount_tag=share,security_model=none" \
-    -drive "if=none,id=internal,file=$work/internal.img,format=raw" \
-    -drive "if=none,id=card,file=$work/card.img,format=raw" \
-    -device qemu-xhci,id=xhci \
-    -device usb-bot,id=player,bus=xhci.0 \
-    -device scsi-hd,bus=player.0,scsi-id=0,lun=0,drive=internal \
-    -device scsi-hd,bus=player.0,scsi-id=0,lun=1,drive=card \
-    -drive "if=none,id=solo,file=$work/solo.img,format=raw" \
-    -device usb-storage,id=solo,bus=xhci.0,drive=solo \
+    "${players[@]}" \
     -monitor "unix:$monitor,server,nowait" \
     > "$work/console.log" 2>&1 < /dev/null &
 qemu=$!

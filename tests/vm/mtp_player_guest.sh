@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# mtp_player_guest.sh BUILD_DIR: in the guest, an MTP player of two storages on the real kernel's USB (umtprd on
+# a FunctionFS gadget, mtp_responder.sh), worked on with libmtp's own tools: both storages with their names and
+# sizes, a folder, a send whose bytes come back alike and whose size the free space loses, a delete, songs larger
+# than the card and than the player, the player pulled out and plugged in again, and umtprd killed and started
+# again.
+# The guest boots without run.sh's mass-storage players (VM_USB_DISKS=0); BUILD_DIR is for Tunedeck's own
+# programs.
+set -eEuo pipefail
+# A command that fails anywhere, in a function too, says so before the script ends.
+trap 'echo "FAILED: line $LINENO: $BASH_COMMAND exited with $?" >&2' ERR
+build=$1
+here=$(dirname "$0")
+# shellcheck source-path=SCRIPTDIR source=guest_base.sh
+. "$here/guest_base.sh"
+# shellcheck source-path=SCRIPTDIR source=mtp_responder.sh
+. "$here/mtp_responder.sh"
+
+[ -d "$build" ] || { echo "FAILED: no build folder $build" >&2; exit 1; }
+fail() {
+    echo "FAILED: $*" >&2
+    exit 1
+}
+# Runs one of libmtp's tools, its output into /tmp/out and on to the log. Their exit status says little (0 for
+# "No devices.", 0 or 1 for a failed send), so the callers read what they say; one that hangs or crashes fails.
+mtp() {
+    local status=0
+    timeout 60 "$@" > /tmp/out 2>&1 || status=$?
+    sed 's/^/    /' /tmp/out
+    [ "$status" -ne 124 ] || fail "$* hung for 60 s"
+    [ "$status" -le 1 ] || fail "$* exited with $status"
+}
+# The storages mtp-detect told of, a line each: id, capacity, free bytes, description; tab-separated.
+storages() {
+    mtp mtp-detect > /dev/null
+    awk '/^ +StorageID:/ { id = $2 }
+        /^ +MaxCapacity:/ { capacity = $2 }
+        /^ +FreeSpaceInBytes:/ { free = $2 }
+        /^ +StorageDescription:/ { sub(/^ +StorageDescription: /, ""); print id "\t" capacity "\t" free "\t" $0 }' \
+        /tmp/out
+}
+# A field of the storage described as DESCRIPTION: 1 the id, 2 the capacity, 3 the free bytes.
+storage_field() {
+    local field=$1 description=$2
+    storages | awk -F '\t' -v d="$description" -v f="$field" '$4 == d { print $f }'
+}
+# True when the tool's output holds a line matching the extended regular expression LINE.
+said() {
+    grep -qE "^$1\$" /tmp/out
+}
+# The id mtp-files gives the file called NAME.
+file_id() {
+    mtp mtp-files > /dev/null
+    awk -v name="$1" '/^File ID:/ { id = $3 } $0 == "   Filename: " name { print id }' /tmp/out
+}
+
+start_mtp_player 48
+[ "$mtp_player_id" = mtp:1d6b:0100:MTP0001 ] || fail "udev names the player $mtp_player_id"
+[ -c "$mtp_node" ] || fail "no device node $mtp_node"
+
+# Both storages, by name, with the sizes their tmpfs were given.
+storages | tee /tmp/storages
+[ "$(wc -l < /tmp/storages)" -eq 2 ] || fail "mtp-detect tells of $(wc -l < /tmp/storages) storages, not 2"
+while IFS='|' read -r description capacity; do
+    [ "$(storage_field 2 "$description")" = "$capacity" ] ||
+        fail "storage \"$description\" should hold $capacity bytes: $(cat /tmp/storages)"
+done <<'EOF'
+Internal Memory|50331648
+External uSD Card|8388608
+EOF
+internal_id=$(storage_field 1 "Internal Memory")
+card_id=$(storage_field 1 "External uSD Card")
+# What the storages start with, every run the same.
+mtp mtp-files
+for song in Preloaded.mp3 "On the card.mp3"; do
+    grep -qx "   Filename: $song" /tmp/out || fail "mtp-files does not list $song"
+done
+
+# A folder on the internal memory, a song sent into it, listed, fetched back alike, and deleted. umtprd numbers
+# its objects anew in each session, so every tool here finds them by name.
+mtp mtp-newfolder Songs 0 $((internal_id))
+said "New folder created with ID: [0-9]+" || fail "mtp-newfolder made no folder"
+mtp mtp-folders
+said "[0-9]+"$'\t'Songs || fail "mtp-folders does not list Songs"
+[ -d "$mtp_internal/Songs" ] || fail "umtprd made no folder Songs in $mtp_internal"
+
+mkdir -p /tmp/songs
+head -c 1M /dev/urandom > /tmp/songs/one.mp3
+free_before=$(storage_field 3 "Internal Memory")
+mtp mtp-sendfile /tmp/songs/one.mp3 /Songs
+said "New file ID: [0-9]+" || fail "mtp-sendfile sent nothing"
+free_after=$(storage_field 3 "Internal Memory")
+[ $((free_before - free_after)) -ge 1048576 ] ||
+    fail "free space went from $free_before to $free_after after a send of 1 MiB"
+echo "free space on the internal memory: $free_before, after the send $free_after"
+song=$(file_id one.mp3)
+[ -n "$song" ] || fail "mtp-files does not list one.mp3"
+grep -A4 -x "File ID: $song" /tmp/out > /tmp/listed
+for line in "   File size 1048576 (0x0000000000100000) bytes" "   Storage ID: $(printf 0x%08X $((internal_id)))"; do
+    grep -qxF "$line" /tmp/listed || fail "mtp-files lists the song without \"$line\": $(cat /tmp/listed)"
+done
+mtp mtp-getfile "$song" /tmp/songs/back.mp3
+cmp /tmp/songs/one.mp3 /tmp/songs/back.mp3 || fail "the song came back other than it was sent"
+cmp /tmp/songs/one.mp3 "$mtp_internal/Songs/one.mp3" || fail "the player holds other bytes than were sent"
+mtp mtp-delfile -f /Songs/one.mp3
+said "Deleting /Songs/one.mp3" || fail "mtp-delfile did not find /Songs/one.mp3"
+[ ! -e "$mtp_internal/Songs/one.mp3" ] || fail "mtp-delfile left the song on the player"
+[ -z "$(file_id one.mp3)" ] || fail "mtp-files still lists the deleted song"
+
+# More than the card holds, sent into a folder on it. libmtp checks no space when given the folder, and umtprd
+# 1.3.10 does not refuse a full storage: it keeps what fits and answers OK. So a sender must check the storage's
+# free space itself; here what lands must not pass for the song.
+mtp mtp-newfolder Big 0 $((card_id))
+said "New folder created with ID: [0-9]+" || fail "mtp-newfolder made no folder on the card"
+[ -d "$mtp_card/Big" ] || fail "the folder Big is not on the card"
+head -c 9M /dev/urandom > /tmp/songs/big.mp3
+mtp mtp-sendfile /tmp/songs/big.mp3 /Big
+if said "New file ID: [0-9]+"; then
+    kept=$(stat -c %s "$mtp_card/Big/big.mp3")
+    [ "$kept" -lt $((9 * 1048576)) ] || fail "a song of 9 MiB went whole onto a card of 8 MiB"
+    [ "$(storage_field 3 "External uSD Card")" -eq 0 ] || fail "the card has room left after a song too large"
+    echo "umtprd kept $kept bytes of a song of 9 MiB on the card of 8 MiB, and said it went well"
+    mtp mtp-delfile -f /Big/big.mp3
+    [ "$(storage_field 3 "External uSD Card")" -gt $((8 * 1048576 - 65536)) ] || fail "the card stays full"
+else
+    said "Error sending file." || fail "mtp-sendfile neither sent nor refused the song"
+fi
+# Larger than any storage, with no folder given: libmtp finds no storage to hold it and sends nothing.
+head -c 49M /dev/zero > /tmp/songs/huge.mp3
+mtp mtp-sendfile /tmp/songs/huge.mp3 0
+said "Error sending file." || fail "a song of 49 MiB was not refused by a player of 48 MiB and 8 MiB"
+[ -z "$(find "$mtp_internal" "$mtp_card" -name huge.mp3)" ] || fail "the refused song left a file"
+rm /tmp/songs/huge.mp3
+
+# Pulled out: no player; plugged in again: the same player with what it held.
+unplug_mtp_player
+mtp mtp-detect
+said "   No raw devices found." || fail "mtp-detect still finds a player after it was pulled out"
+replug_mtp_player
+[ "$(storages | wc -l)" -eq 2 ] || fail "after a replug mtp-detect tells of other storages: $(storages)"
+mtp mtp-folders
+said "[0-9]+"$'\t'Songs || fail "the folder Songs is gone after a replug"
+
+# umtprd dies: the device leaves the bus; started again, it answers as before.
+stop_mtp_responder
+retry_for 15 mtp_player_gone || fail "the player stayed on the bus after umtprd died"
+replug_mtp_player
+[ "$(storages | wc -l)" -eq 2 ] || fail "after umtprd's restart mtp-detect tells of other storages: $(storages)"
+echo "mtp_player_guest.sh: all checks passed"

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# mtp_player_suite.sh BUILD_DIR: the MTP player tests on the real kernel: one guest, without the mass-storage
+# players, runs mtp_player_guest.sh against umtprd on a USB gadget; work folder BUILD_DIR/vm-mtp. Exits 77
+# (skipped) only when QEMU, Debian's kernel or the MTP programs the guest runs are missing; scripts/setup
+# installs them all.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$1" && pwd)
+if ! command -v qemu-system-x86_64 >/dev/null; then
+    echo "skipped: qemu-system-x86_64 is missing (package qemu-system-x86)"
+    exit 77
+fi
+if ! "$here/kernel_version.sh" >/dev/null; then
+    echo "skipped: no kernel to boot (package linux-image-amd64)"
+    exit 77
+fi
+# The guest runs this machine's programs: the responder, libmtp's tools, and the probe udev runs.
+for program in /usr/bin/umtprd:umtp-responder /usr/bin/mtp-detect:mtp-tools /lib/udev/mtp-probe:libmtp-runtime; do
+    if [ ! -x "${program%%:*}" ]; then
+        echo "skipped: ${program%%:*} is missing (package ${program#*:})"
+        exit 77
+    fi
+done
+
+work=$build/vm-mtp
+VM_USB_DISKS=0 "$here/run.sh" "$work" "$here/mtp_player_guest.sh" "$build" && status=0 || status=$?
+echo "mtp_player_suite.sh: logs in $work (share/guest.log, console.log)"
+exit "$status"
