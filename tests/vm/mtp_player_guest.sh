@@ -2,7 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # mtp_player_guest.sh BUILD_DIR: in the guest, an MTP player of two storages on the real kernel's USB (umtprd on
-# a FunctionFS gadget, mtp_responder.sh), worked on with libmtp's own tools: both storages with their names and
+# a FunctionFS gadget, mtp_responder.sh). Tunedeck works on it: the window (mtp_player_vm_tests), then
+# tunedeck-player: a swap, a song larger than the card, a second program while the first holds the player, the
+# responder dying in a send, a folder another program removes. Then libmtp's own tools: both storages with their names and
 # sizes, a folder, a send whose bytes come back alike and whose size the free space loses, a delete, songs larger
 # than the card and than the player, the player pulled out and plugged in again, and umtprd killed and started
 # again.
@@ -59,6 +61,99 @@ file_id() {
 start_mtp_player 48
 [ "$mtp_player_id" = mtp:1d6b:0100:MTP0001 ] || fail "udev names the player $mtp_player_id"
 [ -c "$mtp_node" ] || fail "no device node $mtp_node"
+
+# Tunedeck on the player: first the window, as a user works on it; it leaves Music/Test with a and b on the
+# internal memory and an empty card, and the player pulled out.
+MTP_INTERNAL=$mtp_internal MTP_GADGET=$mtp_gadget timeout 300 "$build/bin/mtp_player_vm_tests" ||
+    fail "the window's test on the MTP player failed"
+replug_mtp_player
+# tunedeck-player on the player; its output into /tmp/out (standard output) and /tmp/err.
+player() {
+    local status=0
+    timeout 60 "$build/bin/tunedeck-player" --player "$mtp_player_id" "$@" > /tmp/out 2> /tmp/err || status=$?
+    sed 's/^/    /' /tmp/out /tmp/err
+    [ "$status" -ne 124 ] || fail "tunedeck-player $* hung for 60 s"
+    return "$status"
+}
+# True when /tmp/err holds TEXT.
+told() {
+    grep -qF "$1" /tmp/err
+}
+# The song files the internal memory's folder Test holds.
+test_songs() {
+    ls "$mtp_internal/Music/Test"
+}
+# Waits, for at most 30 s, until the folder Test holds COUNT songs: a send has begun to write one more. It looks
+# often, as a song's data takes well under a second.
+wait_for_songs() {
+    for _ in $(seq 600); do
+        if [ "$(test_songs | wc -l)" -ge "$1" ]; then
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "no send began in the folder Test: $(test_songs)"
+}
+
+timeout 30 "$build/bin/tunedeck-player" players > /tmp/out
+grep -qx "$mtp_player_id" /tmp/out || fail "tunedeck-player players does not list $mtp_player_id: $(cat /tmp/out)"
+grep -qx "  kind: mtp" /tmp/out || fail "the MTP player is not listed as one"
+[ "$(grep -c '^mtp:' /tmp/out)" -eq 1 ] || fail "tunedeck-player players lists more MTP players than one"
+
+player ls
+grep -qx "  folder 0: Test" /tmp/out || fail "ls does not show the folder Test"
+player swap 0 1
+player ls
+[ "$(grep -o 'song [01]: [ab] ' /tmp/out | tr -d '\n')" = "song 0: b song 1: a " ] || fail "the swap did not take"
+[ "$(test_songs | tr "\n" ,)" = "01 b.mp3,03 a.mp3," ] || fail "the swap renamed other than the numbers: $(test_songs)"
+
+# More than the card has free: refused before anything is written.
+mkdir -p /tmp/songs
+head -c 9M /dev/urandom > /tmp/songs/big.mp3
+player mkdir Card --memory 1
+if player send /tmp/songs/big.mp3 --memory 1; then
+    fail "a song larger than the card was sent"
+fi
+told "メモリの空きが足りません。" || fail "a song larger than the card was refused unclearly"
+[ -z "$(ls "$mtp_card/Card")" ] || fail "the refused song left $(ls "$mtp_card/Card") on the card"
+
+# A second program while the first holds the player: it waits, then names the holder and says what to close.
+head -c 12M /dev/urandom > /tmp/songs/long.mp3
+"$build/bin/tunedeck-player" --player "$mtp_player_id" send /tmp/songs/long.mp3 2> /dev/null &
+holder=$!
+wait_for_songs 3
+kill -STOP "$holder"
+if player ls; then
+    fail "a second program used the player while the first held it"
+fi
+told "デスクトップのMTPファイルシステム" && told "tunedeck-player (PID $holder)" ||
+    fail "the refusal does not say which program holds the player"
+kill -CONT "$holder"
+wait "$holder" || fail "the first program's send failed after the second tried"
+
+# The responder dies in the middle of a send: a clear failure, and the player works again once back.
+"$build/bin/tunedeck-player" --player "$mtp_player_id" send /tmp/songs/long.mp3 > /dev/null 2> /tmp/dying &
+sender=$!
+wait_for_songs 4
+stop_mtp_responder
+status=0
+timeout 60 tail --pid="$sender" -f /dev/null || fail "the send hung after the responder died"
+wait "$sender" || status=$?
+[ "$status" -eq 1 ] || fail "the send ended with $status when the responder died: $(cat /tmp/dying)"
+cat /tmp/dying
+replug_mtp_player
+player ls || fail "the player is not read again after the responder came back"
+
+# A folder another program removes meanwhile: the next send to where it was is refused.
+player mkdir Gone
+mtp mtp-delfile -f /Music/Gone
+[ ! -e "$mtp_internal/Music/Gone" ] || fail "mtp-delfile left the folder Gone"
+if player send /tmp/songs/big.mp3 --folder 1; then
+    fail "a send went to a folder that is gone"
+fi
+told "フォルダの番号が範囲外です。" || fail "the send to a folder gone was refused unclearly"
+player rmdir 0
+echo "mtp_player_guest.sh: Tunedeck's checks passed"
 
 # Both storages, by name, with the sizes their tmpfs were given.
 storages | tee /tmp/storages

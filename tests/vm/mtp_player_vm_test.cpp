@@ -2,7 +2,7 @@
 // Runs inside the test machine (tests/vm), where an MTP responder serves two storages through a USB gadget on
 // the real kernel's USB stack: the window finds the player, and a user works on it as on the emulated player.
 // MTP_INTERNAL is the folder the responder keeps the internal storage in, MTP_GADGET the gadget's configfs
-// folder, whose UDC file plugs it in and pulls it out.
+// folder, whose UDC file pulls it out.
 #include "system_players.h"
 #include "window_fixture.h"
 
@@ -33,13 +33,6 @@ class MtpPlayerTest : public WindowTest {
         return QDir(qEnvironmentVariable("MTP_INTERNAL") + u"/Music/"_s + name)
             .entryList(QDir::Files, QDir::Name);
     }
-    // Plugs the gadget in (the device controller's name) or pulls it out (empty).
-    static void plug(const QByteArray& controller) {
-        QFile udc(qEnvironmentVariable("MTP_GADGET") + u"/UDC"_s);
-        ASSERT_TRUE(udc.open(QIODevice::WriteOnly)) << udc.errorString().toStdString();
-        udc.write(controller + '\n');
-    }
-
     SystemPlayers system;
 };
 
@@ -79,23 +72,6 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
     QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
     EXPECT_EQ(shownState(), u"Keep,Test / a,b"_s);
 
-    // Esc in the middle of a song's data: the song goes, and nothing of it stays on the player.
-    QElapsedTimer sinceEsc;
-    const QProgressBar* bar = w.stbRioInfo->progressBar();
-    const auto pressing = QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
-        if (!sinceEsc.isValid() && value > bar->maximum() / 8) {
-            sinceEsc.start();
-            QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
-        }
-    });
-    send({u"long"_s, u"more"_s}, 12 * 1024 * 1024);
-    QObject::disconnect(pressing);
-    ASSERT_TRUE(sinceEsc.isValid()) << "the send showed no progress to stop";
-    std::cout << "the send stopped " << sinceEsc.elapsed() << " ms after Esc was pressed\n";
-    EXPECT_EQ(lastStatus(), u"転送を中止しました。0個のファイルを転送しました。"_s);
-    EXPECT_EQ(shownState(), u"Keep,Test / a,b"_s);
-    EXPECT_EQ(storedIn(u"Test"_s), (QStringList{u"01 a.mp3"_s, u"03 b.mp3"_s}));
-
     QTest::mouseClick(w.optRam[1], Qt::LeftButton);
     EXPECT_EQ(w.memory(), PlayerMemory::Card);
     prompts.answerInput(u"Card"_s);
@@ -112,18 +88,32 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
     w.menuRmDir->trigger();
     EXPECT_EQ(shownState(), u"Test / a,b"_s);
 
-    // udev tells of the device going and coming; the menu and the pane follow.
-    const QByteArray controller =
-        QDir(u"/sys/class/udc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0).toUtf8();
-    plug({});
+    // Esc in the middle of a song's data: the song goes, and nothing of it stays on the player.
+    QElapsedTimer sinceEsc;
+    const QProgressBar* bar = w.stbRioInfo->progressBar();
+    const auto pressing = QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        if (!sinceEsc.isValid() && value > bar->maximum() / 8) {
+            sinceEsc.start();
+            QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
+        }
+    });
+    send({u"long"_s, u"more"_s}, 12 * 1024 * 1024);
+    QObject::disconnect(pressing);
+    ASSERT_TRUE(sinceEsc.isValid()) << "the send showed no progress to stop";
+    std::cout << "the send stopped " << sinceEsc.elapsed() << " ms after Esc was pressed\n";
+    EXPECT_EQ(lastStatus(), u"転送を中止しました。0個のファイルを転送しました。"_s);
+    EXPECT_EQ(shownState(), u"Test / a,b"_s);
+    EXPECT_EQ(storedIn(u"Test"_s), (QStringList{u"01 a.mp3"_s, u"03 b.mp3"_s}));
+
+    // udev tells of the device going; the menu and the pane follow. The guest plugs it in again afterwards.
+    QFile udc(qEnvironmentVariable("MTP_GADGET") + u"/UDC"_s);
+    ASSERT_TRUE(udc.open(QIODevice::WriteOnly)) << udc.errorString().toStdString();
+    udc.write("\n");
+    udc.close();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return playerMenu().contains(kPlayerName + u"（接続されていません）*"_s); }, 10'000))
         << playerMenu().join(u" | "_s).toStdString();
     EXPECT_EQ(shownState(), u" / "_s);
-    plug(controller);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return shownState() == u"Test / a,b"_s; }, 20'000))
-        << shownState().toStdString();
-    EXPECT_TRUE(playerMenu().contains(kPlayerName + u"*"_s)) << playerMenu().join(u" | "_s).toStdString();
 }
 
 }  // namespace

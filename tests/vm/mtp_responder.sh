@@ -14,7 +14,7 @@
 #   mtp_player_id  mtp:VENDOR:MODEL:SERIAL as udev names it (mtp:1d6b:0100:MTP0001)
 #   mtp_internal, mtp_card  the storages' folders in the guest
 # stop_mtp_responder kills umtprd as a crash would; unplug_mtp_player pulls the player out (the device leaves the
-# bus); replug_mtp_player plugs it in again, restarting umtprd if it is gone, and waits as start_mtp_player does.
+# bus); replug_mtp_player plugs it in again with umtprd started afresh, and waits as start_mtp_player does.
 
 if ! declare -F retry_for > /dev/null; then
     echo "mtp_responder.sh: source guest_base.sh first" >&2
@@ -198,11 +198,12 @@ unplug_mtp_player() {
 }
 
 replug_mtp_player() {
-    if ! mtp_responder_running; then
-        start_mtp_responder
+    # umtprd is started afresh: after the gadget was unbound under it, it may not describe itself again.
+    stop_mtp_responder
+    if [ -n "$(cat "$mtp_gadget/UDC")" ]; then
+        echo > "$mtp_gadget/UDC"
     fi
-    if [ -z "$(cat "$mtp_gadget/UDC")" ]; then
-        bind_mtp_gadget
-    fi
+    start_mtp_responder
+    bind_mtp_gadget
     wait_mtp_player
 }
