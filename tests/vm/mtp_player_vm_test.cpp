@@ -48,7 +48,7 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
         prompts.answerInput(QString::fromLatin1(name));
         w.menuMkDir->trigger();
     }
-    EXPECT_EQ(shownState(), u"Keep,Test / "_s);
+    EXPECT_EQ(shownState(), u"Keep,Test / "_s) << lastStatus().toStdString();
     w.cmbFolder->setCurrentText(u"Test"_s);
     send({u"c"_s, u"a"_s, u"b"_s});
     EXPECT_EQ(shownState(), u"Keep,Test / c,a,b"_s);
@@ -63,7 +63,7 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
     prompts.answerConfirm(true);
     w.menuDown->trigger();
     QFile fetched(folder.path() + u"/GetRio03.mp3"_s);
-    ASSERT_TRUE(fetched.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(fetched.open(QIODevice::ReadOnly)) << lastStatus().toStdString();
     EXPECT_EQ(fetched.readAll(), QByteArray(64 * 1024, 'b'));
 
     selectPositions(*w.lvwSong, {2});
@@ -102,7 +102,7 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
     ASSERT_TRUE(sinceEsc.isValid()) << "the send showed no progress to stop";
     std::cout << "the send stopped " << sinceEsc.elapsed() << " ms after Esc was pressed\n";
     EXPECT_EQ(lastStatus(), u"転送を中止しました。0個のファイルを転送しました。"_s);
-    EXPECT_EQ(shownState(), u"Test / a,b"_s);
+    EXPECT_EQ(shownState(), u"Test / a,b"_s) << lastStatus().toStdString();
     EXPECT_EQ(storedIn(u"Test"_s), (QStringList{u"01 a.mp3"_s, u"03 b.mp3"_s}));
 
     // udev tells of the device going; the menu and the pane follow. The guest plugs it in again afterwards.
