@@ -4,7 +4,9 @@
 // window's thread, while the player works on the session's), how long the window goes without handling
 // events while it sends over a slow link, how soon Esc stops it, and how the throughput compares with
 // copying the same files with cp and fdatasync. Given a mounted volume in TUNEDECK_BENCH_VOLUME (the test
-// machine's FAT player, tests/vm/usb_send_bench_guest.sh), the same against cp and sync on that volume.
+// machine's FAT player, tests/vm/usb_send_bench_guest.sh), the same against cp and sync on that volume; given
+// an MTP player's id in TUNEDECK_BENCH_MTP (the test machine's, tests/vm/mtp_send_bench_guest.sh), the same
+// against libmtp's mtp-sendfile to that player, and how soon Esc stops a send to it.
 #include "device_factory.h"
 #include "frmTunedeck.h"
 #include "music_files.h"
@@ -15,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -49,12 +52,19 @@ class EmptyWorkingFolder {
     QString previous_;
 };
 
+// A player other than the emulated one: the component and its address.
+struct SendTarget {
+    QString progId;
+    QString address;
+};
+
 // The window on the emulated player, its file list on `count` tagged songs of `bytes` bytes each, the
-// player's link at `kbps` KB/s (0: unlimited); or on the mass-storage player of the folder `volume`.
+// player's link at `kbps` KB/s (0: unlimited); or on `target`: the mass-storage player of a folder, or an MTP
+// player.
 class SendRun {
   public:
-    SendRun(int count, qsizetype bytes, int kbps, const QString& volume = {})
-        : volume_(volume),
+    SendRun(int count, qsizetype bytes, int kbps, const SendTarget& target = {})
+        : target_(target),
           window_({.programFolder = folder_.path(),
                    .exeBaseName = folder_.exeBaseName(),
                    .createDevice = [this](const QString&, const QString&) { return device(); },
@@ -69,9 +79,10 @@ class SendRun {
             files.append(path);
             titles.append(QStringLiteral("Artist - Title %1").arg(i));
         }
-        if (volume.isEmpty() && QProcess::execute(testing::builtProgram(QStringLiteral("tunedeck-player")),
-                                                  {QStringLiteral("--store"), folder_.storePath(),
-                                                   QStringLiteral("set-speed"), QString::number(kbps)}) != 0)
+        if (target.progId.isEmpty() &&
+            QProcess::execute(testing::builtProgram(QStringLiteral("tunedeck-player")),
+                              {QStringLiteral("--store"), folder_.storePath(), QStringLiteral("set-speed"),
+                               QString::number(kbps)}) != 0)
             throw std::runtime_error("cannot set the link speed");
         window_.Form_Load();
         window_.dirlst->setPath(music_.path());
@@ -80,12 +91,19 @@ class SendRun {
 
     // An empty player with one folder, as the window shows it.
     void emptyPlayer() {
-        if (volume_.isEmpty()) {
+        if (target_.progId.isEmpty()) {
             folder_.setUpPlayer(QStringLiteral("音楽:"));
-        } else {
-            QDir(volume_ + QStringLiteral("/Bench")).removeRecursively();
-            QDir(volume_).mkpath(QStringLiteral("Bench"));
+        } else if (target_.progId == kMassStorageProgId) {
+            QDir(target_.address + QStringLiteral("/Bench")).removeRecursively();
+            QDir(target_.address).mkpath(QStringLiteral("Bench"));
             ::sync();
+        } else {
+            const auto device = this->device();
+            device->Open();
+            for (qint16 folder = qint16(device->Folders(0).size()); folder-- > 0;)
+                device->DeleteFolder(folder, QStringLiteral("0"));
+            device->AddFolder(QStringLiteral("Bench"), QStringLiteral("0"));
+            device->Close();
         }
         window_.refreshDeviceView(true);
     }
@@ -124,11 +142,12 @@ class SendRun {
 
   private:
     std::unique_ptr<DeviceComponent> device() const {
-        return volume_.isEmpty() ? testing::createEmulatedPlayer(folder_.storePath())
-                                 : createDevice(kMassStorageProgId, testing::componentsFolder(), volume_);
+        return target_.progId.isEmpty()
+                   ? testing::createEmulatedPlayer(folder_.storePath())
+                   : createDevice(target_.progId, testing::componentsFolder(), target_.address);
     }
 
-    QString volume_;
+    SendTarget target_;
     EmptyWorkingFolder working_;
     testing::ProgramFolder folder_;
     testing::ScriptedPrompts prompts_;
@@ -264,7 +283,7 @@ void BM_MenuSendToAVolume20Of4MiB(benchmark::State& state) {
         state.SkipWithError("TUNEDECK_BENCH_VOLUME names no volume");
         return;
     }
-    SendRun run(20, 4 * 1024 * 1024, 0, volume);
+    SendRun run(20, 4 * 1024 * 1024, 0, {kMassStorageProgId, volume});
     const double bytes = 20.0 * 4 * 1024 * 1024;
     qint64 total = 0, copy = 0, direct = 0, longestGap = 0;
     for (auto _ : state) {
@@ -288,6 +307,74 @@ void BM_MenuSendToAVolume20Of4MiB(benchmark::State& state) {
     state.counters["longest_gap_ms"] = double(longestGap) / 1e6;
 }
 BENCHMARK(BM_MenuSendToAVolume20Of4MiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// libmtp's mtp-sendfile of the files into the player's folder Music/Bench, a process each as the tool works;
+// nanoseconds.
+qint64 mtpSendfile(const QStringList& files) {
+    QElapsedTimer clock;
+    clock.start();
+    for (const QString& file : files) {
+        QProcess tool;
+        tool.setStandardOutputFile(QProcess::nullDevice());
+        tool.setStandardErrorFile(QProcess::nullDevice());
+        tool.start(QStringLiteral("mtp-sendfile"), {file, QStringLiteral("/Music/Bench")});
+        if (!tool.waitForFinished(-1) || tool.exitCode() != 0)
+            throw std::runtime_error("mtp-sendfile failed");
+    }
+    return clock.nsecsElapsed();
+}
+
+// 20 songs of 4 MiB sent by the menu to the MTP player TUNEDECK_BENCH_MTP, beside mtp-sendfile of the same
+// files to the same player; the longest time the window went without handling events; and the time from Esc,
+// pressed in the middle of a song, to the end of the run.
+void BM_MenuSendToAnMtpPlayer20Of4MiB(benchmark::State& state) {
+    const QString player = qEnvironmentVariable("TUNEDECK_BENCH_MTP");
+    if (player.isEmpty()) {
+        state.SkipWithError("TUNEDECK_BENCH_MTP names no player");
+        return;
+    }
+    SendRun run(20, 4 * 1024 * 1024, 0, {kMtpProgId, player});
+    const double bytes = 20.0 * 4 * 1024 * 1024;
+    qint64 total = 0, tool = 0, longestGap = 0, longestCancel = 0;
+    for (auto _ : state) {
+        run.emptyPlayer();
+        BatchProbe probe(run.clock);
+        const qint64 send = run.menuSend().first;
+        state.SetIterationTime(double(send) / 1e9);
+        total += send;
+        for (size_t i = 1; i < probe.batches.size(); ++i)
+            longestGap = std::max(longestGap, probe.batches[i] - probe.batches[i - 1]);
+        run.emptyPlayer();
+        tool += mtpSendfile(run.files);
+
+        run.emptyPlayer();
+        qint64 pressed = 0, stopped = 0;
+        const QProgressBar* bar = run.window().stbRioInfo->progressBar();
+        // Half way through the fourth song.
+        const auto pressing = QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+            if (!pressed && value * 40 > bar->maximum() * 7) {
+                pressed = run.clock.nsecsElapsed();
+                QTest::keyClick(run.window().windowHandle(), Qt::Key_Escape);
+            }
+        });
+        const auto ended = QObject::connect(
+            run.window().stbRioInfo, &StatusBar::panelTextChanged, [&](int, const QString& text) {
+                if (text.startsWith(QStringLiteral("転送を中止しました。")) && !stopped)
+                    stopped = run.clock.nsecsElapsed();
+            });
+        run.menuSend(QStringLiteral("転送を中止しました。"));
+        QObject::disconnect(pressing);
+        QObject::disconnect(ended);
+        longestCancel = std::max(longestCancel, stopped - pressed);
+    }
+    const double n = double(state.iterations());
+    state.counters["send_MBps"] = bytes * n / (double(total) / 1e9) / 1e6;
+    state.counters["mtp_sendfile_MBps"] = bytes * n / (double(tool) / 1e9) / 1e6;
+    state.counters["send_of_mtp_sendfile_pct"] = 100.0 * double(tool) / double(total);
+    state.counters["longest_gap_ms"] = double(longestGap) / 1e6;
+    state.counters["esc_to_stop_ms"] = double(longestCancel) / 1e6;
+}
+BENCHMARK(BM_MenuSendToAnMtpPlayer20Of4MiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 }  // namespace tunedeck

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# replay_test.sh: plays back the MTP sessions in recordings/ (made in the test machine by tests/vm/record_mtp.sh)
+# replay_test.sh [BIN_DIR]: plays back the MTP sessions in recordings/ (made in the test machine by tests/vm/record_mtp.sh)
 # with umockdev, on this machine, which needs no USB for it: each row of the table below names a recording, the
 # command that made it, and a line its output must hold (leading blanks aside). A command is played back once
-# for all its rows. Exits 77 (skipped) when umockdev-run or a command is missing; scripts/setup installs them.
+# for all its rows; BIN_DIR (Tunedeck's programs) goes first in PATH. Exits 77 (skipped) when umockdev-run or a
+# command is missing; scripts/setup installs them.
 set -euo pipefail
+if [ "$#" -gt 0 ]; then
+    PATH=$1:$PATH
+fi
 recordings=$(cd "$(dirname "$0")" && pwd)/recordings
 
 # recording | command | a line of its output
@@ -19,6 +23,11 @@ mtp-files|mtp-files|Filename: Preloaded.mp3
 mtp-files|mtp-files|File size 65536 (0x0000000000010000) bytes
 mtp-files|mtp-files|Filename: On the card.mp3
 mtp-files|mtp-files|Storage ID: 0xFFFF0002
+tunedeck-ls|tunedeck-player players|mtp:1d6b:0100:MTP0001
+tunedeck-ls|tunedeck-player players|kind: mtp
+tunedeck-ls|tunedeck-player players|name: Tunedeck Test MTP player
+tunedeck-ls|tunedeck-player --player mtp:1d6b:0100:MTP0001 ls|memory 0 (internal): 0 bytes used, 50266112 bytes free
+tunedeck-ls|tunedeck-player --player mtp:1d6b:0100:MTP0001 ls|memory 1 (card): 0 bytes used, 8355840 bytes free
 EOF_TABLE
 )
 

@@ -13,6 +13,8 @@
 #   rm tests/mtp/recordings/device.umockdev
 #   tests/vm/record_mtp.sh tests/mtp/recordings mtp-detect -- mtp-detect
 #   tests/vm/record_mtp.sh tests/mtp/recordings mtp-files -- mtp-files
+#   tests/vm/record_mtp.sh tests/mtp/recordings tunedeck-ls -- "$PWD/build/release/bin/tunedeck-player" \
+#       --player mtp:1d6b:0100:MTP0001 ls
 # and play one back:
 #   umockdev-run --device tests/mtp/recordings/device.umockdev \
 #       --pcap /sys/devices/platform/dummy_hcd.0/usb1/1-1=tests/mtp/recordings/mtp-files.pcap -- mtp-files
