@@ -81,6 +81,19 @@ TEST_F(PlayerMenuTest, TheSongOrderChosenDecidesWhatASwapChanges) {
     EXPECT_EQ(playerMenu().at(3), u"曲順：ファイル名順*"_s);
 }
 
+// An MTP player chosen before and not plugged in now: listed by its name, its component says it is not there,
+// and it is not asked for an order or removed safely.
+TEST_F(PlayerMenuTest, AnAbsentMtpPlayerIsListedAndNotAskedForAnOrder) {
+    ASSERT_TRUE(folder.settings().write(u"Player"_s, u"mtp:0781:74d0:A1B2"_s));
+    ASSERT_TRUE(folder.settings().write(u"PlayerName"_s, u"SanDisk Sansa Clip+"_s));
+    start();
+    EXPECT_EQ(playerMenu(),
+              (QStringList{u"Rio500（エミュレーション）"_s, u"Acme Player (VOL)"_s,
+                           u"SanDisk Sansa Clip+（接続されていません）*"_s, u"曲順：書き込んだ順-"_s,
+                           u"曲順：ファイル名順-"_s, u"曲順：プレイリスト順-"_s, u"取り外し(&E)-"_s}));
+    EXPECT_EQ(lastStatus(), u"Rio500が接続されていません。"_s);
+}
+
 TEST_F(PlayerMenuTest, PluggingInAndPullingOutFollowTheMenuAndThePane) {
     start();
     chooseInPlayerMenu(u"Acme"_s);
