@@ -37,7 +37,7 @@ std::vector<MtpDevice> mtpDevices() {
     const UdevHandle<udev_enumerate> enumeration(context ? udev_enumerate_new(context.get()) : nullptr);
     if (!enumeration)
         return devices;
-    // Matches of properties are taken any one of them: the device's type is asked for below.
+    // libmtp's rules mark the USB device itself, never its interfaces.
     udev_enumerate_add_match_subsystem(enumeration.get(), "usb");
     udev_enumerate_add_match_property(enumeration.get(), "ID_MTP_DEVICE", "1");
     udev_enumerate_scan_devices(enumeration.get());
@@ -45,7 +45,7 @@ std::vector<MtpDevice> mtpDevices() {
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumeration.get())) {
         const UdevHandle<udev_device> device(
             udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
-        if (!device || property(device.get(), "DEVTYPE") != u"usb_device")
+        if (!device)
             continue;
         devices.push_back({
             .id = mtpPlayerId(property(device.get(), "ID_VENDOR_ID"), property(device.get(), "ID_MODEL_ID"),

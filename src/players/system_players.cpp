@@ -96,6 +96,7 @@ void SystemPlayers::watchUsbDevices() {
 }
 
 void SystemPlayers::usbDeviceEvent() {
+    // Taken off the monitor, or the notifier would fire again at once.
     const UdevHandle<udev_device> device(udev_monitor_receive_device(usbMonitor_.get()));
     settled_.start();
 }
