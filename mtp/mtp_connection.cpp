@@ -12,6 +12,7 @@
 #include <libmtp.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -115,6 +116,19 @@ uint16_t writeSong(void*, void* data, uint32_t size, unsigned char* bytes, uint3
     return LIBMTP_HANDLER_RETURN_OK;
 }
 
+// libmtp tells what it makes of a device on standard output, where tunedeck-player writes its listings: while
+// it opens one, that goes to standard error instead.
+LIBMTP_mtpdevice_t* openQuietly(LIBMTP_raw_device_t& raw) {
+    std::fflush(stdout);
+    const int output = ::dup(STDOUT_FILENO);
+    ::dup2(STDERR_FILENO, STDOUT_FILENO);
+    LIBMTP_mtpdevice_t* device = LIBMTP_Open_Raw_Device_Uncached(&raw);
+    std::fflush(stdout);
+    ::dup2(output, STDOUT_FILENO);
+    ::close(output);
+    return device;
+}
+
 char* copied(const QString& text) {
     return ::strdup(text.toUtf8().constData());
 }
@@ -127,19 +141,6 @@ MtpConnection::MtpConnection(const MtpDevice& device) : address_(device) {
 
 MtpConnection::~MtpConnection() {
     LIBMTP_Release_Device(device_);
-}
-
-// libmtp tells what it makes of a device on standard output, where tunedeck-player writes its listings: while
-// it opens one, that goes to standard error instead.
-LIBMTP_mtpdevice_t* openQuietly(LIBMTP_raw_device_t& raw) {
-    std::fflush(stdout);
-    const int output = ::dup(STDOUT_FILENO);
-    ::dup2(STDERR_FILENO, STDOUT_FILENO);
-    LIBMTP_mtpdevice_t* device = LIBMTP_Open_Raw_Device_Uncached(&raw);
-    std::fflush(stdout);
-    ::dup2(output, STDOUT_FILENO);
-    ::close(output);
-    return device;
 }
 
 void MtpConnection::open() {
