@@ -302,7 +302,8 @@ quint32 MtpConnection::send(int source, const MtpUpload& upload, const TransferP
     throw error;
 }
 
-void MtpConnection::receive(quint32 object, int target, const TransferProgress& progress) {
+void MtpConnection::receive(quint32 object, int target, const TransferProgress& progress,
+                            const DeviceError& unwritable) {
     LIBMTP_Clear_Errorstack(device_);
     Transfer transfer{target, progress};
     const int result =
@@ -312,7 +313,7 @@ void MtpConnection::receive(quint32 object, int target, const TransferProgress& 
     if (result != 0)
         throw failure(QStringLiteral("Get_File"));
     if (transfer.failed)
-        throw DeviceError(player_texts::kUnwritableTarget);
+        throw unwritable;
     if (transfer.stopped)
         throw DeviceError(player_texts::kCancelled);
 }

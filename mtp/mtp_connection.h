@@ -71,8 +71,8 @@ class MtpConnection {
     void rename(quint32 object, const QString& name);
     // Sends the open file `source`; returns the new object. A failure or stop leaves no object behind.
     quint32 send(int source, const MtpUpload& upload, const TransferProgress& progress);
-    // Writes the object's data to the open file `target`.
-    void receive(quint32 object, int target, const TransferProgress& progress);
+    // Writes the object's data to the open file `target`; throws `unwritable` when that fails.
+    void receive(quint32 object, int target, const TransferProgress& progress, const DeviceError& unwritable);
 
     std::vector<MtpPlaylist> playlists();
     quint32 createPlaylist(const MtpPlaylist& playlist, quint32 parent);

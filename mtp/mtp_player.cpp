@@ -143,15 +143,12 @@ void MtpPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& tar
     const Folder folder = folderAt(memoryAt(memory), folderIndex);
     const MtpObject& song = songOf(folder, songIndex);
     const DeviceError unwritable(player_texts::kUnwritableTarget + pathText(targetPath));
-    const qsizetype slash = targetPath.lastIndexOf(u'/');
-    const Fd target = openFolder(slash < 0    ? QStringLiteral(".")
-                                 : slash == 0 ? QStringLiteral("/")
-                                              : targetPath.first(slash));
+    const auto [target, name] = openContainingFolder(targetPath);
     if (!target)
         throw unwritable;
     fillThroughTemporary(
-        target, targetPath.sliced(slash + 1),
-        [&](int file) { connection().receive(song.id, file, progress); }, [&](int) { return unwritable; });
+        target, name, [&](int file) { connection().receive(song.id, file, progress, unwritable); },
+        [&](int) { return unwritable; });
 }
 
 void MtpPlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) {

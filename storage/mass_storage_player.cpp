@@ -325,13 +325,10 @@ void MassStoragePlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QStr
     if (!source)
         throw unreadable;
     const DeviceError unwritable(player_texts::kUnwritableTarget + pathText(targetPath));
-    const qsizetype slash = targetPath.lastIndexOf(u'/');
-    const Fd target = openFolder(slash < 0    ? QStringLiteral(".")
-                                 : slash == 0 ? QStringLiteral("/")
-                                              : targetPath.first(slash));
+    const auto [target, name] = openContainingFolder(targetPath);
     if (!target)
         throw unwritable;
-    copyThroughTemporary(source.get(), song.size, target, targetPath.sliced(slash + 1), progress,
+    copyThroughTemporary(source.get(), song.size, target, name, progress,
                          {.read = [&] { return unreadable; }, .write = [&](int) { return unwritable; }});
 }
 

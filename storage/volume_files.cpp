@@ -90,6 +90,14 @@ Fd openFolderAt(const Fd& parent, const QString& name) {
         ::openat(parent.get(), NativePath(name).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
+std::pair<Fd, QString> openContainingFolder(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return {openFolder(slash < 0    ? QStringLiteral(".")
+                       : slash == 0 ? QStringLiteral("/")
+                                    : path.first(slash)),
+            path.sliced(slash + 1)};
+}
+
 std::vector<VolumeEntry> listEntries(const Fd& folder) {
     std::vector<VolumeEntry> entries;
     // A listing of its own, so that reading does not move the folder's offset.

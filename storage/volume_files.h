@@ -52,6 +52,8 @@ ssize_t readSome(int fd, char* data, qsizetype size);
 // name on the volume says can never lead outside it.
 Fd openFolder(const QString& path);
 Fd openFolderAt(const Fd& parent, const QString& name);
+// The folder that holds the file `path`, open (none when it cannot be opened), and the file's name.
+std::pair<Fd, QString> openContainingFolder(const QString& path);
 
 struct VolumeEntry {
     enum class Kind { File, Folder, Other };  // Other: a symbolic link, a device, …
