@@ -189,7 +189,7 @@ const char* const kUsage =
     "  swap SONG SONG         the two songs exchanged\n"
     "  mkdir NAME, rmdir N    a folder made, folder N removed\n"
     "  format                 every folder and song of the memory erased\n"
-    "players: lists the players found: the emulated one, and USB players (id, kind, name, memories)\n"
+    "players: lists the players found: the emulated one, USB and MTP players (id, kind, name, memories)\n"
     "  --player ID            acts on that player: an id from players, \"emulated\", or the folder of a\n"
     "                         mounted volume; songs in the order chosen for it in Tunedeck\n"
     "  -h, --help     show this help and exit\n"
