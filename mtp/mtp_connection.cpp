@@ -235,9 +235,11 @@ bool MtpConnection::offersPlaylists() {
 }
 
 bool MtpConnection::keepsTrackProperties() {
-    const bool kept = LIBMTP_Is_Property_Supported(device_, LIBMTP_PROPERTY_Artist, LIBMTP_FILETYPE_MP3) > 0;
-    LIBMTP_Clear_Errorstack(device_);
-    return kept;
+    if (!tracks_) {
+        tracks_ = LIBMTP_Is_Property_Supported(device_, LIBMTP_PROPERTY_Artist, LIBMTP_FILETYPE_MP3) > 0;
+        LIBMTP_Clear_Errorstack(device_);
+    }
+    return *tracks_;
 }
 
 quint32 MtpConnection::createFolder(const QString& name, quint32 parent, quint32 storage) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <optional>
 #include <vector>
 
 struct LIBMTP_mtpdevice_struct;
@@ -85,6 +86,7 @@ class MtpConnection {
 
     MtpDevice address_;
     LIBMTP_mtpdevice_struct* device_ = nullptr;
+    std::optional<bool> tracks_;  // whether it keeps track properties, once asked
 };
 
 }  // namespace tunedeck

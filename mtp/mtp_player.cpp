@@ -81,10 +81,8 @@ std::vector<DeviceSong> MtpPlayer::Songs(qint32 memory, qint16 folderIndex) {
 
 qint64 MtpPlayer::AvailableMemory(const QString& memory) {
     const Place place = memoryAt(memory);
-    for (const MtpStorage& storage : connection().storages())
-        if (storage.id == place.storage)
-            return storage.free;
-    throw DeviceError(player_texts::kNotConnected);
+    storages_ = connection().storages();
+    return storageOf(place).free;
 }
 
 // The player draws titles in a font of its own.
@@ -112,7 +110,9 @@ void MtpPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const Q
     Folder folder = folderAt(place, folderIndex);
     const QString extension = extensionOf(filePath.section(u'/', -1));
     const auto [source, size] = openSongSource(filePath);
-    if (size > AvailableMemory(memory))
+    // As the player said at Open, less what this bracket sent since: asking again costs a round trip a song.
+    MtpStorage& storage = storageOf(place);
+    if (size > storage.free)
         throw DeviceError(player_texts::kMemoryFull);
     // A new song goes last; by name, the songs already there first take numbers that keep their places.
     if (!playlists_ && !numberedApart(namesOf(folder.songs)))
@@ -131,6 +131,7 @@ void MtpPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const Q
                                             .artist = tags.artist,
                                             .album = tags.album},
                                            progress);
+    storage.free -= size;
     if (playlists_) {
         std::vector<quint32> tracks = idsOf(folder.songs);
         tracks.push_back(sent);
@@ -246,6 +247,13 @@ MtpPlayer::Place MtpPlayer::memoryAt(qint32 memory) {
                                              .value_or(kMtpRoot)};
     }
     return *places_[index];
+}
+
+MtpStorage& MtpPlayer::storageOf(const Place& place) {
+    for (MtpStorage& storage : storages_)
+        if (storage.id == place.storage)
+            return storage;
+    throw DeviceError(player_texts::kNotConnected);
 }
 
 MtpPlayer::Place MtpPlayer::memoryAt(const QString& memory) {

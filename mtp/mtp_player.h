@@ -59,6 +59,8 @@ class MtpPlayer final : public DeviceComponent, public ProgressiveTransfers {
     MtpConnection& connection() const;
     Place memoryAt(qint32 memory);
     Place memoryAt(const QString& memory);
+    // The storage as last read: at Open, or by AvailableMemory.
+    MtpStorage& storageOf(const Place& place);
     Folder folderAt(const Place& place, qint32 index);
     const MtpObject& songOf(const Folder& folder, qint32 index) const;
     // Gives a name-ordered folder's songs numbers of their own, in the order they play now.
