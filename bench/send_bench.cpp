@@ -224,6 +224,14 @@ class BatchProbe : public QObject {
     explicit BatchProbe(const QElapsedTimer& clock) : clock_(clock) { post(); }
     std::vector<qint64> batches;
 
+    // The longest time between two batches; nanoseconds.
+    qint64 longestGap() const {
+        qint64 longest = 0;
+        for (size_t i = 1; i < batches.size(); ++i)
+            longest = std::max(longest, batches[i] - batches[i - 1]);
+        return longest;
+    }
+
   protected:
     bool event(QEvent* event) override {
         if (event->type() != kType)
@@ -239,6 +247,35 @@ class BatchProbe : public QObject {
     const QElapsedTimer& clock_;
 };
 
+// Esc pressed during a send, and the time from it to the run's saying it stopped.
+class CancelProbe {
+  public:
+    explicit CancelProbe(SendRun& run) : run_(run) {
+        ended_ = QObject::connect(run.window().stbRioInfo, &StatusBar::panelTextChanged,
+                                  [this](int, const QString& text) {
+                                      if (text.startsWith(kStopped) && !stopped_)
+                                          stopped_ = run_.clock.nsecsElapsed();
+                                  });
+    }
+    ~CancelProbe() { QObject::disconnect(ended_); }
+
+    void press() {
+        pressed_ = run_.clock.nsecsElapsed();
+        QTest::keyClick(run_.window().windowHandle(), Qt::Key_Escape);
+    }
+    bool pressed() const { return pressed_ != 0; }
+    // The stopped send by the menu; nanoseconds of the clock and of the window thread's CPU.
+    std::pair<qint64, qint64> send() { return run_.menuSend(kStopped); }
+    // Nanoseconds.
+    qint64 latency() const { return stopped_ - pressed_; }
+
+  private:
+    inline static const QString kStopped = QStringLiteral("転送を中止しました。");
+    SendRun& run_;
+    QMetaObject::Connection ended_;
+    qint64 pressed_ = 0, stopped_ = 0;
+};
+
 // 20 songs of 4 MiB at 2,000 KB/s, Esc pressed after three seconds: the longest time between two handled
 // event batches is how long the window keeps the user waiting, and the time from Esc to the run's end how
 // soon a cancel takes effect.
@@ -248,23 +285,13 @@ void BM_MenuSendLivenessAndCancel20Of4MiB(benchmark::State& state) {
     for (auto _ : state) {
         run.emptyPlayer();
         BatchProbe probe(run.clock);
-        qint64 pressed = 0, stopped = 0;
-        QTimer::singleShot(3000, [&] {
-            pressed = run.clock.nsecsElapsed();
-            QTest::keyClick(run.window().windowHandle(), Qt::Key_Escape);
-        });
-        const auto ended = QObject::connect(
-            run.window().stbRioInfo, &StatusBar::panelTextChanged, [&](int, const QString& text) {
-                if (text.startsWith(QStringLiteral("転送を中止しました。")) && !stopped)
-                    stopped = run.clock.nsecsElapsed();
-            });
+        CancelProbe cancel(run);
+        QTimer::singleShot(3000, [&] { cancel.press(); });
         QCoreApplication::processEvents();
-        const auto [send, cpu] = run.menuSend(QStringLiteral("転送を中止しました。"));
-        QObject::disconnect(ended);
+        const auto [send, cpu] = cancel.send();
         state.SetIterationTime(double(send) / 1e9);
-        for (size_t i = 1; i < probe.batches.size(); ++i)
-            longestGap = std::max(longestGap, probe.batches[i] - probe.batches[i - 1]);
-        longestCancel = std::max(longestCancel, stopped - pressed);
+        longestGap = std::max(longestGap, probe.longestGap());
+        longestCancel = std::max(longestCancel, cancel.latency());
         state.counters["batches"] = double(probe.batches.size());
     }
     state.counters["longest_gap_ms"] = double(longestGap) / 1e6;
@@ -292,8 +319,7 @@ void BM_MenuSendToAVolume20Of4MiB(benchmark::State& state) {
         const qint64 send = run.menuSend().first;
         state.SetIterationTime(double(send) / 1e9);
         total += send;
-        for (size_t i = 1; i < probe.batches.size(); ++i)
-            longestGap = std::max(longestGap, probe.batches[i] - probe.batches[i - 1]);
+        longestGap = std::max(longestGap, probe.longestGap());
         QDir(volume + QStringLiteral("/Bench")).removeRecursively();
         copy += copyWithSync(run.files, volume + QStringLiteral("/Copy"));
         run.emptyPlayer();
@@ -342,30 +368,21 @@ void BM_MenuSendToAnMtpPlayer20Of4MiB(benchmark::State& state) {
         const qint64 send = run.menuSend().first;
         state.SetIterationTime(double(send) / 1e9);
         total += send;
-        for (size_t i = 1; i < probe.batches.size(); ++i)
-            longestGap = std::max(longestGap, probe.batches[i] - probe.batches[i - 1]);
+        longestGap = std::max(longestGap, probe.longestGap());
         run.emptyPlayer();
         tool += mtpSendfile(run.files);
 
         run.emptyPlayer();
-        qint64 pressed = 0, stopped = 0;
+        CancelProbe cancel(run);
         const QProgressBar* bar = run.window().stbRioInfo->progressBar();
         // Half way through the fourth song.
         const auto pressing = QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
-            if (!pressed && value * 40 > bar->maximum() * 7) {
-                pressed = run.clock.nsecsElapsed();
-                QTest::keyClick(run.window().windowHandle(), Qt::Key_Escape);
-            }
+            if (!cancel.pressed() && value * 40 > bar->maximum() * 7)
+                cancel.press();
         });
-        const auto ended = QObject::connect(
-            run.window().stbRioInfo, &StatusBar::panelTextChanged, [&](int, const QString& text) {
-                if (text.startsWith(QStringLiteral("転送を中止しました。")) && !stopped)
-                    stopped = run.clock.nsecsElapsed();
-            });
-        run.menuSend(QStringLiteral("転送を中止しました。"));
+        cancel.send();
         QObject::disconnect(pressing);
-        QObject::disconnect(ended);
-        longestCancel = std::max(longestCancel, stopped - pressed);
+        longestCancel = std::max(longestCancel, cancel.latency());
     }
     const double n = double(state.iterations());
     state.counters["send_MBps"] = bytes * n / (double(total) / 1e9) / 1e6;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mtp_songs.h"
 #include "fat_names.h"
-#include "mtp_devices.h"
 
 #include <gtest/gtest.h>
 
@@ -85,15 +84,6 @@ TEST(MtpSongs, NumberingKeepsTheOrderAndEveryTitle) {
     }
     EXPECT_FALSE(numberedApart({u"01 a.mp3"_s, u"1 b.mp3"_s}));
     EXPECT_FALSE(numberedApart({u"01 a.mp3"_s, u"b.mp3"_s}));
-}
-
-TEST(MtpDevices, PlayerIdsNameTheDeviceOrItsPort) {
-    EXPECT_EQ(mtpPlayerId(u"0781"_s, u"74d0"_s, u"A1B2"_s, u"pci-0000:00:14.0-usb-0:2"_s),
-              u"mtp:0781:74d0:A1B2"_s);
-    EXPECT_EQ(mtpPlayerId(u"0781"_s, u"74d0"_s, u""_s, u"pci-0000:00:14.0-usb-0:2"_s),
-              u"mtp:pci-0000:00:14.0-usb-0:2"_s);
-    EXPECT_TRUE(isMtpPlayerId(u"mtp:0781:74d0:A1B2"_s));
-    EXPECT_FALSE(isMtpPlayerId(u"usb:0781:74d0:A1B2"_s));
 }
 
 }  // namespace

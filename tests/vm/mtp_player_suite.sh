@@ -8,14 +8,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
-if ! command -v qemu-system-x86_64 >/dev/null; then
-    echo "skipped: qemu-system-x86_64 is missing (package qemu-system-x86)"
-    exit 77
-fi
-if ! "$here/kernel_version.sh" >/dev/null; then
-    echo "skipped: no kernel to boot (package linux-image-amd64)"
-    exit 77
-fi
+# shellcheck source-path=SCRIPTDIR source=require_machine.sh
+. "$here/require_machine.sh"
 # The guest runs this machine's programs: the responder, libmtp's tools, and the probe udev runs.
 for program in /usr/bin/umtprd:umtp-responder /usr/bin/mtp-detect:mtp-tools /lib/udev/mtp-probe:libmtp-runtime; do
     if [ ! -x "${program%%:*}" ]; then

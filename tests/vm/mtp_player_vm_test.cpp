@@ -20,14 +20,6 @@ class MtpPlayerTest : public WindowTest {
   protected:
     MtpPlayerTest() { directory = &system; }
 
-    // Sends `names` (made in the working folder, `size` bytes each) by dropping them on the song list.
-    void send(const QStringList& names, qsizetype size = 64 * 1024) {
-        QList<QUrl> urls;
-        for (const QString& name : names)
-            urls << QUrl::fromLocalFile(
-                workFile(name + u".mp3"_s, QByteArray(size, name.front().toLatin1())));
-        dropOnSongList(urls);
-    }
     // The files the responder keeps in the internal storage's folder `name`.
     static QStringList storedIn(const QString& name) {
         return QDir(qEnvironmentVariable("MTP_INTERNAL") + u"/Music/"_s + name)
@@ -50,7 +42,7 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
     }
     EXPECT_EQ(shownState(), u"Keep,Test / "_s) << lastStatus().toStdString();
     w.cmbFolder->setCurrentText(u"Test"_s);
-    send({u"c"_s, u"a"_s, u"b"_s});
+    dropSongs({u"c"_s, u"a"_s, u"b"_s});
     EXPECT_EQ(shownState(), u"Keep,Test / c,a,b"_s);
     EXPECT_EQ(storedIn(u"Test"_s), (QStringList{u"01 c.mp3"_s, u"02 a.mp3"_s, u"03 b.mp3"_s}));
 
@@ -76,7 +68,7 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
     EXPECT_EQ(w.memory(), PlayerMemory::Card);
     prompts.answerInput(u"Card"_s);
     w.menuMkDir->trigger();
-    send({u"e"_s});
+    dropSongs({u"e"_s});
     EXPECT_EQ(shownState(), u"Card / e"_s);
     prompts.answerConfirm(true);
     w.menuRmDir->trigger();
@@ -97,7 +89,7 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
             QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
         }
     });
-    send({u"long"_s, u"more"_s}, 12 * 1024 * 1024);
+    dropSongs({u"long"_s, u"more"_s}, 12 * 1024 * 1024);
     QObject::disconnect(pressing);
     ASSERT_TRUE(sinceEsc.isValid()) << "the send showed no progress to stop";
     std::cout << "the send stopped " << sinceEsc.elapsed() << " ms after Esc was pressed\n";

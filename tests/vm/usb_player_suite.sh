@@ -7,14 +7,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
-if ! command -v qemu-system-x86_64 >/dev/null; then
-    echo "skipped: qemu-system-x86_64 is missing (package qemu-system-x86)"
-    exit 77
-fi
-if ! "$here/kernel_version.sh" >/dev/null; then
-    echo "skipped: no kernel to boot (package linux-image-amd64)"
-    exit 77
-fi
+# shellcheck source-path=SCRIPTDIR source=require_machine.sh
+. "$here/require_machine.sh"
 
 work=$build/vm
 status=0

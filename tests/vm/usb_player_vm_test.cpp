@@ -22,14 +22,6 @@ class UsbPlayerTest : public WindowTest {
         chooseInPlayerMenu(withCard->name);
         ASSERT_EQ(window->player().id, withCard->id);
     }
-    // Sends `names` (made in the working folder, 64 KiB each) by dropping them on the song list.
-    void send(const QStringList& names) {
-        QList<QUrl> urls;
-        for (const QString& name : names)
-            urls << QUrl::fromLocalFile(
-                workFile(name + u".mp3"_s, QByteArray(64 * 1024, name.front().toLatin1())));
-        dropOnSongList(urls);
-    }
 
     SystemPlayers system;
 };
@@ -46,7 +38,7 @@ TEST_F(UsbPlayerTest, AUserWorksOnBothMemoriesAndRemovesThePlayer) {
     }
     EXPECT_EQ(shownState(), u"Keep,Test / "_s);
     w.cmbFolder->setCurrentText(u"Test"_s);
-    send({u"c"_s, u"a"_s, u"b"_s});
+    dropSongs({u"c"_s, u"a"_s, u"b"_s});
     EXPECT_EQ(shownState(), u"Keep,Test / c,a,b"_s) << "directory-entry order: the order written";
 
     w.lvwSong->setFocus();
@@ -67,14 +59,14 @@ TEST_F(UsbPlayerTest, AUserWorksOnBothMemoriesAndRemovesThePlayer) {
     QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
     EXPECT_EQ(shownState(), u"Keep,Test / a,b"_s);
     // On FAT a new entry takes the slot the deleted one left.
-    send({u"d"_s});
+    dropSongs({u"d"_s});
     EXPECT_EQ(shownState(), u"Keep,Test / a,d,b"_s);
 
     QTest::mouseClick(w.optRam[1], Qt::LeftButton);
     EXPECT_EQ(w.memory(), PlayerMemory::Card);
     prompts.answerInput(u"Card"_s);
     w.menuMkDir->trigger();
-    send({u"e"_s});
+    dropSongs({u"e"_s});
     // tunedeck-player made "Cli" on the card before.
     EXPECT_EQ(shownState(), u"Card,Cli / e"_s);
     prompts.answerConfirm(true);

@@ -143,6 +143,16 @@ class WindowTest : public ::testing::Test {
         QCoreApplication::processEvents();
     }
 
+    // Songs `names` made in the working folder ("c" → c.mp3, `size` bytes of its first letter), dropped on
+    // the song list.
+    void dropSongs(const QStringList& names, qsizetype size = 64 * 1024) const {
+        QList<QUrl> urls;
+        for (const QString& name : names)
+            urls << QUrl::fromLocalFile(
+                workFile(name + u".mp3"_s, QByteArray(size, name.front().toLatin1())));
+        dropOnSongList(urls);
+    }
+
     // The player menu's items, each with "*" when checked and "-" when disabled.
     QStringList playerMenu() const {
         QStringList items;
