@@ -33,6 +33,9 @@ struct DeviceFolder {
 struct DeviceSong {
     QString name;
     qint64 size = 0;  // bytes
+    // What the player itself knows the song by (an object id, a directory entry, a catalogue entry), so that
+    // two songs of one name and size are never taken for each other; empty where it knows none.
+    QString identity;
 };
 
 // The player behind ProgID "Rio500Remix.Rio500". Every operation is one bracket: Open, the calls, Close.
@@ -76,6 +79,14 @@ class ProgressiveTransfers {
                          const QString& memory, const TransferProgress& progress) = 0;
     virtual void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
                          const QString& memory, const TransferProgress& progress) = 0;
+};
+
+// What a player of files may offer beside the contract: how many files its last DeleteFolder or Format left
+// in place because they were neither its songs nor its own (a user's documents on the same volume).
+class KeptFiles {
+  public:
+    virtual ~KeptFiles() = default;
+    virtual int FilesKept() const = 0;
 };
 
 }  // namespace tunedeck

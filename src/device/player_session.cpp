@@ -50,7 +50,7 @@ std::vector<DeviceSong> songsBeside(DeviceComponent& device, const SongRef& song
 // The song is at `index` of `songs`, as the list showed it.
 void requireAt(const std::vector<DeviceSong>& songs, const SongRef& song, qint32 index) {
     if (index < 0 || index >= qint32(songs.size()) || songs[index].name != song.name ||
-        songs[index].size != song.size)
+        songs[index].size != song.size || songs[index].identity != song.identity)
         throw PlayerChanged{};
 }
 
@@ -181,6 +181,11 @@ void getSong(DeviceComponent& device, const SongRef& song, const QString& target
         device.GetSong(song.folderIndex, song.index, target, memoryText(song.memory));
 }
 
+int filesKept(const DeviceComponent& device) {
+    const auto* kept = dynamic_cast<const KeptFiles*>(&device);
+    return kept ? kept->FilesKept() : 0;
+}
+
 // `outcome` ended as `bracketOutcome`, keeping the counts of the run so far.
 Outcome endedAs(Outcome outcome, const Outcome& bracketOutcome) {
     outcome.ending = bracketOutcome.ending;
@@ -252,7 +257,8 @@ Outcome PlayerSession::readPane(PlayerMemory memory, std::optional<FolderRef> fo
                                          .folderName = folder->name,
                                          .index = qint32(songs.size()),
                                          .name = song.name,
-                                         .size = song.size});
+                                         .size = song.size,
+                                         .identity = song.identity});
                     reading.songs = std::move(songs);
                 }
                 reading.available = device.AvailableMemory(memoryText(memory));
@@ -372,16 +378,27 @@ Outcome PlayerSession::createFolder(PlayerMemory memory, const QString& name) {
 
 Outcome PlayerSession::removeFolder(PlayerMemory memory, qint16 folderIndex, const QString& folderName) {
     return perform([&, this] {
-        return bracket([&](DeviceComponent& device) {
+        int kept = 0;
+        Outcome outcome = bracket([&](DeviceComponent& device) {
             requireFolder(device, memory, folderIndex, folderName);
             device.DeleteFolder(folderIndex, memoryText(memory));
+            kept = filesKept(device);
         });
+        outcome.kept = kept;
+        return outcome;
     });
 }
 
 Outcome PlayerSession::format(PlayerMemory memory) {
-    return perform(
-        [&, this] { return bracket([&](DeviceComponent& device) { device.Format(memoryText(memory)); }); });
+    return perform([&, this] {
+        int kept = 0;
+        Outcome outcome = bracket([&](DeviceComponent& device) {
+            device.Format(memoryText(memory));
+            kept = filesKept(device);
+        });
+        outcome.kept = kept;
+        return outcome;
+    });
 }
 
 Outcome PlayerSession::aside(const std::function<void()>& work) {

@@ -25,6 +25,7 @@ struct SongRef {
     qint32 index = 0;  // in its folder, from 0
     QString name;
     qint64 size = 0;
+    QString identity;  // DeviceSong::identity
 
     qint32 position() const { return index + 1; }  // in the song list, from 1
 };
@@ -58,6 +59,7 @@ struct Outcome {
     int done = 0;                // songs sent, fetched or deleted
     int failed = 0;              // files refused in a run that goes on after a refusal
     bool askedToChange = false;  // a deletion reached the player before the run ended
+    int kept = 0;                // files a folder removal or a format left, being no songs of the player
 
     bool ok() const { return ending == Ending::Done; }
 };

@@ -15,8 +15,11 @@ namespace tunedeck::testing {
 // "AvailableMemory(\"0\")": texts quoted, numbers bare). The log, which the recorders of one test share and
 // which outlives them (the window releases its device at shutdown), also notes every call made outside an
 // Open..Close bracket and holds the calls planned to fail. Transfers with progress and the choice of song
-// order reach the device as such; the transfers are logged as the plain ones.
-class DeviceRecorder final : public DeviceComponent, public ProgressiveTransfers, public SongOrderChoice {
+// order reach the device as such, as does what a removal kept; the transfers are logged as the plain ones.
+class DeviceRecorder final : public DeviceComponent,
+                             public ProgressiveTransfers,
+                             public SongOrderChoice,
+                             public KeptFiles {
     using D = DeviceComponent;
     using Text = const QString&;
 
@@ -69,6 +72,10 @@ class DeviceRecorder final : public DeviceComponent, public ProgressiveTransfers
     void AddFolder(Text name, Text m) override { pass("AddFolder", &D::AddFolder, name, m); }
     void DeleteFolder(qint16 f, Text m) override { pass("DeleteFolder", &D::DeleteFolder, f, m); }
     void Format(Text m) override { pass("Format", &D::Format, m); }
+    int FilesKept() const override {
+        const auto* kept = dynamic_cast<const KeptFiles*>(inner_.get());
+        return kept ? kept->FilesKept() : 0;
+    }
 
   private:
     static QString shown(Text text) { return u'"' + text + u'"'; }
