@@ -160,7 +160,7 @@ void MtpConnection::open() {
     holders = programsHolding(address_);
     if (holders.isEmpty())
         throw DeviceError(mtp_texts::kNotOpened);
-    throw DeviceError(mtp_texts::kClaimed + holders.join(QStringLiteral(", ")));
+    throw DeviceError(mtp_texts::kClaimed + holders.join(QStringLiteral(", ")), DeviceError::Kind::InUse);
 }
 
 DeviceError MtpConnection::failure(const QString& what) {

@@ -173,7 +173,7 @@ std::unique_ptr<QLockFile> PlayerStore::lock() const {
         if (lock->error() != QLockFile::LockFailedError)
             throw DeviceError(player_texts::kStoreUnwritable + folder_);
         if (deadline.hasExpired())
-            throw DeviceError(player_texts::kInUse);
+            throw DeviceError(player_texts::kInUse, DeviceError::Kind::InUse);
         std::this_thread::sleep_for(kLockRetry);
     }
     return lock;

@@ -199,7 +199,7 @@ Fd lockedAudioFolder(const StorageMemory& memory) {
     // A file system without locks has nothing to wait for.
     for (int tries = 1; ::flock(folder.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK; ++tries) {
         if (tries == kLockTries)
-            throw DeviceError(player_texts::kInUse);
+            throw DeviceError(player_texts::kInUse, DeviceError::Kind::InUse);
         QThread::msleep(kLockPauseMs);
     }
     return folder;

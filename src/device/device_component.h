@@ -11,10 +11,11 @@
 namespace tunedeck {
 
 // A refusal or failure of the device; its description is what the window shows after " Err:". `Open` of a
-// player that is not there says so by its kind, since that one case has a text of the program's own.
+// player that is not there, or that another program holds, says so by its kind: the window does not take
+// either for a failure of the player.
 class DeviceError : public std::runtime_error {
   public:
-    enum class Kind { Refused, NotConnected };
+    enum class Kind { Refused, NotConnected, InUse };
 
     explicit DeviceError(const QString& description, Kind kind = Kind::Refused)
         : std::runtime_error(description.toStdString()), description_(description), kind_(kind) {}

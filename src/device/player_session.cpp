@@ -191,6 +191,7 @@ Outcome endedAs(Outcome outcome, const Outcome& bracketOutcome) {
     outcome.ending = bracketOutcome.ending;
     outcome.description = bracketOutcome.description;
     outcome.notConnected = bracketOutcome.notConnected;
+    outcome.inUse = bracketOutcome.inUse;
     return outcome;
 }
 
@@ -215,6 +216,7 @@ Outcome PlayerSession::bracket(const std::function<void(DeviceComponent&)>& work
         Outcome outcome = ended(Ending::Failed, descriptionOf(error));
         const auto* deviceError = dynamic_cast<const DeviceError*>(&error);
         outcome.notConnected = deviceError && deviceError->kind() == DeviceError::Kind::NotConnected;
+        outcome.inUse = deviceError && deviceError->kind() == DeviceError::Kind::InUse;
         return outcome;
     }
     try {

@@ -56,6 +56,7 @@ struct Outcome {
     Ending ending = Ending::Done;
     QString description;
     bool notConnected = false;   // failed because no player answered Open
+    bool inUse = false;          // failed because another program held the player past Open's wait
     int done = 0;                // songs sent, fetched or deleted
     int failed = 0;              // files refused in a run that goes on after a refusal
     bool askedToChange = false;  // a deletion reached the player before the run ended
