@@ -47,9 +47,10 @@ PumpResult pump(QFile& from, QFileDevice& to, qint64 limit, TransferPace& pace) 
     }
 }
 
-// Opened by its bytes: the name of a file to send need not be UTF-8.
+// Opened by its bytes: the name of a file to send need not be UTF-8. Only a regular file: a folder, a device
+// or a pipe would fail or never end.
 bool openSource(QFile& file, const QString& source) {
-    const int fd = ::open(NativePath(source).c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFile(source);
     if (fd < 0)
         return false;
     if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
@@ -63,8 +64,7 @@ bool openSource(QFile& file, const QString& source) {
 qint64 copyIntoStore(const QString& source, const QString& target, qint64 limit, qint64 speedKbps,
                      const TransferProgress& progress) {
     QFile from;
-    // Only a regular file: a folder, a device or a pipe would fail or never end.
-    if (!isFile(source) || !openSource(from, source))
+    if (!openSource(from, source))
         throw DeviceError(player_texts::kUnreadableSource + pathText(source));
     if (from.size() > limit)
         throw DeviceError(player_texts::kMemoryFull);

@@ -119,6 +119,8 @@ std::vector<VolumeEntry> listEntries(const Fd& folder) {
                         : S_ISDIR(status.st_mode) ? VolumeEntry::Kind::Folder
                                                   : VolumeEntry::Kind::Other;
             each.size = status.st_size;
+            each.inode = status.st_ino;
+            each.modified = qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
         }
         entries.push_back(std::move(each));
     }
@@ -158,14 +160,22 @@ void syncFolder(const Fd& folder) {
         fail(QString());
 }
 
+void syncVolume(const Fd& folder) {
+    if (::syncfs(folder.get()) != 0)
+        fail(QString());
+    // FAT has no syncfs of its own to flush the device's cache; an fsync there does.
+    syncFolder(folder);
+}
+
 void makeFolder(const Fd& parent, const QString& name) {
     if (::mkdirat(parent.get(), NativePath(name).c_str(), 0755) != 0)
         fail(name);
 }
 
-void renameEntry(const Fd& from, const QString& name, const Fd& to, const QString& newName) {
+void renameEntry(const Fd& from, const QString& name, const Fd& to, const QString& newName,
+                 const QString& shown) {
     if (::renameat(from.get(), NativePath(name).c_str(), to.get(), NativePath(newName).c_str()) != 0)
-        fail(name);
+        fail(shown.isEmpty() ? name : shown);
 }
 
 void removeEntry(const Fd& folder, const QString& name) {
@@ -195,23 +205,22 @@ QByteArray readSmallFile(const Fd& folder, const QString& name) {
 }
 
 void writeAtomically(const Fd& folder, const QString& name, const QByteArray& contents) {
-    auto [file, temporary] = createTemporary(folder);
-    auto removeTemporary = qScopeGuard([&] { ::unlinkat(folder.get(), NativePath(temporary).c_str(), 0); });
-    if (!writeAll(file.get(), contents.constData(), contents.size()) || ::fsync(file.get()) != 0 ||
-        !file.close())
-        fail(name);
-    renameEntry(folder, temporary, folder, name);
-    removeTemporary.dismiss();
-    syncFolder(folder);
+    fillThroughTemporary(
+        folder, name,
+        [&](int file) {
+            if (!writeAll(file, contents.constData(), contents.size()))
+                fail(name);
+        },
+        [&](int error) { return volumeError(error, name); });
 }
 
 std::pair<Fd, qint64> openSongSource(const QString& path) {
     if (!isSongName(path.section(u'/', -1)))
         throw DeviceError(storage_texts::kNotASong + pathText(path));
     const DeviceError unreadable(player_texts::kUnreadableSource + pathText(path));
-    Fd source(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    Fd source(openRegularFile(path));
     struct stat status {};
-    if (!source || ::fstat(source.get(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (!source || ::fstat(source.get(), &status) != 0)
         throw unreadable;
     return {std::move(source), status.st_size};
 }
@@ -224,12 +233,13 @@ void fillThroughTemporary(const Fd& folder, const QString& name, const std::func
     fill(file.get());
     if (::fsync(file.get()) != 0)
         throw writeFailure(errno);
-    if (!file.close())
-        throw writeFailure(errno);
     if (::renameat(folder.get(), NativePath(temporary).c_str(), folder.get(), NativePath(name).c_str()) != 0)
         throw writeFailure(errno);
     removeTemporary.dismiss();
+    // The folder first: until the file's own fsync the entry has no data, but no two entries ever share it.
     syncFolder(folder);
+    if (::fsync(file.get()) != 0 || !file.close())
+        throw writeFailure(errno);
 }
 
 void copyThroughTemporary(int source, qint64 size, const Fd& folder, const QString& name,

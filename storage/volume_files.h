@@ -14,14 +14,16 @@
 
 namespace tunedeck {
 
-// The hidden names the mass-storage player gives its own work in progress; what a crash leaves of them is
-// finished or removed at the next Open.
-inline const QString kPartPrefix = QStringLiteral(".tunedeck-part-");        // a file being written
-inline const QString kRewritePrefix = QStringLiteral(".tunedeck-rewrite.");  // + folder: its rewrite
-inline const QString kRewriteJournal =
-    QStringLiteral(".tunedeck-order.");  // + folder: the order its rewrite wants
-inline const QString kSwapJournal = QStringLiteral(".tunedeck-swap");      // a name swap under way: its songs
-inline const QString kSwapHidden = QStringLiteral(".tunedeck-swap-song");  // its first song meanwhile
+// The hidden names the mass-storage player gives its own work in progress, all under one prefix; what a crash
+// leaves of them is finished or removed at the next Open.
+inline const QString kOwnPrefix = QStringLiteral(".tunedeck-");
+inline const QString kPartPrefix = kOwnPrefix + QStringLiteral("part-");        // a file being written
+inline const QString kRewritePrefix = kOwnPrefix + QStringLiteral("rewrite.");  // + folder: its rewrite
+inline const QString kRewriteJournal = kOwnPrefix + QStringLiteral("order.");  // + folder: the order it wants
+inline const QString kRenameJournal = kOwnPrefix + QStringLiteral("renames");  // renames under way
+inline const QString kSwapHidden = kOwnPrefix + QStringLiteral("swap-song");   // a song between two names
+// A number swap under way, as an earlier version journaled it: its two songs.
+inline const QString kSwapJournal = kOwnPrefix + QStringLiteral("swap");
 
 // An open file or folder, closed when it goes.
 class Fd {
@@ -60,6 +62,9 @@ struct VolumeEntry {
     QString name;                             // held as a path (local_path.h)
     Kind kind = Kind::Other;
     qint64 size = 0;
+    // The directory entry's inode and modification time: what tells two entries of one name and size apart.
+    quint64 inode = 0;
+    qint64 modified = 0;  // ns since the epoch
 };
 
 // The folder's entries but "." and "..", in the order the file system lists them.
@@ -70,20 +75,27 @@ bool entryExists(const Fd& folder, const QString& name);
 DeviceError volumeError(int error, const QString& name);
 
 // Each throws volumeError on failure.
+// The folder's own entries reach the device: what a make, an unlink or a removal of a folder changed there.
 void syncFolder(const Fd& folder);
+// Everything written on the folder's volume reaches the device, in one batch. A rename on FAT leaves the
+// moved entry's first cluster and size in the moved file's inode until that is written back: this writes the
+// renamed entries whole together with the folders they left.
+void syncVolume(const Fd& folder);
 void makeFolder(const Fd& parent, const QString& name);
-void renameEntry(const Fd& from, const QString& name, const Fd& to, const QString& newName);
+// Renames without waiting for the device (syncVolume does); `shown` names the entry in a failure's text
+// where its name on the volume is one of ours.
+void renameEntry(const Fd& from, const QString& name, const Fd& to, const QString& newName,
+                 const QString& shown = {});
 // A file, or a folder with everything in it.
 void removeEntry(const Fd& folder, const QString& name);
 
 // The small file `name` in `folder`, empty when there is none.
 QByteArray readSmallFile(const Fd& folder, const QString& name);
-// Replaces `name` in `folder` by `contents` all at once: a temporary file, fsync, rename, fsync of the
-// folder.
+// Replaces `name` in `folder` by `contents` all at once, as fillThroughTemporary does.
 void writeAtomically(const Fd& folder, const QString& name, const QByteArray& contents);
 
 // A song file to send (".mp3" or ".rmp"), open, and its size; refuses anything else, and what is no readable
-// regular file.
+// regular file (a pipe or a device is refused before anything could wait on it).
 std::pair<Fd, qint64> openSongSource(const QString& path);
 
 // How a copy names its failures.
@@ -93,8 +105,8 @@ struct CopyFailures {
 };
 
 // Writes `name` in `folder` through a hidden temporary file: `fill` writes the open file it is given, and
-// throws when it fails; the file is then flushed to the device and takes the name. A failure leaves `name` as
-// it was and no temporary behind.
+// throws when it fails; the file is then flushed to the device and takes the name, and the folder and the
+// renamed entry are flushed in turn. A failure leaves `name` as it was and no temporary behind.
 void fillThroughTemporary(const Fd& folder, const QString& name, const std::function<void(int file)>& fill,
                           const std::function<DeviceError(int error)>& writeFailure);
 

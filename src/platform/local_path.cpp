@@ -5,7 +5,9 @@
 
 #include <QStringEncoder>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tunedeck {
 namespace {
@@ -153,6 +155,19 @@ bool isFolder(QStringView path) {
 
 bool isFile(QStringView path) {
     return hasMode(path, S_IFREG);
+}
+
+int openRegularFile(QStringView path) {
+    if (!isFile(path))
+        return -1;
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    struct stat status {};
+    if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
 }
 
 qint64 fileSize(QStringView path) {

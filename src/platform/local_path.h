@@ -55,5 +55,8 @@ bool isFolder(QStringView path);
 bool isFile(QStringView path);
 // The size of the regular file the path names; -1 when it names none.
 qint64 fileSize(QStringView path);
+// The regular file the path names (following links), open for reading; -1 for anything else. A pipe, a
+// socket or a device is never opened, and one that takes the file's place meanwhile is not waited on.
+int openRegularFile(QStringView path);
 
 }  // namespace tunedeck
