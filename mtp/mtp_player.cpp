@@ -74,7 +74,8 @@ std::vector<DeviceSong> MtpPlayer::Songs(qint32 memory, qint16 folderIndex) {
     for (const MtpObject& song : folder.songs) {
         const QString stem = stemOf(song.name);
         const auto prefix = playlists_ ? std::nullopt : numberPrefixOf(stem);
-        songs.push_back({.name = prefix ? prefix->rest : stem, .size = song.size});
+        songs.push_back(
+            {.name = prefix ? prefix->rest : stem, .size = song.size, .identity = QString::number(song.id)});
     }
     return songs;
 }
@@ -205,27 +206,20 @@ void MtpPlayer::AddFolder(const QString& folderName, const QString& memory) {
 
 void MtpPlayer::DeleteFolder(qint16 folderIndex, const QString& memory) {
     const Place place = memoryAt(memory);
-    const Folder folder = folderAt(place, folderIndex);
-    removeTree(place.storage, folder.folder);
-    if (folder.playlist)
-        connection().remove(folder.playlist->id);
+    kept_ = clearFolder(place, folderAt(place, folderIndex));
 }
 
 // What the pane shows goes, and only that: a phone keeps its photos and the player its own files.
 void MtpPlayer::Format(const QString& memory) {
     const Place place = memoryAt(memory);
-    const std::vector<MtpObject> objects = connection().children(place.storage, place.parent);
-    const std::vector<MtpPlaylist> playlists =
-        playlists_ ? connection().playlists() : std::vector<MtpPlaylist>();
-    for (const MtpObject& object : objects) {
-        if (object.folder) {
-            removeTree(place.storage, object);
-            if (const auto playlist = folderPlaylist(playlists, place.storage, object.name))
-                connection().remove(playlist->id);
-        } else if (isSongName(object.name)) {
-            connection().remove(object.id);
-        }
-    }
+    int kept = 0;
+    for (const MtpObject& folder : folderList(connection().children(place.storage, place.parent)))
+        kept += clearFolder(place, readFolder(place, folder));
+    kept_ = kept;
+}
+
+int MtpPlayer::FilesKept() const {
+    return kept_;
 }
 
 MtpConnection& MtpPlayer::connection() const {
@@ -265,8 +259,11 @@ MtpPlayer::Folder MtpPlayer::folderAt(const Place& place, qint32 index) {
     const std::vector<MtpObject> folders = folderList(connection().children(place.storage, place.parent));
     if (index < 0 || index >= qint32(folders.size()))
         throw DeviceError(player_texts::kFolderOutOfRange);
-    Folder folder{.folder = folders[index],
-                  .objects = connection().children(place.storage, folders[index].id)};
+    return readFolder(place, folders[index]);
+}
+
+MtpPlayer::Folder MtpPlayer::readFolder(const Place& place, const MtpObject& object) {
+    Folder folder{.folder = object, .objects = connection().children(place.storage, object.id)};
     if (playlists_)
         folder.playlist = folderPlaylist(connection().playlists(), place.storage, folder.folder.name);
     folder.songs = playOrder(folder.objects, folder.playlist ? std::optional(folder.playlist->tracks)
@@ -299,11 +296,27 @@ void MtpPlayer::keepOrder(const Folder& folder, const Place& place, std::vector<
     }
 }
 
-void MtpPlayer::removeTree(quint32 storage, const MtpObject& object) {
-    if (object.folder)
-        for (const MtpObject& inside : connection().children(storage, object.id))
-            removeTree(storage, inside);
-    connection().remove(object.id);
+int MtpPlayer::clearFolder(const Place& place, const Folder& folder) {
+    for (const MtpObject& song : folder.songs)
+        connection().remove(song.id);
+    if (folder.playlist)
+        connection().remove(folder.playlist->id);
+    int kept = 0;
+    for (const MtpObject& object : folder.objects)
+        if (object.folder || !isSongName(object.name))
+            kept += filesIn(place.storage, object);
+    if (folder.objects.size() == folder.songs.size())
+        connection().remove(folder.folder.id);
+    return kept;
+}
+
+int MtpPlayer::filesIn(quint32 storage, const MtpObject& object) {
+    if (!object.folder)
+        return 1;
+    int files = 0;
+    for (const MtpObject& inside : connection().children(storage, object.id))
+        files += filesIn(storage, inside);
+    return files;
 }
 
 }  // namespace tunedeck

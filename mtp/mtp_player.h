@@ -15,7 +15,7 @@ namespace tunedeck {
 // each shown by its file name, made from the display title it was sent with. A player that keeps playlists
 // plays a folder in the order of the playlist of the folder's name; any other by file name, so songs are sent
 // as "01 title.mp3", "02 …" and a swap exchanges the numbers.
-class MtpPlayer final : public DeviceComponent, public ProgressiveTransfers {
+class MtpPlayer final : public DeviceComponent, public ProgressiveTransfers, public KeptFiles {
   public:
     // `id`: the player id (mtp_devices.h).
     explicit MtpPlayer(QString id);
@@ -41,6 +41,7 @@ class MtpPlayer final : public DeviceComponent, public ProgressiveTransfers {
     void AddFolder(const QString& folderName, const QString& memory) override;
     void DeleteFolder(qint16 folderIndex, const QString& memory) override;
     void Format(const QString& memory) override;
+    int FilesKept() const override;
 
   private:
     // Where a memory's folders are.
@@ -62,17 +63,21 @@ class MtpPlayer final : public DeviceComponent, public ProgressiveTransfers {
     // The storage as last read: at Open, or by AvailableMemory.
     MtpStorage& storageOf(const Place& place);
     Folder folderAt(const Place& place, qint32 index);
+    Folder readFolder(const Place& place, const MtpObject& object);
     const MtpObject& songOf(const Folder& folder, qint32 index) const;
     // Gives a name-ordered folder's songs numbers of their own, in the order they play now.
     void numberSongs(Folder& folder, const Place& place);
     void keepOrder(const Folder& folder, const Place& place, std::vector<quint32> tracks);
-    void removeTree(quint32 storage, const MtpObject& object);
+    // Removes the folder's songs and its playlist, and the folder once nothing else is in it; the files kept.
+    int clearFolder(const Place& place, const Folder& folder);
+    int filesIn(quint32 storage, const MtpObject& object);
 
     QString id_;
     std::unique_ptr<MtpConnection> connection_;  // while open
     std::vector<MtpStorage> storages_;
     std::array<std::optional<Place>, 2> places_;
     bool playlists_ = false;  // the player orders songs by playlists
+    int kept_ = 0;            // by the last DeleteFolder or Format
 };
 
 }  // namespace tunedeck

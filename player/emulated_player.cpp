@@ -51,7 +51,7 @@ std::vector<DeviceFolder> EmulatedPlayer::Folders(qint32 memory) {
 std::vector<DeviceSong> EmulatedPlayer::Songs(qint32 memory, qint16 folderIndex) {
     std::vector<DeviceSong> songs;
     for (const StoredSong& song : folderAt(reachable(memoryFromNumber(memory)), folderIndex).songs)
-        songs.push_back({.name = song.name, .size = song.size});
+        songs.push_back({.name = song.name, .size = song.size, .identity = song.dataFile});
     return songs;
 }
 

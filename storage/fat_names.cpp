@@ -34,9 +34,13 @@ int compareNumbers(QStringView a, QStringView b) {
     return a.compare(b);
 }
 
+qsizetype lengthIn(const NameLimit& limit, const QString& name) {
+    return limit.inBytes ? name.toUtf8().size() : name.size();
+}
+
 }  // namespace
 
-QString fatSafeName(const QString& stem, const QString& suffix) {
+QString fatSafeName(const QString& stem, const QString& suffix, const NameLimit& limit) {
     QString name;
     name.reserve(stem.size());
     for (qsizetype i = 0; i < stem.size(); ++i) {
@@ -51,9 +55,14 @@ QString fatSafeName(const QString& stem, const QString& suffix) {
             refusedByFat(unit) || QChar::isSurrogate(unit) || (name.isEmpty() && unit == u'.');
         name += refused ? QChar(u'_') : QChar(unit);
     }
-    const qsizetype room = std::max<qsizetype>(kFatNameUnits - suffix.size(), 1);
-    if (name.size() > room)
-        name.truncate(QChar::isHighSurrogate(name[room - 1].unicode()) ? room - 1 : room);
+    // No character is shorter than one unit or one byte.
+    const auto chopped = [&](qsizetype size) {
+        name.truncate(size > 0 && QChar::isHighSurrogate(name[size - 1].unicode()) ? size - 1 : size);
+    };
+    if (name.size() > limit.most)
+        chopped(limit.most);
+    while (!name.isEmpty() && lengthIn(limit, name + suffix) > limit.most)
+        chopped(name.size() - 1);
     while (!name.isEmpty() && (name.endsWith(u'.') || name.endsWith(u' ')))
         name.chop(1);
     return (name.isEmpty() ? QStringLiteral("_") : name) + suffix;
@@ -63,10 +72,11 @@ bool containsIgnoringCase(const QStringList& names, const QString& name) {
     return names.contains(name, Qt::CaseInsensitive);
 }
 
-QString freeFatName(const QString& stem, const QString& extension, const QStringList& taken) {
-    QString name = fatSafeName(stem, extension);
+QString freeFatName(const QString& stem, const QString& extension, const QStringList& taken,
+                    const NameLimit& limit) {
+    QString name = fatSafeName(stem, extension, limit);
     for (int copy = 2; containsIgnoringCase(taken, name); ++copy)
-        name = fatSafeName(stem, QStringLiteral(" (%1)").arg(copy) + extension);
+        name = fatSafeName(stem, QStringLiteral(" (%1)").arg(copy) + extension, limit);
     return name;
 }
 
@@ -142,7 +152,7 @@ int nextNumber(const QStringList& names) {
     return highest + 1;
 }
 
-std::vector<Rename> numberingRenames(const QStringList& inOrder, QStringList taken) {
+std::vector<Rename> numberingRenames(const QStringList& inOrder, QStringList taken, const NameLimit& limit) {
     std::vector<Rename> renames;
     for (qsizetype i = 0; i < inOrder.size(); ++i) {
         const QString& name = inOrder[i];
@@ -151,7 +161,7 @@ std::vector<Rename> numberingRenames(const QStringList& inOrder, QStringList tak
         if (wanted == name)
             continue;
         taken.removeOne(name);
-        const QString free = freeFatName(stemOf(wanted), extensionOf(wanted), taken);
+        const QString free = freeFatName(stemOf(wanted), extensionOf(wanted), taken, limit);
         renames.push_back({name, free});
         taken << free;
     }

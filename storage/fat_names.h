@@ -9,19 +9,27 @@
 
 namespace tunedeck {
 
-// FAT keeps at most this many UTF-16 units of a long name.
+// FAT and exFAT keep at most this many UTF-16 units of a long name.
 inline constexpr qsizetype kFatNameUnits = 255;
+
+// The longest name a file system keeps: counted in UTF-16 units on FAT and exFAT, in the bytes of its UTF-8
+// on the others (255 on ext4).
+struct NameLimit {
+    qsizetype most = kFatNameUnits;
+    bool inBytes = false;
+};
 
 // `stem` + `suffix` made into a name FAT takes as it is: the characters FAT refuses (\ / : * ? " < > |,
 // control characters, and held bytes that are no text) become "_", a leading dot too (it would hide the song
-// from the player), trailing dots and spaces go (FAT drops them itself), the stem is cut to fit 255 units
-// with the suffix without splitting a surrogate pair, and an empty stem becomes "_". The suffix (".mp3", "
-// (2).mp3") is kept as it is given.
-QString fatSafeName(const QString& stem, const QString& suffix = {});
+// from the player), trailing dots and spaces go (FAT drops them itself), the stem is cut to fit `limit` with
+// the suffix, never inside a character, and an empty stem becomes "_". The suffix (".mp3", " (2).mp3") is
+// kept as it is given.
+QString fatSafeName(const QString& stem, const QString& suffix = {}, const NameLimit& limit = {});
 
-// fatSafeName(stem, extension), or, when a name of `taken` equals it ignoring case (FAT would overwrite it),
-// the first of "stem (2)ext", "stem (3)ext", … that is free.
-QString freeFatName(const QString& stem, const QString& extension, const QStringList& taken);
+// fatSafeName(stem, extension, limit), or, when a name of `taken` equals it ignoring case (FAT would
+// overwrite it), the first of "stem (2)ext", "stem (3)ext", … that is free.
+QString freeFatName(const QString& stem, const QString& extension, const QStringList& taken,
+                    const NameLimit& limit = {});
 
 // Whether `name` equals one of `names` ignoring case.
 bool containsIgnoringCase(const QStringList& names, const QString& name);
@@ -57,13 +65,14 @@ bool numberedApart(const QStringList& names);
 // The number a song sent to a name-ordered folder takes: after the highest one of `names`.
 int nextNumber(const QStringList& names);
 
-// The renames that give the songs `inOrder` the numbers 01, 02, … in that order, each keeping its title;
-// `taken`: every name in the folder. A new name that would clash with another ignoring case gets " (2)".
-// In the order they are to be done.
+// The renames that give the songs `inOrder` the numbers 01, 02, … in that order, each keeping its title
+// (cut where the number would take the name past `limit`); `taken`: every name in the folder. A new name that
+// would clash with another ignoring case gets " (2)". In the order they are to be done.
 struct Rename {
     QString from;
     QString to;
 };
-std::vector<Rename> numberingRenames(const QStringList& inOrder, QStringList taken);
+std::vector<Rename> numberingRenames(const QStringList& inOrder, QStringList taken,
+                                     const NameLimit& limit = {});
 
 }  // namespace tunedeck

@@ -70,10 +70,11 @@ StorageLocator folderLocator(const QString& folder) {
     return [folder] {
         if (!isFolder(folder))
             throw DeviceError(player_texts::kNotConnected, DeviceError::Kind::NotConnected);
-        const AudioPlayerFile player =
-            audioPlayerFile(readSmallFile(folder + QStringLiteral("/.is_audio_player")));
-        StorageMemory memory{.audioFolder =
-                                 player.audioFolder.isEmpty() ? folder : folder + u'/' + player.audioFolder};
+        const QString marker = folder + QStringLiteral("/.is_audio_player");
+        const AudioPlayerFile player = audioPlayerFile(readSmallFile(marker));
+        StorageMemory memory{
+            .audioFolder = player.audioFolder.isEmpty() ? folder : folder + u'/' + player.audioFolder,
+            .audioFolderShared = !isFile(marker)};
         return StorageLayout{.internal = memory, .order = player.order};
     };
 }

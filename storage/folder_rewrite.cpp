@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "folder_rewrite.h"
 
-#include "fat_names.h"
 #include "local_path.h"
+#include "storage_texts.h"
+
+#include <QSet>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -37,10 +39,19 @@ QStringList journalNames(const QByteArray& journal) {
     return names;
 }
 
+QByteArray journalOf(const QStringList& names) {
+    QByteArray journal;
+    for (const QString& name : names)
+        journal += pathBytes(name) + '\0';
+    return journal;
+}
+
 // From the journal on: the entries still in the old folder move to the fresh one in the journal's order (any
 // the journal does not name after them), the old folder goes and the fresh one takes its name. The journal
 // lies beside the folders: inside the fresh one it would leave a free slot before the songs, which the next
-// song sent would take.
+// song sent would take. Every step is on the device before the next: the moves all at once (each entry is in
+// one folder or the other, and the fresh folder keeps their order whatever part of them a crash leaves), the
+// old folder's removal before the fresh one takes its name, so that no two entries ever have one name.
 void completeRewrite(const Fd& audio, const QString& folder, const StepDone& stepDone) {
     const QString fresh = kRewritePrefix + folder;
     const QString journal = kRewriteJournal + folder;
@@ -51,19 +62,18 @@ void completeRewrite(const Fd& audio, const QString& folder, const StepDone& ste
             for (const VolumeEntry& entry : listEntries(old))
                 if (!order.contains(entry.name))
                     order << entry.name;
-            for (const QString& name : order) {
-                if (!entryExists(old, name))
-                    continue;
-                renameEntry(old, name, target, name);
-                done(stepDone);
-            }
-            syncFolder(target);
+            for (const QString& name : order)
+                if (entryExists(old, name))
+                    renameEntry(old, name, target, name);
+            syncVolume(audio);
+            done(stepDone);
             if (::unlinkat(audio.get(), NativePath(folder).c_str(), AT_REMOVEDIR) != 0)
                 throw volumeError(errno, folder);
+            syncFolder(audio);
             done(stepDone);
         }
-        renameEntry(audio, fresh, audio, folder);
-        syncFolder(audio);
+        renameEntry(audio, fresh, audio, folder, folder);
+        syncVolume(audio);
         done(stepDone);
     }
     removeFile(audio, journal);
@@ -74,29 +84,108 @@ void completeRewrite(const Fd& audio, const QString& folder, const StepDone& ste
 void undoRewrite(const Fd& audio, const QString& folder) {
     const QString fresh = kRewritePrefix + folder;
     if (!entryExists(audio, folder)) {  // cannot be, but what the fresh folder holds is kept either way
-        renameEntry(audio, fresh, audio, folder);
+        renameEntry(audio, fresh, audio, folder, folder);
+        syncVolume(audio);
         return;
     }
     removeEntry(audio, fresh);
     syncFolder(audio);
 }
 
-// From the journal on: when the first song has gone to its hidden name, the second takes the first's number
-// (unless it has already), then the first takes the second's; the journal goes last.
-void completePrefixSwap(const Fd& folder, const StepDone& stepDone) {
-    const QStringList songs = journalNames(readSmallFile(folder, kSwapJournal));
-    const auto a = songs.size() == 2 ? numberPrefixOf(songs[0]) : std::nullopt;
-    const auto b = songs.size() == 2 ? numberPrefixOf(songs[1]) : std::nullopt;
-    if (a && b && entryExists(folder, kSwapHidden)) {
-        if (entryExists(folder, songs[1])) {
-            renameEntry(folder, songs[1], folder, a->digits + u' ' + b->rest);
-            syncFolder(folder);
+// A rename's name as the user knows the song.
+const QString& shownName(const Rename& rename) {
+    return rename.from.startsWith(kOwnPrefix) ? rename.to : rename.from;
+}
+
+// The names of `renames` there are before them (states[0]) and after each one (states[k] after k).
+std::vector<QSet<QString>> statesOf(const std::vector<Rename>& renames) {
+    QSet<QString> before, made;
+    for (const Rename& rename : renames) {
+        if (!made.contains(rename.from))
+            before.insert(rename.from);
+        made.insert(rename.to);
+    }
+    std::vector<QSet<QString>> states{before};
+    for (const Rename& rename : renames) {
+        QSet<QString> next = states.back();
+        next.remove(rename.from);
+        next.insert(rename.to);
+        states.push_back(std::move(next));
+    }
+    return states;
+}
+
+QSet<QString> presentOf(const Fd& folder, const std::vector<Rename>& renames) {
+    QSet<QString> present;
+    for (const Rename& rename : renames)
+        for (const QString& name : {rename.from, rename.to})
+            if (entryExists(folder, name))
+                present.insert(name);
+    return present;
+}
+
+// Does the renames from `next` on, each on the device before the next, since a later one may take a name an
+// earlier one gave up; when one fails, every one before it is undone in turn. The journal goes last either
+// way.
+void completeRenames(const Fd& folder, const std::vector<Rename>& renames, std::size_t moved,
+                     const StepDone& stepDone) {
+    try {
+        done(stepDone);  // the journal is on the device
+        while (moved < renames.size()) {
+            const Rename& rename = renames[moved];
+            renameEntry(folder, rename.from, folder, rename.to, shownName(rename));
+            ++moved;
+            syncVolume(folder);
             done(stepDone);
         }
-        renameEntry(folder, kSwapHidden, folder, b->digits + u' ' + a->rest);
+    } catch (const DeviceError&) {
+        while (moved-- > 0)
+            renameEntry(folder, renames[moved].to, folder, renames[moved].from, shownName(renames[moved]));
+        syncVolume(folder);
+        removeFile(folder, kRenameJournal);
         syncFolder(folder);
-        done(stepDone);
+        throw;
     }
+    removeFile(folder, kRenameJournal);
+    syncFolder(folder);
+}
+
+// After a crash: how many of the renames are on the device, told by which of their names are there. Where
+// two counts leave the same names (two songs of one title that swap numbers), either is the folder as it was
+// or as it was to be, and the higher is taken. Renames that match no count were met by something else: they
+// are left as they are.
+void resumeRenames(const Fd& folder, const std::vector<Rename>& renames) {
+    const std::vector<QSet<QString>> states = statesOf(renames);
+    const QSet<QString> present = presentOf(folder, renames);
+    for (std::size_t moved = renames.size() + 1; moved-- > 0;)
+        if (states[moved] == present)
+            return completeRenames(folder, renames, moved, {});
+    removeFile(folder, kRenameJournal);
+    syncFolder(folder);
+}
+
+std::vector<Rename> journalRenames(const QByteArray& journal) {
+    const QStringList names = journalNames(journal);
+    std::vector<Rename> renames;
+    for (qsizetype i = 0; i + 1 < names.size(); i += 2)
+        renames.push_back({names[i], names[i + 1]});
+    return renames;
+}
+
+void writeRenameJournal(const Fd& folder, const std::vector<Rename>& renames) {
+    QStringList names;
+    for (const Rename& rename : renames)
+        names << rename.from << rename.to;
+    writeAtomically(folder, kRenameJournal, journalOf(names));
+}
+
+// An earlier version's number swap becomes the renames it stood for; once they are journaled, its own
+// journal goes.
+void convertSwapJournal(const Fd& folder) {
+    const QStringList songs = journalNames(readSmallFile(folder, kSwapJournal));
+    if (!entryExists(folder, kRenameJournal) && songs.size() == 2 && numberPrefixOf(songs[0]) &&
+        numberPrefixOf(songs[1]))
+        writeRenameJournal(folder, prefixSwap(songs[0], songs[1], {}));
     removeFile(folder, kSwapJournal);
     syncFolder(folder);
 }
@@ -109,10 +198,7 @@ void rewriteFolder(const Fd& audio, const QString& folder, const QStringList& or
     makeFolder(audio, fresh);
     syncFolder(audio);
     done(stepDone);
-    QByteArray journal;
-    for (const QString& name : order)
-        journal += pathBytes(name) + '\0';
-    writeAtomically(audio, kRewriteJournal + folder, journal);
+    writeAtomically(audio, kRewriteJournal + folder, journalOf(order));
     done(stepDone);
     completeRewrite(audio, folder, stepDone);
 }
@@ -130,24 +216,37 @@ void finishRewrites(const Fd& audio) {
     }
 }
 
-void swapNumberPrefixes(const Fd& folder, const QString& a, const QString& b, const StepDone& stepDone) {
-    writeAtomically(folder, kSwapJournal, pathBytes(a) + '\0' + pathBytes(b));
-    done(stepDone);
-    renameEntry(folder, a, folder, kSwapHidden);
-    syncFolder(folder);
-    done(stepDone);
-    completePrefixSwap(folder, stepDone);
+void renameAll(const Fd& folder, const std::vector<Rename>& renames, const StepDone& stepDone) {
+    if (renames.empty())
+        return;
+    const QSet<QString> present = presentOf(folder, renames), before = statesOf(renames).front();
+    for (const QString& name : present - before)
+        throw DeviceError(storage_texts::kNameTaken + nameText(name));
+    for (const QString& name : before - present)
+        throw volumeError(ENOENT, name);
+    writeRenameJournal(folder, renames);
+    completeRenames(folder, renames, 0, stepDone);
+}
+
+std::vector<Rename> prefixSwap(const QString& a, const QString& b, const NameLimit& limit) {
+    const auto numberA = numberPrefixOf(a), numberB = numberPrefixOf(b);
+    const auto named = [&](const QString& digits, const QString& rest) {
+        const QString name = digits + u' ' + rest;
+        return fatSafeName(stemOf(name), extensionOf(name), limit);
+    };
+    return {{a, kSwapHidden},
+            {b, named(numberA->digits, numberB->rest)},
+            {kSwapHidden, named(numberB->digits, numberA->rest)}};
 }
 
 void recoverFolder(const Fd& folder) {
-    for (const VolumeEntry& entry : listEntries(folder)) {
-        if (entry.kind != VolumeEntry::Kind::File)
-            continue;
-        if (entry.name.startsWith(kPartPrefix))
+    for (const VolumeEntry& entry : listEntries(folder))
+        if (entry.kind == VolumeEntry::Kind::File && entry.name.startsWith(kPartPrefix))
             removeFile(folder, entry.name);
-        else if (entry.name == kSwapJournal)
-            completePrefixSwap(folder, {});
-    }
+    if (entryExists(folder, kSwapJournal))
+        convertSwapJournal(folder);
+    if (entryExists(folder, kRenameJournal))
+        resumeRenames(folder, journalRenames(readSmallFile(folder, kRenameJournal)));
 }
 
 }  // namespace tunedeck

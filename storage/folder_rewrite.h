@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "fat_names.h"
 #include "volume_files.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 namespace tunedeck {
 
@@ -24,13 +26,17 @@ void rewriteFolder(const Fd& audio, const QString& folder, const QStringList& or
 // Completes every interrupted rewrite in `audio`, or undoes one that had not written its journal yet.
 void finishRewrites(const Fd& audio);
 
-// Swaps the number prefixes of the song files `a` ("03 x.mp3") and `b` ("07 y.mp3") of `folder`, whose
-// prefixes are distinct in it: a small journal names the two, a goes to a hidden name, b takes a's number, a
-// takes b's, the journal goes. recoverFolder completes a swap from any of its steps.
-void swapNumberPrefixes(const Fd& folder, const QString& a, const QString& b, const StepDone& stepDone);
+// Does `renames` in `folder` in their order, all or nothing: a journal names them first, and after a failure
+// the ones done are undone; after a crash recoverFolder completes them (or undoes them, when one of them
+// cannot be done).
+void renameAll(const Fd& folder, const std::vector<Rename>& renames, const StepDone& stepDone);
 
-// What a crash left in a song folder: temporaries of a copy removed, a rewrite's journal removed, prefix
-// swaps completed.
+// The renames that swap the number prefixes of the song files `a` ("03 x.mp3") and `b` ("07 y.mp3") of a
+// folder whose prefixes are distinct: a goes to a hidden name, b takes a's number, a takes b's. The new names
+// fit `limit`.
+std::vector<Rename> prefixSwap(const QString& a, const QString& b, const NameLimit& limit);
+
+// What a crash left in a song folder: temporaries of a copy removed, renames under a journal completed.
 void recoverFolder(const Fd& folder);
 
 }  // namespace tunedeck

@@ -32,9 +32,14 @@ bool isHidden(const QString& name) {
     return name.startsWith(u'.');
 }
 
+bool isSong(const VolumeEntry& entry) {
+    return entry.kind == VolumeEntry::Kind::File && !isHidden(entry.name) && isSongName(entry.name);
+}
+
 struct Song {
     QString fileName;
     qint64 size = 0;
+    QString identity;  // its directory entry: inode and modification time
 };
 
 QStringList fileNames(const std::vector<Song>& songs) {
@@ -57,8 +62,9 @@ std::vector<Song> playOrder(SongOrder order, const std::vector<VolumeEntry>& ent
                             const QStringList& listed) {
     std::vector<Song> songs;
     for (const VolumeEntry& entry : entries)
-        if (entry.kind == VolumeEntry::Kind::File && !isHidden(entry.name) && isSongName(entry.name))
-            songs.push_back({entry.name, entry.size});
+        if (isSong(entry))
+            songs.push_back({entry.name, entry.size,
+                             QString::number(entry.inode) + u':' + QString::number(entry.modified)});
     if (order == SongOrder::Name) {
         std::stable_sort(songs.begin(), songs.end(),
                          [](const Song& a, const Song& b) { return naturalLess(a.fileName, b.fileName); });
@@ -86,10 +92,13 @@ class Volume {
     const StorageMemory& memory() const { return memory_; }
 
     // The player's folders: the folders right under the audio folder, but hidden ones (ours among them).
+    // Where the audio folder is a volume's root that holds the user's files too, only those that hold songs
+    // or nothing at all: a folder of documents or photos is not the player's.
     QStringList folderNames() const {
         QStringList names;
         for (const VolumeEntry& entry : listEntries(audio_))
-            if (entry.kind == VolumeEntry::Kind::Folder && !isHidden(entry.name))
+            if (entry.kind == VolumeEntry::Kind::Folder && !isHidden(entry.name) &&
+                (!memory_.audioFolderShared || holdsSongsOrNothing(entry.name)))
                 names << entry.name;
         sortByName(names);
         return names;
@@ -100,10 +109,17 @@ class Volume {
             throw DeviceError(player_texts::kFolderOutOfRange);
         return names[index];
     }
-    bool isFat() const {
-        struct statfs status {};
-        return memory_.fileSystem == u"vfat" ||
-               (::fstatfs(audio_.get(), &status) == 0 && status.f_type == MSDOS_SUPER_MAGIC);
+    bool isFat() const { return memory_.fileSystem == u"vfat" || hasType(MSDOS_SUPER_MAGIC); }
+    // FAT or exFAT through the kernel: a folder lists its entries in the order of their slots, which is the
+    // order cheap players play, and a name is counted in UTF-16 units.
+    bool isFatFamily() const {
+        return isFat() || memory_.fileSystem == u"exfat" || hasType(EXFAT_SUPER_MAGIC);
+    }
+    NameLimit nameLimit() const {
+        if (isFatFamily())
+            return {};
+        const long most = ::fpathconf(audio_.get(), _PC_NAME_MAX);
+        return {.most = most > 0 ? qsizetype(most) : kFatNameUnits, .inBytes = true};
     }
     qint64 available() const {
         struct statvfs status {};
@@ -113,6 +129,17 @@ class Volume {
     }
 
   private:
+    bool hasType(decltype(statfs::f_type) type) const {
+        struct statfs status {};
+        return ::fstatfs(audio_.get(), &status) == 0 && status.f_type == type;
+    }
+    bool holdsSongsOrNothing(const QString& name) const {
+        const std::vector<VolumeEntry> entries = listEntries(openFolderAt(audio_, name));
+        return std::all_of(entries.begin(), entries.end(),
+                           [](const VolumeEntry& entry) { return entry.name.startsWith(kOwnPrefix); }) ||
+               std::any_of(entries.begin(), entries.end(), isSong);
+    }
+
     const StorageMemory& memory_;
     Fd audio_;
 };
@@ -120,11 +147,13 @@ class Volume {
 // One folder of the player, open, with its songs in play order.
 class SongFolder {
   public:
+    // In `order`, unless the volume cannot keep it: a file system that lists a folder by other rules than its
+    // entries' slots plays it by name.
     SongFolder(const Volume& volume, qint32 index, SongOrder order)
         : volume_(volume),
           name_(volume.folderName(index)),
           folder_(openFolderAt(volume.audio(), name_)),
-          order_(order) {
+          order_(order == SongOrder::Directory && !volume.isFatFamily() ? SongOrder::Name : order) {
         if (!folder_)
             throw volumeError(errno, name_);
     }
@@ -178,11 +207,21 @@ class SongFolder {
 };
 
 // Gives every song of a name-ordered folder its place as a number ("01 ", "02 ", …), in the order it plays
-// now.
-void numberSongs(const SongFolder& folder) {
-    for (const Rename& rename : numberingRenames(fileNames(folder.songs()), entryNames(folder.entries())))
-        renameEntry(folder.fd(), rename.from, folder.fd(), rename.to);
-    syncFolder(folder.fd());
+// now, all or none of them.
+void numberSongs(const SongFolder& folder, const NameLimit& limit, const StepDone& stepDone) {
+    renameAll(folder.fd(), numberingRenames(fileNames(folder.songs()), entryNames(folder.entries()), limit),
+              stepDone);
+}
+
+// The files in and under the entry.
+int filesIn(const Fd& folder, const VolumeEntry& entry) {
+    if (entry.kind != VolumeEntry::Kind::Folder)
+        return 1;
+    const Fd inside = openFolderAt(folder, entry.name);
+    int files = 0;
+    for (const VolumeEntry& each : listEntries(inside))
+        files += filesIn(inside, each);
+    return files;
 }
 
 // How long an Open waits for another program's Close, as the emulated player waits.
@@ -218,6 +257,36 @@ void recover(const StorageMemory& memory) {
     } catch (const DeviceError&) {
         // Reading still works; the next write says what is wrong.
     }
+}
+
+// The folder's songs go, with what Tunedeck keeps for it (its playlist, what a crash left), and the folder
+// itself once nothing else is in it; the files kept are counted.
+int clearFolder(const Volume& volume, const QString& name) {
+    const Fd folder = openFolderAt(volume.audio(), name);
+    if (!folder)
+        throw volumeError(errno, name);
+    const QString playlist = playlistName(name);
+    int kept = 0;
+    bool empty = true;
+    for (const VolumeEntry& entry : listEntries(folder)) {
+        if (isSong(entry) || entry.name.startsWith(kOwnPrefix) || entry.name == playlist) {
+            removeEntry(folder, entry.name);
+        } else {
+            kept += filesIn(folder, entry);
+            empty = false;
+        }
+    }
+    syncFolder(folder);
+    if (const QString& playlists = volume.memory().playlistFolder; !playlists.isEmpty())
+        if (const Fd elsewhere = openFolder(playlists); elsewhere && entryExists(elsewhere, playlist)) {
+            removeEntry(elsewhere, playlist);
+            syncFolder(elsewhere);
+        }
+    if (empty) {
+        removeEntry(volume.audio(), name);
+        syncFolder(volume.audio());
+    }
+    return kept;
 }
 
 }  // namespace
@@ -261,7 +330,7 @@ std::vector<DeviceSong> MassStoragePlayer::Songs(qint32 memory, qint16 folderInd
     const SongFolder folder(volume, folderIndex, order());
     std::vector<DeviceSong> songs;
     for (const Song& song : folder.songs())
-        songs.push_back({.name = folder.title(song), .size = song.size});
+        songs.push_back({.name = folder.title(song), .size = song.size, .identity = song.identity});
     return songs;
 }
 
@@ -298,19 +367,20 @@ void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle,
         throw DeviceError(storage_texts::kTooLargeForFat);
     if (size > volume.available())
         throw DeviceError(player_texts::kMemoryFull);
+    const NameLimit limit = volume.nameLimit();
     // A new song goes last; in name order the songs already there first take numbers that keep their places.
-    if (order() == SongOrder::Name && !numberedApart(fileNames(folder.songs())))
-        numberSongs(folder);
+    const bool byName = folder.order() == SongOrder::Name;
+    if (byName && !numberedApart(fileNames(folder.songs())))
+        numberSongs(folder, limit, stepDone_);
     const std::vector<Song> songs = folder.songs();
     const QString title = songStem(displayTitle, extension);
-    const QString stem =
-        order() == SongOrder::Name ? numberPrefix(nextNumber(fileNames(songs))) + title : title;
-    const QString name = freeFatName(stem, extension, entryNames(folder.entries()));
+    const QString stem = byName ? numberPrefix(nextNumber(fileNames(songs))) + title : title;
+    const QString name = freeFatName(stem, extension, entryNames(folder.entries()), limit);
     copyThroughTemporary(
         source.get(), size, folder.fd(), name, progress,
         {.read = [&] { return DeviceError(player_texts::kUnreadableSource + pathText(filePath)); },
          .write = [&](int error) { return volumeError(error, name); }});
-    if (order() == SongOrder::Playlist)
+    if (folder.order() == SongOrder::Playlist)
         folder.writePlaylist(fileNames(songs) << name);
 }
 
@@ -366,14 +436,16 @@ void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 s
             rewriteFolder(volume.audio(), folder.name(), order, stepDone_);
             break;
         }
-        case SongOrder::Name:
+        case SongOrder::Name: {
+            const NameLimit limit = volume.nameLimit();
             if (!numberedApart(fileNames(songs))) {
-                numberSongs(folder);
+                numberSongs(folder, limit, stepDone_);
                 songs = folder.songs();
             }
-            swapNumberPrefixes(folder.fd(), songs[songIndexA].fileName, songs[songIndexB].fileName,
-                               stepDone_);
+            renameAll(folder.fd(), prefixSwap(songs[songIndexA].fileName, songs[songIndexB].fileName, limit),
+                      stepDone_);
             break;
+        }
         case SongOrder::Playlist:
             std::swap(songs[songIndexA], songs[songIndexB]);
             folder.writePlaylist(fileNames(songs));
@@ -385,7 +457,7 @@ void MassStoragePlayer::AddFolder(const QString& folderName, const QString& memo
     const Volume volume(memoryAt(memory));
     if (folderName.trimmed().isEmpty())
         throw DeviceError(player_texts::kEmptyFolderName);
-    const QString name = fatSafeName(folderName);
+    const QString name = fatSafeName(folderName, {}, volume.nameLimit());
     if (containsIgnoringCase(entryNames(listEntries(volume.audio())), name))
         throw DeviceError(storage_texts::kFolderExists + nameText(name));
     makeFolder(volume.audio(), name);
@@ -394,35 +466,24 @@ void MassStoragePlayer::AddFolder(const QString& folderName, const QString& memo
 
 void MassStoragePlayer::DeleteFolder(qint16 folderIndex, const QString& memory) {
     const Volume volume(memoryAt(memory));
-    const QString name = volume.folderName(folderIndex);
-    removeEntry(volume.audio(), name);
-    syncFolder(volume.audio());
-    const QString& playlists = volume.memory().playlistFolder;
-    if (const Fd folder = playlists.isEmpty() ? Fd() : openFolder(playlists);
-        folder && entryExists(folder, playlistName(name))) {
-        removeEntry(folder, playlistName(name));
-        syncFolder(folder);
-    }
+    kept_ = clearFolder(volume, volume.folderName(folderIndex));
 }
 
-// Never mkfs: a player may keep its own files on the volume, and anything outside the audio folder stays.
+// Never mkfs: a player may keep its own files on the volume, and anything outside its folders' songs stays.
 void MassStoragePlayer::Format(const QString& memory) {
     const Volume volume(memoryAt(memory));
-    const Fd playlists =
-        volume.memory().playlistFolder.isEmpty() ? Fd() : openFolder(volume.memory().playlistFolder);
-    for (const VolumeEntry& entry : listEntries(volume.audio())) {
-        const bool folder = entry.kind == VolumeEntry::Kind::Folder && !isHidden(entry.name);
-        const bool song =
-            entry.kind == VolumeEntry::Kind::File && !isHidden(entry.name) && isSongName(entry.name);
-        if (!folder && !song && !entry.name.startsWith(kRewritePrefix))
-            continue;
-        removeEntry(volume.audio(), entry.name);
-        if (folder && playlists && entryExists(playlists, playlistName(entry.name)))
-            removeEntry(playlists, playlistName(entry.name));
-    }
+    int kept = 0;
+    for (const QString& name : volume.folderNames())
+        kept += clearFolder(volume, name);
+    for (const VolumeEntry& entry : listEntries(volume.audio()))
+        if (entry.name.startsWith(kOwnPrefix))
+            removeEntry(volume.audio(), entry.name);
     syncFolder(volume.audio());
-    if (playlists)
-        syncFolder(playlists);
+    kept_ = kept;
+}
+
+int MassStoragePlayer::FilesKept() const {
+    return kept_;
 }
 
 void MassStoragePlayer::ChooseSongOrder(SongOrder order) {

@@ -16,8 +16,13 @@ namespace tunedeck {
 // A USB mass-storage player: its folders are the folders right under a memory's audio folder, its songs their
 // ".mp3" and ".rmp" files in the order the player plays them (song_order.h), each shown by its file name,
 // which is made from the display title it was sent with. Every write goes to a hidden temporary name, reaches
-// the device and is then renamed; what a crash leaves is finished or removed at the next Open.
-class MassStoragePlayer final : public DeviceComponent, public ProgressiveTransfers, public SongOrderChoice {
+// the device and is then renamed; what a crash leaves is finished or removed at the next Open. A member is
+// done only once what it did is on the device. Removing a folder or formatting removes the songs and what
+// Tunedeck keeps beside them, never another file.
+class MassStoragePlayer final : public DeviceComponent,
+                                public ProgressiveTransfers,
+                                public SongOrderChoice,
+                                public KeptFiles {
   public:
     // `stepDone` is for tests: called after each step of a reordering that is on the device.
     explicit MassStoragePlayer(StorageLocator locator, StepDone stepDone = {});
@@ -44,6 +49,7 @@ class MassStoragePlayer final : public DeviceComponent, public ProgressiveTransf
     void DeleteFolder(qint16 folderIndex, const QString& memory) override;
     void Format(const QString& memory) override;
     void ChooseSongOrder(SongOrder order) override;
+    int FilesKept() const override;
 
   private:
     void requireOpen() const;
@@ -57,6 +63,7 @@ class MassStoragePlayer final : public DeviceComponent, public ProgressiveTransf
     SongOrder chosenOrder_ = SongOrder::Directory;
     std::optional<StorageLayout> layout_;  // while open
     std::vector<Fd> locks_;                // the memories' audio folders, held while open
+    int kept_ = 0;                         // by the last DeleteFolder or Format
 };
 
 }  // namespace tunedeck

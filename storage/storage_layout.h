@@ -15,6 +15,9 @@ struct StorageMemory {
     QString audioFolder;     // absolute: the player's folders are the folders right under it
     QString playlistFolder;  // absolute, where each folder's playlist lies; empty: in the folder itself
     QString fileSystem;      // "vfat", "exfat", … as udev names it; empty when not known
+    // Nothing on the volume says where its songs are (no media-player-info file, no .is_audio_player): the
+    // audio folder is its root, where the user's other files are too.
+    bool audioFolderShared = false;
 };
 
 // Where a mass-storage player's memories are, found again at every Open.

@@ -11,6 +11,7 @@ inline const QString kTooLargeForFat =
     QStringLiteral("4GB以上のファイルはこのプレーヤー（FAT）に保存できません。");
 inline const QString kNotASong = QStringLiteral("MP3またはRMPのファイルだけを転送できます: ");
 inline const QString kFolderExists = QStringLiteral("同じ名前のフォルダがすでにあります: ");
+inline const QString kNameTaken = QStringLiteral("同じ名前のファイルがすでにあります: ");
 inline const QString kReadOnly = QStringLiteral("プレーヤーは書き込み禁止になっています。");
 inline const QString kWriteRefused = QStringLiteral("プレーヤーへの書き込みが許可されていません: ");
 inline const QString kDeviceGone =

@@ -71,6 +71,29 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
     }
 }
 
+// Two songs of one name and size are told apart by what the player knows them by: when another program has
+// swapped them since the list was read, the song the user chose is no longer where the list showed it, and
+// nothing is deleted, fetched or swapped.
+TEST_F(SessionTest, ASongIsNeverTakenForAnotherOfTheSameNameAndSize) {
+    const auto target = [&](const SongRef&) { return folder.path() + u"/got.mp3"_s; };
+    const Operation operations[] = {
+        [](PlayerSession& s, auto& songs) { return s.remove({songs[1]}); },
+        [&](PlayerSession& s, auto& songs) { return s.download({songs[1]}, target); },
+        [](PlayerSession& s, auto& songs) { return s.swap(songs[1], songs[2]); },
+    };
+    for (const Operation& operation : operations) {
+        folder.setUpPlayer(u"a:s,s,t"_s);
+        PlayerSession session(createEmulatedPlayer(folder.storePath()));
+        PaneReading listed;
+        ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
+        folder.onPlayer([](DeviceComponent& other) { other.SwapSong(0, 0, 1, u"0"_s); });
+        EXPECT_EQ(int(operation(session, {listed.songs->begin(), listed.songs->end()}).ending),
+                  int(Outcome::Ending::Changed));
+        EXPECT_EQ(folder.playerState(), u"a:s,s,t"_s);
+        EXPECT_FALSE(QFileInfo::exists(folder.path() + u"/got.mp3"_s));
+    }
+}
+
 // tunedeck-player's transfers go through the same session, numbered as ls numbers them: each ends with its
 // exit status, what it says, and what the player then holds. A refusal is the player's description on
 // standard error; bad operands are refused before the player is reached.

@@ -155,7 +155,7 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
     player.Open();
     player.AddSong(0, u"fits exactly"_s, root() + u"/1"_s, u"1"_s);  // the card's last 100 bytes
     EXPECT_THAT([&] { player.Open(); }, refused(kAlreadyOpen));
-    EXPECT_THAT([&] { other.Open(); }, refused(kInUse));
+    EXPECT_THAT([&] { other.Open(); }, refused(kInUse, DeviceError::Kind::InUse));
     std::thread closer([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         player.Close();
@@ -168,7 +168,7 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
     // not while its maker, alive, holds the file's native lock, about to write.
     QFile maker(writeFile(storePath() + u"/lock"_s, {}));
     ASSERT_TRUE(maker.open(QIODevice::ReadOnly) && ::flock(maker.handle(), LOCK_EX | LOCK_NB) == 0);
-    EXPECT_THAT([&] { other.Open(); }, refused(kInUse));
+    EXPECT_THAT([&] { other.Open(); }, refused(kInUse, DeviceError::Kind::InUse));
     maker.close();
     other.Open();
 }

@@ -14,7 +14,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <linux/magic.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/un.h>
 
 #include <algorithm>
 #include <optional>
@@ -112,6 +117,22 @@ Listing listingInOrder(const QString& folder, std::optional<TmpfsMount>& tmpfs) 
     return tmpfs->mounted ? listingOf(folder) : Listing::Unknown;
 }
 
+// Whether the folder is on the kernel's vfat, as in the test machine.
+bool onFat(const QString& folder) {
+    struct statfs status {};
+    return ::statfs(NativePath(folder).c_str(), &status) == 0 && status.f_type == MSDOS_SUPER_MAGIC;
+}
+
+// A locator that says of the folder's volume what udev says of a USB player's: FAT, whose order of entries
+// counts, whatever file system the test's folder is on.
+StorageLocator fatLocator(const QString& folder) {
+    return [plain = folderLocator(folder)] {
+        StorageLayout layout = plain();
+        layout.internal->fileSystem = u"vfat"_s;
+        return layout;
+    };
+}
+
 class StorageTest : public ::testing::Test {
   protected:
     StorageTest() { QDir().mkpath(volume()); }
@@ -121,10 +142,11 @@ class StorageTest : public ::testing::Test {
         return writeFile(dir.path() + u"/computer/"_s + name,
                          name.toUtf8().repeated(size / name.size() + 1).first(size));
     }
+    // A FAT player on the test's folder, unless `memory` says otherwise.
     std::unique_ptr<MassStoragePlayer> player(SongOrder order = SongOrder::Directory, StepDone stepDone = {},
                                               StorageMemory memory = {}) const {
         if (memory.audioFolder.isEmpty())
-            memory.audioFolder = volume();
+            memory = {.audioFolder = volume(), .fileSystem = u"vfat"_s};
         auto made = std::make_unique<MassStoragePlayer>(
             [memory] { return StorageLayout{.internal = memory}; }, std::move(stepDone));
         made->ChooseSongOrder(order);
@@ -201,57 +223,64 @@ QStringList made(const QString& listed, SongOrder order, Listing listing) {
 
 // Each order after sends, a delete of the 2nd song, a send and a swap of the 1st and 3rd: the songs as the
 // player plays them, by their titles, and the files that order keeps. A swap in directory order makes the
-// folder's entries anew in the order the list wants. A player that says its order is followed over the one
-// chosen.
+// folder's entries anew in the order the list wants; where the file system keeps no such order, the player
+// plays by name. A player that says its order is followed over the one chosen.
 TEST_F(StorageTest, EveryOrderAfterSendsDeletesAndSwaps) {
     struct Row {
         SongOrder order;
+        bool fat;                // the volume is FAT, as udev says of a USB player
         QByteArray audioPlayer;  // the volume's .is_audio_player; empty: none
         QStringList files;       // of the folder at the end
         QByteArray playlist;     // the folder's at the end
     };
+    const QStringList numbered{u"01 s4.mp3"_s, u"03 s3.mp3"_s, u"04 s1.mp3"_s};
     const Row rows[] = {
-        {SongOrder::Directory, {}, {u"s1.mp3"_s, u"s3.mp3"_s, u"s4.mp3"_s}},
-        {SongOrder::Name, {}, {u"01 s4.mp3"_s, u"03 s3.mp3"_s, u"04 s1.mp3"_s}},
+        {SongOrder::Directory, true, {}, {u"s1.mp3"_s, u"s3.mp3"_s, u"s4.mp3"_s}},
+        {SongOrder::Directory, false, {}, numbered},
+        {SongOrder::Name, false, {}, numbered},
         {SongOrder::Playlist,
+         false,
          {},
          {u"f.m3u8"_s, u"s1.mp3"_s, u"s3.mp3"_s, u"s4.mp3"_s},
          "#EXTM3U\r\ns4.mp3\r\ns3.mp3\r\ns1.mp3\r\n"},
-        {SongOrder::Playlist,
-         "audio_folders=MUSIC\nsong_order=name\n",
-         {u"01 s4.mp3"_s, u"03 s3.mp3"_s, u"04 s1.mp3"_s}},
+        {SongOrder::Playlist, false, "audio_folders=MUSIC\nsong_order=name\n", numbered},
     };
     std::optional<TmpfsMount> tmpfs;
     const Listing listing = listingInOrder(volume(), tmpfs);
+    const bool fatVolume = onFat(volume());
     for (const Row& row : rows) {
-        SCOPED_TRACE(songOrderKey(row.order).toStdString() + " " + row.audioPlayer.toStdString());
-        if (row.order == SongOrder::Directory && listing == Listing::Unknown)
-            continue;  // not root, or a listing by hash: no order to check
+        SCOPED_TRACE(songOrderKey(row.order).toStdString() + (row.fat ? " FAT " : " ") +
+                     row.audioPlayer.toStdString());
+        const bool byEntries = row.order == SongOrder::Directory && (row.fat || fatVolume);
+        if ((row.order == SongOrder::Directory && !row.fat && fatVolume) ||
+            (byEntries && listing == Listing::Unknown))
+            continue;  // the kernel's vfat keeps the order; a listing by hash has none to check
+        const SongOrder plays = row.order == SongOrder::Directory && !byEntries ? SongOrder::Name : row.order;
         for (const QString& name : namesIn(volume()))
             removeEntry(openFolder(volume()), name);
         if (!row.audioPlayer.isEmpty())
             writeFile(volume() + u"/.is_audio_player"_s, row.audioPlayer);
-        MassStoragePlayer device(folderLocator(volume()));
+        MassStoragePlayer device(row.fat ? fatLocator(volume()) : folderLocator(volume()));
         device.ChooseSongOrder(row.order);
         device.Open();
         device.AddFolder(u"f"_s, u"0"_s);
         const auto send = [&](const QString& title) {
             device.AddSong(0, title, source(title + u".mp3"_s), u"0"_s);
         };
-        const auto played = [&] { return made(songsOf(device), row.order, listing).join(u','); };
+        const auto played = [&] { return made(songsOf(device), plays, listing).join(u','); };
         send(u"s1"_s), send(u"s2"_s), send(u"s3"_s);
         EXPECT_EQ(played(), u"s1,s2,s3"_s);
         device.DeleteSong(0, 1, u"0"_s);
         EXPECT_EQ(played(), u"s1,s3"_s);
         send(u"s4"_s);
         // The kernel's vfat gives a new entry the first free slots it fits in: here the deleted song's.
-        const bool slotTaken = row.order == SongOrder::Directory && listing == Listing::AsMade;
+        const bool slotTaken = byEntries && listing == Listing::AsMade;
         EXPECT_EQ(played(), slotTaken ? u"s1,s4,s3"_s : u"s1,s3,s4"_s);
         QStringList wanted = songsOf(device).split(u',');
         std::swap(wanted[0], wanted[2]);
         device.SwapSong(0, 0, 2, u"0"_s);
         EXPECT_EQ(played(), made(wanted.join(u','), SongOrder::Name, listing).join(u','));
-        EXPECT_EQ(made(songsOf(device), row.order, listing), wanted);
+        EXPECT_EQ(made(songsOf(device), plays, listing), wanted);
         const QString folder = volume() + (row.audioPlayer.isEmpty() ? u"/f"_s : u"/MUSIC/f"_s);
         EXPECT_EQ(namesIn(folder), row.files);
         EXPECT_EQ(readFile(folder + u"/f.m3u8"_s), row.playlist);
@@ -262,39 +291,70 @@ TEST_F(StorageTest, EveryOrderAfterSendsDeletesAndSwaps) {
     }
 }
 
-// A reordering stopped after any of its steps on the device, as by a crash, is finished at the next Open, or
-// undone when it had not yet said what it does; nothing is lost and nothing of ours is left.
-TEST_F(StorageTest, ACrashDuringAReorderIsFinishedAtTheNextOpen) {
+// A reordering stopped after any of its steps on the device, by a crash or by a failure of the device: a
+// failed renumbering is undone at once, what a crash left is finished at the next Open, or undone when it had
+// not yet said what it does. The songs play as before or as after, never half of it; nothing is lost and
+// nothing of ours is left. In name order the songs sent in directory order are first given numbers, all of
+// them or none.
+TEST_F(StorageTest, AStopDuringAReorderLeavesTheOrderAsBeforeOrAsAfter) {
     std::optional<TmpfsMount> tmpfs;
     const Listing listing = listingInOrder(volume(), tmpfs);
-    for (const SongOrder order : {SongOrder::Directory, SongOrder::Name}) {
-        for (int crashAt = 1;; ++crashAt) {
-            SCOPED_TRACE(songOrderKey(order).toStdString() + " crash after step " + std::to_string(crashAt));
+    struct Case {
+        SongOrder sentIn, swappedIn;
+        bool crash;  // else the device fails
+    };
+    const Case cases[] = {{SongOrder::Directory, SongOrder::Directory, true},
+                          {SongOrder::Directory, SongOrder::Directory, false},
+                          {SongOrder::Name, SongOrder::Name, true},
+                          {SongOrder::Directory, SongOrder::Name, true},
+                          {SongOrder::Directory, SongOrder::Name, false}};
+    for (const Case& each : cases) {
+        for (int stopAt = 1;; ++stopAt) {
+            SCOPED_TRACE(songOrderKey(each.sentIn).toStdString() + " then " +
+                         songOrderKey(each.swappedIn).toStdString() + (each.crash ? " crash" : " failure") +
+                         " after step " + std::to_string(stopAt));
             for (const QString& name : namesIn(volume()))
                 removeEntry(openFolder(volume()), name);
-            withSongs(order);
+            withSongs(each.sentIn);
             writeFile(volume() + u"/f/cover.jpg"_s, "jpg");
             writeFile(volume() + u"/f/sub/notes.txt"_s, "notes");
             writeFile(volume() + u"/f/.tunedeck-part-1234"_s, "a crashed copy");
-            const QString before = songsOf(*player(order));
+            const QString before = songsOf(*player(each.swappedIn));
             int steps = 0;
             struct Crash {};
-            bool crashed = false;
+            bool stopped = false;
             try {
-                player(order, [&] {
-                    if (++steps == crashAt)
+                player(each.swappedIn, [&] {
+                    if (++steps == stopAt && each.crash)
                         throw Crash{};
+                    if (steps == stopAt)
+                        throw DeviceError(u"故障"_s);
                 })->SwapSong(0, 0, 2, u"0"_s);
             } catch (const Crash&) {
-                crashed = true;
+                stopped = true;
+            } catch (const DeviceError& error) {
+                stopped = true;
+                EXPECT_EQ(error.description(), u"故障"_s);
+                // Renames are undone at once, without waiting for the next Open.
+                const QStringList files = namesIn(volume() + u"/f"_s);
+                const QStringList songs = files.filter(u".mp3"_s);
+                if (each.swappedIn == SongOrder::Name) {
+                    EXPECT_TRUE(files.filter(u".tunedeck"_s).isEmpty()) << files.join(u' ').toStdString();
+                    EXPECT_TRUE(numberedApart(songs) ||
+                                std::none_of(songs.begin(), songs.end(),
+                                             [](auto& song) { return numberPrefixOf(song).has_value(); }))
+                        << songs.join(u' ').toStdString();
+                }
             }
             QStringList wanted = before.split(u',');
             std::swap(wanted[0], wanted[2]);
-            const QString after = songsOf(*player(order));
-            if (crashAt == 1) {
+            const QString after = songsOf(*player(each.swappedIn));
+            if (each.swappedIn == SongOrder::Name || listing != Listing::Unknown) {
+                EXPECT_TRUE(after == before || made(after, each.swappedIn, listing) == wanted)
+                    << after.toStdString();
+            }
+            if (stopAt == 1 && each.swappedIn == SongOrder::Directory) {
                 EXPECT_EQ(after, before) << "undone";
-            } else if (order == SongOrder::Name || listing != Listing::Unknown) {
-                EXPECT_EQ(made(after, order, listing), wanted);
             }
             EXPECT_EQ(namesIn(volume()), QStringList{u"f"_s});
             const QStringList files = namesIn(volume() + u"/f"_s);
@@ -302,8 +362,10 @@ TEST_F(StorageTest, ACrashDuringAReorderIsFinishedAtTheNextOpen) {
             EXPECT_TRUE(files.contains(u"cover.jpg"_s));
             EXPECT_EQ(readFile(volume() + u"/f/sub/notes.txt"_s), "notes");
             EXPECT_TRUE(files.filter(u".tunedeck"_s).isEmpty());
-            if (!crashed)
+            if (!stopped) {
+                EXPECT_EQ(made(after, each.swappedIn, listing), wanted);
                 break;
+            }
         }
     }
 }
@@ -326,7 +388,26 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
     fat.Open();
     MassStoragePlayer closed(folderLocator(volume()));
     MassStoragePlayer missing(folderLocator(dir.path() + u"/unplugged"_s));
+    // What is no regular file, however it is named, is refused before anything could wait on it.
+    const QString pipe = dir.path() + u"/computer/pipe.mp3"_s,
+                  socket = dir.path() + u"/computer/socket.mp3"_s,
+                  nullLink = dir.path() + u"/computer/null.mp3"_s,
+                  pipeLink = dir.path() + u"/computer/link.mp3"_s;
+    ASSERT_EQ(::mkfifo(NativePath(pipe).c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("/dev/null", NativePath(nullLink).c_str()), 0);
+    ASSERT_EQ(::symlink(NativePath(pipe).c_str(), NativePath(pipeLink).c_str()), 0);
+    const Fd listening(::socket(AF_UNIX, SOCK_STREAM, 0));
+    sockaddr_un address{.sun_family = AF_UNIX, .sun_path = {}};
+    std::copy_n(NativePath(socket).c_str(), NativePath(socket).bytes().size(), address.sun_path);
+    ASSERT_EQ(::bind(listening.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const auto sent = [&](const QString& path) {
+        return [&device, path] { device->AddSong(0, u"t"_s, path, u"0"_s); };
+    };
     const std::pair<std::function<void()>, QString> calls[] = {
+        {sent(pipe), player_texts::kUnreadableSource + pipe},
+        {sent(socket), player_texts::kUnreadableSource + socket},
+        {sent(nullLink), player_texts::kUnreadableSource + nullLink},
+        {sent(pipeLink), player_texts::kUnreadableSource + pipeLink},
         {[&] { device->AddSong(0, u"t"_s, song, u"0"_s, [](qint64, qint64) { return false; }); },
          player_texts::kCancelled},
         {[&] {
@@ -398,11 +479,125 @@ TEST_F(StorageTest, NamesCannotEscapeTheAudioFolder) {
     EXPECT_EQ(songsOf(*device, 2), u"_._.._.._x"_s);
     EXPECT_EQ(readFile(volume() + u"/PLAYLISTS/_._evil.m3u8"_s),
               "#EXTM3U\r\n../MUSIC/_._evil/_._.._.._x.mp3\r\n");
+    // A link is no song of the player's, whatever its name: it stays, and so does its folder.
     device->DeleteFolder(2, u"0"_s);
+    EXPECT_EQ(device->FilesKept(), 1);
     device->Format(u"0"_s);
-    EXPECT_EQ(namesIn(volume() + u"/MUSIC"_s), (QStringList{u".rockbox"_s, u"link"_s, u"notes.txt"_s}));
+    EXPECT_EQ(device->FilesKept(), 1);
+    EXPECT_EQ(namesIn(volume() + u"/MUSIC"_s),
+              (QStringList{u".rockbox"_s, u"_._evil"_s, u"link"_s, u"notes.txt"_s}));
+    EXPECT_EQ(namesIn(volume() + u"/MUSIC/_._evil"_s), QStringList{u"link.mp3"_s});
     EXPECT_EQ(namesIn(volume() + u"/PLAYLISTS"_s), QStringList{u"other.txt"_s});
     EXPECT_EQ(readFile(outside), "keep");
+}
+
+// Every file under `folder`, by its path there, and whether each still holds its path as its bytes.
+QStringList filesUnder(const QString& folder, const QString& inside = {}) {
+    QStringList files;
+    for (const VolumeEntry& entry : listEntries(openFolder(folder + u'/' + inside))) {
+        const QString path = inside.isEmpty() ? entry.name : inside + u'/' + entry.name;
+        if (entry.kind == VolumeEntry::Kind::Folder)
+            files << filesUnder(folder, path);
+        else
+            files << (readFile(folder + u'/' + path) == path.toUtf8() ? path : path + u" (changed)"_s);
+    }
+    files.sort();
+    return files;
+}
+
+// Removing a folder or formatting takes the songs the pane shows and what Tunedeck keeps beside them (the
+// folder's playlist, what a crash left), and a folder once nothing else is in it: every other file stays as
+// it was, with the folders that hold it, and the player tells how many it kept. On a volume that does not
+// say where its songs are, as any USB stick, a folder of documents is no player folder at all.
+TEST_F(StorageTest, RemovalsTakeSongsOnly) {
+    const QStringList documents{u"Documents/Tax2025/return.pdf"_s, u"Documents/report.txt"_s};
+    const QStringList ours{u"Album/.tunedeck-part-1"_s, u"Album/Album.m3u8"_s, u"Album/s.mp3"_s};
+    const QStringList others = documents + QStringList{u"Album/sub/notes.txt"_s, u"Photos/a.jpg"_s};
+    struct Row {
+        bool marked;  // the volume has an .is_audio_player
+        bool format;  // else the first folder is removed
+        QStringList before, after;
+        int kept;
+        QStringList left;
+    };
+    const QStringList shared{u"Album"_s, u"Empty"_s, u"Photos"_s},
+        all{u"Album"_s, u"Documents"_s, u"Empty"_s, u"Photos"_s};
+    const Row rows[] = {
+        {false, false, shared, {u"Empty"_s, u"Photos"_s}, 1, others + QStringList{u"Photos/holiday.mp3"_s}},
+        {false, true, shared, {}, 2, others},
+        {true, false, all, all, 1, others + QStringList{u"Photos/holiday.mp3"_s}},
+        {true, true, all, {u"Album"_s, u"Documents"_s, u"Photos"_s}, 4, others},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.marked ? "marked" : "shared") + (row.format ? " format" : " remove"));
+        for (const QString& name : namesIn(volume()))
+            removeEntry(openFolder(volume()), name);
+        for (const QString& file : others + ours + QStringList{u"Photos/holiday.mp3"_s})
+            writeFile(volume() + u'/' + file, file.toUtf8());
+        QDir(volume()).mkdir(u"Empty"_s);
+        if (row.marked)
+            writeFile(volume() + u"/.is_audio_player"_s, ".is_audio_player");
+        MassStoragePlayer device(folderLocator(volume()));
+        device.Open();
+        const auto folders = [&] {
+            QStringList names;
+            for (const DeviceFolder& folder : device.Folders(0))
+                names << folder.name;
+            return names;
+        };
+        EXPECT_EQ(folders(), row.before);
+        if (row.format)
+            device.Format(u"0"_s);
+        else
+            device.DeleteFolder(0, u"0"_s);
+        EXPECT_EQ(device.FilesKept(), row.kept);
+        EXPECT_EQ(folders(), row.after);
+        QStringList left = row.left;
+        if (row.marked)
+            left << u".is_audio_player"_s;
+        left.sort();
+        EXPECT_EQ(filesUnder(volume()), left);
+    }
+}
+
+// A name is cut to what the file system keeps, in its own unit (bytes on ext4, UTF-16 units on FAT), never
+// inside a character: a title of 84 Japanese characters is sent, and songs of 83 that another program copied
+// there are numbered and swapped all the same, each keeping the start of its title.
+TEST_F(StorageTest, LongTitlesFitTheFileSystem) {
+    const QString title = QString(84, u'曲');
+    const auto long83 = [](int k) { return QString(82, u'曲') + QChar(u'あ' + k); };
+    QDir(volume()).mkdir(u"f"_s);
+    for (int k = 0; k < 17; ++k)
+        writeFile(volume() + u"/f/"_s + long83(k) + u".mp3"_s, QByteArray::number(k));
+    const auto device = player(SongOrder::Name, {}, {.audioFolder = volume()});
+    device->AddSong(0, title, source(u"s.mp3"_s), u"0"_s);
+    device->SwapSong(0, 0, 17, u"0"_s);
+    const std::vector<DeviceSong> songs = device->Songs(0, 0);
+    ASSERT_EQ(songs.size(), 18u);
+    EXPECT_TRUE(title.startsWith(songs[0].name)) << songs[0].name.toStdString();
+    EXPECT_TRUE(long83(0).startsWith(songs[17].name)) << songs[17].name.toStdString();
+    for (int k = 1; k < 17; ++k)
+        EXPECT_TRUE(long83(k).startsWith(songs[k].name)) << k;
+    const long most = ::pathconf(NativePath(volume()).c_str(), _PC_NAME_MAX);
+    for (const QString& name : namesIn(volume() + u"/f"_s))
+        EXPECT_LE(onFat(volume()) ? name.size() : pathBytes(name).size(), onFat(volume()) ? 255 : most)
+            << name.toStdString();
+}
+
+// Each song is known by its directory entry, so that two of one title and size are told apart, also once
+// another program has swapped them.
+TEST_F(StorageTest, SongsOfOneTitleAreToldApart) {
+    const auto device = player(SongOrder::Name);
+    device->AddFolder(u"f"_s, u"0"_s);
+    for (const char* bytes : {"aaaa", "bbbb"})
+        device->AddSong(0, u"x"_s, writeFile(dir.path() + u"/x.mp3"_s, bytes), u"0"_s);
+    const std::vector<DeviceSong> before = device->Songs(0, 0);
+    EXPECT_EQ(before[0].name, before[1].name);
+    EXPECT_NE(before[0].identity, before[1].identity);
+    device->SwapSong(0, 0, 1, u"0"_s);
+    const std::vector<DeviceSong> after = device->Songs(0, 0);
+    EXPECT_EQ(after[0].identity, before[1].identity);
+    EXPECT_EQ(after[1].identity, before[0].identity);
 }
 
 // A full volume refuses a song before copying it; a read-only one says so.
