@@ -14,7 +14,8 @@ namespace tunedeck {
 // under a storage's music folder, or its root where it has none; its songs are their ".mp3" and ".rmp" files,
 // each shown by its file name, made from the display title it was sent with. A player that keeps playlists
 // plays a folder in the order of the playlist of the folder's name; any other by file name, so songs are sent
-// as "01 title.mp3", "02 …" and a swap exchanges the numbers.
+// as "01 title.mp3", "02 …" and a swap exchanges the numbers. Removing a folder or formatting removes the
+// songs and their playlists, and a folder once nothing else is in it: a phone keeps its photos.
 class MtpPlayer final : public DeviceComponent, public ProgressiveTransfers, public KeptFiles {
   public:
     // `id`: the player id (mtp_devices.h).

@@ -23,7 +23,7 @@ AudioPlayerFile audioPlayerFile(const QByteArray& contents);
 
 // A mounted volume, or any folder, addressed directly: memory 0 is that folder, there is no card. Its
 // ".is_audio_player" names the audio folder and the order; without one the folder itself is the audio
-// folder. A missing folder is a player that is not connected.
+// folder, shared with the user's other files. A missing folder is a player that is not connected.
 StorageLocator folderLocator(const QString& folder);
 
 }  // namespace tunedeck
