@@ -176,7 +176,7 @@ void writeRenameJournal(const Fd& folder, const std::vector<Rename>& renames) {
     QStringList names;
     for (const Rename& rename : renames)
         names << rename.from << rename.to;
-    writeAtomically(folder, kRenameJournal, journalOf(names));
+    writeAtomically(folder, kRenameJournal, journalOf(names), shownName(renames.front()));
 }
 
 // An earlier version's number swap becomes the renames it stood for; once they are journaled, its own
@@ -195,10 +195,10 @@ void convertSwapJournal(const Fd& folder) {
 void rewriteFolder(const Fd& audio, const QString& folder, const QStringList& order,
                    const StepDone& stepDone) {
     const QString fresh = kRewritePrefix + folder;
-    makeFolder(audio, fresh);
+    makeFolder(audio, fresh, folder);
     syncFolder(audio);
     done(stepDone);
-    writeAtomically(audio, kRewriteJournal + folder, journalOf(order));
+    writeAtomically(audio, kRewriteJournal + folder, journalOf(order), folder);
     done(stepDone);
     completeRewrite(audio, folder, stepDone);
 }

@@ -167,9 +167,9 @@ void syncVolume(const Fd& folder) {
     syncFolder(folder);
 }
 
-void makeFolder(const Fd& parent, const QString& name) {
+void makeFolder(const Fd& parent, const QString& name, const QString& shown) {
     if (::mkdirat(parent.get(), NativePath(name).c_str(), 0755) != 0)
-        fail(name);
+        fail(shown.isEmpty() ? name : shown);
 }
 
 void renameEntry(const Fd& from, const QString& name, const Fd& to, const QString& newName,
@@ -204,14 +204,16 @@ QByteArray readSmallFile(const Fd& folder, const QString& name) {
     return contents;
 }
 
-void writeAtomically(const Fd& folder, const QString& name, const QByteArray& contents) {
+void writeAtomically(const Fd& folder, const QString& name, const QByteArray& contents,
+                     const QString& shown) {
+    const QString& named = shown.isEmpty() ? name : shown;
     fillThroughTemporary(
         folder, name,
         [&](int file) {
             if (!writeAll(file, contents.constData(), contents.size()))
-                fail(name);
+                fail(named);
         },
-        [&](int error) { return volumeError(error, name); });
+        [&](int error) { return volumeError(error, named); });
 }
 
 std::pair<Fd, qint64> openSongSource(const QString& path) {

@@ -81,9 +81,10 @@ void syncFolder(const Fd& folder);
 // moved entry's first cluster and size in the moved file's inode until that is written back: this writes the
 // renamed entries whole together with the folders they left.
 void syncVolume(const Fd& folder);
-void makeFolder(const Fd& parent, const QString& name);
-// Renames without waiting for the device (syncVolume does); `shown` names the entry in a failure's text
-// where its name on the volume is one of ours.
+// `shown`, where given, is what a failure's text names instead of `name`: the song or folder a hidden name of
+// ours is at work for.
+void makeFolder(const Fd& parent, const QString& name, const QString& shown = {});
+// Renames without waiting for the device (syncVolume does).
 void renameEntry(const Fd& from, const QString& name, const Fd& to, const QString& newName,
                  const QString& shown = {});
 // A file, or a folder with everything in it.
@@ -92,7 +93,8 @@ void removeEntry(const Fd& folder, const QString& name);
 // The small file `name` in `folder`, empty when there is none.
 QByteArray readSmallFile(const Fd& folder, const QString& name);
 // Replaces `name` in `folder` by `contents` all at once, as fillThroughTemporary does.
-void writeAtomically(const Fd& folder, const QString& name, const QByteArray& contents);
+void writeAtomically(const Fd& folder, const QString& name, const QByteArray& contents,
+                     const QString& shown = {});
 
 // A song file to send (".mp3" or ".rmp"), open, and its size; refuses anything else, and what is no readable
 // regular file (a pipe or a device is refused before anything could wait on it).

@@ -584,6 +584,22 @@ TEST_F(StorageTest, LongTitlesFitTheFileSystem) {
             << name.toStdString();
 }
 
+// A swap that fails on the device names the song it was moving, never a hidden name of ours, and is undone.
+TEST_F(StorageTest, AFailedSwapNamesTheSong) {
+    withSongs(SongOrder::Name, 2);
+    const QString blocker = volume() + u"/f/02 s1.mp3"_s;
+    int steps = 0;
+    EXPECT_EQ(refusal([&] {
+                  player(SongOrder::Name, [&] {
+                      if (++steps == 3)  // the first song is hidden, the second has its number
+                          QDir().mkdir(blocker);
+                  })->SwapSong(0, 0, 1, u"0"_s);
+              }),
+              player_texts::kStoreUnwritable + u"02 s1.mp3"_s);
+    QDir().rmdir(blocker);
+    EXPECT_EQ(namesIn(volume() + u"/f"_s), (QStringList{u"01 s1.mp3"_s, u"02 s2.mp3"_s}));
+}
+
 // Each song is known by its directory entry, so that two of one title and size are told apart, also once
 // another program has swapped them.
 TEST_F(StorageTest, SongsOfOneTitleAreToldApart) {
