@@ -3,20 +3,29 @@
 
 #include "cp932.h"
 #include "file_size_limit.h"
+#include "lock_turns.h"
 #include "music_files.h"
 #include "private_profile.h"
 #include "program_folder.h"
+#include "turn_probes.h"
 #include "write_folder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <iconv.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <mutex>
+#include <thread>
+
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace tunedeck {
 namespace {
@@ -136,6 +145,109 @@ TEST(WriteFolder, BesideTheProgramWhenWritableElseInThePerUserFolder) {
         EXPECT_EQ(chosen.path, programWritable ? temp.path() : userFolder);
         EXPECT_EQ(chosen.problem.contains(userFolder), fileInTheWay);
         EXPECT_EQ(SettingsFile(chosen.path, u"tunedeck"_s).write(u"WindowState"_s, 0), !fileInTheWay);
+    }
+}
+
+// A lock the tests hold and let go by hand: who holds it, 0 for nobody.
+struct HandLock {
+    std::atomic<int> holder = 0;
+    std::function<bool()> taker(int id) {
+        return [this, id] {
+            int nobody = 0;
+            return holder.compare_exchange_strong(nobody, id);
+        };
+    }
+};
+
+// A program that waits for the lock takes it before its holder, letting it go, takes it again at once; so
+// does a second run of takes, which then goes between the first one's, and both end with every take. The
+// line of a shared file is the same whatever name a program opens it by.
+TEST(LockTurns, AWaiterGoesBeforeTheHoldersNextTake) {
+    const QTemporaryDir dir;
+    const QString line = dir.filePath(u"line"_s);
+    HandLock lock;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(takeInTurn(line, lock.taker(1)));
+        std::atomic<bool> waiterTook = false;
+        std::thread waiter([&] {
+            EXPECT_TRUE(takeInTurn(line, lock.taker(2)));
+            waiterTook = true;
+            lock.holder = 0;
+        });
+        EXPECT_TRUE(eventually([&] { return someoneInLine(line); }));
+        lock.holder = 0;
+        EXPECT_TRUE(takeInTurn(line, lock.taker(1)));
+        EXPECT_TRUE(waiterTook) << "the holder took the lock again before the one waiting";
+        lock.holder = 0;
+        waiter.join();
+    }
+
+    std::mutex guard;
+    std::vector<int> takes;
+    const auto run = [&](int id, const std::function<void()>& afterFirstTake) {
+        for (int song = 0; song < 8; ++song) {
+            if (!takeInTurn(line, lock.taker(id)))
+                continue;
+            {
+                std::scoped_lock locked(guard);
+                takes.push_back(id);
+            }
+            if (song == 0)
+                afterFirstTake();
+            std::this_thread::sleep_for(10ms);
+            lock.holder = 0;
+        }
+    };
+    std::thread second;
+    run(1, [&] {
+        second = std::thread([&] { run(2, [] {}); });
+        EXPECT_TRUE(eventually([&] { return someoneInLine(line); }));
+    });
+    second.join();
+    for (const int id : {1, 2})
+        EXPECT_EQ(std::count(takes.cbegin(), takes.cend(), id), 8) << "a take of run " << id << " refused";
+    EXPECT_EQ(takes.at(1), 2) << "the second run waited for the end of the first";
+
+    // A volume mounted at two places: one file by two names.
+    QFile a(writeFile(dir.filePath(u"a"_s), {})), b(dir.filePath(u"b"_s)),
+        other(writeFile(dir.filePath(u"c"_s), {}));
+    ASSERT_TRUE(a.link(b.fileName()) && a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) &&
+                other.open(QIODevice::ReadOnly));
+    EXPECT_EQ(sharedLineFor(a.handle()), sharedLineFor(b.handle()));
+    EXPECT_NE(sharedLineFor(a.handle()), sharedLineFor(other.handle()));
+    EXPECT_TRUE(sharedLineFor(a.handle()).startsWith(QDir::tempPath() + u'/'));
+}
+
+// Every wait ends and leaves nobody in line: at once when the lock is free; refused after the whole wait
+// while another program holds it. Someone in line for the whole wait (a program stopped there) delays the
+// others, who then take a free lock all the same. The line file is made only once someone waits.
+TEST(LockTurns, EveryWaitEndsAndLeavesTheLine) {
+    const TurnWait wait{.total = 300ms, .retry = 10ms};
+    const struct {
+        bool lockHeld, lineHeld, taken;
+    } cases[] = {{false, false, true}, {true, false, false}, {false, true, true}, {true, true, false}};
+    for (const auto& [lockHeld, lineHeld, taken] : cases) {
+        SCOPED_TRACE(::testing::Message() << "lock held " << lockHeld << ", line held " << lineHeld);
+        const QTemporaryDir dir;
+        const QString line = dir.filePath(u"line"_s);
+        HandLock lock;
+        lock.holder = lockHeld ? 9 : 0;
+        QFile stopped(line);
+        if (lineHeld) {
+            ASSERT_TRUE(stopped.open(QIODevice::WriteOnly) &&
+                        ::flock(stopped.handle(), LOCK_EX | LOCK_NB) == 0);
+        }
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(takeInTurn(line, lock.taker(1), wait), taken);
+        if (lockHeld || lineHeld) {
+            EXPECT_GE(timer.elapsed(), 300) << "the wait cut short";
+        }
+        EXPECT_EQ(lock.holder, taken ? 1 : lockHeld ? 9 : 0);
+        stopped.close();
+        EXPECT_FALSE(someoneInLine(line)) << "still in line after the wait";
+        EXPECT_EQ(QFile::exists(line), lockHeld || lineHeld);
     }
 }
 
