@@ -54,7 +54,8 @@ bool sameFolders(const MemoryCatalogue& a, const MemoryCatalogue& b) {
 // A process killed between creating the lock file and writing its id into it leaves an empty file that
 // QLockFile never takes for stale, which would keep the player in use for good. An owner still alive holds
 // the file's native lock from just after creating it, and removeStaleLockFile removes the file only when
-// that lock is free.
+// that lock is free; as processes try the lock one at a time (lock_turns.h), none looks between another's
+// creating the file and locking it.
 bool takeOverEmptyLock(QLockFile& lock) {
     return lock.error() == QLockFile::LockFailedError && QFileInfo(lock.fileName()).size() == 0 &&
            lock.removeStaleLockFile() && lock.tryLock(0);
@@ -169,7 +170,7 @@ std::unique_ptr<QLockFile> PlayerStore::lock() const {
             throw DeviceError(player_texts::kStoreUnwritable + folder_);
         return false;
     };
-    // Another process's run lets the store go between two songs: the wait gets in line for that moment.
+    // Another process's run lets the store go between two songs: the wait stands in line for that moment.
     if (!takeInTurn(path(kLineName), tryLock))
         throw DeviceError(player_texts::kInUse, DeviceError::Kind::InUse);
     return lock;

@@ -17,44 +17,47 @@
 namespace tunedeck {
 namespace {
 
-// Where this program stands towards the line.
-enum class Place { Free, InLine, Behind };  // Free: nobody is in line, or there are no turns
-
-// The line file, open from the first look at it; closing it leaves the line.
+// The line file, open from the first try. It is there only while someone is in line or waits to be: the one
+// in line removes it as it leaves, and whoever waits makes it again.
 class Line {
   public:
     explicit Line(const QString& path) : path_(path) {}
     ~Line() {
+        if (inLine_)
+            ::unlink(NativePath(path_).c_str());
         if (fd_ >= 0)
             ::close(fd_);
     }
     Line(const Line&) = delete;
     Line& operator=(const Line&) = delete;
 
-    bool inLine() const { return inLine_; }
-
-    // Gets in line when nobody is; a missing file means nobody ever waited.
-    Place look() {
-        if (inLine_)
-            return Place::InLine;
-        if (!usable_ || (fd_ < 0 && !open(false)))
-            return Place::Free;
-        return enter();
-    }
-    // Gets in line, making the file when missing.
-    void join() {
-        if (!inLine_ && usable_ && (fd_ >= 0 || open(true)))
-            enter();
+    // Whether this program may try the lock now: it is in line, or there are no turns.
+    bool enter() {
+        if (inLine_ || !usable_ || (fd_ < 0 && !open()))
+            return true;
+        if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                usable_ = false;  // a file system without locks
+            return !usable_;
+        }
+        // The file the one before removed as it left is no line any more.
+        if (!isLinked()) {
+            ::close(fd_);
+            fd_ = -1;
+            return enter();
+        }
+        inLine_ = true;
+        return true;
     }
 
   private:
-    bool open(bool create) {
+    bool open() {
         const NativePath path(path_);
-        // Another user's file in a shared folder may be a link or a fifo: a line file is a plain file,
-        // opened for reading only, which is enough for flock.
+        // Another user's file in a shared folder may be a link or a fifo: a line file is a plain file, opened
+        // for reading only, which is enough for flock.
         constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
         fd_ = ::open(path.c_str(), kFlags);
-        if (fd_ < 0 && errno == ENOENT && create) {
+        if (fd_ < 0 && errno == ENOENT) {
             fd_ = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0644);
             if (fd_ >= 0)
                 ::fchmod(fd_, 0644);  // past the umask, so that every user's programs can wait here
@@ -65,21 +68,15 @@ class Line {
         if (fd_ >= 0 && (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode))) {
             ::close(fd_);
             fd_ = -1;
-            usable_ = false;
-        } else if (fd_ < 0 && errno != ENOENT) {
-            usable_ = false;
         }
-        return fd_ >= 0;
+        usable_ = fd_ >= 0;
+        return usable_;
     }
-    Place enter() {
-        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-            inLine_ = true;
-            return Place::InLine;
-        }
-        if (errno == EWOULDBLOCK || errno == EINTR)
-            return Place::Behind;
-        usable_ = false;
-        return Place::Free;
+    bool isLinked() const {
+        struct stat held {
+        }, named{};
+        return ::fstat(fd_, &held) == 0 && ::lstat(NativePath(path_).c_str(), &named) == 0 &&
+               held.st_dev == named.st_dev && held.st_ino == named.st_ino;
     }
 
     QString path_;
@@ -94,13 +91,10 @@ bool takeInTurn(const QString& linePath, const std::function<bool()>& tryTake, T
     const QDeadlineTimer deadline(wait.total);
     Line line(linePath);
     for (;;) {
-        if (line.look() != Place::Behind) {
-            if (tryTake())
-                return true;
-            line.join();
-        }
+        if (line.enter() && tryTake())
+            return true;
         if (deadline.hasExpired())
-            return !line.inLine() && tryTake();
+            return false;
         std::this_thread::sleep_for(wait.retry);
     }
 }

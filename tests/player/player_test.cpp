@@ -262,12 +262,12 @@ TEST(DisplayBitmap, WindowsFacesDrawInTheIpaFaceOfTheirKind) {
 // send: its songs go between the first one's, and both send every song.
 TEST_F(PlayerTest, OthersGetTheirTurnsBetweenTheSongsOfASend) {
     ASSERT_EQ(std::get<0>(run({u"set-speed"_s, u"500"_s})), 0);
-    // Songs of 25 KB, 50 ms each at that speed.
+    // Songs of 75 KB, 150 ms each at that speed: the sends take longer than a wait.
     const auto songs = [&](QChar sender, int count) {
         QStringList files;
         for (int i = 0; i < count; ++i)
             files << writeFile(u"%1/%2%3.mp3"_s.arg(root()).arg(sender).arg(i, 2, 10, QChar(u'0')),
-                               songBytes(25'000, i));
+                               songBytes(75'000, i));
         return files;
     };
     std::atomic<bool> firstEnded = false;
