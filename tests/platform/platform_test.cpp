@@ -151,7 +151,7 @@ TEST(WriteFolder, BesideTheProgramWhenWritableElseInThePerUserFolder) {
 // A lock the tests hold and let go by hand: who holds it, 0 for nobody. Each try lasts a while, so that two
 // programs trying it at once would be seen.
 struct HandLock {
-    std::atomic<int> holder = 0, trying = 0;
+    std::atomic<int> holder = 0, trying = 0, refused = 0;
     std::atomic<bool> triedAtOnce = false;
     std::function<bool()> taker(int id) {
         return [this, id] {
@@ -159,6 +159,7 @@ struct HandLock {
             std::this_thread::sleep_for(1ms);
             int nobody = 0;
             const bool taken = holder.compare_exchange_strong(nobody, id);
+            refused += !taken;
             --trying;
             return taken;
         };
@@ -175,13 +176,15 @@ TEST(LockTurns, AWaiterGoesBeforeTheHoldersNextTake) {
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
         ASSERT_TRUE(takeInTurn(line, lock.taker(1)));
+        lock.refused = 0;
         std::atomic<bool> waiterTook = false;
         std::thread waiter([&] {
             EXPECT_TRUE(takeInTurn(line, lock.taker(2)));
             waiterTook = true;
             lock.holder = 0;
         });
-        EXPECT_TRUE(eventually([&] { return someoneInLine(line); }));
+        // Between two of its tries.
+        EXPECT_TRUE(eventually([&] { return lock.refused > 0 && someoneInLine(line); }));
         lock.holder = 0;
         EXPECT_TRUE(takeInTurn(line, lock.taker(1)));
         EXPECT_TRUE(waiterTook) << "the holder took the lock again before the one waiting";
