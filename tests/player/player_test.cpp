@@ -422,12 +422,11 @@ TEST_F(PlayerTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
 }
 
 // A store is opened as a crash, damage or an earlier version left it. A set-up cut short is done again:
-// set-up writes the device state last, so a store without one holds at most the rest of a fresh store, a
-// temporary file and the line another process waited in meanwhile. A damaged device state is refused as a
-// whole, again on a second try (no lock kept). A damaged memory leaves the other usable and is refused
-// wherever it is reached until a format makes it usable again; till then nothing is swept: its songs may
-// still be rescued. A journal's torn last line is cut off; a store of an earlier version, with no generation,
-// journal or speed, opens as it is.
+// set-up writes the device state last, so a store without one holds at most the rest of a fresh store and a
+// temporary file. A damaged device state is refused as a whole, again on a second try (no lock kept). A
+// damaged memory leaves the other usable and is refused wherever it is reached until a format makes it
+// usable again; till then nothing is swept: its songs may still be rescued. A journal's torn last line is
+// cut off; a store of an earlier version, with no generation, journal or speed, opens as it is.
 TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
     EmulatedPlayer player(root() + u"/used"_s);
     player.Open();
@@ -473,7 +472,6 @@ TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
     const std::tuple<QMap<QString, QByteArray>, QString, QMap<QString, QByteArray>> stores[] = {
         {{{memory0, fresh[memory0]}, {u"memory1.json.Ab12Cd"_s, "{\"vers"}}, {}, fresh},
         {{{memory0, fresh[memory0]}, {memory1, fresh[memory1]}}, {}, fresh},
-        {{{u"line"_s, {}}, {memory0, fresh[memory0]}}, {}, fresh},
         {earlier, {}, {}},
         {withLate(line(0, late) + R"({"folder": 0, "na)"), {}, withLate(line(0, late))},
         {{{memory0, internal}}, device, {}},
