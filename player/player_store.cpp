@@ -3,33 +3,27 @@
 
 #include "device_component.h"
 #include "display_bitmap.h"
+#include "lock_turns.h"
 #include "player_texts.h"
 #include "song_files.h"
 #include "store_io.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 namespace tunedeck {
 namespace {
 
 const QString kLockName = QStringLiteral("lock");
+const QString kLineName = QStringLiteral("line");
 const QString kStateName = QStringLiteral("device.json");
 const QString kDataFolder = QStringLiteral("data");
 
 constexpr std::array<Memory, 2> kMemories{Memory::Internal, Memory::Card};
-
-// Long enough for the bracket of another process to end; its short sleeps catch the gap between two
-// brackets of a long run.
-constexpr int kLockWaitMs = 3000;
-constexpr std::chrono::milliseconds kLockRetry(20);
 
 // QSaveFile writes "<name>.XXXXXX" beside the file it replaces; a crash leaves it there.
 bool isUnfinishedWrite(const QString& entry) {
@@ -60,7 +54,8 @@ bool sameFolders(const MemoryCatalogue& a, const MemoryCatalogue& b) {
 // A process killed between creating the lock file and writing its id into it leaves an empty file that
 // QLockFile never takes for stale, which would keep the player in use for good. An owner still alive holds
 // the file's native lock from just after creating it, and removeStaleLockFile removes the file only when
-// that lock is free.
+// that lock is free; as processes try the lock one at a time (lock_turns.h), none looks between another's
+// creating the file and locking it.
 bool takeOverEmptyLock(QLockFile& lock) {
     return lock.error() == QLockFile::LockFailedError && QFileInfo(lock.fileName()).size() == 0 &&
            lock.removeStaleLockFile() && lock.tryLock(0);
@@ -168,22 +163,25 @@ std::unique_ptr<QLockFile> PlayerStore::lock() const {
     auto lock = std::make_unique<QLockFile>(path(kLockName));
     // A lock is stale only when its process is gone, never because the app has kept it a while.
     lock->setStaleLockTime(0);
-    const QDeadlineTimer deadline(kLockWaitMs);
-    while (!lock->tryLock(0) && !takeOverEmptyLock(*lock)) {
+    const auto tryLock = [&] {
+        if (lock->tryLock(0) || takeOverEmptyLock(*lock))
+            return true;
         if (lock->error() != QLockFile::LockFailedError)
             throw DeviceError(player_texts::kStoreUnwritable + folder_);
-        if (deadline.hasExpired())
-            throw DeviceError(player_texts::kInUse, DeviceError::Kind::InUse);
-        std::this_thread::sleep_for(kLockRetry);
-    }
+        return false;
+    };
+    // Another process's run lets the store go between two songs: the wait stands in line for that moment.
+    if (!takeInTurn(path(kLineName), tryLock))
+        throw DeviceError(player_texts::kInUse, DeviceError::Kind::InUse);
     return lock;
 }
 
 bool PlayerStore::isNewStore() const {
     const QStringList entries =
         QDir(folder_).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    return std::all_of(entries.cbegin(), entries.cend(),
-                       [this](const QString& name) { return name == kLockName || isLeftOfSetUp(name); });
+    return std::all_of(entries.cbegin(), entries.cend(), [this](const QString& name) {
+        return name == kLockName || name == kLineName || isLeftOfSetUp(name);
+    });
 }
 
 // Set-up writes the device state last, so a folder without it holds at most what set-up wrote before it was

@@ -24,6 +24,7 @@ namespace tunedeck {
 //                  line each, appended: {"folder": 0, "name": ..., "size": ..., "data": ..., "display": ...}
 //   data/          the songs' bytes, one file each, under generated names only
 //   lock           the QLockFile held while the store is open
+//   line           empty, there while a process tries or waits for the lock, which flocks it (lock_turns.h)
 // "display" is the 1-bit bitmap of the name as the player shows it, empty when none was rendered.
 
 struct StoredSong {

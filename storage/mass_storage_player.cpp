@@ -4,13 +4,12 @@
 #include "fat_names.h"
 #include "folder_entries.h"
 #include "local_path.h"
+#include "lock_turns.h"
 #include "memory.h"
 #include "player_texts.h"
 #include "playlist.h"
 #include "storage_texts.h"
 #include "volume_files.h"
-
-#include <QThread>
 
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -224,23 +223,21 @@ int filesIn(const Fd& folder, const VolumeEntry& entry) {
     return files;
 }
 
-// How long an Open waits for another program's Close, as the emulated player waits.
-constexpr int kLockTries = 30;
-constexpr int kLockPauseMs = 100;
-
 // The memory's audio folder, made when missing and held from Open to Close: another program opening the
-// player meanwhile would take this one's temporaries for what a crash left.
+// player meanwhile would take this one's temporaries for what a crash left. It waits as the emulated player
+// does, taking turns with the other programs; the line is kept off the volume, so that waiting writes
+// nothing on the player.
 Fd lockedAudioFolder(const StorageMemory& memory) {
     ::mkdir(NativePath(memory.audioFolder).c_str(), 0755);
     Fd folder = openFolder(memory.audioFolder);
     if (!folder)
         throw DeviceError(storage_texts::kAudioFolderMissing + pathText(memory.audioFolder));
     // A file system without locks has nothing to wait for.
-    for (int tries = 1; ::flock(folder.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK; ++tries) {
-        if (tries == kLockTries)
-            throw DeviceError(player_texts::kInUse, DeviceError::Kind::InUse);
-        QThread::msleep(kLockPauseMs);
-    }
+    const auto tryLock = [&] {
+        return ::flock(folder.get(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+    };
+    if (!takeInTurn(sharedLineFor(folder.get()), tryLock))
+        throw DeviceError(player_texts::kInUse, DeviceError::Kind::InUse);
     return folder;
 }
 

@@ -3,20 +3,29 @@
 
 #include "cp932.h"
 #include "file_size_limit.h"
+#include "lock_turns.h"
 #include "music_files.h"
 #include "private_profile.h"
 #include "program_folder.h"
+#include "turn_probes.h"
 #include "write_folder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <iconv.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <mutex>
+#include <thread>
+
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace tunedeck {
 namespace {
@@ -136,6 +145,120 @@ TEST(WriteFolder, BesideTheProgramWhenWritableElseInThePerUserFolder) {
         EXPECT_EQ(chosen.path, programWritable ? temp.path() : userFolder);
         EXPECT_EQ(chosen.problem.contains(userFolder), fileInTheWay);
         EXPECT_EQ(SettingsFile(chosen.path, u"tunedeck"_s).write(u"WindowState"_s, 0), !fileInTheWay);
+    }
+}
+
+// A lock the tests hold and let go by hand: who holds it, 0 for nobody. Each try lasts a while, so that two
+// programs trying it at once would be seen.
+struct HandLock {
+    std::atomic<int> holder = 0, trying = 0, refused = 0;
+    std::atomic<bool> triedAtOnce = false;
+    std::function<bool()> taker(int id) {
+        return [this, id] {
+            triedAtOnce = triedAtOnce || ++trying > 1;
+            std::this_thread::sleep_for(1ms);
+            int nobody = 0;
+            const bool taken = holder.compare_exchange_strong(nobody, id);
+            refused += !taken;
+            --trying;
+            return taken;
+        };
+    }
+};
+
+// A program that waits for the lock takes it before its holder, letting it go, takes it again at once; a run
+// of takes that came while another's held it goes between that one's takes. Runs that meet all end with
+// every take, and no two programs ever try the lock at once.
+TEST(LockTurns, AWaiterGoesBeforeTheHoldersNextTake) {
+    const QTemporaryDir dir;
+    const QString line = dir.filePath(u"line"_s);
+    HandLock lock;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(takeInTurn(line, lock.taker(1)));
+        lock.refused = 0;
+        std::atomic<bool> waiterTook = false;
+        std::thread waiter([&] {
+            EXPECT_TRUE(takeInTurn(line, lock.taker(2)));
+            waiterTook = true;
+            lock.holder = 0;
+        });
+        // Between two of its tries.
+        EXPECT_TRUE(eventually([&] { return lock.refused > 0 && someoneInLine(line); }));
+        lock.holder = 0;
+        EXPECT_TRUE(takeInTurn(line, lock.taker(1)));
+        EXPECT_TRUE(waiterTook) << "the holder took the lock again before the one waiting";
+        lock.holder = 0;
+        waiter.join();
+    }
+
+    std::mutex guard;
+    std::vector<int> takes;
+    const auto run = [&](int id, const std::function<void()>& afterFirstTake) {
+        for (int song = 0; song < 8; ++song) {
+            if (!takeInTurn(line, lock.taker(id)))
+                continue;
+            {
+                std::scoped_lock locked(guard);
+                takes.push_back(id);
+            }
+            if (song == 0)
+                afterFirstTake();
+            std::this_thread::sleep_for(10ms);
+            lock.holder = 0;
+        }
+    };
+    std::thread others[2];
+    run(1, [&] {
+        others[0] = std::thread([&] { run(2, [] {}); });
+        others[1] = std::thread([&] { run(3, [] {}); });
+        EXPECT_TRUE(eventually([&] { return someoneInLine(line); }));
+    });
+    for (std::thread& other : others)
+        other.join();
+    for (const int id : {1, 2, 3})
+        EXPECT_EQ(std::count(takes.cbegin(), takes.cend(), id), 8) << "a take of run " << id << " refused";
+    EXPECT_NE(takes.at(1), 1) << "the runs that came waited for the end of the first";
+    EXPECT_FALSE(lock.triedAtOnce) << "two programs tried the lock at once";
+
+    // A volume mounted at two places: one file by two names.
+    QFile a(writeFile(dir.filePath(u"a"_s), {})), b(dir.filePath(u"b"_s)),
+        other(writeFile(dir.filePath(u"c"_s), {}));
+    ASSERT_TRUE(a.link(b.fileName()) && a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) &&
+                other.open(QIODevice::ReadOnly));
+    EXPECT_EQ(sharedLineFor(a.handle()), sharedLineFor(b.handle()));
+    EXPECT_NE(sharedLineFor(a.handle()), sharedLineFor(other.handle()));
+    EXPECT_TRUE(sharedLineFor(a.handle()).startsWith(QDir::tempPath() + u'/'));
+}
+
+// Every wait ends and leaves nobody in line, and no line file where nobody waits: at once when the lock is
+// free; refused after the whole wait while another program holds the lock or stands in line (stopped there,
+// say).
+TEST(LockTurns, EveryWaitEndsAndLeavesTheLine) {
+    const TurnWait wait{.total = 300ms, .retry = 10ms};
+    for (const auto& [lockHeld, lineHeld] :
+         {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
+        SCOPED_TRACE(::testing::Message() << "lock held " << lockHeld << ", line held " << lineHeld);
+        const QTemporaryDir dir;
+        const QString line = dir.filePath(u"line"_s);
+        HandLock lock;
+        lock.holder = lockHeld ? 9 : 0;
+        QFile stopped(line);
+        if (lineHeld) {
+            ASSERT_TRUE(stopped.open(QIODevice::WriteOnly) &&
+                        ::flock(stopped.handle(), LOCK_EX | LOCK_NB) == 0);
+        }
+        const bool free = !lockHeld && !lineHeld;
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(takeInTurn(line, lock.taker(1), wait), free);
+        if (!free) {
+            EXPECT_GE(timer.elapsed(), 300) << "the wait cut short";
+        }
+        EXPECT_EQ(lock.holder, free ? 1 : lockHeld ? 9 : 0);
+        EXPECT_EQ(QFile::exists(line), lineHeld) << "the line left behind, or taken from who stood in it";
+        stopped.close();
+        EXPECT_FALSE(someoneInLine(line)) << "still in line after the wait";
     }
 }
 

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "../platform/turn_probes.h"
 #include "emulated_player.h"
 #include "file_size_limit.h"
 #include "music_files.h"
 #include "player_command.h"
 #include "player_texts.h"
+#include "program_folder.h"
 #include "qt_printers.h"
 
 #include <QDirIterator>
@@ -20,8 +22,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
+#include <future>
+#include <mutex>
 #include <random>
 #include <thread>
 
@@ -40,12 +45,12 @@ QByteArray songBytes(qint64 size, int seed) {
     return QByteArray(reinterpret_cast<const char*>(words.constData()), size);
 }
 
-// Every file under `folder` by path relative to it, with its bytes; but the lock, which only says whether the
-// store is open.
+// Every file under `folder` by path relative to it, with its bytes; but the lock and the line, which only say
+// who holds the store and who waits for it.
 QMap<QString, QByteArray> storeFiles(const QString& folder) {
     QMap<QString, QByteArray> files;
     for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
-        if (const QString path = it.next(); !path.endsWith(QStringLiteral("/lock")))
+        if (const QString path = it.next(); !path.endsWith(u"/lock"_s) && !path.endsWith(u"/line"_s))
             files.insert(path.mid(folder.size() + 1), readFile(path));
     return files;
 }
@@ -250,6 +255,67 @@ TEST(DisplayBitmap, WindowsFacesDrawInTheIpaFaceOfTheirKind) {
     EXPECT_TRUE(drawn({}) == drawn(u"IPAPGothic"_s));
     EXPECT_NE(drawn(u"IPAGothic"_s), drawn(u"IPAPGothic"_s)) << "the faces draw alike, so none is checked";
     EXPECT_NE(renderDisplay(u"大"_s, {}), renderDisplay(u"小"_s, {})) << "no text drawn";
+}
+
+// A run lets the player go between two songs, and whoever waits meanwhile gets it then: while tunedeck-player
+// sends 20 songs at 500 KB/s, every ls of this process gets a turn, and so does a second tunedeck-player's
+// send: its songs go between the first one's. Both send every song, and the player keeps them all: two
+// programs never hold it at once.
+TEST_F(PlayerTest, OthersGetTheirTurnsBetweenTheSongsOfASend) {
+    ASSERT_EQ(std::get<0>(run({u"set-speed"_s, u"500"_s})), 0);
+    // Songs of 75 KB, 150 ms each at that speed: the sends take longer than a wait.
+    const auto songs = [&](QChar sender, int count) {
+        QStringList files;
+        for (int i = 0; i < count; ++i)
+            files << writeFile(u"%1/%2%3.mp3"_s.arg(root()).arg(sender).arg(i, 2, 10, QChar(u'0')),
+                               songBytes(75'000, i));
+        return files;
+    };
+    std::atomic<bool> firstEnded = false;
+    const auto send = [&](const QStringList& files, std::atomic<bool>* ended = nullptr) {
+        return std::async(std::launch::async, [this, files, ended] {
+            const ProgramRun sent = runProgram(builtProgram(u"tunedeck-player"_s),
+                                               QStringList{u"--store"_s, storePath(), u"send"_s} + files);
+            if (ended)
+                *ended = true;
+            return sent;
+        });
+    };
+    auto first = send(songs(u'a', 20), &firstEnded);
+    // Its first song's data appears in the store as it is sent.
+    ASSERT_TRUE(eventually([&] { return !QDir(storePath() + u"/data"_s).isEmpty(); }));
+    auto second = send(songs(u'b', 10));
+    std::atomic<int> listed = 0;
+    std::mutex guard;
+    QStringList refusals;
+    const auto read = [&] {
+        while (!firstEnded) {
+            const auto [status, out, err] = run({u"ls"_s});
+            if (status == 0) {
+                ++listed;
+            } else {
+                std::scoped_lock locked(guard);
+                refusals << err;
+            }
+        }
+    };
+    std::thread readers[] = {std::thread(read), std::thread(read)};
+    for (std::thread& reader : readers)
+        reader.join();
+    for (auto [sent, count] : {std::pair{first.get(), 20}, {second.get(), 10}})
+        EXPECT_EQ(sent.out, u"%1 of %1 files sent\n"_s.arg(count)) << qPrintable(sent.err);
+    EXPECT_THAT(refusals, ::testing::IsEmpty()) << listed << " ls succeeded";
+    EXPECT_GT(listed, 0);
+    EmulatedPlayer player(storePath());
+    QString senders;
+    inBracket(player, [&] {
+        for (const DeviceSong& song : player.Songs(0, 0))
+            senders += song.name[0];
+    });
+    EXPECT_EQ(senders.count(u'a'), 20) << qPrintable(senders);
+    EXPECT_EQ(senders.count(u'b'), 10) << qPrintable(senders);
+    EXPECT_LT(senders.indexOf(u'b'), senders.lastIndexOf(u'a'))
+        << "the second send waited for the first's end";
 }
 
 // A transfer or format killed at any moment, in Open (the first one sets the store up) and Close too, leaves

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "../platform/turn_probes.h"
 #include "fat_names.h"
 #include "file_size_limit.h"
 #include "folder_locator.h"
+#include "lock_turns.h"
 #include "mass_storage_player.h"
 #include "music_files.h"
 #include "player_texts.h"
@@ -22,7 +24,9 @@
 #include <sys/un.h>
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -723,6 +727,32 @@ TEST(StorageFat, SafeNamesAreWhatFatKeeps) {
     listed.sort();
     written.sort();
     EXPECT_EQ(listed, written);
+}
+
+// Two programs on one player take turns: one that opens it while a run holds it gets it at the run's next
+// Close, before the run opens it again. They wait in line off the volume, which the wait leaves as it was,
+// and the line goes with the last one in it.
+TEST_F(StorageTest, AProgramThatWaitsGoesBeforeARunsNextSong) {
+    const auto run = withSongs(SongOrder::Directory, 1);
+    const QStringList before = namesIn(volume());
+    std::atomic<bool> listed = false;
+    std::thread other([&] {
+        EXPECT_NO_THROW({
+            const auto reader = player();
+            EXPECT_EQ(songsOf(*reader), u"s1"_s);
+            listed = true;
+            reader->Close();
+        });
+    });
+    const QString line = sharedLineFor(openFolder(volume()).get());
+    EXPECT_TRUE(eventually([&] { return someoneInLine(line); }));
+    run->Close();
+    run->Open();
+    EXPECT_TRUE(listed) << "the run took the player again before the program waiting";
+    run->Close();
+    other.join();
+    EXPECT_EQ(namesIn(volume()), before);
+    EXPECT_FALSE(QFile::exists(line)) << "the line left behind";
 }
 
 // tunedeck-player on a folder given as its player: transfers and ls act on that volume, the commands of the
