@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../platform/turn_probes.h"
 #include "emulated_player.h"
 #include "file_size_limit.h"
 #include "music_files.h"
@@ -7,6 +6,7 @@
 #include "player_texts.h"
 #include "program_folder.h"
 #include "qt_printers.h"
+#include "turn_probes.h"
 
 #include <QDirIterator>
 #include <QImage>

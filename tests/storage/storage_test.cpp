@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "../platform/turn_probes.h"
 #include "fat_names.h"
 #include "file_size_limit.h"
 #include "folder_locator.h"
@@ -10,6 +9,7 @@
 #include "playlist.h"
 #include "qt_printers.h"
 #include "storage_texts.h"
+#include "turn_probes.h"
 #include "volume_files.h"
 
 #include <QDir>
