@@ -24,11 +24,11 @@ class PlayerStore {
     explicit PlayerStore(const QString& folder, StoreHooks hooks = {});
 
     // Takes the lock, waiting a while for another process to let it go and taking turns with the others
-    // (lock_turns.h); sets up a new store in a missing or
-    // empty folder, or in one whose set-up was cut short (connected, an empty card present, one empty folder
-    // in the internal memory); reads what changed on disk since the last open and, after reading a
-    // catalogue, sweeps data files that no catalogue names. Throws DeviceError, and then holds no lock; a
-    // damaged memory does not fail the open, only the calls that reach it.
+    // (lock_turns.h); sets up a new store in a missing or empty folder, or in one whose set-up was cut short
+    // (connected, an empty card present, one empty folder in the internal memory); reads what changed on disk
+    // since the last open and, after reading a catalogue, sweeps data files that no catalogue names. Throws
+    // DeviceError, and then holds no lock; a damaged memory does not fail the open, only the calls that reach
+    // it.
     void open();
     void close();  // harmless when not open
     bool isOpen() const { return lock_ != nullptr; }
