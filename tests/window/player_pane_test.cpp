@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QProgressBar>
 
+#include <sys/stat.h>
+
 namespace tunedeck::testing {
 namespace {
 
@@ -247,6 +249,62 @@ TEST_F(PlayerPaneTest, APlayerChangedMeanwhileIsReadAgainNotChanged) {
     }
 }
 
+// A download replaces nothing: song 1 of the card, then song 1 of the internal memory, keep both, and a name
+// taken by any entry (a folder, a dangling link, a FIFO) is passed over, each left as it was. The end says
+// where the songs went, and so does a cancel once a song was fetched.
+TEST_F(PlayerPaneTest, ADownloadTakesTheNextFreeNameAndSaysWhere) {
+    folder.setUpPlayer(u"card:c1"_s, u"1"_s);
+    for (const QString& name : {u"e1.mp3"_s, u"e2.mp3"_s, u"e3.mp3"_s})
+        workFile(name, QByteArray(600'000, 'e'));
+    frmTunedeck& w = startWith();
+    const QDir fetched(folder.path());
+    // Chosen as a user does: the memory clicked, the songs selected, the song list's menu from the keyboard.
+    const auto download = [&](int memory, const QList<int>& positions) {
+        QTest::mouseClick(w.optRam[memory], Qt::LeftButton);
+        selectPositions(*w.lvwSong, positions);
+        w.lvwSong->setFocus();
+        prompts.answerConfirm(true);
+        QTest::keyClick(w.windowHandle(), Qt::Key_Menu);
+        w.menuSongList->setActiveAction(w.menuDown);
+        QTest::keyClick(w.menuSongList, Qt::Key_Return);
+        return lastStatus();
+    };
+    const QString done = u"曲の取得が終了しました。保存先："_s + folder.path();
+    EXPECT_EQ(download(1, {1}), done);
+    EXPECT_EQ(download(0, {1}), done);
+    ASSERT_TRUE(fetched.mkdir(u"GetRio01 (3).mp3"_s) &&
+                QFile::link(folder.path() + u"/none"_s, folder.path() + u"/GetRio01 (4).mp3"_s) &&
+                mkfifo(QFile::encodeName(folder.path() + u"/GetRio01 (5).mp3"_s).constData(), 0600) == 0);
+    EXPECT_EQ(download(0, {1}), done);
+    EXPECT_EQ(fetched.entryList({u"GetRio*"_s}, QDir::AllEntries | QDir::System),
+              QStringList({u"GetRio01 (2).mp3"_s, u"GetRio01 (3).mp3"_s, u"GetRio01 (4).mp3"_s,
+                           u"GetRio01 (5).mp3"_s, u"GetRio01 (6).mp3"_s, u"GetRio01.mp3"_s}));
+    EXPECT_EQ(readFile(fetched.filePath(u"GetRio01.mp3"_s)), QByteArray("c1").repeated(500));
+    for (const char* name : {"GetRio01 (2).mp3", "GetRio01 (6).mp3"})
+        EXPECT_EQ(readFile(fetched.filePath(QLatin1String(name))), QByteArray("s1").repeated(500)) << name;
+    const QFileInfo link(fetched.filePath(u"GetRio01 (4).mp3"_s)),
+        fifo(fetched.filePath(u"GetRio01 (5).mp3"_s));
+    EXPECT_TRUE(QFileInfo(fetched.filePath(u"GetRio01 (3).mp3"_s)).isDir() && link.isSymLink() &&
+                !link.exists() && !fifo.isFile() && fifo.exists());
+
+    // Stopped as the second of three long songs comes: what came before is where the end says.
+    selectPositions(*w.lvwFile, {5, 6, 7});
+    w.menuSend->trigger();
+    ASSERT_EQ(folder.runPlayer({u"set-speed"_s, u"2000"_s}).exitStatus, 0);
+    const QMetaObject::Connection pressing =
+        QObject::connect(w.stbRioInfo, &StatusBar::panelTextChanged, [&](int, const QString& text) {
+            if (text.startsWith(u"e2.mp3 "_s))
+                QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
+        });
+    const qsizetype before = fetched.entryList({u"GetRio*"_s}, QDir::AllEntries | QDir::System).size();
+    const QString said = download(0, {4, 5, 6});
+    QObject::disconnect(pressing);
+    const qsizetype songs =
+        fetched.entryList({u"GetRio*"_s}, QDir::AllEntries | QDir::System).size() - before;
+    EXPECT_GE(songs, 1);
+    EXPECT_EQ(said, u"取得を中止しました。%1曲を取得しました。保存先："_s.arg(songs) + folder.path());
+}
+
 // A send, a download or a delete shows its progress in the status bar: as the second of three songs starts,
 // the first song's bytes of the run's. Esc during a send on a slow link stops it inside the song in flight:
 // the songs before it stay sent, nothing of it is left, and the end says how many went. A close request
@@ -327,9 +385,10 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
          u" | b.mp3 をRioに転送しています... | a:s1,s2,s3,b.mp3 b: | a,b / s1,s2,s3,b.mp3 | 転送エラー Err:故障"_s},
         {down, 0, kPlayer, 0, QString(), "GetSong", 2,
          fetching + u"GetRio01.mp3"_s + shown + u"取得に失敗しました。 Err:故障"_s},
-        // Run after the failure above, whose file it writes again.
+        // Run after the failure above, whose file it keeps.
         {down, 0, kPlayer, 0, QString(), nullptr, 0,
-         fetching + u"GetRio01.mp3 GetRio03.mp3"_s + shown + u"曲の取得が終了しました。"_s},
+         fetching + u"GetRio01 (2).mp3 GetRio01.mp3 GetRio03.mp3"_s + shown +
+             u"曲の取得が終了しました。保存先："_s},
         {del, 0, kPlayer, 0, QString(), nullptr, 0,
          deleting + u"a:s2 b: | a,b / s2 | 削除が終了しました。"_s},
         // Two folders of one name: the songs go from the folder shown.
@@ -371,15 +430,24 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
                                              : folder.playerState(chosenMemory);
         EXPECT_EQ(asked + u" | "_s + takeStatusTexts().value(0) + u" | "_s + held + u" | "_s + shownState() +
                       u" | "_s + lastStatus(),
-                  expected);
+                  expected + (expected.endsWith(u"保存先："_s) ? folder.path() : QString()));
         EXPECT_EQ(folder.playerState(other), u"other:kept"_s);
     }
 }
 
-// A download's files are named by the songs' positions, in two digits at least. Positions 2, 3 and 5 deleted
-// in that order: each moves up by the number deleted before it.
+// A download's files are named by the songs' positions, in two digits at least, and numbered from (2) before
+// the extension where the name is taken. Positions 2, 3 and 5 deleted in that order: each moves up by the
+// number deleted before it.
 TEST(SongPositions, DownloadNamesAndDeletedIndices) {
     EXPECT_EQ(downloadFileName(1) + u' ' + downloadFileName(100), u"GetRio01.mp3 GetRio100.mp3"_s);
+    for (const auto& [name, taken, free] :
+         {std::tuple{u"GetRio01.mp3"_s, QStringList(), u"GetRio01.mp3"_s},
+          {u"GetRio01.mp3"_s, QStringList{u"GetRio01.mp3"_s}, u"GetRio01 (2).mp3"_s},
+          {u"GetRio01.mp3"_s, QStringList{u"GetRio01.mp3"_s, u"GetRio01 (2).mp3"_s, u"GetRio01 (4).mp3"_s},
+           u"GetRio01 (3).mp3"_s},
+          {u"GetRio01.mp3"_s, QStringList{u"GetRio01 (2).mp3"_s}, u"GetRio01.mp3"_s},
+          {u"notes"_s, QStringList{u"notes"_s}, u"notes (2)"_s}})
+        EXPECT_EQ(freeFileName(name, [&](const QString& each) { return taken.contains(each); }), free);
     EXPECT_EQ(QList<qint32>({deletedSongIndex(2, 0), deletedSongIndex(3, 1), deletedSongIndex(5, 2)}),
               QList<qint32>({1, 1, 2}));
 }
