@@ -2,6 +2,7 @@
 #include "player_settings.h"
 
 #include "mtp_devices.h"
+#include "usb_players.h"
 
 namespace tunedeck::player_settings {
 namespace {
@@ -29,11 +30,14 @@ PlayerEntry absentPlayerEntry(const QString& id, const QString& name) {
         return emulatedPlayerEntry();
     if (isMtpPlayerId(id))
         return {.id = id, .progId = kMtpProgId, .kind = QStringLiteral("mtp"), .name = name};
+    // Any other id is taken for a USB player's; one not of that form ("usb:…") names no player that can
+    // be removed.
+    const bool usb = isUsbPlayerId(id);
     return {.id = id,
             .progId = kMassStorageProgId,
             .kind = QStringLiteral("usb-disk"),
             .name = name,
-            .removable = true};
+            .removable = usb};
 }
 
 std::unique_ptr<DeviceComponent> createPlayerDevice(const DeviceFactory& factory, const PlayerEntry& player,

@@ -81,17 +81,33 @@ TEST_F(PlayerMenuTest, TheSongOrderChosenDecidesWhatASwapChanges) {
     EXPECT_EQ(playerMenu().at(3), u"曲順：ファイル名順*"_s);
 }
 
-// An MTP player chosen before and not plugged in now: listed by its name, its component says it is not there,
-// and it is not asked for an order or removed safely.
-TEST_F(PlayerMenuTest, AnAbsentMtpPlayerIsListedAndNotAskedForAnOrder) {
-    ASSERT_TRUE(folder.settings().write(u"Player"_s, u"mtp:0781:74d0:A1B2"_s));
-    ASSERT_TRUE(folder.settings().write(u"PlayerName"_s, u"SanDisk Sansa Clip+"_s));
+// A player chosen before and not plugged in now: listed by its name, its component says it is not there. An
+// MTP player is not asked for an order or removed safely; a USB player known by its id is, and a removal it
+// refuses is said whole; an id of no known form names nothing that can be removed.
+TEST_F(PlayerMenuTest, AnAbsentPlayerIsListedAndOfferedWhatItCanDo) {
+    const std::tuple<QString, QString, QString> cases[] = {
+        {u"mtp:0781:74d0:A1B2"_s, u"SanDisk Sansa Clip+"_s,
+         u"曲順：書き込んだ順-|曲順：ファイル名順-|曲順：プレイリスト順-|取り外し(&E)-"_s},
+        {u"usb:0781:74d1:1234"_s, u"Acme Player (VOL)"_s,
+         u"曲順：書き込んだ順*|曲順：ファイル名順|曲順：プレイリスト順|取り外し(&E)"_s},
+        {u"xyz"_s, u"xyz"_s,
+         u"曲順：書き込んだ順*|曲順：ファイル名順|曲順：プレイリスト順|取り外し(&E)-"_s}};
+    for (const auto& [id, name, offered] : cases) {
+        SCOPED_TRACE(id.toStdString());
+        ASSERT_TRUE(folder.settings().write(u"Player"_s, id));
+        ASSERT_TRUE(folder.settings().write(u"PlayerName"_s, name));
+        start();
+        const QStringList menu = playerMenu();
+        EXPECT_EQ(menu.mid(0, 2), (QStringList{u"Rio500（エミュレーション）"_s, u"Acme Player (VOL)"_s}));
+        EXPECT_EQ(menu.mid(2).join(u'|'), name + u"（接続されていません）*|"_s + offered);
+        EXPECT_EQ(lastStatus(), u"Rio500が接続されていません。"_s);
+    }
+    players.refusal = u"プレーヤーが見つかりません。すでに取り外されています。"_s;
+    ASSERT_TRUE(folder.settings().write(u"Player"_s, u"usb:0781:74d1:1234"_s));
     start();
-    EXPECT_EQ(playerMenu(),
-              (QStringList{u"Rio500（エミュレーション）"_s, u"Acme Player (VOL)"_s,
-                           u"SanDisk Sansa Clip+（接続されていません）*"_s, u"曲順：書き込んだ順-"_s,
-                           u"曲順：ファイル名順-"_s, u"曲順：プレイリスト順-"_s, u"取り外し(&E)-"_s}));
-    EXPECT_EQ(lastStatus(), u"Rio500が接続されていません。"_s);
+    chooseInPlayerMenu(u"取り外し"_s);
+    EXPECT_EQ(lastStatus(), u"取り外せませんでした。 Err:"_s + *players.refusal);
+    EXPECT_TRUE(statusShownWhole());
 }
 
 TEST_F(PlayerMenuTest, PluggingInAndPullingOutFollowTheMenuAndThePane) {
