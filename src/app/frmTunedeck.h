@@ -215,6 +215,9 @@ class frmTunedeck : public QMainWindow {
 
     QString settingsSection_;
     PlayerMemory memory_ = PlayerMemory::Internal;
+    // What the song list shows: of which memory, and the folder chosen in the combo box then.
+    PlayerMemory shownMemory_ = PlayerMemory::Internal;
+    int shownFolder_ = -1;
     bool busy_ = false;
     bool running_ = false;
     bool loading_ = false;

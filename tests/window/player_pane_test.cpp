@@ -46,9 +46,10 @@ class PlayerPaneTest : public WindowTest {
 // three; then the player is read, and the memory panel counts the songs of the shown folder. F5 (Shift or
 // not) reads the folders again and chooses the first. F5 arrives through the window's focus, as a user's key
 // press does: a refresh disables the window and must give the focus back, or the second F5 goes nowhere. The
-// card taken out while it is the chosen memory: its option goes grey, the choice stays, and the player's
-// refusals to read it and to take a song are reported. Without a player the song list is emptied and the rest
-// keeps what it showed; a player connected after the start is read by F5.
+// card taken out while it is the chosen memory: the player's refusal to take a song is reported, and once a
+// send, F5 or the pane's refresh finds the card gone, its option goes grey and the internal memory is chosen
+// and read. Without a player the song list is emptied and the rest keeps what it showed; a player connected
+// after the start is read by F5.
 TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
     folder.setUpPlayer(kPlayer);
     folder.setUpPlayer(u"card:s1"_s, u"1"_s);
@@ -68,17 +69,38 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
         EXPECT_EQ(shownState(), u"a,b / s1,s2,s3"_s);
     }
 
-    QTest::mouseClick(w.optRam[1], Qt::LeftButton);
-    EXPECT_EQ(rows(*w.lvwSong), QStringList({u"s1|card|0KB|外部"_s}));
-    folder.runPlayer({u"remove-card"_s});
-    w.menuRefSong->trigger();
-    EXPECT_TRUE(!w.optRam[1]->isEnabled() && w.memory() == PlayerMemory::Card);
-    EXPECT_EQ(lastStatus(), u"曲リストの取得に失敗しました。 Err:スマートメディアが入っていません。"_s);
-    selectPositions(*w.lvwFile, {1});
-    w.menuSend->trigger();
-    EXPECT_EQ(lastStatus() + folder.playerState(),
-              u"転送エラー Err:スマートメディアが入っていません。"_s + kPlayer);
-    QTest::mouseClick(w.optRam[0], Qt::LeftButton);
+    const auto internalChosen = [&] {
+        return !w.optRam[1]->isEnabled() && w.optRam[0]->isChecked() &&
+               w.memory() == PlayerMemory::Internal && shownState() == u"a,b / s1,s2,s3"_s &&
+               w.lvwSong->subItemText(0, 3) == u"内蔵"_s;
+    };
+    const std::pair<const char*, std::function<void()>> cardFoundGone[] = {
+        {"send",
+         [&] {
+             selectPositions(*w.lvwFile, {1});
+             w.menuSend->trigger();
+         }},
+        {"F5", [&] { QTest::keyClick(w.windowHandle(), Qt::Key_F5); }},
+        {"refresh", [&] { w.menuRefSong->trigger(); }}};
+    for (const auto& [way, find] : cardFoundGone) {
+        SCOPED_TRACE(way);
+        folder.runPlayer({u"insert-card"_s});
+        w.lvwSong->setFocus();
+        QTest::keyClick(w.windowHandle(), Qt::Key_F5);
+        QTest::mouseClick(w.optRam[1], Qt::LeftButton);
+        EXPECT_EQ(rows(*w.lvwSong), QStringList({u"s1|card|0KB|外部"_s}));
+        folder.runPlayer({u"remove-card"_s});
+        w.lvwSong->setFocus();  // as a click on the list gives it
+        takeStatusTexts();
+        find();
+        EXPECT_TRUE(internalChosen());
+        EXPECT_EQ(lastStatus() + folder.playerState(),
+                  (way == std::string("send") ? u"転送エラー Err:スマートメディアが入っていません。"_s
+                                              : u"Ready"_s) +
+                      kPlayer);
+        EXPECT_FALSE(takeStatusTexts().contains(
+            u"曲リストの取得に失敗しました。 Err:スマートメディアが入っていません。"_s));
+    }
     const QString panel2 = w.stbRioInfo->panelText(2);
     folder.runPlayer({u"disconnect"_s});
     w.menuRefSong->trigger();
@@ -303,6 +325,34 @@ TEST_F(PlayerPaneTest, ADownloadTakesTheNextFreeNameAndSaysWhere) {
         fetched.entryList({u"GetRio*"_s}, QDir::AllEntries | QDir::System).size() - before;
     EXPECT_GE(songs, 1);
     EXPECT_EQ(said, u"取得を中止しました。%1曲を取得しました。保存先："_s.arg(songs) + folder.path());
+}
+
+// A reading that finds the player held by another program past the wait has learnt nothing: the pane keeps
+// its songs, folders and figures, and the memory and folder they are of, and says why.
+TEST_F(PlayerPaneTest, APlayerHeldByAnotherProgramKeepsWhatThePaneShowed) {
+    frmTunedeck& w = startWith(u"a:s1,s2 b:t1,t2"_s);
+    w.cmbFolder->setCurrentIndex(1);
+    const QString figures = w.stbRioInfo->panelText(2);
+    const auto shown = [&] {
+        return shownState() + u" | "_s + w.cmbFolder->currentText() + u" | "_s + rows(*w.lvwSong).join(u' ') +
+               u" | "_s + w.stbRioInfo->panelText(2) +
+               (w.optRam[0]->isChecked() ? u" | 内蔵"_s : u" | 外部"_s);
+    };
+    const QString before = shown();
+    ASSERT_EQ(before, u"a,b / t1,t2 | b | t1|b|0KB|内蔵 t2|b|0KB|内蔵 | "_s + figures + u" | 内蔵"_s);
+    {
+        const auto holder = createEmulatedPlayer(folder.storePath());
+        holder->Open();
+        QTest::mouseClick(w.optRam[1], Qt::LeftButton);
+        EXPECT_EQ(shown(), before);
+        EXPECT_EQ(w.memory(), PlayerMemory::Internal);
+        EXPECT_EQ(lastStatus(), u"Rioは別のプログラムが使用中のため、前に読んだ内容を表示しています。"_s);
+        EXPECT_TRUE(statusShownWhole());
+        holder->Close();
+    }
+    w.lvwSong->setFocus();
+    QTest::keyClick(w.windowHandle(), Qt::Key_F5);
+    EXPECT_EQ(shownState() + u" | "_s + lastStatus(), u"a,b / s1,s2 | Ready"_s);
 }
 
 // A send, a download or a delete shows its progress in the status bar: as the second of three songs starts,
