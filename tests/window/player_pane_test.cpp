@@ -327,6 +327,29 @@ TEST_F(PlayerPaneTest, ADownloadTakesTheNextFreeNameAndSaysWhere) {
     EXPECT_EQ(said, u"取得を中止しました。%1曲を取得しました。保存先："_s.arg(songs) + folder.path());
 }
 
+// Del leaves the song now at the first deleted place the current one, selected, with the keyboard on the
+// list, so the arrows and the next Del go on from there; at the end of the list, the last song.
+TEST_F(PlayerPaneTest, DelLeavesTheSongAtTheFirstDeletedPlaceCurrent) {
+    frmTunedeck& w = startWith(u"a:s1,s2,s3,s4,s5"_s);
+    ListView& list = *w.lvwSong;
+    const auto press = [&](Qt::Key key) {
+        if (key == Qt::Key_Delete)
+            prompts.answerConfirm(true);
+        QTest::keyClick(w.windowHandle(), key);
+        const int row = list.currentRow();
+        return shownState() + u" | "_s + (row >= 0 ? list.itemText(row) : u"none"_s) +
+               (list.isItemSelected(row) ? u" selected"_s : u""_s) +
+               (w.focusWidget() == &list ? u" focused"_s : u""_s);
+    };
+    selectPositions(list, {2, 3});
+    EXPECT_EQ(press(Qt::Key_Delete), u"a / s1,s4,s5 | s4 selected focused"_s);
+    EXPECT_EQ(press(Qt::Key_Down), u"a / s1,s4,s5 | s5 selected focused"_s);
+    EXPECT_EQ(press(Qt::Key_Delete), u"a / s1,s4 | s4 selected focused"_s);
+    EXPECT_EQ(press(Qt::Key_Up), u"a / s1,s4 | s1 selected focused"_s);
+    EXPECT_EQ(press(Qt::Key_Delete), u"a / s4 | s4 selected focused"_s);
+    EXPECT_EQ(press(Qt::Key_Delete), u"a /  | none focused"_s);
+}
+
 // A reading that finds the player held by another program past the wait has learnt nothing: the pane keeps
 // its songs, folders and figures, and the memory and folder they are of, and says why.
 TEST_F(PlayerPaneTest, APlayerHeldByAnotherProgramKeepsWhatThePaneShowed) {
