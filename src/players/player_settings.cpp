@@ -15,8 +15,9 @@ QString orderKey(const QString& id) {
 }  // namespace
 
 SongOrder songOrderOf(const PlayerEntry& player, const SettingsFile& settings) {
-    return player.order.value_or(
+    const SongOrder order = player.order.value_or(
         songOrderFromKey(settings.readString(orderKey(player.id), QString())).value_or(SongOrder::Directory));
+    return order == SongOrder::Directory && !player.keepsEntryOrder ? SongOrder::Name : order;
 }
 
 bool keepSongOrder(const PlayerEntry& player, SongOrder order, const SettingsFile& settings) {
@@ -37,7 +38,8 @@ PlayerEntry absentPlayerEntry(const QString& id, const QString& name) {
             .progId = kMassStorageProgId,
             .kind = QStringLiteral("usb-disk"),
             .name = name,
-            .removable = usb};
+            .removable = usb,
+            .keepsEntryOrder = usb};
 }
 
 std::unique_ptr<DeviceComponent> createPlayerDevice(const DeviceFactory& factory, const PlayerEntry& player,

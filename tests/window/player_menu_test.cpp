@@ -24,7 +24,13 @@ class PlayerMenuTest : public WindowTest {
                 .kind = u"player"_s,
                 .name = u"Acme Player (VOL)"_s,
                 .memories = {volume.path()},
-                .removable = true};
+                .removable = true,
+                .keepsEntryOrder = true};  // as UDisks2's vfat or exFAT volumes do
+    }
+    // The volume as a folder player, `Player=` naming it and nothing found.
+    void chooseFolderPlayer() {
+        players.listed.clear();
+        ASSERT_TRUE(folder.settings().write(u"Player"_s, volume.path()));
     }
 
     // The song files of a folder of the volume, in the order its directory lists them.
@@ -91,7 +97,7 @@ TEST_F(PlayerMenuTest, AnAbsentPlayerIsListedAndOfferedWhatItCanDo) {
         {u"usb:0781:74d1:1234"_s, u"Acme Player (VOL)"_s,
          u"曲順：書き込んだ順*|曲順：ファイル名順|曲順：プレイリスト順|取り外し(&E)"_s},
         {u"xyz"_s, u"xyz"_s,
-         u"曲順：書き込んだ順*|曲順：ファイル名順|曲順：プレイリスト順|取り外し(&E)-"_s}};
+         u"曲順：書き込んだ順-|曲順：ファイル名順*|曲順：プレイリスト順|取り外し(&E)-"_s}};
     for (const auto& [id, name, offered] : cases) {
         SCOPED_TRACE(id.toStdString());
         ASSERT_TRUE(folder.settings().write(u"Player"_s, id));
@@ -108,6 +114,21 @@ TEST_F(PlayerMenuTest, AnAbsentPlayerIsListedAndOfferedWhatItCanDo) {
     chooseInPlayerMenu(u"取り外し"_s);
     EXPECT_EQ(lastStatus(), u"取り外せませんでした。 Err:"_s + *players.refusal);
     EXPECT_TRUE(statusShownWhole());
+}
+
+// A folder player on a file system that keeps no order of directory entries (the test's folders are on ext4
+// or tmpfs) plays by name: the directory order is not offered, and a send numbers the songs.
+TEST_F(PlayerMenuTest, TheDirectoryOrderIsOfferedOnlyWhereTheMemoryKeepsIt) {
+    chooseFolderPlayer();
+    frmTunedeck& w = start();
+    EXPECT_EQ(playerMenu().mid(1),
+              (QStringList{volume.path() + u"*"_s, u"曲順：書き込んだ順-"_s, u"曲順：ファイル名順*"_s,
+                           u"曲順：プレイリスト順"_s, u"取り外し(&E)-"_s}));
+    showFolder(u"Rock"_s);
+    dropOnSongList({QUrl::fromLocalFile(workFile(u"x.mp3"_s))});
+    EXPECT_EQ(filesOf(u"Rock"_s), (QStringList{u"01 a.mp3"_s, u"02 b.mp3"_s, u"03 x.mp3"_s}));
+    EXPECT_EQ(shownState(), u"Pop,Rock / a,b,x"_s);
+    EXPECT_FALSE(w.menuOrders->actions().first()->isEnabled());
 }
 
 TEST_F(PlayerMenuTest, PluggingInAndPullingOutFollowTheMenuAndThePane) {
