@@ -114,4 +114,8 @@ void frmTunedeck::refreshAfterChange(const QString& doneText) {
         setStatus(doneText + QLatin1Char(' ') + stbRioInfo->panelText(1));
 }
 
+QString frmTunedeck::keptFilesText(int kept) {
+    return QStringLiteral("曲ではないファイル%1個は残しました。").arg(kept);
+}
+
 }  // namespace tunedeck

@@ -131,6 +131,31 @@ TEST_F(PlayerMenuTest, TheDirectoryOrderIsOfferedOnlyWhereTheMemoryKeepsIt) {
     EXPECT_FALSE(w.menuOrders->actions().first()->isEnabled());
 }
 
+// A folder removal and a format leave what is not a song, and say how many files they left.
+TEST_F(PlayerMenuTest, AFolderRemovalOrAFormatSaysWhatItKept) {
+    chooseFolderPlayer();
+    using Item = QAction* frmTunedeck::*;
+    const std::tuple<const char*, Item, QString> cases[] = {
+        {"one folder of two removed", &frmTunedeck::menuRmDir, u"曲ではないファイル1個は残しました。"_s},
+        {"the last folder removed", &frmTunedeck::menuRmDir, u"曲ではないファイル1個は残しました。"_s},
+        {"a format", &frmTunedeck::menuFormat,
+         u"内蔵メモリの初期化が終了しました。 曲ではないファイル1個は残しました。"_s}};
+    for (const auto& [what, command, said] : cases) {
+        SCOPED_TRACE(what);
+        const QString notes = volume.filePath(u"MUSIC/Rock/notes.txt"_s);
+        writeFile(notes, "mine");
+        if (what == std::string("the last folder removed"))
+            QDir(volume.filePath(u"MUSIC/Pop"_s)).removeRecursively();
+        frmTunedeck& w = start();
+        showFolder(u"Rock"_s);
+        prompts.answerConfirm(true);
+        (w.*command)->trigger();
+        EXPECT_EQ(lastStatus(), said);
+        EXPECT_EQ(readFile(notes), "mine");
+        QDir(volume.filePath(u"MUSIC"_s)).mkpath(u"Pop"_s);
+    }
+}
+
 TEST_F(PlayerMenuTest, PluggingInAndPullingOutFollowTheMenuAndThePane) {
     start();
     chooseInPlayerMenu(u"Acme"_s);
