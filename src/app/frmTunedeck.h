@@ -102,7 +102,7 @@ class frmTunedeck : public QMainWindow {
 
     // The player's memory and folders.
     void menuFormat_Click();
-    bool formatMemory();  // true when the memory was erased
+    Outcome formatMemory();  // ok() when the memory was erased
     void menuMkDir_Click();
     void menuRmDir_Click();
 
@@ -194,6 +194,8 @@ class frmTunedeck : public QMainWindow {
     bool reportOutcome(const QString& failureText, const Outcome& outcome);
     // Reads the player pane again after a change and shows `doneText`.
     void refreshAfterChange(const QString& doneText);
+    // What a folder removal or a format says of the files it left, being no songs.
+    static QString keptFilesText(int kept);
     // Holds the player pane and its commands still while a command works on the player; `flag` is set
     // meanwhile.
     BusyWindow holdPlayerPane(bool& flag, BusyWindow::Pointer pointer);
@@ -215,6 +217,9 @@ class frmTunedeck : public QMainWindow {
 
     QString settingsSection_;
     PlayerMemory memory_ = PlayerMemory::Internal;
+    // What the song list shows: of which memory, and the folder chosen in the combo box then.
+    PlayerMemory shownMemory_ = PlayerMemory::Internal;
+    int shownFolder_ = -1;
     bool busy_ = false;
     bool running_ = false;
     bool loading_ = false;

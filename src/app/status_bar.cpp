@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "status_bar.h"
 
+#include <QLayout>
 #include <QPainter>
 
 #include <algorithm>
@@ -81,19 +82,40 @@ void StatusBar::showProgress(double done, const QString& text) {
     progress_->setFormat(text);
     progress_->show();
     cancel_->show();
+    fitPanels();
 }
 
 void StatusBar::hideProgress() {
     progress_->hide();
     cancel_->hide();
     progress_->reset();
+    fitPanels();
 }
 
 void StatusBar::setPanelText(int panel, const QString& text) {
     (panel == 1 ? message_ : memory_)->setText(text);
     if (panel == 2)
         memory_->setMinimumWidth(memoryWidth(text));
+    fitPanels();
     emit panelTextChanged(panel, text);
+}
+
+void StatusBar::resizeEvent(QResizeEvent* event) {
+    QStatusBar::resizeEvent(event);
+    fitPanels();
+}
+
+// The figures' room, kept for them while they show, is the message's while there are none, and while a
+// message is too long to be read beside them: what went wrong, or where the songs went, is worth more than
+// the free space for that moment. Only a change of either lays the bar out again.
+void StatusBar::fitPanels() {
+    const bool figures = !memory_->text().isEmpty();
+    memory_->setVisible(figures);
+    if (!figures)
+        return;
+    layout()->activate();
+    if (message_->fontMetrics().horizontalAdvance(message_->text()) > message_->width())
+        memory_->hide();
 }
 
 QString StatusBar::panelText(int panel) const {

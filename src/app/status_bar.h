@@ -39,7 +39,7 @@ inline QString readyText() {
 }
 
 // The two-panel status bar: panel 1 carries messages and progress, panel 2 (key "statMem") the memory
-// figures.
+// figures, shown while there are some and the message fits beside them.
 class StatusBar : public QStatusBar {
     Q_OBJECT
   public:
@@ -61,8 +61,12 @@ class StatusBar : public QStatusBar {
     void panelTextChanged(int panel, const QString& text);
     void cancelClicked();
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     int memoryWidth(const QString& text) const;
+    void fitPanels();
 
     StatusPanel* message_;
     QProgressBar* progress_;

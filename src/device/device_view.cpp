@@ -7,40 +7,62 @@ namespace tunedeck {
 namespace {
 
 const QString kNotConnected = QStringLiteral("Rio500が接続されていません。");
+const QString kInUse = QStringLiteral("Rioは別のプログラムが使用中のため、前に読んだ内容を表示しています。");
 const QString kPlayerChanged = QStringLiteral("Rioの内容が表示と違っていたため、何もせずに読み直しました。");
 
 }  // namespace
 
 // Fills the player pane from the player. A player that is not there is the expected case; any other
-// failure is reported with the player's description, and the pane shows what was read before it.
+// failure is reported with the player's description, and the pane shows what was read before it. A player
+// that another program holds has told nothing new, so the pane keeps what it showed, and the memory and
+// folder it showed them of. A card found gone leaves the internal memory chosen and read.
 bool frmTunedeck::refreshDeviceView(bool reloadFolders) {
-    const BusyWindow busy = holdPlayerPane(busy_, BusyWindow::Pointer::Keep);
-    lvwSong->removeAllItems();
-    songRows_.clear();
-    setStatus(QStringLiteral("Rio500を探しています..."));
+    {
+        const BusyWindow busy = holdPlayerPane(busy_, BusyWindow::Pointer::Keep);
+        setStatus(QStringLiteral("Rio500を探しています..."));
 
-    std::optional<FolderRef> folder;
-    if (cmbFolder->count() > 0 && !reloadFolders)
-        folder = FolderRef{.index = qint16(cmbFolder->currentIndex()), .name = cmbFolder->currentText()};
-    const QMetaObject::Connection opened = connect(session_.get(), &PlayerSession::opened, this, [this] {
-        setStatus(QStringLiteral("曲リスト取得中..."));
-    });
-    PaneReading reading;
-    const Outcome outcome = session_->readPane(memory_, folder, reading);
-    disconnect(opened);
-    if (outcome.ending == Outcome::Ending::Cancelled)
-        return false;
-    if (outcome.notConnected) {
-        setStatus(kNotConnected);
-        return false;
+        std::optional<FolderRef> folder;
+        if (cmbFolder->count() > 0 && !reloadFolders)
+            folder = FolderRef{.index = qint16(cmbFolder->currentIndex()), .name = cmbFolder->currentText()};
+        const QMetaObject::Connection opened = connect(session_.get(), &PlayerSession::opened, this, [this] {
+            setStatus(QStringLiteral("曲リスト取得中..."));
+        });
+        PaneReading reading;
+        const Outcome outcome = session_->readPane(memory_, folder, reading);
+        disconnect(opened);
+        if (outcome.ending == Outcome::Ending::Cancelled)
+            return false;
+        if (outcome.inUse) {
+            memory_ = shownMemory_;
+            optRam[int(shownMemory_)]->setChecked(true);
+            cmbFolder->setCurrentIndex(shownFolder_);
+            setStatus(kInUse);
+            return false;
+        }
+        lvwSong->removeAllItems();
+        songRows_.clear();
+        if (!outcome.notConnected)
+            showPane(reading);
+        shownMemory_ = memory_;
+        shownFolder_ = cmbFolder->currentIndex();
+        if (outcome.notConnected) {
+            setStatus(kNotConnected);
+            return false;
+        }
+        const bool cardGone = memory_ == PlayerMemory::Card && reading.cardPresent == std::optional(false);
+        if (!cardGone) {
+            if (!reading.cardPresent)  // nothing was read: the figures shown may no longer hold
+                stbRioInfo->setPanelText(2, QString());
+            if (!reportOutcome(QStringLiteral("曲リストの取得に失敗しました。 Err:"), outcome))
+                return false;
+            setStatus(readyText());
+            return true;
+        }
     }
-    showPane(reading);
-    if (!reading.cardPresent)  // nothing was read: the figures shown may no longer hold
-        stbRioInfo->setPanelText(2, QString());
-    if (!reportOutcome(QStringLiteral("曲リストの取得に失敗しました。 Err:"), outcome))
-        return false;
-    setStatus(readyText());
-    return true;
+    // As a click on 内蔵 does.
+    optRam[int(PlayerMemory::Internal)]->setChecked(true);
+    memory_ = PlayerMemory::Internal;
+    return refreshDeviceView(true);
 }
 
 void frmTunedeck::showPane(const PaneReading& reading) {
@@ -90,6 +112,10 @@ void frmTunedeck::refreshAfterChange(const QString& doneText) {
         setStatus(doneText);
     else
         setStatus(doneText + QLatin1Char(' ') + stbRioInfo->panelText(1));
+}
+
+QString frmTunedeck::keptFilesText(int kept) {
+    return QStringLiteral("曲ではないファイル%1個は残しました。").arg(kept);
 }
 
 }  // namespace tunedeck

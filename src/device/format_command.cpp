@@ -12,7 +12,8 @@ void frmTunedeck::menuFormat_Click() {
 }
 
 // Erases the chosen memory. A failure is shown without its description and the panes keep what they showed.
-bool frmTunedeck::formatMemory() {
+// What the player kept, not being its songs, is said with the end.
+Outcome frmTunedeck::formatMemory() {
     setStatus(memoryName() + QStringLiteral("メモリを初期化しています..."));
     Outcome outcome;
     {
@@ -22,9 +23,12 @@ bool frmTunedeck::formatMemory() {
     if (outcome.ending == Outcome::Ending::Failed)
         setStatus(memoryName() + QStringLiteral("メモリの初期化でエラーが発生しました。"));
     if (!outcome.ok())
-        return false;
-    refreshAfterChange(memoryName() + QStringLiteral("メモリの初期化が終了しました。"));
-    return true;
+        return outcome;
+    QString done = memoryName() + QStringLiteral("メモリの初期化が終了しました。");
+    if (outcome.kept > 0)
+        done += QLatin1Char(' ') + keptFilesText(outcome.kept);
+    refreshAfterChange(done);
+    return outcome;
 }
 
 }  // namespace tunedeck

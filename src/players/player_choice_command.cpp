@@ -45,7 +45,8 @@ void frmTunedeck::fillPlayerMenu() {
         connect(item, &QAction::triggered, this, [this, id = entry.id] { menuPlayer_Click(id); });
     }
     menuPlayer->addSeparator();
-    // A player that says how it orders its songs is not asked; the emulated player keeps its own order.
+    // A player that says how it orders its songs is not asked; the emulated player keeps its own order. A
+    // memory that keeps no order of entries cannot play in it.
     const bool ordered = player_.progId == kMassStorageProgId;
     const SongOrder order = player_settings::songOrderOf(player_, settings());
     for (const auto& [each, caption] : {std::pair{SongOrder::Directory, QStringLiteral("曲順：書き込んだ順")},
@@ -54,7 +55,8 @@ void frmTunedeck::fillPlayerMenu() {
         QAction* item = menuPlayer->addAction(caption);
         item->setCheckable(true);
         item->setChecked(ordered && each == order);
-        item->setEnabled(ordered && !player_.order);
+        item->setEnabled(ordered && !player_.order &&
+                         (each != SongOrder::Directory || player_.keepsEntryOrder));
         menuOrders->addAction(item);
         connect(item, &QAction::triggered, this, [this, each = each] { menuOrder_Click(each); });
     }

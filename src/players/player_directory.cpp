@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "player_directory.h"
 
+#include "entry_order.h"
+
 #include <QDir>
 
 namespace tunedeck {
@@ -18,7 +20,8 @@ PlayerEntry folderPlayerEntry(const QString& folder) {
             .progId = kMassStorageProgId,
             .kind = QStringLiteral("folder"),
             .name = QDir::toNativeSeparators(path),
-            .memories = {path}};
+            .memories = {path},
+            .keepsEntryOrder = folderKeepsEntryOrder(path)};
 }
 
 }  // namespace tunedeck

@@ -23,6 +23,8 @@ struct PlayerEntry {
     QStringList memories;            // where each memory is mounted, the internal one first
     std::optional<SongOrder> order;  // when the player itself says how it orders its songs
     bool removable = false;          // can be unmounted and powered off
+    // Its memories keep a folder's directory entries in the order written (FAT), so they can play in it.
+    bool keepsEntryOrder = false;
 };
 
 // The id of the emulated player; any other id starting with "/" is a folder addressed directly.

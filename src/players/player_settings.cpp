@@ -2,6 +2,7 @@
 #include "player_settings.h"
 
 #include "mtp_devices.h"
+#include "usb_players.h"
 
 namespace tunedeck::player_settings {
 namespace {
@@ -14,8 +15,9 @@ QString orderKey(const QString& id) {
 }  // namespace
 
 SongOrder songOrderOf(const PlayerEntry& player, const SettingsFile& settings) {
-    return player.order.value_or(
+    const SongOrder order = player.order.value_or(
         songOrderFromKey(settings.readString(orderKey(player.id), QString())).value_or(SongOrder::Directory));
+    return order == SongOrder::Directory && !player.keepsEntryOrder ? SongOrder::Name : order;
 }
 
 bool keepSongOrder(const PlayerEntry& player, SongOrder order, const SettingsFile& settings) {
@@ -29,11 +31,15 @@ PlayerEntry absentPlayerEntry(const QString& id, const QString& name) {
         return emulatedPlayerEntry();
     if (isMtpPlayerId(id))
         return {.id = id, .progId = kMtpProgId, .kind = QStringLiteral("mtp"), .name = name};
+    // Any other id is taken for a USB player's; one not of that form ("usb:…") names no player that can
+    // be removed.
+    const bool usb = isUsbPlayerId(id);
     return {.id = id,
             .progId = kMassStorageProgId,
             .kind = QStringLiteral("usb-disk"),
             .name = name,
-            .removable = true};
+            .removable = usb,
+            .keepsEntryOrder = usb};
 }
 
 std::unique_ptr<DeviceComponent> createPlayerDevice(const DeviceFactory& factory, const PlayerEntry& player,

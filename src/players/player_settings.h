@@ -12,7 +12,7 @@ inline const QString kPlayer = QStringLiteral("Player");
 inline const QString kPlayerName = QStringLiteral("PlayerName");
 
 // The order `player`'s songs play in: the player's own where it says, else the user's choice kept in
-// `settings`, else the order of the directory entries.
+// `settings`, else the order of the directory entries; by name where its memory keeps no entry order.
 SongOrder songOrderOf(const PlayerEntry& player, const SettingsFile& settings);
 // Keeps the user's choice for `player`.
 bool keepSongOrder(const PlayerEntry& player, SongOrder order, const SettingsFile& settings);

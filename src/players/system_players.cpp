@@ -30,8 +30,12 @@ bool holdsAudioPlayerFile(const QStringList& mountPoints) {
 }  // namespace
 
 PlayerEntry usbPlayerEntry(const UsbPlayer& player) {
-    PlayerEntry entry{
-        .id = player.id, .progId = kMassStorageProgId, .kind = QStringLiteral("usb-disk"), .removable = true};
+    // UDisks2 finds vfat and exFAT volumes alone, and the kernel's exFAT keeps the entries' order too.
+    PlayerEntry entry{.id = player.id,
+                      .progId = kMassStorageProgId,
+                      .kind = QStringLiteral("usb-disk"),
+                      .removable = true,
+                      .keepsEntryOrder = true};
     QString name = joined({player.vendor, player.model});
     const std::optional<MediaPlayerInfo> info =
         readMediaPlayerInfo(player.mediaPlayer, mediaPlayerInfoFolders());

@@ -10,6 +10,7 @@ namespace tunedeck {
 namespace {
 
 const QString kScsi = QStringLiteral("-scsi-");
+const QString kUsbIdPrefix = QStringLiteral("usb:");
 
 // The USB interface the units hang off: the ID_PATH before its SCSI part.
 QString usbInterfaceOf(const QString& idPath) {
@@ -22,6 +23,10 @@ bool isPlayerFileSystem(const QString& type) {
 }
 
 }  // namespace
+
+bool isUsbPlayerId(const QString& id) {
+    return id.startsWith(kUsbIdPrefix);
+}
 
 std::optional<int> logicalUnitOf(const QString& idPath) {
     static const QRegularExpression unit(QStringLiteral("-scsi-\\d+:\\d+:\\d+:(\\d+)$"));
@@ -54,7 +59,7 @@ std::vector<UsbPlayer> usbPlayers(const std::vector<UsbVolume>& volumes) {
     std::vector<UsbPlayer> players;
     for (auto& [usbInterface, player] : byInterface) {
         const UsbVolume& first = player.memories[0] ? *player.memories[0] : *player.memories[1];
-        player.id = QStringLiteral("usb:") + (first.serial.isEmpty() ? usbInterface : first.serial);
+        player.id = kUsbIdPrefix + (first.serial.isEmpty() ? usbInterface : first.serial);
         player.vendor = first.vendor;
         player.model = first.model;
         player.label = first.label;

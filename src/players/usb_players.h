@@ -35,6 +35,9 @@ struct UsbPlayer {
     std::array<std::optional<UsbVolume>, 2> memories;
 };
 
+// Whether `id` names a USB mass-storage player.
+bool isUsbPlayerId(const QString& id);
+
 // The SCSI logical unit in an ID_PATH ("…-usb-0:1:1.0-scsi-0:0:0:1" → 1). The kernel's sdX names do not
 // follow it: it may name LUN 1 sda and LUN 0 sdb.
 std::optional<int> logicalUnitOf(const QString& idPath);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "entry_order.h"
 #include "media_player_info.h"
 #include "system_players.h"
 #include "usb_players.h"
@@ -7,6 +8,7 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <linux/magic.h>
 
 namespace tunedeck {
 namespace {
@@ -125,6 +127,19 @@ TEST(UsbPlayers, MemoriesFollowTheLogicalUnitNotTheDeviceName) {
         EXPECT_EQ(described(usbPlayers(c.volumes)), c.players) << c.what;
     EXPECT_EQ(logicalUnitOf(kPort + u"-scsi-0:0:0:12"_s), 12);
     EXPECT_EQ(logicalUnitOf(kPort), std::nullopt);
+}
+
+// A swap in directory order rewrites a folder's entries, which only FAT and the kernel's exFAT keep in the
+// order written: not ext4 or tmpfs, nor exFAT through FUSE, whose type says FUSE and nothing of what lies
+// under it.
+TEST(EntryOrder, KeptByFatAndTheKernelsExfatAlone) {
+    for (const auto& [type, keeps] : {std::pair{MSDOS_SUPER_MAGIC, true},
+                                      {EXFAT_SUPER_MAGIC, true},
+                                      {EXT4_SUPER_MAGIC, false},
+                                      {TMPFS_MAGIC, false},
+                                      {FUSE_SUPER_MAGIC, false}})
+        EXPECT_EQ(keepsEntryOrder(type), keeps) << std::hex << type;
+    EXPECT_FALSE(folderKeepsEntryOrder(u"/no/such/folder"_s));
 }
 
 TEST(UsbPlayers, EntriesAreNamedByMediaPlayerInfoOrTheDriveAndLabelled) {

@@ -24,7 +24,13 @@ class PlayerMenuTest : public WindowTest {
                 .kind = u"player"_s,
                 .name = u"Acme Player (VOL)"_s,
                 .memories = {volume.path()},
-                .removable = true};
+                .removable = true,
+                .keepsEntryOrder = true};  // as UDisks2's vfat or exFAT volumes do
+    }
+    // The volume as a folder player, `Player=` naming it and nothing found.
+    void chooseFolderPlayer() {
+        players.listed.clear();
+        ASSERT_TRUE(folder.settings().write(u"Player"_s, volume.path()));
     }
 
     // The song files of a folder of the volume, in the order its directory lists them.
@@ -81,17 +87,73 @@ TEST_F(PlayerMenuTest, TheSongOrderChosenDecidesWhatASwapChanges) {
     EXPECT_EQ(playerMenu().at(3), u"曲順：ファイル名順*"_s);
 }
 
-// An MTP player chosen before and not plugged in now: listed by its name, its component says it is not there,
-// and it is not asked for an order or removed safely.
-TEST_F(PlayerMenuTest, AnAbsentMtpPlayerIsListedAndNotAskedForAnOrder) {
-    ASSERT_TRUE(folder.settings().write(u"Player"_s, u"mtp:0781:74d0:A1B2"_s));
-    ASSERT_TRUE(folder.settings().write(u"PlayerName"_s, u"SanDisk Sansa Clip+"_s));
+// A player chosen before and not plugged in now: listed by its name, its component says it is not there. An
+// MTP player is not asked for an order or removed safely; a USB player known by its id is, and a removal it
+// refuses is said whole; an id of no known form names nothing that can be removed.
+TEST_F(PlayerMenuTest, AnAbsentPlayerIsListedAndOfferedWhatItCanDo) {
+    const std::tuple<QString, QString, QString> cases[] = {
+        {u"mtp:0781:74d0:A1B2"_s, u"SanDisk Sansa Clip+"_s,
+         u"曲順：書き込んだ順-|曲順：ファイル名順-|曲順：プレイリスト順-|取り外し(&E)-"_s},
+        {u"usb:0781:74d1:1234"_s, u"Acme Player (VOL)"_s,
+         u"曲順：書き込んだ順*|曲順：ファイル名順|曲順：プレイリスト順|取り外し(&E)"_s},
+        {u"xyz"_s, u"xyz"_s,
+         u"曲順：書き込んだ順-|曲順：ファイル名順*|曲順：プレイリスト順|取り外し(&E)-"_s}};
+    for (const auto& [id, name, offered] : cases) {
+        SCOPED_TRACE(id.toStdString());
+        ASSERT_TRUE(folder.settings().write(u"Player"_s, id));
+        ASSERT_TRUE(folder.settings().write(u"PlayerName"_s, name));
+        start();
+        const QStringList menu = playerMenu();
+        EXPECT_EQ(menu.mid(0, 2), (QStringList{u"Rio500（エミュレーション）"_s, u"Acme Player (VOL)"_s}));
+        EXPECT_EQ(menu.mid(2).join(u'|'), name + u"（接続されていません）*|"_s + offered);
+        EXPECT_EQ(lastStatus(), u"Rio500が接続されていません。"_s);
+    }
+    players.refusal = u"プレーヤーが見つかりません。すでに取り外されています。"_s;
+    ASSERT_TRUE(folder.settings().write(u"Player"_s, u"usb:0781:74d1:1234"_s));
     start();
-    EXPECT_EQ(playerMenu(),
-              (QStringList{u"Rio500（エミュレーション）"_s, u"Acme Player (VOL)"_s,
-                           u"SanDisk Sansa Clip+（接続されていません）*"_s, u"曲順：書き込んだ順-"_s,
-                           u"曲順：ファイル名順-"_s, u"曲順：プレイリスト順-"_s, u"取り外し(&E)-"_s}));
-    EXPECT_EQ(lastStatus(), u"Rio500が接続されていません。"_s);
+    chooseInPlayerMenu(u"取り外し"_s);
+    EXPECT_EQ(lastStatus(), u"取り外せませんでした。 Err:"_s + *players.refusal);
+    EXPECT_TRUE(statusShownWhole());
+}
+
+// A folder player on a file system that keeps no order of directory entries (the test's folders are on ext4
+// or tmpfs) plays by name: the directory order is not offered, and a send numbers the songs.
+TEST_F(PlayerMenuTest, TheDirectoryOrderIsOfferedOnlyWhereTheMemoryKeepsIt) {
+    chooseFolderPlayer();
+    frmTunedeck& w = start();
+    EXPECT_EQ(playerMenu().mid(1),
+              (QStringList{volume.path() + u"*"_s, u"曲順：書き込んだ順-"_s, u"曲順：ファイル名順*"_s,
+                           u"曲順：プレイリスト順"_s, u"取り外し(&E)-"_s}));
+    showFolder(u"Rock"_s);
+    dropOnSongList({QUrl::fromLocalFile(workFile(u"x.mp3"_s))});
+    EXPECT_EQ(filesOf(u"Rock"_s), (QStringList{u"01 a.mp3"_s, u"02 b.mp3"_s, u"03 x.mp3"_s}));
+    EXPECT_EQ(shownState(), u"Pop,Rock / a,b,x"_s);
+    EXPECT_FALSE(w.menuOrders->actions().first()->isEnabled());
+}
+
+// A folder removal and a format leave what is not a song, and say how many files they left.
+TEST_F(PlayerMenuTest, AFolderRemovalOrAFormatSaysWhatItKept) {
+    chooseFolderPlayer();
+    using Item = QAction* frmTunedeck::*;
+    const std::tuple<const char*, Item, QString> cases[] = {
+        {"one folder of two removed", &frmTunedeck::menuRmDir, u"曲ではないファイル1個は残しました。"_s},
+        {"the last folder removed", &frmTunedeck::menuRmDir, u"曲ではないファイル1個は残しました。"_s},
+        {"a format", &frmTunedeck::menuFormat,
+         u"内蔵メモリの初期化が終了しました。 曲ではないファイル1個は残しました。"_s}};
+    for (const auto& [what, command, said] : cases) {
+        SCOPED_TRACE(what);
+        const QString notes = volume.filePath(u"MUSIC/Rock/notes.txt"_s);
+        writeFile(notes, "mine");
+        if (what == std::string("the last folder removed"))
+            QDir(volume.filePath(u"MUSIC/Pop"_s)).removeRecursively();
+        frmTunedeck& w = start();
+        showFolder(u"Rock"_s);
+        prompts.answerConfirm(true);
+        (w.*command)->trigger();
+        EXPECT_EQ(lastStatus(), said);
+        EXPECT_EQ(readFile(notes), "mine");
+        QDir(volume.filePath(u"MUSIC"_s)).mkpath(u"Pop"_s);
+    }
 }
 
 TEST_F(PlayerMenuTest, PluggingInAndPullingOutFollowTheMenuAndThePane) {

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QProgressBar>
 
+#include <sys/stat.h>
+
 namespace tunedeck::testing {
 namespace {
 
@@ -44,9 +46,10 @@ class PlayerPaneTest : public WindowTest {
 // three; then the player is read, and the memory panel counts the songs of the shown folder. F5 (Shift or
 // not) reads the folders again and chooses the first. F5 arrives through the window's focus, as a user's key
 // press does: a refresh disables the window and must give the focus back, or the second F5 goes nowhere. The
-// card taken out while it is the chosen memory: its option goes grey, the choice stays, and the player's
-// refusals to read it and to take a song are reported. Without a player the song list is emptied and the rest
-// keeps what it showed; a player connected after the start is read by F5.
+// card taken out while it is the chosen memory: the player's refusal to take a song is reported, and once a
+// send, F5 or the pane's refresh finds the card gone, its option goes grey and the internal memory is chosen
+// and read. Without a player the song list is emptied and the rest keeps what it showed; a player connected
+// after the start is read by F5.
 TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
     folder.setUpPlayer(kPlayer);
     folder.setUpPlayer(u"card:s1"_s, u"1"_s);
@@ -66,17 +69,38 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
         EXPECT_EQ(shownState(), u"a,b / s1,s2,s3"_s);
     }
 
-    QTest::mouseClick(w.optRam[1], Qt::LeftButton);
-    EXPECT_EQ(rows(*w.lvwSong), QStringList({u"s1|card|0KB|外部"_s}));
-    folder.runPlayer({u"remove-card"_s});
-    w.menuRefSong->trigger();
-    EXPECT_TRUE(!w.optRam[1]->isEnabled() && w.memory() == PlayerMemory::Card);
-    EXPECT_EQ(lastStatus(), u"曲リストの取得に失敗しました。 Err:スマートメディアが入っていません。"_s);
-    selectPositions(*w.lvwFile, {1});
-    w.menuSend->trigger();
-    EXPECT_EQ(lastStatus() + folder.playerState(),
-              u"転送エラー Err:スマートメディアが入っていません。"_s + kPlayer);
-    QTest::mouseClick(w.optRam[0], Qt::LeftButton);
+    const auto internalChosen = [&] {
+        return !w.optRam[1]->isEnabled() && w.optRam[0]->isChecked() &&
+               w.memory() == PlayerMemory::Internal && shownState() == u"a,b / s1,s2,s3"_s &&
+               w.lvwSong->subItemText(0, 3) == u"内蔵"_s;
+    };
+    const std::pair<const char*, std::function<void()>> cardFoundGone[] = {
+        {"send",
+         [&] {
+             selectPositions(*w.lvwFile, {1});
+             w.menuSend->trigger();
+         }},
+        {"F5", [&] { QTest::keyClick(w.windowHandle(), Qt::Key_F5); }},
+        {"refresh", [&] { w.menuRefSong->trigger(); }}};
+    for (const auto& [way, find] : cardFoundGone) {
+        SCOPED_TRACE(way);
+        folder.runPlayer({u"insert-card"_s});
+        w.lvwSong->setFocus();
+        QTest::keyClick(w.windowHandle(), Qt::Key_F5);
+        QTest::mouseClick(w.optRam[1], Qt::LeftButton);
+        EXPECT_EQ(rows(*w.lvwSong), QStringList({u"s1|card|0KB|外部"_s}));
+        folder.runPlayer({u"remove-card"_s});
+        w.lvwSong->setFocus();  // as a click on the list gives it
+        takeStatusTexts();
+        find();
+        EXPECT_TRUE(internalChosen());
+        EXPECT_EQ(lastStatus() + folder.playerState(),
+                  (way == std::string("send") ? u"転送エラー Err:スマートメディアが入っていません。"_s
+                                              : u"Ready"_s) +
+                      kPlayer);
+        EXPECT_FALSE(takeStatusTexts().contains(
+            u"曲リストの取得に失敗しました。 Err:スマートメディアが入っていません。"_s));
+    }
     const QString panel2 = w.stbRioInfo->panelText(2);
     folder.runPlayer({u"disconnect"_s});
     w.menuRefSong->trigger();
@@ -247,6 +271,113 @@ TEST_F(PlayerPaneTest, APlayerChangedMeanwhileIsReadAgainNotChanged) {
     }
 }
 
+// A download replaces nothing: song 1 of the card, then song 1 of the internal memory, keep both, and a name
+// taken by any entry (a folder, a dangling link, a FIFO) is passed over, each left as it was. The end says
+// where the songs went, and so does a cancel once a song was fetched.
+TEST_F(PlayerPaneTest, ADownloadTakesTheNextFreeNameAndSaysWhere) {
+    folder.setUpPlayer(u"card:c1"_s, u"1"_s);
+    for (const QString& name : {u"e1.mp3"_s, u"e2.mp3"_s, u"e3.mp3"_s})
+        workFile(name, QByteArray(600'000, 'e'));
+    frmTunedeck& w = startWith();
+    const QDir fetched(folder.path());
+    // Chosen as a user does: the memory clicked, the songs selected, the song list's menu from the keyboard.
+    const auto download = [&](int memory, const QList<int>& positions) {
+        QTest::mouseClick(w.optRam[memory], Qt::LeftButton);
+        selectPositions(*w.lvwSong, positions);
+        w.lvwSong->setFocus();
+        prompts.answerConfirm(true);
+        QTest::keyClick(w.windowHandle(), Qt::Key_Menu);
+        w.menuSongList->setActiveAction(w.menuDown);
+        QTest::keyClick(w.menuSongList, Qt::Key_Return);
+        return lastStatus();
+    };
+    const QString done = u"曲の取得が終了しました。保存先："_s + folder.path();
+    EXPECT_EQ(download(1, {1}), done);
+    EXPECT_EQ(download(0, {1}), done);
+    ASSERT_TRUE(fetched.mkdir(u"GetRio01 (3).mp3"_s) &&
+                QFile::link(folder.path() + u"/none"_s, folder.path() + u"/GetRio01 (4).mp3"_s) &&
+                mkfifo(QFile::encodeName(folder.path() + u"/GetRio01 (5).mp3"_s).constData(), 0600) == 0);
+    EXPECT_EQ(download(0, {1}), done);
+    EXPECT_EQ(fetched.entryList({u"GetRio*"_s}, QDir::AllEntries | QDir::System),
+              QStringList({u"GetRio01 (2).mp3"_s, u"GetRio01 (3).mp3"_s, u"GetRio01 (4).mp3"_s,
+                           u"GetRio01 (5).mp3"_s, u"GetRio01 (6).mp3"_s, u"GetRio01.mp3"_s}));
+    EXPECT_EQ(readFile(fetched.filePath(u"GetRio01.mp3"_s)), QByteArray("c1").repeated(500));
+    for (const char* name : {"GetRio01 (2).mp3", "GetRio01 (6).mp3"})
+        EXPECT_EQ(readFile(fetched.filePath(QLatin1String(name))), QByteArray("s1").repeated(500)) << name;
+    const QFileInfo link(fetched.filePath(u"GetRio01 (4).mp3"_s)),
+        fifo(fetched.filePath(u"GetRio01 (5).mp3"_s));
+    EXPECT_TRUE(QFileInfo(fetched.filePath(u"GetRio01 (3).mp3"_s)).isDir() && link.isSymLink() &&
+                !link.exists() && !fifo.isFile() && fifo.exists());
+
+    // Stopped as the second of three long songs comes: what came before is where the end says.
+    selectPositions(*w.lvwFile, {5, 6, 7});
+    w.menuSend->trigger();
+    ASSERT_EQ(folder.runPlayer({u"set-speed"_s, u"2000"_s}).exitStatus, 0);
+    const QMetaObject::Connection pressing =
+        QObject::connect(w.stbRioInfo, &StatusBar::panelTextChanged, [&](int, const QString& text) {
+            if (text.startsWith(u"e2.mp3 "_s))
+                QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
+        });
+    const qsizetype before = fetched.entryList({u"GetRio*"_s}, QDir::AllEntries | QDir::System).size();
+    const QString said = download(0, {4, 5, 6});
+    QObject::disconnect(pressing);
+    const qsizetype songs =
+        fetched.entryList({u"GetRio*"_s}, QDir::AllEntries | QDir::System).size() - before;
+    EXPECT_GE(songs, 1);
+    EXPECT_EQ(said, u"取得を中止しました。%1曲を取得しました。保存先："_s.arg(songs) + folder.path());
+}
+
+// Del leaves the song now at the first deleted place the current one, selected, with the keyboard on the
+// list, so the arrows and the next Del go on from there; at the end of the list, the last song.
+TEST_F(PlayerPaneTest, DelLeavesTheSongAtTheFirstDeletedPlaceCurrent) {
+    frmTunedeck& w = startWith(u"a:s1,s2,s3,s4,s5"_s);
+    ListView& list = *w.lvwSong;
+    const auto press = [&](Qt::Key key) {
+        if (key == Qt::Key_Delete)
+            prompts.answerConfirm(true);
+        QTest::keyClick(w.windowHandle(), key);
+        const int row = list.currentRow();
+        return shownState() + u" | "_s + (row >= 0 ? list.itemText(row) : u"none"_s) +
+               (list.isItemSelected(row) ? u" selected"_s : u""_s) +
+               (w.focusWidget() == &list ? u" focused"_s : u""_s);
+    };
+    selectPositions(list, {2, 3});
+    EXPECT_EQ(press(Qt::Key_Delete), u"a / s1,s4,s5 | s4 selected focused"_s);
+    EXPECT_EQ(press(Qt::Key_Down), u"a / s1,s4,s5 | s5 selected focused"_s);
+    EXPECT_EQ(press(Qt::Key_Delete), u"a / s1,s4 | s4 selected focused"_s);
+    EXPECT_EQ(press(Qt::Key_Up), u"a / s1,s4 | s1 selected focused"_s);
+    EXPECT_EQ(press(Qt::Key_Delete), u"a / s4 | s4 selected focused"_s);
+    EXPECT_EQ(press(Qt::Key_Delete), u"a /  | none focused"_s);
+}
+
+// A reading that finds the player held by another program past the wait has learnt nothing: the pane keeps
+// its songs, folders and figures, and the memory and folder they are of, and says why.
+TEST_F(PlayerPaneTest, APlayerHeldByAnotherProgramKeepsWhatThePaneShowed) {
+    frmTunedeck& w = startWith(u"a:s1,s2 b:t1,t2"_s);
+    w.cmbFolder->setCurrentIndex(1);
+    const QString figures = w.stbRioInfo->panelText(2);
+    const auto shown = [&] {
+        return shownState() + u" | "_s + w.cmbFolder->currentText() + u" | "_s + rows(*w.lvwSong).join(u' ') +
+               u" | "_s + w.stbRioInfo->panelText(2) +
+               (w.optRam[0]->isChecked() ? u" | 内蔵"_s : u" | 外部"_s);
+    };
+    const QString before = shown();
+    ASSERT_EQ(before, u"a,b / t1,t2 | b | t1|b|0KB|内蔵 t2|b|0KB|内蔵 | "_s + figures + u" | 内蔵"_s);
+    {
+        const auto holder = createEmulatedPlayer(folder.storePath());
+        holder->Open();
+        QTest::mouseClick(w.optRam[1], Qt::LeftButton);
+        EXPECT_EQ(shown(), before);
+        EXPECT_EQ(w.memory(), PlayerMemory::Internal);
+        EXPECT_EQ(lastStatus(), u"Rioは別のプログラムが使用中のため、前に読んだ内容を表示しています。"_s);
+        EXPECT_TRUE(statusShownWhole());
+        holder->Close();
+    }
+    w.lvwSong->setFocus();
+    QTest::keyClick(w.windowHandle(), Qt::Key_F5);
+    EXPECT_EQ(shownState() + u" | "_s + lastStatus(), u"a,b / s1,s2 | Ready"_s);
+}
+
 // A send, a download or a delete shows its progress in the status bar: as the second of three songs starts,
 // the first song's bytes of the run's. Esc during a send on a slow link stops it inside the song in flight:
 // the songs before it stay sent, nothing of it is left, and the end says how many went. A close request
@@ -327,9 +458,10 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
          u" | b.mp3 をRioに転送しています... | a:s1,s2,s3,b.mp3 b: | a,b / s1,s2,s3,b.mp3 | 転送エラー Err:故障"_s},
         {down, 0, kPlayer, 0, QString(), "GetSong", 2,
          fetching + u"GetRio01.mp3"_s + shown + u"取得に失敗しました。 Err:故障"_s},
-        // Run after the failure above, whose file it writes again.
+        // Run after the failure above, whose file it keeps.
         {down, 0, kPlayer, 0, QString(), nullptr, 0,
-         fetching + u"GetRio01.mp3 GetRio03.mp3"_s + shown + u"曲の取得が終了しました。"_s},
+         fetching + u"GetRio01 (2).mp3 GetRio01.mp3 GetRio03.mp3"_s + shown +
+             u"曲の取得が終了しました。保存先："_s},
         {del, 0, kPlayer, 0, QString(), nullptr, 0,
          deleting + u"a:s2 b: | a,b / s2 | 削除が終了しました。"_s},
         // Two folders of one name: the songs go from the folder shown.
@@ -371,15 +503,24 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
                                              : folder.playerState(chosenMemory);
         EXPECT_EQ(asked + u" | "_s + takeStatusTexts().value(0) + u" | "_s + held + u" | "_s + shownState() +
                       u" | "_s + lastStatus(),
-                  expected);
+                  expected + (expected.endsWith(u"保存先："_s) ? folder.path() : QString()));
         EXPECT_EQ(folder.playerState(other), u"other:kept"_s);
     }
 }
 
-// A download's files are named by the songs' positions, in two digits at least. Positions 2, 3 and 5 deleted
-// in that order: each moves up by the number deleted before it.
+// A download's files are named by the songs' positions, in two digits at least, and numbered from (2) before
+// the extension where the name is taken. Positions 2, 3 and 5 deleted in that order: each moves up by the
+// number deleted before it.
 TEST(SongPositions, DownloadNamesAndDeletedIndices) {
     EXPECT_EQ(downloadFileName(1) + u' ' + downloadFileName(100), u"GetRio01.mp3 GetRio100.mp3"_s);
+    for (const auto& [name, taken, free] :
+         {std::tuple{u"GetRio01.mp3"_s, QStringList(), u"GetRio01.mp3"_s},
+          {u"GetRio01.mp3"_s, QStringList{u"GetRio01.mp3"_s}, u"GetRio01 (2).mp3"_s},
+          {u"GetRio01.mp3"_s, QStringList{u"GetRio01.mp3"_s, u"GetRio01 (2).mp3"_s, u"GetRio01 (4).mp3"_s},
+           u"GetRio01 (3).mp3"_s},
+          {u"GetRio01.mp3"_s, QStringList{u"GetRio01 (2).mp3"_s}, u"GetRio01.mp3"_s},
+          {u"notes"_s, QStringList{u"notes"_s}, u"notes (2)"_s}})
+        EXPECT_EQ(freeFileName(name, [&](const QString& each) { return taken.contains(each); }), free);
     EXPECT_EQ(QList<qint32>({deletedSongIndex(2, 0), deletedSongIndex(3, 1), deletedSongIndex(5, 2)}),
               QList<qint32>({1, 1, 2}));
 }

@@ -184,6 +184,11 @@ class WindowTest : public ::testing::Test {
         ADD_FAILURE() << "no item " << caption.toStdString();
     }
     QString lastStatus() const { return window->stbRioInfo->panelText(1); }
+    // Status panel 1's text is drawn whole, not cut at the panel's edge.
+    bool statusShownWhole() const {
+        const StatusPanel* panel = window->stbRioInfo->panel(u"statMsg"_s);
+        return panel->isVisible() && panel->width() >= panel->fontMetrics().horizontalAdvance(panel->text());
+    }
     // Texts status panel 1 showed since the last call.
     QStringList takeStatusTexts() { return std::exchange(statusTexts_, {}); }
 
