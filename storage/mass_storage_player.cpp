@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mass_storage_player.h"
 
+#include "entry_order.h"
 #include "fat_names.h"
 #include "folder_entries.h"
 #include "local_path.h"
@@ -108,11 +109,12 @@ class Volume {
             throw DeviceError(player_texts::kFolderOutOfRange);
         return names[index];
     }
-    bool isFat() const { return memory_.fileSystem == u"vfat" || hasType(MSDOS_SUPER_MAGIC); }
+    bool isFat() const { return memory_.fileSystem == u"vfat" || fileSystemType() == MSDOS_SUPER_MAGIC; }
     // FAT or exFAT through the kernel: a folder lists its entries in the order of their slots, which is the
     // order cheap players play, and a name is counted in UTF-16 units.
     bool isFatFamily() const {
-        return isFat() || memory_.fileSystem == u"exfat" || hasType(EXFAT_SUPER_MAGIC);
+        return memory_.fileSystem == u"vfat" || memory_.fileSystem == u"exfat" ||
+               keepsEntryOrder(fileSystemType());
     }
     NameLimit nameLimit() const {
         if (isFatFamily())
@@ -128,9 +130,9 @@ class Volume {
     }
 
   private:
-    bool hasType(decltype(statfs::f_type) type) const {
+    qint64 fileSystemType() const {
         struct statfs status {};
-        return ::fstatfs(audio_.get(), &status) == 0 && status.f_type == type;
+        return ::fstatfs(audio_.get(), &status) == 0 ? status.f_type : 0;
     }
     bool holdsSongsOrNothing(const QString& name) const {
         const std::vector<VolumeEntry> entries = listEntries(openFolderAt(audio_, name));
