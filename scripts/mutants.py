@@ -44,7 +44,10 @@ _IDENT = re.compile(r"[A-Za-z_]\w*")
 _INTEGER = re.compile(r"(0[xX][0-9a-fA-F']+|0[bB][01']+|0[0-7']*|[1-9][0-9']*)([uUlLzZ]*|_\w+)")
 _FLIP = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "==", "&&": "||", "||": "&&"}
 _LOOP_HEADS = frozenset(["for", "while", "do"])
-_OPERATOR_OF = {"==": "equality", "!=": "equality", "&&": "logical", "||": "logical"}
+# What ends an expression's && and || chain at its own bracket level.
+_CHAIN_ENDS = frozenset("""
+    , ; ? : = += -= *= /= %= &= |= ^= <<= >>= { } return co_return co_yield throw
+""".split())
 _TRAILING_RETURN = frozenset(["->", "::", "<", ">", ">>", "*", "&", ","])  # what stands between ")" and "{"
 
 
@@ -388,8 +391,10 @@ def mutants(path, text):
     for i, t in enumerate(tokens):
         if structure.inert[i]:
             continue
-        if t.kind == "punct" and t.text in _FLIP and (t.text in ("==", "!=") or _spaced(text, t)):
-            operator = _OPERATOR_OF.get(t.text, "relational")
+        if t.kind == "punct" and t.text in ("&&", "||") and _spaced(text, t):
+            add("logical", _logical_edits(structure, i))
+        elif t.kind == "punct" and t.text in _FLIP and (t.text in ("==", "!=") or _spaced(text, t)):
+            operator = "equality" if t.text in ("==", "!=") else "relational"
             add(operator, [(t.start, t.end, _FLIP[t.text])])
         elif t.kind == "number" and (m := _INTEGER.fullmatch(t.text)) and not _pure_specifier(structure, i):
             for replacement in _integers_beside(m.group(1), m.group(2)):
@@ -422,6 +427,41 @@ def mutants(path, text):
 
     found.sort(key=lambda m: (m.line, m.edits, OPERATORS.index(m.operator)))
     return found
+
+
+def _logical_edits(structure, i):
+    """&& turned || or the other way, with the && runs of a chain that now mixes them in parentheses: the
+    meaning C++ gives the mixed chain anyway, without the warning -Werror would stop the build on."""
+    tokens = structure.tokens
+    flipped = _FLIP[tokens[i].text]
+    edits = [(tokens[i].start, tokens[i].end, flipped)]
+    siblings = structure.members(structure.parent[i])
+    k = siblings.index(i)
+    low, high = k, k
+    while low > 0 and structure.text(siblings[low - 1]) not in _CHAIN_ENDS:
+        low -= 1
+    while high + 1 < len(siblings) and structure.text(siblings[high + 1]) not in _CHAIN_ENDS:
+        high += 1
+    operands, operators, current = [], [], []
+    for j in siblings[low : high + 1]:
+        if tokens[j].kind == "punct" and tokens[j].text in ("&&", "||"):
+            operands.append(current)
+            operators.append(flipped if j == i else tokens[j].text)
+            current = []
+        else:
+            current.append(j)
+    operands.append(current)
+    if len(set(operators)) < 2 or not all(operands):
+        return edits
+    run = [operands[0]]
+    for operator, operand in zip(operators + ["||"], operands[1:] + [None]):
+        if operator == "&&":
+            run.append(operand)
+            continue
+        if len(run) > 1:
+            edits += [(tokens[run[0][0]].start,) * 2 + ("(",), (tokens[run[-1][-1]].end,) * 2 + (")",)]
+        run = [operand]
+    return edits
 
 
 def _redundant_exit(structure, frame, keyword):
