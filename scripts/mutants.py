@@ -43,7 +43,7 @@ _NUMBER = re.compile(r"\.?\d(?:[eEpP][+-]|'[0-9A-Za-z_]|[0-9A-Za-z_.])*")
 _IDENT = re.compile(r"[A-Za-z_]\w*")
 _INTEGER = re.compile(r"(0[xX][0-9a-fA-F']+|0[bB][01']+|0[0-7']*|[1-9][0-9']*)([uUlLzZ]*|_\w+)")
 _FLIP = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "==", "&&": "||", "||": "&&"}
-_LOOP_HEADS = frozenset(["for", "while", "do"])
+_LOOP_HEADS = frozenset(["for", "range-for", "while", "do"])
 # What ends an expression's && and || chain at its own bracket level.
 _CHAIN_ENDS = frozenset("""
     , ; ? : = += -= *= /= %= &= |= ^= <<= >>= { } return co_return co_yield throw
@@ -201,7 +201,11 @@ class _Frame:
 class _Statement:
     first: int
     last: int  # its ";" or the "}" of its block
-    braceless: bool  # the body of an if, else, for or while without braces
+    body_of: str  # for the body of an if, else, for, while or do without braces, that keyword
+
+    @property
+    def braceless(self):
+        return bool(self.body_of)
 
 
 _CONDITIONED = frozenset(["if", "for", "while", "switch"])
@@ -267,6 +271,14 @@ class _Structure:
             keyword -= 1
         return self.text(keyword) if self.text(keyword) in _CONDITIONED | {"catch"} else ""
 
+    def head_of(self, close):
+        """What heads the block or statement after the condition ending at `close`: if, while, switch, for
+        or range-for (`for (x : xs)`)."""
+        keyword = self.condition_keyword(close)
+        if keyword == "for" and any(self.is_punct(j, ":") for j in self.members(self.match[close])):
+            return "range-for"
+        return keyword
+
     def is_lambda_body(self, brace):
         i = brace - 1
         while i >= 0:
@@ -292,7 +304,7 @@ class _Structure:
             if self.is_lambda_body(brace):
                 return _Frame("code", brace, function=True)
             if self.is_punct(prev, ")") and self.condition_keyword(prev):
-                return _Frame("code", brace, head=self.condition_keyword(prev))
+                return _Frame("code", brace, head=self.head_of(prev))
             if self.text(prev) in ("else", "do", "try"):
                 return _Frame("code", brace, head=self.text(prev))
             if not head:
@@ -321,12 +333,12 @@ class _Structure:
     def _frame(self, frame):
         self.frames[frame.opener] = frame
         members = self.members(frame.opener)
-        head, braceless, body_follows, closer_done = [], False, False, None
+        head, body_of, body_follows, closer_done = [], "", "", None
         for k, i in enumerate(members):
             t = self.tokens[i]
             following = self.text(members[k + 1]) if k + 1 < len(members) else ""
             if not head:
-                braceless, body_follows = body_follows, False
+                body_of, body_follows = body_follows, ""
             if i == closer_done:
                 continue
             if self.is_punct(i, "{"):
@@ -337,7 +349,7 @@ class _Structure:
                 if inner.kind == "namespace" or inner.kind == "code" and not lambda_in_code:
                     inner.index = len(frame.statements)
                     first = head[0] if head else i
-                    frame.statements.append(_Statement(first, self.match.get(i, i), braceless))
+                    frame.statements.append(_Statement(first, self.match.get(i, i), body_of))
                     head, closer_done = [], self.match.get(i)
                 else:
                     head.append(i)
@@ -347,20 +359,20 @@ class _Structure:
             head.append(i)
             if frame.kind != "code":
                 if t.text == ";" and t.kind == "punct":
-                    frame.statements.append(_Statement(head[0], i, braceless))
+                    frame.statements.append(_Statement(head[0], i, body_of))
                     head = []
                 continue
             if t.kind == "punct" and t.text == ";":
-                frame.statements.append(_Statement(head[0], i, braceless))
+                frame.statements.append(_Statement(head[0], i, body_of))
                 head = []
             elif t.kind == "punct" and t.text == ":" and self.text(head[0]) in ("case", "default"):
                 head = []  # a label
             elif self.is_punct(i, ")") and self.condition_keyword(i) in _CONDITIONED:
                 own = self.match[i] - 1 in head or self.match[i] - 2 in head  # this statement's condition
                 if own and following not in ("{", ";"):
-                    head, body_follows = [], True  # the braceless body comes next
+                    head, body_follows = [], self.head_of(i)  # the braceless body comes next
             elif t.text in ("else", "do") and head == [i] and following not in ("{", "if"):
-                head, body_follows = [], True
+                head, body_follows = [], t.text
 
     def _nested(self, opener):
         """The blocks inside the brackets at `opener`: lambdas and initialisers in an expression."""
@@ -414,10 +426,11 @@ def mutants(path, text):
             if not structure.is_punct(statement.last, ";") or structure.inert[statement.first]:
                 continue
             is_last = k == len(frame.statements) - 1
-            if _is_call(structure, statement):
+            if _is_call(structure, statement) and not _whole_range_for_body(frame, statement):
                 add("call", [_removal(source, structure, statement)])
             elif first.text in ("return", "continue", "break", "co_return") and not (
                 is_last and _redundant_exit(structure, frame, first.text)
+                or _ends_case(structure, frame, statement, is_last)
             ):
                 add("exit", [_removal(source, structure, statement)])
             if not is_last and _swappable(source, structure, statement, frame.statements[k + 1]):
@@ -464,6 +477,20 @@ def _logical_edits(structure, i):
     return edits
 
 
+def _whole_range_for_body(frame, statement):
+    """Whether `statement` is all a range-for does, so that removing it leaves the loop's variable unused,
+    which -Werror refuses."""
+    return statement.body_of == "range-for" or frame.head == "range-for" and len(frame.statements) == 1
+
+
+def _ends_case(structure, frame, statement, is_last):
+    """Whether a case label follows `statement`: without it the case would fall through, which -Werror
+    refuses."""
+    if structure.text(statement.last + 1) in ("case", "default"):
+        return True
+    return is_last and _falls_to(structure, frame) == "next case"
+
+
 def _redundant_exit(structure, frame, keyword):
     """Whether leaving from the end of `frame` changes nothing: the function's last return, a loop's last
     continue, a switch's last break (also at the end of an if, else, try or catch block that ends them)."""
@@ -473,7 +500,7 @@ def _redundant_exit(structure, frame, keyword):
 
 def _falls_to(structure, frame):
     """What the program reaches on falling off the end of `frame`: the function's end, a loop's next turn,
-    the switch's end, or "" for more statements."""
+    the switch's end, the next case, or "" for more statements."""
     while True:
         if frame.function:
             return "function"
@@ -483,6 +510,8 @@ def _falls_to(structure, frame):
             return "switch"
         if frame.parent is None or frame.parent.kind != "code" or frame.index < 0:
             return ""
+        if structure.text(structure.match.get(frame.opener, -2) + 1) in ("case", "default"):
+            return "next case"
         after = frame.parent.statements[frame.index + 1 :]
         if any(structure.text(s.first) not in ("catch", "else") for s in after):
             return ""
