@@ -8,6 +8,7 @@ on both sides is a comparison, one without is a template bracket.
 """
 
 import bisect
+import collections
 import dataclasses
 import re
 
@@ -378,7 +379,10 @@ class _Structure:
         """The blocks inside the brackets at `opener`: lambdas and initialisers in an expression."""
         for i in self.members(opener):
             if self.is_punct(i, "{"):
-                self._frame(self._classify(i, self.frame_of(i), []))
+                outer = self.frame_of(i)
+                inner = self._classify(i, outer, [])
+                inner.parent = outer
+                self._frame(inner)
             elif self.is_punct(i, "(") or self.is_punct(i, "["):
                 self._nested(i)
 
@@ -426,7 +430,9 @@ def mutants(path, text):
             if not structure.is_punct(statement.last, ";") or structure.inert[statement.first]:
                 continue
             is_last = k == len(frame.statements) - 1
-            if _is_call(structure, statement) and not _whole_range_for_body(frame, statement):
+            if _leaves_unused(structure, frame, statement):
+                pass
+            elif _is_call(structure, statement) and not _whole_range_for_body(frame, statement):
                 add("call", [_removal(source, structure, statement)])
             elif first.text in ("return", "continue", "break", "co_return") and not (
                 is_last and _redundant_exit(structure, frame, first.text)
@@ -475,6 +481,40 @@ def _logical_edits(structure, i):
             edits += [(tokens[run[0][0]].start,) * 2 + ("(",), (tokens[run[-1][-1]].end,) * 2 + (")",)]
         run = [operand]
     return edits
+
+
+def _leaves_unused(structure, frame, statement):
+    """Whether removing `statement` leaves a parameter or a variable of its function unused (the one other
+    mention of the name is its declaration), which -Werror refuses."""
+    outer = frame
+    while outer.parent is not None and outer.parent.kind == "code":
+        outer = outer.parent
+    start = outer.opener
+    if outer.parent is not None and outer.index >= 0:
+        start = outer.parent.statements[outer.index].first
+    end = structure.match.get(outer.opener, len(structure.tokens) - 1)
+    tokens = structure.tokens
+    names = {
+        tokens[i].text
+        for i in range(statement.first, statement.last + 1)
+        if tokens[i].kind == "ident" and tokens[i].text not in KEYWORDS
+    }
+    mentions = collections.defaultdict(list)
+    for j in range(start, end + 1):
+        outside = not statement.first <= j <= statement.last
+        if outside and tokens[j].kind == "ident" and tokens[j].text in names:
+            mentions[tokens[j].text].append(j)
+    return any(len(found) == 1 and _declares(structure, found[0]) for found in mentions.values())
+
+
+def _declares(structure, i):
+    """Whether the name at `i` is being declared: `T name =`, `T& name,`, `const auto& name :`..."""
+    before = structure.tokens[i - 1] if i > 0 else None
+    typed = before is not None and (
+        before.text in (">", "*", "&", "&&")
+        or before.kind == "ident" and (before.text not in KEYWORDS or before.text in _TYPE_KEYWORDS)
+    )
+    return typed and structure.text(i + 1) in ("=", ";", ",", ")", "{", "(", ":", "[")
 
 
 def _whole_range_for_body(frame, statement):
@@ -641,6 +681,9 @@ def _swappable(source, structure, a, b):
     return any(x == y or x.startswith(y + ".") or y.startswith(x + ".") for x in names_a for y in names_b)
 
 
+_TYPE_KEYWORDS = frozenset(
+    "auto bool char char8_t char16_t char32_t double float int long short signed unsigned".split()
+)
 _NOT_TYPES = frozenset(["return", "delete", "throw", "co_return", "co_yield"])
 
 
