@@ -94,6 +94,19 @@ TEST_F(SessionTest, ASongIsNeverTakenForAnotherOfTheSameNameAndSize) {
     }
 }
 
+// A song another program renamed is not the one the list showed, though the player knows it by the same
+// directory entry.
+TEST_F(SessionTest, ASongRenamedMeanwhileIsLeftAlone) {
+    const QString volume = folder.path() + u"/volume"_s;
+    writeFile(volume + u"/f/x.mp3"_s, "song");
+    PlayerSession session(createDevice(kMassStorageProgId, componentsFolder(), volume));
+    PaneReading listed;
+    ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"f"_s}, listed).ok());
+    ASSERT_TRUE(QFile::rename(volume + u"/f/x.mp3"_s, volume + u"/f/y.mp3"_s));
+    EXPECT_EQ(int(session.remove({listed.songs->front()}).ending), int(Outcome::Ending::Changed));
+    EXPECT_TRUE(QFileInfo::exists(volume + u"/f/y.mp3"_s));
+}
+
 // tunedeck-player's transfers go through the same session, numbered as ls numbers them: each ends with its
 // exit status, what it says, and what the player then holds. A refusal is the player's description on
 // standard error; bad operands are refused before the player is reached.
