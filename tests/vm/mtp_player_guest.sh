@@ -7,7 +7,7 @@
 # responder dying in a send, a folder another program removes. Then libmtp's own tools: both storages with their names and
 # sizes, a folder, a send whose bytes come back alike and whose size the free space loses, a delete, songs larger
 # than the card and than the player, the player pulled out and plugged in again, and umtprd killed and started
-# again.
+# again. Last, files that are no songs though named so (a FIFO, a device node, a socket) are refused at once.
 # The guest boots without run.sh's mass-storage players (VM_USB_DISKS=0); BUILD_DIR is for Tunedeck's own
 # programs.
 set -eEuo pipefail
@@ -19,6 +19,8 @@ here=$(dirname "$0")
 . "$here/guest_base.sh"
 # shellcheck source-path=SCRIPTDIR source=mtp_responder.sh
 . "$here/mtp_responder.sh"
+# shellcheck source-path=SCRIPTDIR source=special_files.sh
+. "$here/special_files.sh"
 
 [ -d "$build" ] || { echo "FAILED: no build folder $build" >&2; exit 1; }
 fail() {
@@ -242,4 +244,11 @@ stop_mtp_responder
 retry_for 15 mtp_player_gone || fail "the player stayed on the bus after umtprd died"
 replug_mtp_player
 [ "$(storages | wc -l)" -eq 2 ] || fail "after umtprd's restart mtp-detect tells of other storages: $(storages)"
+
+# Last, as one that hangs may leave the responder waiting. Into a folder: without one a send is refused before it
+# looks at the file.
+player mkdir Special
+make_special_files
+special_files_refused "$build/bin/tunedeck-player" --player "$mtp_player_id" ||
+    fail "the MTP player was sent a file that is no song"
 echo "mtp_player_guest.sh: all checks passed"

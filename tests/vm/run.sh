@@ -7,10 +7,14 @@
 # all made anew with a MUSIC folder. The guest runs GUEST_SCRIPT with its arguments. Prints the guest's log and
 # exits with the script's status; the images stay for the host's checks. A guest that writes a device id
 # ("player" or "solo") to share/unplug has that player pulled out; share/unplugged then tells it so. One that
-# writes share/replug has solo plugged in again, and share/replugged says so.
+# writes share/replug has solo plugged in again, and share/replugged says so. One that writes share/power-cut has
+# its power cut at once: QEMU killed, nothing synced or unmounted (such a guest writes its share/status first).
 # VM_TIMEOUT (seconds, 600) bounds the whole run: QEMU is killed past it. VM_INTERNAL_MIB (64) sizes the
 # internal memory. VM_USB_DISKS=0 boots without the players and their USB controller, for a guest that plugs in
-# players of its own (an MTP gadget).
+# players of its own (an MTP gadget). VM_KEEP_IMAGES=1 boots on the three images as they are in WORK (an earlier
+# run's, or the caller's own) instead of new ones. VM_READER names more images in WORK ("a.img b.img"), kept as
+# they are and plugged in as the LUNs of a USB card reader (a second reader past 16), in that order; the guest
+# finds their names in share/reader. udev does not take the reader for a player.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 work=$1
@@ -33,17 +37,27 @@ mkdir -p "$work"
 kernel=$("$here/kernel_version.sh")
 
 share=$work/share
-rm -rf "$share" "$work/internal.img" "$work/card.img" "$work/solo.img"
+rm -rf "$share"
 mkdir "$share"
 players=()
 if [ "${VM_USB_DISKS:-1}" != 0 ]; then
-    export MTOOLS_SKIP_CHECK=1
-    mkfs.vfat -C -n INTERNAL "$work/internal.img" $((${VM_INTERNAL_MIB:-64} * 1024)) >/dev/null
-    mkfs.vfat -C -n CARD "$work/card.img" 32768 >/dev/null
-    mkfs.vfat -C -n SOLO "$work/solo.img" 16384 >/dev/null
-    for image in "$work/internal.img" "$work/card.img" "$work/solo.img"; do
-        mmd -i "$image" ::/MUSIC
-    done
+    if [ "${VM_KEEP_IMAGES:-0}" = 1 ]; then
+        for image in internal card solo; do
+            if [ ! -f "$work/$image.img" ]; then
+                echo "run.sh: VM_KEEP_IMAGES=1, but $work/$image.img is missing" >&2
+                exit 2
+            fi
+        done
+    else
+        export MTOOLS_SKIP_CHECK=1
+        rm -f "$work/internal.img" "$work/card.img" "$work/solo.img"
+        mkfs.vfat -C -n INTERNAL "$work/internal.img" $((${VM_INTERNAL_MIB:-64} * 1024)) >/dev/null
+        mkfs.vfat -C -n CARD "$work/card.img" 32768 >/dev/null
+        mkfs.vfat -C -n SOLO "$work/solo.img" 16384 >/dev/null
+        for image in "$work/internal.img" "$work/card.img" "$work/solo.img"; do
+            mmd -i "$image" ::/MUSIC
+        done
+    fi
     players=(
         -drive "if=none,id=internal,file=$work/internal.img,format=raw"
         -drive "if=none,id=card,file=$work/card.img,format=raw"
@@ -54,6 +68,23 @@ if [ "${VM_USB_DISKS:-1}" != 0 ]; then
         -drive "if=none,id=solo,file=$work/solo.img,format=raw"
         -device "usb-storage,id=solo,bus=xhci.0,drive=solo"
     )
+fi
+read -ra reader_images <<< "${VM_READER:-}"
+if [ "${#reader_images[@]}" -gt 0 ]; then
+    [ "${#players[@]}" -gt 0 ] || players=(-device "qemu-xhci,id=xhci")
+    for i in "${!reader_images[@]}"; do
+        image=$work/${reader_images[i]}
+        [ -f "$image" ] || { echo "run.sh: VM_READER names $image, which is missing" >&2; exit 2; }
+        # A reader of 16 LUNs, the most a USB mass-storage device has; its serial number keeps it off the players.
+        if [ $((i % 16)) -eq 0 ]; then
+            players+=(-device "usb-bot,id=reader$((i / 16)),bus=xhci.0,serial=TUNEDECK-READER$((i / 16))")
+        fi
+        players+=(
+            -drive "if=none,id=lun$i,file=$image,format=raw"
+            -device "scsi-hd,bus=reader$((i / 16)).0,scsi-id=0,lun=$((i % 16)),drive=lun$i"
+        )
+        echo "${reader_images[i]}" >> "$share/reader"
+    done
 fi
 printf '%s\n' "$script" "$@" > "$share/command"
 
@@ -138,7 +169,12 @@ while kill -0 "$qemu" 2>/dev/null; do
     if [ -e "$share/replug" ] && [ ! -e "$control/replug-asked" ]; then
         replug
     fi
-    sleep 0.2
+    if [ -e "$share/power-cut" ]; then
+        kill -KILL "$qemu"
+        echo "run.sh: the power was cut, as the guest asked"
+        break
+    fi
+    sleep 0.1
 done
 # Quietly: bash would report a killed QEMU with its whole command line.
 wait "$qemu" 2>/dev/null || true
