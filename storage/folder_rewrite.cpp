@@ -55,16 +55,24 @@ QByteArray journalOf(const QStringList& names) {
 void completeRewrite(const Fd& audio, const QString& folder, const StepDone& stepDone) {
     const QString fresh = kRewritePrefix + folder;
     const QString journal = kRewriteJournal + folder;
-    if (entryExists(audio, fresh)) {
+    // The entries still in the old folder, moved; false once it is gone. Both folders are closed again
+    // before the old one goes: FAT frees a folder's cluster only when its last holder lets it go.
+    const auto movedAll = [&] {
+        const Fd old = openFolderAt(audio, folder);
+        if (!old)
+            return false;
         const Fd target = openOrFail(audio, fresh);
-        if (const Fd old = openFolderAt(audio, folder)) {
-            QStringList order = journalNames(readSmallFile(audio, journal));
-            for (const VolumeEntry& entry : listEntries(old))
-                if (!order.contains(entry.name))
-                    order << entry.name;
-            for (const QString& name : order)
-                if (entryExists(old, name))
-                    renameEntry(old, name, target, name);
+        QStringList order = journalNames(readSmallFile(audio, journal));
+        for (const VolumeEntry& entry : listEntries(old))
+            if (!order.contains(entry.name))
+                order << entry.name;
+        for (const QString& name : order)
+            if (entryExists(old, name))
+                renameEntry(old, name, target, name);
+        return true;
+    };
+    if (entryExists(audio, fresh)) {
+        if (movedAll()) {
             syncVolume(audio);
             done(stepDone);
             if (::unlinkat(audio.get(), NativePath(folder).c_str(), AT_REMOVEDIR) != 0)

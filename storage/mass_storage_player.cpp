@@ -243,12 +243,60 @@ Fd lockedAudioFolder(const StorageMemory& memory) {
     return folder;
 }
 
+// The songs of the hidden folder of `name` go, with what Tunedeck keeps for them (the folder's playlist, what
+// a crash left), then the folder itself when nothing else is in it, or else it takes its name back; the files
+// kept are counted.
+int finishRemoval(const Volume& volume, const QString& name) {
+    const QString hidden = kRemovingPrefix + name, playlist = playlistName(name);
+    int kept = 0;
+    bool empty = true;
+    {
+        // Closed before the folder goes: FAT frees a folder's cluster only when its last holder lets it go.
+        const Fd folder = openFolderAt(volume.audio(), hidden);
+        if (!folder)
+            throw volumeError(errno, name);
+        for (const VolumeEntry& entry : listEntries(folder)) {
+            if (isSong(entry) || entry.name.startsWith(kOwnPrefix) || entry.name == playlist) {
+                removeEntry(folder, entry.name);
+            } else {
+                kept += filesIn(folder, entry);
+                empty = false;
+            }
+        }
+        syncFolder(folder);
+    }
+    if (const QString& playlists = volume.memory().playlistFolder; !playlists.isEmpty())
+        if (const Fd elsewhere = openFolder(playlists); elsewhere && entryExists(elsewhere, playlist)) {
+            removeEntry(elsewhere, playlist);
+            syncFolder(elsewhere);
+        }
+    if (empty) {
+        removeEntry(volume.audio(), hidden);
+        syncFolder(volume.audio());
+    } else {
+        renameEntry(volume.audio(), hidden, volume.audio(), name, name);
+        syncVolume(volume.audio());
+    }
+    return kept;
+}
+
+// Removes the folder's songs as finishRemoval does, the folder hidden first: a crash in the middle leaves it
+// as it was or, once the next Open has finished the removal, as it is to be.
+int clearFolder(const Volume& volume, const QString& name) {
+    renameEntry(volume.audio(), name, volume.audio(), kRemovingPrefix + name, name);
+    syncVolume(volume.audio());
+    return finishRemoval(volume, name);
+}
+
 // What a crash left on a memory, finished or removed; a volume that cannot be written keeps it.
 void recover(const StorageMemory& memory) {
     try {
         const Volume volume(memory);
         recoverFolder(volume.audio());
         finishRewrites(volume.audio());
+        for (const VolumeEntry& entry : listEntries(volume.audio()))
+            if (entry.kind == VolumeEntry::Kind::Folder && entry.name.startsWith(kRemovingPrefix))
+                finishRemoval(volume, entry.name.sliced(kRemovingPrefix.size()));
         for (const QString& name : volume.folderNames())
             recoverFolder(openFolderAt(volume.audio(), name));
         if (!memory.playlistFolder.isEmpty())
@@ -256,36 +304,6 @@ void recover(const StorageMemory& memory) {
     } catch (const DeviceError&) {
         // Reading still works; the next write says what is wrong.
     }
-}
-
-// The folder's songs go, with what Tunedeck keeps for it (its playlist, what a crash left), and the folder
-// itself once nothing else is in it; the files kept are counted.
-int clearFolder(const Volume& volume, const QString& name) {
-    const Fd folder = openFolderAt(volume.audio(), name);
-    if (!folder)
-        throw volumeError(errno, name);
-    const QString playlist = playlistName(name);
-    int kept = 0;
-    bool empty = true;
-    for (const VolumeEntry& entry : listEntries(folder)) {
-        if (isSong(entry) || entry.name.startsWith(kOwnPrefix) || entry.name == playlist) {
-            removeEntry(folder, entry.name);
-        } else {
-            kept += filesIn(folder, entry);
-            empty = false;
-        }
-    }
-    syncFolder(folder);
-    if (const QString& playlists = volume.memory().playlistFolder; !playlists.isEmpty())
-        if (const Fd elsewhere = openFolder(playlists); elsewhere && entryExists(elsewhere, playlist)) {
-            removeEntry(elsewhere, playlist);
-            syncFolder(elsewhere);
-        }
-    if (empty) {
-        removeEntry(volume.audio(), name);
-        syncFolder(volume.audio());
-    }
-    return kept;
 }
 
 }  // namespace

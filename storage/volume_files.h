@@ -21,7 +21,8 @@ inline const QString kPartPrefix = kOwnPrefix + QStringLiteral("part-");        
 inline const QString kRewritePrefix = kOwnPrefix + QStringLiteral("rewrite.");  // + folder: its rewrite
 inline const QString kRewriteJournal = kOwnPrefix + QStringLiteral("order.");  // + folder: the order it wants
 inline const QString kRenameJournal = kOwnPrefix + QStringLiteral("renames");  // renames under way
-inline const QString kSwapHidden = kOwnPrefix + QStringLiteral("swap-song");   // a song between two names
+inline const QString kRemovingPrefix = kOwnPrefix + QStringLiteral("removing.");  // + folder: its songs go
+inline const QString kSwapHidden = kOwnPrefix + QStringLiteral("swap-song");      // a song between two names
 // A number swap under way, as an earlier version journaled it: its two songs.
 inline const QString kSwapJournal = kOwnPrefix + QStringLiteral("swap");
 
