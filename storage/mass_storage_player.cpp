@@ -436,36 +436,40 @@ void MassStoragePlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const Q
 void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB,
                                  const QString& memory) {
     const Volume volume(memoryAt(memory));
-    const SongFolder folder(volume, folderIndex, order());
-    std::vector<Song> songs = folder.songs();
+    std::optional<SongFolder> folder(std::in_place, volume, folderIndex, order());
+    std::vector<Song> songs = folder->songs();
     for (const qint32 index : {songIndexA, songIndexB})
         if (index < 0 || index >= qint32(songs.size()))
             throw DeviceError(player_texts::kSongOutOfRange);
     if (songIndexA == songIndexB)
         return;
-    switch (folder.order()) {
+    switch (folder->order()) {
         case SongOrder::Directory: {
             std::swap(songs[songIndexA], songs[songIndexB]);
             QStringList order = fileNames(songs);
-            for (const VolumeEntry& entry : folder.entries())  // the rest moves along, after the songs
+            for (const VolumeEntry& entry : folder->entries())  // the rest moves along, after the songs
                 if (!order.contains(entry.name))
                     order << entry.name;
-            rewriteFolder(volume.audio(), folder.name(), order, stepDone_);
+            const QString name = folder->name();
+            // Closed before the rewrite removes it: FAT frees a folder's cluster only when its last holder
+            // lets it go.
+            folder.reset();
+            rewriteFolder(volume.audio(), name, order, stepDone_);
             break;
         }
         case SongOrder::Name: {
             const NameLimit limit = volume.nameLimit();
             if (!numberedApart(fileNames(songs))) {
-                numberSongs(folder, limit, stepDone_);
-                songs = folder.songs();
+                numberSongs(*folder, limit, stepDone_);
+                songs = folder->songs();
             }
-            renameAll(folder.fd(), prefixSwap(songs[songIndexA].fileName, songs[songIndexB].fileName, limit),
+            renameAll(folder->fd(), prefixSwap(songs[songIndexA].fileName, songs[songIndexB].fileName, limit),
                       stepDone_);
             break;
         }
         case SongOrder::Playlist:
             std::swap(songs[songIndexA], songs[songIndexB]);
-            folder.writePlaylist(fileNames(songs));
+            folder->writePlaylist(fileNames(songs));
             break;
     }
 }
