@@ -223,6 +223,7 @@ class frmTunedeck : public QMainWindow {
     bool busy_ = false;
     bool running_ = false;
     bool loading_ = false;
+    bool removedSafely_ = false;  // the player was removed safely and has not been plugged in again since
     QString displayFontName_;
     qint32 displayFontSize_ = 0;
     std::unique_ptr<PlayerSession> session_;

@@ -78,6 +78,7 @@ void frmTunedeck::connectPlayer(bool read) {
             problem = error.description();
     }
     const bool registered = device != nullptr;
+    removedSafely_ = false;
     if (session_)
         session_->release();
     session_ = std::make_unique<PlayerSession>(std::move(device));
@@ -112,8 +113,12 @@ void frmTunedeck::playersChanged() {
     if (present())
         player_ = playerEntry(player_.id);
     fillPlayerMenu();
+    // A player removed safely is expected to go: the pane is empty already and the status says it may.
+    const bool expected = removedSafely_ && !present();
+    if (present())
+        removedSafely_ = false;
     // Work under way meets the change itself and reads the pane again when it ends.
-    if (wasPresent != present() && !busy_ && !running_ && !loading_)
+    if (wasPresent != present() && !expected && !busy_ && !running_ && !loading_)
         readPlayerAgain();
 }
 

@@ -23,6 +23,7 @@ void frmTunedeck::menuRemove_Click() {
     if (!reportOutcome(QStringLiteral("取り外せませんでした。 Err:"), outcome))
         return;
     clearPlayerPane();
+    removedSafely_ = true;
     setStatus(QStringLiteral("取り外しました。プレーヤーを抜いてもかまいません。"));
 }
 

@@ -205,6 +205,15 @@ TEST_F(PlayerMenuTest, RemovalAndAnotherPlayerAreRefusedWhileARunGoesOn) {
     EXPECT_EQ(players.removed, QStringList{volume.path()});
     EXPECT_EQ(lastStatus(), u"取り外しました。プレーヤーを抜いてもかまいません。"_s);
     EXPECT_EQ(shownState(), u" / "_s);
+    // UDisks2 then tells that the drive went: the pane stays empty and the status keeps saying it may go.
+    players.listed.clear();
+    emit players.changed();
+    EXPECT_EQ(lastStatus(), u"取り外しました。プレーヤーを抜いてもかまいません。"_s);
+    // Plugged in again, it is read as before.
+    players.listed = {usbPlayer()};
+    emit players.changed();
+    EXPECT_EQ(shownState(), u"Pop,Rock / x"_s);
+    EXPECT_EQ(lastStatus(), u"Ready"_s);
 }
 
 // A player of gigabytes: its figures are shown whole, the panel growing past the emulated player's width.
