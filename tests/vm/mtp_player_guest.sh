@@ -4,10 +4,11 @@
 # mtp_player_guest.sh BUILD_DIR: in the guest, an MTP player of two storages on the real kernel's USB (umtprd on
 # a FunctionFS gadget, mtp_responder.sh). Tunedeck works on it: the window (mtp_player_vm_tests), then
 # tunedeck-player: a swap, a song larger than the card, a second program while the first holds the player, the
-# responder dying in a send, a folder another program removes. Then libmtp's own tools: both storages with their names and
-# sizes, a folder, a send whose bytes come back alike and whose size the free space loses, a delete, songs larger
-# than the card and than the player, the player pulled out and plugged in again, and umtprd killed and started
-# again. Last, files that are no songs though named so (a FIFO, a device node, a socket) are refused at once.
+# responder dying in a send, a folder another program removes, a folder removed that keeps a file that is no
+# song. Then libmtp's own tools: both storages with their names and sizes, a folder, a send whose bytes come back
+# alike and whose size the free space loses, a delete, songs larger than the card and than the player, the
+# player pulled out and plugged in again, and umtprd killed and started again. Last, files that are no songs
+# though named so (a FIFO, a device node, a socket) are refused at once.
 # The guest boots without run.sh's mass-storage players (VM_USB_DISKS=0); BUILD_DIR is for Tunedeck's own
 # programs.
 set -eEuo pipefail
@@ -154,7 +155,12 @@ if player send /tmp/songs/big.mp3 --folder 1; then
     fail "a send went to a folder that is gone"
 fi
 told "フォルダの番号が範囲外です。" || fail "the send to a folder gone was refused unclearly"
+# A file that is no song, put in a folder by another program: removing the folder takes the songs and the
+# folder keeps the file. umtprd sees what its storage holds when it starts.
+echo notes > "$mtp_internal/Music/Test/notes.txt"
+replug_mtp_player
 player rmdir 0
+[ "$(test_songs)" = notes.txt ] || fail "removing the folder Test left $(test_songs | tr '\n' ' ')"
 echo "mtp_player_guest.sh: Tunedeck's checks passed"
 
 # Both storages, by name, with the sizes their tmpfs were given.
