@@ -106,9 +106,15 @@ class Commands {
     void swap(qint32 first, qint32 second) { require(session_.swap(songAt(first), songAt(second))); }
     void createFolder(const QString& name) { require(session_.createFolder(setting_.memory, name)); }
     void removeFolder(qint32 folder) {
-        require(session_.removeFolder(setting_.memory, qint16(folder), folderName(folder)));
+        requireKeeping(session_.removeFolder(setting_.memory, qint16(folder), folderName(folder)));
     }
-    void format() { require(session_.format(setting_.memory)); }
+    void format() { requireKeeping(session_.format(setting_.memory)); }
+    // A removal on a real player leaves what is not a song, and says so.
+    void requireKeeping(const Outcome& outcome) {
+        if (outcome.kept > 0)
+            out_ << outcome.kept << " files kept that are not songs\n";
+        require(outcome);
+    }
     // As ls lists the emulated player's store, read through the player.
     void list() {
         for (const PlayerMemory memory : {PlayerMemory::Internal, PlayerMemory::Card}) {

@@ -769,6 +769,7 @@ TEST_F(StorageTest, AProgramThatWaitsGoesBeforeARunsNextSong) {
 TEST_F(StorageTest, TunedeckPlayerActsOnTheFolderItIsGiven) {
     writeFile(volume() + u"/.is_audio_player"_s, "audio_folders=MUSIC\nsong_order=name\n");
     QDir(volume()).mkpath(u"MUSIC/Pop"_s);
+    writeFile(volume() + u"/MUSIC/Pop/notes.txt"_s, "notes");
     const QString program = QStringLiteral(TUNEDECK_BIN_DIR "/tunedeck-player");
     const auto player = [&](const QStringList& arguments) {
         return run(program, QStringList{u"--player"_s, volume()} + arguments);
@@ -791,6 +792,7 @@ TEST_F(StorageTest, TunedeckPlayerActsOnTheFolderItIsGiven) {
         {{u"--memory"_s, u"1"_s, u"mkdir"_s, u"x"_s},
          1,
          u"tunedeck-player: "_s + player_texts::kNoCard + u'\n'},
+        {{u"rmdir"_s, u"0"_s}, 0, u"1 files kept that are not songs\n"_s},
     };
     for (const auto& step : steps) {
         const auto [status, output] = player(step.arguments);
@@ -799,6 +801,7 @@ TEST_F(StorageTest, TunedeckPlayerActsOnTheFolderItIsGiven) {
             << output.toStdString();
     }
     EXPECT_EQ(namesIn(volume() + u"/MUSIC/Rock"_s), (QStringList{u"01 b.mp3"_s, u"02 a.mp3"_s}));
+    EXPECT_EQ(namesIn(volume() + u"/MUSIC/Pop"_s), QStringList{u"notes.txt"_s});
     const auto [status, output] = run(program, {u"--player"_s, volume() + u"/gone"_s, u"ls"_s});
     EXPECT_EQ(status, 1);
     EXPECT_TRUE(output.endsWith(u"tunedeck-player: "_s + player_texts::kNotConnected + u'\n'))

@@ -160,6 +160,7 @@ told "フォルダの番号が範囲外です。" || fail "the send to a folder 
 echo notes > "$mtp_internal/Music/Test/notes.txt"
 replug_mtp_player
 player rmdir 0
+grep -qx "1 files kept that are not songs" /tmp/out || fail "removing the folder Test did not say it kept a file"
 [ "$(test_songs)" = notes.txt ] || fail "removing the folder Test left $(test_songs | tr '\n' ' ')"
 echo "mtp_player_guest.sh: Tunedeck's checks passed"
 
