@@ -18,6 +18,7 @@
 
 #include <iconv.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -173,6 +174,8 @@ TEST(LockTurns, AWaiterGoesBeforeTheHoldersNextTake) {
     const QTemporaryDir dir;
     const QString line = dir.filePath(u"line"_s);
     HandLock lock;
+    // Every user's programs may wait in the line, whatever the umask of the one that made it.
+    const mode_t umask = ::umask(077);
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
         ASSERT_TRUE(takeInTurn(line, lock.taker(1)));
@@ -185,12 +188,15 @@ TEST(LockTurns, AWaiterGoesBeforeTheHoldersNextTake) {
         });
         // Between two of its tries.
         EXPECT_TRUE(eventually([&] { return lock.refused > 0 && someoneInLine(line); }));
+        struct stat status {};
+        EXPECT_TRUE(::stat(line.toLocal8Bit().constData(), &status) == 0 && (status.st_mode & 07777) == 0644);
         lock.holder = 0;
         EXPECT_TRUE(takeInTurn(line, lock.taker(1)));
         EXPECT_TRUE(waiterTook) << "the holder took the lock again before the one waiting";
         lock.holder = 0;
         waiter.join();
     }
+    ::umask(umask);
 
     std::mutex guard;
     std::vector<int> takes;
@@ -256,6 +262,7 @@ TEST(LockTurns, EveryWaitEndsAndLeavesTheLine) {
             EXPECT_GE(timer.elapsed(), 300) << "the wait cut short";
         }
         EXPECT_EQ(lock.holder, free ? 1 : lockHeld ? 9 : 0);
+        EXPECT_LE(lock.refused, wait.total / wait.retry + 1) << "tries not spaced by the retry";
         EXPECT_EQ(QFile::exists(line), lineHeld) << "the line left behind, or taken from who stood in it";
         stopped.close();
         EXPECT_FALSE(someoneInLine(line)) << "still in line after the wait";

@@ -629,6 +629,29 @@ TEST_F(StorageTest, SongsOfOneTitleAreToldApart) {
     EXPECT_EQ(after[1].identity, before[0].identity);
 }
 
+// A number swap that an earlier version journaled and a crash stopped, after any of its three renames: the
+// next Open finishes it. A journal naming a song without a number is dropped, and the songs stay.
+TEST_F(StorageTest, AnEarlierVersionsStoppedSwapIsFinished) {
+    const struct {
+        QStringList files, journal, after;
+    } cases[] = {
+        {{u"01 a.mp3"_s, u"02 b.mp3"_s}, {u"01 a.mp3"_s, u"02 b.mp3"_s}, {u"b"_s, u"a"_s}},
+        {{kSwapHidden, u"02 b.mp3"_s}, {u"01 a.mp3"_s, u"02 b.mp3"_s}, {u"b"_s, u"a"_s}},
+        {{kSwapHidden, u"01 b.mp3"_s}, {u"01 a.mp3"_s, u"02 b.mp3"_s}, {u"b"_s, u"a"_s}},
+        {{u"01 b.mp3"_s, u"02 a.mp3"_s}, {u"01 a.mp3"_s, u"02 b.mp3"_s}, {u"b"_s, u"a"_s}},
+        {{u"01 a.mp3"_s, u"b.mp3"_s}, {u"01 a.mp3"_s, u"b.mp3"_s}, {u"a"_s, u"b"_s}},
+    };
+    for (const auto& [files, journal, after] : cases) {
+        SCOPED_TRACE(files.join(u' ').toStdString());
+        QDir(volume() + u"/f"_s).removeRecursively();
+        for (const QString& name : files)
+            writeFile(volume() + u"/f/"_s + name, name.toUtf8());
+        writeFile(volume() + u"/f/"_s + kSwapJournal, (journal.join(QChar(0)) + QChar(0)).toUtf8());
+        EXPECT_EQ(songsOf(*player(SongOrder::Name)), after.join(u','));
+        EXPECT_TRUE(namesIn(volume() + u"/f"_s).filter(kOwnPrefix).isEmpty());
+    }
+}
+
 // A full volume refuses a song before copying it; a read-only one says so.
 TEST_F(StorageTest, AFullOrReadOnlyVolumeRefusesClearly) {
     const TmpfsMount tmpfs(volume(), "size=1m");
