@@ -519,7 +519,9 @@ TEST(SongPositions, DownloadNamesAndDeletedIndices) {
           {u"GetRio01.mp3"_s, QStringList{u"GetRio01.mp3"_s, u"GetRio01 (2).mp3"_s, u"GetRio01 (4).mp3"_s},
            u"GetRio01 (3).mp3"_s},
           {u"GetRio01.mp3"_s, QStringList{u"GetRio01 (2).mp3"_s}, u"GetRio01.mp3"_s},
-          {u"notes"_s, QStringList{u"notes"_s}, u"notes (2)"_s}})
+          {u"notes"_s, QStringList{u"notes"_s}, u"notes (2)"_s},
+          {u"a.mp3"_s, QStringList{u"a.mp3"_s}, u"a (2).mp3"_s},
+          {u".mp3"_s, QStringList{u".mp3"_s}, u".mp3 (2)"_s}})
         EXPECT_EQ(freeFileName(name, [&](const QString& each) { return taken.contains(each); }), free);
     EXPECT_EQ(QList<qint32>({deletedSongIndex(2, 0), deletedSongIndex(3, 1), deletedSongIndex(5, 2)}),
               QList<qint32>({1, 1, 2}));
