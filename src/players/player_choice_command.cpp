@@ -113,10 +113,11 @@ void frmTunedeck::playersChanged() {
     if (present())
         player_ = playerEntry(player_.id);
     fillPlayerMenu();
-    // A player removed safely is expected to go: the pane is empty already and the status says it may.
-    const bool expected = removedSafely_ && !present();
-    if (present())
+    // A player removed safely is expected to go, however many changes UDisks2 tells on the way: the pane is
+    // empty already and the status says it may. Plugged in again, it is read as any other.
+    if (!wasPresent && present())
         removedSafely_ = false;
+    const bool expected = removedSafely_ && !present();
     // Work under way meets the change itself and reads the pane again when it ends.
     if (wasPresent != present() && !expected && !busy_ && !running_ && !loading_)
         readPlayerAgain();

@@ -205,7 +205,9 @@ TEST_F(PlayerMenuTest, RemovalAndAnotherPlayerAreRefusedWhileARunGoesOn) {
     EXPECT_EQ(players.removed, QStringList{volume.path()});
     EXPECT_EQ(lastStatus(), u"取り外しました。プレーヤーを抜いてもかまいません。"_s);
     EXPECT_EQ(shownState(), u" / "_s);
-    // UDisks2 then tells that the drive went: the pane stays empty and the status keeps saying it may go.
+    // UDisks2 then tells of the memory unmounted and of the drive gone: the pane stays empty and the status
+    // keeps saying it may go.
+    emit players.changed();
     players.listed.clear();
     emit players.changed();
     EXPECT_EQ(lastStatus(), u"取り外しました。プレーヤーを抜いてもかまいません。"_s);
