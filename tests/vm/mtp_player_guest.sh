@@ -20,8 +20,8 @@ here=$(dirname "$0")
 . "$here/guest_base.sh"
 # shellcheck source-path=SCRIPTDIR source=mtp_responder.sh
 . "$here/mtp_responder.sh"
-# shellcheck source-path=SCRIPTDIR source=special_files.sh
-. "$here/special_files.sh"
+# shellcheck source-path=SCRIPTDIR source=non_regular_files.sh
+. "$here/non_regular_files.sh"
 
 [ -d "$build" ] || { echo "FAILED: no build folder $build" >&2; exit 1; }
 fail() {
@@ -254,8 +254,8 @@ replug_mtp_player
 
 # Last, as one that hangs may leave the responder waiting. Into a folder: without one a send is refused before it
 # looks at the file.
-player mkdir Special
-make_special_files
-special_files_refused "$build/bin/tunedeck-player" --player "$mtp_player_id" ||
+player mkdir Odd
+make_non_regular_files
+non_regular_files_refused "$build/bin/tunedeck-player" --player "$mtp_player_id" ||
     fail "the MTP player was sent a file that is no song"
 echo "mtp_player_guest.sh: all checks passed"

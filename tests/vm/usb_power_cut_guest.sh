@@ -19,8 +19,8 @@ here=$(dirname "$0")
 . "$here/guest_setup.sh"
 # shellcheck source-path=SCRIPTDIR source=usb_power_cut_cases.sh
 . "$here/usb_power_cut_cases.sh"
-# shellcheck source-path=SCRIPTDIR source=special_files.sh
-. "$here/special_files.sh"
+# shellcheck source-path=SCRIPTDIR source=non_regular_files.sh
+. "$here/non_regular_files.sh"
 
 player=$build/bin/tunedeck-player
 failed=0
@@ -181,15 +181,15 @@ phase_cut() {
 phase_check() {
     local image kind each store recovered=() waits=()
     # The mixed volumes and the emulated player have nothing to recover: their checks start at once.
-    make_special_files
+    make_non_regular_files
     mixed_rmdir "${mounts[mixrmdir]}" &
     waits+=("$!")
     mixed_format "${mounts[mixformat]}" &
     waits+=("$!")
     # The store made first, so that the time a refusal takes is the send's own.
     store=$(mktemp -d /tmp/emulated.XXXXXX)
-    { "$player" --store "$store" ls > /dev/null && special_files_refused "$player" --store "$store"; } \
-        > "$out/special emulated" 2>&1 &
+    { "$player" --store "$store" ls > /dev/null && non_regular_files_refused "$player" --store "$store"; } \
+        > "$out/odd emulated" 2>&1 &
     waits+=("$!")
     # What the cut left, finished or removed: the players' memories at once, and each folder player.
     for each in two solo; do
@@ -207,13 +207,13 @@ phase_check() {
     say "Tunedeck opened every volume after the cut"
 
     # A USB player refuses what is no song, as the emulated one (a folder player takes the same way).
-    special_files_refused "$player" --player "$solo" > "$out/special solo" 2>&1 &
+    non_regular_files_refused "$player" --player "$solo" > "$out/odd solo" 2>&1 &
     waits+=("$!")
     for each in "${waits[@]}"; do
         wait "$each" || failed=1
     done
     for each in emulated solo; do
-        sed "s/^/$each: /" "$out/special $each"
+        sed "s/^/$each: /" "$out/odd $each"
     done
 
     local disk
