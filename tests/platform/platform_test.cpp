@@ -3,6 +3,7 @@
 
 #include "cp932.h"
 #include "file_size_limit.h"
+#include "local_path.h"
 #include "lock_turns.h"
 #include "music_files.h"
 #include "private_profile.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 
 #include <gtest/gtest.h>
 
@@ -175,7 +177,7 @@ TEST(LockTurns, AWaiterGoesBeforeTheHoldersNextTake) {
     const QString line = dir.filePath(u"line"_s);
     HandLock lock;
     // Every user's programs may wait in the line, whatever the umask of the one that made it.
-    const mode_t umask = ::umask(077);
+    const auto restoreUmask = qScopeGuard([umask = ::umask(077)] { ::umask(umask); });
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
         ASSERT_TRUE(takeInTurn(line, lock.taker(1)));
@@ -189,14 +191,13 @@ TEST(LockTurns, AWaiterGoesBeforeTheHoldersNextTake) {
         // Between two of its tries.
         EXPECT_TRUE(eventually([&] { return lock.refused > 0 && someoneInLine(line); }));
         struct stat status {};
-        EXPECT_TRUE(::stat(line.toLocal8Bit().constData(), &status) == 0 && (status.st_mode & 07777) == 0644);
+        EXPECT_TRUE(::stat(NativePath(line).c_str(), &status) == 0 && (status.st_mode & 07777) == 0644);
         lock.holder = 0;
         EXPECT_TRUE(takeInTurn(line, lock.taker(1)));
         EXPECT_TRUE(waiterTook) << "the holder took the lock again before the one waiting";
         lock.holder = 0;
         waiter.join();
     }
-    ::umask(umask);
 
     std::mutex guard;
     std::vector<int> takes;
