@@ -815,6 +815,7 @@ TEST_F(StorageTest, TunedeckPlayerActsOnTheFolderItIsGiven) {
         {{u"--memory"_s, u"1"_s, u"mkdir"_s, u"x"_s},
          1,
          u"tunedeck-player: "_s + player_texts::kNoCard + u'\n'},
+        {{u"--memory"_s, u"1"_s, u"format"_s}, 1, u"tunedeck-player: "_s + player_texts::kNoCard + u'\n'},
         {{u"rmdir"_s, u"0"_s}, 0, u"1 files kept that are not songs\n"_s},
     };
     for (const auto& step : steps) {
