@@ -109,7 +109,6 @@ void copyOutOfStore(const QString& source, qint64 expectedSize, const QString& t
     TransferPace pace(speedKbps, progress, expectedSize);
     const PumpResult result = pump(from, to, expectedSize, pace);  // QSaveFile drops its file on a throw
     if (result.outcome != Pumped::Done || result.bytes != expectedSize) {
-        to.cancelWriting();
         switch (result.outcome) {
             case Pumped::WriteFailed:
                 throw DeviceError(player_texts::kUnwritableTarget + target);

@@ -129,6 +129,7 @@ TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
         {{u"rmdir"_s, u"0"_s}, u"0||b:t,t"_s},
         {{u"rmdir"_s, u"x"_s}, u"2|tunedeck-player: bad operands for rmdir: x\n|b:t,t"_s},
         {{u"format"_s, u"--folder"_s, u"-1"_s}, u"2|tunedeck-player: bad --memory or --folder\n|b:t,t"_s},
+        {{u"format"_s, u"--memory"_s, u"2"_s}, u"2|tunedeck-player: bad --memory or --folder\n|b:t,t"_s},
         {{u"format"_s}, u"0||"_s}};
     for (const auto& [arguments, expected] : runs) {
         const ProgramRun run = folder.runPlayer(arguments);

@@ -100,19 +100,19 @@ class PlayerTest : public ::testing::Test {
 
 // Every call but Open and Close is refused on a closed device (a bad memory first); on an open one, each
 // refusal says why and changes nothing, on the player nor beside it; so does a transfer asked to stop, after
-// its first chunk or while the link's speed (1 KB/s) holds it back. Song 0's data is cut short; the card has
+// its first chunk or while the link's speed (1 KB/s) holds it back. Song 0's data has grown; the card has
 // 100 bytes free. One bracket at a time, across instances: Open waits a while for the other's Close.
 TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
     EmulatedPlayer player(storePath()), other(storePath());
     player.Open();
-    player.AddSong(0, u"cut short"_s, writeFile(root() + u"/0"_s, songBytes(100, 0)), u"0"_s);
-    const QString cut = QDir(storePath() + u"/data"_s).entryList(QDir::Files).at(0);
+    player.AddSong(0, u"grown"_s, writeFile(root() + u"/0"_s, songBytes(100, 0)), u"0"_s);
+    const QString grown = QDir(storePath() + u"/data"_s).entryList(QDir::Files).at(0);
     player.AddSong(0, u"whole"_s, writeFile(root() + u"/1"_s, songBytes(100, 1)), u"0"_s);
     player.AddFolder(u"card"_s, u"1"_s);
     QFile(writeFile(root() + u"/full"_s, {})).resize(32 * 1024 * 1024 - 100);
     player.AddSong(0, u"full"_s, root() + u"/full"_s, u"1"_s);
     player.Close();
-    ASSERT_TRUE(QFile(storePath() + u"/data/"_s + cut).resize(40));
+    ASSERT_TRUE(QFile(storePath() + u"/data/"_s + grown).resize(140));
     ASSERT_EQ(std::get<0>(run({u"set-speed"_s, u"1"_s})), 0);
     const QString source = writeFile(root() + u"/101"_s, songBytes(101, 2));
     const QString big = writeFile(root() + u"/big"_s, songBytes(200 * 1024, 3));
@@ -135,8 +135,9 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
         {[&] { player.AddFolder({}, u"0"_s); }, kEmptyFolderName},
         {[&] { player.DeleteSong(0, -1, u"0"_s); }, kSongOutOfRange},
         {[&] { player.SwapSong(0, 1, 2, u"0"_s); }, kSongOutOfRange},
+        {[&] { player.SwapSong(0, 2, 1, u"0"_s); }, kSongOutOfRange},
         {[&] { player.GetSong(0, 2, root() + u"/o"_s, u"0"_s); }, kSongOutOfRange},
-        {[&] { player.GetSong(0, 0, root() + u"/o"_s, u"0"_s); }, kStoreDamaged + cut},
+        {[&] { player.GetSong(0, 0, root() + u"/o"_s, u"0"_s); }, kStoreDamaged + grown},
         {[&] { player.GetSong(0, 1, root(), u"0"_s); }, kUnwritableTarget},
         {[&] { player.GetSong(0, 1, storePath() + u"/data/o"_s, u"0"_s); }, kUnwritableTarget},
         {[&] { player.GetSong(0, 1, root() + u"/link"_s, u"0"_s); }, kUnwritableTarget},
@@ -176,6 +177,16 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
     EXPECT_THAT([&] { other.Open(); }, refused(kInUse, DeviceError::Kind::InUse));
     maker.close();
     other.Open();
+    other.Close();
+
+    // A font refused on a closed device draws no song.
+    EXPECT_THAT([&] { other.FontName(u"IPAPMincho"_s); }, refused(kNotOpen));
+    EXPECT_THAT([&] { other.FontSize(30); }, refused(kNotOpen));
+    inBracket(other, [&] { other.AddSong(0, u"drawn"_s, source, u"0"_s); });
+    PlayerStore store(storePath());
+    store.open();
+    EXPECT_TRUE(store.catalogue(Memory::Internal).folders[0].songs.back().display ==
+                renderDisplay(u"drawn"_s, {}));
 }
 
 // Folders and songs added, swapped and deleted in both memories are kept across brackets, and ls shows them
@@ -202,6 +213,7 @@ TEST_F(PlayerTest, ChangesReachTheStoreAndLsShowsThem) {
     player.AddFolder(u"card"_s, u"1"_s);
     player.AddSong(0, u"e"_s, root() + u"/s"_s, u"1"_s);
     player.Format(u"1"_s);
+    player.AddFolder(u"c"_s, u"1"_s);
     player.Close();
     EXPECT_EQ(out({u"ls"_s}),
               u"memory 0 (internal): 23 bytes used, 67108841 bytes free\n"
@@ -209,22 +221,27 @@ TEST_F(PlayerTest, ChangesReachTheStoreAndLsShowsThem) {
               u"  folder 1: ../x\\x00名前 😀\\x1b[2J\\x07\n"
               u"    song 0: a\\nb\\t\\\\\\r\\x85\\x7f (8 bytes)\n"
               u"    song 1: ../x\\x00名前 😀\\x1b[2J\\x07 (15 bytes)\n"
-              u"memory 1 (card): 0 bytes used, 33554432 bytes free\n"_s);
+              u"memory 1 (card): 0 bytes used, 33554432 bytes free\n"
+              u"  folder 0: c\n"_s);
     // The source, the store's state, its catalogues, and the data of two songs.
     EXPECT_EQ(storeFiles(root()).size(), 6) << "data of a song gone kept, or a file written by a name";
     // Each display bitmap as a 1-bit PNG named after where it belongs, drawn in the font named and sized just
     // before its folder or song was added; a fresh player's folder before any face was named.
     const QString display = root() + u"/display"_s;
-    EXPECT_EQ(out({u"export-display"_s, display}), u"4 bitmaps written to "_s + display + u'\n');
+    EXPECT_EQ(out({u"export-display"_s, display}), u"5 bitmaps written to "_s + display + u'\n');
     EXPECT_EQ(storeFiles(display),
               (QMap<QString, QByteArray>{{u"m0-f00.png"_s, renderDisplay(u"MUSIC"_s, {u"IPAPGothic"_s})},
                                          {u"m0-f01.png"_s, renderDisplay(odd, {u"IPAPMincho"_s, 8})},
                                          {u"m0-f01-s000.png"_s, renderDisplay(lines, {u"IPAPMincho"_s, 24})},
-                                         {u"m0-f01-s001.png"_s, renderDisplay(odd, {u"IPAPMincho"_s, 24})}}));
+                                         {u"m0-f01-s001.png"_s, renderDisplay(odd, {u"IPAPMincho"_s, 24})},
+                                         {u"m1-f00.png"_s, renderDisplay(u"c"_s, {u"IPAPMincho"_s, 24})}}));
     const QImage small(display + u"/m0-f01.png"_s), big(display + u"/m0-f01-s001.png"_s);
     EXPECT_TRUE(small.depth() == 1 && big.height() > small.height() && big.width() > small.width());
 
     const QString status = u"store: "_s + storePath() + u"\nconnected: %1\ncard: %2\nspeed: %3\n"_s;
+    EXPECT_EQ(out({u"players"_s}),
+              u"emulated\n  kind: emulated\n  name: Rio500（エミュレーション）\n  memory 0: "_s +
+                  storePath() + u'\n');
     EXPECT_EQ(out({u"set-speed"_s, u"250"_s}), status.arg(u"yes"_s, u"present"_s, u"250 KB/s"_s));
     EXPECT_EQ(out({u"set-speed"_s, u"0"_s}), status.arg(u"yes"_s, u"present"_s, u"unlimited"_s));
     EXPECT_EQ(out({u"disconnect"_s}), status.arg(u"no"_s, u"present"_s, u"unlimited"_s));
@@ -242,9 +259,26 @@ TEST_F(PlayerTest, ChangesReachTheStoreAndLsShowsThem) {
     // What another instance adds (a journal line) and reorders (a new catalogue), this one finds.
     EmulatedPlayer second(storePath());
     inBracket(second, [&] { second.AddSong(1, u"e"_s, root() + u"/s"_s, u"0"_s); });
-    inBracket(player, [&] { EXPECT_EQ(player.Songs(0, 1).size(), 3u); });
+    inBracket(player, [&] {
+        EXPECT_EQ(player.Songs(0, 1).size(), 3u);
+        EXPECT_EQ(player.AvailableMemory(u"0"_s), 67108841 - 8) << "the added song not counted";
+    });
     inBracket(second, [&] { second.SwapSong(1, 0, 2, u"0"_s); });
     inBracket(player, [&] { EXPECT_EQ(player.Songs(0, 1).at(0).name, u"e"_s); });
+}
+
+// On a terminal a send shows each song as it starts and how far it is; an empty song has no share to show.
+TEST_F(PlayerTest, ASendOnATerminalShowsEachSongAndHowFarItIs) {
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    const QStringList songs{writeFile(root() + u"/a.mp3"_s, songBytes(3000, 0)),
+                            writeFile(root() + u"/b.mp3"_s, {})};
+    EXPECT_EQ(
+        runPlayerCommand(QStringList{u"--store"_s, storePath(), u"send"_s} + songs,
+                         {.componentsFolder = componentsFolder(), .terminal = true}, outStream, errStream),
+        0);
+    EXPECT_EQ(out + u'|' + err,
+              u"2 of 2 files sent\n|\n1/2 a.mp3\n\r0% of 2 KB\r100% of 2 KB\r100% of 2 KB\n2/2 b.mp3\n"_s);
 }
 
 // Windows' Japanese faces are not installed here: each draws as the IPA face of its kind, not a Latin
@@ -490,6 +524,7 @@ TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
         {used({{memory1, internal}}), memory1, {}},
         {withLate(line(0, late) + "{}\n" + line(0, newDataFileName())), journal, {}},
         {withLate(line(1, late)), journal, {}},
+        {withLate(line(-1, late)), journal, {}},
         {withLate(line(0, QString::fromLatin1(data))), journal, {}}};
     for (const auto& [files, damaged, opened] : stores) {
         SCOPED_TRACE(QStringList(files.keys()).join(u' ').toStdString() + ": " + damaged.toStdString());
