@@ -4,6 +4,7 @@
 #include "display_title.h"
 #include "japanese_translation.h"
 #include "layout.h"
+#include "list_model.h"
 #include "program_version.h"
 #include "version_command.h"
 
@@ -130,6 +131,13 @@ TEST_F(WindowTest, TheKeyboardOpensTheMenus) {
         list->setFocus();
         QTest::keyClick(w.windowHandle(), key.key(), key.keyboardModifiers());
         EXPECT_EQ(menu->isVisible(), opens) << list->objectName().toStdString();
+        // Under the current item; at the corner of an empty list.
+        const auto& view = static_cast<const QAbstractItemView&>(*list);
+        const QRect current = view.visualRect(view.currentIndex());
+        if (opens) {
+            EXPECT_EQ(menu->pos(),
+                      view.viewport()->mapToGlobal(current.isValid() ? current.bottomLeft() : QPoint()));
+        }
         menu->close();
     }
 }
@@ -206,8 +214,48 @@ TEST_F(WindowTest, ThePanesFollowTheSplitter) {
                     w.fraSong->y() == w.picSep->y() + w.picSep->height())
             << top;
     }
+    // The lists number no rows, and every column has its designed width, the narrow 場所 too.
+    for (const ListView* list : {w.lvwFile, w.lvwSong}) {
+        EXPECT_FALSE(list->verticalHeader()->isVisible());
+        QList<int> widths;
+        for (int column = 0; column < list->model()->columnCount(); ++column)
+            widths << list->columnWidth(column);
+        EXPECT_EQ(widths,
+                  list == w.lvwFile ? QList<int>({133, 133, 200, 80}) : QList<int>({267, 67, 80, 20}));
+    }
+    // A larger window: the song frame and the status bar keep to the client's width and its bottom.
+    w.resize(w.size() + QSize(150, 90));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.fraSong->width() == w.centralWidget()->width() &&
+                w.stbRioInfo->geometry().bottom() == w.centralWidget()->height() - 1);
     window->close();
     EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), w.splitterTop());
+}
+
+// The list's texts as the views read them: one line a cell, the header's captions and alignments, a row's
+// key or its first text; a cell outside the rows and columns is nothing, and setting one changes nothing.
+TEST(ListModel, CellsHeadersAndKeys) {
+    ListModel model;
+    const QList<ListModel::Header> headers{{u"名前"_s, Qt::AlignLeft}, {u"サイズ"_s, Qt::AlignRight}};
+    model.setHeaders(headers);
+    model.appendRow(u"gone"_s);
+    model.setHeaders(headers);
+    model.setRows({{{u"b"_s, u"2"_s}, {}}, {{u"a"_s}, u"key"_s}});
+    for (const auto& [row, column] : {std::pair{-1, 0}, {2, 0}, {0, -1}, {0, 2}, {1, 0}})
+        model.setText(row, column, u"x\ny"_s);
+    QStringList cells;
+    for (int row = -1; row <= model.rowCount(); ++row)
+        for (int column = -1; column <= 2; ++column)
+            cells << model.text(row, column);
+    EXPECT_EQ(cells.join(u'|'), u"|||||b|2|||x y||||||"_s);
+    EXPECT_EQ(model.key(0) + u'|' + model.key(1), u"b|key"_s);
+    const auto cell = [&](int column, int role) { return model.data(model.index(0, column), role); };
+    EXPECT_EQ(cell(1, Qt::TextAlignmentRole), int(Qt::AlignRight | Qt::AlignVCenter));
+    EXPECT_FALSE(cell(0, Qt::ToolTipRole).isValid());
+    const auto header = [&](int section, Qt::Orientation orientation) {
+        return model.headerData(section, orientation, Qt::DisplayRole).toString();
+    };
+    EXPECT_EQ(header(1, Qt::Horizontal) + header(0, Qt::Vertical) + header(2, Qt::Horizontal), u"サイズ13"_s);
 }
 
 // Strictly inside the margins of a client 5910 high, here from 2000.
