@@ -60,7 +60,6 @@ StatusBar::StatusBar(QWidget* parent)
     message_->setObjectName(QStringLiteral("statMsg"));
     memory_->setObjectName(QStringLiteral("statMem"));
     memory_->setMinimumWidth(memoryWidth(QString()));
-    progress_->setObjectName(QStringLiteral("runProgress"));
     progress_->setAccessibleName(QStringLiteral("転送の進み具合"));
     progress_->setRange(0, kProgressSteps);
     progress_->setMaximumWidth(progress_->fontMetrics().horizontalAdvance(QStringLiteral("00000/00000曲")) *
