@@ -64,7 +64,6 @@ StatusBar::StatusBar(QWidget* parent)
     progress_->setRange(0, kProgressSteps);
     progress_->setMaximumWidth(progress_->fontMetrics().horizontalAdvance(QStringLiteral("00000/00000曲")) *
                                2);
-    cancel_->setObjectName(QStringLiteral("cancelRun"));
     cancel_->setText(QStringLiteral("中止"));
     cancel_->setToolTip(QStringLiteral("転送を中止します (Esc)"));
     cancel_->setFocusPolicy(Qt::NoFocus);  // a run holds the focus where it was

@@ -7,6 +7,8 @@
 #include "music_file_listing.h"
 #include "volumes.h"
 
+#include <QStorageInfo>
+
 #include <sys/stat.h>
 
 namespace tunedeck::testing {
@@ -60,6 +62,11 @@ TEST_F(ComputerPaneTest, TheTreeAndTheListFollowTheKeysTheDrivesAndTheRefresh) {
         u"10.mp3|9.mp3|A.Mp3|aab.mp3|a_b.mp3|b.mp3|c.rmp|line break.mp3|"
         u"long name 曲.mp3|tagged.mp3|x\\x83.mp3|テスト.mp3"_s;
     frmTunedeck& w = start();
+    EXPECT_EQ(w.drvList->drive(), QStorageInfo(working.path()).rootPath());
+    takeStatusTexts();
+    w.drvList->showPopup();  // the volumes read again, and the choice kept, is no change of drive
+    w.drvList->hidePopup();
+    EXPECT_EQ(takeStatusTexts(), QStringList());
     EXPECT_EQ(rows(*w.lvwFile, 1).join(u'|'), inNameOrder);
     EXPECT_TRUE(rows(*w.lvwFile).contains(u"tagged.mp3|Artist|Theme|1,024KB"_s));
     EXPECT_EQ(w.dirlst->currentItem()->child(0)->text(0), u".hidden"_s) << "sorted, hidden ones too";
@@ -110,6 +117,7 @@ TEST_F(ComputerPaneTest, SelectionTotalSortingAndOpening) {
     frmTunedeck& w = start();
     const auto click = [&](QPoint at, Qt::KeyboardModifiers modifiers = {}) {
         QTest::mouseClick(w.lvwFile->viewport(), Qt::LeftButton, modifiers, at);
+        EXPECT_FALSE(w.menuFileList->isVisible()) << "a left click popped the menu up";
         return w.lblFileTotalSize->text();
     };
     const auto clickHeader = [&](int column) {
