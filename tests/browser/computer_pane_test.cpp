@@ -3,6 +3,7 @@
 
 #include "cp932.h"
 #include "desktop_shell.h"
+#include "folder_entries.h"
 #include "local_path.h"
 #include "music_file_listing.h"
 #include "volumes.h"
@@ -156,6 +157,15 @@ TEST_F(ComputerPaneTest, SelectionTotalSortingAndOpening) {
         QTest::mouseClick(over, Qt::RightButton, {}, {5, 5});
         EXPECT_TRUE(menu->isVisible() && menu->close());
     }
+}
+
+// Unit by unit in upper case, in the first four units, the next four and the rest alike; a unit from 0x8000
+// up counts whole; names of one key in the order of their bytes.
+TEST(NameOrder, UnitByUnitInUpperCaseThenByBytes) {
+    QStringList names{u"語"_s,         u"世"_s, u"abcd語"_s, u"abcd世"_s, u"abcdefgh語"_s,
+                      u"abcdefgh世"_s, u"_"_s,  u"Z"_s,      u"b"_s,      u"B"_s};
+    sortByName(names);
+    EXPECT_EQ(names.join(u' '), u"abcdefgh世 abcdefgh語 abcd世 abcd語 B b Z _ 世 語"_s);
 }
 
 // A file gone after the listing stops nothing. Among the mounted volumes: the root first, whatever it is, and
