@@ -66,6 +66,9 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
             EXPECT_EQ(int(outcome.ending), int(Outcome::Ending::Failed));
             EXPECT_EQ(outcome.description, u"故障"_s);
             EXPECT_FALSE(log->open) << "left open";
+            EXPECT_TRUE(member != u"Open"_s || log->calls.last() == u"Close()"_s)
+                << "no Close after the Open";
+            EXPECT_EQ(log->onWindowThread, QStringList()) << "a call held the caller's thread";
             EXPECT_EQ(folder.playerState(), member == u"Close"_s ? after : u"a:s1,s2,s3 b:"_s);
         }
     }

@@ -26,8 +26,9 @@ class DeviceRecorder final : public DeviceComponent,
   public:
     struct Log {
         QStringList calls;
-        QStringList unbracketed;  // calls made while the player was not open, and Opens while it was
-        bool open = false;        // an Open went through and its Close has not come yet
+        QStringList unbracketed;     // calls made while the player was not open, and Opens while it was
+        QStringList onWindowThread;  // calls that held the window's thread, which only the session's may
+        bool open = false;           // an Open went through and its Close has not come yet
         // By member, {n, description}: the nth call of the member from now on (1 = the next one) raises
         // DeviceError(description) instead of reaching the device. The call is logged all the same.
         QHash<QString, std::pair<int, QString>> failures;

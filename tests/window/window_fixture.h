@@ -68,6 +68,8 @@ class WindowTest : public ::testing::Test {
         EXPECT_TRUE(prompts.allAnswersUsed()) << "a scripted answer was never asked for";
         EXPECT_TRUE(deviceLog->unbracketed.isEmpty() && !deviceLog->open)
             << "outside a bracket: " << deviceLog->unbracketed.join(u' ').toStdString();
+        EXPECT_TRUE(deviceLog->onWindowThread.isEmpty())
+            << "on the window's thread: " << deviceLog->onWindowThread.join(u' ').toStdString();
         const frmTunedeck* w = window.get();
         EXPECT_TRUE(!w || !w->isVisible() ||
                     (w->isEnabled() && w->fraSong->isEnabled() && w->menuSend->isEnabled() &&
