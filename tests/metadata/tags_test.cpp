@@ -54,11 +54,12 @@ const std::pair<QByteArray, QString> kCases[] = {
     {rmp3File({listChunk({riffChunk("IART", QByteArray(65'536, 'a')).repeated(8), inam("x")})}),
      u"RMP3|"_s + QString(65'536, u'a') + u"||||"_s},
     // Damage: the walk stops quietly with what it has. The file ends inside the list type; a text the end
-    // cuts short sets nothing; a chunk size with the top bit set; a sub-chunk size beyond 31 bits once
-    // padded.
+    // cuts short sets nothing, and a list that claims megabytes keeps what it holds; a chunk size with the top
+    // bit set; a sub-chunk size beyond 31 bits once padded.
     {rmp3File({riffChunkClaiming("LIST", 20, "IN")}), u"RMP3|||||"_s},
     {rmp3File({riffChunkClaiming("LIST", 40, "INFO" + inam("kept") + riffChunkClaiming("IART", 5, "Hello"))}),
      u"RMP3||kept|||"_s},
+    {rmp3File({riffChunkClaiming("LIST", 0x800000, "INFO" + inam("x"))}), u"RMP3||x|||"_s},
     {rmp3File({riffChunkClaiming("data", 0x80000000, "ab"), listChunk({inam("x")})}), u"RMP3|||||"_s},
     {rmp3File({listChunk({inam("kept"), riffChunkClaiming("IART", 0x7FFFFFFF, "a")})}), u"RMP3||kept|||"_s},
     // a wave file
