@@ -307,13 +307,14 @@ TEST(Cp932, EveryCodeDecodesAndEncodesBackAsGlibcDoes) {
 }
 
 // Where glibc cannot tell: the single bytes it refuses, a lead byte without its trail byte (also at the end
-// of one call, which leaves the next call's first byte alone), look-alikes ICU's table lacks and characters
-// of no form at all, and the form Windows prefers of several: JIS X 0208, then NEC row 13, then the IBM
-// extensions, never the NEC-selected ones.
+// of one call, which leaves the next call's first byte alone), single bytes before what could be a trail,
+// look-alikes ICU's table lacks and characters of no form at all, and the form Windows prefers of several:
+// JIS X 0208, then NEC row 13, then the IBM extensions, never the NEC-selected ones.
 TEST(Cp932, DecodesAndEncodesAsWindowsDoesWhereGlibcCannotTell) {
     EXPECT_EQ(cp932::decode(kRefusedByGlibc + QByteArray("\x81\x20\x00\x81", 4)),
               kWindowsSingles + u"\uFFFD \0\uFFFD"_s);
     EXPECT_EQ(cp932::decode("\x83") + cp932::decode("\x65"), u"\uFFFDe"_s);
+    EXPECT_EQ(cp932::decode("\xa0\x41\xdf\x41"), u"\uF8F0A\uFF9FA"_s) << "no lead bytes";
     EXPECT_EQ(cp932::encode(u"〜−‖—¢£¬¦¥‾€∵Ⅰⅰ纊"_s + kWindowsSingles + QChar(0)),
               "\x81\x60\x81\x7c\x81\x61\x81\x5c\x81\x91\x81\x92\x81\xca\xfa\x55\x5c\x7e?"
               "\x81\xe6\x87\x54\xfa\x40\xfa\x5c" +
