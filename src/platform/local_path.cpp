@@ -49,11 +49,9 @@ qsizetype sequenceLength(QByteArrayView bytes, qsizetype at) {
 
 bool holdsBytes(QStringView path) {
     for (qsizetype i = 0; i < path.size(); ++i) {
-        const char16_t unit = path[i].unicode();
-        if (QChar::isHighSurrogate(unit) && i + 1 < path.size() &&
-            QChar::isLowSurrogate(path[i + 1].unicode()))
+        if (pairAt(path, i))
             ++i;
-        else if (isHeldByte(unit))
+        else if (isHeldByte(path[i].unicode()))
             return true;
     }
     return false;
@@ -97,8 +95,7 @@ NativePath::NativePath(QStringView path) {
     qsizetype run = 0;
     for (qsizetype i = 0; i < path.size(); ++i) {
         const char16_t unit = path[i].unicode();
-        if (QChar::isHighSurrogate(unit) && i + 1 < path.size() &&
-            QChar::isLowSurrogate(path[i + 1].unicode())) {
+        if (pairAt(path, i)) {
             ++i;
         } else if (isHeldByte(unit)) {
             out = encoder.appendToBuffer(out, path.sliced(run, i - run));

@@ -306,6 +306,34 @@ TEST(Cp932, EveryCodeDecodesAndEncodesBackAsGlibcDoes) {
     EXPECT_GT(characterPairs, 7000);
 }
 
+// A name's bytes as a path: each valid UTF-8 sequence decoded, at the bounds of its forms too, and every
+// other byte (overlong forms, surrogates, beyond U+10FFFF, cut short, Shift-JIS) held as itself, so that the
+// bytes come back whole.
+TEST(LocalPath, ValidUtf8IsDecodedAndEveryOtherByteHeld) {
+    const auto held = [](QByteArrayView bytes) {
+        QString units;
+        for (const char byte : bytes)
+            units += QChar(char16_t(0xDC00 + uchar(byte)));
+        return units;
+    };
+    const std::pair<QByteArray, QString> names[] = {
+        {"\xC2\xA0\xDF\xBF", u"\u00A0\u07FF"_s},
+        {"\xC1\xBF", held("\xC1\xBF")},
+        {"\xE0\xA0\x80\xED\x9F\xBF", u"\u0800\uD7FF"_s},
+        {"\xE0\x9F\xBF", held("\xE0\x9F\xBF")},
+        {"\xED\xA0\x80", held("\xED\xA0\x80")},
+        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", u"\U00010000\U0010FFFF"_s},
+        {"\xF0\x8F\xBF\xBF", held("\xF0\x8F\xBF\xBF")},
+        {"\xF4\x90\x80\x80", held("\xF4\x90\x80\x80")},
+        {"a\xE3\x41\x81", u"a"_s + held("\xE3") + u"A"_s + held("\x81")},
+        {"\xE3\x81", held("\xE3\x81")},
+        {"\x82\xA0.mp3", held("\x82\xA0") + u".mp3"_s}};
+    for (const auto& [bytes, path] : names) {
+        EXPECT_EQ(pathFromBytes(bytes), path) << bytes.toHex().constData();
+        EXPECT_EQ(pathBytes(path), bytes) << bytes.toHex().constData();
+    }
+}
+
 // Where glibc cannot tell: the single bytes it refuses, a lead byte without its trail byte (also at the end
 // of one call, which leaves the next call's first byte alone), single bytes before what could be a trail,
 // look-alikes ICU's table lacks and characters of no form at all, and the form Windows prefers of several:
