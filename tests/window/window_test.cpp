@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -343,8 +344,9 @@ void whenShown(std::function<void(D&)> act) {
 }
 
 // A text pasted into the input box keeps its first line, and only that of the text pasted. A folder's name
-// may hold tags: a question shows its text as it is. The buttons speak Japanese.
-TEST(DialogPrompts, PastedTextsKeepTheirFirstLineAndQuestionsShowMarkupAsText) {
+// may hold tags: a question shows its text as it is. The buttons speak Japanese. The font dialog opens on the
+// font chosen before, its size too.
+TEST(DialogPrompts, PastedTextsKeepTheirFirstLineQuestionsShowMarkupAsTextAndFontsTheirSize) {
     whenShown<QInputDialog>([](QInputDialog& dialog) {
         QLineEdit* box = dialog.findChild<QLineEdit*>();
         box->setCursorPosition(3);
@@ -363,6 +365,11 @@ TEST(DialogPrompts, PastedTextsKeepTheirFirstLineAndQuestionsShowMarkupAsText) {
     EXPECT_TRUE(
         DialogPrompts().confirm(nullptr, uR"(<b>x</b><img src="/tmp/x.png">を削除します。)"_s, u"確認"_s));
     QCoreApplication::removeTranslator(&translator);
+    whenShown<QFontDialog>([](QFontDialog& dialog) {
+        EXPECT_EQ(dialog.currentFont().pointSizeF(), 15);
+        dialog.accept();
+    });
+    EXPECT_EQ(DialogPrompts().chooseFont(nullptr, {u"IPAGothic"_s, 15}).pointSize, 15);
 }
 
 }  // namespace
