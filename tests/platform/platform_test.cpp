@@ -332,6 +332,8 @@ TEST(LocalPath, ValidUtf8IsDecodedAndEveryOtherByteHeld) {
         EXPECT_EQ(pathFromBytes(bytes), path) << bytes.toHex().constData();
         EXPECT_EQ(pathBytes(path), bytes) << bytes.toHex().constData();
     }
+    // Shown, a held byte is its code; a character whose second unit looks like one is itself.
+    EXPECT_EQ(nameText(pathFromBytes("\xF0\x9F\x92\x80\x83")), u"💀\\x83"_s);
 }
 
 // Where glibc cannot tell: the single bytes it refuses, a lead byte without its trail byte (also at the end
