@@ -268,6 +268,17 @@ TEST(LockTurns, EveryWaitEndsAndLeavesTheLine) {
         stopped.close();
         EXPECT_FALSE(someoneInLine(line)) << "still in line after the wait";
     }
+    // A line that is no plain file (another user's fifo or folder) is passed by, and not held open.
+    const QTemporaryDir odd;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(odd.filePath(u"fifo"_s)).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(odd.path()).mkdir(u"folder"_s));
+    const auto openFiles = [] { return QDir(u"/proc/self/fd"_s).entryList(QDir::System).size(); };
+    for (const QString& name : {u"fifo"_s, u"folder"_s}) {
+        HandLock lock;
+        const qsizetype before = openFiles();
+        EXPECT_TRUE(takeInTurn(odd.filePath(name), lock.taker(1), wait)) << qPrintable(name);
+        EXPECT_EQ(openFiles(), before) << "the line kept open: " << qPrintable(name);
+    }
 }
 
 // Code page 932 bytes as glibc's own tables read them, U+FFFD where they name nothing: an independent oracle
