@@ -277,8 +277,11 @@ TEST_F(PlayerTest, ASendOnATerminalShowsEachSongAndHowFarItIs) {
         runPlayerCommand(QStringList{u"--store"_s, storePath(), u"send"_s} + songs,
                          {.componentsFolder = componentsFolder(), .terminal = true}, outStream, errStream),
         0);
-    EXPECT_EQ(out + u'|' + err,
-              u"2 of 2 files sent\n|\n1/2 a.mp3\n\r0% of 2 KB\r100% of 2 KB\r100% of 2 KB\n2/2 b.mp3\n"_s);
+    // The reports between a song's start and its end depend on the time it takes.
+    EXPECT_EQ(out, u"2 of 2 files sent\n"_s);
+    EXPECT_TRUE(err.startsWith(u"\n1/2 a.mp3\n\r0% of 2 KB"_s) &&
+                err.endsWith(u"\r100% of 2 KB\n2/2 b.mp3\n"_s))
+        << qPrintable(err);
 }
 
 // Windows' Japanese faces are not installed here: each draws as the IPA face of its kind, not a Latin

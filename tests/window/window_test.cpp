@@ -225,10 +225,11 @@ TEST_F(WindowTest, ThePanesFollowTheSplitter) {
                   list == w.lvwFile ? QList<int>({133, 133, 200, 80}) : QList<int>({267, 67, 80, 20}));
     }
     // A larger window: the song frame and the status bar keep to the client's width and its bottom.
+    const QSize client = w.centralWidget()->size() + QSize(150, 90);
     w.resize(w.size() + QSize(150, 90));
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(w.fraSong->width() == w.centralWidget()->width() &&
-                w.stbRioInfo->geometry().bottom() == w.centralWidget()->height() - 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.centralWidget()->size() == client; }));
+    EXPECT_TRUE(w.fraSong->width() == client.width() &&
+                w.stbRioInfo->geometry().bottom() == client.height() - 1);
     window->close();
     EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), w.splitterTop());
 }
