@@ -242,6 +242,7 @@ TEST(ListModel, CellsHeadersAndKeys) {
     model.setHeaders(headers);
     model.appendRow(u"gone"_s);
     model.setHeaders(headers);
+    EXPECT_EQ(model.rowCount(), 0) << "rows kept under new headers";
     model.setRows({{{u"b"_s, u"2"_s}, {}}, {{u"a"_s}, u"key"_s}});
     for (const auto& [row, column] : {std::pair{-1, 0}, {2, 0}, {0, -1}, {0, 2}, {1, 0}})
         model.setText(row, column, u"x\ny"_s);
