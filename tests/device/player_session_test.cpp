@@ -17,58 +17,48 @@ namespace {
 class SessionTest : public ::testing::Test {
   protected:
     SessionTest() { folder.setUpPlayer(u"a:s1,s2,s3 b:"_s); }
-    QString file(const QString& name, qint64 size = 100) const {
-        return writeFile(folder.path() + u'/' + name, QByteArray(size, 'x'));
-    }
     ProgramFolder folder;
+    // Two songs to send, of 5 and 6 bytes.
+    const QStringList files{writeFile(folder.path() + u"/x.mp3"_s, QByteArray(5, 'x')),
+                            writeFile(folder.path() + u"/y.mp3"_s, QByteArray(6, 'y'))};
 };
-
-// An operation on the first and third songs of folder a, as a list showed them.
-using Operation = std::function<Outcome(PlayerSession&, const QList<SongRef>& songs)>;
 
 // Each operation with each member it calls failing at its first call: the outcome is the player's
 // description, the player is closed, and the player holds what it held before, or, when only Close failed,
 // what the operation made of it.
 TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
-    const QStringList files{file(u"x.mp3"_s), file(u"y.mp3"_s)};
+    using enum PlayerSession::AfterRefusal;
     const auto title = [](const QString& path) { return QFileInfo(path).fileName(); };
-    const auto target = [&](const SongRef& song) {
-        return folder.path() + u"/got"_s + QString::number(song.index);
-    };
-    const std::tuple<Operation, QString, QString> operations[] = {
-        {[&](PlayerSession& s, auto&) {
-             return s.send(PlayerMemory::Internal, 1, files, title, PlayerSession::AfterRefusal::Stop);
-         },
-         u"Open FontName FontSize AddSong Close"_s, u"a:s1,s2,s3 b:x.mp3"_s},
-        {[&](PlayerSession& s, auto& songs) { return s.download(songs, target); },
-         u"Open Folders Songs GetSong Close"_s, u"a:s1,s2,s3 b:"_s},
-        {[](PlayerSession& s, auto& songs) { return s.remove(songs); },
-         u"Open Folders Songs DeleteSong Close"_s, u"a:s2,s3 b:"_s},
-        {[](PlayerSession& s, auto& songs) { return s.swap(songs[0], songs[1]); },
-         u"Open Folders Songs SwapSong Close"_s, u"a:s3,s2,s1 b:"_s},
-        {[](PlayerSession& s, auto&) { return s.createFolder(PlayerMemory::Internal, u"c"_s); },
-         u"Open FontName FontSize AddFolder Close"_s, u"a:s1,s2,s3 b: c:"_s},
-        {[](PlayerSession& s, auto&) { return s.removeFolder(PlayerMemory::Internal, 1, u"b"_s); },
-         u"Open Folders DeleteFolder Close"_s, u"a:s1,s2,s3"_s},
-        {[](PlayerSession& s, auto&) { return s.format(PlayerMemory::Internal); }, u"Open Format Close"_s,
-         u""_s}};
+    const auto into = [&](const SongRef& song) { return u"%1/got%2"_s.arg(folder.path()).arg(song.index); };
+    PaneReading listed;
+    // The first and third songs of folder a, as the list showed them.
+    const auto songs = [&] { return QList<SongRef>{listed.songs->at(0), listed.songs->at(2)}; };
+    // Each operation, the members it calls between Open and Close, and what the player holds after it.
+    const std::tuple<std::function<Outcome(PlayerSession&)>, QString, QString> operations[] = {
+        {[&](auto& s) { return s.send(PlayerMemory::Internal, 1, files, title, Stop); },
+         u"FontName FontSize AddSong"_s, u"a:s1,s2,s3 b:x.mp3"_s},
+        {[&](auto& s) { return s.download(songs(), into); }, u"Folders Songs GetSong"_s, u"a:s1,s2,s3 b:"_s},
+        {[&](auto& s) { return s.remove(songs()); }, u"Folders Songs DeleteSong"_s, u"a:s2,s3 b:"_s},
+        {[&](auto& s) { return s.swap(songs()[0], songs()[1]); }, u"Folders Songs SwapSong"_s,
+         u"a:s3,s2,s1 b:"_s},
+        {[](auto& s) { return s.createFolder(PlayerMemory::Internal, u"c"_s); },
+         u"FontName FontSize AddFolder"_s, u"a:s1,s2,s3 b: c:"_s},
+        {[](auto& s) { return s.removeFolder(PlayerMemory::Internal, 1, u"b"_s); }, u"Folders DeleteFolder"_s,
+         u"a:s1,s2,s3"_s},
+        {[](auto& s) { return s.format(PlayerMemory::Internal); }, u"Format"_s, u""_s}};
     for (const auto& [operation, members, after] : operations) {
-        for (const QString& member : members.split(u' ')) {
+        for (const QString& member : (u"Open "_s + members + u" Close"_s).split(u' ')) {
             SCOPED_TRACE(members.toStdString() + ": " + member.toStdString());
             folder.setUpPlayer(u"a:s1,s2,s3 b:"_s);
             const auto log = std::make_shared<DeviceRecorder::Log>();
             PlayerSession session(
                 std::make_unique<DeviceRecorder>(createEmulatedPlayer(folder.storePath()), log));
-            PaneReading listed;
             ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
             log->failures[member] = {1, u"故障"_s};
-            const Outcome outcome = operation(session, {listed.songs->at(0), listed.songs->at(2)});
-            EXPECT_EQ(int(outcome.ending), int(Outcome::Ending::Failed));
-            EXPECT_EQ(outcome.description, u"故障"_s);
-            EXPECT_FALSE(log->open) << "left open";
-            EXPECT_TRUE(member != u"Open"_s || log->calls.last() == u"Close()"_s)
-                << "no Close after the Open";
-            EXPECT_EQ(log->onWindowThread, QStringList()) << "a call held the caller's thread";
+            const Outcome out = operation(session);
+            // Closed last, also after a failed Open; no call on the caller's thread.
+            EXPECT_EQ(std::tuple(int(out.ending), out.description, log->calls.last(), log->onWindowThread),
+                      std::tuple(int(Outcome::Ending::Failed), u"故障"_s, u"Close()"_s, QStringList()));
             EXPECT_EQ(folder.playerState(), member == u"Close"_s ? after : u"a:s1,s2,s3 b:"_s);
         }
     }
@@ -79,21 +69,19 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
 // nothing is deleted, fetched or swapped.
 TEST_F(SessionTest, ASongIsNeverTakenForAnotherOfTheSameNameAndSize) {
     const auto target = [&](const SongRef&) { return folder.path() + u"/got.mp3"_s; };
-    const Operation operations[] = {
-        [](PlayerSession& s, auto& songs) { return s.remove({songs[1]}); },
-        [&](PlayerSession& s, auto& songs) { return s.download({songs[1]}, target); },
-        [](PlayerSession& s, auto& songs) { return s.swap(songs[1], songs[2]); },
-    };
-    for (const Operation& operation : operations) {
+    PaneReading listed;
+    const std::function<Outcome(PlayerSession&)> operations[] = {
+        [&](auto& s) { return s.remove({listed.songs->at(1)}); },
+        [&](auto& s) { return s.download({listed.songs->at(1)}, target); },
+        [&](auto& s) { return s.swap(listed.songs->at(1), listed.songs->at(2)); }};
+    for (const auto& operation : operations) {
         folder.setUpPlayer(u"a:s,s,t"_s);
         PlayerSession session(createEmulatedPlayer(folder.storePath()));
-        PaneReading listed;
         ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
         folder.onPlayer([](DeviceComponent& other) { other.SwapSong(0, 0, 1, u"0"_s); });
-        EXPECT_EQ(int(operation(session, {listed.songs->begin(), listed.songs->end()}).ending),
-                  int(Outcome::Ending::Changed));
-        EXPECT_EQ(folder.playerState(), u"a:s,s,t"_s);
-        EXPECT_FALSE(QFileInfo::exists(folder.path() + u"/got.mp3"_s));
+        const Outcome outcome = operation(session);
+        EXPECT_EQ(std::tuple(int(outcome.ending), folder.playerState(), QFileInfo::exists(target({}))),
+                  std::tuple(int(Outcome::Ending::Changed), u"a:s,s,t"_s, false));
     }
 }
 
@@ -117,15 +105,14 @@ TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
     const QString got = folder.path() + u"/got.mp3"_s;
     // The arguments; the exit status, what the command said, and what the player then holds.
     const std::pair<QStringList, QString> runs[] = {
-        {{u"send"_s, file(u"x.mp3"_s, 5), file(u"y.mp3"_s, 6), u"--folder"_s, u"1"_s, u"--title"_s, u"t"_s},
+        {{u"send"_s, files[0], files[1], u"--folder"_s, u"1"_s, u"--title"_s, u"t"_s},
          u"0|2 of 2 files sent\n|a:s1,s2,s3 b:t,t"_s},
         {{u"get"_s, u"1"_s, got, u"--folder"_s, u"1"_s},
          u"0|song 1 written to "_s + got + u"\n|a:s1,s2,s3 b:t,t"_s},
         {{u"swap"_s, u"2"_s, u"0"_s}, u"0||a:s3,s2,s1 b:t,t"_s},
         // A description naming a file prints its control characters escaped.
-        {{u"send"_s, folder.path() + u"/gone\u001b[2J\n.mp3"_s},
-         u"1|0 of 1 files sent\ntunedeck-player: ファイルを読み込めません: "_s + folder.path() +
-             u"/gone\\x1b[2J\\n.mp3\n|a:s3,s2,s1 b:t,t"_s},
+        {{u"send"_s, u"gone\u001b[2J\n.mp3"_s},
+         u"1|0 of 1 files sent\ntunedeck-player: ファイルを読み込めません: gone\\x1b[2J\\n.mp3\n|a:s3,s2,s1 b:t,t"_s},
         {{u"delete"_s, u"2"_s, u"0"_s, u"2"_s}, u"0|2 of 2 songs deleted\n|a:s2 b:t,t"_s},
         {{u"delete"_s, u"5"_s}, u"1|tunedeck-player: 曲の番号が範囲外です。\n|a:s2 b:t,t"_s},
         {{u"mkdir"_s, u"c"_s, u"--memory"_s, u"1"_s}, u"0||a:s2 b:t,t"_s},
@@ -135,24 +122,20 @@ TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
         {{u"format"_s, u"--memory"_s, u"2"_s}, u"2|tunedeck-player: bad --memory or --folder\n|b:t,t"_s},
         {{u"format"_s}, u"0||"_s}};
     for (const auto& [arguments, expected] : runs) {
-        const ProgramRun run = folder.runPlayer(arguments);
-        EXPECT_EQ((QString::number(run.exitStatus) + u'|' + run.out + run.err).section(u"usage:"_s, 0, 0) +
-                      u'|' + folder.playerState(),
+        const auto [status, out, err] = folder.runPlayer(arguments);
+        EXPECT_EQ(u"%1|%2|"_s.arg(status).arg((out + err).section(u"usage:"_s, 0, 0)) + folder.playerState(),
                   expected)
             << arguments.join(u' ').toStdString();
     }
-    EXPECT_EQ(QFileInfo(got).size(), 6);
-    EXPECT_EQ(folder.playerState(u"1"_s), u"c:"_s);
+    EXPECT_EQ(std::pair(QFileInfo(got).size(), folder.playerState(u"1"_s)), std::pair(6LL, u"c:"_s));
 }
 
 // The program creates the player from its components folder, as every test here does; an unknown ProgID or
 // a missing plugin is a device error with a description.
 TEST(PluginCreation, AnUnknownProgIdOrAMissingPluginFailsWithADescription) {
-    const ProgramFolder folder;
-    for (const auto& [progId, components] :
-         {std::pair(u"Rio500Remix.Rio600"_s, componentsFolder()), std::pair(kPlayerProgId, folder.path())})
-        EXPECT_THAT([&] { createDevice(progId, components, folder.storePath()); },
-                    ::testing::ThrowsMessage<DeviceError>(::testing::Not(::testing::IsEmpty())));
+    const auto refused = ::testing::ThrowsMessage<DeviceError>(::testing::Not(::testing::IsEmpty()));
+    EXPECT_THAT([] { createDevice(u"Rio500Remix.Rio600"_s, componentsFolder(), {}); }, refused);
+    EXPECT_THAT([] { createDevice(kPlayerProgId, u"/no/such/folder"_s, {}); }, refused);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "entry_order.h"
 #include "media_player_info.h"
+#include "music_files.h"
 #include "system_players.h"
 #include "usb_players.h"
 
@@ -20,12 +21,9 @@ TEST(MediaPlayerInfo, ReadsListsWholeAndSectionsWithoutRegardToCase) {
         "[Device]\nVendor=SanDisk\nProduct=Sansa Clip+\nAccessProtocol=storage\n# a comment=no\n"
         "[Media]\nOutputFormats=audio/mpeg;audio/x-ms-wma\n\n[Storage]\n"
         "audiofolders = MUSIC/; PODCAST/ ;;RECORD/FM/\nPlaylistPath=\n"_ba);
-    EXPECT_EQ(info.vendor, u"SanDisk"_s);
-    EXPECT_EQ(info.product, u"Sansa Clip+"_s);
-    EXPECT_EQ(info.accessProtocols, QStringList{u"storage"_s});
+    EXPECT_EQ(std::tuple(info.vendor, info.product, info.accessProtocols, info.playlistPath),
+              std::tuple(u"SanDisk"_s, u"Sansa Clip+"_s, QStringList{u"storage"_s}, std::optional(u""_s)));
     EXPECT_EQ(info.audioFolders, (QStringList{u"MUSIC/"_s, u"PODCAST/"_s, u"RECORD/FM/"_s}));
-    EXPECT_EQ(info.playlistPath, u""_s);
-    EXPECT_EQ(info.order, std::nullopt);
 
     for (const auto& [text, order] :
          {std::pair{"[Device]\nVendor=Rockbox\n"_ba, std::optional(SongOrder::Name)},
@@ -45,86 +43,67 @@ TEST(MediaPlayerInfo, ReadsEveryInstalledFile) {
         GTEST_SKIP() << "media-player-info is not installed";
     int storage = 0;
     for (const QString& file : files) {
-        QFile opened(folder.filePath(file));
-        ASSERT_TRUE(opened.open(QIODevice::ReadOnly));
-        const QByteArray text = opened.readAll();
+        const QByteArray text = testing::readFile(folder.filePath(file));
         const std::optional<MediaPlayerInfo> info = readMediaPlayerInfo(file.chopped(4), {folder.path()});
         ASSERT_TRUE(info) << file.toStdString();
         EXPECT_FALSE(info->vendor.isEmpty()) << file.toStdString();
         // As many folders as the file names, however its section is spelt.
-        const qsizetype at = text.indexOf("AudioFolders=");
-        if (at >= 0) {
-            const QByteArray value = text.mid(at).split('\n').first().mid(13);
-            qsizetype named = 0;
-            for (const QByteArray& part : value.split(';'))
-                named += part.trimmed().isEmpty() ? 0 : 1;
-            EXPECT_EQ(info->audioFolders.size(), named) << file.toStdString();
+        if (const qsizetype at = text.indexOf("AudioFolders="); at >= 0) {
+            QList<QByteArray> named = text.mid(at + 13).split('\n').first().split(';');
+            named.removeIf([](const QByteArray& part) { return part.trimmed().isEmpty(); });
+            EXPECT_EQ(info->audioFolders.size(), named.size()) << file.toStdString();
         }
         storage += info->accessProtocols.contains(u"storage"_s) ? 1 : 0;
     }
     EXPECT_GT(storage, 200);
-    EXPECT_EQ(readMediaPlayerInfo(u"sandisk_sansa-clip-plus"_s, {folder.path()})->audioFolders.size(), 7);
-    for (const QString& unsafe : {u"../media-player-info/rockbox"_s, u""_s, u".hidden"_s})
+    for (const QString& unsafe : {u"../media-player-info/rockbox"_s, u"/rockbox"_s, u""_s, u".hidden"_s})
         EXPECT_FALSE(readMediaPlayerInfo(unsafe, {folder.path()})) << unsafe.toStdString();
-}
-
-UsbVolume volume(const QString& device, const QString& idPath, const QString& fileSystem = u"vfat"_s,
-                 const QString& serial = u"0781:74d1:ABC"_s) {
-    return {.block = u"/org/freedesktop/UDisks2/block_devices/"_s + device.section(u'/', -1),
-            .drive = u"/org/freedesktop/UDisks2/drives/d"_s,
-            .device = device,
-            .fileSystem = fileSystem,
-            .label = device.section(u'/', -1).toUpper(),
-            .vendor = u"SanDisk"_s,
-            .model = u"Sansa Clip+"_s,
-            .idPath = idPath,
-            .serial = serial};
 }
 
 const QString kPort = u"pci-0000:00:04.0-usb-0:1:1.0"_s;
 const QString kOtherPort = u"pci-0000:00:04.0-usb-0:2:1.0"_s;
 
+// A volume on logical unit `lun` of the device at `port`.
+UsbVolume volume(const QString& device, int lun, const QString& fileSystem = u"vfat"_s,
+                 const QString& serial = u"0781:74d1:ABC"_s, const QString& port = kPort) {
+    return {.device = device,
+            .fileSystem = fileSystem,
+            .label = device.section(u'/', -1).toUpper(),
+            .vendor = u"SanDisk"_s,
+            .model = u"Sansa Clip+"_s,
+            .idPath = port + u"-scsi-0:0:0:"_s + QString::number(lun),
+            .serial = serial};
+}
+
 // The players as "id: memory 0 device, memory 1 device".
 QStringList described(const std::vector<UsbPlayer>& players) {
+    const auto device = [](const auto& memory) { return memory ? memory->device : u"-"_s; };
     QStringList lines;
-    for (const UsbPlayer& player : players) {
-        QStringList memories;
-        for (const std::optional<UsbVolume>& memory : player.memories)
-            memories << (memory ? memory->device : u"-"_s);
-        lines << player.id + u": "_s + memories.join(u", "_s);
-    }
+    for (const UsbPlayer& player : players)
+        lines << player.id + u": "_s + device(player.memories[0]) + u", "_s + device(player.memories[1]);
     return lines;
 }
 
 TEST(UsbPlayers, MemoriesFollowTheLogicalUnitNotTheDeviceName) {
-    const struct {
-        const char* what;
-        std::vector<UsbVolume> volumes;
-        QStringList players;
-    } cases[] = {
+    // What the volumes are; the volumes; the players they make.
+    const std::tuple<const char*, std::vector<UsbVolume>, QStringList> cases[] = {
         {"the kernel named LUN 1 sda and LUN 0 sdb",
-         {volume(u"/dev/sda"_s, kPort + u"-scsi-0:0:0:1"_s),
-          volume(u"/dev/sdb"_s, kPort + u"-scsi-0:0:0:0"_s)},
+         {volume(u"/dev/sda"_s, 1), volume(u"/dev/sdb"_s, 0)},
          {u"usb:0781:74d1:ABC: /dev/sdb, /dev/sda"_s}},
-        {"one unit: no card",
-         {volume(u"/dev/sdc"_s, kPort + u"-scsi-0:0:0:0"_s)},
-         {u"usb:0781:74d1:ABC: /dev/sdc, -"_s}},
+        {"one unit: no card", {volume(u"/dev/sdc"_s, 0)}, {u"usb:0781:74d1:ABC: /dev/sdc, -"_s}},
         {"the first partition of a unit",
-         {volume(u"/dev/sdb2"_s, kPort + u"-scsi-0:0:0:0"_s),
-          volume(u"/dev/sdb1"_s, kPort + u"-scsi-0:0:0:0"_s)},
+         {volume(u"/dev/sdb2"_s, 0), volume(u"/dev/sdb1"_s, 0)},
          {u"usb:0781:74d1:ABC: /dev/sdb1, -"_s}},
         {"two players without serial numbers, told apart by their ports",
-         {volume(u"/dev/sdb"_s, kPort + u"-scsi-0:0:0:0"_s, u"vfat"_s, {}),
-          volume(u"/dev/sdc"_s, kOtherPort + u"-scsi-0:0:0:0"_s, u"exfat"_s, {})},
+         {volume(u"/dev/sdb"_s, 0, u"vfat"_s, {}), volume(u"/dev/sdc"_s, 0, u"exfat"_s, {}, kOtherPort)},
          {u"usb:"_s + kPort + u": /dev/sdb, -"_s, u"usb:"_s + kOtherPort + u": /dev/sdc, -"_s}},
         {"other file systems, other buses and a third unit are no memories",
-         {volume(u"/dev/sdb"_s, kPort + u"-scsi-0:0:0:0"_s, u"ext4"_s),
-          volume(u"/dev/sda1"_s, u"pci-0000:00:1f.2-ata-1"_s),
-          volume(u"/dev/sdd"_s, kPort + u"-scsi-0:0:0:2"_s)},
+         {volume(u"/dev/sdb"_s, 0, u"ext4"_s),
+          volume(u"/dev/sda1"_s, 0, u"vfat"_s, {}, u"pci-0000:00:1f.2-ata-1"_s), volume(u"/dev/sdd"_s, 2)},
          {}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(described(usbPlayers(c.volumes)), c.players) << c.what;
+    for (const auto& [what, volumes, players] : cases)
+        EXPECT_EQ(described(usbPlayers(volumes)), players) << what;
     EXPECT_EQ(logicalUnitOf(kPort + u"-scsi-0:0:0:12"_s), 12);
     EXPECT_EQ(logicalUnitOf(kPort), std::nullopt);
 }
@@ -143,7 +122,7 @@ TEST(EntryOrder, KeptByFatAndTheKernelsExfatAlone) {
 }
 
 TEST(UsbPlayers, EntriesAreNamedByMediaPlayerInfoOrTheDriveAndLabelled) {
-    UsbPlayer player = usbPlayers({volume(u"/dev/sdb"_s, kPort + u"-scsi-0:0:0:0"_s)}).front();
+    UsbPlayer player = usbPlayers({volume(u"/dev/sdb"_s, 0)}).front();
     player.memories[0]->mountPoints = {u"/media/u/SDB"_s};
     PlayerEntry entry = usbPlayerEntry(player);
     EXPECT_EQ(
