@@ -4,8 +4,10 @@
 #include "device_component.h"
 #include "song_order.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QStringList>
+#include <QThread>
 
 #include <memory>
 
@@ -25,10 +27,10 @@ class DeviceRecorder final : public DeviceComponent,
 
   public:
     struct Log {
-        QStringList calls;
-        QStringList unbracketed;     // calls made while the player was not open, and Opens while it was
-        QStringList onWindowThread;  // calls that held the window's thread, which only the session's may
-        bool open = false;           // an Open went through and its Close has not come yet
+        // unbracketed: the calls made while the player was not open, and the Opens while it was;
+        // onWindowThread: the calls that held the window's thread, which only the session's may.
+        QStringList calls, unbracketed, onWindowThread;
+        bool open = false;  // an Open went through and its Close has not come yet
         // By member, {n, description}: the nth call of the member from now on (1 = the next one) raises
         // DeviceError(description) instead of reaching the device. The call is logged all the same.
         QHash<QString, std::pair<int, QString>> failures;
@@ -37,14 +39,8 @@ class DeviceRecorder final : public DeviceComponent,
     DeviceRecorder(std::unique_ptr<DeviceComponent> inner, std::shared_ptr<Log> log)
         : inner_(std::move(inner)), log_(std::move(log)) {}
 
-    void Open() override {
-        pass("Open", &D::Open);
-        log_->open = true;
-    }
-    void Close() override {
-        log_->open = false;
-        pass("Close", &D::Close);
-    }
+    void Open() override { pass("Open", &D::Open), log_->open = true; }  // open once it went through
+    void Close() override { pass("Close", &D::Close); }
     int ExtFlash() override { return pass("ExtFlash", &D::ExtFlash); }
     std::vector<DeviceFolder> Folders(qint32 m) override { return pass("Folders", &D::Folders, m); }
     std::vector<DeviceSong> Songs(qint32 m, qint16 f) override { return pass("Songs", &D::Songs, m, f); }
@@ -88,7 +84,17 @@ class DeviceRecorder final : public DeviceComponent,
         record(QLatin1String(member), {shown(arguments)...});
         return (inner_.get()->*function)(arguments...);
     }
-    void record(const QString& member, const QStringList& arguments);
+    // A Close ends the bracket even when it fails.
+    void record(const QString& member, const QStringList& arguments) {
+        log_->calls.append(member + u'(' + arguments.join(QStringLiteral(", ")) + u')');
+        if (log_->open == (member == QLatin1String("Open")) && member != QLatin1String("Close"))
+            log_->unbracketed.append(log_->calls.last());
+        log_->open = log_->open && member != QLatin1String("Close");
+        if (QThread::currentThread() == QCoreApplication::instance()->thread())
+            log_->onWindowThread.append(log_->calls.last());
+        if (log_->failures.contains(member) && --log_->failures[member].first == 0)
+            throw DeviceError(log_->failures.take(member).second);
+    }
 
     std::unique_ptr<DeviceComponent> inner_;
     std::shared_ptr<Log> log_;

@@ -4,7 +4,6 @@
 #include "prompts.h"
 #include "shell.h"
 
-#include <QList>
 #include <QQueue>
 #include <QStringList>
 
@@ -16,10 +15,8 @@ namespace tunedeck::testing {
 // The next queued answer; a question nobody expected fails the test and gets `otherwise`.
 template <class T>
 T nextAnswer(QQueue<T>& answers, const T& otherwise, const QString& question) {
-    if (!answers.isEmpty())
-        return answers.dequeue();
-    ADD_FAILURE() << "unexpected " << question.toStdString();
-    return otherwise;
+    EXPECT_FALSE(answers.isEmpty()) << "unexpected " << question.toStdString();
+    return answers.isEmpty() ? otherwise : answers.dequeue();
 }
 
 // Answers the program's questions from queues and logs every prompt it shows. A question with no answer
@@ -27,10 +24,10 @@ T nextAnswer(QQueue<T>& answers, const T& otherwise, const QString& question) {
 class ScriptedPrompts final : public Prompts {
   public:
     struct Shown {
-        QString text, title;            // text: the message, question or prompt
+        // text: the message, question or prompt; defaultText: an input box's; font: a font dialog's preset
+        QString text, title, defaultText;
         Icon icon = Icon::Information;  // messages only
-        QString defaultText;            // input boxes only
-        FontChoice font;                // font dialogs only: the preset
+        FontChoice font;
     };
 
     void answerConfirm(bool yes) { confirms_.enqueue(yes); }

@@ -7,7 +7,6 @@
 #include "qt_printers.h"
 #include "scripted_prompts.h"
 
-#include <QAbstractItemModel>
 #include <QDir>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -66,10 +65,9 @@ class WindowTest : public ::testing::Test {
 
     void expectLeftSound() const {
         EXPECT_TRUE(prompts.allAnswersUsed()) << "a scripted answer was never asked for";
-        EXPECT_TRUE(deviceLog->unbracketed.isEmpty() && !deviceLog->open)
-            << "outside a bracket: " << deviceLog->unbracketed.join(u' ').toStdString();
-        EXPECT_TRUE(deviceLog->onWindowThread.isEmpty())
-            << "on the window's thread: " << deviceLog->onWindowThread.join(u' ').toStdString();
+        EXPECT_EQ(deviceLog->unbracketed, QStringList()) << "outside a bracket";
+        EXPECT_FALSE(deviceLog->open) << "a bracket left open";
+        EXPECT_EQ(deviceLog->onWindowThread, QStringList()) << "on the window's thread";
         const frmTunedeck* w = window.get();
         EXPECT_TRUE(!w || !w->isVisible() ||
                     (w->isEnabled() && w->fraSong->isEnabled() && w->menuSend->isEnabled() &&
@@ -82,25 +80,21 @@ class WindowTest : public ::testing::Test {
     frmTunedeck& start() {
         if (window)
             expectLeftSound();
-        const auto createDevice = [this](const QString& progId,
-                                         const QString& player) -> std::unique_ptr<DeviceComponent> {
-            return std::make_unique<DeviceRecorder>(
-                tunedeck::createDevice(progId, components,
-                                       progId == kPlayerProgId ? folder.storePath() : player),
-                deviceLog);
+        const auto recorded = [this](const QString& progId, const QString& player) {
+            const QString at = progId == kPlayerProgId ? folder.storePath() : player;
+            return std::make_unique<DeviceRecorder>(createDevice(progId, components, at), deviceLog);
         };
         window = std::make_unique<frmTunedeck>(Environment{.programFolder = folder.path(),
                                                            .programFolderProblem = folderProblem,
                                                            .exeBaseName = folder.exeBaseName(),
-                                                           .createDevice = createDevice,
+                                                           .createDevice = recorded,
                                                            .players = directory,
                                                            .prompts = &prompts,
                                                            .shell = &shell});
-        QObject::connect(window->stbRioInfo, &StatusBar::panelTextChanged,
-                         [this](int panel, const QString& text) {
-                             if (panel == 1)
-                                 statusTexts_.append(text);
-                         });
+        QObject::connect(window->stbRioInfo, &StatusBar::panelTextChanged, [this](int panel, QString text) {
+            if (panel == 1)
+                statusTexts_.append(text);
+        });
         window->Form_Load();
         return *window;
     }
@@ -150,8 +144,7 @@ class WindowTest : public ::testing::Test {
     void dropSongs(const QStringList& names, qsizetype size = 64 * 1024) const {
         QList<QUrl> urls;
         for (const QString& name : names)
-            urls << QUrl::fromLocalFile(
-                workFile(name + u".mp3"_s, QByteArray(size, name.front().toLatin1())));
+            urls << QUrl::fromLocalFile(workFile(name + u".mp3"_s, QByteArray(size, name[0].toLatin1())));
         dropOnSongList(urls);
     }
 
@@ -167,28 +160,26 @@ class WindowTest : public ::testing::Test {
     // Chooses the item that starts with `caption` as a user does: the 操作 menu, Right into the player menu,
     // the item, Return.
     void chooseInPlayerMenu(const QString& caption) const {
-        QMenu* file = window->menuFile;
+        QMenu *file = window->menuFile, *menu = window->menuPlayer;
         file->popup({});
-        file->setActiveAction(window->menuPlayer->menuAction());
+        file->setActiveAction(menu->menuAction());
         QTest::keyClick(file, Qt::Key_Right);
-        QMenu* menu = window->menuPlayer;
-        for (QAction* item : menu->actions())
-            if (!item->isSeparator() && item->text().startsWith(caption)) {
-                menu->setActiveAction(item);
-                QTest::keyClick(menu, Qt::Key_Return);
-                QCoreApplication::processEvents();
-                file->close();
-                // As the window is active again once a menu closes.
-                window->activateWindow();
-                EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-                return;
-            }
-        ADD_FAILURE() << "no item " << caption.toStdString();
+        const QList<QAction*> items = menu->actions();
+        const auto item =
+            std::ranges::find_if(items, [&](QAction* each) { return each->text().startsWith(caption); });
+        ASSERT_NE(item, items.end()) << "no item " << caption.toStdString();
+        menu->setActiveAction(*item);
+        QTest::keyClick(menu, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        file->close();
+        // As the window is active again once a menu closes.
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     QString lastStatus() const { return window->stbRioInfo->panelText(1); }
-    // Status panel 1's text is drawn whole, not cut at the panel's edge.
-    bool statusShownWhole() const {
-        const StatusPanel* panel = window->stbRioInfo->panel(u"statMsg"_s);
+    // The status panel's text is drawn whole, not cut at the panel's edge: panel 1's, or that of `name`.
+    bool statusShownWhole(const QString& name = u"statMsg"_s) const {
+        const StatusPanel* panel = window->stbRioInfo->panel(name);
         return panel->isVisible() && panel->width() >= panel->fontMetrics().horizontalAdvance(panel->text());
     }
     // Texts status panel 1 showed since the last call.
