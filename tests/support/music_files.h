@@ -24,10 +24,8 @@ namespace tunedeck::testing {
 // A chunk header claiming `size` bytes (little-endian), followed by `body` as it stands (shorter, longer, no
 // pad byte).
 inline QByteArray riffChunkClaiming(QByteArrayView id, quint32 size, QByteArrayView body) {
-    QByteArray chunk = id.toByteArray();
-    for (int i = 0; i < 4; ++i)
-        chunk.append(char(size >> (8 * i) & 0xFF));
-    return chunk + body.toByteArray();
+    const char little[] = {char(size), char(size >> 8), char(size >> 16), char(size >> 24)};
+    return id.toByteArray() + QByteArray(little, 4) + body.toByteArray();
 }
 
 // A RIFF chunk or sub-chunk: identifier, size, body and a zero pad byte when the body's length is odd.
@@ -55,14 +53,10 @@ struct Id3v1Fields {
 
 // The 128-byte tag, of no genre.
 inline QByteArray id3v1Tag(const Id3v1Fields& fields) {
-    const auto field = [&](const QByteArray& text, qsizetype size) {
-        return text.first(std::min(text.size(), size)).leftJustified(size, fields.padding);
-    };
+    const auto field = [&](auto& text, int size) { return text.leftJustified(size, fields.padding, true); };
     QByteArray comment = field(fields.comment, 30);
-    if (fields.track) {
-        comment[28] = '\0';
-        comment[29] = char(*fields.track);
-    }
+    if (fields.track)
+        comment = comment.first(28) + '\0' + char(*fields.track);
     return "TAG" + field(fields.title, 30) + field(fields.artist, 30) + field(fields.album, 30) +
            field(fields.year, 4) + comment + '\xFF';
 }
@@ -74,8 +68,6 @@ inline QByteArray mp3File(const Id3v1Fields& fields, qsizetype audioBytes) {
     return frame.repeated(audioBytes / frame.size() + 1).first(audioBytes) + id3v1Tag(fields);
 }
 
-// Writes `bytes` to `path`, making its folder and replacing what was there, and returns `path`; throws when
-// it cannot.
 // A temporary folder removed with everything in it, also names that are not UTF-8, which QTemporaryDir
 // passes over.
 class TemporaryFolder : public QTemporaryDir {
@@ -83,7 +75,8 @@ class TemporaryFolder : public QTemporaryDir {
     ~TemporaryFolder() { std::filesystem::remove_all(QFile::encodeName(path()).toStdString()); }
 };
 
-// By its bytes, with the folders above it: a name held as a path (local_path.h) need not be UTF-8.
+// Writes `bytes` to `path`, making its folders and replacing what was there, and returns `path`; throws when
+// it cannot. By its bytes: a name held as a path (local_path.h) need not be UTF-8.
 inline QString writeFile(const QString& path, const QByteArray& bytes) {
     for (qsizetype slash = path.indexOf(u'/', 1); slash > 0; slash = path.indexOf(u'/', slash + 1))
         ::mkdir(NativePath(path.first(slash)).c_str(), 0755);

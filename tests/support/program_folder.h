@@ -32,12 +32,10 @@ struct ProgramRun {
 inline ProgramRun runProgram(const QString& program, const QStringList& arguments,
                              const QStringList& variables = {}) {
     static const QTemporaryDir runtime;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    for (const QString& variable : variables)
-        environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
     QProcess process;
-    process.setProcessEnvironment(environment);
+    // Later entries replace earlier ones of the same name.
+    process.setEnvironment(QProcess::systemEnvironment()
+                           << QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path() << variables);
     process.start(program, arguments);
     const bool ended = process.waitForFinished(30'000);
     EXPECT_TRUE(ended) << program.toStdString() << " did not end";
@@ -59,18 +57,16 @@ inline std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& stor
 // A temporary program folder: the settings file lives in it, and so does the emulated player's store.
 class ProgramFolder {
   public:
-    explicit ProgramFolder(const QString& exeBaseName = QStringLiteral("tunedeck"))
-        : exeBaseName_(exeBaseName) {}
+    explicit ProgramFolder(QString exeBaseName = QStringLiteral("tunedeck")) : exeBaseName_(exeBaseName) {}
 
     QString path() const { return dir_.path(); }
     QString exeBaseName() const { return exeBaseName_; }
     QString storePath() const { return dir_.path() + QStringLiteral("/player"); }
-    QString settingsPath() const { return settings().path(); }
     SettingsFile settings() const { return SettingsFile(path(), exeBaseName_); }
 
     // The settings file's raw bytes; empty when there is none.
-    QByteArray settingsBytes() const { return readFile(settingsPath()); }
-    void writeSettingsBytes(const QByteArray& bytes) const { writeFile(settingsPath(), bytes); }
+    QByteArray settingsBytes() const { return readFile(settings().path()); }
+    void writeSettingsBytes(const QByteArray& bytes) const { writeFile(settings().path(), bytes); }
 
     // Runs `work` on the emulated player on the store, in a bracket of its own.
     void onPlayer(const std::function<void(DeviceComponent&)>& work) const {

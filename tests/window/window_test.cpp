@@ -39,23 +39,25 @@ QString opened(const frmTunedeck& w) {
 // underneath and keeps a splitter below its normal height. The font comes in code page 932; an empty name is
 // a name. Values the window cannot take are made usable.
 TEST_F(WindowTest, TheWindowOpensAsStoredAndTheShutdownWritesWhatItsStateAllows) {
-    for (const auto& [file, open, state, written] :
-         {std::tuple{QByteArray(), u"0,0 7995x6000 MS UI Gothic9 2000 normal"_s, Qt::WindowMinimized,
-                     QByteArray("Separate=2000\r\nWindowState=1\r\n")},
-          {QByteArray("WindowTop=-120\r\nWindowLeft=-300\r\nWindowWidth=9000\r\nWindowHeight=7005\r\n"
-                      "FontName=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\r\nfontsize=10pt\r\n"),
-           u"-300,-120 9000x7005 ＭＳ ゴシック10 2000 normal"_s, Qt::WindowNoState,
-           QByteArray("Separate=2000\r\nWindowState=0\r\nWindowTop=-120\r\nWindowLeft=-300\r\n"
-                      "WindowWidth=9000\r\nWindowHeight=7005\r\n")},
-          {"WindowState=2\r\nWindowTop=150\r\nWindowLeft=300\r\nWindowWidth=9000\r\nWindowHeight=7005\r\n"
-           "Separate=7000\r\n",
-           u"300,150 9000x7005 MS UI Gothic9 7000 maximised"_s, Qt::WindowMaximized,
-           "Separate=7000\r\nWindowState=2\r\n"},
-          {"WindowState=70000\r\nWindowWidth=0\r\nWindowHeight=-5\r\nSeparate=-4000\r\nWindowTop=99999999\r\n"
-           "WindowLeft=-99999999\r\nFontName=\r\n",
-           u"0,0 7995x6000 9 301 normal"_s, Qt::WindowNoState,
-           "Separate=301\r\nWindowState=0\r\nWindowTop=0\r\nWindowLeft=0\r\nWindowWidth=7995\r\nWindowHeight="
-           "6000\r\n"}}) {
+    // The file's section, how the window opened, the state it ends in and what the shutdown wrote.
+    const std::tuple<QByteArray, QString, Qt::WindowState, QByteArray> runs[] = {
+        {"", u"0,0 7995x6000 MS UI Gothic9 2000 normal"_s, Qt::WindowMinimized,
+         "Separate=2000\r\nWindowState=1\r\n"},
+        {"WindowTop=-120\r\nWindowLeft=-300\r\nWindowWidth=9000\r\nWindowHeight=7005\r\n"
+         "FontName=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\r\nfontsize=10pt\r\n",
+         u"-300,-120 9000x7005 ＭＳ ゴシック10 2000 normal"_s, Qt::WindowNoState,
+         "Separate=2000\r\nWindowState=0\r\nWindowTop=-120\r\nWindowLeft=-300\r\nWindowWidth=9000\r\n"
+         "WindowHeight=7005\r\n"},
+        {"WindowState=2\r\nWindowTop=150\r\nWindowLeft=300\r\nWindowWidth=9000\r\nWindowHeight=7005\r\n"
+         "Separate=7000\r\n",
+         u"300,150 9000x7005 MS UI Gothic9 7000 maximised"_s, Qt::WindowMaximized,
+         "Separate=7000\r\nWindowState=2\r\n"},
+        {"WindowState=70000\r\nWindowWidth=0\r\nWindowHeight=-5\r\nSeparate=-4000\r\nWindowTop=99999999\r\n"
+         "WindowLeft=-99999999\r\nFontName=\r\n",
+         u"0,0 7995x6000 9 301 normal"_s, Qt::WindowNoState,
+         "Separate=301\r\nWindowState=0\r\nWindowTop=0\r\nWindowLeft=0\r\nWindowWidth=7995\r\nWindowHeight="
+         "6000\r\n"}};
+    for (const auto& [file, open, state, written] : runs) {
         folder.writeSettingsBytes("[TUNEDECK]\r\n" + file);
         frmTunedeck& w = start();
         EXPECT_EQ(w.windowTitle() + u" "_s + opened(w), u"Tunedeck "_s + open);
@@ -199,14 +201,13 @@ TEST_F(WindowTest, EveryMenuItemReachesItsCommand) {
 // follow the bar; the shutdown stores where the bar ended.
 TEST_F(WindowTest, ThePanesFollowTheSplitter) {
     frmTunedeck& w = start();
-    for (const auto& [top, button, moves] :
-         {std::tuple{3000, Qt::LeftButton, true}, {1500, Qt::RightButton, false}}) {
+    for (const auto& [top, button] : {std::pair{3000, Qt::LeftButton}, {1500, Qt::RightButton}}) {
         const int before = w.splitterTop();
         const int y = w.twips().toPixels(top) - w.picSep->y();
         QMouseEvent move(QEvent::MouseMove, QPointF(50, y), w.picSep->mapToGlobal(QPointF(50, y)),
                          Qt::NoButton, button, Qt::NoModifier);
         QCoreApplication::sendEvent(w.picSep, &move);
-        EXPECT_EQ(w.splitterTop(), moves ? before + w.twips().toTwips(y) : before) << top;
+        EXPECT_EQ(w.splitterTop(), button == Qt::LeftButton ? before + w.twips().toTwips(y) : before) << top;
         EXPECT_TRUE(w.lvwFile->height() == w.twips().toPixels(w.splitterTop()) &&
                     w.fraSong->y() == w.picSep->y() + w.picSep->height())
             << top;
@@ -248,9 +249,8 @@ TEST(ListModel, CellsHeadersAndKeys) {
             cells << model.text(row, column);
     EXPECT_EQ(cells.join(u'|'), u"|||||b|2|||x y||||||"_s);
     EXPECT_EQ(model.key(0) + u'|' + model.key(1), u"b|key"_s);
-    const auto cell = [&](int column, int role) { return model.data(model.index(0, column), role); };
-    EXPECT_EQ(cell(1, Qt::TextAlignmentRole), int(Qt::AlignRight | Qt::AlignVCenter));
-    EXPECT_FALSE(cell(0, Qt::ToolTipRole).isValid());
+    EXPECT_EQ(model.data(model.index(0, 1), Qt::TextAlignmentRole), int(Qt::AlignRight | Qt::AlignVCenter));
+    EXPECT_FALSE(model.data(model.index(0, 0), Qt::ToolTipRole).isValid());
     const auto header = [&](int section, Qt::Orientation orientation) {
         return model.headerData(section, orientation, Qt::DisplayRole).toString();
     };
@@ -322,7 +322,7 @@ TEST_F(WindowTest, DisplayFormatCommandAndASettingsFileThatCannotBeWritten) {
     }
 
     // A settings file that cannot be written: the user is told that what was chosen is not kept.
-    ASSERT_TRUE(QFile::remove(folder.settingsPath()) && QDir(folder.path()).mkdir(u"tunedeck.INI"_s));
+    ASSERT_TRUE(QFile::remove(folder.settings().path()) && QDir(folder.path()).mkdir(u"tunedeck.INI"_s));
     prompts.answerInput(u"%1"_s);
     prompts.answerFont({u"IPAGothic"_s, 9});
     w.menuCustom->trigger();
