@@ -103,7 +103,7 @@ TEST(SettingsFile, ReadsAndWritesTheFileBesideTheProgramInCodePage932) {
 }
 
 // Settings kept in another folder (a synced one, say) that tunedeck.INI links to, symbolically or hard: the
-// program's writes go to that file and both names show them. A write
+// program's writes go to that file, both names show them, and an edit made there is seen at once. A write
 // that the disk cannot take (here a file size limit) fails and leaves the old settings whole, whether it
 // replaces the file or rewrites it in place.
 TEST(SettingsFile, WritesReachTheFileALinkNames) {
@@ -124,6 +124,9 @@ TEST(SettingsFile, WritesReachTheFileALinkNames) {
         ASSERT_TRUE(settings.write(u"DisplayFormat"_s, u"%2"_s));
         EXPECT_EQ(settings.readString(u"DisplayFormat"_s, {}) + other.readString(u"DisplayFormat"_s, {}),
                   u"%2%2"_s);
+        // Edited in place elsewhere, as a synced file is.
+        writeFile(other.path(), "[tunedeck]\r\nDisplayFormat=%3\r\n");
+        EXPECT_EQ(settings.readString(u"DisplayFormat"_s, {}), u"%3"_s);
     }
 }
 
@@ -147,7 +150,8 @@ TEST(WriteFolder, BesideTheProgramWhenWritableElseInThePerUserFolder) {
 // A lock the tests hold and let go by hand: who holds it, 0 for nobody. Each try lasts a while, so that two
 // programs trying it at once would be seen.
 struct HandLock {
-    std::atomic<int> holder = 0, trying = 0, refused = 0, triedAtOnce = false;
+    std::atomic<int> holder = 0, trying = 0, refused = 0;
+    std::atomic<bool> triedAtOnce = false;
     std::function<bool()> taker(int id) {
         return [this, id] {
             triedAtOnce = triedAtOnce || ++trying > 1;
