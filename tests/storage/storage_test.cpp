@@ -283,6 +283,13 @@ TEST_F(StorageTest, EveryOrderAfterSendsDeletesAndSwaps) {
         // Nothing a reordering left takes the place of the next song: it goes last.
         send(u"s5"_s);
         EXPECT_EQ(played(), (wanted << u"s5"_s).join(u','));
+        if (playlist.isEmpty())
+            continue;
+        // Songs another program put there follow the playlist's, as the folder lists them.
+        for (const char* name : {"x.mp3", "y.mp3", "z.mp3"})
+            writeFile(folder + u'/' + QLatin1StringView(name), {});
+        QStringList others = namesOf(listEntries(openFolder(folder))).filter(QRegularExpression(u"^[xyz]"_s));
+        EXPECT_EQ(played(), (wanted + others.replaceInStrings(u".mp3"_s, QString())).join(u','));
     }
 }
 
@@ -560,6 +567,11 @@ TEST_F(StorageTest, AFullOrReadOnlyVolumeRefusesClearly) {
         EXPECT_EQ(refusal(call), storage_texts::kReadOnly);
     device->Close();
     EXPECT_EQ(songsOf(*player()), u"s1"_s) << "a read-only volume still opens and reads";
+    // Over FAT's 4 GiB to a volume that is no FAT: too large only for the room left.
+    const QString huge = source(u"huge.mp3"_s);
+    ASSERT_EQ(::truncate(NativePath(huge).c_str(), 5LL << 30), 0);
+    EXPECT_EQ(refusal([&] { player({}, {}, folderLocator(volume()))->AddSong(0, u"h"_s, huge, u"0"_s); }),
+              player_texts::kMemoryFull);
 }
 
 // A real exFAT (SDXC cards), through the FUSE driver: every operation as on a plain folder. Its listing order
