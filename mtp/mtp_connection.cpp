@@ -3,10 +3,9 @@
 
 #include "mtp_texts.h"
 #include "player_texts.h"
+#include "usb_holders.h"
 #include "volume_files.h"
 
-#include <QDir>
-#include <QFile>
 #include <QThread>
 
 #include <libmtp.h>
@@ -44,29 +43,6 @@ LIBMTP_raw_device_t rawDevice(const MtpDevice& device) {
     raw.bus_location = quint32(device.bus);
     raw.devnum = quint8(device.address);
     return raw;
-}
-
-// The other programs that have the player's USB node open: one of them holds it.
-QStringList programsHolding(const MtpDevice& device) {
-    const QString node = QStringLiteral("/dev/bus/usb/%1/%2")
-                             .arg(device.bus, 3, 10, QLatin1Char('0'))
-                             .arg(device.address, 3, 10, QLatin1Char('0'));
-    const QString self = QString::number(::getpid());
-    QStringList programs;
-    for (const QString& process : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        if (process == self || process.toInt() == 0)
-            continue;
-        const QString fds = QStringLiteral("/proc/") + process + QStringLiteral("/fd");
-        for (const QString& fd : QDir(fds).entryList(QDir::System))
-            if (QFile::symLinkTarget(fds + QLatin1Char('/') + fd) == node) {
-                QFile comm(QStringLiteral("/proc/") + process + QStringLiteral("/comm"));
-                comm.open(QIODevice::ReadOnly);
-                programs << QString::fromUtf8(comm.readAll()).trimmed() + QStringLiteral(" (PID ") + process +
-                                QLatin1Char(')');
-                break;
-            }
-    }
-    return programs;
 }
 
 // A song's data on its way through libmtp. Once `progress` asks to stop, the rest of the data still goes, as
@@ -149,15 +125,16 @@ void MtpConnection::open() {
     if (device_)
         return;
     // Another program holds it: it may be about to let go.
-    QStringList holders = programsHolding(address_);
+    const QString node = usbNode(address_.bus, address_.address);
+    QStringList holders = programsHolding(node);
     for (int tries = 1; !holders.isEmpty() && tries < kOpenTries; ++tries) {
         QThread::msleep(kOpenPauseMs);
-        holders = programsHolding(address_);
+        holders = programsHolding(node);
     }
     device_ = openQuietly(raw);
     if (device_)
         return;
-    holders = programsHolding(address_);
+    holders = programsHolding(node);
     if (holders.isEmpty())
         throw DeviceError(mtp_texts::kNotOpened);
     throw DeviceError(mtp_texts::kClaimed + holders.join(QStringLiteral(", ")), DeviceError::Kind::InUse);
