@@ -19,7 +19,7 @@ using namespace Qt::StringLiterals;
 
 // Another program that has the node open is named once, however often it holds it; this program never is.
 TEST(UsbHolders, EachOtherProgramHoldingTheNodeIsNamedOnce) {
-    EXPECT_EQ(usbNode(1, 23), u"/dev/bus/usb/001/023"_s);
+    EXPECT_EQ(usbNode(12, 123), u"/dev/bus/usb/012/123"_s);
     // A FIFO stands for the device node: what is neither file nor folder, and opens without a device.
     const QTemporaryDir dir;
     const QString node = dir.filePath(u"023"_s);
