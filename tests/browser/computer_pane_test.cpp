@@ -59,13 +59,8 @@ TEST_F(ComputerPaneTest, TheTreeAndTheListFollowTheKeysTheDrivesAndTheRefresh) {
     QTest::keyClick(w.dirlst, Qt::Key_Return);
     EXPECT_EQ(rows(*w.lvwFile), QStringList({u"テスト.mp3||曲|2KB"_s}));
     QTest::keyClick(w.dirlst, Qt::Key_Backspace);
-
-    clickColumn(*w.lvwFile, 4);
-    highlight(u"sub"_s);
-    QTest::keyClick(w.dirlst, Qt::Key_Return);
-    EXPECT_EQ(rows(*w.lvwFile, 1), QStringList({u"s.mp3"_s}));
-    QTest::keyClick(w.dirlst, Qt::Key_Backspace);
     EXPECT_EQ(w.dirlst->path(), working.path());
+    clickColumn(*w.lvwFile, 4);
     ASSERT_TRUE(QDir(working.filePath(u"vanishing"_s)).removeRecursively());
     highlight(u"vanishing"_s);
     QTest::keyClick(w.dirlst, Qt::Key_Return);
@@ -107,21 +102,20 @@ TEST_F(ComputerPaneTest, SelectionTotalSortingAndOpening) {
     for (const auto& [name, kilobytes] : {std::pair{u"c.mp3"_s, 9}, {u"B1.mp3"_s, 1000}, {u"a2.mp3"_s, 10}})
         workFile(name, QByteArray(kilobytes * 1024 + 1000, 'x'));
     frmTunedeck& w = start();
+    // The total a left click leaves, and whether it popped the menu up.
     const auto click = [&](QPoint at, Qt::KeyboardModifiers modifiers = {}) {
         QTest::mouseClick(w.lvwFile->viewport(), Qt::LeftButton, modifiers, at);
-        EXPECT_FALSE(w.menuFileList->isVisible()) << "a left click popped the menu up";
-        return w.lblFileTotalSize->text();
+        return w.lblFileTotalSize->text() + (w.menuFileList->isVisible() ? u" menu"_s : u""_s);
     };
     const auto clickHeader = [&](int column) {
         clickColumn(*w.lvwFile, column);
         return rows(*w.lvwFile, 1).join(u' ') + (w.lvwFile->isSorted() ? u" sorted"_s : u""_s);
     };
-    EXPECT_EQ(clickHeader(1), u"a2.mp3 B1.mp3 c.mp3 sorted"_s);
-    EXPECT_EQ(click(rowCentre(0)), u"10kbyte選択"_s);
-    EXPECT_EQ(click(rowCentre(2), Qt::ShiftModifier), u"1,019kbyte選択"_s);
-    EXPECT_EQ(click(rowCentre(1)), u"1,000kbyte選択"_s);
-    EXPECT_EQ(clickHeader(4), u"B1.mp3 a2.mp3 c.mp3 sorted"_s);  // 1,000KB, 10KB, 9KB
-    EXPECT_EQ(clickHeader(4), u"B1.mp3 a2.mp3 c.mp3"_s);
+    // Each step in turn, what it leaves; the sizes 1,000KB, 10KB and 9KB sort as text.
+    EXPECT_EQ(QStringList({clickHeader(1), click(rowCentre(0)), click(rowCentre(2), Qt::ShiftModifier),
+                           click(rowCentre(1)), clickHeader(4), clickHeader(4)}),
+              QStringList({u"a2.mp3 B1.mp3 c.mp3 sorted"_s, u"10kbyte選択"_s, u"1,019kbyte選択"_s,
+                           u"1,000kbyte選択"_s, u"B1.mp3 a2.mp3 c.mp3 sorted"_s, u"B1.mp3 a2.mp3 c.mp3"_s}));
     EXPECT_TRUE(w.lvwFile->isItemSelected(0) && !w.lvwFile->isItemSelected(1)) << "B1.mp3, chosen by the key";
 
     shell.answerOpen(33);

@@ -21,6 +21,8 @@ class SessionTest : public ::testing::Test {
     // Two songs to send, of 5 and 6 bytes.
     const QStringList files{writeFile(folder.path() + u"/x.mp3"_s, QByteArray(5, 'x')),
                             writeFile(folder.path() + u"/y.mp3"_s, QByteArray(6, 'y'))};
+    const QString got = folder.path() + u"/got.mp3"_s;  // where a song is fetched to
+    PaneReading listed;                                 // a folder as the pane showed it
 };
 
 // Each operation with each member it calls failing at its first call: the outcome is the player's
@@ -30,7 +32,6 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
     using enum PlayerSession::AfterRefusal;
     const auto title = [](const QString& path) { return QFileInfo(path).fileName(); };
     const auto into = [&](const SongRef& song) { return u"%1/got%2"_s.arg(folder.path()).arg(song.index); };
-    PaneReading listed;
     // The first and third songs of folder a, as the list showed them.
     const auto songs = [&] { return QList<SongRef>{listed.songs->at(0), listed.songs->at(2)}; };
     // Each operation, the members it calls between Open and Close, and what the player holds after it.
@@ -51,11 +52,10 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
             SCOPED_TRACE(members.toStdString() + ": " + member.toStdString());
             folder.setUpPlayer(u"a:s1,s2,s3 b:"_s);
             const auto log = std::make_shared<DeviceRecorder::Log>();
-            PlayerSession session(
-                std::make_unique<DeviceRecorder>(createEmulatedPlayer(folder.storePath()), log));
-            ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
+            PlayerSession s(std::make_unique<DeviceRecorder>(createEmulatedPlayer(folder.storePath()), log));
+            ASSERT_TRUE(s.readPane(PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
             log->failures[member] = {1, u"故障"_s};
-            const Outcome out = operation(session);
+            const Outcome out = operation(s);
             // Closed last, also after a failed Open; no call on the caller's thread.
             EXPECT_EQ(std::tuple(int(out.ending), out.description, log->calls.last(), log->onWindowThread),
                       std::tuple(int(Outcome::Ending::Failed), u"故障"_s, u"Close()"_s, QStringList()));
@@ -68,32 +68,27 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
 // swapped them since the list was read, the song the user chose is no longer where the list showed it, and
 // nothing is deleted, fetched or swapped.
 TEST_F(SessionTest, ASongIsNeverTakenForAnotherOfTheSameNameAndSize) {
-    const auto target = [&](const SongRef&) { return folder.path() + u"/got.mp3"_s; };
-    PaneReading listed;
     const std::function<Outcome(PlayerSession&)> operations[] = {
         [&](auto& s) { return s.remove({listed.songs->at(1)}); },
-        [&](auto& s) { return s.download({listed.songs->at(1)}, target); },
+        [&](auto& s) { return s.download({listed.songs->at(1)}, [&](auto&) { return got; }); },
         [&](auto& s) { return s.swap(listed.songs->at(1), listed.songs->at(2)); }};
     for (const auto& operation : operations) {
         folder.setUpPlayer(u"a:s,s,t"_s);
         PlayerSession session(createEmulatedPlayer(folder.storePath()));
         ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
         folder.onPlayer([](DeviceComponent& other) { other.SwapSong(0, 0, 1, u"0"_s); });
-        const Outcome outcome = operation(session);
-        EXPECT_EQ(std::tuple(int(outcome.ending), folder.playerState(), QFileInfo::exists(target({}))),
-                  std::tuple(int(Outcome::Ending::Changed), u"a:s,s,t"_s, false));
+        EXPECT_EQ(int(operation(session).ending), int(Outcome::Ending::Changed));
+        EXPECT_EQ(std::pair(folder.playerState(), QFileInfo::exists(got)), std::pair(u"a:s,s,t"_s, false));
     }
 }
 
 // A song another program renamed is not the one the list showed, though the player knows it by the same
 // directory entry.
 TEST_F(SessionTest, ASongRenamedMeanwhileIsLeftAlone) {
-    const QString volume = folder.path() + u"/volume"_s;
-    writeFile(volume + u"/f/x.mp3"_s, "song");
+    const QString volume = folder.path() + u"/volume"_s, song = writeFile(volume + u"/f/x.mp3"_s, "song");
     PlayerSession session(createDevice(kMassStorageProgId, componentsFolder(), volume));
-    PaneReading listed;
     ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"f"_s}, listed).ok());
-    ASSERT_TRUE(QFile::rename(volume + u"/f/x.mp3"_s, volume + u"/f/y.mp3"_s));
+    ASSERT_TRUE(QFile::rename(song, volume + u"/f/y.mp3"_s));
     EXPECT_EQ(int(session.remove({listed.songs->front()}).ending), int(Outcome::Ending::Changed));
     EXPECT_TRUE(QFileInfo::exists(volume + u"/f/y.mp3"_s));
 }
@@ -102,7 +97,6 @@ TEST_F(SessionTest, ASongRenamedMeanwhileIsLeftAlone) {
 // exit status, what it says, and what the player then holds. A refusal is the player's description on
 // standard error; bad operands are refused before the player is reached.
 TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
-    const QString got = folder.path() + u"/got.mp3"_s;
     // The arguments; the exit status, what the command said, and what the player then holds.
     const std::pair<QStringList, QString> runs[] = {
         {{u"send"_s, files[0], files[1], u"--folder"_s, u"1"_s, u"--title"_s, u"t"_s},

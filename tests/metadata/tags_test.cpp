@@ -22,9 +22,7 @@ using namespace Qt::StringLiterals;
 namespace tunedeck::testing {
 namespace {
 
-QByteArray inam(QByteArrayView text) {
-    return riffChunk("INAM", text);
-}
+const auto inam = [](QByteArrayView text) { return riffChunk("INAM", text); };
 
 const QByteArray kTag = id3v1Tag({.title = "Tag Title", .artist = "Tag Artist"});
 
@@ -93,22 +91,19 @@ TEST(ReadTags, Rmp3ThenId3v1StoppingQuietlyAtDamageAndClosingEveryFile) {
     EXPECT_EQ(QDir(u"/proc/self/fd"_s).count(), descriptors);
 }
 
+// Not trimmed; "\" is no separator; the character after "%" is dropped whole, and a last "%".
 TEST(FormatDisplayTitle, FillsEveryPlaceholderAndDropsUnknownOnes) {
     const TagRecord record{u"Artist"_s, u"Title"_s, u"Album"_s, u"1999"_s, u"Note"_s};
-    const std::pair<QString, QString> cases[] = {
-        {u"  「%1 - %2」%3%4[%5]  "_s, u"  「Artist - Title」Album1999[Note]  "_s},  // not trimmed
-        {u"%A|%a|%B|%b|100%% %%1"_s, u":00|:00|a\\b.mp3|a\\b.mp3|100% %1"_s},        // "\" is no separator
-        {u"%x%Z%0%6%-%テ%😀x%"_s, u"x"_s},  // the character after "%" is dropped whole, and a last "%"
-    };
-    for (const auto& [format, title] : cases)
-        EXPECT_EQ(formatDisplayTitle(format, u"/music/a\\b.mp3"_s, record), title) << format.toStdString();
+    EXPECT_EQ(formatDisplayTitle(u"  「%1 - %2」%3%4[%5]|%A|%a|%B|%b|100%% %%1|%x%Z%0%6%-%テ%😀x  %"_s,
+                                 u"/music/a\\b.mp3"_s, record),
+              u"  「Artist - Title」Album1999[Note]|:00|:00|a\\b.mp3|a\\b.mp3|100% %1|x  "_s);
 }
 
 // One line per file with its escaped fields, a message for each file it cannot read, usage for wrong
 // arguments, and an exit status that says which.
 TEST(TunedeckTags, PrintsALinePerFileAndReportsTheRest) {
     const ProgramFolder folder;
-    const QString dir = folder.path();
+    const QString dir = folder.path(), tags = builtProgram(u"tunedeck-tags"_s);
     const QString mp3 = writeFile(
         dir + u"/song.mp3"_s,
         mp3File({.title = cp932::encode(u"夜明け"), .artist = cp932::encode(u"楽団"), .year = "1999"}, 64));
@@ -116,51 +111,44 @@ TEST(TunedeckTags, PrintsALinePerFileAndReportsTheRest) {
         writeFile(dir + u"/s\tong.rmp"_s,
                   rmp3File({listChunk({riffChunk("IART", "\x1b[2J\a\x80\x7f"), riffChunk("INAM", "a\\b"),
                                        riffChunk("ICMT", "two\r\nlines")})}));
-    const QString empty = writeFile(dir + u"/empty.mp3"_s, "");
-    const QString fifo = dir + u"/fifo.mp3"_s;
+    const QString empty = writeFile(dir + u"/empty.mp3"_s, ""), fifo = dir + u"/fifo.mp3"_s;
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const QString mp3Line = mp3 + u"\tID3v1\t楽団\t夜明け\t\t1999\t\t"_s;
-    const QString usage = QString::fromUtf8(tags_command::kUsage);
+    writeFile(dir + u'/' + pathFromBytes("\x83\x65\x83\x58\x83\x67.mp3"), mp3File({.title = "x"}, 64));
+    ASSERT_TRUE(QFile::copy(tags, dir + u"/tunedeck-tags"_s));
+    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=" + cp932::encode(u"【%2】%4") + "\r\n");
+    const QString mp3Line = mp3 + u"\tID3v1\t楽団\t夜明け\t\t1999\t\t"_s,
+                  usage = QString::fromUtf8(tags_command::kUsage);
     const auto cannotRead = [](const QString& path, int error) {
         return u"tunedeck-tags: "_s + path + u": "_s + QString::fromLocal8Bit(std::strerror(error)) + u'\n';
     };
-    // Each run as its exit status, what it printed and what it reported, apart by "|".
+    // Each run, the program first, as its exit status, what it printed and what it reported, apart by "|".
     const std::pair<QStringList, QString> cases[] = {
-        {{u"--format"_s, u"%B: %2/%1"_s, mp3, dir + u"/none\u001b[2J.mp3"_s, empty, dir, fifo, rmp},
+        {{tags, u"--format"_s, u"%B: %2/%1"_s, mp3, dir + u"/none\u001b[2J.mp3"_s, empty, dir, fifo, rmp},
          u"1|"_s + mp3Line + u"song.mp3: 夜明け/楽団\n"_s + empty + u"\t-\t\t\t\t\t\tempty.mp3\n"_s + dir +
              u"/s\\tong.rmp\tRMP3\t\\x1b[2J\\x07\\x80\\x7f\ta\\\\b\t\t\ttwo\\r\\nlines\ts\\tong.rmp: "_s
              u"a\\\\b/\\x1b[2J\\x07\\x80\\x7f\n|"_s +
              cannotRead(dir + u"/none\\x1b[2J.mp3"_s, ENOENT) + cannotRead(dir, EISDIR) +
              u"tunedeck-tags: "_s + fifo + u": not a regular file\n"_s},
-        {{u"--"_s, u"--help"_s, u"-"_s},
+        {{tags, u"--"_s, u"--help"_s, u"-"_s},
          u"1||"_s + cannotRead(u"--help"_s, ENOENT) + cannotRead(u"-"_s, ENOENT)},
-        {{u"--help"_s}, u"0|"_s + usage + u'|'},
-        {{u"--version"_s, u"--bogus"_s},
+        {{tags, u"--help"_s}, u"0|"_s + usage + u'|'},
+        {{tags, u"--version"_s, u"--bogus"_s},
          u"0|tunedeck-tags "_s + QLatin1String(program_version::kFull) + u"\n|"_s},
-        {{u"--format"_s}, u"2||tunedeck-tags: --format needs a format\n"_s + usage},
-        {{mp3, u"--bogus"_s}, u"2||tunedeck-tags: unknown option --bogus\n"_s + usage},
-        {{}, u"2||tunedeck-tags: no files given\n"_s + usage}};
-    for (const auto& [arguments, expected] : cases) {
-        const ProgramRun run = runProgram(builtProgram(u"tunedeck-tags"_s), arguments);
+        {{tags, u"--format"_s}, u"2||tunedeck-tags: --format needs a format\n"_s + usage},
+        {{tags, mp3, u"--bogus"_s}, u"2||tunedeck-tags: unknown option --bogus\n"_s + usage},
+        {{tags}, u"2||tunedeck-tags: no files given\n"_s + usage},
+        // Names that are not UTF-8 come by their bytes (a shell passes them as they are): one in Shift-JIS is
+        // read and shown decoded, one that decodes as nothing shows its bytes escaped.
+        {{u"/bin/sh"_s, u"-c"_s, u"cd \"$0\" && exec \"$1\" $(printf '\\203e\\203X\\203g.mp3 x\\203.mp3')"_s,
+          dir, tags},
+         u"1|テスト.mp3\tID3v1\t\tx\t\t\t\t - x\n|"_s + cannotRead(u"x\\x83.mp3"_s, ENOENT)},
+        // Without --format, the display format of the settings file beside the command.
+        {{dir + u"/tunedeck-tags"_s, mp3}, u"0|"_s + mp3Line + u"【夜明け】1999\n|"_s}};
+    for (const auto& [command, expected] : cases) {
+        const ProgramRun run = runProgram(command[0], command.mid(1));
         EXPECT_EQ(QString::number(run.exitStatus) + u'|' + run.out + u'|' + run.err, expected)
-            << arguments.join(u' ').toStdString();
+            << command.join(u' ').toStdString();
     }
-
-    // Names that are not UTF-8 come by their bytes (a shell passes them as they are): one in Shift-JIS is
-    // read and shown decoded, one that decodes as nothing shows its bytes escaped.
-    writeFile(dir + u'/' + pathFromBytes("\x83\x65\x83\x58\x83\x67.mp3"), mp3File({.title = "x"}, 64));
-    const ProgramRun named = runProgram(
-        u"/bin/sh"_s, {u"-c"_s, u"cd \"$0\" && exec \"$1\" $(printf '\\203e\\203X\\203g.mp3 x\\203.mp3')"_s,
-                       dir, builtProgram(u"tunedeck-tags"_s)});
-    EXPECT_EQ(named.out + named.err,
-              u"テスト.mp3\tID3v1\t\tx\t\t\t\t - x\n"_s + cannotRead(u"x\\x83.mp3"_s, ENOENT));
-
-    // Without --format, the display format of the settings file beside the command.
-    ASSERT_TRUE(QFile::copy(builtProgram(u"tunedeck-tags"_s), dir + u"/tunedeck-tags"_s));
-    folder.writeSettingsBytes("[tunedeck]\r\nDisplayFormat=" + cp932::encode(u"【%2】%4") + "\r\n");
-    const ProgramRun beside = runProgram(dir + u"/tunedeck-tags"_s, {mp3});
-    EXPECT_EQ(QString::number(beside.exitStatus) + u'|' + beside.out,
-              u"0|"_s + mp3Line + u"【夜明け】1999\n"_s);
 }
 
 }  // namespace

@@ -36,33 +36,7 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
     EXPECT_TRUE(w.optRam[1]->isEnabled()) << "the second storage is the card";
     EXPECT_TRUE(playerMenu().contains(u"取り外し(&E)-"_s)) << playerMenu().join(u" | "_s).toStdString();
 
-    for (const char* name : {"Keep", "Test"}) {
-        prompts.answerInput(QString::fromLatin1(name));
-        w.menuMkDir->trigger();
-    }
-    EXPECT_EQ(shownState(), u"Keep,Test / "_s) << lastStatus().toStdString();
-    w.cmbFolder->setCurrentText(u"Test"_s);
-    dropSongs({u"c"_s, u"a"_s, u"b"_s});
-    EXPECT_EQ(shownState(), u"Keep,Test / c,a,b"_s);
-    EXPECT_EQ(storedIn(u"Test"_s), (QStringList{u"01 c.mp3"_s, u"02 a.mp3"_s, u"03 b.mp3"_s}));
-
-    w.lvwSong->setFocus();
-    w.lvwSong->selectRow(0);
-    QTest::keyClick(w.lvwSong, Qt::Key_Down, Qt::AltModifier);
-    EXPECT_EQ(shownState(), u"Keep,Test / a,c,b"_s);
-
-    selectPositions(*w.lvwSong, {3});
-    prompts.answerConfirm(true);
-    w.menuDown->trigger();
-    QFile fetched(folder.path() + u"/GetRio03.mp3"_s);
-    ASSERT_TRUE(fetched.open(QIODevice::ReadOnly)) << lastStatus().toStdString();
-    EXPECT_EQ(fetched.readAll(), QByteArray(64 * 1024, 'b'));
-
-    selectPositions(*w.lvwSong, {2});
-    w.lvwSong->setFocus();
-    prompts.answerConfirm(true);
-    QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
-    EXPECT_EQ(shownState(), u"Keep,Test / a,b"_s);
+    makeFoldersSendMoveDownloadAndDelete();
 
     QTest::mouseClick(w.optRam[1], Qt::LeftButton);
     EXPECT_EQ(w.memory(), PlayerMemory::Card);

@@ -4,8 +4,6 @@
 #include "system_players.h"
 #include "window_fixture.h"
 
-#include <QFile>
-
 namespace tunedeck::testing {
 namespace {
 
@@ -32,32 +30,7 @@ TEST_F(UsbPlayerTest, AUserWorksOnBothMemoriesAndRemovesThePlayer) {
     EXPECT_EQ(lastStatus(), u"Ready"_s);
     EXPECT_TRUE(w.optRam[1]->isEnabled()) << "the second LUN is the card";
 
-    for (const char* name : {"Keep", "Test"}) {
-        prompts.answerInput(QString::fromLatin1(name));
-        w.menuMkDir->trigger();
-    }
-    EXPECT_EQ(shownState(), u"Keep,Test / "_s);
-    w.cmbFolder->setCurrentText(u"Test"_s);
-    dropSongs({u"c"_s, u"a"_s, u"b"_s});
-    EXPECT_EQ(shownState(), u"Keep,Test / c,a,b"_s) << "directory-entry order: the order written";
-
-    w.lvwSong->setFocus();
-    w.lvwSong->selectRow(0);
-    QTest::keyClick(w.lvwSong, Qt::Key_Down, Qt::AltModifier);
-    EXPECT_EQ(shownState(), u"Keep,Test / a,c,b"_s);
-
-    selectPositions(*w.lvwSong, {3});
-    prompts.answerConfirm(true);
-    w.menuDown->trigger();
-    QFile fetched(folder.path() + u"/GetRio03.mp3"_s);
-    ASSERT_TRUE(fetched.open(QIODevice::ReadOnly));
-    EXPECT_EQ(fetched.readAll(), QByteArray(64 * 1024, 'b'));
-
-    selectPositions(*w.lvwSong, {2});
-    w.lvwSong->setFocus();
-    prompts.answerConfirm(true);
-    QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
-    EXPECT_EQ(shownState(), u"Keep,Test / a,b"_s);
+    makeFoldersSendMoveDownloadAndDelete();
     // On FAT a new entry takes the slot the deleted one left.
     dropSongs({u"d"_s});
     EXPECT_EQ(shownState(), u"Keep,Test / a,d,b"_s);

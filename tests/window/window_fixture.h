@@ -44,9 +44,6 @@ inline QStringList rows(const ListView& list, int columns = 4) {
     return rows;
 }
 
-// The texts of a refresh that reads the player.
-inline const QStringList kRefreshTexts = {u"Rio500を探しています..."_s, u"曲リスト取得中..."_s, u"Ready"_s};
-
 // A window over a temporary program folder, the emulated player on a store inside it (behind a recorder),
 // scripted prompts and a scripted shell. The process's working folder, where the folder tree starts, is a
 // temporary folder too. Every window is checked as the test leaves it (a new start or the test's end): every
@@ -64,19 +61,19 @@ class WindowTest : public ::testing::Test {
     void TearDown() override { expectLeftSound(); }
 
     void expectLeftSound() const {
-        EXPECT_TRUE(prompts.allAnswersUsed()) << "a scripted answer was never asked for";
-        EXPECT_EQ(deviceLog->unbracketed, QStringList()) << "outside a bracket";
-        EXPECT_FALSE(deviceLog->open) << "a bracket left open";
-        EXPECT_EQ(deviceLog->onWindowThread, QStringList()) << "on the window's thread";
         const frmTunedeck* w = window.get();
-        EXPECT_TRUE(!w || !w->isVisible() ||
-                    (w->isEnabled() && w->fraSong->isEnabled() && w->menuSend->isEnabled() &&
-                     w->menuDel->isEnabled() && w->menuDown->isEnabled() && !w->isRunning() && !w->isBusy() &&
-                     w->cursor().shape() == Qt::ArrowCursor && w->focusWidget()))
-            << "the window was not given back";
+        const bool givenBack = !w || !w->isVisible() ||
+                               (w->isEnabled() && w->fraSong->isEnabled() && w->menuSend->isEnabled() &&
+                                w->menuDel->isEnabled() && w->menuDown->isEnabled() && !w->isRunning() &&
+                                !w->isBusy() && w->cursor().shape() == Qt::ArrowCursor && w->focusWidget());
+        // Every answer asked for; the calls outside a bracket; a bracket left open; the calls made on the
+        // window's thread; the window given back.
+        EXPECT_EQ(std::tuple(prompts.allAnswersUsed(), deviceLog->unbracketed, deviceLog->open,
+                             deviceLog->onWindowThread, givenBack),
+                  std::tuple(true, QStringList(), false, QStringList(), true));
     }
 
-    // Builds the window and runs its start-up, with `folderProblem` as the write folder's problem.
+    // Builds the window and runs its start-up.
     frmTunedeck& start() {
         if (window)
             expectLeftSound();
@@ -98,7 +95,6 @@ class WindowTest : public ::testing::Test {
         window->Form_Load();
         return *window;
     }
-    QString folderProblem;
     // Writes `bytes` to `name` in the working folder (folders made as needed) and returns the full path.
     QString workFile(const QString& name, const QByteArray& bytes = "x") const {
         return writeFile(working.filePath(name), bytes);
@@ -130,9 +126,8 @@ class WindowTest : public ::testing::Test {
     void dropOnSongList(const QList<QUrl>& urls) const {
         QMimeData data;
         data.setUrls(urls);
-        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
-        QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent dropped(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(window->lvwSong->viewport(), &enter);
         QCoreApplication::sendEvent(window->lvwSong->viewport(), &dropped);
         EXPECT_TRUE(enter.isAccepted() && dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction);
@@ -148,6 +143,32 @@ class WindowTest : public ::testing::Test {
         dropOnSongList(urls);
     }
 
+    // What a user does first on every player: folders Keep and Test made, three songs sent to Test, the first
+    // moved down by the keyboard, the third downloaded and the second deleted.
+    void makeFoldersSendMoveDownloadAndDelete() {
+        frmTunedeck& w = *window;
+        for (const char* name : {"Keep", "Test"}) {
+            prompts.answerInput(QString::fromLatin1(name));
+            w.menuMkDir->trigger();
+        }
+        w.cmbFolder->setCurrentText(u"Test"_s);
+        dropSongs({u"c"_s, u"a"_s, u"b"_s});
+        EXPECT_EQ(shownState(), u"Keep,Test / c,a,b"_s) << lastStatus().toStdString();
+        w.lvwSong->setFocus();
+        w.lvwSong->selectRow(0);
+        QTest::keyClick(w.lvwSong, Qt::Key_Down, Qt::AltModifier);
+        EXPECT_EQ(shownState(), u"Keep,Test / a,c,b"_s);
+        selectPositions(*w.lvwSong, {3});
+        prompts.answerConfirm(true);
+        w.menuDown->trigger();
+        EXPECT_EQ(readFile(folder.path() + u"/GetRio03.mp3"_s), QByteArray(64 * 1024, 'b'))
+            << lastStatus().toStdString();
+        selectPositions(*w.lvwSong, {2});
+        w.lvwSong->setFocus();
+        prompts.answerConfirm(true);
+        QTest::keyClick(w.windowHandle(), Qt::Key_Delete);
+        EXPECT_EQ(shownState(), u"Keep,Test / a,b"_s);
+    }
     // The player menu's items, each with "*" when checked and "-" when disabled.
     QStringList playerMenu() const {
         QStringList items;
@@ -190,7 +211,8 @@ class WindowTest : public ::testing::Test {
     ProgramFolder folder;
     ScriptedPrompts prompts;
     ScriptedShell shell;
-    QString components = componentsFolder();  // where the window looks for the player's component
+    // Where the window looks for the player's component, and the write folder's problem.
+    QString components = componentsFolder(), folderProblem;
     ListedPlayers players;
     PlayerDirectory* directory = &players;  // where the window finds players
     const std::shared_ptr<DeviceRecorder::Log> deviceLog = std::make_shared<DeviceRecorder::Log>();
