@@ -7,6 +7,7 @@
 #include "music_files.h"
 #include "player_texts.h"
 #include "playlist.h"
+#include "program_folder.h"
 #include "qt_printers.h"
 #include "storage_texts.h"
 #include "turn_probes.h"
@@ -14,9 +15,7 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <linux/magic.h>
 #include <sys/mount.h>
@@ -35,17 +34,10 @@ using namespace Qt::StringLiterals;
 namespace tunedeck::testing {
 namespace {
 
-// A program's exit status (-1: it could not run) and what it wrote.
+// A program's exit status (-1: it crashed or did not end) and what it wrote.
 std::pair<int, QString> run(const QString& program, const QStringList& arguments) {
-    static const QTemporaryDir runtime;  // else Qt says on standard error that it has none
-    QProcess process;
-    process.setEnvironment(QProcess::systemEnvironment() << u"MTOOLS_SKIP_CHECK=1"_s << u"LC_ALL=C.UTF-8"_s
-                                                         << u"XDG_RUNTIME_DIR="_s + runtime.path());
-    process.start(program, arguments);
-    if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit)
-        return {-1, process.errorString()};
-    return {process.exitCode(),
-            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
+    const ProgramRun ran = runProgram(program, arguments, {u"MTOOLS_SKIP_CHECK=1"_s, u"LC_ALL=C.UTF-8"_s});
+    return {ran.exitStatus, ran.out + ran.err};
 }
 
 // The names of folders, songs or directory entries, in their order.
