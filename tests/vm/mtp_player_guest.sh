@@ -3,12 +3,12 @@
 
 # mtp_player_guest.sh BUILD_DIR: in the guest, an MTP player of two storages on the real kernel's USB (umtprd on
 # a FunctionFS gadget, mtp_responder.sh). Tunedeck works on it: the window (mtp_player_vm_tests), then
-# tunedeck-player: a swap, a song larger than the card, a second program while the first holds the player, the
-# responder dying in a send, a folder another program removes, a folder removed that keeps a file that is no
-# song. Then libmtp's own tools: both storages with their names and sizes, a folder, a send whose bytes come back
+# tunedeck-player: a swap, a song larger than the card, two songs of one title swapped and an .RMP on the card,
+# a second program while the first holds the player, the responder dying in a send, a folder another program
+# removes, a folder removed that keeps a file that is no song. Then libmtp's own tools: both storages with their names and sizes, a folder, a send whose bytes come back
 # alike and whose size the free space loses, a delete, songs larger than the card and than the player, the
-# player pulled out and plugged in again, and umtprd killed and started again. Last, files that are no songs
-# though named so (a FIFO, a device node, a socket) are refused at once.
+# player pulled out and plugged in again, and umtprd killed and started again. Last, a player of one storage,
+# and files that are no songs though named so (a FIFO, a device node, a socket) are refused at once.
 # The guest boots without run.sh's mass-storage players (VM_USB_DISKS=0); BUILD_DIR is for Tunedeck's own
 # programs.
 set -eEuo pipefail
@@ -24,6 +24,9 @@ here=$(dirname "$0")
 . "$here/non_regular_files.sh"
 
 [ -d "$build" ] || { echo "FAILED: no build folder $build" >&2; exit 1; }
+# Tunedeck's programs run with what they free filled at once (no per-thread cache holds it back), so that a read
+# of freed memory, as of a libmtp list's node, shows in the optimised build too.
+checked=(env GLIBC_TUNABLES=glibc.malloc.tcache_count=0 MALLOC_PERTURB_=165)
 fail() {
     echo "FAILED: $*" >&2
     exit 1
@@ -67,13 +70,14 @@ start_mtp_player 48
 
 # Tunedeck on the player: first the window, as a user works on it; it leaves Music/Test with a and b on the
 # internal memory and an empty card, and the player pulled out.
-MTP_INTERNAL=$mtp_internal MTP_GADGET=$mtp_gadget timeout 300 "$build/bin/mtp_player_vm_tests" ||
+MTP_INTERNAL=$mtp_internal MTP_GADGET=$mtp_gadget timeout 300 "${checked[@]}" "$build/bin/mtp_player_vm_tests" ||
     fail "the window's test on the MTP player failed"
 replug_mtp_player
 # tunedeck-player on the player; its output into /tmp/out (standard output) and /tmp/err.
 player() {
     local status=0
-    timeout 60 "$build/bin/tunedeck-player" --player "$mtp_player_id" "$@" > /tmp/out 2> /tmp/err || status=$?
+    timeout 60 "${checked[@]}" "$build/bin/tunedeck-player" --player "$mtp_player_id" "$@" > /tmp/out 2> /tmp/err ||
+        status=$?
     sed 's/^/    /' /tmp/out /tmp/err
     [ "$status" -ne 124 ] || fail "tunedeck-player $* hung for 60 s"
     return "$status"
@@ -98,7 +102,7 @@ wait_for_songs() {
     fail "no send began in the folder Test: $(test_songs)"
 }
 
-timeout 30 "$build/bin/tunedeck-player" players > /tmp/out
+timeout 30 "${checked[@]}" "$build/bin/tunedeck-player" players > /tmp/out
 grep -qx "$mtp_player_id" /tmp/out || fail "tunedeck-player players does not list $mtp_player_id: $(cat /tmp/out)"
 grep -qx "  kind: mtp" /tmp/out || fail "the MTP player is not listed as one"
 [ "$(grep -c '^mtp:' /tmp/out)" -eq 1 ] || fail "tunedeck-player players lists more MTP players than one"
@@ -120,9 +124,22 @@ fi
 told "メモリの空きが足りません。" || fail "a song larger than the card was refused unclearly"
 [ -z "$(ls "$mtp_card/Card")" ] || fail "the refused song left $(ls "$mtp_card/Card") on the card"
 
+# Two songs of one title on the card, exchanged: each takes the other's number, and the one whose new name meets
+# the other's old one keeps apart by " (2)". An .RMP goes as a plain file, not a track, to the card all the same.
+for song in first.mp3 second.mp3 third.rmp; do
+    head -c 4K /dev/urandom > "/tmp/songs/$song"
+done
+player send /tmp/songs/first.mp3 /tmp/songs/second.mp3 --title Twin --memory 1
+player swap 0 1 --memory 1
+player send /tmp/songs/third.rmp --title Odd --memory 1
+[ "$(ls "$mtp_card/Card" | tr '\n' ,)" = "01 Twin.mp3,02 Twin (2).mp3,03 Odd.rmp," ] ||
+    fail "the card holds $(ls "$mtp_card/Card" | tr '\n' ,) after a swap of twins and an .RMP"
+cmp /tmp/songs/second.mp3 "$mtp_card/Card/01 Twin.mp3" || fail "the swap did not exchange the twins"
+player rmdir 0 --memory 1
+
 # A second program while the first holds the player: it waits, then names the holder and says what to close.
 head -c 12M /dev/urandom > /tmp/songs/long.mp3
-"$build/bin/tunedeck-player" --player "$mtp_player_id" send /tmp/songs/long.mp3 2> /dev/null &
+"${checked[@]}" "$build/bin/tunedeck-player" --player "$mtp_player_id" send /tmp/songs/long.mp3 2> /dev/null &
 holder=$!
 wait_for_songs 3
 kill -STOP "$holder"
@@ -135,7 +152,8 @@ kill -CONT "$holder"
 wait "$holder" || fail "the first program's send failed after the second tried"
 
 # The responder dies in the middle of a send: a clear failure, and the player works again once back.
-"$build/bin/tunedeck-player" --player "$mtp_player_id" send /tmp/songs/long.mp3 > /dev/null 2> /tmp/dying &
+"${checked[@]}" "$build/bin/tunedeck-player" --player "$mtp_player_id" send /tmp/songs/long.mp3 > /dev/null \
+    2> /tmp/dying &
 sender=$!
 wait_for_songs 4
 stop_mtp_responder
@@ -252,10 +270,21 @@ retry_for 15 mtp_player_gone || fail "the player stayed on the bus after umtprd 
 replug_mtp_player
 [ "$(storages | wc -l)" -eq 2 ] || fail "after umtprd's restart mtp-detect tells of other storages: $(storages)"
 
+# A player of one storage: it has no card, and a send to the card says so.
+mtp_without_card=yes
+write_umtprd_conf
+replug_mtp_player
+player ls
+grep -qx "memory 1 (card): absent" /tmp/out || fail "ls of a player of one storage shows a card"
+if player send /tmp/songs/first.mp3 --memory 1; then
+    fail "a song was sent to the card of a player of one storage"
+fi
+told "スマートメディアが入っていません。" || fail "a send to a player of one storage's card was refused unclearly"
+
 # Last, as one that hangs may leave the responder waiting. Into a folder: without one a send is refused before it
 # looks at the file.
 player mkdir Odd
 make_non_regular_files
-non_regular_files_refused "$build/bin/tunedeck-player" --player "$mtp_player_id" ||
+non_regular_files_refused "${checked[@]}" "$build/bin/tunedeck-player" --player "$mtp_player_id" ||
     fail "the MTP player was sent a file that is no song"
 echo "mtp_player_guest.sh: all checks passed"

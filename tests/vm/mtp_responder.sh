@@ -15,6 +15,8 @@
 #   mtp_internal, mtp_card  the storages' folders in the guest
 # stop_mtp_responder kills umtprd as a crash would; unplug_mtp_player pulls the player out (the device leaves the
 # bus); replug_mtp_player plugs it in again with umtprd started afresh, and waits as start_mtp_player does.
+# write_umtprd_conf before a replug gives umtprd what mtp_without_card says: when it is not empty, the internal
+# memory only.
 
 if ! declare -F retry_for > /dev/null; then
     echo "mtp_responder.sh: source guest_base.sh first" >&2
@@ -31,17 +33,20 @@ mtp_card_mib=8
 mtp_gadget=/sys/kernel/config/usb_gadget/tunedeck
 mtp_ffs=/dev/ffs-mtp
 mtp_responder_pid=
+mtp_without_card=
 
 # Writes umtprd's configuration: the two storages, the strings MTP's DeviceInfo tells, and the FunctionFS
 # endpoints. "MTP" as the interface's string is what libmtp's probe looks for on a device it does not know.
 # umtprd's events of changed files (inotify, "beta" in its own words) are off: with them every send hung after
 # SendObjectInfo or failed at the end ("PTP I/O Error"); without, sends of 100 KiB to 80 MiB go through.
 write_umtprd_conf() {
+    local card="storage \"$mtp_card\" \"External uSD Card\" \"rw,removable\""
+    [ -z "$mtp_without_card" ] || card=
     cat > "$mtp_root/umtprd.conf" <<EOF
 loop_on_disconnect 1
 no_inotify 0x1
 storage "$mtp_internal" "Internal Memory" "rw"
-storage "$mtp_card" "External uSD Card" "rw,removable"
+$card
 manufacturer "Tunedeck"
 product "Test MTP player"
 serial "$mtp_serial"
