@@ -15,17 +15,7 @@
 namespace tunedeck::testing {
 namespace {
 
-class ComputerPaneTest : public WindowTest {
-  protected:
-    QPoint rowCentre(int row) const {
-        return window->lvwFile->visualRect(window->lvwFile->model()->index(row, 0)).center();
-    }
-    QTreeWidgetItem* highlight(const QString& name) const {
-        const auto found = window->dirlst->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
-        window->dirlst->setCurrentItem(found.value(0));
-        return found.value(0);
-    }
-};
+using ComputerPaneTest = WindowTest;
 
 // The tree opens on the working folder, its subfolders sorted, hidden ones too; the list holds the folder's
 // music files in Windows' name order, a line break shown as a space: plain files with a music extension, no
@@ -51,6 +41,12 @@ TEST_F(ComputerPaneTest, TheTreeAndTheListFollowTheKeysTheDrivesAndTheRefresh) {
     const QStringList filling =
         u"ディスクのフォルダ情報を取得中...|ファイル情報を取得中...|Ready|Ready"_s.split(u'|');
     frmTunedeck& w = start();
+    // Makes the folder `name` the tree's current item.
+    const auto highlight = [&](const QString& name) {
+        const auto found = w.dirlst->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+        w.dirlst->setCurrentItem(found.value(0));
+        return found.value(0);
+    };
     EXPECT_EQ(w.drvList->drive(), QStorageInfo(working.path()).rootPath());
     EXPECT_EQ(rows(*w.lvwFile, 1).join(u'|'), inNameOrder);
     EXPECT_TRUE(rows(*w.lvwFile).contains(u"tagged.mp3|Artist|Theme|1,024KB"_s));
@@ -102,6 +98,9 @@ TEST_F(ComputerPaneTest, SelectionTotalSortingAndOpening) {
     for (const auto& [name, kilobytes] : {std::pair{u"c.mp3"_s, 9}, {u"B1.mp3"_s, 1000}, {u"a2.mp3"_s, 10}})
         workFile(name, QByteArray(kilobytes * 1024 + 1000, 'x'));
     frmTunedeck& w = start();
+    const auto rowCentre = [&](int row) {
+        return w.lvwFile->visualRect(w.lvwFile->model()->index(row, 0)).center();
+    };
     // The total a left click leaves, and whether it popped the menu up.
     const auto click = [&](QPoint at, Qt::KeyboardModifiers modifiers = {}) {
         QTest::mouseClick(w.lvwFile->viewport(), Qt::LeftButton, modifiers, at);

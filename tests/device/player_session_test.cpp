@@ -67,7 +67,7 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
 // Two songs of one name and size are told apart by what the player knows them by: when another program has
 // swapped them since the list was read, the song the user chose is no longer where the list showed it, and
 // nothing is deleted, fetched or swapped.
-TEST_F(SessionTest, ASongIsNeverTakenForAnotherOfTheSameNameAndSize) {
+TEST_F(SessionTest, ASongChangedMeanwhileIsNeverTakenForTheOneShown) {
     const std::function<Outcome(PlayerSession&)> operations[] = {
         [&](auto& s) { return s.remove({listed.songs->at(1)}); },
         [&](auto& s) { return s.download({listed.songs->at(1)}, [&](auto&) { return got; }); },
@@ -80,11 +80,9 @@ TEST_F(SessionTest, ASongIsNeverTakenForAnotherOfTheSameNameAndSize) {
         EXPECT_EQ(int(operation(session).ending), int(Outcome::Ending::Changed));
         EXPECT_EQ(std::pair(folder.playerState(), QFileInfo::exists(got)), std::pair(u"a:s,s,t"_s, false));
     }
-}
 
-// A song another program renamed is not the one the list showed, though the player knows it by the same
-// directory entry.
-TEST_F(SessionTest, ASongRenamedMeanwhileIsLeftAlone) {
+    // A song another program renamed is not the one the list showed, though the player knows it by the same
+    // directory entry.
     const QString volume = folder.path() + u"/volume"_s, song = writeFile(volume + u"/f/x.mp3"_s, "song");
     PlayerSession session(createDevice(kMassStorageProgId, componentsFolder(), volume));
     ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"f"_s}, listed).ok());

@@ -144,11 +144,9 @@ TEST(TunedeckTags, PrintsALinePerFileAndReportsTheRest) {
          u"1|テスト.mp3\tID3v1\t\tx\t\t\t\t - x\n|"_s + cannotRead(u"x\\x83.mp3"_s, ENOENT)},
         // Without --format, the display format of the settings file beside the command.
         {{dir + u"/tunedeck-tags"_s, mp3}, u"0|"_s + mp3Line + u"【夜明け】1999\n|"_s}};
-    for (const auto& [command, expected] : cases) {
-        const ProgramRun run = runProgram(command[0], command.mid(1));
-        EXPECT_EQ(QString::number(run.exitStatus) + u'|' + run.out + u'|' + run.err, expected)
+    for (const auto& [command, expected] : cases)
+        EXPECT_EQ(runProgram(command[0], command.mid(1)).said(), expected)
             << command.join(u' ').toStdString();
-    }
 }
 
 }  // namespace

@@ -2,11 +2,10 @@
 #include "usb_holders.h"
 
 #include "qt_printers.h"
+#include "turn_probes.h"
 
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -32,8 +31,7 @@ TEST(UsbHolders, EachOtherProgramHoldingTheNodeIsNamedOnce) {
     ASSERT_TRUE(holder.waitForStarted());
     const QStringList named{u"sleep (PID %1)"_s.arg(holder.processId())};
     // Until the shell has become sleep.
-    for (QDeadlineTimer deadline(5000); programsHolding(node) != named && !deadline.hasExpired();)
-        QThread::msleep(10);
+    eventually([&] { return programsHolding(node) == named; });
     EXPECT_EQ(programsHolding(node), named);
     holder.kill();
     holder.waitForFinished();

@@ -33,7 +33,7 @@ namespace {
 
 using namespace testing;
 
-TEST(PrivateProfile, ReadsTheFirstKeyOfTheFirstSection) {
+TEST(PrivateProfile, ReadsTheFirstKeyOfTheFirstSectionAndWritesKeepTheRestOfTheFile) {
     const QByteArray file =
         "; settings\r\n[other]\r\nSeparate=1\r\n[Tunedeck]\r\n  Separate =  2500  \r\n\x83\x41=kana\r\n"
         "Empty=\r\nQuoted=\"  %1 - %2  \"\r\nSingle='x'\r\nUnmatched=\"x'\r\nLone=\"\r\nSeparate=9\r\n"
@@ -54,55 +54,27 @@ TEST(PrivateProfile, ReadsTheFirstKeyOfTheFirstSection) {
          {"12abc", "", "\t-8x", "+7", "- 5", "2147483648", "-2147483649", "99999999999999999999"})
         values << QString::number(profile::parseInt(text));
     EXPECT_EQ(values.join(u' '), QLatin1String("12 0 -8 7 0 2147483647 -2147483648 2147483647"));
-}
 
-// A key is replaced in place under its own name, or added after the last line of its section, or in a new
-// section at the end, with the file's own line breaks. A section name may end in a character whose second
-// byte is "]" (ゾ).
-TEST(PrivateProfile, WritesKeepTheRestOfTheFile) {
+    // A key is replaced in place under its own name, or added after the last line of its section, or in a new
+    // section at the end, with the file's own line breaks. A section name may end in a character whose second
+    // byte is "]" (ゾ).
     EXPECT_EQ(profile::withValue("[\x83\x5D]\r\nK=1\r\n", "\x83\x5D", "K", "v"), "[\x83\x5D]\r\nK=v\r\n");
-    const std::pair<QByteArray, QByteArray> cases[] = {
+    const std::pair<QByteArray, QByteArray> writes[] = {
         {"", "[tunedeck]\r\nK=v\r\n"},
         {"; c\r\n[TUNEDECK]\r\nA=1\r\nk = 5\r\nB=2\r\n", "; c\r\n[TUNEDECK]\r\nA=1\r\nk=v\r\nB=2\r\n"},
         {"[a]\r\nX=1\r\n\r\n[tunedeck]\r\nA=1\r\n\r\n[b]\r\nY=2\r\n",
          "[a]\r\nX=1\r\n\r\n[tunedeck]\r\nA=1\r\nK=v\r\n\r\n[b]\r\nY=2\r\n"},
         {"[tunedeck]\nA=1", "[tunedeck]\nA=1\nK=v\n"},
         {"[a]\nX=1", "[a]\nX=1\n[tunedeck]\nK=v\n"}};
-    for (const auto& [before, after] : cases)
+    for (const auto& [before, after] : writes)
         EXPECT_EQ(profile::withValue(before, "tunedeck", "K", "v"), after) << before.toStdString();
-}
-
-// The file beside the program, named after it, in code page 932: an empty text is a value, an empty number
-// none; a write keeps the rest of the file. A long value is cut at the last whole character of 1,023 bytes,
-// however its bytes look. A write that cannot happen changes nothing: a line break in the value, a folder in
-// the file's place, which cannot be read either.
-TEST(SettingsFile, ReadsAndWritesTheFileBesideTheProgramInCodePage932) {
-    const ProgramFolder folder(u"TUNEDECK"_s);
-    const SettingsFile settings = folder.settings();
-    folder.writeSettingsBytes("; c\r\n[TUNEDECK]\r\nFontName=\r\nFontSize=\r\nSeparate=10\r\n[x]\r\ny=1\r\n");
-    EXPECT_EQ(settings.readString(u"FontName"_s, u"MS UI Gothic"_s), u""_s);
-    EXPECT_EQ(settings.readInt(u"FontSize"_s, 9), 9);
-    EXPECT_FALSE(settings.write(u"DisplayFormat"_s, u"%1\r\n[evil]"_s));
-    ASSERT_TRUE(settings.write(u"Separate"_s, 2400) && settings.write(u"FontName"_s, u"ＭＳ ゴシック〜"_s));
-    EXPECT_EQ(folder.settingsBytes(),
-              "; c\r\n[TUNEDECK]\r\nFontName=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\x81\x60\r\n"
-              "FontSize=\r\nSeparate=2400\r\n[x]\r\ny=1\r\n");
-
-    const QByteArray wide = "\x82\x88";  // a trail byte in the lead byte range
-    for (const auto& [raw, kept] : {std::pair{wide.repeated(600), 1022}, {"a" + wide.repeated(600), 1023}}) {
-        folder.writeSettingsBytes("[TUNEDECK]\r\nDisplayFormat=" + raw + "\r\n");
-        EXPECT_EQ(cp932::encode(settings.readString(u"DisplayFormat"_s, u""_s)), raw.first(kept));
-    }
-
-    ASSERT_TRUE(QFile::remove(settings.path()) && QDir(folder.path()).mkdir(u"TUNEDECK.INI"_s));
-    EXPECT_TRUE(!settings.write(u"Separate"_s, 20) && settings.readInt(u"Separate"_s, 7) == 7);
 }
 
 // Settings kept in another folder (a synced one, say) that tunedeck.INI links to, symbolically or hard: the
 // program's writes go to that file, both names show them, and an edit made there is seen at once. A write
 // that the disk cannot take (here a file size limit) fails and leaves the old settings whole, whether it
 // replaces the file or rewrites it in place.
-TEST(SettingsFile, WritesReachTheFileALinkNames) {
+TEST(SettingsFile, ReadsAndWritesTheFileBesideTheProgramOrTheOneALinkNames) {
     for (const bool hardLink : {false, true}) {
         SCOPED_TRACE(hardLink);
         const ProgramFolder folder;
@@ -122,6 +94,30 @@ TEST(SettingsFile, WritesReachTheFileALinkNames) {
         writeFile(other.path(), "[tunedeck]\r\nDisplayFormat=%3\r\n");
         EXPECT_EQ(settings.readString(u"DisplayFormat"_s, {}), u"%3"_s);
     }
+
+    // The file beside the program, named after it, in code page 932: an empty text is a value, an empty
+    // number none; a write keeps the rest of the file. A long value is cut at the last whole character of
+    // 1,023 bytes, however its bytes look. A write that cannot happen changes nothing: a line break in the
+    // value, a folder in the file's place, which cannot be read either.
+    const ProgramFolder folder(u"TUNEDECK"_s);
+    const SettingsFile settings = folder.settings();
+    folder.writeSettingsBytes("; c\r\n[TUNEDECK]\r\nFontName=\r\nFontSize=\r\nSeparate=10\r\n[x]\r\ny=1\r\n");
+    EXPECT_EQ(settings.readString(u"FontName"_s, u"MS UI Gothic"_s), u""_s);
+    EXPECT_EQ(settings.readInt(u"FontSize"_s, 9), 9);
+    EXPECT_FALSE(settings.write(u"DisplayFormat"_s, u"%1\r\n[evil]"_s));
+    ASSERT_TRUE(settings.write(u"Separate"_s, 2400) && settings.write(u"FontName"_s, u"ＭＳ ゴシック〜"_s));
+    EXPECT_EQ(folder.settingsBytes(),
+              "; c\r\n[TUNEDECK]\r\nFontName=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\x81\x60\r\n"
+              "FontSize=\r\nSeparate=2400\r\n[x]\r\ny=1\r\n");
+
+    const QByteArray wide = "\x82\x88";  // a trail byte in the lead byte range
+    for (const auto& [raw, kept] : {std::pair{wide.repeated(600), 1022}, {"a" + wide.repeated(600), 1023}}) {
+        folder.writeSettingsBytes("[TUNEDECK]\r\nDisplayFormat=" + raw + "\r\n");
+        EXPECT_EQ(cp932::encode(settings.readString(u"DisplayFormat"_s, u""_s)), raw.first(kept));
+    }
+
+    ASSERT_TRUE(QFile::remove(settings.path()) && QDir(folder.path()).mkdir(u"TUNEDECK.INI"_s));
+    EXPECT_TRUE(!settings.write(u"Separate"_s, 20) && settings.readInt(u"Separate"_s, 7) == 7);
 }
 
 // Beside the program when it can be written there, else in the per-user folder, made as needed; when a file
@@ -157,10 +153,44 @@ struct HandLock {
     }
 };
 
-// Runs of takes that meet: those that came while the first held the lock go before its next take, each
-// between the others' takes, and all end with every take; no two programs ever try the lock at once. Every
-// user's programs may wait in the line, whatever the umask of the one that made it.
-TEST(LockTurns, AWaiterGoesBeforeTheHoldersNextTake) {
+// Every wait ends and leaves nobody in line, and no line file where nobody waits: at once when the lock is
+// free; refused after the whole wait while another program holds the lock or stands in line (stopped there,
+// say).
+TEST(LockTurns, EveryWaitEndsAndAWaiterGoesBeforeTheHoldersNextTake) {
+    const TurnWait wait{.total = 300ms, .retry = 10ms};
+    for (const auto& [lockHeld, lineHeld] :
+         {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
+        SCOPED_TRACE(::testing::Message() << "lock held " << lockHeld << ", line held " << lineHeld);
+        const QTemporaryDir dir;
+        const QString line = dir.filePath(u"line"_s);
+        HandLock lock{.holder = lockHeld ? 9 : 0};
+        QFile stopped(line);
+        ASSERT_TRUE(!lineHeld || (stopped.open(QIODevice::WriteOnly) &&
+                                  ::flock(stopped.handle(), LOCK_EX | LOCK_NB) == 0));
+        const bool free = !lockHeld && !lineHeld;
+        const auto began = std::chrono::steady_clock::now();
+        EXPECT_EQ(takeInTurn(line, lock.taker(1), wait), free);
+        EXPECT_TRUE(free || std::chrono::steady_clock::now() - began >= wait.total) << "the wait cut short";
+        EXPECT_EQ(lock.holder, free ? 1 : lockHeld ? 9 : 0);
+        EXPECT_LE(lock.refused, wait.total / wait.retry + 1) << "tries not spaced by the retry";
+        EXPECT_EQ(QFile::exists(line), lineHeld) << "the line left behind, or taken from who stood in it";
+        stopped.close();
+        EXPECT_FALSE(someoneInLine(line)) << "still in line after the wait";
+    }
+    // A line that is no plain file (another user's fifo or folder) is passed by, and not held open.
+    const QTemporaryDir odd;
+    ASSERT_TRUE(::mkfifo(QFile::encodeName(odd.filePath(u"fifo"_s)).constData(), 0600) == 0 &&
+                QDir(odd.path()).mkdir(u"folder"_s));
+    const auto openFiles = [] { return QDir(u"/proc/self/fd"_s).entryList(QDir::System).size(); };
+    for (const QString& name : {u"fifo"_s, u"folder"_s}) {
+        const qsizetype before = openFiles();
+        EXPECT_TRUE(takeInTurn(odd.filePath(name), HandLock().taker(1), wait) && openFiles() == before)
+            << "not taken, or the line kept open: " << qPrintable(name);
+    }
+
+    // Runs of takes that meet: those that came while the first held the lock go before its next take, each
+    // between the others' takes, and all end with every take; no two programs ever try the lock at once.
+    // Every user's programs may wait in the line, whatever the umask of the one that made it.
     const QTemporaryDir dir;
     const QString line = dir.filePath(u"line"_s);
     HandLock lock;
@@ -202,42 +232,6 @@ TEST(LockTurns, AWaiterGoesBeforeTheHoldersNextTake) {
     EXPECT_TRUE(sharedLineFor(a.handle()).startsWith(QDir::tempPath() + u'/'));
 }
 
-// Every wait ends and leaves nobody in line, and no line file where nobody waits: at once when the lock is
-// free; refused after the whole wait while another program holds the lock or stands in line (stopped there,
-// say).
-TEST(LockTurns, EveryWaitEndsAndLeavesTheLine) {
-    const TurnWait wait{.total = 300ms, .retry = 10ms};
-    for (const auto& [lockHeld, lineHeld] :
-         {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
-        SCOPED_TRACE(::testing::Message() << "lock held " << lockHeld << ", line held " << lineHeld);
-        const QTemporaryDir dir;
-        const QString line = dir.filePath(u"line"_s);
-        HandLock lock{.holder = lockHeld ? 9 : 0};
-        QFile stopped(line);
-        ASSERT_TRUE(!lineHeld || (stopped.open(QIODevice::WriteOnly) &&
-                                  ::flock(stopped.handle(), LOCK_EX | LOCK_NB) == 0));
-        const bool free = !lockHeld && !lineHeld;
-        const auto began = std::chrono::steady_clock::now();
-        EXPECT_EQ(takeInTurn(line, lock.taker(1), wait), free);
-        EXPECT_TRUE(free || std::chrono::steady_clock::now() - began >= wait.total) << "the wait cut short";
-        EXPECT_EQ(lock.holder, free ? 1 : lockHeld ? 9 : 0);
-        EXPECT_LE(lock.refused, wait.total / wait.retry + 1) << "tries not spaced by the retry";
-        EXPECT_EQ(QFile::exists(line), lineHeld) << "the line left behind, or taken from who stood in it";
-        stopped.close();
-        EXPECT_FALSE(someoneInLine(line)) << "still in line after the wait";
-    }
-    // A line that is no plain file (another user's fifo or folder) is passed by, and not held open.
-    const QTemporaryDir odd;
-    ASSERT_TRUE(::mkfifo(QFile::encodeName(odd.filePath(u"fifo"_s)).constData(), 0600) == 0 &&
-                QDir(odd.path()).mkdir(u"folder"_s));
-    const auto openFiles = [] { return QDir(u"/proc/self/fd"_s).entryList(QDir::System).size(); };
-    for (const QString& name : {u"fifo"_s, u"folder"_s}) {
-        const qsizetype before = openFiles();
-        EXPECT_TRUE(takeInTurn(odd.filePath(name), HandLock().taker(1), wait) && openFiles() == before)
-            << "not taken, or the line kept open: " << qPrintable(name);
-    }
-}
-
 // Code page 932 bytes as glibc's own tables read them, U+FFFD where they name nothing: an independent oracle
 // for the codec's ICU-built tables.
 QString glibcDecode(QByteArray input) {
@@ -256,7 +250,7 @@ const QString kWindowsSingles = u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3"_s;
 // Every single byte and every pair decodes as glibc decodes it, and what the codec writes for each character
 // it read, glibc reads back as that character. Most pairs name a character: a loop that built no pair would
 // check only the single bytes.
-TEST(Cp932, EveryCodeDecodesAndEncodesBackAsGlibcDoes) {
+TEST(Cp932, DecodesAndEncodesAsGlibcDoesElseAsWindowsDoes) {
     int characterPairs = 0;
     for (int code = 0; code <= 0xFCFC; ++code) {
         const int lead = code >> 8, trail = code & 0xFF;
@@ -271,6 +265,18 @@ TEST(Cp932, EveryCodeDecodesAndEncodesBackAsGlibcDoes) {
         characterPairs += lead != 0 && text.size() == 1 && text != u"\uFFFD"_s;
     }
     EXPECT_GT(characterPairs, 7000);
+
+    // Where glibc cannot tell: the single bytes it refuses, a lead byte without its trail byte (also at the
+    // end of one call, which leaves the next call's first byte alone), single bytes before what could be a
+    // trail, look-alikes ICU's table lacks and characters of no form at all, and the form Windows prefers of
+    // several: JIS X 0208, then NEC row 13, then the IBM extensions, never the NEC-selected ones.
+    EXPECT_EQ(cp932::decode(kRefusedByGlibc + QByteArray("\x81\x20\x00\x81", 4)),
+              kWindowsSingles + u"\uFFFD \0\uFFFD"_s);
+    EXPECT_EQ(cp932::decode("\x83") + cp932::decode("\x65"), u"\uFFFDe"_s);
+    EXPECT_EQ(cp932::decode("\xa0\x41\xdf\x41"), u"\uF8F0A\uFF9FA"_s) << "no lead bytes";
+    EXPECT_EQ(cp932::encode(u"〜−‖—¢£¬¦¥‾€∵Ⅰⅰ纊"_s + kWindowsSingles + QChar(0)),
+              "\x81\x60\x81\x7c\x81\x61\x81\x5c\x81\x91\x81\x92\x81\xca\xfa\x55\x5c\x7e?\x81\xe6\x87\x54" +
+                  QByteArray("\xfa\x40\xfa\x5c") + kRefusedByGlibc + '\0');
 }
 
 // A name's bytes as a path: each valid UTF-8 sequence decoded, at the bounds of its forms too, and every
@@ -298,20 +304,6 @@ TEST(LocalPath, ValidUtf8IsDecodedAndEveryOtherByteHeld) {
             << bytes.toHex().constData();
     // Shown, a held byte is its code; a character whose second unit looks like one is itself.
     EXPECT_EQ(nameText(pathFromBytes("\xF0\x9F\x92\x80\x83")), u"💀\\x83"_s);
-}
-
-// Where glibc cannot tell: the single bytes it refuses, a lead byte without its trail byte (also at the end
-// of one call, which leaves the next call's first byte alone), single bytes before what could be a trail,
-// look-alikes ICU's table lacks and characters of no form at all, and the form Windows prefers of several:
-// JIS X 0208, then NEC row 13, then the IBM extensions, never the NEC-selected ones.
-TEST(Cp932, DecodesAndEncodesAsWindowsDoesWhereGlibcCannotTell) {
-    EXPECT_EQ(cp932::decode(kRefusedByGlibc + QByteArray("\x81\x20\x00\x81", 4)),
-              kWindowsSingles + u"\uFFFD \0\uFFFD"_s);
-    EXPECT_EQ(cp932::decode("\x83") + cp932::decode("\x65"), u"\uFFFDe"_s);
-    EXPECT_EQ(cp932::decode("\xa0\x41\xdf\x41"), u"\uF8F0A\uFF9FA"_s) << "no lead bytes";
-    EXPECT_EQ(cp932::encode(u"〜−‖—¢£¬¦¥‾€∵Ⅰⅰ纊"_s + kWindowsSingles + QChar(0)),
-              "\x81\x60\x81\x7c\x81\x61\x81\x5c\x81\x91\x81\x92\x81\xca\xfa\x55\x5c\x7e?\x81\xe6\x87\x54" +
-                  QByteArray("\xfa\x40\xfa\x5c") + kRefusedByGlibc + '\0');
 }
 
 }  // namespace

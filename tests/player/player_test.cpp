@@ -72,13 +72,6 @@ QString journalOf(const QByteArray& catalogueJson) {
     return u"memory0.%1.journal"_s.arg(catalogueFromJson(catalogueJson, {}).generation);
 }
 
-// Runs `work` inside an Open..Close bracket of `player`.
-void inBracket(EmulatedPlayer& player, const std::function<void()>& work) {
-    player.Open();
-    work();
-    player.Close();
-}
-
 // A temporary folder holding a store folder and the files to send.
 class PlayerTest : public ::testing::Test {
   protected:
@@ -276,8 +269,7 @@ TEST_F(PlayerTest, ASendOnATerminalShowsEachSongAndHowFarItIs) {
 // fallback, and so does an empty name.
 TEST(DisplayBitmap, WindowsFacesDrawInTheIpaFaceOfTheirKind) {
     const auto drawn = [](const QString& face) { return renderDisplay(u"MUSIC 曲"_s, {face, 24}); };
-    EXPECT_TRUE(drawn(u"ms gothic"_s) == drawn(u"IPAGothic"_s));
-    EXPECT_TRUE(drawn({}) == drawn(u"IPAPGothic"_s));
+    EXPECT_TRUE(drawn(u"ms gothic"_s) == drawn(u"IPAGothic"_s) && drawn({}) == drawn(u"IPAPGothic"_s));
     EXPECT_NE(drawn(u"IPAGothic"_s), drawn(u"IPAPGothic"_s)) << "the faces draw alike, so none is checked";
     EXPECT_NE(renderDisplay(u"大"_s, {}), renderDisplay(u"小"_s, {})) << "no text drawn";
 }

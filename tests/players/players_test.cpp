@@ -16,7 +16,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-TEST(MediaPlayerInfo, ReadsListsWholeAndSectionsWithoutRegardToCase) {
+TEST(MediaPlayerInfo, ReadsListsWholeAndSectionsWithoutRegardToCaseAndEveryInstalledFile) {
     const MediaPlayerInfo info = parseMediaPlayerInfo(
         "[Device]\nVendor=SanDisk\nProduct=Sansa Clip+\nAccessProtocol=storage\n# a comment=no\n"
         "[Media]\nOutputFormats=audio/mpeg;audio/x-ms-wma\n\n[Storage]\n"
@@ -33,10 +33,8 @@ TEST(MediaPlayerInfo, ReadsListsWholeAndSectionsWithoutRegardToCase) {
           {"[storage]\nSongOrder=shuffle\n"_ba, std::optional<SongOrder>()},
           {"[Device]\nVendor=Rockboxer\n"_ba, std::optional<SongOrder>()}})
         EXPECT_EQ(parseMediaPlayerInfo(text).order, order) << text.constData();
-}
 
-// Every file media-player-info installs: each is read whole, lists past their first ";" included.
-TEST(MediaPlayerInfo, ReadsEveryInstalledFile) {
+    // Every file media-player-info installs: each is read whole, lists past their first ";" included.
     const QDir folder(u"/usr/share/media-player-info"_s);
     const QStringList files = folder.entryList({u"*.mpi"_s}, QDir::Files);
     if (files.isEmpty())
@@ -79,7 +77,7 @@ QStringList described(const std::vector<UsbPlayer>& players) {
     return lines;
 }
 
-TEST(UsbPlayers, MemoriesFollowTheLogicalUnitNotTheDeviceName) {
+TEST(UsbPlayers, MemoriesFollowTheLogicalUnitAndEntriesAreNamed) {
     // What the volumes are; the volumes; the players they make.
     const std::tuple<const char*, std::vector<UsbVolume>, QStringList> cases[] = {
         {"the kernel named LUN 1 sda and LUN 0 sdb",
@@ -101,20 +99,8 @@ TEST(UsbPlayers, MemoriesFollowTheLogicalUnitNotTheDeviceName) {
         EXPECT_EQ(described(usbPlayers(volumes)), players) << what;
     EXPECT_EQ(logicalUnitOf(kPort + u"-scsi-0:0:0:12"_s), 12);
     EXPECT_EQ(logicalUnitOf(kPort), std::nullopt);
-}
 
-// A swap in directory order rewrites a folder's entries, which only FAT and the kernel's exFAT keep in the
-// order written: not ext4 or tmpfs, nor exFAT through FUSE, whose type says FUSE and nothing of what lies
-// under it.
-TEST(EntryOrder, KeptByFatAndTheKernelsExfatAlone) {
-    for (const auto type : {MSDOS_SUPER_MAGIC, EXFAT_SUPER_MAGIC})
-        EXPECT_TRUE(keepsEntryOrder(type)) << std::hex << type;
-    for (const auto type : {EXT4_SUPER_MAGIC, TMPFS_MAGIC, FUSE_SUPER_MAGIC})
-        EXPECT_FALSE(keepsEntryOrder(type)) << std::hex << type;
-    EXPECT_FALSE(folderKeepsEntryOrder(u"/no/such/folder"_s));
-}
-
-TEST(UsbPlayers, EntriesAreNamedByMediaPlayerInfoOrTheDriveAndLabelled) {
+    // An entry is named by media-player-info where it knows the player, else by the drive, and labelled.
     UsbPlayer player = usbPlayers({volume(u"/dev/sdb"_s, 0)}).front();
     player.memories[0]->mountPoints = {u"/media/u/SDB"_s};
     PlayerEntry entry = usbPlayerEntry(player);
@@ -128,6 +114,17 @@ TEST(UsbPlayers, EntriesAreNamedByMediaPlayerInfoOrTheDriveAndLabelled) {
     entry = usbPlayerEntry(player);
     EXPECT_EQ(std::tuple(entry.kind, entry.name, entry.order),
               std::tuple(u"player"_s, u"Rockbox (SDB)"_s, std::optional(SongOrder::Name)));
+}
+
+// A swap in directory order rewrites a folder's entries, which only FAT and the kernel's exFAT keep in the
+// order written: not ext4 or tmpfs, nor exFAT through FUSE, whose type says FUSE and nothing of what lies
+// under it.
+TEST(EntryOrder, KeptByFatAndTheKernelsExfatAlone) {
+    for (const auto type : {MSDOS_SUPER_MAGIC, EXFAT_SUPER_MAGIC})
+        EXPECT_TRUE(keepsEntryOrder(type)) << std::hex << type;
+    for (const auto type : {EXT4_SUPER_MAGIC, TMPFS_MAGIC, FUSE_SUPER_MAGIC})
+        EXPECT_FALSE(keepsEntryOrder(type)) << std::hex << type;
+    EXPECT_FALSE(folderKeepsEntryOrder(u"/no/such/folder"_s));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "device_recorder.h"
 #include "fat_names.h"
 #include "file_size_limit.h"
 #include "folder_locator.h"
@@ -40,15 +41,6 @@ std::pair<int, QString> run(const QString& program, const QStringList& arguments
     return {ran.exitStatus, ran.out + ran.err};
 }
 
-// The names of folders, songs or directory entries, in their order.
-template <class Items>
-QStringList namesOf(const Items& items) {
-    QStringList names;
-    for (const auto& item : items)
-        names << item.name;
-    return names;
-}
-
 QStringList namesIn(const QString& folder) {
     QStringList names = namesOf(listEntries(openFolder(folder)));
     names.sort();
@@ -57,13 +49,6 @@ QStringList namesIn(const QString& folder) {
 
 QString songsOf(DeviceComponent& player, qint16 folder = 0) {
     return namesOf(player.Songs(0, folder)).join(u',');
-}
-
-QString refusal(const std::function<void()>& call) try {
-    call();
-    return u"(done)"_s;
-} catch (const DeviceError& error) {
-    return error.description();
 }
 
 // How the folder's file system lists entries made one after the other: as made, or newest first; Unknown
@@ -99,25 +84,6 @@ QStringList filesUnder(const QString& folder) {
     }
     files.sort();
     return files;
-}
-
-// Titles and the FAT-safe names made of them, in the order StorageFat writes them.
-std::vector<std::pair<QString, QString>> safeNames() {
-    return {{u"a\\b/c:d*e?f\"g<h>i|j"_s, u"a_b_c_d_e_f_g_h_i_j.mp3"_s},
-            {u"semi;comma,[b]+="_s, u"semi;comma,[b]+=.mp3"_s},
-            {u"tab\there"_s, u"tab_here.mp3"_s},
-            {u"dots... "_s, u"dots.mp3"_s},
-            {u""_s, u"_.mp3"_s},
-            {u" . "_s, u"_.mp3"_s},
-            {u"..\\..\\x"_s, u"_._.._x.mp3"_s},
-            {u".hidden"_s, u"_hidden.mp3"_s},
-            {u"日本語　タイトル"_s, u"日本語　タイトル.mp3"_s},
-            {QString(300, u'x'), QString(251, u'x') + u".mp3"_s},
-            {QString(250, u'x') + u"😀"_s, QString(250, u'x') + u".mp3"_s},
-            {QString(249, u'x') + u"😀"_s, QString(249, u'x') + u"😀.mp3"_s},
-            {pathFromBytes("\x82\xa0"), u"__.mp3"_s},
-            {u"Case Song"_s, u"Case Song.mp3"_s},
-            {u"case song"_s, u"case song.mp3"_s}};
 }
 
 // A locator of the one memory.
@@ -178,9 +144,26 @@ class StorageTest : public ::testing::Test {
     TemporaryFolder dir;
 };
 
-// The pure rules: FAT-safe names, name order, the .is_audio_player file, playlists.
+// The pure rules: FAT-safe names, name order, the .is_audio_player file, playlists; and the safe names as FAT
+// keeps them.
 TEST(StorageRules, NamesOrdersAndFiles) {
-    for (const auto& [title, name] : safeNames())
+    const std::pair<QString, QString> safeNames[] = {
+        {u"a\\b/c:d*e?f\"g<h>i|j"_s, u"a_b_c_d_e_f_g_h_i_j.mp3"_s},
+        {u"semi;comma,[b]+="_s, u"semi;comma,[b]+=.mp3"_s},
+        {u"tab\there"_s, u"tab_here.mp3"_s},
+        {u"dots... "_s, u"dots.mp3"_s},
+        {u""_s, u"_.mp3"_s},
+        {u" . "_s, u"_.mp3"_s},
+        {u"..\\..\\x"_s, u"_._.._x.mp3"_s},
+        {u".hidden"_s, u"_hidden.mp3"_s},
+        {u"日本語　タイトル"_s, u"日本語　タイトル.mp3"_s},
+        {QString(300, u'x'), QString(251, u'x') + u".mp3"_s},
+        {QString(250, u'x') + u"😀"_s, QString(250, u'x') + u".mp3"_s},
+        {QString(249, u'x') + u"😀"_s, QString(249, u'x') + u"😀.mp3"_s},
+        {pathFromBytes("\x82\xa0"), u"__.mp3"_s},
+        {u"Case Song"_s, u"Case Song.mp3"_s},
+        {u"case song"_s, u"case song.mp3"_s}};
+    for (const auto& [title, name] : safeNames)
         EXPECT_EQ(fatSafeName(title, u".mp3"_s), name) << title.toStdString();
     EXPECT_EQ(freeFatName(u"Song"_s, u".mp3"_s, {u"SONG.MP3"_s, u"song (2).mp3"_s}), u"Song (3).mp3"_s);
     EXPECT_EQ(freeFatName(QString(300, u'x'), u".mp3"_s, {QString(251, u'x') + u".MP3"_s}),
@@ -213,6 +196,24 @@ TEST(StorageRules, NamesOrdersAndFiles) {
     const QByteArray other =
         "\xEF\xBB\xBF#EXTM3U\nx.mp3\r\n./y.mp3\n..\\f\\z.mp3\n/abs.mp3\nsub/w.mp3\nx.mp3\n";
     EXPECT_EQ(playlistSongs(other, u"/v/f"_s, u"/v/f"_s), (QStringList{u"x.mp3"_s, u"y.mp3"_s, u"z.mp3"_s}));
+
+    // What fatSafeName makes of awkward titles, mcopy writes to a FAT16 image unchanged, and lists in the
+    // order written; two names that differ only in case are one name there, hence " (2)".
+    const TemporaryFolder dir;
+    const QString image = dir.path() + u"/fat16.img"_s, file = writeFile(dir.path() + u"/s.mp3"_s, "mp3");
+    if (run(u"mkfs.fat"_s, {u"-C"_s, u"-F"_s, u"16"_s, image, u"32768"_s}).first != 0 ||
+        run(u"mdir"_s, {u"-i"_s, image, u"::"_s}).first != 0)
+        GTEST_SKIP() << "no mtools or dosfstools";
+    QStringList written;
+    for (const auto& [title, safe] : safeNames) {
+        const QString name = freeFatName(title, u".mp3"_s, written);
+        if (name.contains(u"😀"_s))
+            continue;  // mtools 4.0.32 drops characters beyond the BMP; the kernel's vfat keeps them
+        EXPECT_EQ(run(u"mcopy"_s, {u"-i"_s, image, file, u"::"_s + name}).first, 0) << name.toStdString();
+        written << name;
+    }
+    const QString listing = run(u"mdir"_s, {u"-b"_s, u"-i"_s, image, u"::"_s}).second;
+    EXPECT_EQ(listing.split(u'\n', Qt::SkipEmptyParts).replaceInStrings(u"::/"_s, u""_s), written);
 }
 
 // Each order after sends, a delete of the 2nd song, a send and a swap of the 1st and 3rd: the songs as the
@@ -587,26 +588,6 @@ TEST_F(StorageTest, OnARealExfat) {
     device->Close();
     EXPECT_EQ(run(u"umount"_s, {card}).first, 0);
     EXPECT_EQ(run(u"fsck.exfat"_s, {u"-n"_s, loop}).first, 0) << "the file system stays clean";
-}
-
-// What fatSafeName makes of awkward titles, mcopy writes to a FAT16 image unchanged, and lists in the order
-// written; two names that differ only in case are one name there, hence " (2)".
-TEST(StorageFat, SafeNamesAreWhatFatKeeps) {
-    const TemporaryFolder dir;
-    const QString image = dir.path() + u"/fat16.img"_s, file = writeFile(dir.path() + u"/s.mp3"_s, "mp3");
-    if (run(u"mkfs.fat"_s, {u"-C"_s, u"-F"_s, u"16"_s, image, u"32768"_s}).first != 0 ||
-        run(u"mdir"_s, {u"-i"_s, image, u"::"_s}).first != 0)
-        GTEST_SKIP() << "no mtools or dosfstools";
-    QStringList written;
-    for (const auto& [title, safe] : safeNames()) {
-        const QString name = freeFatName(title, u".mp3"_s, written);
-        if (name.contains(u"😀"_s))
-            continue;  // mtools 4.0.32 drops characters beyond the BMP; the kernel's vfat keeps them
-        EXPECT_EQ(run(u"mcopy"_s, {u"-i"_s, image, file, u"::"_s + name}).first, 0) << name.toStdString();
-        written << name;
-    }
-    const QString listing = run(u"mdir"_s, {u"-b"_s, u"-i"_s, image, u"::"_s}).second;
-    EXPECT_EQ(listing.split(u'\n', Qt::SkipEmptyParts).replaceInStrings(u"::/"_s, u""_s), written);
 }
 
 // Two programs on one player take turns: one that opens it while a run holds it gets it at the run's next

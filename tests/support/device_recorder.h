@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 
 namespace tunedeck::testing {
@@ -99,5 +100,13 @@ class DeviceRecorder final : public DeviceComponent,
     std::unique_ptr<DeviceComponent> inner_;
     std::shared_ptr<Log> log_;
 };
+
+// What a call on a device was refused with, or "(done)".
+inline QString refusal(const std::function<void()>& call) try {
+    call();
+    return QStringLiteral("(done)");
+} catch (const DeviceError& error) {
+    return error.description();
+}
 
 }  // namespace tunedeck::testing

@@ -8,19 +8,14 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-qsizetype runningThreads() {
-    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
-}
-
-}  // namespace
-
 // For tests that need widgets, fonts or the screen: one application object for the whole run.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const auto runningThreads = [] {
+        return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+    };
     const qsizetype threadsBefore = runningThreads();
     const int result = RUN_ALL_TESTS();
     // The raster paint engine fills large areas on the global thread pool. A pooled thread that is still

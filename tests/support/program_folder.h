@@ -25,6 +25,8 @@ inline QString builtProgram(const QString& name) {
 struct ProgramRun {
     int exitStatus = -1;
     QString out, err;
+    // The whole run as one text to compare: "status|out|err".
+    QString said() const { return QString::number(exitStatus) + u'|' + out + u'|' + err; }
 };
 
 // Runs `program` to its end, in the test's environment with `variables` ("NAME=value") set and a runtime
@@ -60,6 +62,22 @@ inline std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& stor
     return createDevice(kPlayerProgId, componentsFolder(), storeFolder);
 }
 
+// The names of folders, songs or directory entries, in their order.
+template <class Items>
+QStringList namesOf(const Items& items) {
+    QStringList names;
+    for (const auto& item : items)
+        names << item.name;
+    return names;
+}
+
+// Runs `work` inside an Open..Close bracket of `device`, closed also when `work` throws.
+inline void inBracket(DeviceComponent& device, const std::function<void()>& work) {
+    device.Open();
+    const auto close = qScopeGuard([&] { device.Close(); });
+    work();
+}
+
 // A temporary program folder: the settings file lives in it, and so does the emulated player's store.
 class ProgramFolder {
   public:
@@ -77,9 +95,7 @@ class ProgramFolder {
     // Runs `work` on the emulated player on the store, in a bracket of its own.
     void onPlayer(const std::function<void(DeviceComponent&)>& work) const {
         const auto device = createEmulatedPlayer(storePath());
-        device->Open();
-        const auto close = qScopeGuard([&] { device->Close(); });
-        work(*device);
+        inBracket(*device, [&] { work(*device); });
     }
     // Formats `memory` of the player and gives it the folders and songs of `state`, written as playerState()
     // reads it; a song's bytes are its name over and over, 1000 bytes for "s1".
@@ -101,12 +117,8 @@ class ProgramFolder {
         QStringList folders;
         onPlayer([&](DeviceComponent& device) {
             const std::vector<DeviceFolder> all = device.Folders(memory.toInt());
-            for (qint16 index = 0; index < qint16(all.size()); ++index) {
-                QStringList songs;
-                for (const DeviceSong& song : device.Songs(memory.toInt(), index))
-                    songs << song.name;
-                folders << all[index].name + u':' + songs.join(u',');
-            }
+            for (qint16 index = 0; index < qint16(all.size()); ++index)
+                folders << all[index].name + u':' + namesOf(device.Songs(memory.toInt(), index)).join(u',');
         });
         return folders.join(u' ');
     }

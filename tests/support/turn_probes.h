@@ -2,9 +2,9 @@
 #pragma once
 
 // What the tests of programs taking turns (lock_turns.h) watch for: the platform's, the emulated player's and
-// the mass-storage player's.
+// the mass-storage player's; and a wait for what another process does.
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QString>
 
@@ -24,9 +24,7 @@ inline bool someoneInLine(const QString& path) {
 
 // Waits for `condition`, long enough for any machine: false when it never came.
 inline bool eventually(const std::function<bool()>& condition) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < 10'000)
+    for (const QDeadlineTimer deadline(10'000); !condition() && !deadline.hasExpired();)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return condition();
 }

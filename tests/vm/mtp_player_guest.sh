@@ -70,7 +70,8 @@ start_mtp_player 48
 
 # Tunedeck on the player: first the window, as a user works on it; it leaves Music/Test with a and b on the
 # internal memory and an empty card, and the player pulled out.
-MTP_INTERNAL=$mtp_internal MTP_GADGET=$mtp_gadget timeout 300 "${checked[@]}" "$build/bin/mtp_player_vm_tests" ||
+MTP_PLAYER_ID=$mtp_player_id MTP_INTERNAL=$mtp_internal MTP_GADGET=$mtp_gadget \
+    timeout 300 "${checked[@]}" "$build/bin/mtp_player_vm_tests" ||
     fail "the window's test on the MTP player failed"
 replug_mtp_player
 # tunedeck-player on the player; its output into /tmp/out (standard output) and /tmp/err.

@@ -1,19 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs inside the test machine (tests/vm), where an MTP responder serves two storages through a USB gadget on
 // the real kernel's USB stack: the window finds the player, and a user works on it as on the emulated player.
-// MTP_INTERNAL is the folder the responder keeps the internal storage in, MTP_GADGET the gadget's configfs
-// folder, whose UDC file pulls it out.
+// MTP_PLAYER_ID is the player's id, MTP_INTERNAL the folder the responder keeps the internal storage in,
+// MTP_GADGET the gadget's configfs folder, whose UDC file pulls it out.
 #include "mtp_player.h"
 #include "system_players.h"
 #include "window_fixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProgressBar>
-
-#include <algorithm>
-#include <functional>
 
 namespace tunedeck::testing {
 namespace {
@@ -33,27 +29,17 @@ class MtpPlayerTest : public WindowTest {
 };
 
 // A progress that throws in the middle of a song's data ends the send or the download with its own error, not
-// as a stop, and the player keeps nothing of the song sent. Before the window's test, which pulls the player out.
+// as a stop, and the player keeps nothing of the song sent. It runs before the window's test, which pulls the
+// player out.
 TEST_F(MtpPlayerTest, AProgressThatThrowsEndsTheTransferWithItsError) {
-    const std::vector<PlayerEntry> found = system.players();
-    const auto mtp = std::ranges::find_if(found, [](const PlayerEntry& p) { return p.id.startsWith(u"mtp:"_s); });
-    ASSERT_NE(mtp, found.end());
-    MtpPlayer player(mtp->id);
+    MtpPlayer player(qEnvironmentVariable("MTP_PLAYER_ID"));
     player.Open();
     player.AddFolder(u"Progress"_s, u"0"_s);
     const QString song = workFile(u"song.mp3"_s, QByteArray(256 * 1024, 's'));
     player.AddSong(0, u"kept"_s, song, u"0"_s);
     const TransferProgress throwing = [](qint64, qint64) -> bool { throw DeviceError(u"out of paper"_s); };
-    const auto failure = [](const std::function<void()>& transfer) {
-        try {
-            transfer();
-        } catch (const DeviceError& error) {
-            return error.description();
-        }
-        return u"(done)"_s;
-    };
-    EXPECT_EQ(failure([&] { player.AddSong(0, u"gone"_s, song, u"0"_s, throwing); }), u"out of paper"_s);
-    EXPECT_EQ(failure([&] { player.GetSong(0, 0, working.filePath(u"back.mp3"_s), u"0"_s, throwing); }),
+    EXPECT_EQ(refusal([&] { player.AddSong(0, u"gone"_s, song, u"0"_s, throwing); }), u"out of paper"_s);
+    EXPECT_EQ(refusal([&] { player.GetSong(0, 0, working.filePath(u"back.mp3"_s), u"0"_s, throwing); }),
               u"out of paper"_s);
     EXPECT_EQ(storedIn(u"Progress"_s), QStringList{u"01 kept.mp3"_s});
     player.DeleteFolder(0, u"0"_s);
@@ -104,10 +90,7 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
     EXPECT_EQ(storedIn(u"Test"_s), (QStringList{u"01 a.mp3"_s, u"03 b.mp3"_s}));
 
     // udev tells of the device going; the menu and the pane follow. The guest plugs it in again afterwards.
-    QFile udc(qEnvironmentVariable("MTP_GADGET") + u"/UDC"_s);
-    ASSERT_TRUE(udc.open(QIODevice::WriteOnly)) << udc.errorString().toStdString();
-    udc.write("\n");
-    udc.close();
+    writeFile(qEnvironmentVariable("MTP_GADGET") + u"/UDC"_s, "\n");
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return playerMenu().contains(kPlayerName + u"（接続されていません）*"_s); }, 10'000))
         << playerMenu().join(u" | "_s).toStdString();

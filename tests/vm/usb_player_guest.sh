@@ -108,7 +108,7 @@ for _ in $(seq 3000); do
     in_flight && break
     sleep 0.02
 done
-in_flight || fail "the send to the second player never began"
+in_flight || fail "the send to the second player never began: $(cat /tmp/pulled)"
 kill -STOP "$send"
 # The kernel leaves a FAT pulled out while mounted marked dirty, also once mounted and put away again.
 expect_unclean solo.img

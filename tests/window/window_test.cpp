@@ -109,7 +109,7 @@ TEST(CommandLine, AnswersHelpAndVersionOnStandardOutputAndRefusesTheRestOnStanda
         const ProgramRun run = program == player ? scratch.runPlayer(arguments)
                                                  : runProgram(builtProgram(program), arguments,
                                                               {u"QT_QPA_PLATFORM=no-such-platform"_s});
-        const QString said = QString::number(run.exitStatus) + u'|' + run.out + u'|' + run.err;
+        const QString said = run.said();
         EXPECT_TRUE(said.startsWith(answer) && said.endsWith(u'|') == answer.startsWith(u'0'))
             << said.toStdString();
     }
@@ -134,6 +134,41 @@ TEST_F(WindowTest, TheKeyboardOpensTheMenus) {
             << list->objectName().toStdString();
         menu->close();
     }
+}
+
+// The bar follows the left button, strictly within the margins, and the panes follow the bar; the shutdown
+// stores where the bar ended.
+TEST_F(WindowTest, ThePanesFollowTheSplitter) {
+    frmTunedeck& w = start();
+    for (const auto& [top, button] : {std::pair{3000, Qt::LeftButton}, {1500, Qt::RightButton}}) {
+        const int before = w.splitterTop(), y = w.twips().toPixels(top) - w.picSep->y();
+        QMouseEvent move(QEvent::MouseMove, QPointF(50, y), w.picSep->mapToGlobal(QPointF(50, y)),
+                         Qt::NoButton, button, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.picSep, &move);
+        EXPECT_EQ(w.splitterTop(), button == Qt::LeftButton ? before + w.twips().toTwips(y) : before) << top;
+        EXPECT_TRUE(w.lvwFile->height() == w.twips().toPixels(w.splitterTop()) &&
+                    w.fraSong->y() == w.picSep->y() + w.picSep->height())
+            << top;
+    }
+    // The lists number no rows, and every column has its designed width, the narrow 場所 too.
+    QList<int> widths;
+    for (const ListView* list : {w.lvwFile, w.lvwSong})
+        for (int column = 0; column < list->model()->columnCount(); ++column)
+            widths << list->columnWidth(column);
+    EXPECT_EQ(widths, QList<int>({133, 133, 200, 80, 267, 67, 80, 20}));
+    EXPECT_FALSE(w.lvwFile->verticalHeader()->isVisible() || w.lvwSong->verticalHeader()->isVisible());
+    // A larger window: the song frame and the status bar keep to the client's width and its bottom.
+    const QSize client = w.centralWidget()->size() + QSize(150, 90);
+    w.resize(w.size() + QSize(150, 90));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.centralWidget()->size() == client; }));
+    EXPECT_TRUE(w.fraSong->width() == client.width() &&
+                w.stbRioInfo->geometry().bottom() == client.height() - 1);
+    window->close();
+    EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), w.splitterTop());
+    // The margins' arithmetic: strictly inside those of a client 5910 high, here from 2000.
+    for (const auto& [y, top] :
+         {std::pair{-1699, std::optional(301)}, {-1700, std::nullopt}, {3609, 5609}, {3610, std::nullopt}})
+        EXPECT_EQ(layout::draggedSplitterTop(1, 2000, y, 5910), top) << y;
 }
 
 // Every item of the menu bar's menus and of the pop-up menus, chosen in its open menu with the keyboard,
@@ -186,67 +221,6 @@ TEST_F(WindowTest, EveryMenuItemReachesItsCommand) {
             << item->objectName().toStdString() << ": " << seen.join(u'|').toStdString();
     }
     EXPECT_EQ(items.size(), shows.size());
-}
-
-// The bar follows the left button, strictly within the margins, and the panes follow the bar; the shutdown
-// stores where the bar ended.
-TEST_F(WindowTest, ThePanesFollowTheSplitter) {
-    frmTunedeck& w = start();
-    for (const auto& [top, button] : {std::pair{3000, Qt::LeftButton}, {1500, Qt::RightButton}}) {
-        const int before = w.splitterTop(), y = w.twips().toPixels(top) - w.picSep->y();
-        QMouseEvent move(QEvent::MouseMove, QPointF(50, y), w.picSep->mapToGlobal(QPointF(50, y)),
-                         Qt::NoButton, button, Qt::NoModifier);
-        QCoreApplication::sendEvent(w.picSep, &move);
-        EXPECT_EQ(w.splitterTop(), button == Qt::LeftButton ? before + w.twips().toTwips(y) : before) << top;
-        EXPECT_TRUE(w.lvwFile->height() == w.twips().toPixels(w.splitterTop()) &&
-                    w.fraSong->y() == w.picSep->y() + w.picSep->height())
-            << top;
-    }
-    // The lists number no rows, and every column has its designed width, the narrow 場所 too.
-    QList<int> widths;
-    for (const ListView* list : {w.lvwFile, w.lvwSong})
-        for (int column = 0; column < list->model()->columnCount(); ++column)
-            widths << list->columnWidth(column);
-    EXPECT_EQ(widths, QList<int>({133, 133, 200, 80, 267, 67, 80, 20}));
-    EXPECT_FALSE(w.lvwFile->verticalHeader()->isVisible() || w.lvwSong->verticalHeader()->isVisible());
-    // A larger window: the song frame and the status bar keep to the client's width and its bottom.
-    const QSize client = w.centralWidget()->size() + QSize(150, 90);
-    w.resize(w.size() + QSize(150, 90));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.centralWidget()->size() == client; }));
-    EXPECT_TRUE(w.fraSong->width() == client.width() &&
-                w.stbRioInfo->geometry().bottom() == client.height() - 1);
-    window->close();
-    EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), w.splitterTop());
-    // The margins' arithmetic: strictly inside those of a client 5910 high, here from 2000.
-    for (const auto& [y, top] :
-         {std::pair{-1699, std::optional(301)}, {-1700, std::nullopt}, {3609, 5609}, {3610, std::nullopt}})
-        EXPECT_EQ(layout::draggedSplitterTop(1, 2000, y, 5910), top) << y;
-}
-
-// The list's texts as the views read them: one line a cell, the header's captions and alignments, a row's
-// key or its first text; a cell outside the rows and columns is nothing, and setting one changes nothing.
-TEST(ListModel, CellsHeadersAndKeys) {
-    ListModel model;
-    const QList<ListModel::Header> headers{{u"名前"_s, Qt::AlignLeft}, {u"サイズ"_s, Qt::AlignRight}};
-    model.setHeaders(headers);
-    model.appendRow(u"gone"_s);
-    model.setHeaders(headers);
-    EXPECT_EQ(model.rowCount(), 0) << "rows kept under new headers";
-    model.setRows({{{u"b"_s, u"2"_s}, {}}, {{u"a"_s}, u"key"_s}});
-    for (const auto& [row, column] : {std::pair{-1, 0}, {2, 0}, {0, -1}, {0, 2}, {1, 0}})
-        model.setText(row, column, u"x\ny"_s);
-    QStringList cells;
-    for (int row = -1; row <= model.rowCount(); ++row)
-        for (int column = -1; column <= 2; ++column)
-            cells << model.text(row, column);
-    EXPECT_EQ(cells.join(u'|'), u"|||||b|2|||x y||||||"_s);
-    EXPECT_EQ(model.key(0) + u'|' + model.key(1), u"b|key"_s);
-    EXPECT_EQ(model.data(model.index(0, 1), Qt::TextAlignmentRole), int(Qt::AlignRight | Qt::AlignVCenter));
-    EXPECT_FALSE(model.data(model.index(0, 0), Qt::ToolTipRole).isValid());
-    const auto header = [&](int section, Qt::Orientation orientation) {
-        return model.headerData(section, orientation, Qt::DisplayRole).toString();
-    };
-    EXPECT_EQ(header(1, Qt::Horizontal) + header(0, Qt::Vertical) + header(2, Qt::Horizontal), u"サイズ13"_s);
 }
 
 // The font dialog opens on the stored font and the choice is stored, the size in whole points; the player
@@ -323,6 +297,32 @@ void whenShown(std::function<void(D&)> act) {
             return act(*dialog);
         ADD_FAILURE() << "no such dialog shown";
     });
+}
+
+// The list's texts as the views read them: one line a cell, the header's captions and alignments, a row's
+// key or its first text; a cell outside the rows and columns is nothing, and setting one changes nothing.
+TEST(ListModel, CellsHeadersAndKeys) {
+    ListModel model;
+    const QList<ListModel::Header> headers{{u"名前"_s, Qt::AlignLeft}, {u"サイズ"_s, Qt::AlignRight}};
+    model.setHeaders(headers);
+    model.appendRow(u"gone"_s);
+    model.setHeaders(headers);
+    EXPECT_EQ(model.rowCount(), 0) << "rows kept under new headers";
+    model.setRows({{{u"b"_s, u"2"_s}, {}}, {{u"a"_s}, u"key"_s}});
+    for (const auto& [row, column] : {std::pair{-1, 0}, {2, 0}, {0, -1}, {0, 2}, {1, 0}})
+        model.setText(row, column, u"x\ny"_s);
+    QStringList cells;
+    for (int row = -1; row <= model.rowCount(); ++row)
+        for (int column = -1; column <= 2; ++column)
+            cells << model.text(row, column);
+    EXPECT_EQ(cells.join(u'|'), u"|||||b|2|||x y||||||"_s);
+    EXPECT_EQ(model.key(0) + u'|' + model.key(1), u"b|key"_s);
+    EXPECT_EQ(model.data(model.index(0, 1), Qt::TextAlignmentRole), int(Qt::AlignRight | Qt::AlignVCenter));
+    EXPECT_FALSE(model.data(model.index(0, 0), Qt::ToolTipRole).isValid());
+    const auto header = [&](int section, Qt::Orientation orientation) {
+        return model.headerData(section, orientation, Qt::DisplayRole).toString();
+    };
+    EXPECT_EQ(header(1, Qt::Horizontal) + header(0, Qt::Vertical) + header(2, Qt::Horizontal), u"サイズ13"_s);
 }
 
 // A text pasted into the input box keeps its first line, and only that of the text pasted. A folder's name
