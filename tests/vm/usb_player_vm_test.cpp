@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs inside the test machine (tests/vm), where a USB player of two FAT memories hangs on the real kernel's
 // USB stack and UDisks2 mounts it: the window finds it, and a user works on it as on the emulated player.
+// CARD_DISK is the card's block device.
 #include "system_players.h"
 #include "window_fixture.h"
+
+#include <QSignalSpy>
 
 namespace tunedeck::testing {
 namespace {
@@ -10,23 +13,18 @@ namespace {
 class UsbPlayerTest : public WindowTest {
   protected:
     UsbPlayerTest() { directory = &system; }
-
-    // Picks the USB player with a card from the menu.
-    void chooseTheUsbPlayer() {
-        const std::vector<PlayerEntry> found = system.players();
-        const auto withCard = std::find_if(
-            found.begin(), found.end(), [](const PlayerEntry& entry) { return entry.memories.size() == 2; });
-        ASSERT_TRUE(withCard != found.end()) << "no USB player with two memories";
-        chooseInPlayerMenu(withCard->name);
-        ASSERT_EQ(window->player().id, withCard->id);
-    }
-
     SystemPlayers system;
 };
 
 TEST_F(UsbPlayerTest, AUserWorksOnBothMemoriesAndRemovesThePlayer) {
     frmTunedeck& w = start();
-    chooseTheUsbPlayer();
+    // The USB player with a card.
+    const std::vector<PlayerEntry> found = system.players();
+    const auto withCard =
+        std::ranges::find_if(found, [](const auto& entry) { return entry.memories.size() == 2; });
+    ASSERT_NE(withCard, found.end()) << "no USB player with two memories";
+    chooseInPlayerMenu(withCard->name);
+    ASSERT_EQ(window->player().id, withCard->id);
     EXPECT_EQ(lastStatus(), u"Ready"_s);
     EXPECT_TRUE(w.optRam[1]->isEnabled()) << "the second LUN is the card";
 
@@ -51,6 +49,11 @@ TEST_F(UsbPlayerTest, AUserWorksOnBothMemoriesAndRemovesThePlayer) {
     prompts.answerConfirm(true);
     w.menuRmDir->trigger();
     EXPECT_EQ(shownState(), u"Test / a,d,b"_s);
+
+    // Unmounted behind UDisks2's back (no job of its own, so only a property changes): the players are told.
+    QSignalSpy changed(&system, &PlayerDirectory::changed);
+    EXPECT_EQ(runProgram(u"umount"_s, {qEnvironmentVariable("CARD_DISK")}).said(), u"0||"_s);
+    EXPECT_TRUE(changed.wait(10'000));
 
     chooseInPlayerMenu(u"取り外し"_s);
     EXPECT_EQ(lastStatus(), u"取り外しました。プレーヤーを抜いてもかまいません。"_s);

@@ -7,7 +7,8 @@
 #           the card reader, worked on as a folder player on its mount (--player /media/root/IMAGE)
 #   layout  what MUSIC holds beside Keep (3 songs) and what lies outside it (documents, photos): songs: Cut with
 #           5 songs; many: Cut with 300; named: Cut with 5 songs numbered "01 " on, played in name order
-#           (.is_audio_player says so); folders: F01 to F08 with 3 songs each; none: nothing more
+#           (.is_audio_player says so); kept: Cut with 5 songs and a file that is no song; folders: F01 to F08
+#           with 3 songs each; none: nothing more
 #   when    after: the power goes once every command has exited 0; pulled: the player is pulled out then;
 #           SYSCALL:N: the power goes while the command is held at its Nth call of SYSCALL (strace)
 #   command tunedeck-player's on folder 0 (Cut, or F01), " ; " between two; a song sent is one of the host's
@@ -25,6 +26,7 @@ cutnames    folder   named   after        swap 0 4
 cutdelete   folder   songs   after        delete 2
 cutmkdir    folder   none    after        mkdir New
 cutrmdir    folder   songs   after        rmdir 0
+cutkeep     folder   kept    after        rmdir 0
 cutformat   folder   folders after        format
 insendren   folder   songs   renameat:1   send big.mp3
 insendsync  folder   songs   fsync:2      send big.mp3

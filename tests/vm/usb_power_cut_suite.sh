@@ -4,7 +4,8 @@
 # usb_power_cut_suite.sh BUILD_DIR: power cuts on the real kernel's vfat. The host makes a volume for each case of
 # usb_power_cut_cases.sh (documents and photos beside the songs) and two of documents, photos and songs mixed;
 # one boot runs every case at once and has its power cut (usb_power_cut_guest.sh cut), and each volume must then
-# pass fsck.fat but for the dirty bit; the next boot on the same volumes opens each with Tunedeck and works on
+# pass fsck.fat but for the dirty bit, and one whose commands had all exited 0 must already hold what they leave,
+# before Tunedeck opens it again to finish what a cut stopped; the next boot on the same volumes opens each with Tunedeck and works on
 # the mixed ones (usb_power_cut_guest.sh check). Then every volume must pass fsck.fat (but for the dirty bit
 # where the power was cut), and each of its folders must hold exactly what it held before its commands or what
 # they leave (manifest_after.sh), byte for byte: once a command has exited 0, or the player was pulled out after
@@ -52,13 +53,14 @@ make_image() {
     mcopy -i "$image" "$sources/return.pdf" ::/Documents/Tax2025/
     mcopy -i "$image" "$sources/IMG_0001.jpg" ::/DCIM/
     case $layout in
-        songs | many)
+        songs | many | kept)
             mmd -i "$image" ::/MUSIC/Cut
-            if [ "$layout" = songs ]; then
-                mcopy -i "$image" "$sources"/s00[1-5].mp3 ::/MUSIC/Cut/
-            else
+            if [ "$layout" = many ]; then
                 mcopy -i "$image" "$sources"/s[0-9][0-9][0-9].mp3 ::/MUSIC/Cut/
+            else
+                mcopy -i "$image" "$sources"/s00[1-5].mp3 ::/MUSIC/Cut/
             fi
+            [ "$layout" != kept ] || mcopy -i "$image" "$sources/notes.txt" ::/MUSIC/Cut/
             ;;
         named)
             mmd -i "$image" ::/MUSIC/Cut
@@ -127,24 +129,6 @@ fsck_findings() {
         -e 'Dirty bit is set|Automatically removing dirty bit' -e ': [0-9]+ files, [0-9]+/[0-9]+ clusters$' ||
         true
 }
-reader=$(power_cut_reader_images | paste -sd' ' -)
-cut_images=$(awk '{ print $1 ".img" }' <<< "$power_cut_cases")
-
-echo "usb_power_cut_suite.sh: the volumes are made ($SECONDS s); the boot whose power is cut"
-VM_KEEP_IMAGES=1 VM_READER=$reader "$here/run.sh" "$work" "$here/usb_power_cut_guest.sh" cut "$build" "$work" \
-    "$([ "${USB_POWER_CUT_SYNC:-0}" = 0 ] || echo sync)" ||
-    failed "the boot whose power was cut"
-rm -rf "$work/cut-share" && cp -r "$work/share" "$work/cut-share"
-for image in $cut_images; do
-    findings=$(fsck_findings "$image")
-    [ -z "$findings" ] ||
-        failed "$image right after the cut: fsck.fat finds more than the dirty bit:"$'\n'"$findings"
-done
-
-echo "usb_power_cut_suite.sh: the next boot on the same volumes ($SECONDS s)"
-VM_KEEP_IMAGES=1 VM_READER="$reader ${mixed_images[*]}" "$here/run.sh" "$work" "$here/usb_power_cut_guest.sh" \
-    check "$build" "$work" || failed "the boot after the cut"
-
 # The lines of the manifest FILE that belong to GROUP: a folder of MUSIC with all it holds, or "-" for the rest
 # of the volume; through SORTED (sort in name order, where the player sorts the songs).
 group_lines() {
@@ -183,6 +167,30 @@ holds() {
         echo " or what it held before"):"$'\n'"$(diff <($sorted < "$expect/$image.after") \
         <($sorted < "$expect/$image.actual") --label after --label "on the image" -u | head -n 40)"
 }
+reader=$(power_cut_reader_images | paste -sd' ' -)
+cut_images=$(awk '{ print $1 ".img" }' <<< "$power_cut_cases")
+
+echo "usb_power_cut_suite.sh: the volumes are made ($SECONDS s); the boot whose power is cut"
+VM_KEEP_IMAGES=1 VM_READER=$reader "$here/run.sh" "$work" "$here/usb_power_cut_guest.sh" cut "$build" "$work" \
+    "$([ "${USB_POWER_CUT_SYNC:-0}" = 0 ] || echo sync)" ||
+    failed "the boot whose power was cut"
+rm -rf "$work/cut-share" && cp -r "$work/share" "$work/cut-share"
+for image in $cut_images; do
+    findings=$(fsck_findings "$image")
+    [ -z "$findings" ] ||
+        failed "$image right after the cut: fsck.fat finds more than the dirty bit:"$'\n'"$findings"
+done
+# What a command said was done is on the volume itself, not only after Tunedeck's next Open mends it.
+while read -r image _ _ when _; do
+    case $when in
+        after | pulled) holds "$image.img" after ;;
+    esac
+done <<< "$power_cut_cases"
+
+echo "usb_power_cut_suite.sh: the next boot on the same volumes ($SECONDS s)"
+VM_KEEP_IMAGES=1 VM_READER="$reader ${mixed_images[*]}" "$here/run.sh" "$work" "$here/usb_power_cut_guest.sh" \
+    check "$build" "$work" || failed "the boot after the cut"
+
 # Linux keeps the dirty bit of a volume it found dirty, also once unmounted cleanly.
 while read -r image _ _ when command; do
     findings=$(fsck_findings "$image.img")
