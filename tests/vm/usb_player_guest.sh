@@ -137,8 +137,20 @@ two_players() {
 retry_for 60 two_players
 solo=$("$player" players | grep '^usb:' | grep -vxF "$two")
 run --player "$solo" ls > /dev/null
-udisksctl unmount -b "$(readlink -f /dev/disk/by-label/SOLO)" --no-user-interaction
 expect_order solo.img MUSIC/Gone
+# Unknown to media-player-info, the second player is a plain USB stick: its folders are the volume's own that
+# hold songs or nothing (MUSIC holds a folder).
+echo 'SUBSYSTEM=="block", ENV{ID_FS_LABEL}=="SOLO", ENV{ID_MEDIA_PLAYER}=""' >> /run/udev/rules.d/70-tunedeck-player.rules
+udevadm control --reload
+udevadm trigger --action=change "$(readlink -f /dev/disk/by-label/SOLO)"
+udevadm settle --timeout=30
+run players | grep -A1 -xF "$solo" | grep -qxF "  kind: usb-disk" || fail "the second player is still taken for a player"
+run --player "$solo" mkdir Stick
+[ "$(run --player "$solo" ls | grep '^  folder')" = "  folder 0: Stick" ] ||
+    fail "the plain stick's folders: $(run --player "$solo" ls)"
+run --player "$solo" send /tmp/songs/a.mp3
+udisksctl unmount -b "$(readlink -f /dev/disk/by-label/SOLO)" --no-user-interaction
+expect_order solo.img Stick a.mp3
 
 CARD_DISK=$card_disk QT_QPA_PLATFORM=offscreen "$build/bin/usb_player_vm_tests" || fail "the window on the USB player"
 expect_order internal.img MUSIC/Test a.mp3 d.mp3 b.mp3

@@ -41,8 +41,9 @@ mkdir -p "$out"
 find_players "$player"
 say "tunedeck-player finds both players"
 
-# The reader's volumes, all at once, with the options UDisks2 gives the players' FAT (flush among them, which
-# has the kernel write a removal at once), but without its seconds a volume.
+# The reader's volumes, all at once, with the options UDisks2 gives the players' FAT but without its seconds a
+# volume, and without flush: a removal or a rename is then written only when Tunedeck syncs it, as on a stick
+# mounted by hand.
 declare -A mounts
 mounting=()
 while read -r image; do
@@ -50,7 +51,7 @@ while read -r image; do
     mounts[$image]=/media/reader/$image
     mkdir -p "/media/reader/$image"
     mount -t vfat -o nosuid,nodev,relatime,uid=0,gid=0,fmask=0022,dmask=0022,codepage=437,iocharset=ascii \
-        -o shortname=mixed,showexec,utf8,flush,errors=remount-ro "/dev/disk/by-label/${image^^}" \
+        -o shortname=mixed,showexec,utf8,errors=remount-ro "/dev/disk/by-label/${image^^}" \
         "/media/reader/$image" &
     mounting+=("$!")
 done < "$VM_SHARE/reader"
