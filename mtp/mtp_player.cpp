@@ -4,8 +4,8 @@
 #include "display_title.h"
 #include "fat_names.h"
 #include "local_path.h"
-#include "memory.h"
 #include "mtp_songs.h"
+#include "player_memory.h"
 #include "player_texts.h"
 #include "storage_texts.h"
 #include "volume_files.h"
@@ -230,7 +230,7 @@ MtpConnection& MtpPlayer::connection() const {
 
 MtpPlayer::Place MtpPlayer::memoryAt(qint32 memory) {
     connection();
-    const int index = indexOf(memoryFromNumber(memory));
+    const int index = memoryNumber(memoryFromNumber(memory));
     if (index >= int(storages_.size()))
         throw DeviceError(index == 1 ? player_texts::kNoCard : player_texts::kNotConnected);
     if (!places_[index]) {
@@ -252,7 +252,7 @@ MtpStorage& MtpPlayer::storageOf(const Place& place) {
 
 MtpPlayer::Place MtpPlayer::memoryAt(const QString& memory) {
     connection();
-    return memoryAt(indexOf(memoryFromText(memory)));
+    return memoryAt(memoryNumber(memoryFromText(memory)));
 }
 
 MtpPlayer::Folder MtpPlayer::folderAt(const Place& place, qint32 index) {

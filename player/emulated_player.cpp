@@ -56,7 +56,7 @@ std::vector<DeviceSong> EmulatedPlayer::Songs(qint32 memory, qint16 folderIndex)
 }
 
 qint64 EmulatedPlayer::AvailableMemory(const QString& memory) {
-    const Memory which = memoryFromText(memory);
+    const PlayerMemory which = memoryFromText(memory);
     requireReachable(which);
     return capacityOf(which) - store_.usedBytes(which);
 }
@@ -83,7 +83,7 @@ void EmulatedPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString
 
 void EmulatedPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                              const QString& memory, const TransferProgress& progress) {
-    const Memory which = memoryFromText(memory);
+    const PlayerMemory which = memoryFromText(memory);
     folderAt(reachable(which), folderIndex);
     const QByteArray display = renderDisplay(displayTitle, font_);
     StoredSong song = store_.importSong(filePath, capacityOf(which) - store_.usedBytes(which), progress);
@@ -100,7 +100,7 @@ void EmulatedPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString
 }
 
 void EmulatedPlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) {
-    const Memory which = memoryFromText(memory);
+    const PlayerMemory which = memoryFromText(memory);
     MemoryCatalogue next = reachable(which);
     StoredFolder& folder = folderAt(next, folderIndex);
     requireSong(folder, songIndex);
@@ -110,7 +110,7 @@ void EmulatedPlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const QStr
 
 void EmulatedPlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB,
                               const QString& memory) {
-    const Memory which = memoryFromText(memory);
+    const PlayerMemory which = memoryFromText(memory);
     MemoryCatalogue next = reachable(which);
     StoredFolder& folder = folderAt(next, folderIndex);
     requireSong(folder, songIndexA);
@@ -120,7 +120,7 @@ void EmulatedPlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 song
 }
 
 void EmulatedPlayer::AddFolder(const QString& folderName, const QString& memory) {
-    const Memory which = memoryFromText(memory);
+    const PlayerMemory which = memoryFromText(memory);
     MemoryCatalogue next = reachable(which);
     if (folderName.isEmpty())
         throw DeviceError(player_texts::kEmptyFolderName);
@@ -129,7 +129,7 @@ void EmulatedPlayer::AddFolder(const QString& folderName, const QString& memory)
 }
 
 void EmulatedPlayer::DeleteFolder(qint16 folderIndex, const QString& memory) {
-    const Memory which = memoryFromText(memory);
+    const PlayerMemory which = memoryFromText(memory);
     MemoryCatalogue next = reachable(which);
     folderAt(next, folderIndex);
     next.folders.erase(next.folders.begin() + folderIndex);
@@ -138,7 +138,7 @@ void EmulatedPlayer::DeleteFolder(qint16 folderIndex, const QString& memory) {
 
 // Also the way to make a damaged memory usable again.
 void EmulatedPlayer::Format(const QString& memory) {
-    const Memory which = memoryFromText(memory);
+    const PlayerMemory which = memoryFromText(memory);
     requireReachable(which);
     store_.commitCatalogue(which, MemoryCatalogue{});
 }
@@ -148,13 +148,13 @@ void EmulatedPlayer::requireOpen() const {
         throw DeviceError(player_texts::kNotOpen);
 }
 
-void EmulatedPlayer::requireReachable(Memory memory) const {
+void EmulatedPlayer::requireReachable(PlayerMemory memory) const {
     requireOpen();
-    if (memory == Memory::Card && !store_.state().cardPresent)
+    if (memory == PlayerMemory::Card && !store_.state().cardPresent)
         throw DeviceError(player_texts::kNoCard);
 }
 
-const MemoryCatalogue& EmulatedPlayer::reachable(Memory memory) const {
+const MemoryCatalogue& EmulatedPlayer::reachable(PlayerMemory memory) const {
     requireReachable(memory);
     return store_.catalogue(memory);
 }

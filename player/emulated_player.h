@@ -38,9 +38,9 @@ class EmulatedPlayer final : public DeviceComponent, public ProgressiveTransfers
   private:
     void requireOpen() const;
     // Refuses a closed device and a missing card.
-    void requireReachable(Memory memory) const;
+    void requireReachable(PlayerMemory memory) const;
     // The memory's catalogue, once the memory can be reached and is not damaged.
-    const MemoryCatalogue& reachable(Memory memory) const;
+    const MemoryCatalogue& reachable(PlayerMemory memory) const;
 
     PlayerStore store_;
     DisplayFont font_;

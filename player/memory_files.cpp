@@ -31,11 +31,11 @@ qint64 sizeOrNone(const QString& path) {
 
 }  // namespace
 
-MemoryFiles::MemoryFiles(const QString& folder, Memory memory, StoreHooks hooks)
+MemoryFiles::MemoryFiles(const QString& folder, PlayerMemory memory, StoreHooks hooks)
     : folder_(folder), memory_(memory), hooks_(std::move(hooks)) {}
 
-QString MemoryFiles::catalogueName(Memory memory) {
-    return QStringLiteral("memory%1.json").arg(indexOf(memory));
+QString MemoryFiles::catalogueName(PlayerMemory memory) {
+    return QStringLiteral("memory%1.json").arg(memoryNumber(memory));
 }
 
 bool MemoryFiles::isCurrent() const {
@@ -163,12 +163,12 @@ QString MemoryFiles::path(const QString& name) const {
 }
 
 QString MemoryFiles::journalName(qint64 generation) const {
-    return QStringLiteral("memory%1.%2.journal").arg(indexOf(memory_)).arg(generation);
+    return QStringLiteral("memory%1.%2.journal").arg(memoryNumber(memory_)).arg(generation);
 }
 
 std::optional<qint64> MemoryFiles::journalGeneration(const QString& name) const {
     const QRegularExpression pattern(
-        QStringLiteral("^memory%1\\.([0-9]{1,18})\\.journal$").arg(indexOf(memory_)));
+        QStringLiteral("^memory%1\\.([0-9]{1,18})\\.journal$").arg(memoryNumber(memory_)));
     if (const QRegularExpressionMatch match = pattern.match(name); match.hasMatch())
         return match.captured(1).toLongLong();
     return std::nullopt;

@@ -23,9 +23,9 @@ namespace tunedeck {
 // the process that holds it.
 class MemoryFiles {
   public:
-    MemoryFiles(const QString& folder, Memory memory, StoreHooks hooks);
+    MemoryFiles(const QString& folder, PlayerMemory memory, StoreHooks hooks);
 
-    static QString catalogueName(Memory memory);
+    static QString catalogueName(PlayerMemory memory);
 
     // True when the files on disk are the ones last read or written, and sound.
     bool isCurrent() const;
@@ -59,7 +59,7 @@ class MemoryFiles {
     void removeJournalsBut(qint64 generation) const;
 
     QString folder_;
-    Memory memory_;
+    PlayerMemory memory_;
     StoreHooks hooks_;
     std::optional<QString> damage_;
     MemoryCatalogue catalogue_;

@@ -23,9 +23,9 @@ constexpr int kBadArguments = 2;
 
 using Action = std::function<void(PlayerStore&, const QStringList& operands, QTextStream& out)>;
 
-QString memoryLabel(Memory memory) {
-    return memory == Memory::Internal ? QStringLiteral("memory 0 (internal)")
-                                      : QStringLiteral("memory 1 (card)");
+QString memoryLabel(PlayerMemory memory) {
+    return memory == PlayerMemory::Internal ? QStringLiteral("memory 0 (internal)")
+                                            : QStringLiteral("memory 1 (card)");
 }
 
 void printStatus(PlayerStore& store, QTextStream& out) {
@@ -45,15 +45,15 @@ Action changeState(std::function<void(DeviceState&)> change) {
 }
 
 // The memories a user could look at now: the card only while it is in.
-std::vector<Memory> reachableMemories(const PlayerStore& store) {
+std::vector<PlayerMemory> reachableMemories(const PlayerStore& store) {
     if (store.state().cardPresent)
-        return {Memory::Internal, Memory::Card};
-    return {Memory::Internal};
+        return {PlayerMemory::Internal, PlayerMemory::Card};
+    return {PlayerMemory::Internal};
 }
 
 void list(PlayerStore& store, const QStringList&, QTextStream& out) {
-    for (Memory memory : {Memory::Internal, Memory::Card}) {
-        if (memory == Memory::Card && !store.state().cardPresent) {
+    for (PlayerMemory memory : {PlayerMemory::Internal, PlayerMemory::Card}) {
+        if (memory == PlayerMemory::Card && !store.state().cardPresent) {
             out << memoryLabel(memory) << ": absent\n";
             continue;
         }
@@ -100,11 +100,11 @@ void exportDisplay(PlayerStore& store, const QStringList& operands, QTextStream&
         writePng(target.filePath(name), png);
         ++written;
     };
-    for (Memory memory : reachableMemories(store)) {
+    for (PlayerMemory memory : reachableMemories(store)) {
         const MemoryCatalogue& catalogue = store.catalogue(memory);
         for (size_t f = 0; f < catalogue.folders.size(); ++f) {
             const QString stem =
-                QStringLiteral("m%1-f%2").arg(indexOf(memory)).arg(f, 2, 10, QLatin1Char('0'));
+                QStringLiteral("m%1-f%2").arg(memoryNumber(memory)).arg(f, 2, 10, QLatin1Char('0'));
             save(stem + QStringLiteral(".png"), catalogue.folders[f].display);
             for (size_t s = 0; s < catalogue.folders[f].songs.size(); ++s)
                 save(stem + QStringLiteral("-s%1.png").arg(s, 3, 10, QLatin1Char('0')),

@@ -23,21 +23,21 @@ const QString kLineName = QStringLiteral("line");
 const QString kStateName = QStringLiteral("device.json");
 const QString kDataFolder = QStringLiteral("data");
 
-constexpr std::array<Memory, 2> kMemories{Memory::Internal, Memory::Card};
+constexpr std::array<PlayerMemory, 2> kMemories{PlayerMemory::Internal, PlayerMemory::Card};
 
 // QSaveFile writes "<name>.XXXXXX" beside the file it replaces; a crash leaves it there.
 bool isUnfinishedWrite(const QString& entry) {
     return std::any_of(kMemories.cbegin(), kMemories.cend(),
-                       [&](Memory memory) {
+                       [&](PlayerMemory memory) {
                            return entry.startsWith(MemoryFiles::catalogueName(memory) + QLatin1Char('.'));
                        }) ||
            entry.startsWith(kStateName + QLatin1Char('.'));
 }
 
 // What a new store holds in each memory: one empty folder in the internal memory, nothing on the card.
-MemoryCatalogue freshCatalogue(Memory memory) {
+MemoryCatalogue freshCatalogue(PlayerMemory memory) {
     MemoryCatalogue catalogue;
-    if (memory == Memory::Internal) {
+    if (memory == PlayerMemory::Internal) {
         const QString& name = PlayerStore::kFirstFolderName;
         catalogue.folders.push_back({.name = name, .display = renderDisplay(name, DisplayFont{})});
     }
@@ -68,7 +68,8 @@ const QString PlayerStore::kFirstFolderName = QStringLiteral("MUSIC");
 PlayerStore::PlayerStore(const QString& folder, StoreHooks hooks)
     : folder_(folder),
       hooks_(hooks),
-      memories_{MemoryFiles(folder, Memory::Internal, hooks), MemoryFiles(folder, Memory::Card, hooks)} {}
+      memories_{MemoryFiles(folder, PlayerMemory::Internal, hooks),
+                MemoryFiles(folder, PlayerMemory::Card, hooks)} {}
 
 void PlayerStore::open() {
     if (lock_)
@@ -95,16 +96,16 @@ void PlayerStore::commitState(const DeviceState& state) {
     state_ = state;
 }
 
-const MemoryCatalogue& PlayerStore::catalogue(Memory memory) const {
-    return memories_[indexOf(memory)].catalogue();
+const MemoryCatalogue& PlayerStore::catalogue(PlayerMemory memory) const {
+    return memories_[memoryNumber(memory)].catalogue();
 }
 
-qint64 PlayerStore::usedBytes(Memory memory) const {
-    return memories_[indexOf(memory)].usedBytes();
+qint64 PlayerStore::usedBytes(PlayerMemory memory) const {
+    return memories_[memoryNumber(memory)].usedBytes();
 }
 
-void PlayerStore::commitCatalogue(Memory memory, MemoryCatalogue next) {
-    MemoryFiles& files = memories_[indexOf(memory)];
+void PlayerStore::commitCatalogue(PlayerMemory memory, MemoryCatalogue next) {
+    MemoryFiles& files = memories_[memoryNumber(memory)];
     const bool repairing = files.isDamaged();
     const QSet<QString> before = repairing ? QSet<QString>() : dataFilesOf(files.catalogue());
     const QSet<QString> after = dataFilesOf(next);
@@ -116,8 +117,8 @@ void PlayerStore::commitCatalogue(Memory memory, MemoryCatalogue next) {
         sweep();
 }
 
-void PlayerStore::addSong(Memory memory, qint32 folder, StoredSong song) {
-    MemoryFiles& files = memories_[indexOf(memory)];
+void PlayerStore::addSong(PlayerMemory memory, qint32 folder, StoredSong song) {
+    MemoryFiles& files = memories_[memoryNumber(memory)];
     const QString dataFile = song.dataFile;
     try {
         files.add(folder, std::move(song));
@@ -192,7 +193,7 @@ bool PlayerStore::isLeftOfSetUp(const QString& name) const {
             .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     if (isUnfinishedWrite(name))
         return true;
-    for (Memory memory : kMemories) {
+    for (PlayerMemory memory : kMemories) {
         if (name != MemoryFiles::catalogueName(memory))
             continue;
         try {
@@ -208,9 +209,9 @@ void PlayerStore::initialise() {
     removeUnfinishedWrites();
     if (!QDir().mkpath(path(kDataFolder)))
         throw DeviceError(player_texts::kStoreUnwritable + path(kDataFolder));
-    for (Memory memory : kMemories) {
+    for (PlayerMemory memory : kMemories) {
         // What was kept of an earlier store in this folder is gone.
-        MemoryFiles& files = memories_[indexOf(memory)];
+        MemoryFiles& files = memories_[memoryNumber(memory)];
         files = MemoryFiles(folder_, memory, hooks_);
         files.rewrite(freshCatalogue(memory));
     }

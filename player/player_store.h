@@ -38,14 +38,14 @@ class PlayerStore {
     const DeviceState& state() const { return state_; }
     void commitState(const DeviceState& state);
     // These two throw DeviceError naming the damaged file when the memory's catalogue is damaged.
-    const MemoryCatalogue& catalogue(Memory memory) const;
-    qint64 usedBytes(Memory memory) const;
+    const MemoryCatalogue& catalogue(PlayerMemory memory) const;
+    qint64 usedBytes(PlayerMemory memory) const;
     // Replaces the memory's catalogue, also a damaged one. Data files only the old one named are removed
     // after the commit.
-    void commitCatalogue(Memory memory, MemoryCatalogue next);
+    void commitCatalogue(PlayerMemory memory, MemoryCatalogue next);
     // Names `song`, made by importSong, in the folder `folder` of the memory; its data file goes when that
     // fails.
-    void addSong(Memory memory, qint32 folder, StoredSong song);
+    void addSong(PlayerMemory memory, qint32 folder, StoredSong song);
 
     // Copies `source` into a new data file of at most `limit` bytes; returns the song with its size and data
     // file set. The song exists for the store only once addSong names it. Both copies go at the link speed

@@ -6,7 +6,7 @@
 #include "folder_entries.h"
 #include "local_path.h"
 #include "lock_turns.h"
-#include "memory.h"
+#include "player_memory.h"
 #include "player_texts.h"
 #include "playlist.h"
 #include "storage_texts.h"
@@ -519,7 +519,7 @@ void MassStoragePlayer::requireOpen() const {
 const StorageMemory& MassStoragePlayer::memoryAt(qint32 memory) const {
     requireOpen();
     const std::optional<StorageMemory>& found =
-        memoryFromNumber(memory) == Memory::Card ? layout_->card : layout_->internal;
+        memoryFromNumber(memory) == PlayerMemory::Card ? layout_->card : layout_->internal;
     if (!found)
         throw DeviceError(memory == 1 ? player_texts::kNoCard : player_texts::kNotConnected);
     return *found;
@@ -527,7 +527,7 @@ const StorageMemory& MassStoragePlayer::memoryAt(qint32 memory) const {
 
 const StorageMemory& MassStoragePlayer::memoryAt(const QString& memory) const {
     requireOpen();
-    return memoryAt(indexOf(memoryFromText(memory)));
+    return memoryAt(memoryNumber(memoryFromText(memory)));
 }
 
 SongOrder MassStoragePlayer::order() const {

@@ -7,7 +7,7 @@
 namespace tunedeck {
 
 // The player's two memories, numbered as the component takes them. Some of its members take the number,
-// others its text ("0", "1"); the window keeps the number and writes the text only where it is passed.
+// others its text ("0", "1"); everyone keeps this type and writes a form only where it is passed.
 enum class PlayerMemory : qint32 { Internal = 0, Card = 1 };
 
 inline qint32 memoryNumber(PlayerMemory memory) {
@@ -17,6 +17,10 @@ inline qint32 memoryNumber(PlayerMemory memory) {
 inline QString memoryText(PlayerMemory memory) {
     return QString::number(memoryNumber(memory));
 }
+
+// The memory a component was passed, in either form; anything else is refused with DeviceError.
+PlayerMemory memoryFromNumber(qint32 number);
+PlayerMemory memoryFromText(const QString& text);
 
 // The name the song list and the status texts give the memory.
 inline QString memoryNameOf(PlayerMemory memory) {

@@ -399,9 +399,9 @@ TEST_F(PlayerTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
         }
 
         PlayerStore store(storePath());
-        ASSERT_NO_THROW(store.open(); store.catalogue(Memory::Internal)) << "the store was damaged";
+        ASSERT_NO_THROW(store.open(); store.catalogue(PlayerMemory::Internal)) << "the store was damaged";
         QMap<QString, QByteArray> files = storeFiles(storePath());
-        const std::vector<StoredFolder>& folders = store.catalogue(Memory::Internal).folders;
+        const std::vector<StoredFolder>& folders = store.catalogue(PlayerMemory::Internal).folders;
         folder = !folders.empty();
         songs.clear();
         for (const StoredSong& song : folder ? folders[0].songs : std::vector<StoredSong>{}) {
