@@ -170,9 +170,7 @@ std::vector<MtpStorage> MtpConnection::storages() {
         throw failure(QStringLiteral("Get_Storage"));
     std::vector<MtpStorage> storages;
     for (const LIBMTP_devicestorage_t* storage = device_->storage; storage; storage = storage->next)
-        storages.push_back({.id = storage->id,
-                            .description = QString::fromUtf8(storage->StorageDescription),
-                            .free = qint64(storage->FreeSpaceInBytes)});
+        storages.push_back({.id = storage->id, .free = qint64(storage->FreeSpaceInBytes)});
     return storages;
 }
 

@@ -16,7 +16,6 @@ namespace tunedeck {
 
 struct MtpStorage {
     quint32 id = 0;
-    QString description;
     qint64 free = 0;  // bytes
 };
 

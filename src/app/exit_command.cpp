@@ -14,7 +14,7 @@ int stateNumber(Qt::WindowStates state) {
 
 }  // namespace
 
-void frmTunedeck::Form_Unload(bool& /*cancel*/) {
+void frmTunedeck::Form_Unload() {
     if (session_)
         session_->release();
     session_.reset();

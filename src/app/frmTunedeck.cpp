@@ -105,7 +105,6 @@ void frmTunedeck::createControls() {
     lvwSong->setAcceptDrops(true);
     // A left drag on the song list exchanges two songs; it does not select.
     lvwSong->setDragSelects(false);
-    lvwSong->setTag(QStringLiteral("-1"));  // no song pressed
     optRam[0]->setChecked(true);
     optRam[1]->setEnabled(false);
     // A caption wider than its design width takes the room up to the folder combo box rather than being cut.
@@ -318,9 +317,8 @@ void frmTunedeck::closeEvent(QCloseEvent* event) {
         QTimer::singleShot(kCloseRetry, this, &QWidget::close);
         return;
     }
-    bool cancel = false;
-    Form_Unload(cancel);
-    event->setAccepted(!cancel);
+    Form_Unload();
+    event->accept();
 }
 
 int frmTunedeck::heightInTwips(const QWidget* control) const {

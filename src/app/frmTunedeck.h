@@ -86,7 +86,7 @@ class frmTunedeck : public QMainWindow {
 
     // Start-up and shutdown.
     void Form_Load();
-    void Form_Unload(bool& cancel);
+    void Form_Unload();
     void menuEnd_Click();
 
     // Layout and splitter; x and y in twips relative to the bar.
@@ -230,6 +230,7 @@ class frmTunedeck : public QMainWindow {
     PlayerEntry player_;
     std::vector<PlayerEntry> foundPlayers_;
     std::vector<SongRef> songRows_;  // the song list's rows
+    int pressedSong_ = 0;            // the 1-based position of the song the left button pressed; 0: none
     int splitterTop_ = 0;
     layout::Sizes layoutSizes_;
 };

@@ -62,10 +62,6 @@ class ListView : public QTableView {
     // outside the viewport.
     int positionAt(QPoint position) const;
 
-    // A text the program keeps with the list for its own use.
-    const QString& tag() const { return tag_; }
-    void setTag(const QString& tag) { tag_ = tag; }
-
     // Whether a drag with the left button selects the rows it passes over (on by default). A list whose
     // drag is a gesture of its own turns it off, and the selection stays as the press made it.
     void setDragSelects(bool dragSelects) { dragSelects_ = dragSelects; }
@@ -115,7 +111,6 @@ class ListView : public QTableView {
     ListModel* model_;
     bool sorted_ = false;
     int sortKey_ = 0;
-    QString tag_;
     bool dragSelects_ = true;
     int markedRow_ = -1;
     std::function<QList<QUrl>()> dragFiles_;

@@ -4,10 +4,9 @@
 namespace tunedeck {
 namespace {
 
-// The 1-based position of the song a left release at `at` exchanges with the pressed one (kept as the
-// list's tag); 0 when there is none: nothing pressed, nothing under the pointer, or the pressed song itself.
-int swapPartner(const ListView& songs, QPoint at) {
-    const double pressed = songs.tag().toDouble();
+// The 1-based position of the song a left release at `at` exchanges with the one `pressed`; 0 when there is
+// none: nothing pressed, nothing under the pointer, or the pressed song itself.
+int swapPartner(const ListView& songs, int pressed, QPoint at) {
     const int under = songs.positionAt(at);
     return pressed > 0 && under > 0 && under != pressed ? under : 0;
 }
@@ -17,13 +16,12 @@ int swapPartner(const ListView& songs, QPoint at) {
 void frmTunedeck::lvwSong_MouseDown(int button, int /*shift*/, int x, int y) {
     if (!(button & 1))
         return;
-    const int pressed = lvwSong->positionAt({x, y});
-    lvwSong->setTag(pressed > 0 ? QString::number(pressed) : QStringLiteral("-1"));
+    pressedSong_ = lvwSong->positionAt({x, y});
 }
 
 // While the left button is held, the song a release would exchange with is marked.
 void frmTunedeck::lvwSong_MouseMove(int button, int /*shift*/, int x, int y) {
-    lvwSong->setMarkedRow((button & 1) ? swapPartner(*lvwSong, {x, y}) - 1 : -1);
+    lvwSong->setMarkedRow((button & 1) ? swapPartner(*lvwSong, pressedSong_, {x, y}) - 1 : -1);
 }
 
 // The right button opens the song list's menu ("曲リスト側"); the left one exchanges two songs. A failed
@@ -33,11 +31,11 @@ void frmTunedeck::lvwSong_MouseUp(int button, int /*shift*/, int x, int y) {
     if (button & 2) {
         menuSongList->popup(lvwSong->viewport()->mapToGlobal(QPoint(x, y)));
     } else if (button & 1) {
-        const int partner = swapPartner(*lvwSong, {x, y});
-        if (partner > 0 && !swapSongs(int(lvwSong->tag().toDouble()) - 1, partner - 1))
+        const int partner = swapPartner(*lvwSong, pressedSong_, {x, y});
+        if (partner > 0 && !swapSongs(pressedSong_ - 1, partner - 1))
             return;
     }
-    lvwSong->setTag(QStringLiteral("-1"));
+    pressedSong_ = 0;
 }
 
 bool frmTunedeck::swapSongs(int row, int otherRow) {
