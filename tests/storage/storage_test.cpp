@@ -414,8 +414,7 @@ TEST_F(StorageTest, NamesCannotEscapeTheAudioFolder) {
     EXPECT_EQ(device->FilesKept(), 1);
     EXPECT_EQ(namesIn(music), (QStringList{u".rockbox"_s, u"_._evil"_s, u"link"_s, u"notes.txt"_s}));
     EXPECT_EQ(namesIn(music + u"/_._evil"_s), QStringList{u"link.mp3"_s});
-    EXPECT_EQ(namesIn(playlists), QStringList{u"other.txt"_s});
-    EXPECT_EQ(readFile(outside), "keep");
+    EXPECT_TRUE(namesIn(playlists) == QStringList{u"other.txt"_s} && readFile(outside) == "keep");
 }
 
 // Removing a folder or formatting takes the songs the pane shows and what Tunedeck keeps beside them (the

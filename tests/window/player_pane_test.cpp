@@ -146,9 +146,9 @@ TEST_F(PlayerPaneTest, DragAndDropSendEveryLocalFile) {
 
 // A left drag from one song onto another exchanges them in the shown folder. It selects no range: the
 // selection stays on the pressed song, and only the song a release would exchange with is marked, and drawn
-// so. Nothing reaches the player from a release on the pressed song, a press on the empty space, a release
-// after the right button's, which pops the menu up, or a release outside the list, where a song
-// scrolled out of view lies under the pointer.
+// so, and not while the right button is held. Nothing reaches the player from a release on the pressed song,
+// a press on the empty space, a release after the right button's, which pops the menu up, or a release
+// outside the list, where a song scrolled out of view lies under the pointer.
 TEST_F(PlayerPaneTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
     frmTunedeck& w = startWith(u"a:s1,s2,s3 b:s1,s2,s3"_s);
     ListView& list = *w.lvwSong;
@@ -166,6 +166,8 @@ TEST_F(PlayerPaneTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
             << row;
     }
     mouse(QTest::MouseRelease, 2);
+    QMouseEvent rightDrag(QEvent::MouseMove, {}, {}, Qt::NoButton, Qt::RightButton, {});
+    EXPECT_EQ((QApplication::sendEvent(list.viewport(), &rightDrag), list.markedRow()), -1) << "right button";
     EXPECT_EQ(folder.playerState() + u" | "_s + shownState(), u"a:s1,s2,s3 b:s3,s2,s1 | a,b / s3,s2,s1"_s);
     // A failed exchange is said, and the list is not read again.
     deviceLog->failures[u"Close"_s] = {1, u"故障"_s};
