@@ -88,7 +88,7 @@ udisksctl unmount -b "$card_disk" --no-user-interaction
 udisksctl mount -b "$card_disk" --no-user-interaction
 card_mount=$(findmnt -n -o TARGET "$card_disk")
 mkdir "$card_mount/tests"
-TMPDIR=$card_mount/tests "$build/bin/storage_tests" --gtest_brief=1 \
+TMPDIR=$card_mount/tests "$build/bin/mass_storage_tests" --gtest_brief=1 \
     --gtest_filter='StorageTest.EveryOrder*:StorageTest.AStop*:StorageTest.LongTitles*:StorageTest.SongsOfOneTitle*' ||
     fail "the component's tests on vfat"
 rm -r "${card_mount:?}/tests"

@@ -33,8 +33,8 @@
 
 namespace tunedeck {
 
-// The program's one window. It owns every control and all state; its member functions are defined in the
-// folder of the subsystem they belong to (device view in src/device, file browser in src/browser, …).
+// The program's one window. It owns every control and all state; its member functions are defined here and
+// in commands/, a file for each menu command and each control's key and mouse dispatch.
 class frmTunedeck : public QMainWindow {
     Q_OBJECT
   public:
