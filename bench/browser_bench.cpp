@@ -55,7 +55,7 @@ struct Window {
         : previous(QDir::currentPath()),
           window({.programFolder = folder.path(),
                   .exeBaseName = folder.exeBaseName(),
-                  .createDevice = [](const QString&, const QString&) -> std::unique_ptr<DeviceComponent> {
+                  .createDevice = [](const PlayerEntry&) -> std::unique_ptr<DeviceComponent> {
                       throw DeviceError(QStringLiteral("not registered"));
                   }}) {
         QDir::setCurrent(working.path());

@@ -9,6 +9,8 @@
 // against libmtp's mtp-sendfile to that player, and how soon Esc stops a send to it.
 #include "device_factory.h"
 #include "frmTunedeck.h"
+#include "mass_storage_kind.h"
+#include "mtp_kind.h"
 #include "music_files.h"
 #include "program_folder.h"
 #include "scripted_prompts.h"
@@ -54,7 +56,7 @@ class EmptyWorkingFolder {
 
 // A player other than the emulated one: the component and its address.
 struct SendTarget {
-    QString progId;
+    std::optional<PlayerKind> kind;
     QString address;
 };
 
@@ -67,7 +69,7 @@ class SendRun {
         : target_(target),
           window_({.programFolder = folder_.path(),
                    .exeBaseName = folder_.exeBaseName(),
-                   .createDevice = [this](const QString&, const QString&) { return device(); },
+                   .createDevice = [this](const PlayerEntry&) { return device(); },
                    .prompts = &prompts_}) {
         clock.start();
         for (int i = 0; i < count; ++i) {
@@ -79,10 +81,9 @@ class SendRun {
             files.append(path);
             titles.append(QStringLiteral("Artist - Title %1").arg(i));
         }
-        if (target.progId.isEmpty() &&
-            QProcess::execute(testing::builtProgram(QStringLiteral("tunedeck-player")),
-                              {QStringLiteral("--store"), folder_.storePath(), QStringLiteral("set-speed"),
-                               QString::number(kbps)}) != 0)
+        if (!target.kind && QProcess::execute(testing::builtProgram(QStringLiteral("tunedeck-player")),
+                                              {QStringLiteral("--store"), folder_.storePath(),
+                                               QStringLiteral("set-speed"), QString::number(kbps)}) != 0)
             throw std::runtime_error("cannot set the link speed");
         window_.Form_Load();
         window_.dirlst->setPath(music_.path());
@@ -91,9 +92,9 @@ class SendRun {
 
     // An empty player with one folder, as the window shows it.
     void emptyPlayer() {
-        if (target_.progId.isEmpty()) {
+        if (!target_.kind) {
             folder_.setUpPlayer(QStringLiteral("音楽:"));
-        } else if (target_.progId == kMassStorageProgId) {
+        } else if (target_.kind->progId == kMassStorageProgId) {
             QDir(target_.address + QStringLiteral("/Bench")).removeRecursively();
             QDir(target_.address).mkpath(QStringLiteral("Bench"));
             ::sync();
@@ -142,9 +143,8 @@ class SendRun {
 
   private:
     std::unique_ptr<DeviceComponent> device() const {
-        return target_.progId.isEmpty()
-                   ? testing::createEmulatedPlayer(folder_.storePath())
-                   : createDevice(target_.progId, testing::componentsFolder(), target_.address);
+        return !target_.kind ? testing::createEmulatedPlayer(folder_.storePath())
+                             : createDevice(*target_.kind, testing::componentsFolder(), target_.address);
     }
 
     SendTarget target_;
@@ -310,7 +310,7 @@ void BM_MenuSendToAVolume20Of4MiB(benchmark::State& state) {
         state.SkipWithError("TUNEDECK_BENCH_VOLUME names no volume");
         return;
     }
-    SendRun run(20, 4 * 1024 * 1024, 0, {kMassStorageProgId, volume});
+    SendRun run(20, 4 * 1024 * 1024, 0, {massStorageKind(), volume});
     const double bytes = 20.0 * 4 * 1024 * 1024;
     qint64 total = 0, copy = 0, direct = 0, longestGap = 0;
     for (auto _ : state) {
@@ -359,7 +359,7 @@ void BM_MenuSendToAnMtpPlayer20Of4MiB(benchmark::State& state) {
         state.SkipWithError("TUNEDECK_BENCH_MTP names no player");
         return;
     }
-    SendRun run(20, 4 * 1024 * 1024, 0, {kMtpProgId, player});
+    SendRun run(20, 4 * 1024 * 1024, 0, {mtpKind(), player});
     const double bytes = 20.0 * 4 * 1024 * 1024;
     qint64 total = 0, tool = 0, longestGap = 0, longestCancel = 0;
     for (auto _ : state) {

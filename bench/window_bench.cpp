@@ -61,7 +61,7 @@ void BM_RefreshListing2000Songs(benchmark::State& state) {
     frmTunedeck window(
         {.programFolder = folder.path(),
          .exeBaseName = folder.exeBaseName(),
-         .createDevice = [](const QString&, const QString&) { return std::make_unique<MemoryDevice>(2000); },
+         .createDevice = [](const PlayerEntry&) { return std::make_unique<MemoryDevice>(2000); },
          .prompts = &prompts});
     window.Form_Load();
     for (auto _ : state) {
@@ -94,13 +94,12 @@ void BM_StartUpToFirstPaint(benchmark::State& state) {
     EmptyWorkingFolder working;
     testing::ProgramFolder folder;
     testing::ScriptedPrompts prompts;
-    const Environment environment{.programFolder = folder.path(),
-                                  .exeBaseName = folder.exeBaseName(),
-                                  .createDevice =
-                                      [&folder](const QString&, const QString&) {
-                                          return testing::createEmulatedPlayer(folder.storePath());
-                                      },
-                                  .prompts = &prompts};
+    const Environment environment{
+        .programFolder = folder.path(),
+        .exeBaseName = folder.exeBaseName(),
+        .createDevice =
+            [&folder](const PlayerEntry&) { return testing::createEmulatedPlayer(folder.storePath()); },
+        .prompts = &prompts};
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();

@@ -8,7 +8,8 @@ include(GNUInstallDirs)
 
 set(TUNEDECK_PROGRAM_DIR lib/tunedeck)
 install(TARGETS tunedeck tunedeck-player tunedeck-tags RUNTIME DESTINATION ${TUNEDECK_PROGRAM_DIR})
-install(TARGETS Rio500Remix MassStorage Mtp LIBRARY DESTINATION ${TUNEDECK_PROGRAM_DIR}/components)
+get_property(plugins GLOBAL PROPERTY tunedeck_player_plugins)
+install(TARGETS ${plugins} LIBRARY DESTINATION ${TUNEDECK_PROGRAM_DIR}/components)
 
 # Relative links, so that the tree works under any prefix and inside the package.
 set(links ${CMAKE_BINARY_DIR}/install/bin)

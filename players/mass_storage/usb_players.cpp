@@ -10,7 +10,6 @@ namespace tunedeck {
 namespace {
 
 const QString kScsi = QStringLiteral("-scsi-");
-const QString kUsbIdPrefix = QStringLiteral("usb:");
 
 // The USB interface the units hang off: the ID_PATH before its SCSI part.
 QString usbInterfaceOf(const QString& idPath) {

@@ -35,6 +35,9 @@ struct UsbPlayer {
     std::array<std::optional<UsbVolume>, 2> memories;
 };
 
+// The ids of USB mass-storage players start with it.
+inline const QString kUsbIdPrefix = QStringLiteral("usb:");
+
 // Whether `id` names a USB mass-storage player.
 bool isUsbPlayerId(const QString& id);
 

@@ -6,8 +6,6 @@
 namespace tunedeck {
 namespace {
 
-const QString kMtpIdPrefix = QStringLiteral("mtp:");
-
 QString property(udev_device* device, const char* key) {
     return udevText(udev_device_get_property_value(device, key));
 }
@@ -25,10 +23,6 @@ QString mtpPlayerId(const QString& vendorId, const QString& productId, const QSt
     if (serial.isEmpty())
         return kMtpIdPrefix + usbPort;
     return kMtpIdPrefix + vendorId + QLatin1Char(':') + productId + QLatin1Char(':') + serial;
-}
-
-bool isMtpPlayerId(const QString& id) {
-    return id.startsWith(kMtpIdPrefix);
 }
 
 std::vector<MtpDevice> mtpDevices() {

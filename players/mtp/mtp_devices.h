@@ -19,13 +19,13 @@ struct MtpDevice {
     int address = 0;
 };
 
+// The ids of MTP players start with it.
+inline const QString kMtpIdPrefix = QStringLiteral("mtp:");
+
 // The player id of an MTP device: "mtp:" and its vendor, product and serial number, or its USB port when it
 // has no serial number, which then names it as long as it stays in that port.
 QString mtpPlayerId(const QString& vendorId, const QString& productId, const QString& serial,
                     const QString& usbPort);
-
-// Whether `id` names an MTP device.
-bool isMtpPlayerId(const QString& id);
 
 // The MTP devices plugged in now.
 std::vector<MtpDevice> mtpDevices();

@@ -117,27 +117,26 @@ void exportDisplay(PlayerStore& store, const QStringList& operands, QTextStream&
 }
 
 // The player --player names: the emulated one without it.
-PlayerEntry chosenPlayer(const QString& id, const PlayerCommandSetting& setting) {
-    if (id.isEmpty() || id == kEmulatedPlayerId)
-        return emulatedPlayerEntry();
-    if (isFolderPlayerId(id) || id.startsWith(QLatin1Char('.')))
-        return folderPlayerEntry(id);
+PlayerEntry chosenPlayer(const QString& given, const PlayerCommandSetting& setting) {
+    // A folder may be given from the working folder.
+    const QString id = given.startsWith(QLatin1Char('.')) ? QDir(given).absolutePath() : given;
     for (const PlayerEntry& found : setting.players ? setting.players->players() : std::vector<PlayerEntry>{})
         if (found.id == id)
             return found;
-    return player_settings::absentPlayerEntry(id, id);
+    return setting.kinds.absent(id, id);
 }
 
 void listPlayers(const PlayerCommandSetting& setting, const QString& store, QTextStream& out) {
-    PlayerEntry emulated = emulatedPlayerEntry();
-    emulated.memories = {QDir::toNativeSeparators(store)};
-    std::vector<PlayerEntry> players{emulated};
+    PlayerEntry standing = setting.kinds.absent(QString(), QString());
+    if (standing.kind && standing.kind->ownStore)
+        standing.memories = {QDir::toNativeSeparators(store)};
+    std::vector<PlayerEntry> players{standing};
     if (setting.players)
         for (const PlayerEntry& found : setting.players->players())
             players.push_back(found);
     for (const PlayerEntry& player : players) {
         out << terminalText(player.id) << '\n'
-            << "  kind: " << player.kind << '\n'
+            << "  kind: " << player.variety << '\n'
             << "  name: " << terminalText(player.name) << '\n';
         for (qsizetype memory = 0; memory < player.memories.size(); ++memory)
             out << "  memory " << memory << ": "
@@ -233,7 +232,7 @@ int runPlayerCommand(const QStringList& arguments, const PlayerCommandSetting& s
         return 0;
     }
     const PlayerEntry player = chosenPlayer(parser.value(playerOption), setting);
-    const bool emulated = player.progId == kPlayerProgId;
+    const bool emulated = player.kind && player.kind->ownStore;
     if (!positional.isEmpty() && isSessionCommand(positional.first()) &&
         (!emulated || positional.first() != QLatin1String("ls"))) {
         if (!(memory.isEmpty() || memory == QLatin1String("0") || memory == QLatin1String("1")) ||

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "player_directory.h"
+#include "player_kinds.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,7 @@ struct PlayerCommandSetting {
     QString defaultStore;      // the store without --store
     QString programFolder;     // where Tunedeck writes: its settings give titles and the display font
     QString componentsFolder;  // the components of players other than the emulated one
+    PlayerKinds kinds = builtInKinds();
     PlayerDirectory* players = nullptr;  // the players found on this computer
     bool terminal = false;               // `err` is a terminal: transfers show their progress there
 };

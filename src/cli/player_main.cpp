@@ -15,7 +15,8 @@ int main(int argc, char* argv[]) {
     // A new store renders its first folder's name; the command never shows a window, so it needs no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    tunedeck::SystemPlayers players;
+    const tunedeck::PlayerKinds kinds = tunedeck::builtInKinds();
+    tunedeck::SystemPlayers players(kinds);
     QTextStream out(stdout);
     QTextStream err(stderr);
     // The store and the settings of Tunedeck beside this command.
@@ -27,6 +28,7 @@ int main(int argc, char* argv[]) {
         {.defaultStore = programFolder + QStringLiteral("/player"),
          .programFolder = programFolder,
          .componentsFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/components"),
+         .kinds = kinds,
          .players = &players,
          .terminal = ::isatty(STDERR_FILENO) == 1},
         out, err);

@@ -53,10 +53,10 @@ std::optional<qint32> numberOf(const QString& operand) {
 // The emulated player on the store, or the component of the player chosen, in the song order the user chose
 // for it in Tunedeck.
 std::unique_ptr<DeviceComponent> deviceFor(const SessionCommandSetting& setting) {
-    if (setting.player.progId == kPlayerProgId)
+    if (setting.player.kind && setting.player.kind->ownStore)
         return std::make_unique<EmulatedPlayer>(setting.store);
-    const DeviceFactory factory = [&](const QString& progId, const QString& player) {
-        return createDevice(progId, setting.componentsFolder, player);
+    const DeviceFactory factory = [&](const PlayerEntry& player) {
+        return createDevice(*player.kind, setting.componentsFolder, player.id);
     };
     try {
         return player_settings::createPlayerDevice(factory, setting.player,

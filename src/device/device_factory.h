@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device_component.h"
+#include "player_kind.h"
 
 #include <QString>
 
@@ -10,24 +11,12 @@
 
 namespace tunedeck {
 
-// Creates the device object for a ProgID and a player, or throws DeviceError when the component is not
-// registered. `playerId` names the player among those the component reaches (PlayerEntry::id).
-using DeviceFactory =
-    std::function<std::unique_ptr<DeviceComponent>(const QString& progId, const QString& playerId)>;
+// Creates the device object for a player, or throws DeviceError when its component cannot be created.
+using DeviceFactory = std::function<std::unique_ptr<DeviceComponent>(const PlayerEntry& player)>;
 
-// The ProgID of the emulated player, the program's own.
-inline const QString kPlayerProgId = QStringLiteral("Rio500Remix.Rio500");
-// The ProgID of players of files: USB mass-storage players and folders addressed directly.
-inline const QString kMassStorageProgId = QStringLiteral("Tunedeck.MassStorage");
-// The ProgID of MTP players.
-inline const QString kMtpProgId = QStringLiteral("Tunedeck.Mtp");
-
-// Registered components: ProgID "Rio500Remix.Rio500" is the plugin Rio500Remix in `componentsFolder`,
-// "Tunedeck.MassStorage" the plugin MassStorage, "Tunedeck.Mtp" the plugin Mtp. `address` says which player:
-// the emulated player's store
-// folder, or a player id. Throws DeviceError for an unknown ProgID and for a plugin that is missing or cannot
-// be loaded.
-std::unique_ptr<DeviceComponent> createDevice(const QString& progId, const QString& componentsFolder,
+// The device of `kind`'s plugin in `componentsFolder`. `address` says which player: the emulated player's
+// store folder, or a player id. Throws DeviceError for a plugin that is missing or cannot be loaded.
+std::unique_ptr<DeviceComponent> createDevice(const PlayerKind& kind, const QString& componentsFolder,
                                               const QString& address);
 
 }  // namespace tunedeck

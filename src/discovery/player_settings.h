@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "player_directory.h"
+#include "device_factory.h"
 #include "settings_file.h"
 #include "song_order.h"
 
@@ -17,12 +17,8 @@ SongOrder songOrderOf(const PlayerEntry& player, const SettingsFile& settings);
 // Keeps the user's choice for `player`.
 bool keepSongOrder(const PlayerEntry& player, SongOrder order, const SettingsFile& settings);
 
-// The entry for `id` when it is not among the players found now: a folder addressed directly, the emulated
-// player, or a USB player that is not plugged in, known by `name`.
-PlayerEntry absentPlayerEntry(const QString& id, const QString& name);
-
-// The device for `player`: the emulated player's component on `store`, or the mass-storage component in its
-// song order. Throws DeviceError when the component is not registered.
+// The device for `player`, in the song order chosen for it where its kind offers a choice. Throws DeviceError
+// when its component cannot be created.
 std::unique_ptr<DeviceComponent> createPlayerDevice(const DeviceFactory& factory, const PlayerEntry& player,
                                                     const SettingsFile& settings);
 

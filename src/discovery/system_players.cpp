@@ -2,11 +2,9 @@
 #include "system_players.h"
 
 #include "device_component.h"
-#include "media_player_info.h"
-#include "udisks.h"
+#include "player_texts.h"
 
 #include <QDBusConnection>
-#include <QFileInfo>
 #include <QSocketNotifier>
 
 namespace tunedeck {
@@ -14,58 +12,10 @@ namespace {
 
 constexpr int kSettleMs = 300;
 
-QString joined(const QStringList& parts) {
-    QStringList present = parts;
-    present.removeAll(QString());
-    return present.join(QLatin1Char(' '));
-}
-
-bool holdsAudioPlayerFile(const QStringList& mountPoints) {
-    for (const QString& mountPoint : mountPoints)
-        if (QFileInfo(mountPoint + QStringLiteral("/.is_audio_player")).isFile())
-            return true;
-    return false;
-}
-
 }  // namespace
 
-PlayerEntry usbPlayerEntry(const UsbPlayer& player) {
-    // UDisks2 finds vfat and exFAT volumes alone, and the kernel's exFAT keeps the entries' order too.
-    PlayerEntry entry{.id = player.id,
-                      .progId = kMassStorageProgId,
-                      .kind = QStringLiteral("usb-disk"),
-                      .removable = true,
-                      .keepsEntryOrder = true};
-    QString name = joined({player.vendor, player.model});
-    const std::optional<MediaPlayerInfo> info =
-        readMediaPlayerInfo(player.mediaPlayer, mediaPlayerInfoFolders());
-    // Where each memory is mounted, empty while it is not; a player without a card has one.
-    const auto mountPoint = [](const std::optional<UsbVolume>& memory) {
-        return memory ? memory->mountPoints.value(0) : QString();
-    };
-    entry.memories << mountPoint(player.memories[0]);
-    if (player.memories[1])
-        entry.memories << mountPoint(player.memories[1]);
-    if (info && info->accessProtocols.contains(QStringLiteral("storage"))) {
-        entry.kind = QStringLiteral("player");
-        entry.order = info->order;
-        name = joined({info->vendor, info->product});
-    } else if (holdsAudioPlayerFile(entry.memories)) {
-        entry.kind = QStringLiteral("audio-player");
-    }
-    entry.name =
-        player.label.isEmpty() ? name : name + QStringLiteral(" (") + player.label + QLatin1Char(')');
-    return entry;
-}
-
-PlayerEntry mtpPlayerEntry(const MtpDevice& device) {
-    return {.id = device.id,
-            .progId = kMtpProgId,
-            .kind = QStringLiteral("mtp"),
-            .name = joined({device.vendor, device.model})};
-}
-
-SystemPlayers::SystemPlayers(QObject* parent) : PlayerDirectory(parent) {
+SystemPlayers::SystemPlayers(const PlayerKinds& kinds, QObject* parent)
+    : PlayerDirectory(parent), kinds_(kinds) {
     settled_.setSingleShot(true);
     settled_.setInterval(kSettleMs);
     connect(&settled_, &QTimer::timeout, this, &PlayerDirectory::changed);
@@ -106,25 +56,14 @@ void SystemPlayers::usbDeviceEvent() {
 }
 
 std::vector<PlayerEntry> SystemPlayers::players() {
-    std::vector<PlayerEntry> entries;
-    try {
-        for (const UsbPlayer& player : usbPlayers(udisks::usbVolumes()))
-            entries.push_back(usbPlayerEntry(player));
-    } catch (const DeviceError&) {
-        // UDisks2 not answering is no player found; the emulated one is still there.
-    }
-    for (const MtpDevice& device : mtpDevices())
-        entries.push_back(mtpPlayerEntry(device));
-    return entries;
+    return kinds_.found();
 }
 
 void SystemPlayers::safelyRemove(const QString& id) {
-    for (const UsbPlayer& player : usbPlayers(udisks::usbVolumes()))
-        if (player.id == id) {
-            udisks::safelyRemove(player);
-            return;
-        }
-    throw DeviceError(QStringLiteral("プレーヤーが見つかりません。すでに取り外されています。"));
+    const std::shared_ptr<const PlayerKind> kind = kinds_.byId(id);
+    if (!kind || !kind->safelyRemove)
+        throw DeviceError(player_texts::kAlreadyRemoved);
+    kind->safelyRemove(id);
 }
 
 }  // namespace tunedeck

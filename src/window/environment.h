@@ -3,6 +3,7 @@
 
 #include "device_factory.h"
 #include "player_directory.h"
+#include "player_kinds.h"
 #include "prompts.h"
 #include "shell.h"
 
@@ -15,7 +16,8 @@ struct Environment {
     QString programFolder;         // where the program writes: settings file, downloads (write_folder.h)
     QString programFolderProblem;  // shown at start-up when that folder cannot be written
     QString exeBaseName;           // names the settings file and its section
-    DeviceFactory createDevice;    // ProgID and player -> device object, or DeviceError when not registered
+    DeviceFactory createDevice;    // player -> device object, or DeviceError when not registered
+    PlayerKinds kinds = builtInKinds();
     PlayerDirectory* players = nullptr;  // the players found on the computer; none without it
     Prompts* prompts = nullptr;
     Shell* shell = nullptr;

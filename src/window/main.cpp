@@ -76,7 +76,8 @@ int main(int argc, char* argv[]) {
     const tunedeck::WriteFolder writeFolder = tunedeck::runningProgramWriteFolder(location.folder);
     tunedeck::DialogPrompts prompts;
     tunedeck::DesktopShell shell;
-    tunedeck::SystemPlayers players;
+    const tunedeck::PlayerKinds kinds = tunedeck::builtInKinds();
+    tunedeck::SystemPlayers players(kinds);
     tunedeck::Environment environment{
         .programFolder = writeFolder.path,
         .programFolderProblem = writeFolder.problem,
@@ -85,11 +86,11 @@ int main(int argc, char* argv[]) {
         // writes.
         .createDevice =
             [components = location.folder + QStringLiteral("/components"),
-             store = writeFolder.path + QStringLiteral("/player")](const QString& progId,
-                                                                   const QString& player) {
-                return tunedeck::createDevice(progId, components,
-                                              progId == tunedeck::kPlayerProgId ? store : player);
+             store = writeFolder.path + QStringLiteral("/player")](const tunedeck::PlayerEntry& player) {
+                return tunedeck::createDevice(*player.kind, components,
+                                              player.kind->ownStore ? store : player.id);
             },
+        .kinds = kinds,
         .players = &players,
         .prompts = &prompts,
         .shell = &shell,

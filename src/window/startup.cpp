@@ -92,7 +92,7 @@ void frmTunedeck::Form_Load() {
         foundPlayers_ = environment_.players->players();
         connect(environment_.players, &PlayerDirectory::changed, this, &frmTunedeck::playersChanged);
     }
-    player_ = playerEntry(file.readString(player_settings::kPlayer, kEmulatedPlayerId));
+    player_ = playerEntry(file.readString(player_settings::kPlayer, QString()));
     connectPlayer(true);
 }
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "entry_order.h"
+#include "mass_storage_kind.h"
 #include "media_player_info.h"
 #include "music_files.h"
-#include "system_players.h"
 #include "usb_players.h"
 
 #include <QDir>
@@ -104,14 +104,14 @@ TEST(UsbPlayers, MemoriesFollowTheLogicalUnitAndEntriesAreNamed) {
     player.memories[0]->mountPoints = {u"/media/u/SDB"_s};
     PlayerEntry entry = usbPlayerEntry(player);
     EXPECT_EQ(
-        std::tuple(entry.kind, entry.name, entry.memories, entry.removable),
+        std::tuple(entry.variety, entry.name, entry.memories, entry.removable),
         std::tuple(u"usb-disk"_s, u"SanDisk Sansa Clip+ (SDB)"_s, QStringList{u"/media/u/SDB"_s}, true));
 
     if (!QFile::exists(u"/usr/share/media-player-info/rockbox.mpi"_s))
         GTEST_SKIP() << "media-player-info is not installed";
     player.mediaPlayer = u"rockbox"_s;
     entry = usbPlayerEntry(player);
-    EXPECT_EQ(std::tuple(entry.kind, entry.name, entry.order),
+    EXPECT_EQ(std::tuple(entry.variety, entry.name, entry.order),
               std::tuple(u"player"_s, u"Rockbox (SDB)"_s, std::optional(SongOrder::Name)));
 }
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "emulated_kind.h"
 #include "emulated_player.h"
 #include "file_size_limit.h"
 #include "music_files.h"
@@ -6,6 +7,8 @@
 #include "player_texts.h"
 #include "program_folder.h"
 #include "qt_printers.h"
+#include "shelf_kind.h"
+#include "system_players.h"
 #include "turn_probes.h"
 
 #include <QDirIterator>
@@ -225,9 +228,20 @@ TEST_F(PlayerTest, ChangesReachTheStoreAndLsShowsThem) {
     EXPECT_TRUE(small.depth() == 1 && big.height() > small.height() && big.width() > small.width());
 
     const QString status = u"store: "_s + storePath() + u"\nconnected: %1\ncard: %2\nspeed: %3\n"_s;
-    EXPECT_EQ(out({u"players"_s}),
-              u"emulated\n  kind: emulated\n  name: Rio500（エミュレーション）\n  memory 0: "_s +
-                  storePath() + u'\n');
+    const QString emulated =
+        u"emulated\n  kind: emulated\n  name: Rio500（エミュレーション）\n  memory 0: "_s;
+    EXPECT_EQ(out({u"players"_s}), emulated + storePath() + u'\n');
+    // A kind registered beside the emulated player: its players are listed, and worked on through it.
+    const PlayerKinds kinds{emulatedKind(), shelfKind()};
+    SystemPlayers found(kinds);
+    const PlayerCommandSetting shelf{
+        .programFolder = root(), .componentsFolder = componentsFolder(), .kinds = kinds, .players = &found};
+    EXPECT_EQ(std::get<1>(run({u"players"_s}, shelf)),
+              emulated + storePath() + u"\nshelf:1\n  kind: shelf\n  name: 棚プレーヤー\n"_s);
+    EXPECT_EQ(run({u"mkdir"_s, u"棚"_s, u"--player"_s, u"shelf:cli"_s}, shelf), std::tuple(0, u""_s, u""_s));
+    EXPECT_EQ(
+        std::get<1>(run({u"ls"_s, u"--player"_s, u"shelf:cli"_s}, shelf)),
+        u"memory 0 (internal): 0 bytes used, 1048576 bytes free\n  folder 0: 棚\nmemory 1 (card): absent\n"_s);
     EXPECT_EQ(out({u"set-speed"_s, u"250"_s}), status.arg(u"yes"_s, u"present"_s, u"250 KB/s"_s));
     EXPECT_EQ(out({u"set-speed"_s, u"0"_s}), status.arg(u"yes"_s, u"present"_s, u"unlimited"_s));
     EXPECT_EQ(out({u"disconnect"_s}), status.arg(u"no"_s, u"present"_s, u"unlimited"_s));

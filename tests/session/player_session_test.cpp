@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "player_session.h"
 #include "device_recorder.h"
+#include "mass_storage_kind.h"
+#include "player_kinds.h"
 #include "program_folder.h"
 #include "qt_printers.h"
+#include "shelf_kind.h"
 
 #include <QDir>
 
@@ -84,11 +87,53 @@ TEST_F(SessionTest, ASongChangedMeanwhileIsNeverTakenForTheOneShown) {
     // A song another program renamed is not the one the list showed, though the player knows it by the same
     // directory entry.
     const QString volume = folder.path() + u"/volume"_s, song = writeFile(volume + u"/f/x.mp3"_s, "song");
-    PlayerSession session(createDevice(kMassStorageProgId, componentsFolder(), volume));
+    PlayerSession session(createDevice(massStorageKind(), componentsFolder(), volume));
     ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"f"_s}, listed).ok());
     ASSERT_TRUE(QFile::rename(song, volume + u"/f/y.mp3"_s));
     EXPECT_EQ(int(session.remove({listed.songs->front()}).ending), int(Outcome::Ending::Changed));
     EXPECT_TRUE(QFileInfo::exists(volume + u"/f/y.mp3"_s));
+}
+
+// A kind of player registered beside the built-in ones, its component made from its plugin as the program
+// makes every player's: each operation of the session works on its player.
+TEST_F(SessionTest, EveryOperationWorksOnAPlayerOfAKindAddedBesideTheBuiltInOnes) {
+    PlayerKinds kinds = builtInKinds();
+    kinds.add(shelfKind());
+    const std::shared_ptr<const PlayerKind> kind = kinds.byId(u"shelf:1"_s);
+    ASSERT_EQ(kind ? kind->progId : QString(), u"Tunedeck.Shelf"_s);
+    PlayerSession session(createDevice(*kind, componentsFolder(), u"shelf:session"_s));
+    // What the player holds, "a:x,y b:"; the songs of its first folder as the list shows them.
+    const auto held = [&] {
+        PaneReading all;
+        EXPECT_TRUE(session.readPane(PlayerMemory::Internal, std::nullopt, all).ok());
+        QStringList folders;
+        for (qint16 index = 0; index < all.folders->size(); ++index) {
+            PaneReading one;
+            session.readPane(PlayerMemory::Internal, FolderRef{index, all.folders->at(index)}, one);
+            folders << all.folders->at(index) + u':' + namesOf(*one.songs).join(u',');
+        }
+        listed = all;
+        return folders.join(u' ');
+    };
+    const auto title = [](const QString& path) { return QFileInfo(path).fileName(); };
+    const std::pair<std::function<Outcome()>, QString> steps[] = {
+        {[&] { return session.createFolder(PlayerMemory::Internal, u"a"_s); }, u"a:"_s},
+        {[&] { return session.createFolder(PlayerMemory::Internal, u"b"_s); }, u"a: b:"_s},
+        {[&] {
+             return session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::Stop);
+         },
+         u"a:x,y b:"_s},
+        {[&] { return session.swap(listed.songs->at(0), listed.songs->at(1)); }, u"a:y,x b:"_s},
+        {[&] { return session.download({listed.songs->at(1)}, [&](auto&) { return got; }); },
+         u"a:y,x b:"_s},
+        {[&] { return session.remove({listed.songs->at(0)}); }, u"a:x b:"_s},
+        {[&] { return session.removeFolder(PlayerMemory::Internal, 1, u"b"_s); }, u"a:x"_s},
+        {[&] { return session.format(PlayerMemory::Internal); }, u""_s}};
+    for (const auto& [step, after] : steps) {
+        const Outcome outcome = step();
+        EXPECT_EQ(outcome.description + held(), after);
+    }
+    EXPECT_EQ(readFile(got), "xxxxx");
 }
 
 // tunedeck-player's transfers go through the same session, numbered as ls numbers them: each ends with its
@@ -122,12 +167,12 @@ TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
     EXPECT_EQ(std::pair(QFileInfo(got).size(), folder.playerState(u"1"_s)), std::pair(6LL, u"c:"_s));
 }
 
-// The program creates the player from its components folder, as every test here does; an unknown ProgID or
-// a missing plugin is a device error with a description.
-TEST(PluginCreation, AnUnknownProgIdOrAMissingPluginFailsWithADescription) {
+// The program creates the player from its components folder, as every test here does; a plugin that is not
+// there is a device error with a description.
+TEST(PluginCreation, AMissingPluginFailsWithADescription) {
     const auto refused = ::testing::ThrowsMessage<DeviceError>(::testing::Not(::testing::IsEmpty()));
-    EXPECT_THAT([] { createDevice(u"Rio500Remix.Rio600"_s, componentsFolder(), {}); }, refused);
-    EXPECT_THAT([] { createDevice(kPlayerProgId, u"/no/such/folder"_s, {}); }, refused);
+    EXPECT_THAT([] { createDevice(PlayerKind{.plugin = u"Rio600"_s}, componentsFolder(), {}); }, refused);
+    EXPECT_THAT([] { createDevice(emulatedKind(), u"/no/such/folder"_s, {}); }, refused);
 }
 
 }  // namespace

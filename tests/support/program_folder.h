@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device_factory.h"
+#include "emulated_kind.h"
 #include "music_files.h"
 #include "settings_file.h"
 
@@ -59,7 +60,7 @@ inline QString componentsFolder() {
 
 // The emulated player as the program creates it, through its plugin, on `storeFolder`.
 inline std::unique_ptr<DeviceComponent> createEmulatedPlayer(const QString& storeFolder) {
-    return createDevice(kPlayerProgId, componentsFolder(), storeFolder);
+    return createDevice(emulatedKind(), componentsFolder(), storeFolder);
 }
 
 // The names of folders, songs or directory entries, in their order.

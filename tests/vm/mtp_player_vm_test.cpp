@@ -4,6 +4,7 @@
 // MTP_PLAYER_ID is the player's id, MTP_INTERNAL the folder the responder keeps the internal storage in,
 // MTP_GADGET the gadget's configfs folder, whose UDC file pulls it out.
 #include "mtp_player.h"
+#include "player_kinds.h"
 #include "system_players.h"
 #include "window_fixture.h"
 
@@ -25,7 +26,8 @@ class MtpPlayerTest : public WindowTest {
         return QDir(qEnvironmentVariable("MTP_INTERNAL") + u"/Music/"_s + name)
             .entryList(QDir::Files, QDir::Name);
     }
-    SystemPlayers system;
+    const PlayerKinds kinds = builtInKinds();
+    SystemPlayers system{kinds};
 };
 
 // A progress that throws in the middle of a song's data ends the send or the download with its own error, not

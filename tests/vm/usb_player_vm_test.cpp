@@ -2,6 +2,7 @@
 // Runs inside the test machine (tests/vm), where a USB player of two FAT memories hangs on the real kernel's
 // USB stack and UDisks2 mounts it: the window finds it, and a user works on it as on the emulated player.
 // CARD_DISK is the card's block device.
+#include "player_kinds.h"
 #include "system_players.h"
 #include "window_fixture.h"
 
@@ -13,7 +14,8 @@ namespace {
 class UsbPlayerTest : public WindowTest {
   protected:
     UsbPlayerTest() { directory = &system; }
-    SystemPlayers system;
+    const PlayerKinds kinds = builtInKinds();
+    SystemPlayers system{kinds};
 };
 
 TEST_F(UsbPlayerTest, AUserWorksOnBothMemoriesAndRemovesThePlayer) {

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "mass_storage_kind.h"
+#include "shelf_kind.h"
 #include "window_fixture.h"
 
 namespace tunedeck::testing {
@@ -17,8 +19,8 @@ class PlayerMenuTest : public WindowTest {
     }
     PlayerEntry usbPlayer() const {
         return {.id = volume.path(),
-                .progId = kMassStorageProgId,
-                .kind = u"player"_s,
+                .kind = std::make_shared<const PlayerKind>(massStorageKind()),
+                .variety = u"player"_s,
                 .name = u"Acme Player (VOL)"_s,
                 .memories = {volume.path()},
                 .removable = true,
@@ -189,6 +191,20 @@ TEST_F(PlayerMenuTest, RemovalWaitsForTheRunAndThePaneFollowsPluggingInAndPullin
     emit players.changed();
     EXPECT_EQ(shownState() + u" | "_s + lastStatus() + u" | "_s + playerMenu().at(1),
               u" /  | Rio500が接続されていません。 | Acme Player (VOL)（接続されていません）*"_s);
+}
+
+// A kind of player registered beside the built-in ones: its player is in the player menu, offered no song
+// order nor removal, and every command works on it.
+TEST_F(WindowTest, APlayerOfAKindAddedBesideTheBuiltInOnesIsChosenAndWorkedOn) {
+    kinds.add(shelfKind());
+    players.listed = kinds.found();
+    start();
+    EXPECT_EQ(playerMenu().join(u'|'),
+              u"Rio500（エミュレーション）*|棚プレーヤー|曲順：書き込んだ順-|"
+              u"曲順：ファイル名順-|曲順：プレイリスト順-|取り外し(&E)-"_s);
+    chooseInPlayerMenu(u"棚"_s);
+    EXPECT_EQ(std::pair(window->player().id, lastStatus()), std::pair(u"shelf:1"_s, u"Ready"_s));
+    makeFoldersSendMoveDownloadAndDelete();
 }
 
 }  // namespace

@@ -77,14 +77,15 @@ class WindowTest : public ::testing::Test {
     frmTunedeck& start() {
         if (window)
             expectLeftSound();
-        const auto recorded = [this](const QString& progId, const QString& player) {
-            const QString at = progId == kPlayerProgId ? folder.storePath() : player;
-            return std::make_unique<DeviceRecorder>(createDevice(progId, components, at), deviceLog);
+        const auto recorded = [this](const PlayerEntry& player) {
+            const QString at = player.kind->ownStore ? folder.storePath() : player.id;
+            return std::make_unique<DeviceRecorder>(createDevice(*player.kind, components, at), deviceLog);
         };
         window = std::make_unique<frmTunedeck>(Environment{.programFolder = folder.path(),
                                                            .programFolderProblem = folderProblem,
                                                            .exeBaseName = folder.exeBaseName(),
                                                            .createDevice = recorded,
+                                                           .kinds = kinds,
                                                            .players = directory,
                                                            .prompts = &prompts,
                                                            .shell = &shell});
@@ -213,6 +214,7 @@ class WindowTest : public ::testing::Test {
     ScriptedShell shell;
     // Where the window looks for the player's component, and the write folder's problem.
     QString components = componentsFolder(), folderProblem;
+    PlayerKinds kinds = builtInKinds();
     ListedPlayers players;
     PlayerDirectory* directory = &players;  // where the window finds players
     const std::shared_ptr<DeviceRecorder::Log> deviceLog = std::make_shared<DeviceRecorder::Log>();

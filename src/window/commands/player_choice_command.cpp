@@ -2,14 +2,11 @@
 #include "frmTunedeck.h"
 #include "player_settings.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 
 namespace tunedeck {
 namespace {
 
-const QString kNotRegistered = QStringLiteral("Rio500Remix.dllが登録されていません。");
 const QString kBusyPlayer = QStringLiteral("Rioとのやり取りが終わるまで、プレーヤーは変えられません。");
 
 std::vector<PlayerEntry>::const_iterator findPlayer(const std::vector<PlayerEntry>& players,
@@ -24,18 +21,17 @@ PlayerEntry frmTunedeck::playerEntry(const QString& id) const {
     const auto found = findPlayer(foundPlayers_, id);
     if (found != foundPlayers_.end())
         return *found;
-    return player_settings::absentPlayerEntry(id, settings().readString(player_settings::kPlayerName, id));
+    return environment_.kinds.absent(id, settings().readString(player_settings::kPlayerName, id));
 }
 
 void frmTunedeck::fillPlayerMenu() {
     menuPlayer->clear();
-    std::vector<PlayerEntry> listed{emulatedPlayerEntry()};
+    std::vector<PlayerEntry> listed{environment_.kinds.absent(QString(), QString())};
     listed.insert(listed.end(), foundPlayers_.begin(), foundPlayers_.end());
     if (findPlayer(listed, player_.id) == listed.end())
         listed.push_back(player_);
     for (const PlayerEntry& entry : listed) {
-        const bool present = entry.id == kEmulatedPlayerId ||
-                             (isFolderPlayerId(entry.id) && QFileInfo(entry.id).isDir()) ||
+        const bool present = (entry.kind && entry.kind->reachable && entry.kind->reachable(entry)) ||
                              findPlayer(foundPlayers_, entry.id) != foundPlayers_.end();
         QAction* item = menuPlayer->addAction(
             present ? entry.name : entry.name + QStringLiteral("（接続されていません）"));
@@ -47,7 +43,7 @@ void frmTunedeck::fillPlayerMenu() {
     menuPlayer->addSeparator();
     // A player that says how it orders its songs is not asked; the emulated player keeps its own order. A
     // memory that keeps no order of entries cannot play in it.
-    const bool ordered = player_.progId == kMassStorageProgId;
+    const bool ordered = player_.kind && player_.kind->songOrders;
     const SongOrder order = player_settings::songOrderOf(player_, settings());
     for (const auto& [each, caption] : {std::pair{SongOrder::Directory, QStringLiteral("曲順：書き込んだ順")},
                                         {SongOrder::Name, QStringLiteral("曲順：ファイル名順")},
@@ -69,13 +65,13 @@ void frmTunedeck::fillPlayerMenu() {
 
 void frmTunedeck::connectPlayer(bool read) {
     std::unique_ptr<DeviceComponent> device;
-    QString problem = kNotRegistered;
+    QString problem;
     try {
         device = player_settings::createPlayerDevice(environment_.createDevice, player_, settings());
     } catch (const DeviceError& error) {
         // Then every command on the player fails in its own handling.
-        if (player_.progId != kPlayerProgId)
-            problem = error.description();
+        problem =
+            player_.kind ? player_.kind->missingComponent.value_or(error.description()) : error.description();
     }
     const bool registered = device != nullptr;
     removedSafely_ = false;

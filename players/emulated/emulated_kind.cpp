@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "emulated_kind.h"
+
+namespace tunedeck {
+
+PlayerEntry emulatedPlayerEntry() {
+    return {.id = kEmulatedPlayerId,
+            .variety = QStringLiteral("emulated"),
+            .name = QStringLiteral("Rio500（エミュレーション）")};
+}
+
+PlayerKind emulatedKind() {
+    return {.progId = kPlayerProgId,
+            .plugin = QStringLiteral("Rio500Remix"),
+            .idPrefix = kEmulatedPlayerId,
+            .ownStore = true,
+            .missingComponent = QStringLiteral("Rio500Remix.dllが登録されていません。"),
+            .absent = [](const QString&, const QString&) { return emulatedPlayerEntry(); },
+            .reachable = [](const PlayerEntry&) { return true; }};
+}
+
+}  // namespace tunedeck
