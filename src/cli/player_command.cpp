@@ -2,7 +2,6 @@
 #include "player_command.h"
 
 #include "device_component.h"
-#include "player_settings.h"
 #include "player_store.h"
 #include "program_version.h"
 #include "session_commands.h"
