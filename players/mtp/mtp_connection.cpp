@@ -6,6 +6,7 @@
 #include "usb_holders.h"
 #include "volume_files.h"
 
+#include <QLoggingCategory>
 #include <QThread>
 
 #include <libmtp.h>
@@ -174,7 +175,14 @@ std::vector<MtpStorage> MtpConnection::storages() {
     return storages;
 }
 
-std::vector<MtpObject> MtpConnection::children(quint32 storage, quint32 parent) {
+// How many listings a command costs shows with QT_LOGGING_RULES="tunedeck.mtp.listing.debug=true".
+Q_LOGGING_CATEGORY(mtpListing, "tunedeck.mtp.listing", QtWarningMsg)
+
+const std::vector<MtpObject>& MtpConnection::children(quint32 storage, quint32 parent) {
+    const auto key = std::pair(storage, parent);
+    if (const auto listed = children_.find(key); listed != children_.end())
+        return listed->second;
+    qCDebug(mtpListing, "objects of %u in storage %u", parent, storage);
     LIBMTP_Clear_Errorstack(device_);
     std::vector<MtpObject> objects;
     LIBMTP_file_t* file = LIBMTP_Get_Files_And_Folders(device_, storage, parent);
@@ -190,7 +198,12 @@ std::vector<MtpObject> MtpConnection::children(quint32 storage, quint32 parent) 
     // An empty folder and a failed listing both come back empty; only the latter leaves errors.
     if (objects.empty() && LIBMTP_Get_Errorstack(device_))
         throw failure(QStringLiteral("Get_Files_And_Folders"));
-    return objects;
+    return children_[key] = std::move(objects);
+}
+
+void MtpConnection::forgetListings() {
+    children_.clear();
+    playlists_.reset();
 }
 
 quint32 MtpConnection::defaultMusicFolder() const {
@@ -218,6 +231,7 @@ bool MtpConnection::keepsTrackProperties() {
 }
 
 quint32 MtpConnection::createFolder(const QString& name, quint32 parent, quint32 storage) {
+    forgetListings();
     QByteArray utf8 = name.toUtf8();
     const quint32 folder = LIBMTP_Create_Folder(device_, utf8.data(), parent, storage);
     if (folder == 0)
@@ -226,17 +240,20 @@ quint32 MtpConnection::createFolder(const QString& name, quint32 parent, quint32
 }
 
 void MtpConnection::remove(quint32 object) {
+    forgetListings();
     if (LIBMTP_Delete_Object(device_, object) != 0)
         throw failure(QStringLiteral("Delete_Object"));
 }
 
 void MtpConnection::rename(quint32 object, const QString& name) {
+    forgetListings();
     QByteArray utf8 = name.toUtf8();
     if (LIBMTP_Set_Object_Filename(device_, object, utf8.data()) != 0)
         throw failure(QStringLiteral("Set_Object_Filename"));
 }
 
 quint32 MtpConnection::send(int source, const MtpUpload& upload, const TransferProgress& progress) {
+    forgetListings();
     LIBMTP_Clear_Errorstack(device_);
     Transfer transfer{source, progress};
     quint32 object = 0;
@@ -295,7 +312,10 @@ void MtpConnection::receive(quint32 object, int target, const TransferProgress& 
         throw DeviceError(player_texts::kCancelled);
 }
 
-std::vector<MtpPlaylist> MtpConnection::playlists() {
+const std::vector<MtpPlaylist>& MtpConnection::playlists() {
+    if (playlists_)
+        return *playlists_;
+    qCDebug(mtpListing, "playlists");
     LIBMTP_Clear_Errorstack(device_);
     std::vector<MtpPlaylist> playlists;
     LIBMTP_playlist_t* playlist = LIBMTP_Get_Playlist_List(device_);
@@ -310,7 +330,7 @@ std::vector<MtpPlaylist> MtpConnection::playlists() {
     }
     if (playlists.empty() && LIBMTP_Get_Errorstack(device_))
         throw failure(QStringLiteral("Get_Playlist_List"));
-    return playlists;
+    return *(playlists_ = std::move(playlists));
 }
 
 namespace {
@@ -331,6 +351,7 @@ LIBMTP_playlist_t* libmtpPlaylist(const MtpPlaylist& playlist, quint32 parent) {
 }  // namespace
 
 quint32 MtpConnection::createPlaylist(const MtpPlaylist& playlist, quint32 parent) {
+    forgetListings();
     LIBMTP_playlist_t* made = libmtpPlaylist(playlist, parent);
     const int result = LIBMTP_Create_New_Playlist(device_, made);
     const quint32 id = made->playlist_id;
@@ -341,6 +362,7 @@ quint32 MtpConnection::createPlaylist(const MtpPlaylist& playlist, quint32 paren
 }
 
 void MtpConnection::updatePlaylist(const MtpPlaylist& playlist) {
+    forgetListings();
     LIBMTP_playlist_t* changed = libmtpPlaylist(playlist, 0);
     const int result = LIBMTP_Update_Playlist(device_, changed);
     LIBMTP_destroy_playlist_t(changed);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -48,7 +49,9 @@ struct MtpUpload {
 inline constexpr quint32 kMtpRoot = 0xffffffffu;
 
 // An MTP player opened through libmtp, held from construction to destruction. Every call blocks until the
-// player answers and throws DeviceError with what libmtp says; one thread at a time.
+// player answers and throws DeviceError with what libmtp says; one thread at a time. A folder's objects and
+// the playlists are listed once and kept until this connection changes anything on the player: what another
+// program changes meanwhile is seen by the next connection.
 class MtpConnection {
   public:
     // Waits up to 3 seconds for another program to let the player go.
@@ -60,7 +63,7 @@ class MtpConnection {
     // Read anew each time: the free space changes.
     std::vector<MtpStorage> storages();
     // In the order the player lists them.
-    std::vector<MtpObject> children(quint32 storage, quint32 parent);
+    const std::vector<MtpObject>& children(quint32 storage, quint32 parent);
     // 0 when the player has none.
     quint32 defaultMusicFolder() const;
     bool offersPlaylists();
@@ -74,7 +77,7 @@ class MtpConnection {
     // Writes the object's data to the open file `target`; throws `unwritable` when that fails.
     void receive(quint32 object, int target, const TransferProgress& progress, const DeviceError& unwritable);
 
-    std::vector<MtpPlaylist> playlists();
+    const std::vector<MtpPlaylist>& playlists();
     quint32 createPlaylist(const MtpPlaylist& playlist, quint32 parent);
     void updatePlaylist(const MtpPlaylist& playlist);
 
@@ -82,10 +85,14 @@ class MtpConnection {
     // What libmtp has to say about `what` failing, its error stack cleared.
     DeviceError failure(const QString& what);
     void open();
+    // Each call that changes the player drops what was listed.
+    void forgetListings();
 
     MtpDevice address_;
     LIBMTP_mtpdevice_struct* device_ = nullptr;
     std::optional<bool> tracks_;  // whether it keeps track properties, once asked
+    std::map<std::pair<quint32, quint32>, std::vector<MtpObject>> children_;  // by storage and parent
+    std::optional<std::vector<MtpPlaylist>> playlists_;
 };
 
 }  // namespace tunedeck

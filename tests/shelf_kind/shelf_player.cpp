@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "device_plugin.h"
+#include "player_memory.h"
 #include "player_texts.h"
 
 #include <QFile>
@@ -56,19 +57,19 @@ class ShelfPlayer final : public DeviceComponent, public ProgressiveTransfers {
     int ExtFlash() override { return (require(), 0); }
     std::vector<DeviceFolder> Folders(qint32 memory) override {
         std::vector<DeviceFolder> folders;
-        for (const Folder& folder : internal(QString::number(memory)).folders)
+        for (const Folder& folder : internal(memoryFromNumber(memory)).folders)
             folders.push_back({folder.name});
         return folders;
     }
     std::vector<DeviceSong> Songs(qint32 memory, qint16 folderIndex) override {
         std::vector<DeviceSong> songs;
-        for (const Song& song : folder(QString::number(memory), folderIndex).songs)
+        for (const Song& song : folder(memoryFromNumber(memory), folderIndex).songs)
             songs.push_back({song.name, song.bytes.size(), QString::number(song.serial)});
         return songs;
     }
     qint64 AvailableMemory(const QString& memory) override {
         qint64 used = 0;
-        for (const Folder& folder : internal(memory).folders)
+        for (const Folder& folder : internal(memoryFromText(memory)).folders)
             for (const Song& song : folder.songs)
                 used += song.bytes.size();
         return kCapacity - used;
@@ -81,7 +82,7 @@ class ShelfPlayer final : public DeviceComponent, public ProgressiveTransfers {
     }
     void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                  const QString& memory, const TransferProgress& progress) override {
-        Folder& target = folder(memory, folderIndex);
+        Folder& target = folder(memoryFromText(memory), folderIndex);
         QFile file(filePath);
         if (!file.open(QIODevice::ReadOnly))
             throw DeviceError(kUnreadableSource + filePath);
@@ -102,32 +103,33 @@ class ShelfPlayer final : public DeviceComponent, public ProgressiveTransfers {
     }
     void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath, const QString& memory,
                  const TransferProgress& progress) override {
-        const Song& song = at(folder(memory, qint16(folderIndex)).songs, songIndex, kSongOutOfRange);
+        const Song& song =
+            at(folder(memoryFromText(memory), qint16(folderIndex)).songs, songIndex, kSongOutOfRange);
         moved(song, progress);
         QSaveFile file(targetPath);
         if (!file.open(QIODevice::WriteOnly) || file.write(song.bytes) != song.bytes.size() || !file.commit())
             throw DeviceError(kUnwritableTarget + targetPath);
     }
     void DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) override {
-        std::vector<Song>& songs = folder(memory, qint16(folderIndex)).songs;
+        std::vector<Song>& songs = folder(memoryFromText(memory), qint16(folderIndex)).songs;
         at(songs, songIndex, kSongOutOfRange);
         songs.erase(songs.begin() + songIndex);
     }
     void SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB, const QString& memory) override {
-        std::vector<Song>& songs = folder(memory, folderIndex).songs;
+        std::vector<Song>& songs = folder(memoryFromText(memory), folderIndex).songs;
         std::swap(at(songs, songIndexA, kSongOutOfRange), at(songs, songIndexB, kSongOutOfRange));
     }
     void AddFolder(const QString& folderName, const QString& memory) override {
         if (folderName.isEmpty())
             throw DeviceError(kEmptyFolderName);
-        internal(memory).folders.push_back({folderName, {}});
+        internal(memoryFromText(memory)).folders.push_back({folderName, {}});
     }
     void DeleteFolder(qint16 folderIndex, const QString& memory) override {
-        std::vector<Folder>& folders = internal(memory).folders;
+        std::vector<Folder>& folders = internal(memoryFromText(memory)).folders;
         at(folders, folderIndex, kFolderOutOfRange);
         folders.erase(folders.begin() + folderIndex);
     }
-    void Format(const QString& memory) override { internal(memory).folders.clear(); }
+    void Format(const QString& memory) override { internal(memoryFromText(memory)).folders.clear(); }
 
   private:
     // A song moves in one piece: told once, and stopped before anything of it is kept.
@@ -140,13 +142,13 @@ class ShelfPlayer final : public DeviceComponent, public ProgressiveTransfers {
             throw DeviceError(kNotOpen);
     }
     // It has no card.
-    Shelf& internal(const QString& memory) {
+    Shelf& internal(PlayerMemory memory) {
         require();
-        if (memory != QLatin1String("0"))
-            throw DeviceError(memory == QLatin1String("1") ? kNoCard : kBadMemory);
+        if (memory == PlayerMemory::Card)
+            throw DeviceError(kNoCard);
         return shelf_;
     }
-    Folder& folder(const QString& memory, qint16 folderIndex) {
+    Folder& folder(PlayerMemory memory, qint16 folderIndex) {
         return at(internal(memory).folders, folderIndex, kFolderOutOfRange);
     }
 
