@@ -72,16 +72,6 @@ void EmulatedPlayer::FontSize(qint32 pointSize) {
 }
 
 void EmulatedPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
-                             const QString& memory) {
-    AddSong(folderIndex, displayTitle, filePath, memory, {});
-}
-
-void EmulatedPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
-                             const QString& memory) {
-    GetSong(folderIndex, songIndex, targetPath, memory, {});
-}
-
-void EmulatedPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                              const QString& memory, const TransferProgress& progress) {
     const PlayerMemory which = memoryFromText(memory);
     folderAt(reachable(which), folderIndex);

@@ -365,16 +365,6 @@ void MassStoragePlayer::FontSize(qint32) {
 }
 
 void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
-                                const QString& memory) {
-    AddSong(folderIndex, displayTitle, filePath, memory, {});
-}
-
-void MassStoragePlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
-                                const QString& memory) {
-    GetSong(folderIndex, songIndex, targetPath, memory, {});
-}
-
-void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                                 const QString& memory, const TransferProgress& progress) {
     const Volume volume(memoryAt(memory));
     const SongFolder folder(volume, folderIndex, order());

@@ -96,16 +96,6 @@ void MtpPlayer::FontSize(qint32) {
 }
 
 void MtpPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
-                        const QString& memory) {
-    AddSong(folderIndex, displayTitle, filePath, memory, {});
-}
-
-void MtpPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
-                        const QString& memory) {
-    GetSong(folderIndex, songIndex, targetPath, memory, {});
-}
-
-void MtpPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                         const QString& memory, const TransferProgress& progress) {
     const Place place = memoryAt(memory);
     Folder folder = folderAt(place, folderIndex);
