@@ -2,6 +2,7 @@
 #include "session_commands.h"
 
 #include "device_factory.h"
+#include "display_settings.h"
 #include "display_title.h"
 #include "emulated_player.h"
 #include "local_path.h"
@@ -71,10 +72,9 @@ class Commands {
   public:
     Commands(const SessionCommandSetting& setting, QTextStream& out, QTextStream& err)
         : setting_(setting), session_(deviceFor(setting)), out_(out), err_(err) {
-        const SettingsFile settings(setting.programFolder, kSettingsSection);
-        session_.setDisplayFont(
-            settings.readString(QStringLiteral("FontName"), QStringLiteral("MS UI Gothic")),
-            settings.readInt(QStringLiteral("FontSize"), 9));
+        const DisplayFontSetting font =
+            readDisplayFont(SettingsFile(setting.programFolder, kSettingsSection));
+        session_.setDisplayFont(font.name, font.pointSize);
         if (setting.showProgress)
             showProgress();
     }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmTunedeck.h"
 
-#include "display_title.h"
+#include "display_settings.h"
 #include "folder_path.h"
 #include "local_path.h"
 #include "music_file_listing.h"
