@@ -95,7 +95,7 @@ void BM_AddSong(benchmark::State& state) {
         inBracket(state, player, [&] {
             player.FontName(u"IPAGothic"_s);
             player.FontSize(9);
-            player.AddSong(0, QStringLiteral("アーティスト - タイトル"), work.source, u"0"_s);
+            player.AddSong(0, QStringLiteral("アーティスト - タイトル"), work.source, u"0"_s, {});
         });
         state.PauseTiming();
         player.Open();
@@ -110,11 +110,11 @@ void BM_GetSong(benchmark::State& state) {
     Workspace work;
     tunedeck::EmulatedPlayer player(work.store);
     player.Open();
-    player.AddSong(0, QStringLiteral("アーティスト - タイトル"), work.source, u"0"_s);
+    player.AddSong(0, QStringLiteral("アーティスト - タイトル"), work.source, u"0"_s, {});
     player.Close();
     state.SetLabel(state.range(0) ? "Open to Close" : "the call alone");
     for (auto _ : state) {
-        inBracket(state, player, [&] { player.GetSong(0, 0, work.target, u"0"_s); });
+        inBracket(state, player, [&] { player.GetSong(0, 0, work.target, u"0"_s, {}); });
         state.PauseTiming();
         QFile::remove(work.target);
         state.ResumeTiming();
@@ -142,7 +142,7 @@ void BM_ManySongs(benchmark::State& state) {
                 clock.restart();
             }
             player.Open();
-            player.AddSong(0, QStringLiteral("song %1").arg(song), source, u"0"_s);
+            player.AddSong(0, QStringLiteral("song %1").arg(song), source, u"0"_s, {});
             player.Close();
         }
         const double last = clock.nsecsElapsed() / 1e9;

@@ -129,7 +129,7 @@ class SendRun {
             device->Open();
             device->FontName(window_.displayFontName());
             device->FontSize(window_.displayFontSize());
-            device->AddSong(0, titles[i], files[i], QStringLiteral("0"));
+            device->AddSong(0, titles[i], files[i], QStringLiteral("0"), {});
             device->Close();
         }
         return clock.nsecsElapsed() - start;

@@ -31,8 +31,8 @@ class MemoryDevice final : public DeviceComponent {
     qint64 AvailableMemory(const QString&) override { return 1'000'000; }
     void FontName(const QString&) override {}
     void FontSize(qint32) override {}
-    void AddSong(qint16, const QString&, const QString&, const QString&) override {}
-    void GetSong(qint32, qint32, const QString&, const QString&) override {}
+    void AddSong(qint16, const QString&, const QString&, const QString&, const TransferProgress&) override {}
+    void GetSong(qint32, qint32, const QString&, const QString&, const TransferProgress&) override {}
     void DeleteSong(qint32, qint32, const QString&) override {}
     void SwapSong(qint16, qint32, qint32, const QString&) override {}
     void AddFolder(const QString&, const QString&) override {}

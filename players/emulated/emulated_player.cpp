@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "emulated_player.h"
 
+#include "index_range.h"
 #include "player_texts.h"
 
 namespace tunedeck {
@@ -9,14 +10,12 @@ namespace {
 // Serves both the catalogue read as it is and the copy about to be changed.
 template <typename Catalogue>
 auto& folderAt(Catalogue& catalogue, qint32 folderIndex) {
-    if (folderIndex < 0 || folderIndex >= static_cast<qint32>(catalogue.folders.size()))
-        throw DeviceError(player_texts::kFolderOutOfRange);
+    requireFolderIndex(folderIndex, qint64(catalogue.folders.size()));
     return catalogue.folders[folderIndex];
 }
 
 void requireSong(const StoredFolder& folder, qint32 songIndex) {
-    if (songIndex < 0 || songIndex >= static_cast<qint32>(folder.songs.size()))
-        throw DeviceError(player_texts::kSongOutOfRange);
+    requireSongIndex(songIndex, qint64(folder.songs.size()));
 }
 
 }  // namespace
@@ -69,16 +68,6 @@ void EmulatedPlayer::FontName(const QString& faceName) {
 void EmulatedPlayer::FontSize(qint32 pointSize) {
     requireOpen();
     font_.pointSize = pointSize;
-}
-
-void EmulatedPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
-                             const QString& memory) {
-    AddSong(folderIndex, displayTitle, filePath, memory, {});
-}
-
-void EmulatedPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
-                             const QString& memory) {
-    GetSong(folderIndex, songIndex, targetPath, memory, {});
 }
 
 void EmulatedPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,

@@ -9,7 +9,7 @@ namespace tunedeck {
 
 // The player behind ProgID "Rio500Remix.Rio500" for users without the hardware and for every test: a real
 // little device whose state lives in a store folder. Refusals throw DeviceError and change nothing.
-class EmulatedPlayer final : public DeviceComponent, public ProgressiveTransfers {
+class EmulatedPlayer final : public DeviceComponent {
   public:
     explicit EmulatedPlayer(const QString& storeFolder, StoreHooks hooks = {});
 
@@ -21,10 +21,6 @@ class EmulatedPlayer final : public DeviceComponent, public ProgressiveTransfers
     qint64 AvailableMemory(const QString& memory) override;
     void FontName(const QString& faceName) override;
     void FontSize(qint32 pointSize) override;
-    void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
-                 const QString& memory) override;
-    void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
-                 const QString& memory) override;
     void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                  const QString& memory, const TransferProgress& progress) override;
     void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath, const QString& memory,

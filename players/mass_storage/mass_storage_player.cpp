@@ -4,8 +4,11 @@
 #include "entry_order.h"
 #include "fat_names.h"
 #include "folder_entries.h"
+#include "index_range.h"
 #include "local_path.h"
 #include "lock_turns.h"
+#include "new_folder_name.h"
+#include "play_order.h"
 #include "player_memory.h"
 #include "player_texts.h"
 #include "playlist.h"
@@ -65,18 +68,10 @@ std::vector<Song> playOrder(SongOrder order, const std::vector<VolumeEntry>& ent
         if (isSong(entry))
             songs.push_back({entry.name, entry.size,
                              QString::number(entry.inode) + u':' + QString::number(entry.modified)});
-    if (order == SongOrder::Name) {
-        std::stable_sort(songs.begin(), songs.end(),
-                         [](const Song& a, const Song& b) { return naturalLess(a.fileName, b.fileName); });
-    } else if (order == SongOrder::Playlist) {
-        // What the playlist does not list follows it, so that nothing on the player is hidden.
-        const auto rank = [&](const Song& song) {
-            const qsizetype at = listed.indexOf(song.fileName);
-            return at < 0 ? listed.size() : at;
-        };
-        std::stable_sort(songs.begin(), songs.end(),
-                         [&](const Song& a, const Song& b) { return rank(a) < rank(b); });
-    }
+    if (order == SongOrder::Name)
+        sortSongsByName(songs, [](const Song& song) -> const QString& { return song.fileName; });
+    else if (order == SongOrder::Playlist)
+        sortSongsByList(songs, listed, [](const Song& song) -> const QString& { return song.fileName; });
     return songs;
 }
 
@@ -105,8 +100,7 @@ class Volume {
     }
     QString folderName(qint32 index) const {
         const QStringList names = folderNames();
-        if (index < 0 || index >= names.size())
-            throw DeviceError(player_texts::kFolderOutOfRange);
+        requireFolderIndex(index, names.size());
         return names[index];
     }
     bool isFat() const { return memory_.fileSystem == u"vfat" || fileSystemType() == MSDOS_SUPER_MAGIC; }
@@ -169,8 +163,7 @@ class SongFolder {
     }
     Song song(qint32 index) const {
         const std::vector<Song> all = songs();
-        if (index < 0 || index >= qint32(all.size()))
-            throw DeviceError(player_texts::kSongOutOfRange);
+        requireSongIndex(index, qint64(all.size()));
         return all[index];
     }
     // What the list shows: the file name without its extension, and in name order without its number.
@@ -365,16 +358,6 @@ void MassStoragePlayer::FontSize(qint32) {
 }
 
 void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
-                                const QString& memory) {
-    AddSong(folderIndex, displayTitle, filePath, memory, {});
-}
-
-void MassStoragePlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
-                                const QString& memory) {
-    GetSong(folderIndex, songIndex, targetPath, memory, {});
-}
-
-void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                                 const QString& memory, const TransferProgress& progress) {
     const Volume volume(memoryAt(memory));
     const SongFolder folder(volume, folderIndex, order());
@@ -439,8 +422,7 @@ void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 s
     std::optional<SongFolder> folder(std::in_place, volume, folderIndex, order());
     std::vector<Song> songs = folder->songs();
     for (const qint32 index : {songIndexA, songIndexB})
-        if (index < 0 || index >= qint32(songs.size()))
-            throw DeviceError(player_texts::kSongOutOfRange);
+        requireSongIndex(index, qint64(songs.size()));
     if (songIndexA == songIndexB)
         return;
     switch (folder->order()) {
@@ -476,11 +458,8 @@ void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 s
 
 void MassStoragePlayer::AddFolder(const QString& folderName, const QString& memory) {
     const Volume volume(memoryAt(memory));
-    if (folderName.trimmed().isEmpty())
-        throw DeviceError(player_texts::kEmptyFolderName);
-    const QString name = fatSafeName(folderName, {}, volume.nameLimit());
-    if (containsIgnoringCase(entryNames(listEntries(volume.audio())), name))
-        throw DeviceError(storage_texts::kFolderExists + nameText(name));
+    const QString name = newFolderName(folderName, volume.nameLimit(),
+                                       [&] { return entryNames(listEntries(volume.audio())); });
     makeFolder(volume.audio(), name);
     syncFolder(volume.audio());
 }

@@ -19,10 +19,7 @@ namespace tunedeck {
 // the device and is then renamed; what a crash leaves is finished or removed at the next Open. A member is
 // done only once what it did is on the device. Removing a folder or formatting removes the songs and what
 // Tunedeck keeps beside them, never another file.
-class MassStoragePlayer final : public DeviceComponent,
-                                public ProgressiveTransfers,
-                                public SongOrderChoice,
-                                public KeptFiles {
+class MassStoragePlayer final : public DeviceComponent, public SongOrderChoice, public KeptFiles {
   public:
     // `stepDone` is for tests: called after each step of a reordering that is on the device.
     explicit MassStoragePlayer(StorageLocator locator, StepDone stepDone = {});
@@ -35,10 +32,6 @@ class MassStoragePlayer final : public DeviceComponent,
     qint64 AvailableMemory(const QString& memory) override;
     void FontName(const QString& faceName) override;
     void FontSize(qint32 pointSize) override;
-    void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
-                 const QString& memory) override;
-    void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
-                 const QString& memory) override;
     void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                  const QString& memory, const TransferProgress& progress) override;
     void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath, const QString& memory,

@@ -3,11 +3,12 @@
 
 #include "display_title.h"
 #include "fat_names.h"
+#include "index_range.h"
 #include "local_path.h"
 #include "mtp_songs.h"
+#include "new_folder_name.h"
 #include "player_memory.h"
 #include "player_texts.h"
-#include "storage_texts.h"
 #include "volume_files.h"
 
 #include <algorithm>
@@ -93,16 +94,6 @@ void MtpPlayer::FontName(const QString&) {
 
 void MtpPlayer::FontSize(qint32) {
     connection();
-}
-
-void MtpPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
-                        const QString& memory) {
-    AddSong(folderIndex, displayTitle, filePath, memory, {});
-}
-
-void MtpPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
-                        const QString& memory) {
-    GetSong(folderIndex, songIndex, targetPath, memory, {});
 }
 
 void MtpPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
@@ -196,11 +187,8 @@ void MtpPlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndex
 
 void MtpPlayer::AddFolder(const QString& folderName, const QString& memory) {
     const Place place = memoryAt(memory);
-    if (folderName.trimmed().isEmpty())
-        throw DeviceError(player_texts::kEmptyFolderName);
-    const QString name = fatSafeName(folderName);
-    if (containsIgnoringCase(namesOf(connection().children(place.storage, place.parent)), name))
-        throw DeviceError(storage_texts::kFolderExists + nameText(name));
+    const QString name = newFolderName(
+        folderName, {}, [&] { return namesOf(connection().children(place.storage, place.parent)); });
     connection().createFolder(name, place.parent == kMtpRoot ? 0 : place.parent, place.storage);
 }
 
@@ -257,8 +245,7 @@ MtpPlayer::Place MtpPlayer::memoryAt(const QString& memory) {
 
 MtpPlayer::Folder MtpPlayer::folderAt(const Place& place, qint32 index) {
     const std::vector<MtpObject> folders = folderList(connection().children(place.storage, place.parent));
-    if (index < 0 || index >= qint32(folders.size()))
-        throw DeviceError(player_texts::kFolderOutOfRange);
+    requireFolderIndex(index, qint64(folders.size()));
     return readFolder(place, folders[index]);
 }
 
@@ -273,8 +260,7 @@ MtpPlayer::Folder MtpPlayer::readFolder(const Place& place, const MtpObject& obj
 }
 
 const MtpObject& MtpPlayer::songOf(const Folder& folder, qint32 index) const {
-    if (index < 0 || index >= qint32(folder.songs.size()))
-        throw DeviceError(player_texts::kSongOutOfRange);
+    requireSongIndex(index, qint64(folder.songs.size()));
     return folder.songs[index];
 }
 

@@ -16,7 +16,7 @@ namespace tunedeck {
 // plays a folder in the order of the playlist of the folder's name; any other by file name, so songs are sent
 // as "01 title.mp3", "02 …" and a swap exchanges the numbers. Removing a folder or formatting removes the
 // songs and their playlists, and a folder once nothing else is in it: a phone keeps its photos.
-class MtpPlayer final : public DeviceComponent, public ProgressiveTransfers, public KeptFiles {
+class MtpPlayer final : public DeviceComponent, public KeptFiles {
   public:
     // `id`: the player id (mtp_devices.h).
     explicit MtpPlayer(QString id);
@@ -29,10 +29,6 @@ class MtpPlayer final : public DeviceComponent, public ProgressiveTransfers, pub
     qint64 AvailableMemory(const QString& memory) override;
     void FontName(const QString& faceName) override;
     void FontSize(qint32 pointSize) override;
-    void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
-                 const QString& memory) override;
-    void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
-                 const QString& memory) override;
     void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                  const QString& memory, const TransferProgress& progress) override;
     void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath, const QString& memory,

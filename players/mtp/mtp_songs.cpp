@@ -3,6 +3,7 @@
 
 #include "fat_names.h"
 #include "folder_entries.h"
+#include "play_order.h"
 
 #include <algorithm>
 
@@ -44,16 +45,10 @@ std::vector<MtpObject> playOrder(const std::vector<MtpObject>& objects,
     std::vector<MtpObject> songs;
     std::copy_if(objects.begin(), objects.end(), std::back_inserter(songs),
                  [](const MtpObject& object) { return !object.folder && isSongName(object.name); });
-    if (!playlist) {
-        std::stable_sort(songs.begin(), songs.end(),
-                         [](const MtpObject& a, const MtpObject& b) { return naturalLess(a.name, b.name); });
-        return songs;
-    }
-    const auto rank = [&](const MtpObject& song) {
-        return std::find(playlist->begin(), playlist->end(), song.id) - playlist->begin();
-    };
-    std::stable_sort(songs.begin(), songs.end(),
-                     [&](const MtpObject& a, const MtpObject& b) { return rank(a) < rank(b); });
+    if (playlist)
+        sortSongsByList(songs, *playlist, [](const MtpObject& song) { return song.id; });
+    else
+        sortSongsByName(songs, [](const MtpObject& song) -> const QString& { return song.name; });
     return songs;
 }
 

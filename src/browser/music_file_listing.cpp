@@ -31,8 +31,10 @@ FileListRow fileListRow(const QString& folder, const QString& name, QStringView 
     TagRecord record;
     displayTitleFor(file, path, record, displayFormat);
     const qint64 size = file.isOpen() ? file.size() : fileSize(path);
-    return {
-        .artist = record.artist, .title = record.title, .size = size >= 0 ? kilobyteText(size) : QString()};
+    return {.artist = record.artist,
+            .title = record.title,
+            .size = size >= 0 ? kilobyteText(size) : QString(),
+            .bytes = size};
 }
 
 }  // namespace tunedeck

@@ -19,7 +19,8 @@ QStringList musicFileNames(const QString& folder);
 // One line of the file list.
 struct FileListRow {
     QString artist, title;
-    QString size;  // "1,024KB"; empty when the file is gone by the time it is measured
+    QString size;       // "1,024KB"; empty when the file is gone by the time it is measured
+    qint64 bytes = -1;  // the size it shows; -1 when it shows none
 
     friend bool operator==(const FileListRow&, const FileListRow&) = default;
 };

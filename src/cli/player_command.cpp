@@ -2,6 +2,7 @@
 #include "player_command.h"
 
 #include "device_component.h"
+#include "memory_listing.h"
 #include "player_store.h"
 #include "program_version.h"
 #include "session_commands.h"
@@ -21,11 +22,6 @@ constexpr int kRefused = 1;
 constexpr int kBadArguments = 2;
 
 using Action = std::function<void(PlayerStore&, const QStringList& operands, QTextStream& out)>;
-
-QString memoryLabel(PlayerMemory memory) {
-    return memory == PlayerMemory::Internal ? QStringLiteral("memory 0 (internal)")
-                                            : QStringLiteral("memory 1 (card)");
-}
 
 void printStatus(PlayerStore& store, QTextStream& out) {
     out << "store: " << terminalText(QDir::toNativeSeparators(store.folder())) << '\n'
@@ -53,7 +49,7 @@ std::vector<PlayerMemory> reachableMemories(const PlayerStore& store) {
 void list(PlayerStore& store, const QStringList&, QTextStream& out) {
     for (PlayerMemory memory : {PlayerMemory::Internal, PlayerMemory::Card}) {
         if (memory == PlayerMemory::Card && !store.state().cardPresent) {
-            out << memoryLabel(memory) << ": absent\n";
+            printUnlistedMemory(out, memory, QStringLiteral("absent"));
             continue;
         }
         const MemoryCatalogue* read = nullptr;
@@ -61,19 +57,16 @@ void list(PlayerStore& store, const QStringList&, QTextStream& out) {
             read = &store.catalogue(memory);
         } catch (const DeviceError& error) {
             // A damaged memory is said; the other one is still listed.
-            out << memoryLabel(memory) << ": " << terminalText(error.description()) << '\n';
+            printUnlistedMemory(out, memory, error.description());
             continue;
         }
-        const MemoryCatalogue& catalogue = *read;
-        out << memoryLabel(memory) << ": " << catalogue.usedBytes() << " bytes used, "
-            << capacityOf(memory) - catalogue.usedBytes() << " bytes free\n";
-        for (size_t f = 0; f < catalogue.folders.size(); ++f) {
-            const StoredFolder& folder = catalogue.folders[f];
-            out << "  folder " << f << ": " << terminalText(folder.name) << '\n';
-            for (size_t s = 0; s < folder.songs.size(); ++s)
-                out << "    song " << s << ": " << terminalText(folder.songs[s].name) << " ("
-                    << folder.songs[s].size << " bytes)\n";
+        MemoryListing listing{.used = read->usedBytes(), .free = capacityOf(memory) - read->usedBytes()};
+        for (const StoredFolder& folder : read->folders) {
+            ListedFolder& listed = listing.folders.emplace_back(ListedFolder{.name = folder.name});
+            for (const StoredSong& song : folder.songs)
+                listed.songs.push_back({.name = song.name, .size = song.size});
         }
+        printMemory(out, memory, listing);
     }
 }
 

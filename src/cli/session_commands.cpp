@@ -2,9 +2,11 @@
 #include "session_commands.h"
 
 #include "device_factory.h"
+#include "display_settings.h"
 #include "display_title.h"
 #include "emulated_player.h"
 #include "local_path.h"
+#include "memory_listing.h"
 #include "player_session.h"
 #include "player_settings.h"
 #include "player_texts.h"
@@ -70,10 +72,9 @@ class Commands {
   public:
     Commands(const SessionCommandSetting& setting, QTextStream& out, QTextStream& err)
         : setting_(setting), session_(deviceFor(setting)), out_(out), err_(err) {
-        const SettingsFile settings(setting.programFolder, kSettingsSection);
-        session_.setDisplayFont(
-            settings.readString(QStringLiteral("FontName"), QStringLiteral("MS UI Gothic")),
-            settings.readInt(QStringLiteral("FontSize"), 9));
+        const DisplayFontSetting font =
+            readDisplayFont(SettingsFile(setting.programFolder, kSettingsSection));
+        session_.setDisplayFont(font.name, font.pointSize);
         if (setting.showProgress)
             showProgress();
     }
@@ -118,31 +119,25 @@ class Commands {
     // As ls lists the emulated player's store, read through the player.
     void list() {
         for (const PlayerMemory memory : {PlayerMemory::Internal, PlayerMemory::Card}) {
-            const QString label = memory == PlayerMemory::Internal ? QStringLiteral("memory 0 (internal)")
-                                                                   : QStringLiteral("memory 1 (card)");
             PaneReading reading;
             const Outcome outcome = session_.readPane(memory, std::nullopt, reading);
             if (memory == PlayerMemory::Card && reading.cardPresent == false) {
-                out_ << label << ": absent\n";
+                printUnlistedMemory(out_, memory, QStringLiteral("absent"));
                 continue;
             }
             require(outcome);
-            std::vector<std::vector<SongRef>> folders;
-            qint64 used = 0;
+            MemoryListing listing{.free = *reading.available};
             for (qint16 folder = 0; folder < reading.folders->size(); ++folder) {
                 PaneReading songs;
                 require(session_.readPane(memory, FolderRef{folder, reading.folders->at(folder)}, songs));
-                for (const SongRef& song : *songs.songs)
-                    used += song.size;
-                folders.push_back(*songs.songs);
+                ListedFolder& listed =
+                    listing.folders.emplace_back(ListedFolder{.name = reading.folders->at(folder)});
+                for (const SongRef& song : *songs.songs) {
+                    listing.used += song.size;
+                    listed.songs.push_back({.name = song.name, .size = song.size});
+                }
             }
-            out_ << label << ": " << used << " bytes used, " << *reading.available << " bytes free\n";
-            for (size_t f = 0; f < folders.size(); ++f) {
-                out_ << "  folder " << f << ": " << terminalText(reading.folders->at(qsizetype(f))) << '\n';
-                for (size_t s = 0; s < folders[f].size(); ++s)
-                    out_ << "    song " << s << ": " << terminalText(folders[f][s].name) << " ("
-                         << folders[f][s].size << " bytes)\n";
-            }
+            printMemory(out_, memory, listing);
         }
     }
 

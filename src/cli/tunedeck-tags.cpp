@@ -5,7 +5,6 @@
 #include "settings_file.h"
 #include "tags_command.h"
 #include "terminal_text.h"
-#include "title_format.h"
 #include "write_folder.h"
 
 #include <QCoreApplication>
@@ -43,8 +42,7 @@ int main(int argc, char** argv) {
         }
         TagRecord record;
         const TagKind kind = readTags(path, record);
-        const QString title =
-            kind == TagKind::None ? fileNameOf(path) : formatDisplayTitle(format, path, record);
+        const QString title = displayTitleOf(kind, path, record, format);
         const QByteArray line =
             tags_command::tagsLine(decodedPath(path), kind, record, title).toUtf8() + '\n';
         std::fwrite(line.constData(), 1, line.size(), stdout);

@@ -39,6 +39,10 @@ struct DeviceSong {
     QString identity;
 };
 
+// Called as a song's data moves, with the bytes moved so far and the song's size. Returning false asks the
+// transfer to stop: the member then raises DeviceError and leaves nothing of that song behind.
+using TransferProgress = std::function<bool(qint64 done, qint64 total)>;
+
 // The player behind ProgID "Rio500Remix.Rio500". Every operation is one bracket: Open, the calls, Close.
 // The memory is "0" (internal) or "1" (SmartMedia card), passed as text to some members and as a number to
 // others, as the component has always taken it. Every member raises DeviceError on failure.
@@ -54,32 +58,17 @@ class DeviceComponent {
     virtual qint64 AvailableMemory(const QString& memory) = 0;  // free bytes
     virtual void FontName(const QString& faceName) = 0;
     virtual void FontSize(qint32 pointSize) = 0;
+    // An empty `progress` asks for no reports.
     virtual void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
-                         const QString& memory) = 0;
+                         const QString& memory, const TransferProgress& progress) = 0;
     virtual void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
-                         const QString& memory) = 0;
+                         const QString& memory, const TransferProgress& progress) = 0;
     virtual void DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) = 0;
     virtual void SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB,
                           const QString& memory) = 0;
     virtual void AddFolder(const QString& folderName, const QString& memory) = 0;
     virtual void DeleteFolder(qint16 folderIndex, const QString& memory) = 0;
     virtual void Format(const QString& memory) = 0;
-};
-
-// Called as a song's data moves, with the bytes moved so far and the song's size. Returning false asks the
-// transfer to stop: the member then raises DeviceError and leaves nothing of that song behind.
-using TransferProgress = std::function<bool(qint64 done, qint64 total)>;
-
-// What a component may offer beside the contract: AddSong and GetSong that report their progress and can be
-// stopped partway. A component without it still works; a run then stops between songs only.
-class ProgressiveTransfers {
-  public:
-    virtual ~ProgressiveTransfers() = default;
-
-    virtual void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
-                         const QString& memory, const TransferProgress& progress) = 0;
-    virtual void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
-                         const QString& memory, const TransferProgress& progress) = 0;
 };
 
 // What a player of files may offer beside the contract: how many files its last DeleteFolder or Format left

@@ -19,14 +19,13 @@ TagKind readTags(const QString& path, TagRecord& record) {
     return readTags(file, record);
 }
 
-QString readDisplayFormat(const SettingsFile& settings) {
-    return settings.readString(QStringLiteral("DisplayFormat"), QStringLiteral("%1 - %2"));
+QString displayTitleOf(TagKind kind, const QString& path, const TagRecord& record, QStringView format) {
+    return kind == TagKind::None ? fileNameOf(path) : formatDisplayTitle(format, path, record);
 }
 
 QString displayTitleFor(MusicFile& file, const QString& path, TagRecord& record, QStringView format) {
-    if (readTags(file, record) == TagKind::None)
-        return fileNameOf(path);
-    return formatDisplayTitle(format, path, record);
+    const TagKind kind = readTags(file, record);
+    return displayTitleOf(kind, path, record, format);
 }
 
 QString displayTitleFor(const QString& path, TagRecord& record, QStringView format) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "settings_file.h"
+#include "display_settings.h"
 #include "tag_record.h"
 
 #include <QString>
@@ -19,11 +19,11 @@ enum class TagKind { None, Rmp3, Id3v1 };
 TagKind readTags(const QString& path, TagRecord& record);
 TagKind readTags(MusicFile& file, TagRecord& record);
 
-// The display format of the settings file: `DisplayFormat`, "%1 - %2" when it is not there.
-QString readDisplayFormat(const SettingsFile& settings);
+// The text the player shows for the song file `path` whose tags were read (`kind`, `record`): `format`
+// filled in from them, or the file name when it has none.
+QString displayTitleOf(TagKind kind, const QString& path, const TagRecord& record, QStringView format);
 
-// The text the player shows for a song file: `format` filled in from the file's tags, or the file name when
-// it has none.
+// The same, the tags read from the file.
 QString displayTitleFor(const QString& path, TagRecord& record, QStringView format);
 // The same on the file `path` opened already, which the caller may ask more of.
 QString displayTitleFor(MusicFile& file, const QString& path, TagRecord& record, QStringView format);

@@ -14,14 +14,4 @@ QString kilobyteText(qint64 bytes) {
     return groupedNumber(bytes / 1024) + QStringLiteral("KB");
 }
 
-std::optional<qint64> kilobytesShown(QStringView text) {
-    if (!text.endsWith(QStringLiteral("KB")))
-        return std::nullopt;
-    QString digits = text.chopped(2).toString();
-    digits.remove(QLatin1Char(','));
-    bool ok = false;
-    const qint64 value = digits.toLongLong(&ok);
-    return ok ? std::optional<qint64>(value) : std::nullopt;
-}
-
 }  // namespace tunedeck

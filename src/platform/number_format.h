@@ -2,10 +2,7 @@
 #pragma once
 
 #include <QString>
-#include <QStringView>
 #include <QtGlobal>
-
-#include <optional>
 
 namespace tunedeck {
 
@@ -15,8 +12,5 @@ QString groupedNumber(qint64 value);
 
 // Bytes as whole kilobytes, the fraction dropped: 1,023 bytes "0KB", 2,500,000 bytes "2,441KB".
 QString kilobyteText(qint64 bytes);
-
-// The number a kilobyte text shows ("2,441KB" gives 2441); nullopt for a text that holds none.
-std::optional<qint64> kilobytesShown(QStringView text);
 
 }  // namespace tunedeck

@@ -164,23 +164,6 @@ Outcome PlayerSession::perform(const std::function<Outcome()>& work) {
 
 namespace {
 
-// AddSong and GetSong with progress where the component offers it.
-void addSong(DeviceComponent& device, qint16 folderIndex, const QString& title, const QString& path,
-             const QString& memory, const TransferProgress& progress) {
-    if (auto* progressive = dynamic_cast<ProgressiveTransfers*>(&device))
-        progressive->AddSong(folderIndex, title, path, memory, progress);
-    else
-        device.AddSong(folderIndex, title, path, memory);
-}
-
-void getSong(DeviceComponent& device, const SongRef& song, const QString& target,
-             const TransferProgress& progress) {
-    if (auto* progressive = dynamic_cast<ProgressiveTransfers*>(&device))
-        progressive->GetSong(song.folderIndex, song.index, target, memoryText(song.memory), progress);
-    else
-        device.GetSong(song.folderIndex, song.index, target, memoryText(song.memory));
-}
-
 int filesKept(const DeviceComponent& device) {
     const auto* kept = dynamic_cast<const KeptFiles*>(&device);
     return kept ? kept->FilesKept() : 0;
@@ -287,7 +270,7 @@ Outcome PlayerSession::send(PlayerMemory memory, qint16 folderIndex, const QStri
                     const auto [faceName, pointSize] = displayFont();
                     device.FontName(faceName);
                     device.FontSize(pointSize);
-                    addSong(device, folderIndex, title, files[i], memoryText(memory), run.mover());
+                    device.AddSong(folderIndex, title, files[i], memoryText(memory), run.mover());
                 });
             if (one.ok()) {
                 ++outcome.done;
@@ -323,7 +306,8 @@ Outcome PlayerSession::download(const QList<SongRef>& songs, const TargetOf& tar
                 if (cancelled())
                     throw RunCancelled{};
                 run.start(i + 1, songs[i].name, songs[i].size);
-                getSong(device, songs[i], targetOf(songs[i]), run.mover());
+                device.GetSong(songs[i].folderIndex, songs[i].index, targetOf(songs[i]),
+                               memoryText(songs[i].memory), run.mover());
                 ++outcome.done;
                 run.finish();
             }

@@ -152,7 +152,7 @@ class frmTunedeck : public QMainWindow {
     qint32 displayFontSize() const { return displayFontSize_; }
     DeviceComponent* device() const { return session_ ? session_->device() : nullptr; }
     // The song list's row `row` (from 0), as the player held it when the list was read.
-    const SongRef& songAt(int row) const { return songRows_.at(row); }
+    SongRef songAt(int row) const { return lvwSong->itemValue<SongRef>(row); }
     // The program is ending: the work under way stops, and nothing new starts on the player.
     void stopPlayerWork();
     SettingsFile settings() const { return SettingsFile(environment_.programFolder, settingsSection_); }
@@ -229,8 +229,7 @@ class frmTunedeck : public QMainWindow {
     std::unique_ptr<PlayerSession> session_;
     PlayerEntry player_;
     std::vector<PlayerEntry> foundPlayers_;
-    std::vector<SongRef> songRows_;  // the song list's rows
-    int pressedSong_ = 0;            // the 1-based position of the song the left button pressed; 0: none
+    int pressedSong_ = 0;  // the 1-based position of the song the left button pressed; 0: none
     int splitterTop_ = 0;
     layout::Sizes layoutSizes_;
 };

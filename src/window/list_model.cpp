@@ -26,16 +26,6 @@ void ListModel::setHeaders(const QList<Header>& headers) {
     endResetModel();
 }
 
-int ListModel::appendRow(const QString& text) {
-    const int row = int(rows_.size());
-    beginInsertRows({}, row, row);
-    QStringList cells(std::max<qsizetype>(headers_.size(), 1));
-    cells[0] = oneLine(text);
-    rows_.push_back({std::move(cells), {}});
-    endInsertRows();
-    return row;
-}
-
 void ListModel::setRows(std::vector<ListRow> rows) {
     beginResetModel();
     for (ListRow& row : rows) {
@@ -45,14 +35,6 @@ void ListModel::setRows(std::vector<ListRow> rows) {
     }
     rows_ = std::move(rows);
     endResetModel();
-}
-
-void ListModel::setText(int row, int column, const QString& text) {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= rows_[row].cells.size())
-        return;
-    rows_[row].cells[column] = oneLine(text);
-    const QModelIndex cell = index(row, column);
-    emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
 QString ListModel::text(int row, int column) const {
@@ -65,6 +47,11 @@ QString ListModel::key(int row) const {
     if (row < 0 || row >= rowCount())
         return {};
     return rows_[row].key.isNull() ? rows_[row].cells[0] : rows_[row].key;
+}
+
+const std::any& ListModel::value(int row) const {
+    static const std::any none;
+    return row < 0 || row >= rowCount() ? none : rows_[row].value;
 }
 
 void ListModel::removeAllRows() {

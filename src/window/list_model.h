@@ -5,14 +5,17 @@
 #include <QList>
 #include <QStringList>
 
+#include <any>
 #include <vector>
 
 namespace tunedeck {
 
-// One row of a ListView: its cells' texts, and a key the program keeps with it.
+// One row of a ListView: its cells' texts, and a key and a value the program keeps with it (what the row
+// stands for: a file's size in bytes, a song's place on the player), which move with the row.
 struct ListRow {
     QStringList cells;
     QString key;
+    std::any value;
 };
 
 // The rows of a ListView: texts only, one list of cells a row, and each column's caption and alignment. A
@@ -28,13 +31,13 @@ class ListModel final : public QAbstractTableModel {
     using QAbstractTableModel::QAbstractTableModel;
 
     void setHeaders(const QList<Header>& headers);
-    int appendRow(const QString& text);
     // Replaces every row at once: one change for the views, however many rows.
     void setRows(std::vector<ListRow> rows);
-    void setText(int row, int column, const QString& text);
     QString text(int row, int column) const;
     // The key the row was given; its first text when it was given none.
     QString key(int row) const;
+    // The value the row was given; an empty one outside the rows.
+    const std::any& value(int row) const;
     void removeAllRows();
     // Stable, so rows of equal text keep their order; selection and current item follow their rows.
     void sortByColumn(int column);

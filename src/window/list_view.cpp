@@ -43,14 +43,6 @@ void ListView::setColumns(const QList<Column>& columns, const Twips& twips) {
         setColumnWidth(i, twips.toPixels(columns[i].widthTwips));
 }
 
-int ListView::addItem(const QString& text) {
-    return model_->appendRow(text);
-}
-
-void ListView::setSubItem(int row, int subItem, const QString& text) {
-    model_->setText(row, subItem, text);
-}
-
 QString ListView::itemText(int row) const {
     return model_->text(row, 0);
 }

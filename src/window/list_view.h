@@ -35,15 +35,18 @@ class ListView : public QTableView {
     // Replaces the column headers.
     void setColumns(const QList<Column>& columns, const Twips& twips);
 
-    // Appends an item and returns its row (0-based).
-    int addItem(const QString& text);
-    // Sub-item n (1-based) is column n + 1.
-    void setSubItem(int row, int subItem, const QString& text);
     QString itemText(int row) const;
-    // Replaces every item at once, each with its key.
+    // Replaces every item at once, each with its key and value.
     void setItems(std::vector<ListRow> items);
     // The key an item was given; its text when it was given none.
     QString itemKey(int row) const;
+    // The value an item was given, as the type it was given as; std::bad_any_cast for any other type, and
+    // outside the items.
+    template <typename T>
+    const T& itemValue(int row) const {
+        return std::any_cast<const T&>(model_->value(row));
+    }
+    // Sub-item n (1-based) is column n + 1.
     QString subItemText(int row, int subItem) const;
     int itemCount() const;
     void removeAllItems();

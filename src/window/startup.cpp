@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmTunedeck.h"
 
+#include "display_settings.h"
 #include "player_settings.h"
 #include "window_geometry.h"
 
@@ -73,8 +74,9 @@ void frmTunedeck::Form_Load() {
 
     setColumns();
 
-    displayFontName_ = file.readString(QStringLiteral("FontName"), QStringLiteral("MS UI Gothic"));
-    displayFontSize_ = file.readInt(QStringLiteral("FontSize"), 9);
+    const DisplayFontSetting font = readDisplayFont(file);
+    displayFontName_ = font.name;
+    displayFontSize_ = font.pointSize;
 
     show();
     drvList->setFocus();  // the first control in the tab order, as a new window gives it

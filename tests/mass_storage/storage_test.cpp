@@ -138,7 +138,7 @@ class StorageTest : public ::testing::Test {
         auto made = player(order, {}, std::move(locator));
         made->AddFolder(u"f"_s, u"0"_s);
         for (int i = 1; i <= songs; ++i)
-            made->AddSong(0, u"s"_s + QString::number(i), source(u"s%1.mp3"_s.arg(i)), u"0"_s);
+            made->AddSong(0, u"s"_s + QString::number(i), source(u"s%1.mp3"_s.arg(i)), u"0"_s, {});
         return made;
     }
     TemporaryFolder dir;
@@ -248,7 +248,7 @@ TEST_F(StorageTest, EveryOrderAfterSendsDeletesAndSwaps) {
         if (!audioPlayer.isEmpty())
             writeFile(volume() + u"/.is_audio_player"_s, audioPlayer);
         const auto device = withSongs(order, 3, fat ? fatLocator(volume()) : folderLocator(volume()));
-        const auto send = [&](const QString& s) { device->AddSong(0, s, source(s + u".mp3"_s), u"0"_s); };
+        const auto send = [&](const QString& s) { device->AddSong(0, s, source(s + u".mp3"_s), u"0"_s, {}); };
         const auto played = [&] { return made(songsOf(*device), plays, listing).join(u','); };
         device->DeleteSong(0, 1, u"0"_s);
         EXPECT_EQ(played(), u"s1,s3"_s);
@@ -349,19 +349,19 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
     const QString got = writeFile(dir.path() + u"/got.mp3"_s, "before"), sparse = computer + u"huge.mp3"_s;
     ASSERT_EQ(::truncate(NativePath(writeFile(sparse, {})).c_str(), 5LL << 30), 0);
     MassStoragePlayer closed(folderLocator(volume())), missing(folderLocator(dir.path() + u"/unplugged"_s));
-    const auto send = [&](const QString& path) { device->AddSong(0, u"t"_s, path, u"0"_s); };
+    const auto send = [&](const QString& path) { device->AddSong(0, u"t"_s, path, u"0"_s, {}); };
     const TransferProgress stop = [](qint64, qint64) { return false; },
                            fail = [](qint64, qint64) -> bool { throw DeviceError(u"中"_s); };
     std::vector<std::pair<std::function<void()>, QString>> calls = {
         {[&] { device->AddSong(0, u"t"_s, x, u"0"_s, stop); }, player_texts::kCancelled},
         {[&] { device->AddSong(0, u"t"_s, x, u"0"_s, fail); }, u"中"_s},
         {[&] { device->GetSong(0, 0, got, u"0"_s, stop); }, player_texts::kCancelled},
-        {[&] { device->GetSong(0, 0, none, u"0"_s); }, player_texts::kUnwritableTarget + none},
+        {[&] { device->GetSong(0, 0, none, u"0"_s, {}); }, player_texts::kUnwritableTarget + none},
         {[&] { withFileSizeLimit(65536, [&] { send(x); }); }, player_texts::kStoreUnwritable + u"03 t.mp3"_s},
         {[&] { send(source(u"x.wav"_s)); }, storage_texts::kNotASong + computer + u"x.wav"_s},
         {[&] { send(sparse); }, storage_texts::kTooLargeForFat},
-        {[&] { device->AddSong(2, u"t"_s, x, u"0"_s); }, player_texts::kFolderOutOfRange},
-        {[&] { device->GetSong(0, 2, got, u"0"_s); }, player_texts::kSongOutOfRange},
+        {[&] { device->AddSong(2, u"t"_s, x, u"0"_s, {}); }, player_texts::kFolderOutOfRange},
+        {[&] { device->GetSong(0, 2, got, u"0"_s, {}); }, player_texts::kSongOutOfRange},
         {[&] { device->DeleteSong(0, -1, u"0"_s); }, player_texts::kSongOutOfRange},
         {[&] { device->SwapSong(0, 0, 2, u"0"_s); }, player_texts::kSongOutOfRange},
         {[&] { device->DeleteFolder(1, u"0"_s); }, player_texts::kFolderOutOfRange},
@@ -386,7 +386,7 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
             (std::tuple{refusal(call), namesIn(volume() + u"/f"_s), readFile(got), namesIn(dir.path())}),
             std::tuple(description, QStringList{u"01 s1.mp3"_s, u"02 s2.mp3"_s}, "before"_ba,
                        QStringList{u"computer"_s, u"got.mp3"_s, u"volume"_s}));
-    device->GetSong(0, 1, got, u"0"_s);
+    device->GetSong(0, 1, got, u"0"_s, {});
     EXPECT_EQ(readFile(got), readFile(computer + u"s2.mp3"_s));
 }
 
@@ -404,7 +404,7 @@ TEST_F(StorageTest, NamesCannotEscapeTheAudioFolder) {
     ASSERT_TRUE(QFile::link(dir.path() + u"/outside"_s, music + u"/link"_s) &&
                 QFile::link(outside, music + u"/_._evil/link.mp3"_s));
     EXPECT_EQ(namesOf(device->Folders(0)), (QStringList{u"a_.._.._b"_s, u"_"_s, u"_._evil"_s, u"_tmp"_s}));
-    device->AddSong(2, u"../../../x"_s, source(u"s.mp3"_s), u"0"_s);
+    device->AddSong(2, u"../../../x"_s, source(u"s.mp3"_s), u"0"_s, {});
     EXPECT_EQ(songsOf(*device, 2), u"_._.._.._x"_s);
     EXPECT_EQ(readFile(playlists + u"/_._evil.m3u8"_s), "#EXTM3U\r\n../MUSIC/_._evil/_._.._.._x.mp3\r\n");
     // A link is no song of the player's, whatever its name: it stays, and so does its folder.
@@ -466,7 +466,7 @@ TEST_F(StorageTest, LongTitlesFitTheFileSystem) {
     for (int k = 0; k < 17; ++k)
         writeFile(volume() + u"/f/"_s + long83(k) + u".mp3"_s, QByteArray::number(k));
     const auto device = player(SongOrder::Name, {}, at({.audioFolder = volume()}));
-    device->AddSong(0, title, source(u"s.mp3"_s), u"0"_s);
+    device->AddSong(0, title, source(u"s.mp3"_s), u"0"_s, {});
     device->SwapSong(0, 0, 17, u"0"_s);
     const std::vector<DeviceSong> songs = device->Songs(0, 0);
     ASSERT_EQ(songs.size(), 18u);
@@ -495,7 +495,7 @@ TEST_F(StorageTest, AFailedSwapNamesTheSong) {
 TEST_F(StorageTest, SongsOfOneTitleAreToldApart) {
     const auto device = withSongs(SongOrder::Name, 0);
     for (const char* bytes : {"aaaa", "bbbb"})
-        device->AddSong(0, u"x"_s, writeFile(dir.path() + u"/x.mp3"_s, bytes), u"0"_s);
+        device->AddSong(0, u"x"_s, writeFile(dir.path() + u"/x.mp3"_s, bytes), u"0"_s, {});
     const std::vector<DeviceSong> before = device->Songs(0, 0);
     EXPECT_NE(before[0].identity, before[1].identity);
     device->SwapSong(0, 0, 1, u"0"_s);
@@ -532,13 +532,13 @@ TEST_F(StorageTest, AFullOrReadOnlyVolumeRefusesClearly) {
     if (!mountTmpfs("size=1m"))
         GTEST_SKIP() << "cannot mount a tmpfs here (not root?)";
     const auto device = withSongs(SongOrder::Directory, 1);
-    EXPECT_EQ(refusal([&] { device->AddSong(0, u"big"_s, source(u"big.mp3"_s, 2 << 20), u"0"_s); }),
+    EXPECT_EQ(refusal([&] { device->AddSong(0, u"big"_s, source(u"big.mp3"_s, 2 << 20), u"0"_s, {}); }),
               player_texts::kMemoryFull);
     EXPECT_EQ(namesIn(volume() + u"/f"_s), QStringList{u"s1.mp3"_s});
     EXPECT_LT(device->AvailableMemory(u"0"_s), 1 << 20);
     ASSERT_EQ(::mount(nullptr, NativePath(volume()).c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
     for (const auto& call : std::vector<std::function<void()>>{
-             [&] { device->AddSong(0, u"t"_s, source(u"t.mp3"_s), u"0"_s); },
+             [&] { device->AddSong(0, u"t"_s, source(u"t.mp3"_s), u"0"_s, {}); },
              [&] { device->DeleteSong(0, 0, u"0"_s); }, [&] { device->AddFolder(u"g"_s, u"0"_s); }})
         EXPECT_EQ(refusal(call), storage_texts::kReadOnly);
     device->Close();
@@ -546,7 +546,7 @@ TEST_F(StorageTest, AFullOrReadOnlyVolumeRefusesClearly) {
     // Over FAT's 4 GiB to a volume that is no FAT: too large only for the room left.
     const QString huge = source(u"huge.mp3"_s);
     ASSERT_EQ(::truncate(NativePath(huge).c_str(), 5LL << 30), 0);
-    EXPECT_EQ(refusal([&] { player({}, {}, folderLocator(volume()))->AddSong(0, u"h"_s, huge, u"0"_s); }),
+    EXPECT_EQ(refusal([&] { player({}, {}, folderLocator(volume()))->AddSong(0, u"h"_s, huge, u"0"_s, {}); }),
               player_texts::kMemoryFull);
 }
 
@@ -565,9 +565,10 @@ TEST_F(StorageTest, OnARealExfat) {
     const qint64 free = device->AvailableMemory(u"0"_s);
     device->AddFolder(u"音楽"_s, u"0"_s);
     const std::pair<std::function<void()>, QString> steps[] = {
-        {[&] { device->AddSong(0, u"what?"_s, source(u"a.mp3"_s, 300'000), u"0"_s); }, u"what_"_s},
-        {[&] { device->AddSong(0, u"日本語"_s, source(u"b.mp3"_s), u"0"_s); }, u"what_,日本語"_s},
-        {[&] { device->AddSong(0, u"WHAT?"_s, source(u"c.mp3"_s), u"0"_s); }, u"what_,日本語,WHAT_ (2)"_s},
+        {[&] { device->AddSong(0, u"what?"_s, source(u"a.mp3"_s, 300'000), u"0"_s, {}); }, u"what_"_s},
+        {[&] { device->AddSong(0, u"日本語"_s, source(u"b.mp3"_s), u"0"_s, {}); }, u"what_,日本語"_s},
+        {[&] { device->AddSong(0, u"WHAT?"_s, source(u"c.mp3"_s), u"0"_s, {}); },
+         u"what_,日本語,WHAT_ (2)"_s},
         {[&] { device->SwapSong(0, 0, 2, u"0"_s); }, u"WHAT_ (2),日本語,what_"_s},
         {[&] { device->DeleteSong(0, 1, u"0"_s); }, u"WHAT_ (2),what_"_s},
         {[&] { device->AddFolder(u"音楽"_s, u"0"_s); }, u"WHAT_ (2),what_"_s},

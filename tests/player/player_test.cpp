@@ -101,12 +101,12 @@ class PlayerTest : public ::testing::Test {
 TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
     EmulatedPlayer player(storePath()), other(storePath());
     player.Open();
-    player.AddSong(0, u"grown"_s, writeFile(root() + u"/0"_s, songBytes(100, 0)), u"0"_s);
+    player.AddSong(0, u"grown"_s, writeFile(root() + u"/0"_s, songBytes(100, 0)), u"0"_s, {});
     const QString grown = QDir(storePath() + u"/data"_s).entryList(QDir::Files).at(0);
-    player.AddSong(0, u"whole"_s, writeFile(root() + u"/1"_s, songBytes(100, 1)), u"0"_s);
+    player.AddSong(0, u"whole"_s, writeFile(root() + u"/1"_s, songBytes(100, 1)), u"0"_s, {});
     player.AddFolder(u"card"_s, u"1"_s);
     QFile(writeFile(root() + u"/full"_s, {})).resize(32 * 1024 * 1024 - 100);
-    player.AddSong(0, u"full"_s, root() + u"/full"_s, u"1"_s);
+    player.AddSong(0, u"full"_s, root() + u"/full"_s, u"1"_s, {});
     player.Close();
     ASSERT_TRUE(QFile(storePath() + u"/data/"_s + grown).resize(140));
     ASSERT_EQ(std::get<0>(run({u"set-speed"_s, u"1"_s})), 0);
@@ -123,28 +123,28 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
         {[&] { player.Folders(-1); }, kBadMemory},
         {[&] { player.Songs(0, 1); }, kFolderOutOfRange},
         {[&] { player.DeleteFolder(-1, u"0"_s); }, kFolderOutOfRange},
-        {[&] { player.AddSong(1, u"x"_s, source, u"0"_s); }, kFolderOutOfRange},
-        {[&] { player.AddSong(0, u"x"_s, source, u"1"_s); }, kMemoryFull},
+        {[&] { player.AddSong(1, u"x"_s, source, u"0"_s, {}); }, kFolderOutOfRange},
+        {[&] { player.AddSong(0, u"x"_s, source, u"1"_s, {}); }, kMemoryFull},
         // A /proc file says it is empty and outgrows the free memory only while it is copied.
-        {[&] { player.AddSong(0, u"x"_s, u"/proc/self/status"_s, u"1"_s); }, kMemoryFull},
-        {[&] { player.AddSong(0, u"x"_s, root() + u"/pipe"_s, u"0"_s); }, kUnreadableSource},
+        {[&] { player.AddSong(0, u"x"_s, u"/proc/self/status"_s, u"1"_s, {}); }, kMemoryFull},
+        {[&] { player.AddSong(0, u"x"_s, root() + u"/pipe"_s, u"0"_s, {}); }, kUnreadableSource},
         {[&] { player.AddFolder({}, u"0"_s); }, kEmptyFolderName},
         {[&] { player.DeleteSong(0, -1, u"0"_s); }, kSongOutOfRange},
         {[&] { player.SwapSong(0, 1, 2, u"0"_s); }, kSongOutOfRange},
         {[&] { player.SwapSong(0, 2, 1, u"0"_s); }, kSongOutOfRange},
-        {[&] { player.GetSong(0, 2, root() + u"/o"_s, u"0"_s); }, kSongOutOfRange},
-        {[&] { player.GetSong(0, 0, root() + u"/o"_s, u"0"_s); }, kStoreDamaged + grown},
-        {[&] { player.GetSong(0, 1, root(), u"0"_s); }, kUnwritableTarget},
-        {[&] { player.GetSong(0, 1, storePath() + u"/data/o"_s, u"0"_s); }, kUnwritableTarget},
-        {[&] { player.GetSong(0, 1, root() + u"/link"_s, u"0"_s); }, kUnwritableTarget},
+        {[&] { player.GetSong(0, 2, root() + u"/o"_s, u"0"_s, {}); }, kSongOutOfRange},
+        {[&] { player.GetSong(0, 0, root() + u"/o"_s, u"0"_s, {}); }, kStoreDamaged + grown},
+        {[&] { player.GetSong(0, 1, root(), u"0"_s, {}); }, kUnwritableTarget},
+        {[&] { player.GetSong(0, 1, storePath() + u"/data/o"_s, u"0"_s, {}); }, kUnwritableTarget},
+        {[&] { player.GetSong(0, 1, root() + u"/link"_s, u"0"_s, {}); }, kUnwritableTarget},
         {[&] { player.AddSong(0, u"x"_s, big, u"0"_s, stopAt(1)); }, kCancelled},
         {[&] { player.AddSong(0, u"x"_s, source, u"0"_s, stopAt(2)); }, kCancelled},
         {[&] { player.GetSong(0, 1, source, u"0"_s, stopAt(1)); }, kCancelled},
         {[&] { player.GetSong(0, 1, source, u"0"_s, stopAt(2)); }, kCancelled},
         // A disk that cuts a write short: the journal line naming a new song, a download.
-        {[&] { withFileSizeLimit(journalLimit, [&] { player.AddSong(0, u"x"_s, source, u"0"_s); }); },
+        {[&] { withFileSizeLimit(journalLimit, [&] { player.AddSong(0, u"x"_s, source, u"0"_s, {}); }); },
          kStoreUnwritable},
-        {[&] { withFileSizeLimit(50, [&] { player.GetSong(0, 1, root() + u"/o"_s, u"0"_s); }); },
+        {[&] { withFileSizeLimit(50, [&] { player.GetSong(0, 1, root() + u"/o"_s, u"0"_s, {}); }); },
          kUnwritableTarget}};
     const auto before = storeFiles(root());
     for (size_t i = 0; i < std::size(calls); ++i) {
@@ -155,7 +155,7 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
         EXPECT_TRUE(storeFiles(root()) == before) << "a file changed, was left or went";
     }
     player.Open();
-    player.AddSong(0, u"fits exactly"_s, root() + u"/1"_s, u"1"_s);  // the card's last 100 bytes
+    player.AddSong(0, u"fits exactly"_s, root() + u"/1"_s, u"1"_s, {});  // the card's last 100 bytes
     EXPECT_THAT([&] { player.Open(); }, refused(kAlreadyOpen));
     EXPECT_THAT([&] { other.Open(); }, refused(kInUse, DeviceError::Kind::InUse));
     auto opened = std::async(std::launch::async, [&] { other.Open(); });
@@ -173,7 +173,7 @@ TEST_F(PlayerTest, RefusalsSayWhyAndChangeNothing) {
     ASSERT_TRUE(maker.open(QIODevice::ReadOnly) && ::flock(maker.handle(), LOCK_EX | LOCK_NB) == 0);
     EXPECT_THAT([&] { other.Open(); }, refused(kInUse, DeviceError::Kind::InUse));
     maker.close();
-    inBracket(other, [&] { other.AddSong(0, u"drawn"_s, source, u"0"_s); });
+    inBracket(other, [&] { other.AddSong(0, u"drawn"_s, source, u"0"_s, {}); });
     run({u"export-display"_s, root() + u"/display"_s});
     EXPECT_TRUE(readFile(root() + u"/display/m0-f00-s002.png"_s) == renderDisplay(u"drawn"_s, {}));
 }
@@ -194,13 +194,13 @@ TEST_F(PlayerTest, ChangesReachTheStoreAndLsShowsThem) {
     player.DeleteFolder(1, u"0"_s);
     player.FontSize(24);
     for (const QString& title : {odd, u"b"_s, u"c"_s, lines})
-        player.AddSong(1, title, writeFile(root() + u"/s"_s, songBytes(title.size(), 0)), u"0"_s);
+        player.AddSong(1, title, writeFile(root() + u"/s"_s, songBytes(title.size(), 0)), u"0"_s, {});
     player.SwapSong(1, 0, 3, u"0"_s);
     // Songs 2 and 3 as the window deletes them: the second deletion finds the third moved up by one.
     player.DeleteSong(1, 1, u"0"_s);
     player.DeleteSong(1, 1, u"0"_s);
     player.AddFolder(u"card"_s, u"1"_s);
-    player.AddSong(0, u"e"_s, root() + u"/s"_s, u"1"_s);
+    player.AddSong(0, u"e"_s, root() + u"/s"_s, u"1"_s, {});
     player.Format(u"1"_s);
     player.AddFolder(u"c"_s, u"1"_s);
     player.Close();
@@ -258,7 +258,7 @@ TEST_F(PlayerTest, ChangesReachTheStoreAndLsShowsThem) {
 
     // What another instance adds (a journal line) and reorders (a new catalogue), this one finds.
     EmulatedPlayer second(storePath());
-    inBracket(second, [&] { second.AddSong(1, u"e"_s, root() + u"/s"_s, u"0"_s); });
+    inBracket(second, [&] { second.AddSong(1, u"e"_s, root() + u"/s"_s, u"0"_s, {}); });
     inBracket(player, [&] {
         EXPECT_EQ(player.Songs(0, 1).size(), 3u);
         EXPECT_EQ(player.AvailableMemory(u"0"_s), 67108841 - 8) << "the added song not counted";
@@ -382,8 +382,9 @@ TEST_F(PlayerTest, KilledTransfersLeaveTheStoreBeforeOrAfterTheOperation) {
             const QString name = QStringLiteral("%1-%2-%3").arg(source).arg(run).arg(serial);
             // Each operation and what it does to the state.
             const std::pair<std::function<void()>, std::function<void()>> operations[] = {
-                {[&] { player.GetSong(0, a, target, u"0"_s); }, [&] { held = songs[a][0].digitValue(); }},
-                {[&] { player.AddSong(0, name, root() + u'/' + name[0], u"0"_s); }, [&] { songs << name; }},
+                {[&] { player.GetSong(0, a, target, u"0"_s, {}); }, [&] { held = songs[a][0].digitValue(); }},
+                {[&] { player.AddSong(0, name, root() + u'/' + name[0], u"0"_s, {}); },
+                 [&] { songs << name; }},
                 {[&] { player.DeleteSong(0, a, u"0"_s); }, [&] { songs.removeAt(a); }},
                 {[&] { player.SwapSong(0, a, b, u"0"_s); }, [&] { songs.swapItemsAt(a, b); }},
                 {[&] { player.Format(u"0"_s); }, [&] { folder = false, songs.clear(); }},
@@ -442,8 +443,8 @@ TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
     EmulatedPlayer player(root() + u"/used"_s);
     player.Open();
     const QMap<QString, QByteArray> fresh = storeFiles(root() + u"/used"_s);
-    player.AddSong(0, u"kept"_s, writeFile(root() + u"/kept.mp3"_s, songBytes(100, 1)), u"0"_s);
-    player.AddSong(0, u"twin"_s, root() + u"/kept.mp3"_s, u"0"_s);
+    player.AddSong(0, u"kept"_s, writeFile(root() + u"/kept.mp3"_s, songBytes(100, 1)), u"0"_s, {});
+    player.AddSong(0, u"twin"_s, root() + u"/kept.mp3"_s, u"0"_s, {});
     player.SwapSong(0, 0, 1, u"0"_s);  // both songs in the catalogue, none in a journal
     player.Close();
     const QMap<QString, QByteArray> healthy = storeFiles(root() + u"/used"_s);
@@ -522,7 +523,8 @@ TEST_F(PlayerTest, StoreHalfSetUpIsSetUpAgainAndADamagedOneIsRefused) {
         const QString badText = QString::number(bad), goodText = QString::number(1 - bad);
         EXPECT_THAT([&] { again.Folders(bad); }, refusedAsDamaged);
         EXPECT_THAT([&] { again.AvailableMemory(badText); }, refusedAsDamaged);
-        EXPECT_THAT([&] { again.AddSong(0, u"x"_s, root() + u"/kept.mp3"_s, badText); }, refusedAsDamaged);
+        EXPECT_THAT([&] { again.AddSong(0, u"x"_s, root() + u"/kept.mp3"_s, badText, {}); },
+                    refusedAsDamaged);
         EXPECT_NO_THROW(again.Folders(1 - bad); again.AddFolder(u"other"_s, goodText)) << "the other memory";
         again.Close();
         again.Open();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "device_plugin.h"
+#include "index_range.h"
 #include "player_memory.h"
 #include "player_texts.h"
 
@@ -37,14 +38,19 @@ Shelf& shelfAt(const QString& address) {
     return shelves[address];
 }
 
+// The folder or song `index` names, refused as every player refuses a number out of range.
 template <class Items>
-auto& at(Items& items, qint64 index, const QString& refusal) {
-    if (index < 0 || index >= qint64(items.size()))
-        throw DeviceError(refusal);
-    return items[size_t(index)];
+auto& folderAt(Items& folders, qint64 index) {
+    requireFolderIndex(index, qint64(folders.size()));
+    return folders[size_t(index)];
+}
+template <class Items>
+auto& songAt(Items& songs, qint64 index) {
+    requireSongIndex(index, qint64(songs.size()));
+    return songs[size_t(index)];
 }
 
-class ShelfPlayer final : public DeviceComponent, public ProgressiveTransfers {
+class ShelfPlayer final : public DeviceComponent {
   public:
     explicit ShelfPlayer(const QString& address) : shelf_(shelfAt(address)) {}
 
@@ -77,10 +83,6 @@ class ShelfPlayer final : public DeviceComponent, public ProgressiveTransfers {
     void FontName(const QString&) override { require(); }
     void FontSize(qint32) override { require(); }
     void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
-                 const QString& memory) override {
-        AddSong(folderIndex, displayTitle, filePath, memory, {});
-    }
-    void AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                  const QString& memory, const TransferProgress& progress) override {
         Folder& target = folder(memoryFromText(memory), folderIndex);
         QFile file(filePath);
@@ -97,14 +99,9 @@ class ShelfPlayer final : public DeviceComponent, public ProgressiveTransfers {
         moved(song, progress);
         target.songs.push_back(std::move(song));
     }
-    void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
-                 const QString& memory) override {
-        GetSong(folderIndex, songIndex, targetPath, memory, {});
-    }
     void GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath, const QString& memory,
                  const TransferProgress& progress) override {
-        const Song& song =
-            at(folder(memoryFromText(memory), qint16(folderIndex)).songs, songIndex, kSongOutOfRange);
+        const Song& song = songAt(folder(memoryFromText(memory), qint16(folderIndex)).songs, songIndex);
         moved(song, progress);
         QSaveFile file(targetPath);
         if (!file.open(QIODevice::WriteOnly) || file.write(song.bytes) != song.bytes.size() || !file.commit())
@@ -112,12 +109,12 @@ class ShelfPlayer final : public DeviceComponent, public ProgressiveTransfers {
     }
     void DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) override {
         std::vector<Song>& songs = folder(memoryFromText(memory), qint16(folderIndex)).songs;
-        at(songs, songIndex, kSongOutOfRange);
+        songAt(songs, songIndex);
         songs.erase(songs.begin() + songIndex);
     }
     void SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB, const QString& memory) override {
         std::vector<Song>& songs = folder(memoryFromText(memory), folderIndex).songs;
-        std::swap(at(songs, songIndexA, kSongOutOfRange), at(songs, songIndexB, kSongOutOfRange));
+        std::swap(songAt(songs, songIndexA), songAt(songs, songIndexB));
     }
     void AddFolder(const QString& folderName, const QString& memory) override {
         if (folderName.isEmpty())
@@ -126,7 +123,7 @@ class ShelfPlayer final : public DeviceComponent, public ProgressiveTransfers {
     }
     void DeleteFolder(qint16 folderIndex, const QString& memory) override {
         std::vector<Folder>& folders = internal(memoryFromText(memory)).folders;
-        at(folders, folderIndex, kFolderOutOfRange);
+        folderAt(folders, folderIndex);
         folders.erase(folders.begin() + folderIndex);
     }
     void Format(const QString& memory) override { internal(memoryFromText(memory)).folders.clear(); }
@@ -149,7 +146,7 @@ class ShelfPlayer final : public DeviceComponent, public ProgressiveTransfers {
         return shelf_;
     }
     Folder& folder(PlayerMemory memory, qint16 folderIndex) {
-        return at(internal(memory).folders, folderIndex, kFolderOutOfRange);
+        return folderAt(internal(memory).folders, folderIndex);
     }
 
     Shelf& shelf_;

@@ -109,7 +109,7 @@ class ProgramFolder {
                 for (const QString& song : folders[index].section(u':', 1).split(u',', Qt::SkipEmptyParts))
                     device.AddSong(index, song,
                                    writeFile(path() + QStringLiteral("/song"), song.toUtf8().repeated(500)),
-                                   memory);
+                                   memory, {});
             }
         });
     }

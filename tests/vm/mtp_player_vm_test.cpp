@@ -38,7 +38,7 @@ TEST_F(MtpPlayerTest, AProgressThatThrowsEndsTheTransferWithItsError) {
     player.Open();
     player.AddFolder(u"Progress"_s, u"0"_s);
     const QString song = workFile(u"song.mp3"_s, QByteArray(256 * 1024, 's'));
-    player.AddSong(0, u"kept"_s, song, u"0"_s);
+    player.AddSong(0, u"kept"_s, song, u"0"_s, {});
     const TransferProgress throwing = [](qint64, qint64) -> bool { throw DeviceError(u"out of paper"_s); };
     EXPECT_EQ(refusal([&] { player.AddSong(0, u"gone"_s, song, u"0"_s, throwing); }), u"out of paper"_s);
     EXPECT_EQ(refusal([&] { player.GetSong(0, 0, working.filePath(u"back.mp3"_s), u"0"_s, throwing); }),

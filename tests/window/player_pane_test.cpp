@@ -241,7 +241,7 @@ TEST_F(PlayerPaneTest, APlayerChangedMeanwhileIsReadAgainNotChanged) {
         {[](DeviceComponent& d) { d.DeleteFolder(0, u"0"_s); }, u"b: | b / "_s},
         {[&](DeviceComponent& d) {
              d.DeleteSong(0, 0, u"0"_s);
-             d.AddSong(0, u"s1"_s, writeFile(folder.path() + u"/other"_s, "7 bytes"), u"0"_s);
+             d.AddSong(0, u"s1"_s, writeFile(folder.path() + u"/other"_s, "7 bytes"), u"0"_s, {});
              d.SwapSong(0, 0, 2, u"0"_s);
          },
          u"a:s1,s3,s2 b: | a,b / s1,s3,s2"_s}};

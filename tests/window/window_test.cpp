@@ -300,23 +300,23 @@ void whenShown(std::function<void(D&)> act) {
 }
 
 // The list's texts as the views read them: one line a cell, the header's captions and alignments, a row's
-// key or its first text; a cell outside the rows and columns is nothing, and setting one changes nothing.
-TEST(ListModel, CellsHeadersAndKeys) {
+// key or its first text, and the value kept with it; a cell or value outside the rows and columns is nothing.
+TEST(ListModel, CellsHeadersKeysAndValues) {
     ListModel model;
     const QList<ListModel::Header> headers{{u"名前"_s, Qt::AlignLeft}, {u"サイズ"_s, Qt::AlignRight}};
     model.setHeaders(headers);
-    model.appendRow(u"gone"_s);
+    model.setRows({{{u"gone"_s}}});
     model.setHeaders(headers);
     EXPECT_EQ(model.rowCount(), 0) << "rows kept under new headers";
-    model.setRows({{{u"b"_s, u"2"_s}, {}}, {{u"a"_s}, u"key"_s}});
-    for (const auto& [row, column] : {std::pair{-1, 0}, {2, 0}, {0, -1}, {0, 2}, {1, 0}})
-        model.setText(row, column, u"x\ny"_s);
+    model.setRows({{{u"b"_s, u"2"_s}, {}, qint64(7)}, {{u"x\ny"_s}, u"key"_s}});
     QStringList cells;
     for (int row = -1; row <= model.rowCount(); ++row)
         for (int column = -1; column <= 2; ++column)
             cells << model.text(row, column);
     EXPECT_EQ(cells.join(u'|'), u"|||||b|2|||x y||||||"_s);
     EXPECT_EQ(model.key(0) + u'|' + model.key(1), u"b|key"_s);
+    EXPECT_EQ(std::any_cast<qint64>(model.value(0)), 7);
+    EXPECT_FALSE(model.value(-1).has_value() || model.value(1).has_value() || model.value(2).has_value());
     EXPECT_EQ(model.data(model.index(0, 1), Qt::TextAlignmentRole), int(Qt::AlignRight | Qt::AlignVCenter));
     EXPECT_FALSE(model.data(model.index(0, 0), Qt::ToolTipRole).isValid());
     const auto header = [&](int section, Qt::Orientation orientation) {

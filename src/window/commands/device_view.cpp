@@ -40,7 +40,6 @@ bool frmTunedeck::refreshDeviceView(bool reloadFolders) {
             return false;
         }
         lvwSong->removeAllItems();
-        songRows_.clear();
         if (!outcome.notConnected)
             showPane(reading);
         shownMemory_ = memory_;
@@ -74,14 +73,13 @@ void frmTunedeck::showPane(const PaneReading& reading) {
         cmbFolder->setCurrentIndex(cmbFolder->count() > 0 ? 0 : -1);
     }
     qint64 usedTotal = 0;
+    std::vector<ListRow> rows;
     for (const SongRef& song : reading.songs.value_or(std::vector<SongRef>{})) {
-        const int row = lvwSong->addItem(song.name);
-        lvwSong->setSubItem(row, 1, song.folderName);
-        lvwSong->setSubItem(row, 2, kilobyteText(song.size));
-        lvwSong->setSubItem(row, 3, memoryName());
-        songRows_.push_back(song);
+        rows.push_back(
+            {.cells = {song.name, song.folderName, kilobyteText(song.size), memoryName()}, .value = song});
         usedTotal += song.size;
     }
+    lvwSong->setItems(std::move(rows));
     if (reading.available)
         stbRioInfo->setPanelText(2, QStringLiteral("使用:") + groupedNumber(usedTotal / 1024) +
                                         QStringLiteral("KB 空き:") +

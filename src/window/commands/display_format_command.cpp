@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cp932.h"
-#include "display_title.h"
+#include "display_settings.h"
 #include "frmTunedeck.h"
 #include "write_folder.h"
 
@@ -34,7 +34,7 @@ void frmTunedeck::menuCustom_Click() {
         QStringLiteral("タイトル文字列カスタマイズ"), readDisplayFormat(settings()));
     if (answer.isEmpty())
         return;
-    if (!settings().write(QStringLiteral("DisplayFormat"), answer))
+    if (!writeDisplayFormat(settings(), answer))
         setStatus(unwritableFolderText(environment_.programFolder));
     else if (const QString changed = changedFormatText(answer); !changed.isEmpty())
         setStatus(changed);

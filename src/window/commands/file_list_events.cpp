@@ -5,13 +5,16 @@
 #include "input_state.h"
 #include "number_format.h"
 
+#include <algorithm>
+
 namespace tunedeck {
 
-// The kilobytes as the list shows them, each already rounded down, not the exact bytes.
+// The kilobytes as the list shows them, each rounded down, not the exact bytes; a file the list shows no
+// size of counts nothing.
 void frmTunedeck::showSelectedTotal() {
     qint64 total = 0;
     for (const QModelIndex& selected : lvwFile->selectionModel()->selectedRows())
-        total += kilobytesShown(lvwFile->subItemText(selected.row(), 3)).value_or(0);
+        total += std::max<qint64>(lvwFile->itemValue<qint64>(selected.row()), 0) / 1024;
     lblFileTotalSize->setText(groupedNumber(total) + QStringLiteral("kbyte選択"));
     nameAfterText(lblFileTotalSize, lblFileTotalSize->text());
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmTunedeck.h"
 
-#include "display_title.h"
+#include "display_settings.h"
 #include "folder_path.h"
 #include "local_path.h"
 #include "music_file_listing.h"
@@ -12,7 +12,7 @@ namespace tunedeck {
 // No events are processed between files, so nothing can change the list while it fills. Nor can the
 // program change the display format meanwhile, and the fill drops the titles it builds: the format is looked
 // up once for the whole fill, not once for every file. The files' tags are read on every core. Each row
-// keeps its file's name as a path (the list shows it as a person reads it).
+// keeps its file's name as a path (the list shows it as a person reads it) and its size in bytes.
 void frmTunedeck::fillFileList(const QString& folder) {
     setStatus(QStringLiteral("ファイル情報を取得中..."));
     const QString folderPath = withSeparator(folder);
@@ -25,7 +25,8 @@ void frmTunedeck::fillFileList(const QString& folder) {
         FileListRow line = fileListRow(folderPath, files[i], displayFormat);
         return ListRow{.cells = {nameText(files[i]), std::move(line.artist), std::move(line.title),
                                  std::move(line.size)},
-                       .key = files[i]};
+                       .key = files[i],
+                       .value = line.bytes};
     }));
     showSelectedTotal();
 

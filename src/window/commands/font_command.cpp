@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "font_command.h"
 
+#include "display_settings.h"
 #include "frmTunedeck.h"
 #include "write_folder.h"
 
@@ -21,10 +22,8 @@ void frmTunedeck::menuFont_Click() {
     displayFontName_ = chosen.name;
     displayFontSize_ = roundedFontSize(chosen.pointSize);
     session_->setDisplayFont(displayFontName_, displayFontSize_);
-    const SettingsFile file = settings();
     // Kept for this run all the same; the next start would not find it.
-    if (!file.write(QStringLiteral("FontName"), displayFontName_) ||
-        !file.write(QStringLiteral("FontSize"), displayFontSize_))
+    if (!writeDisplayFont(settings(), {.name = displayFontName_, .pointSize = displayFontSize_}))
         setStatus(unwritableFolderText(environment_.programFolder));
 }
 

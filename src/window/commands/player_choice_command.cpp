@@ -91,7 +91,6 @@ void frmTunedeck::connectPlayer(bool read) {
 void frmTunedeck::clearPlayerPane() {
     const BusyWindow held = holdPlayerPane(busy_, BusyWindow::Pointer::Keep);
     lvwSong->removeAllItems();
-    songRows_.clear();
     cmbFolder->clear();
     stbRioInfo->setPanelText(2, QString());
 }

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "new_folder_name.h"
+
+#include "device_component.h"
+#include "local_path.h"
+#include "player_texts.h"
+#include "storage_texts.h"
+
+namespace tunedeck {
+
+QString newFolderName(const QString& asked, const NameLimit& limit,
+                      const std::function<QStringList()>& taken) {
+    if (asked.trimmed().isEmpty())
+        throw DeviceError(player_texts::kEmptyFolderName);
+    const QString name = fatSafeName(asked, {}, limit);
+    if (containsIgnoringCase(taken(), name))
+        throw DeviceError(storage_texts::kFolderExists + nameText(name));
+    return name;
+}
+
+}  // namespace tunedeck

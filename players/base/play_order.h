@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "fat_names.h"
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+namespace tunedeck {
+
+// The two orders a player may play a folder's songs in besides that of their entries. Both are stable, so
+// songs the rule cannot tell apart keep the order they are given in.
+
+// By the name `nameOf` gives each, as a player that sorts plays them (naturalLess).
+template <typename Song, typename NameOf>
+void sortSongsByName(std::vector<Song>& songs, NameOf nameOf) {
+    std::stable_sort(songs.begin(), songs.end(),
+                     [&](const Song& a, const Song& b) { return naturalLess(nameOf(a), nameOf(b)); });
+}
+
+// As `listed` (a playlist) lists the keys `keyOf` gives them; what it does not list follows, so that nothing
+// on the player is hidden.
+template <typename Song, typename List, typename KeyOf>
+void sortSongsByList(std::vector<Song>& songs, const List& listed, KeyOf keyOf) {
+    const auto rank = [&](const Song& song) {
+        return std::distance(std::begin(listed),
+                             std::find(std::begin(listed), std::end(listed), keyOf(song)));
+    };
+    std::stable_sort(songs.begin(), songs.end(),
+                     [&](const Song& a, const Song& b) { return rank(a) < rank(b); });
+}
+
+}  // namespace tunedeck
