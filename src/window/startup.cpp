@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenuBar>
-#include <QScopeGuard>
 #include <QScreen>
 
 #include <algorithm>
@@ -49,8 +48,6 @@ Qt::WindowState windowStateOf(int state) {
 }  // namespace
 
 void frmTunedeck::Form_Load() {
-    loading_ = true;
-    const auto loaded = qScopeGuard([this] { loading_ = false; });
     settingsSection_ = environment_.exeBaseName;
     const SettingsFile file = settings();
 
@@ -82,18 +79,16 @@ void frmTunedeck::Form_Load() {
 
     drvList_Change();
 
-    // Said last, over the player's texts: a folder the program cannot write also keeps the player from
-    // starting, and this is why.
-    const auto reportFolder = qScopeGuard([this] {
-        if (!environment_.programFolderProblem.isEmpty())
-            setStatus(environment_.programFolderProblem);
-    });
     if (environment_.players) {
         foundPlayers_ = environment_.players->players();
         connect(environment_.players, &PlayerDirectory::changed, this, &frmTunedeck::playersChanged);
     }
     player_ = playerEntry(file.readString(player_settings::kPlayer, kEmulatedPlayerId));
     connectPlayer(true);
+    // Said last, over the player's texts once the reading has ended: a folder the program cannot write also
+    // keeps the player from starting, and this is why.
+    if (!environment_.programFolderProblem.isEmpty())
+        playerPane_->whenGivenBack([this] { setStatus(environment_.programFolderProblem); });
 }
 
 void frmTunedeck::setColumns() {
