@@ -48,6 +48,9 @@ Qt::WindowState windowStateOf(int state) {
 }  // namespace
 
 void frmTunedeck::Form_Load() {
+    // Shown, the window takes events before the player is read: a close request meanwhile waits for the
+    // start, as one during a run waits for the run.
+    const BusyWindow::Hold starting = holdPlayerPane(BusyWindow::Pointer::Keep);
     settingsSection_ = environment_.exeBaseName;
     const SettingsFile file = settings();
 
