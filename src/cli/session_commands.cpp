@@ -85,13 +85,19 @@ class Commands {
             TagRecord record;
             return setting_.title ? *setting_.title : displayTitleFor(path, record, settings);
         };
-        const Outcome outcome = session_.send(setting_.memory, setting_.folder, files, titleOf,
-                                              PlayerSession::AfterRefusal::Stop);
+        const Outcome outcome = waitFor([&](PlayerSession::Done done) {
+            session_.send(setting_.memory, setting_.folder, files, titleOf, PlayerSession::AfterRefusal::Stop,
+                          done);
+        });
         out_ << outcome.done << " of " << files.size() << " files sent\n";
         require(outcome);
     }
     void get(qint32 position, const QString& target) {
-        require(session_.download({songAt(position)}, [&](const SongRef&) { return target; }));
+        const SongRef song = songAt(position);
+        require(waitFor([&](PlayerSession::Done done) {
+            session_.download(
+                {song}, [target](const SongRef&) { return target; }, done);
+        }));
         out_ << "song " << position << " written to " << terminalText(decodedPath(target)) << '\n';
     }
     void remove(QList<qint32> positions) {
@@ -100,16 +106,27 @@ class Commands {
         QList<SongRef> songs;
         for (const qint32 position : positions)
             songs << songAt(position);
-        const Outcome outcome = session_.remove(songs);
+        const Outcome outcome = waitFor([&](PlayerSession::Done done) { session_.remove(songs, done); });
         out_ << outcome.done << " of " << songs.size() << " songs deleted\n";
         require(outcome);
     }
-    void swap(qint32 first, qint32 second) { require(session_.swap(songAt(first), songAt(second))); }
-    void createFolder(const QString& name) { require(session_.createFolder(setting_.memory, name)); }
-    void removeFolder(qint32 folder) {
-        requireKeeping(session_.removeFolder(setting_.memory, qint16(folder), folderName(folder)));
+    void swap(qint32 first, qint32 second) {
+        const SongRef one = songAt(first), other = songAt(second);
+        require(waitFor([&](PlayerSession::Done done) { session_.swap(one, other, done); }));
     }
-    void format() { requireKeeping(session_.format(setting_.memory)); }
+    void createFolder(const QString& name) {
+        require(
+            waitFor([&](PlayerSession::Done done) { session_.createFolder(setting_.memory, name, done); }));
+    }
+    void removeFolder(qint32 folder) {
+        const QString name = folderName(folder);
+        requireKeeping(waitFor([&](PlayerSession::Done done) {
+            session_.removeFolder(setting_.memory, qint16(folder), name, done);
+        }));
+    }
+    void format() {
+        requireKeeping(waitFor([&](PlayerSession::Done done) { session_.format(setting_.memory, done); }));
+    }
     // A removal on a real player leaves what is not a song, and says so.
     void requireKeeping(const Outcome& outcome) {
         if (outcome.kept > 0)
@@ -120,7 +137,7 @@ class Commands {
     void list() {
         for (const PlayerMemory memory : {PlayerMemory::Internal, PlayerMemory::Card}) {
             PaneReading reading;
-            const Outcome outcome = session_.readPane(memory, std::nullopt, reading);
+            const Outcome outcome = waitFor(session_, memory, std::nullopt, reading);
             if (memory == PlayerMemory::Card && reading.cardPresent == false) {
                 printUnlistedMemory(out_, memory, QStringLiteral("absent"));
                 continue;
@@ -129,7 +146,7 @@ class Commands {
             MemoryListing listing{.free = *reading.available};
             for (qint16 folder = 0; folder < reading.folders->size(); ++folder) {
                 PaneReading songs;
-                require(session_.readPane(memory, FolderRef{folder, reading.folders->at(folder)}, songs));
+                require(waitFor(session_, memory, FolderRef{folder, reading.folders->at(folder)}, songs));
                 ListedFolder& listed =
                     listing.folders.emplace_back(ListedFolder{.name = reading.folders->at(folder)});
                 for (const SongRef& song : *songs.songs) {
@@ -144,7 +161,7 @@ class Commands {
   private:
     QString folderName(qint32 folder) {
         PaneReading reading;
-        require(session_.readPane(setting_.memory, std::nullopt, reading));
+        require(waitFor(session_, setting_.memory, std::nullopt, reading));
         if (folder >= reading.folders->size())
             throw Refusal{player_texts::kFolderOutOfRange};
         return reading.folders->at(folder);
@@ -152,7 +169,7 @@ class Commands {
     SongRef songAt(qint32 position) {
         const FolderRef folder{.index = setting_.folder, .name = folderName(setting_.folder)};
         PaneReading reading;
-        require(session_.readPane(setting_.memory, folder, reading));
+        require(waitFor(session_, setting_.memory, folder, reading));
         if (position >= qint32(reading.songs->size()))
             throw Refusal{player_texts::kSongOutOfRange};
         return reading.songs->at(position);

@@ -4,8 +4,8 @@
 #include "local_path.h"
 #include "song_positions.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QMutexLocker>
 
 #include <algorithm>
@@ -113,7 +113,9 @@ PlayerSession::PlayerSession(std::unique_ptr<DeviceComponent> device, QObject* p
 }
 
 PlayerSession::~PlayerSession() {
-    thread_.quit();
+    // After what is queued there: the work under way and a release.
+    QMetaObject::invokeMethod(
+        worker_, [this] { thread_.quit(); }, Qt::QueuedConnection);
     thread_.wait();
     delete worker_;
 }
@@ -137,29 +139,39 @@ void PlayerSession::stop() {
     stopping_ = true;
 }
 
-Outcome PlayerSession::perform(const std::function<Outcome()>& work) {
-    if (stopping_)
-        return ended(Ending::Cancelled);
+const QString PlayerSession::kOneAtATime =
+    QStringLiteral("Rioとのやり取りが終わるまで、次の操作はできません。");
+
+void PlayerSession::perform(std::function<Outcome()> work, Done done) {
+    const auto reply = [this](const Outcome& outcome, Done done) {
+        // Delivered after every signal the work raised.
+        QMetaObject::invokeMethod(
+            this,
+            [this, outcome, done = std::move(done)] {
+                idle_ = true;
+                done(outcome);
+            },
+            Qt::QueuedConnection);
+    };
+    if (!idle_) {
+        // Refused without touching the operation under way, whose end sets the session idle.
+        QMetaObject::invokeMethod(
+            this, [outcome = ended(Ending::Failed, kOneAtATime), done = std::move(done)] { done(outcome); },
+            Qt::QueuedConnection);
+        return;
+    }
+    idle_ = false;
+    if (stopping_) {
+        reply(ended(Ending::Cancelled), std::move(done));
+        return;
+    }
     cancelRequested_ = false;
-    bool finished = false;
-    Outcome outcome;
+    // `done` travels back whole and is never destroyed on the session's thread: what it holds belongs to the
+    // owner's.
     QMetaObject::invokeMethod(
         worker_,
-        [&, this] {
-            const Outcome result = work();
-            // Delivered after every signal the work raised.
-            QMetaObject::invokeMethod(
-                this,
-                [&, result] {
-                    outcome = result;
-                    finished = true;
-                },
-                Qt::QueuedConnection);
-        },
+        [reply, work = std::move(work), done = std::move(done)]() mutable { reply(work(), std::move(done)); },
         Qt::QueuedConnection);
-    while (!finished)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return outcome;
 }
 
 namespace {
@@ -219,19 +231,20 @@ Outcome PlayerSession::bracket(const std::function<void(DeviceComponent&)>& work
     }
 }
 
-Outcome PlayerSession::readPane(PlayerMemory memory, std::optional<FolderRef> folder, PaneReading& reading) {
-    return perform([&, this] {
+void PlayerSession::readPane(PlayerMemory memory, std::optional<FolderRef> folder, ReadingDone done) {
+    const auto reading = std::make_shared<PaneReading>();
+    const auto work = [this, memory, folder, reading]() mutable {
         if (!device_)
             return Outcome{.ending = Ending::Failed, .description = kNoObject, .notConnected = true};
         return bracket(
             [&](DeviceComponent& device) {
                 emit opened();
-                reading.cardPresent = device.ExtFlash() == 1;
+                reading->cardPresent = device.ExtFlash() == 1;
                 if (!folder) {
                     QStringList names;
                     for (const DeviceFolder& each : device.Folders(memoryNumber(memory)))
                         names << each.name;
-                    reading.folders = names;
+                    reading->folders = names;
                     folder = names.isEmpty() ? FolderRef{} : FolderRef{.index = 0, .name = names.first()};
                 }
                 if (folder->index >= 0) {
@@ -244,17 +257,19 @@ Outcome PlayerSession::readPane(PlayerMemory memory, std::optional<FolderRef> fo
                                          .name = song.name,
                                          .size = song.size,
                                          .identity = song.identity});
-                    reading.songs = std::move(songs);
+                    reading->songs = std::move(songs);
                 }
-                reading.available = device.AvailableMemory(memoryText(memory));
+                reading->available = device.AvailableMemory(memoryText(memory));
             },
             false);
-    });
+    };
+    perform(work, [reading, done = std::move(done)](const Outcome& outcome) { done(outcome, *reading); });
 }
 
-Outcome PlayerSession::send(PlayerMemory memory, qint16 folderIndex, const QStringList& files,
-                            const TitleOf& titleOf, AfterRefusal afterRefusal) {
-    return perform([&, this] {
+void PlayerSession::send(PlayerMemory memory, qint16 folderIndex, QStringList files, TitleOf titleOf,
+                         AfterRefusal afterRefusal, Done done) {
+    const auto work = [this, memory, folderIndex, files = std::move(files), titleOf = std::move(titleOf),
+                       afterRefusal] {
         qint64 total = 0;
         for (const QString& file : files)
             total += std::max<qint64>(fileSize(file), 0);
@@ -284,11 +299,12 @@ Outcome PlayerSession::send(PlayerMemory memory, qint16 folderIndex, const QStri
             }
         }
         return outcome;
-    });
+    };
+    perform(work, std::move(done));
 }
 
-Outcome PlayerSession::download(const QList<SongRef>& songs, const TargetOf& targetOf) {
-    return perform([&, this] {
+void PlayerSession::download(QList<SongRef> songs, TargetOf targetOf, Done done) {
+    const auto work = [this, songs = std::move(songs), targetOf = std::move(targetOf)] {
         qint64 total = 0;
         for (const SongRef& song : songs)
             total += song.size;
@@ -313,11 +329,12 @@ Outcome PlayerSession::download(const QList<SongRef>& songs, const TargetOf& tar
             }
         });
         return endedAs(outcome, fetched);
-    });
+    };
+    perform(work, std::move(done));
 }
 
-Outcome PlayerSession::remove(const QList<SongRef>& songs) {
-    return perform([&, this] {
+void PlayerSession::remove(QList<SongRef> songs, Done done) {
+    const auto work = [this, songs = std::move(songs)] {
         Run run(*this, int(songs.size()), 0);
         Outcome outcome;
         for (int i = 0; i < songs.size(); ++i) {
@@ -337,33 +354,36 @@ Outcome PlayerSession::remove(const QList<SongRef>& songs) {
             run.finish();
         }
         return outcome;
-    });
+    };
+    perform(work, std::move(done));
 }
 
-Outcome PlayerSession::swap(const SongRef& first, const SongRef& second) {
-    return perform([&, this] {
+void PlayerSession::swap(SongRef first, SongRef second, Done done) {
+    const auto work = [this, first = std::move(first), second = std::move(second)] {
         return bracket([&](DeviceComponent& device) {
             const std::vector<DeviceSong> listed = songsBeside(device, first);
             requireAt(listed, first, first.index);
             requireAt(listed, second, second.index);
             device.SwapSong(first.folderIndex, first.index, second.index, memoryText(first.memory));
         });
-    });
+    };
+    perform(work, std::move(done));
 }
 
-Outcome PlayerSession::createFolder(PlayerMemory memory, const QString& name) {
-    return perform([&, this] {
+void PlayerSession::createFolder(PlayerMemory memory, QString name, Done done) {
+    const auto work = [this, memory, name = std::move(name)] {
         return bracket([&](DeviceComponent& device) {
             const auto [faceName, pointSize] = displayFont();
             device.FontName(faceName);
             device.FontSize(pointSize);
             device.AddFolder(name, memoryText(memory));
         });
-    });
+    };
+    perform(work, std::move(done));
 }
 
-Outcome PlayerSession::removeFolder(PlayerMemory memory, qint16 folderIndex, const QString& folderName) {
-    return perform([&, this] {
+void PlayerSession::removeFolder(PlayerMemory memory, qint16 folderIndex, QString folderName, Done done) {
+    const auto work = [this, memory, folderIndex, folderName = std::move(folderName)] {
         int kept = 0;
         Outcome outcome = bracket([&](DeviceComponent& device) {
             requireFolder(device, memory, folderIndex, folderName);
@@ -372,11 +392,12 @@ Outcome PlayerSession::removeFolder(PlayerMemory memory, qint16 folderIndex, con
         });
         outcome.kept = kept;
         return outcome;
-    });
+    };
+    perform(work, std::move(done));
 }
 
-Outcome PlayerSession::format(PlayerMemory memory) {
-    return perform([&, this] {
+void PlayerSession::format(PlayerMemory memory, Done done) {
+    const auto work = [this, memory] {
         int kept = 0;
         Outcome outcome = bracket([&](DeviceComponent& device) {
             device.Format(memoryText(memory));
@@ -384,33 +405,58 @@ Outcome PlayerSession::format(PlayerMemory memory) {
         });
         outcome.kept = kept;
         return outcome;
-    });
+    };
+    perform(work, std::move(done));
 }
 
-Outcome PlayerSession::aside(const std::function<void()>& work) {
-    return perform([&] {
+void PlayerSession::aside(std::function<void()> work, Done done) {
+    const auto aside = [work = std::move(work)] {
         try {
             work();
             return Outcome{};
         } catch (const DeviceError& error) {
             return ended(Ending::Failed, error.description());
         }
-    });
+    };
+    perform(aside, std::move(done));
 }
 
 void PlayerSession::release() {
-    const bool wasStopping = stopping_.exchange(false);
-    perform([this] {
-        if (device_) {
-            try {
-                device_->Close();
-            } catch (const std::exception&) {
-                // The program ends either way.
+    // Queued behind the operation under way, if any, on the session's thread, which ends only after it.
+    QMetaObject::invokeMethod(
+        worker_,
+        [this] {
+            if (device_) {
+                try {
+                    device_->Close();
+                } catch (const std::exception&) {
+                    // The program ends or leaves this player either way.
+                }
             }
-        }
-        return Outcome{};
+        },
+        Qt::QueuedConnection);
+}
+
+Outcome waitFor(const std::function<void(PlayerSession::Done)>& begin) {
+    QEventLoop loop;
+    std::optional<Outcome> outcome;
+    begin([&](const Outcome& ended) {
+        outcome = ended;
+        loop.quit();
     });
-    stopping_ = wasStopping;
+    if (!outcome)
+        loop.exec();
+    return *outcome;
+}
+
+Outcome waitFor(PlayerSession& session, PlayerMemory memory, std::optional<FolderRef> folder,
+                PaneReading& reading) {
+    return waitFor([&](PlayerSession::Done done) {
+        session.readPane(memory, folder, [&, done](const Outcome& outcome, const PaneReading& read) {
+            reading = read;
+            done(outcome);
+        });
+    });
 }
 
 }  // namespace tunedeck

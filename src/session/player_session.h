@@ -77,44 +77,55 @@ struct RunProgress {
 };
 
 // The one way to a player. It owns the device object and a thread on which every call of it runs, so the
-// caller's thread never waits on the player: each operation below returns its outcome once the work is done,
-// and processes the caller's events meanwhile (the window repaints and takes input, the signals arrive).
-// Each operation is made of Open..Close brackets, and none overlaps another.
+// caller's thread never waits on the player: each operation below returns at once, and its continuation
+// `done` is called with its outcome on the thread that owns the session, queued (never inside the call that
+// began the operation), after every signal the work raised. Nothing waits in a loop of its own meanwhile, so
+// no handler of the caller runs inside another. Each operation is made of Open..Close brackets, and none
+// overlaps another: one begun while another is under way is refused (its continuation gets kOneAtATime), the
+// one under way going on untouched.
 class PlayerSession : public QObject {
     Q_OBJECT
   public:
     enum class AfterRefusal { Stop, GoOn };
     using TitleOf = std::function<QString(const QString& filePath)>;
     using TargetOf = std::function<QString(const SongRef& song)>;
+    using Done = std::function<void(const Outcome& outcome)>;
+    using ReadingDone = std::function<void(const Outcome& outcome, const PaneReading& reading)>;
+
+    // What an operation begun while another is under way ends with.
+    static const QString kOneAtATime;
 
     // `device` may be empty (its component could not be created): then every operation fails.
     explicit PlayerSession(std::unique_ptr<DeviceComponent> device, QObject* parent = nullptr);
     ~PlayerSession() override;
 
     DeviceComponent* device() const { return device_.get(); }
+    // No operation under way: none begun, or the last one's continuation called.
+    bool isIdle() const { return idle_; }
 
     // The font in which the player draws the titles and folder names sent from now on.
     void setDisplayFont(const QString& faceName, qint32 pointSize);
 
     // The card, the folders (without `folder`: read again, and the first one listed), the songs of the folder
     // and the free memory.
-    Outcome readPane(PlayerMemory memory, std::optional<FolderRef> folder, PaneReading& reading);
+    void readPane(PlayerMemory memory, std::optional<FolderRef> folder, ReadingDone done);
     // Each file in a bracket of its own, titled by `titleOf` (called on the session's thread).
-    Outcome send(PlayerMemory memory, qint16 folderIndex, const QStringList& files, const TitleOf& titleOf,
-                 AfterRefusal afterRefusal);
+    void send(PlayerMemory memory, qint16 folderIndex, QStringList files, TitleOf titleOf,
+              AfterRefusal afterRefusal, Done done);
     // The songs (of one folder), all in one bracket, each into the file `targetOf` names.
-    Outcome download(const QList<SongRef>& songs, const TargetOf& targetOf);
+    void download(QList<SongRef> songs, TargetOf targetOf, Done done);
     // Each song in a bracket of its own; every deletion moves the later songs of the folder up by one, and
     // the ones still to go are asked for where they have moved.
-    Outcome remove(const QList<SongRef>& songs);
-    Outcome swap(const SongRef& first, const SongRef& second);
-    Outcome createFolder(PlayerMemory memory, const QString& name);
-    Outcome removeFolder(PlayerMemory memory, qint16 folderIndex, const QString& folderName);
-    Outcome format(PlayerMemory memory);
+    void remove(QList<SongRef> songs, Done done);
+    void swap(SongRef first, SongRef second, Done done);
+    void createFolder(PlayerMemory memory, QString name, Done done);
+    void removeFolder(PlayerMemory memory, qint16 folderIndex, QString folderName, Done done);
+    void format(PlayerMemory memory, Done done);
     // `work` on the session's thread, outside any bracket: what reaches the player by other ways than the
     // device (unmounting it for removal). A DeviceError it throws is the failure.
-    Outcome aside(const std::function<void()>& work);
-    // Close with its failure ignored: the player released when the program ends.
+    void aside(std::function<void()> work, Done done);
+    // Close with its failure ignored, after the operation under way: the player released when the program
+    // ends or another player is chosen. The session's end waits for it.
     void release();
 
     // Stops the operation under way: between songs at once, inside a song where the component can. The song
@@ -132,9 +143,8 @@ class PlayerSession : public QObject {
   private:
     class Run;
 
-    // Runs `work` on the session's thread and returns its outcome once it is done, taking the caller's events
-    // meanwhile.
-    Outcome perform(const std::function<Outcome()>& work);
+    // Runs `work` on the session's thread, then `done` with its outcome on the owner's.
+    void perform(std::function<Outcome()> work, Done done);
     // One bracket, on the session's thread: Open, `work`, Close. A failure closes the device with its own
     // failure ignored; so is a failed Open, unless `closeAfterFailedOpen` is false (a reading only looks).
     Outcome bracket(const std::function<void(DeviceComponent&)>& work, bool closeAfterFailedOpen = true);
@@ -146,9 +156,19 @@ class PlayerSession : public QObject {
     QObject* worker_;  // lives on thread_: the context the work runs in
     std::atomic<bool> cancelRequested_ = false;
     std::atomic<bool> stopping_ = false;
+    bool idle_ = true;  // on the owner's thread
     mutable QMutex fontLock_;
     QString fontName_;
     qint32 fontSize_ = 0;
 };
+
+// For programs without a window (tunedeck-player, tests): begins an operation with `begin`, handing it the
+// continuation, and returns its outcome once that has been called, waiting in an event loop of its own. With
+// no window nothing but the session's own signals can run in that loop. A window never waits so: its handlers
+// go on in their continuations, or one would run inside another.
+Outcome waitFor(const std::function<void(PlayerSession::Done)>& begin);
+// A pane reading, waited for as above, into `reading`.
+Outcome waitFor(PlayerSession& session, PlayerMemory memory, std::optional<FolderRef> folder,
+                PaneReading& reading);
 
 }  // namespace tunedeck

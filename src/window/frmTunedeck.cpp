@@ -5,12 +5,10 @@
 #include "input_state.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QTimer>
 
 #include <tuple>
 
@@ -35,9 +33,6 @@ constexpr Design kLblFileTotalSize{5880, 60, 2415, 195};
 constexpr Design kLvwSong{0, 300, 9195, 2895};
 constexpr Design kStbRioInfo{0, kDesignClientHeight - 255, kDesignClientWidth, 255};
 
-// How often a close request waits for the player work it stopped to end, in milliseconds.
-constexpr int kCloseRetry = 20;
-
 }  // namespace
 
 frmTunedeck::frmTunedeck(Environment environment, QWidget* parent)
@@ -49,6 +44,9 @@ frmTunedeck::frmTunedeck(Environment environment, QWidget* parent)
     setFont(designFont);
     createControls();
     createMenus();
+    playerPane_ = std::make_unique<BusyWindow>(
+        this, fraSong,
+        QList<QAction*>{menuSend, menuMkDir, menuRmDir, menuFormat, menuDel, menuDown, menuRefSong});
     connectHandlers();
 }
 
@@ -216,8 +214,8 @@ void frmTunedeck::connectHandlers() {
     });
     for (int i = 0; i < int(optRam.size()); ++i)
         connect(optRam[i], &QRadioButton::clicked, this, [this, i] { optRam_Click(i); });
-    // Like the list index set by the program, a choice by the user raises the click; the busy flag tells
-    // them apart where it matters.
+    // Like the list index set by the program, a choice by the user raises the click; the program sets it only
+    // while the player pane is held, which tells them apart where it matters.
     connect(cmbFolder, &QComboBox::currentIndexChanged, this, &frmTunedeck::cmbFolder_Click);
     connect(menuRefSong, &QAction::triggered, this, &frmTunedeck::menuRefSong_Click);
     connect(menuMkDir, &QAction::triggered, this, &frmTunedeck::menuMkDir_Click);
@@ -309,12 +307,12 @@ bool frmTunedeck::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmTunedeck::closeEvent(QCloseEvent* event) {
-    // While the window starts up or works on the player it takes events; a close request then stops the work
-    // under way, which ends at the next song or sooner, and the window closes once it has.
-    if (loading_ || busy_ || running_) {
+    // While a command works on the player the window takes events; a close request then stops the work under
+    // way, which ends at the next song or sooner, and the window closes once the command has shown its end.
+    if (isRunning()) {
         event->ignore();
         stopPlayerWork();
-        QTimer::singleShot(kCloseRetry, this, &QWidget::close);
+        playerPane_->whenGivenBack([this] { close(); });
         return;
     }
     Form_Unload();
@@ -329,9 +327,11 @@ void frmTunedeck::placeInTwips(QWidget* control, int left, int top, int width, i
     control->setGeometry(twips_.toPixels(left, top, width, height));
 }
 
+// Painted at once, for the work that follows on this thread (a folder's files read), without taking events:
+// a handler of the window never runs inside another.
 void frmTunedeck::setStatus(const QString& text) {
     stbRioInfo->setPanelText(1, text);
-    QCoreApplication::processEvents();
+    stbRioInfo->repaint();
 }
 
 }  // namespace tunedeck

@@ -93,8 +93,8 @@ class frmTunedeck : public QMainWindow {
     void Form_Resize();
     void picSep_MouseMove(int button, int shift, double x, double y);
 
-    // The player pane.
-    bool refreshDeviceView(bool reloadFolders);  // true when it read the player
+    // The player pane. `then` is told whether the player was read, once the pane shows what was.
+    void refreshDeviceView(bool reloadFolders, std::function<void(bool read)> then = {});
     void optRam_Click(int index);
     void cmbFolder_Click();
     void menuRefSong_Click();
@@ -102,7 +102,7 @@ class frmTunedeck : public QMainWindow {
 
     // The player's memory and folders.
     void menuFormat_Click();
-    Outcome formatMemory();  // ok() when the memory was erased
+    void formatMemory(PlayerSession::Done then = {});  // `then`: ok() when the memory was erased
     void menuMkDir_Click();
     void menuRmDir_Click();
 
@@ -146,8 +146,8 @@ class frmTunedeck : public QMainWindow {
     // State kept for the whole run.
     PlayerMemory memory() const { return memory_; }  // the memory the song list shows
     QString memoryName() const { return memoryNameOf(memory_); }
-    bool isBusy() const { return busy_; }
-    bool isRunning() const { return running_; }  // a command is at work on the player
+    // A command is at work on the player: from its start until its continuation has shown how it ended.
+    bool isRunning() const { return playerPane_->isHeld(); }
     const QString& displayFontName() const { return displayFontName_; }
     qint32 displayFontSize() const { return displayFontSize_; }
     DeviceComponent* device() const { return session_ ? session_->device() : nullptr; }
@@ -182,30 +182,35 @@ class frmTunedeck : public QMainWindow {
     layout::Fixed fixedLayout() const;
     int heightInTwips(const QWidget* control) const;
     void placeInTwips(QWidget* control, int left, int top, int width, int height);
-    void setStatus(const QString& text);  // status panel 1, then let the window paint it
+    void setStatus(const QString& text);  // status panel 1, painted at once
     void openCurrentFile();
-    bool swapSongs(int row, int otherRow);  // true when they changed places and the list was read again
+    // `then` told true when they changed places and the list was read again.
+    void swapSongs(int row, int otherRow, std::function<void(bool swapped)> then);
 
     // Shows what a reading of the player found.
     void showPane(const PaneReading& reading);
     // Says how a command on the player ended when it did not end well: `failureText` and the player's
     // description for a failure; for a player that no longer held what the list showed, the pane read again
-    // and that said. True when it ended well.
+    // and then that said. True when it ended well.
     bool reportOutcome(const QString& failureText, const Outcome& outcome);
-    // Reads the player pane again after a change and shows `doneText`.
-    void refreshAfterChange(const QString& doneText);
+    // Reads the player pane again after a change and shows `doneText`; then `then`, told whether it read.
+    void refreshAfterChange(const QString& doneText, std::function<void(bool read)> then = {});
     // What a folder removal or a format says of the files it left, being no songs.
     static QString keptFilesText(int kept);
-    // Holds the player pane and its commands still while a command works on the player; `flag` is set
-    // meanwhile.
-    BusyWindow holdPlayerPane(bool& flag, BusyWindow::Pointer pointer);
+    // Holds the player pane and its commands still while a command works on the player, until the hold and
+    // every copy of it (in the command's continuation) have gone.
+    BusyWindow::Hold holdPlayerPane(BusyWindow::Pointer pointer);
+    // `then` with the command's outcome, the player pane held until it has run.
+    PlayerSession::Done holding(BusyWindow::Pointer pointer, PlayerSession::Done then);
     // Runs a send, download or delete with the player pane held: each song in status panel 1 as its name
     // followed by `doing`, and each refusal where the run goes on after one; the run's progress in the status
-    // bar; Esc and the cancel button stopping it.
-    Outcome showingRun(const QString& doing, BusyWindow::Pointer pointer,
-                       const std::function<Outcome(PlayerSession&)>& run);
+    // bar; Esc and the cancel button stopping it. `then` shows how it ended, the pane still held.
+    void showingRun(const QString& doing, BusyWindow::Pointer pointer,
+                    const std::function<void(PlayerSession&, PlayerSession::Done)>& run,
+                    PlayerSession::Done then);
     // Sends `files` to the chosen folder, each titled from its tags.
-    Outcome sendFiles(const QStringList& files, PlayerSession::AfterRefusal afterRefusal);
+    void sendFiles(const QStringList& files, PlayerSession::AfterRefusal afterRefusal,
+                   PlayerSession::Done then);
     // The full paths of the file list's selected files, in list order.
     QStringList selectedFiles() const;
     // The song list's selected songs, in list order.
@@ -220,12 +225,11 @@ class frmTunedeck : public QMainWindow {
     // What the song list shows: of which memory, and the folder chosen in the combo box then.
     PlayerMemory shownMemory_ = PlayerMemory::Internal;
     int shownFolder_ = -1;
-    bool busy_ = false;
-    bool running_ = false;
-    bool loading_ = false;
     bool removedSafely_ = false;  // the player was removed safely and has not been plugged in again since
     QString displayFontName_;
     qint32 displayFontSize_ = 0;
+    // The player pane and its commands; before the session, which may hold it in a continuation when it ends.
+    std::unique_ptr<BusyWindow> playerPane_;
     std::unique_ptr<PlayerSession> session_;
     PlayerEntry player_;
     std::vector<PlayerEntry> foundPlayers_;

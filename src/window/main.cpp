@@ -100,8 +100,9 @@ int main(int argc, char* argv[]) {
     window.Form_Load();
     tunedeck::quitOnTermination(app, [&window] { window.stopPlayerWork(); });
     const int status = app.exec();
-    // Ended from outside: close the window as its close button does, which writes the settings.
-    if (window.isVisible())
-        window.close();
+    // Ended from outside: close the window as its close button does, which writes the settings. A run under
+    // way has been stopped; the window closes once its end has come in, which quits the loop again.
+    if (window.isVisible() && !window.close())
+        app.exec();
     return status;
 }

@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenuBar>
-#include <QScopeGuard>
 #include <QScreen>
 
 #include <algorithm>
@@ -50,8 +49,9 @@ Qt::WindowState windowStateOf(int state) {
 }  // namespace
 
 void frmTunedeck::Form_Load() {
-    loading_ = true;
-    const auto loaded = qScopeGuard([this] { loading_ = false; });
+    // Shown, the window takes events before the player is read: a close request meanwhile waits for the
+    // start, as one during a run waits for the run.
+    const BusyWindow::Hold starting = holdPlayerPane(BusyWindow::Pointer::Keep);
     settingsSection_ = environment_.exeBaseName;
     const SettingsFile file = settings();
 
@@ -84,18 +84,16 @@ void frmTunedeck::Form_Load() {
 
     drvList_Change();
 
-    // Said last, over the player's texts: a folder the program cannot write also keeps the player from
-    // starting, and this is why.
-    const auto reportFolder = qScopeGuard([this] {
-        if (!environment_.programFolderProblem.isEmpty())
-            setStatus(environment_.programFolderProblem);
-    });
     if (environment_.players) {
         foundPlayers_ = environment_.players->players();
         connect(environment_.players, &PlayerDirectory::changed, this, &frmTunedeck::playersChanged);
     }
     player_ = playerEntry(file.readString(player_settings::kPlayer, QString()));
     connectPlayer(true);
+    // Said last, over the player's texts once the reading has ended: a folder the program cannot write also
+    // keeps the player from starting, and this is why.
+    if (!environment_.programFolderProblem.isEmpty())
+        playerPane_->whenGivenBack([this] { setStatus(environment_.programFolderProblem); });
 }
 
 void frmTunedeck::setColumns() {

@@ -8,6 +8,7 @@
 #include "shelf_kind.h"
 
 #include <QDir>
+#include <QEventLoop>
 
 #include <gmock/gmock.h>
 
@@ -15,6 +16,9 @@ using namespace Qt::StringLiterals;
 
 namespace tunedeck::testing {
 namespace {
+
+// An operation begun with the continuation it is handed.
+using Operation = std::function<void(PlayerSession&, PlayerSession::Done)>;
 
 // The emulated player on a temporary store holding "a:s1,s2,s3 b:".
 class SessionTest : public ::testing::Test {
@@ -38,27 +42,29 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
     // The first and third songs of folder a, as the list showed them.
     const auto songs = [&] { return QList<SongRef>{listed.songs->at(0), listed.songs->at(2)}; };
     // Each operation, the members it calls between Open and Close, and what the player holds after it.
-    const std::tuple<std::function<Outcome(PlayerSession&)>, QString, QString> operations[] = {
-        {[&](auto& s) { return s.send(PlayerMemory::Internal, 1, files, title, Stop); },
+    const std::tuple<Operation, QString, QString> operations[] = {
+        {[&](auto& s, auto done) { s.send(PlayerMemory::Internal, 1, files, title, Stop, done); },
          u"FontName FontSize AddSong"_s, u"a:s1,s2,s3 b:x.mp3"_s},
-        {[&](auto& s) { return s.download(songs(), into); }, u"Folders Songs GetSong"_s, u"a:s1,s2,s3 b:"_s},
-        {[&](auto& s) { return s.remove(songs()); }, u"Folders Songs DeleteSong"_s, u"a:s2,s3 b:"_s},
-        {[&](auto& s) { return s.swap(songs()[0], songs()[1]); }, u"Folders Songs SwapSong"_s,
+        {[&](auto& s, auto done) { s.download(songs(), into, done); }, u"Folders Songs GetSong"_s,
+         u"a:s1,s2,s3 b:"_s},
+        {[&](auto& s, auto done) { s.remove(songs(), done); }, u"Folders Songs DeleteSong"_s,
+         u"a:s2,s3 b:"_s},
+        {[&](auto& s, auto done) { s.swap(songs()[0], songs()[1], done); }, u"Folders Songs SwapSong"_s,
          u"a:s3,s2,s1 b:"_s},
-        {[](auto& s) { return s.createFolder(PlayerMemory::Internal, u"c"_s); },
+        {[](auto& s, auto done) { s.createFolder(PlayerMemory::Internal, u"c"_s, done); },
          u"FontName FontSize AddFolder"_s, u"a:s1,s2,s3 b: c:"_s},
-        {[](auto& s) { return s.removeFolder(PlayerMemory::Internal, 1, u"b"_s); }, u"Folders DeleteFolder"_s,
-         u"a:s1,s2,s3"_s},
-        {[](auto& s) { return s.format(PlayerMemory::Internal); }, u"Format"_s, u""_s}};
+        {[](auto& s, auto done) { s.removeFolder(PlayerMemory::Internal, 1, u"b"_s, done); },
+         u"Folders DeleteFolder"_s, u"a:s1,s2,s3"_s},
+        {[](auto& s, auto done) { s.format(PlayerMemory::Internal, done); }, u"Format"_s, u""_s}};
     for (const auto& [operation, members, after] : operations) {
         for (const QString& member : (u"Open "_s + members + u" Close"_s).split(u' ')) {
             SCOPED_TRACE(members.toStdString() + ": " + member.toStdString());
             folder.setUpPlayer(u"a:s1,s2,s3 b:"_s);
             const auto log = std::make_shared<DeviceRecorder::Log>();
             PlayerSession s(std::make_unique<DeviceRecorder>(createEmulatedPlayer(folder.storePath()), log));
-            ASSERT_TRUE(s.readPane(PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
+            ASSERT_TRUE(waitFor(s, PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
             log->failures[member] = {1, u"故障"_s};
-            const Outcome out = operation(s);
+            const Outcome out = waitFor([&](PlayerSession::Done done) { operation(s, done); });
             // Closed last, also after a failed Open; no call on the caller's thread.
             EXPECT_EQ(std::tuple(int(out.ending), out.description, log->calls.last(), log->onWindowThread),
                       std::tuple(int(Outcome::Ending::Failed), u"故障"_s, u"Close()"_s, QStringList()));
@@ -71,16 +77,20 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
 // swapped them since the list was read, the song the user chose is no longer where the list showed it, and
 // nothing is deleted, fetched or swapped.
 TEST_F(SessionTest, ASongChangedMeanwhileIsNeverTakenForTheOneShown) {
-    const std::function<Outcome(PlayerSession&)> operations[] = {
-        [&](auto& s) { return s.remove({listed.songs->at(1)}); },
-        [&](auto& s) { return s.download({listed.songs->at(1)}, [&](auto&) { return got; }); },
-        [&](auto& s) { return s.swap(listed.songs->at(1), listed.songs->at(2)); }};
+    const Operation operations[] = {
+        [&](auto& s, auto done) { s.remove({listed.songs->at(1)}, done); },
+        [&](auto& s, auto done) {
+            s.download(
+                {listed.songs->at(1)}, [&](auto&) { return got; }, done);
+        },
+        [&](auto& s, auto done) { s.swap(listed.songs->at(1), listed.songs->at(2), done); }};
     for (const auto& operation : operations) {
         folder.setUpPlayer(u"a:s,s,t"_s);
         PlayerSession session(createEmulatedPlayer(folder.storePath()));
-        ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
+        ASSERT_TRUE(waitFor(session, PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
         folder.onPlayer([](DeviceComponent& other) { other.SwapSong(0, 0, 1, u"0"_s); });
-        EXPECT_EQ(int(operation(session).ending), int(Outcome::Ending::Changed));
+        EXPECT_EQ(int(waitFor([&](PlayerSession::Done done) { operation(session, done); }).ending),
+                  int(Outcome::Ending::Changed));
         EXPECT_EQ(std::pair(folder.playerState(), QFileInfo::exists(got)), std::pair(u"a:s,s,t"_s, false));
     }
 
@@ -88,9 +98,11 @@ TEST_F(SessionTest, ASongChangedMeanwhileIsNeverTakenForTheOneShown) {
     // directory entry.
     const QString volume = folder.path() + u"/volume"_s, song = writeFile(volume + u"/f/x.mp3"_s, "song");
     PlayerSession session(createDevice(massStorageKind(), componentsFolder(), volume));
-    ASSERT_TRUE(session.readPane(PlayerMemory::Internal, FolderRef{0, u"f"_s}, listed).ok());
+    ASSERT_TRUE(waitFor(session, PlayerMemory::Internal, FolderRef{0, u"f"_s}, listed).ok());
     ASSERT_TRUE(QFile::rename(song, volume + u"/f/y.mp3"_s));
-    EXPECT_EQ(int(session.remove({listed.songs->front()}).ending), int(Outcome::Ending::Changed));
+    EXPECT_EQ(
+        int(waitFor([&](PlayerSession::Done done) { session.remove({listed.songs->front()}, done); }).ending),
+        int(Outcome::Ending::Changed));
     EXPECT_TRUE(QFileInfo::exists(volume + u"/f/y.mp3"_s));
 }
 
@@ -105,35 +117,58 @@ TEST_F(SessionTest, EveryOperationWorksOnAPlayerOfAKindAddedBesideTheBuiltInOnes
     // What the player holds, "a:x,y b:"; the songs of its first folder as the list shows them.
     const auto held = [&] {
         PaneReading all;
-        EXPECT_TRUE(session.readPane(PlayerMemory::Internal, std::nullopt, all).ok());
+        EXPECT_TRUE(waitFor(session, PlayerMemory::Internal, std::nullopt, all).ok());
         QStringList folders;
         for (qint16 index = 0; index < all.folders->size(); ++index) {
             PaneReading one;
-            session.readPane(PlayerMemory::Internal, FolderRef{index, all.folders->at(index)}, one);
+            waitFor(session, PlayerMemory::Internal, FolderRef{index, all.folders->at(index)}, one);
             folders << all.folders->at(index) + u':' + namesOf(*one.songs).join(u',');
         }
         listed = all;
         return folders.join(u' ');
     };
     const auto title = [](const QString& path) { return QFileInfo(path).fileName(); };
-    const std::pair<std::function<Outcome()>, QString> steps[] = {
-        {[&] { return session.createFolder(PlayerMemory::Internal, u"a"_s); }, u"a:"_s},
-        {[&] { return session.createFolder(PlayerMemory::Internal, u"b"_s); }, u"a: b:"_s},
-        {[&] {
-             return session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::Stop);
+    const std::pair<std::function<void(PlayerSession::Done)>, QString> steps[] = {
+        {[&](auto done) { session.createFolder(PlayerMemory::Internal, u"a"_s, done); }, u"a:"_s},
+        {[&](auto done) { session.createFolder(PlayerMemory::Internal, u"b"_s, done); }, u"a: b:"_s},
+        {[&](auto done) {
+             session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::Stop, done);
          },
          u"a:x,y b:"_s},
-        {[&] { return session.swap(listed.songs->at(0), listed.songs->at(1)); }, u"a:y,x b:"_s},
-        {[&] { return session.download({listed.songs->at(1)}, [&](auto&) { return got; }); },
+        {[&](auto done) { session.swap(listed.songs->at(0), listed.songs->at(1), done); }, u"a:y,x b:"_s},
+        {[&](auto done) { session.download({listed.songs->at(1)}, [&](auto&) { return got; }, done); },
          u"a:y,x b:"_s},
-        {[&] { return session.remove({listed.songs->at(0)}); }, u"a:x b:"_s},
-        {[&] { return session.removeFolder(PlayerMemory::Internal, 1, u"b"_s); }, u"a:x"_s},
-        {[&] { return session.format(PlayerMemory::Internal); }, u""_s}};
+        {[&](auto done) { session.remove({listed.songs->at(0)}, done); }, u"a:x b:"_s},
+        {[&](auto done) { session.removeFolder(PlayerMemory::Internal, 1, u"b"_s, done); }, u"a:x"_s},
+        {[&](auto done) { session.format(PlayerMemory::Internal, done); }, u""_s}};
     for (const auto& [step, after] : steps) {
-        const Outcome outcome = step();
+        const Outcome outcome = waitFor(step);
         EXPECT_EQ(outcome.description + held(), after);
     }
     EXPECT_EQ(readFile(got), "xxxxx");
+}
+
+// An operation returns at once, and its continuation comes queued, after every signal its work raised. One
+// begun while another is under way is refused at once, and the one under way goes on and ends as it would.
+TEST_F(SessionTest, OneOperationAtATimeEachEndingAfterItsSignals) {
+    PlayerSession session(createEmulatedPlayer(folder.storePath()));
+    QStringList seen;
+    QObject::connect(&session, &PlayerSession::progressed, &session,
+                     [&](const RunProgress&) { seen << u"progress"_s; });
+    QEventLoop loop;
+    const auto title = [](const QString& path) { return QFileInfo(path).fileName(); };
+    session.send(PlayerMemory::Internal, 1, files, title, PlayerSession::AfterRefusal::Stop,
+                 [&](const Outcome& out) {
+                     seen << u"sent %1"_s.arg(out.done) << (session.isIdle() ? u"idle"_s : u"busy"_s);
+                     loop.quit();
+                 });
+    session.format(PlayerMemory::Internal, [&](const Outcome& out) { seen << out.description; });
+    seen << (session.isIdle() ? u"idle"_s : u"begun"_s);
+    loop.exec();
+    EXPECT_EQ(std::tuple(seen.first(), seen.contains(PlayerSession::kOneAtATime), seen.last(2).join(u' '),
+                         seen.count(u"progress"_s) > 0, seen.lastIndexOf(u"progress"_s) < seen.size() - 2),
+              std::tuple(u"begun"_s, true, u"sent 2 idle"_s, true, true));
+    EXPECT_EQ(folder.playerState(), u"a:s1,s2,s3 b:x.mp3,y.mp3"_s);
 }
 
 // tunedeck-player's transfers go through the same session, numbered as ls numbers them: each ends with its

@@ -4,8 +4,12 @@
 #include "prompts.h"
 #include "shell.h"
 
+#include <QEventLoop>
 #include <QQueue>
 #include <QStringList>
+#include <QTimer>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +37,9 @@ class ScriptedPrompts final : public Prompts {
     void answerConfirm(bool yes) { confirms_.enqueue(yes); }
     void answerInput(const QString& text) { inputs_.enqueue(text); }
     void answerFont(const FontChoice& font) { fonts_.enqueue(font); }
+    // The next message stays open as a box does, taking events in a loop of its own, while `whileOpen` runs;
+    // it is answered once that returns.
+    void keepNextMessageOpen(std::function<void()> whileOpen) { whileOpen_ = std::move(whileOpen); }
 
     const QList<Shown>& shown() const { return shown_; }
     bool allAnswersUsed() const { return confirms_.isEmpty() && inputs_.isEmpty() && fonts_.isEmpty(); }
@@ -43,6 +50,14 @@ class ScriptedPrompts final : public Prompts {
     }
     void message(QWidget*, const QString& text, const QString& title, Icon icon) override {
         shown_.append({.text = text, .title = title, .icon = icon});
+        if (const std::function<void()> whileOpen = std::exchange(whileOpen_, {})) {
+            QEventLoop box;
+            QTimer::singleShot(0, &box, [&] {
+                whileOpen();
+                box.quit();
+            });
+            box.exec();
+        }
     }
     QString input(QWidget*, const QString& prompt, const QString& title,
                   const QString& defaultText) override {
@@ -59,6 +74,7 @@ class ScriptedPrompts final : public Prompts {
     QQueue<QString> inputs_;
     QQueue<FontChoice> fonts_;
     QList<Shown> shown_;
+    std::function<void()> whileOpen_;
 };
 
 // Answers each open with the next queued code and logs what was opened; an open with no code queued fails

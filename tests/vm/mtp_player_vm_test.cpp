@@ -59,19 +59,25 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
     makeFoldersSendMoveDownloadAndDelete();
 
     QTest::mouseClick(w.optRam[1], Qt::LeftButton);
+    settle();
     EXPECT_EQ(w.memory(), PlayerMemory::Card);
     prompts.answerInput(u"Card"_s);
     w.menuMkDir->trigger();
+    settle();
     dropSongs({u"e"_s});
     EXPECT_EQ(shownState(), u"Card / e"_s);
     prompts.answerConfirm(true);
     w.menuRmDir->trigger();
+    settle();
     EXPECT_EQ(shownState(), u" / "_s);
 
     QTest::mouseClick(w.optRam[0], Qt::LeftButton);
+    settle();
     w.cmbFolder->setCurrentText(u"Keep"_s);
+    settle();
     prompts.answerConfirm(true);
     w.menuRmDir->trigger();
+    settle();
     EXPECT_EQ(shownState(), u"Test / a,b"_s);
 
     // Esc in the middle of a song's data: the song goes, and nothing of it stays on the player.
@@ -96,6 +102,7 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return playerMenu().contains(kPlayerName + u"（接続されていません）*"_s); }, 10'000))
         << playerMenu().join(u" | "_s).toStdString();
+    settle();
     EXPECT_EQ(shownState(), u" / "_s);
 }
 

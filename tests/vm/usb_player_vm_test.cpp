@@ -36,20 +36,26 @@ TEST_F(UsbPlayerTest, AUserWorksOnBothMemoriesAndRemovesThePlayer) {
     EXPECT_EQ(shownState(), u"Keep,Test / a,d,b"_s);
 
     QTest::mouseClick(w.optRam[1], Qt::LeftButton);
+    settle();
     EXPECT_EQ(w.memory(), PlayerMemory::Card);
     prompts.answerInput(u"Card"_s);
     w.menuMkDir->trigger();
+    settle();
     dropSongs({u"e"_s});
     // tunedeck-player made "Cli" on the card before.
     EXPECT_EQ(shownState(), u"Card,Cli / e"_s);
     prompts.answerConfirm(true);
     w.menuRmDir->trigger();
+    settle();
     EXPECT_TRUE(shownState().startsWith(u"Cli / b,d,c,"_s)) << shownState().toStdString();
 
     QTest::mouseClick(w.optRam[0], Qt::LeftButton);
+    settle();
     w.cmbFolder->setCurrentText(u"Keep"_s);
+    settle();
     prompts.answerConfirm(true);
     w.menuRmDir->trigger();
+    settle();
     EXPECT_EQ(shownState(), u"Test / a,d,b"_s);
 
     // Unmounted behind UDisks2's back (no job of its own, so only a property changes): the players are told.

@@ -32,7 +32,10 @@ class PlayerMenuTest : public WindowTest {
         const QDir rock(volume.filePath(u"MUSIC/Rock"_s));
         return shownState() + u" | "_s + rock.entryList({u"*.mp3"_s}, QDir::Files, QDir::Name).join(u' ');
     }
-    void showFolder(const QString& name) const { window->cmbFolder->setCurrentText(name); }
+    void showFolder(const QString& name) const {
+        window->cmbFolder->setCurrentText(name);
+        settle();
+    }
 
     TemporaryFolder volume;
 };
@@ -77,6 +80,7 @@ TEST_F(PlayerMenuTest, TheSongOrderChosenDecidesWhatASwapChanges) {
     w.lvwSong->setFocus();
     w.lvwSong->selectRow(2);
     QTest::keyClick(w.lvwSong, Qt::Key_Up, Qt::AltModifier);
+    settle();
     EXPECT_EQ(shownAndRock(), u"Pop,Rock / a,x,b | 01 a.mp3 02 x.mp3 03 b.mp3"_s);
 
     start();
@@ -138,6 +142,7 @@ TEST_F(PlayerMenuTest, AFolderPlayerPlaysByNameAndKeepsWhatIsNotASong) {
         showFolder(u"Rock"_s);
         prompts.answerConfirm(true);
         (w.*command)->trigger();
+        settle();
         EXPECT_EQ(lastStatus() + u" | "_s + QString::fromUtf8(readFile(notes)), said + u" | mine"_s);
         QDir(volume.filePath(u"MUSIC"_s)).mkpath(u"Pop"_s);
     }
@@ -181,14 +186,17 @@ TEST_F(PlayerMenuTest, RemovalWaitsForTheRunAndThePaneFollowsPluggingInAndPullin
     emit players.changed();
     players.listed.clear();
     emit players.changed();
+    settle();
     EXPECT_EQ(lastStatus(), u"取り外しました。プレーヤーを抜いてもかまいません。"_s);
     // Plugged in again, it is read as before; pulled out unannounced, it is said to be gone.
     players.listed = {usbPlayer()};
     emit players.changed();
+    settle();
     EXPECT_EQ(shownState() + u" | "_s + lastStatus(), u"Pop,Rock / x | Ready"_s);
     ASSERT_TRUE(QDir().rename(volume.path(), working.filePath(u"away"_s)));
     players.listed.clear();
     emit players.changed();
+    settle();
     EXPECT_EQ(shownState() + u" | "_s + lastStatus() + u" | "_s + playerMenu().at(1),
               u" /  | Rio500が接続されていません。 | Acme Player (VOL)（接続されていません）*"_s);
 }

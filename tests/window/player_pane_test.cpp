@@ -65,7 +65,9 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
     w.lvwSong->setFocus();
     for (const Qt::KeyboardModifier modifier : {Qt::NoModifier, Qt::ShiftModifier}) {
         w.cmbFolder->setCurrentIndex(1);
+        settle();
         QTest::keyClick(w.windowHandle(), Qt::Key_F5, modifier);
+        settle();
         EXPECT_EQ(shownState(), u"a,b / s1,s2,s3"_s);
     }
 
@@ -79,12 +81,15 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
         SCOPED_TRACE(way);
         folder.runPlayer({u"insert-card"_s});
         QTest::keyClick(w.windowHandle(), Qt::Key_F5);
+        settle();
         QTest::mouseClick(w.optRam[1], Qt::LeftButton);
+        settle();
         EXPECT_EQ(rows(*w.lvwSong), QStringList({u"s1|card|0KB|外部"_s}));
         folder.runPlayer({u"remove-card"_s});
         w.lvwSong->setFocus();  // as a click on the list gives it
         takeStatusTexts();
         find();
+        settle();
         // The internal memory chosen and read, and nothing saying the card could not be read.
         EXPECT_EQ(std::tuple(shownState(), w.lvwSong->subItemText(0, 3), lastStatus(), folder.playerState(),
                              w.optRam[1]->isEnabled(), w.optRam[0]->isChecked(), w.memory(),
@@ -95,6 +100,7 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
     const QString panel2 = w.stbRioInfo->panelText(2);
     folder.runPlayer({u"disconnect"_s});
     w.menuRefSong->trigger();
+    settle();
     EXPECT_EQ(lastStatus() + shownState() + w.stbRioInfo->panelText(2),
               u"Rio500が接続されていません。a,b / "_s + panel2);
     // With the song list empty a download or a deletion asks nothing; with the file list empty the menu sends
@@ -110,6 +116,7 @@ TEST_F(PlayerPaneTest, TheFolderTheMemoryAndThePlayerAway) {
 
     folder.runPlayer({u"connect"_s});
     QTest::keyClick(w.windowHandle(), Qt::Key_F5);
+    settle();
     EXPECT_EQ(shownState(), u"a,b / s1,s2,s3"_s);
 }
 
@@ -153,6 +160,7 @@ TEST_F(PlayerPaneTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
     frmTunedeck& w = startWith(u"a:s1,s2,s3 b:s1,s2,s3"_s);
     ListView& list = *w.lvwSong;
     w.cmbFolder->setCurrentIndex(1);
+    settle();
     const auto rowImage = [&] {
         const QRect cell = list.visualRect(list.model()->index(2, 0));
         return list.viewport()->grab({0, cell.top(), list.viewport()->width(), cell.height()}).toImage();
@@ -166,12 +174,14 @@ TEST_F(PlayerPaneTest, ALeftDragExchangesTwoSongsOfTheShownFolder) {
             << row;
     }
     mouse(QTest::MouseRelease, 2);
+    settle();
     QMouseEvent rightDrag(QEvent::MouseMove, {}, {}, Qt::NoButton, Qt::RightButton, {});
     EXPECT_EQ((QApplication::sendEvent(list.viewport(), &rightDrag), list.markedRow()), -1) << "right button";
     EXPECT_EQ(folder.playerState() + u" | "_s + shownState(), u"a:s1,s2,s3 b:s3,s2,s1 | a,b / s3,s2,s1"_s);
     // A failed exchange is said, and the list is not read again.
     deviceLog->failures[u"Close"_s] = {1, u"故障"_s};
     mouse(QTest::MousePress, 2), mouse(QTest::MouseRelease, 0);
+    settle();
     EXPECT_EQ(lastStatus() + u" | "_s + folder.playerState() + u" | "_s + shownState(),
               u"曲変更でエラーが発生しました。 Err:故障 | a:s1,s2,s3 b:s1,s2,s3 | a,b / s3,s2,s1"_s);
 
@@ -196,6 +206,7 @@ TEST_F(PlayerPaneTest, AltArrowsMoveTheCurrentSongAndDelLeavesTheNextOneCurrent)
     frmTunedeck& w = startWith(u"a:s1 b:s1,s2,s3,s4,s5"_s);
     ListView& list = *w.lvwSong;
     w.cmbFolder->setCurrentIndex(1);
+    settle();
     selectPositions(list, {2, 3});
     // Each key, and then the player, the list, its current song ("*": selected) and whether the player was
     // left untouched; the keyboard stays on the list.
@@ -214,6 +225,7 @@ TEST_F(PlayerPaneTest, AltArrowsMoveTheCurrentSongAndDelLeavesTheNextOneCurrent)
             prompts.answerConfirm(true);
         deviceLog->calls.clear();
         QTest::keyClick(w.windowHandle(), key, modifier);
+        settle();
         EXPECT_EQ(folder.playerState() + u" | "_s + rows(list, 1).join(u',') + u" | "_s +
                       list.itemText(list.currentRow()) +
                       (list.isItemSelected(list.currentRow()) ? u"*"_s : u""_s) +
@@ -252,9 +264,11 @@ TEST_F(PlayerPaneTest, APlayerChangedMeanwhileIsReadAgainNotChanged) {
             SCOPED_TRACE(name);
             folder.setUpPlayer(kPlayer);
             QTest::keyClick(w.lvwSong, Qt::Key_F5);  // the folders read again too
+            settle();
             selectPositions(*w.lvwSong, {1});
             folder.onPlayer(change);
             command();
+            settle();
             EXPECT_EQ(folder.playerState() + u" | "_s + shownState() + u" | "_s + lastStatus() +
                           QDir(folder.path()).entryList({u"GetRio*"_s}).join(u' '),
                       changed + u" | Rioの内容が表示と違っていたため、何もせずに読み直しました。"_s);
@@ -272,9 +286,11 @@ TEST_F(PlayerPaneTest, ADownloadTakesTheNextFreeNameAndSaysWhere) {
     // Song 1 of `memory`, the memory clicked as a user does.
     const auto download = [&](int memory) {
         QTest::mouseClick(w.optRam[memory], Qt::LeftButton);
+        settle();
         selectPositions(*w.lvwSong, {1});
         prompts.answerConfirm(true);
         w.menuDown->trigger();
+        settle();
         EXPECT_EQ(lastStatus(), u"曲の取得が終了しました。保存先："_s + folder.path());
     };
     download(1);
@@ -301,6 +317,7 @@ TEST_F(PlayerPaneTest, ADownloadTakesTheNextFreeNameAndSaysWhere) {
 TEST_F(PlayerPaneTest, APlayerHeldByAnotherProgramKeepsWhatThePaneShowed) {
     frmTunedeck& w = startWith(u"a:s1,s2 b:t1,t2"_s);
     w.cmbFolder->setCurrentIndex(1);
+    settle();
     const auto shown = [&] {
         return std::tuple(shownState(), w.cmbFolder->currentText(), rows(*w.lvwSong),
                           w.stbRioInfo->panelText(2), w.optRam[0]->isChecked(), w.memory());
@@ -308,12 +325,14 @@ TEST_F(PlayerPaneTest, APlayerHeldByAnotherProgramKeepsWhatThePaneShowed) {
     const auto before = shown();
     folder.onPlayer([&](DeviceComponent&) {
         QTest::mouseClick(w.optRam[1], Qt::LeftButton);
+        settle();
         EXPECT_EQ(shown(), before);
         EXPECT_EQ(lastStatus(), u"Rioは別のプログラムが使用中のため、前に読んだ内容を表示しています。"_s);
         EXPECT_TRUE(statusShownWhole());
     });
     w.lvwSong->setFocus();
     QTest::keyClick(w.windowHandle(), Qt::Key_F5);
+    settle();
     EXPECT_EQ(shownState() + u" | "_s + lastStatus(), u"a,b / s1,s2 | Ready"_s);
 }
 
@@ -335,6 +354,7 @@ TEST_F(PlayerPaneTest, EscOrACloseStopsARun) {
                     act();
             });
         command->trigger();
+        settle();
         QObject::disconnect(acting);
         return lastStatus();
     };
@@ -360,10 +380,34 @@ TEST_F(PlayerPaneTest, EscOrACloseStopsARun) {
     prompts.answerConfirm(true);
     bool refused = false;
     runActing(w.menuDown, u"e1.mp3"_s, [&] { refused = !w.close(); });
-    EXPECT_TRUE(refused && QTest::qWaitFor([&] { return !w.isVisible(); }, 2000))
-        << "closed under the run, or not after it";
+    EXPECT_TRUE(refused && !w.isVisible()) << "closed under the run, or not after it";
     EXPECT_EQ(QDir(folder.path()).entryList({u"GetRio*"_s}), QStringList{u"GetRio01.mp3"_s});
     EXPECT_EQ(folder.settings().readInt(u"Separate"_s, -1), 2000);
+}
+
+// A message box opened during a send (a double-click on a file that nothing opens) holds nothing up: while it
+// is still open, the send ends, the pane is read again and given back, and the status says how the send
+// ended.
+TEST_F(PlayerPaneTest, AMessageBoxOpenDuringASendHoldsUpNothing) {
+    for (const QString& name : {u"e1.mp3"_s, u"e2.mp3"_s})
+        workFile(name, QByteArray(600'000, 'e'));
+    frmTunedeck& w = startWith(u"a:s1"_s);
+    ASSERT_EQ(folder.runPlayer({u"set-speed"_s, u"2000"_s}).exitStatus, 0);
+    selectPositions(*w.lvwFile, {5, 6});
+    w.menuSend->trigger();
+    QString whileOpen;
+    prompts.keepNextMessageOpen([&] {
+        const bool sending = w.isRunning();
+        settle();
+        whileOpen = (sending ? u"sending, then: "_s : u"sent before: "_s) + lastStatus() + u" | "_s +
+                    shownState() + (w.isRunning() || !w.fraSong->isEnabled() ? u" | held"_s : u""_s) +
+                    (w.stbRioInfo->progressBar()->isVisible() ? u" | progress"_s : u""_s);
+    });
+    shell.answerOpen(2);
+    QTest::mouseDClick(w.lvwFile->viewport(), Qt::LeftButton, {},
+                       w.lvwFile->visualRect(w.lvwFile->model()->index(0, 0)).center());
+    EXPECT_EQ(whileOpen, u"sending, then: 転送が終了しました。 | a / s1,e1.mp3,e2.mp3"_s);
+    EXPECT_EQ(prompts.shown().last().text, u"ShellExecuteでエラーになりました。"_s);
 }
 
 // Each command on the chosen memory, which holds `before` while the other holds a folder of its own, with
@@ -426,7 +470,9 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
         folder.setUpPlayer(u"other:kept"_s, other);
         frmTunedeck& w = startWith(before, chosenMemory);
         w.optRam[memory]->click();
+        settle();
         w.cmbFolder->setCurrentIndex(chosen);
+        settle();
         selectPositions(*w.lvwSong, {1, 3});
         selectPositions(*w.lvwFile, {2, 3, 4});
         deviceLog->calls.clear();
@@ -442,6 +488,7 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
             prompts.answerConfirm(true);
         }
         (w.*command)->trigger();
+        settle();
         const QString asked = command == &frmTunedeck::menuSend ? QString() : prompts.shown().last().text;
         const QString held = command == &frmTunedeck::menuDown
                                  ? QDir(folder.path()).entryList({u"GetRio*"_s}).join(u' ')

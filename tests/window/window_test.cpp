@@ -81,6 +81,7 @@ TEST_F(WindowTest, MissingComponentAndAFolderThatCannotBeWritten) {
               QStringList({u"Rio500Remix.dllが登録されていません。"_s, folderProblem}));
     EXPECT_EQ(rows(*w.lvwFile, 1), QStringList({u"song.mp3"_s}));
     w.menuRefSong->trigger();
+    settle();
     EXPECT_EQ(lastStatus(), u"Rio500が接続されていません。"_s);
     expectLeftSound();
     EXPECT_TRUE(window->close() && !window->isVisible());
@@ -213,6 +214,7 @@ TEST_F(WindowTest, EveryMenuItemReachesItsCommand) {
         menu->popup({});
         menu->setActiveAction(item);
         QTest::keyClick(menu, Qt::Key_Return);
+        settle();
         QStringList seen = takeStatusTexts();
         for (const ScriptedPrompts::Shown& shown : prompts.shown().mid(asked))
             seen << shown.text + shown.font.name;
@@ -237,6 +239,7 @@ TEST_F(WindowTest, FontVersionAndClipboard) {
     EXPECT_EQ(folder.settingsBytes(), "[tunedeck]\r\nFontName=IPAGothic\r\nFontSize=10\r\n");
     prompts.answerInput(u"new"_s);
     w.menuMkDir->trigger();
+    settle();
     dropOnSongList({QUrl::fromLocalFile(workFile(u"x.mp3"_s)), QUrl::fromLocalFile(workFile(u"y.mp3"_s))});
     EXPECT_EQ(deviceLog->calls.filter(u"Font"_s).join(u' '),
               u"FontName(\"IPAGothic\") FontSize(10) "_s.repeated(3).trimmed());
@@ -247,6 +250,7 @@ TEST_F(WindowTest, FontVersionAndClipboard) {
     EXPECT_EQ(shell.clipboardText(), u"one\r\n二曲目\r\nth r e e\r\nx.mp3\r\ny.mp3\r\n"_s);
     folder.setUpPlayer(u"a:"_s);
     w.menuRefSong->trigger();
+    settle();
     w.menuClipCopy->trigger();
     EXPECT_EQ(shell.clipboardText(), u""_s);
 }

@@ -9,13 +9,11 @@ void frmTunedeck::menuMkDir_Click() {
     const QString name = environment_.prompts->input(this, QStringLiteral("作るフォルダの名前を指定します。"),
                                                      QStringLiteral("フォルダ作成"), QString());
     setStatus(QStringLiteral("フォルダを作成しています..."));
-    Outcome outcome;
-    {
-        const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Keep);
-        outcome = session_->createFolder(memory_, name);
-    }
-    if (reportOutcome(QStringLiteral("フォルダ作成に失敗しました。 Err:"), outcome))
-        refreshAfterChange(QStringLiteral("フォルダを作成しました。"));
+    session_->createFolder(
+        memory_, name, holding(BusyWindow::Pointer::Keep, [this](const Outcome& outcome) {
+            if (reportOutcome(QStringLiteral("フォルダ作成に失敗しました。 Err:"), outcome))
+                refreshAfterChange(QStringLiteral("フォルダを作成しました。"));
+        }));
 }
 
 }  // namespace tunedeck

@@ -15,26 +15,33 @@ void frmTunedeck::menuDel_Click() {
     if (!environment_.prompts->confirm(this, QStringLiteral("削除します。"), QStringLiteral("削除")))
         return;
 
-    const Outcome outcome = showingRun(QStringLiteral(" を削除しています..."), BusyWindow::Pointer::Wait,
-                                       [&](PlayerSession& session) { return session.remove(songs); });
-    // The list read again, the arrow keys and the next Del go on from where the deleted songs were.
-    const auto readAgain = [&] {
-        refreshDeviceView(false);
-        const int row = std::min(songs.first().index, lvwSong->itemCount() - 1);
-        if (row >= 0)
-            lvwSong->selectRow(row);
+    const auto removal = [songs](PlayerSession& session, PlayerSession::Done done) {
+        session.remove(songs, done);
     };
-    if (outcome.ending == Outcome::Ending::Cancelled) {
-        readAgain();
-        setStatus(QStringLiteral("削除を中止しました。%1曲を削除しました。").arg(outcome.done));
-        return;
-    }
-    // Once the player has been asked to delete, the list may no longer match it, and a later command on it
-    // would pick songs by positions that have moved; a failure is shown after the list is read again.
-    if (outcome.ok() || (outcome.ending == Outcome::Ending::Failed && outcome.askedToChange))
-        readAgain();
-    if (reportOutcome(QStringLiteral("削除に失敗しました。 Err:"), outcome))
-        setStatus(QStringLiteral("削除が終了しました。"));
+    showingRun(
+        QStringLiteral(" を削除しています..."), BusyWindow::Pointer::Wait, removal,
+        [this, first = songs.first().index](const Outcome& outcome) {
+            const auto said = [this, outcome] {
+                if (outcome.ending == Outcome::Ending::Cancelled)
+                    setStatus(QStringLiteral("削除を中止しました。%1曲を削除しました。").arg(outcome.done));
+                else if (reportOutcome(QStringLiteral("削除に失敗しました。 Err:"), outcome))
+                    setStatus(QStringLiteral("削除が終了しました。"));
+            };
+            // Once the player has been asked to delete (a cancelled run too may have been), the list may no
+            // longer match it, and a later command on it would pick songs by positions that have moved; how
+            // the run ended is said after the list is read again.
+            const bool mayHaveChanged = outcome.ending == Outcome::Ending::Cancelled || outcome.ok() ||
+                                        (outcome.ending == Outcome::Ending::Failed && outcome.askedToChange);
+            if (!mayHaveChanged)
+                return said();
+            // The arrow keys and the next Del go on from where the deleted songs were.
+            refreshDeviceView(false, [this, first, said](bool) {
+                const int row = std::min(first, lvwSong->itemCount() - 1);
+                if (row >= 0)
+                    lvwSong->selectRow(row);
+                said();
+            });
+        });
 }
 
 }  // namespace tunedeck

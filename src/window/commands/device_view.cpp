@@ -16,52 +16,54 @@ const QString kPlayerChanged = QStringLiteral("Rioの内容が表示と違って
 // failure is reported with the player's description, and the pane shows what was read before it. A player
 // that another program holds has told nothing new, so the pane keeps what it showed, and the memory and
 // folder it showed them of. A card found gone leaves the internal memory chosen and read.
-bool frmTunedeck::refreshDeviceView(bool reloadFolders) {
-    {
-        const BusyWindow busy = holdPlayerPane(busy_, BusyWindow::Pointer::Keep);
-        setStatus(QStringLiteral("Rio500を探しています..."));
+void frmTunedeck::refreshDeviceView(bool reloadFolders, std::function<void(bool read)> then) {
+    const BusyWindow::Hold held = holdPlayerPane(BusyWindow::Pointer::Keep);
+    setStatus(QStringLiteral("Rio500を探しています..."));
 
-        std::optional<FolderRef> folder;
-        if (cmbFolder->count() > 0 && !reloadFolders)
-            folder = FolderRef{.index = qint16(cmbFolder->currentIndex()), .name = cmbFolder->currentText()};
-        const QMetaObject::Connection opened = connect(session_.get(), &PlayerSession::opened, this, [this] {
-            setStatus(QStringLiteral("曲リスト取得中..."));
-        });
-        PaneReading reading;
-        const Outcome outcome = session_->readPane(memory_, folder, reading);
-        disconnect(opened);
-        if (outcome.ending == Outcome::Ending::Cancelled)
-            return false;
-        if (outcome.inUse) {
-            memory_ = shownMemory_;
-            optRam[int(shownMemory_)]->setChecked(true);
-            cmbFolder->setCurrentIndex(shownFolder_);
-            setStatus(kInUse);
-            return false;
-        }
-        lvwSong->removeAllItems();
-        if (!outcome.notConnected)
-            showPane(reading);
-        shownMemory_ = memory_;
-        shownFolder_ = cmbFolder->currentIndex();
-        if (outcome.notConnected) {
-            setStatus(kNotConnected);
-            return false;
-        }
-        const bool cardGone = memory_ == PlayerMemory::Card && reading.cardPresent == std::optional(false);
-        if (!cardGone) {
+    std::optional<FolderRef> folder;
+    if (cmbFolder->count() > 0 && !reloadFolders)
+        folder = FolderRef{.index = qint16(cmbFolder->currentIndex()), .name = cmbFolder->currentText()};
+    const QMetaObject::Connection opened = connect(session_.get(), &PlayerSession::opened, this, [this] {
+        setStatus(QStringLiteral("曲リスト取得中..."));
+    });
+    session_->readPane(
+        memory_, folder, [this, held, opened, then](const Outcome& outcome, const PaneReading& reading) {
+            disconnect(opened);
+            const auto ended = [&](bool read) {
+                if (then)
+                    then(read);
+            };
+            if (outcome.ending == Outcome::Ending::Cancelled)
+                return ended(false);
+            if (outcome.inUse) {
+                memory_ = shownMemory_;
+                optRam[int(shownMemory_)]->setChecked(true);
+                cmbFolder->setCurrentIndex(shownFolder_);
+                setStatus(kInUse);
+                return ended(false);
+            }
+            lvwSong->removeAllItems();
+            if (!outcome.notConnected)
+                showPane(reading);
+            shownMemory_ = memory_;
+            shownFolder_ = cmbFolder->currentIndex();
+            if (outcome.notConnected) {
+                setStatus(kNotConnected);
+                return ended(false);
+            }
+            if (memory_ == PlayerMemory::Card && reading.cardPresent == std::optional(false)) {
+                // As a click on 内蔵 does.
+                optRam[int(PlayerMemory::Internal)]->setChecked(true);
+                memory_ = PlayerMemory::Internal;
+                return refreshDeviceView(true, then);
+            }
             if (!reading.cardPresent)  // nothing was read: the figures shown may no longer hold
                 stbRioInfo->setPanelText(2, QString());
             if (!reportOutcome(QStringLiteral("曲リストの取得に失敗しました。 Err:"), outcome))
-                return false;
+                return ended(false);
             setStatus(readyText());
-            return true;
-        }
-    }
-    // As a click on 内蔵 does.
-    optRam[int(PlayerMemory::Internal)]->setChecked(true);
-    memory_ = PlayerMemory::Internal;
-    return refreshDeviceView(true);
+            ended(true);
+        });
 }
 
 void frmTunedeck::showPane(const PaneReading& reading) {
@@ -94,8 +96,7 @@ bool frmTunedeck::reportOutcome(const QString& failureText, const Outcome& outco
             setStatus(failureText + outcome.description);
             break;
         case Outcome::Ending::Changed:
-            refreshDeviceView(true);
-            setStatus(kPlayerChanged);
+            refreshDeviceView(true, [this](bool) { setStatus(kPlayerChanged); });
             break;
         case Outcome::Ending::Cancelled:
             break;
@@ -105,11 +106,12 @@ bool frmTunedeck::reportOutcome(const QString& failureText, const Outcome& outco
 
 // The change is done on the player whether or not the list can be read afterwards: the user must not take
 // it for a failure, nor the old list for what the player now holds, so what the refresh said follows.
-void frmTunedeck::refreshAfterChange(const QString& doneText) {
-    if (refreshDeviceView(true))
-        setStatus(doneText);
-    else
-        setStatus(doneText + QLatin1Char(' ') + stbRioInfo->panelText(1));
+void frmTunedeck::refreshAfterChange(const QString& doneText, std::function<void(bool read)> then) {
+    refreshDeviceView(true, [this, doneText, then](bool read) {
+        setStatus(read ? doneText : doneText + QLatin1Char(' ') + stbRioInfo->panelText(1));
+        if (then)
+            then(read);
+    });
 }
 
 QString frmTunedeck::keptFilesText(int kept) {

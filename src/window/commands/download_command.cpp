@@ -35,15 +35,18 @@ void frmTunedeck::menuDown_Click() {
         return prefix + freeFileName(downloadFileName(song.position()),
                                      [&](const QString& name) { return entryExists(prefix + name); });
     };
-    const Outcome outcome =
-        showingRun(QStringLiteral(" を取得しています..."), BusyWindow::Pointer::Wait,
-                   [&](PlayerSession& session) { return session.download(songs, targetOf); });
-    const QString savedIn = QStringLiteral("保存先：") + pathText(folder);
-    if (outcome.ending == Outcome::Ending::Cancelled)
-        setStatus(QStringLiteral("取得を中止しました。%1曲を取得しました。").arg(outcome.done) +
-                  (outcome.done > 0 ? savedIn : QString()));
-    else if (reportOutcome(QStringLiteral("取得に失敗しました。 Err:"), outcome))
-        setStatus(QStringLiteral("曲の取得が終了しました。") + savedIn);
+    const auto fetching = [&](PlayerSession& session, PlayerSession::Done done) {
+        session.download(songs, targetOf, done);
+    };
+    showingRun(
+        QStringLiteral(" を取得しています..."), BusyWindow::Pointer::Wait, fetching,
+        [this, savedIn = QStringLiteral("保存先：") + pathText(folder)](const Outcome& outcome) {
+            if (outcome.ending == Outcome::Ending::Cancelled)
+                setStatus(QStringLiteral("取得を中止しました。%1曲を取得しました。").arg(outcome.done) +
+                          (outcome.done > 0 ? savedIn : QString()));
+            else if (reportOutcome(QStringLiteral("取得に失敗しました。 Err:"), outcome))
+                setStatus(QStringLiteral("曲の取得が終了しました。") + savedIn);
+        });
 }
 
 }  // namespace tunedeck

@@ -13,22 +13,23 @@ void frmTunedeck::menuFormat_Click() {
 
 // Erases the chosen memory. A failure is shown without its description and the panes keep what they showed.
 // What the player kept, not being its songs, is said with the end.
-Outcome frmTunedeck::formatMemory() {
+void frmTunedeck::formatMemory(PlayerSession::Done then) {
     setStatus(memoryName() + QStringLiteral("メモリを初期化しています..."));
-    Outcome outcome;
-    {
-        const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Wait);
-        outcome = session_->format(memory_);
-    }
-    if (outcome.ending == Outcome::Ending::Failed)
-        setStatus(memoryName() + QStringLiteral("メモリの初期化でエラーが発生しました。"));
-    if (!outcome.ok())
-        return outcome;
-    QString done = memoryName() + QStringLiteral("メモリの初期化が終了しました。");
-    if (outcome.kept > 0)
-        done += QLatin1Char(' ') + keptFilesText(outcome.kept);
-    refreshAfterChange(done);
-    return outcome;
+    session_->format(
+        memory_, holding(BusyWindow::Pointer::Wait, [this, then](const Outcome& outcome) {
+            const auto ended = [then, outcome] {
+                if (then)
+                    then(outcome);
+            };
+            if (outcome.ending == Outcome::Ending::Failed)
+                setStatus(memoryName() + QStringLiteral("メモリの初期化でエラーが発生しました。"));
+            if (!outcome.ok())
+                return ended();
+            QString done = memoryName() + QStringLiteral("メモリの初期化が終了しました。");
+            if (outcome.kept > 0)
+                done += QLatin1Char(' ') + keptFilesText(outcome.kept);
+            refreshAfterChange(done, [ended](bool) { ended(); });
+        }));
 }
 
 }  // namespace tunedeck

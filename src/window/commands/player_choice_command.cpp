@@ -89,7 +89,7 @@ void frmTunedeck::connectPlayer(bool read) {
 }
 
 void frmTunedeck::clearPlayerPane() {
-    const BusyWindow held = holdPlayerPane(busy_, BusyWindow::Pointer::Keep);
+    const BusyWindow::Hold held = holdPlayerPane(BusyWindow::Pointer::Keep);
     lvwSong->removeAllItems();
     cmbFolder->clear();
     stbRioInfo->setPanelText(2, QString());
@@ -114,14 +114,14 @@ void frmTunedeck::playersChanged() {
         removedSafely_ = false;
     const bool expected = removedSafely_ && !present();
     // Work under way meets the change itself and reads the pane again when it ends.
-    if (wasPresent != present() && !expected && !busy_ && !running_ && !loading_)
+    if (wasPresent != present() && !expected && !isRunning())
         readPlayerAgain();
 }
 
 // An item of "プレーヤー(&L)" in the "操作(&D)" menu: the player the window manages from now on, and at the
 // next start.
 void frmTunedeck::menuPlayer_Click(const QString& id) {
-    if (busy_ || running_) {
+    if (isRunning()) {
         fillPlayerMenu();
         setStatus(kBusyPlayer);
         return;
@@ -135,7 +135,7 @@ void frmTunedeck::menuPlayer_Click(const QString& id) {
 // "曲順：書き込んだ順", "曲順：ファイル名順", "曲順：プレイリスト順" in "プレーヤー(&L)": the order the
 // chosen player plays its songs in, kept for that player.
 void frmTunedeck::menuOrder_Click(SongOrder order) {
-    if (busy_ || running_) {
+    if (isRunning()) {
         fillPlayerMenu();
         setStatus(kBusyPlayer);
         return;

@@ -1,20 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmTunedeck.h"
 
-#include <QScopeGuard>
-
 namespace tunedeck {
 
 // While a command works on the player nothing else may use or change it, so every song of a run goes where
 // the run began. The upper pane stays usable.
-BusyWindow frmTunedeck::holdPlayerPane(bool& flag, BusyWindow::Pointer pointer) {
-    return BusyWindow(this, fraSong, flag, pointer,
-                      {menuSend, menuMkDir, menuRmDir, menuFormat, menuDel, menuDown, menuRefSong});
+BusyWindow::Hold frmTunedeck::holdPlayerPane(BusyWindow::Pointer pointer) {
+    return playerPane_->hold(pointer);
 }
 
-Outcome frmTunedeck::showingRun(const QString& doing, BusyWindow::Pointer pointer,
-                                const std::function<Outcome(PlayerSession&)>& run) {
-    const BusyWindow held = holdPlayerPane(running_, pointer);
+PlayerSession::Done frmTunedeck::holding(BusyWindow::Pointer pointer, PlayerSession::Done then) {
+    return
+        [held = holdPlayerPane(pointer), then = std::move(then)](const Outcome& outcome) { then(outcome); };
+}
+
+void frmTunedeck::showingRun(const QString& doing, BusyWindow::Pointer pointer,
+                             const std::function<void(PlayerSession&, PlayerSession::Done)>& run,
+                             PlayerSession::Done then) {
+    const BusyWindow::Hold held = holdPlayerPane(pointer);
     const QMetaObject::Connection started =
         connect(session_.get(), &PlayerSession::songStarted, this,
                 [this, doing](int, int, const QString& name) { setStatus(name + doing); });
@@ -27,14 +30,15 @@ Outcome frmTunedeck::showingRun(const QString& doing, BusyWindow::Pointer pointe
             stbRioInfo->showProgress(done, QStringLiteral("%1/%2曲").arg(progress.song).arg(progress.songs));
         });
     cancelKey->setEnabled(true);
-    const auto ended = qScopeGuard([&] {
-        disconnect(started);
-        disconnect(refused);
-        disconnect(progressed);
-        cancelKey->setEnabled(false);
-        stbRioInfo->hideProgress();
-    });
-    return run(*session_);
+    run(*session_,
+        [this, held, started, refused, progressed, then = std::move(then)](const Outcome& outcome) {
+            disconnect(started);
+            disconnect(refused);
+            disconnect(progressed);
+            cancelKey->setEnabled(false);
+            stbRioInfo->hideProgress();
+            then(outcome);
+        });
 }
 
 }  // namespace tunedeck

@@ -12,26 +12,29 @@ void frmTunedeck::menuRmDir_Click() {
             QStringLiteral("確認")))
         return;
     setStatus(QStringLiteral("フォルダを削除しています..."));
-    Outcome outcome;
     if (cmbFolder->count() < 2) {
-        outcome = formatMemory();
-        const QString said = stbRioInfo->panelText(1);
-        const bool read = refreshDeviceView(true);
-        // The list's "Ready" is all a removal says when it works; a format that failed must not end the same.
-        if (!outcome.ok())
-            setStatus(said);
-        else if (read && outcome.kept > 0)
-            setStatus(keptFilesText(outcome.kept));
+        formatMemory([this](const Outcome& outcome) {
+            const QString said = stbRioInfo->panelText(1);
+            refreshDeviceView(true, [this, outcome, said](bool read) {
+                // The list's "Ready" is all a removal says when it works; a format that failed must not end
+                // the same.
+                if (!outcome.ok())
+                    setStatus(said);
+                else if (read && outcome.kept > 0)
+                    setStatus(keptFilesText(outcome.kept));
+            });
+        });
         return;
     }
-    {
-        const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Keep);
-        outcome =
-            session_->removeFolder(memory_, qint16(cmbFolder->currentIndex()), cmbFolder->currentText());
-    }
-    if (reportOutcome(QStringLiteral("フォルダ削除に失敗しました。 Err:"), outcome) &&
-        refreshDeviceView(true) && outcome.kept > 0)
-        setStatus(keptFilesText(outcome.kept));
+    session_->removeFolder(
+        memory_, qint16(cmbFolder->currentIndex()), cmbFolder->currentText(),
+        holding(BusyWindow::Pointer::Keep, [this](const Outcome& outcome) {
+            if (reportOutcome(QStringLiteral("フォルダ削除に失敗しました。 Err:"), outcome))
+                refreshDeviceView(true, [this, kept = outcome.kept](bool read) {
+                    if (read && kept > 0)
+                        setStatus(keptFilesText(kept));
+                });
+        }));
 }
 
 }  // namespace tunedeck

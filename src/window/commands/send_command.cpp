@@ -19,49 +19,50 @@ QStringList frmTunedeck::selectedFiles() const {
 // Each file goes to the folder chosen when the send began, in the display font of the moment it goes. Its
 // title reads the display format from the settings file, so a change made during the send takes effect
 // with the next file.
-Outcome frmTunedeck::sendFiles(const QStringList& files, PlayerSession::AfterRefusal afterRefusal) {
+void frmTunedeck::sendFiles(const QStringList& files, PlayerSession::AfterRefusal afterRefusal,
+                            PlayerSession::Done then) {
     const auto titleOf = [settings = settings()](const QString& path) {
         TagRecord record;
         return displayTitleFor(path, record, settings);
     };
-    return showingRun(
-        QStringLiteral(" をRioに転送しています..."), BusyWindow::Pointer::Keep, [&](PlayerSession& session) {
-            return session.send(memory_, qint16(cmbFolder->currentIndex()), files, titleOf, afterRefusal);
-        });
+    const auto sending = [&](PlayerSession& session, PlayerSession::Done done) {
+        session.send(memory_, qint16(cmbFolder->currentIndex()), files, titleOf, afterRefusal, done);
+    };
+    showingRun(QStringLiteral(" をRioに転送しています..."), BusyWindow::Pointer::Keep, sending,
+               std::move(then));
 }
 
 // "Rioへ転送(&S)": the selected files in list order, stopping at the first failure.
 void frmTunedeck::menuSend_Click() {
     if (lvwFile->itemCount() == 0)
         return;
-    const Outcome outcome = sendFiles(selectedFiles(), PlayerSession::AfterRefusal::Stop);
-    QString ending = QStringLiteral("転送が終了しました。");
-    if (outcome.ending == Outcome::Ending::Failed)
-        ending = QStringLiteral("転送エラー Err:") + outcome.description;
-    else if (outcome.ending == Outcome::Ending::Cancelled)
-        ending = QStringLiteral("転送を中止しました。%1個のファイルを転送しました。").arg(outcome.done);
-    // The refresh's "Ready" would hide how the send ended, which is said again after it.
-    if (!outcome.ok())
-        setStatus(ending);
-    refreshDeviceView(false);
-    setStatus(ending);
+    sendFiles(selectedFiles(), PlayerSession::AfterRefusal::Stop, [this](const Outcome& outcome) {
+        QString ending = QStringLiteral("転送が終了しました。");
+        if (outcome.ending == Outcome::Ending::Failed)
+            ending = QStringLiteral("転送エラー Err:") + outcome.description;
+        else if (outcome.ending == Outcome::Ending::Cancelled)
+            ending = QStringLiteral("転送を中止しました。%1個のファイルを転送しました。").arg(outcome.done);
+        // The refresh's "Ready" would hide how the send ended, which is said again after it.
+        if (!outcome.ok())
+            setStatus(ending);
+        refreshDeviceView(false, [this, ending](bool) { setStatus(ending); });
+    });
 }
 
 // Files dropped on the song list: every one is tried, whatever it is, and the player's answer to each is
 // shown as it comes. The end says how many went and how many did not, also after the list is read again.
 void frmTunedeck::lvwSong_OLEDragDrop(const QStringList& files) {
-    const Outcome outcome = sendFiles(files, PlayerSession::AfterRefusal::GoOn);
-    QString ending = QString::number(outcome.done) + QStringLiteral("個のファイルを転送しました。");
-    if (outcome.failed > 0)
-        ending +=
-            QStringLiteral(" %1個は転送できませんでした。 Err:").arg(outcome.failed) + outcome.description;
-    if (outcome.ending == Outcome::Ending::Cancelled)
-        ending = QStringLiteral("転送を中止しました。") + ending;
-    setStatus(ending);
-    if (outcome.done > 0) {
-        refreshDeviceView(false);
+    sendFiles(files, PlayerSession::AfterRefusal::GoOn, [this](const Outcome& outcome) {
+        QString ending = QString::number(outcome.done) + QStringLiteral("個のファイルを転送しました。");
+        if (outcome.failed > 0)
+            ending += QStringLiteral(" %1個は転送できませんでした。 Err:").arg(outcome.failed) +
+                      outcome.description;
+        if (outcome.ending == Outcome::Ending::Cancelled)
+            ending = QStringLiteral("転送を中止しました。") + ending;
         setStatus(ending);
-    }
+        if (outcome.done > 0)
+            refreshDeviceView(false, [this, ending](bool) { setStatus(ending); });
+    });
 }
 
 }  // namespace tunedeck

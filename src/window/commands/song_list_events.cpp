@@ -32,31 +32,36 @@ void frmTunedeck::lvwSong_MouseUp(int button, int /*shift*/, int x, int y) {
         menuSongList->popup(lvwSong->viewport()->mapToGlobal(QPoint(x, y)));
     } else if (button & 1) {
         const int partner = swapPartner(*lvwSong, pressedSong_, {x, y});
-        if (partner > 0 && !swapSongs(pressedSong_ - 1, partner - 1))
+        if (partner > 0) {
+            swapSongs(pressedSong_ - 1, partner - 1, [this](bool swapped) {
+                if (swapped)
+                    pressedSong_ = 0;
+            });
             return;
+        }
     }
     pressedSong_ = 0;
 }
 
-bool frmTunedeck::swapSongs(int row, int otherRow) {
-    Outcome outcome;
-    {
-        const BusyWindow held = holdPlayerPane(running_, BusyWindow::Pointer::Keep);
-        outcome = session_->swap(songAt(row), songAt(otherRow));
-    }
-    if (!reportOutcome(QStringLiteral("曲変更でエラーが発生しました。 Err:"), outcome))
-        return false;
-    refreshDeviceView(false);
-    return true;
+void frmTunedeck::swapSongs(int row, int otherRow, std::function<void(bool swapped)> then) {
+    session_->swap(songAt(row), songAt(otherRow),
+                   holding(BusyWindow::Pointer::Keep, [this, then = std::move(then)](const Outcome& outcome) {
+                       if (!reportOutcome(QStringLiteral("曲変更でエラーが発生しました。 Err:"), outcome))
+                           return then(false);
+                       refreshDeviceView(false, [then](bool) { then(true); });
+                   }));
 }
 
 // The keyboard's way to reorder: the song moves one place and stays the current one.
 void frmTunedeck::swapCurrentSong(int step) {
     const int row = lvwSong->currentRow();
     const int partner = row + step;
-    if (row < 0 || partner < 0 || partner >= lvwSong->itemCount() || !swapSongs(row, partner))
+    if (row < 0 || partner < 0 || partner >= lvwSong->itemCount())
         return;
-    lvwSong->selectRow(partner);
+    swapSongs(row, partner, [this, partner](bool swapped) {
+        if (swapped)
+            lvwSong->selectRow(partner);
+    });
 }
 
 }  // namespace tunedeck

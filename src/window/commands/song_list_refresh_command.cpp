@@ -10,9 +10,10 @@ void frmTunedeck::optRam_Click(int index) {
     refreshDeviceView(true);
 }
 
-// Choosing a folder shows its songs; the refresh filling the combo box raises this too and is ignored.
+// Choosing a folder shows its songs; the refresh filling the combo box raises this too, the pane held, and is
+// ignored.
 void frmTunedeck::cmbFolder_Click() {
-    if (!busy_)
+    if (!isRunning())
         refreshDeviceView(false);
 }
 
