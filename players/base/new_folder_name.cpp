@@ -2,9 +2,9 @@
 #include "new_folder_name.h"
 
 #include "device_component.h"
+#include "file_player_texts.h"
 #include "local_path.h"
 #include "player_texts.h"
-#include "storage_texts.h"
 
 namespace tunedeck {
 
@@ -14,7 +14,7 @@ QString newFolderName(const QString& asked, const NameLimit& limit,
         throw DeviceError(player_texts::kEmptyFolderName);
     const QString name = fatSafeName(asked, {}, limit);
     if (containsIgnoringCase(taken(), name))
-        throw DeviceError(storage_texts::kFolderExists + nameText(name));
+        throw DeviceError(file_player_texts::kFolderExists + nameText(name));
     return name;
 }
 

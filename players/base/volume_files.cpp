@@ -2,9 +2,9 @@
 #include "volume_files.h"
 
 #include "fat_names.h"
+#include "file_player_texts.h"
 #include "local_path.h"
 #include "player_texts.h"
-#include "storage_texts.h"
 
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -138,17 +138,17 @@ DeviceError volumeError(int error, const QString& name) {
         case EDQUOT:
             return DeviceError(player_texts::kMemoryFull);
         case EROFS:
-            return DeviceError(storage_texts::kReadOnly);
+            return DeviceError(file_player_texts::kReadOnly);
         case EACCES:
         case EPERM:
-            return DeviceError(storage_texts::kWriteRefused + nameText(name));
+            return DeviceError(file_player_texts::kWriteRefused + nameText(name));
         case EIO:
         case ENODEV:
         case ENXIO:
         case ENOTCONN:
         case ESTALE:
         case ENOENT:
-            return DeviceError(storage_texts::kDeviceGone + nameText(name));
+            return DeviceError(file_player_texts::kDeviceGone + nameText(name));
         default:
             return DeviceError(player_texts::kStoreUnwritable + nameText(name));
     }
@@ -218,7 +218,7 @@ void writeAtomically(const Fd& folder, const QString& name, const QByteArray& co
 
 std::pair<Fd, qint64> openSongSource(const QString& path) {
     if (!isSongName(path.section(u'/', -1)))
-        throw DeviceError(storage_texts::kNotASong + pathText(path));
+        throw DeviceError(file_player_texts::kNotASong + pathText(path));
     const DeviceError unreadable(player_texts::kUnreadableSource + pathText(path));
     Fd source(openRegularFile(path));
     struct stat status {};

@@ -66,16 +66,16 @@ AudioPlayerFile audioPlayerFile(const QByteArray& contents) {
     return file;
 }
 
-StorageLocator folderLocator(const QString& folder) {
+PlayerLocator folderLocator(const QString& folder) {
     return [folder] {
         if (!isFolder(folder))
             throw DeviceError(player_texts::kNotConnected, DeviceError::Kind::NotConnected);
         const QString marker = folder + QStringLiteral("/.is_audio_player");
         const AudioPlayerFile player = audioPlayerFile(readSmallFile(marker));
-        StorageMemory memory{
+        MountedMemory memory{
             .audioFolder = player.audioFolder.isEmpty() ? folder : folder + u'/' + player.audioFolder,
             .audioFolderShared = !isFile(marker)};
-        return StorageLayout{.internal = memory, .order = player.order};
+        return MountedPlayer{.internal = memory, .order = player.order};
     };
 }
 

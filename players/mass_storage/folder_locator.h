@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "mounted_player.h"
 #include "song_order.h"
-#include "storage_layout.h"
 
 #include <QByteArray>
 #include <QString>
@@ -24,6 +24,6 @@ AudioPlayerFile audioPlayerFile(const QByteArray& contents);
 // A mounted volume, or any folder, addressed directly: memory 0 is that folder, there is no card. Its
 // ".is_audio_player" names the audio folder and the order; without one the folder itself is the audio
 // folder, shared with the user's other files. A missing folder is a player that is not connected.
-StorageLocator folderLocator(const QString& folder);
+PlayerLocator folderLocator(const QString& folder);
 
 }  // namespace tunedeck

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "folder_rewrite.h"
 
+#include "file_player_texts.h"
 #include "local_path.h"
-#include "storage_texts.h"
 
 #include <QSet>
 
@@ -229,7 +229,7 @@ void renameAll(const Fd& folder, const std::vector<Rename>& renames, const StepD
         return;
     const QSet<QString> present = presentOf(folder, renames), before = statesOf(renames).front();
     for (const QString& name : present - before)
-        throw DeviceError(storage_texts::kNameTaken + nameText(name));
+        throw DeviceError(file_player_texts::kNameTaken + nameText(name));
     for (const QString& name : before - present)
         throw volumeError(ENOENT, name);
     writeRenameJournal(folder, renames);

@@ -3,6 +3,7 @@
 
 #include "entry_order.h"
 #include "fat_names.h"
+#include "file_player_texts.h"
 #include "folder_entries.h"
 #include "index_range.h"
 #include "local_path.h"
@@ -12,7 +13,6 @@
 #include "player_memory.h"
 #include "player_texts.h"
 #include "playlist.h"
-#include "storage_texts.h"
 #include "volume_files.h"
 
 #include <fcntl.h>
@@ -78,13 +78,13 @@ std::vector<Song> playOrder(SongOrder order, const std::vector<VolumeEntry>& ent
 // One memory as it is now, its audio folder open.
 class Volume {
   public:
-    explicit Volume(const StorageMemory& memory) : memory_(memory), audio_(openFolder(memory.audioFolder)) {
+    explicit Volume(const MountedMemory& memory) : memory_(memory), audio_(openFolder(memory.audioFolder)) {
         if (!audio_)
-            throw DeviceError(storage_texts::kAudioFolderMissing + pathText(memory.audioFolder));
+            throw DeviceError(file_player_texts::kAudioFolderMissing + pathText(memory.audioFolder));
     }
 
     const Fd& audio() const { return audio_; }
-    const StorageMemory& memory() const { return memory_; }
+    const MountedMemory& memory() const { return memory_; }
 
     // The player's folders: the folders right under the audio folder, but hidden ones (ours among them).
     // Where the audio folder is a volume's root that holds the user's files too, only those that hold songs
@@ -135,7 +135,7 @@ class Volume {
                std::any_of(entries.begin(), entries.end(), isSong);
     }
 
-    const StorageMemory& memory_;
+    const MountedMemory& memory_;
     Fd audio_;
 };
 
@@ -222,11 +222,11 @@ int filesIn(const Fd& folder, const VolumeEntry& entry) {
 // player meanwhile would take this one's temporaries for what a crash left. It waits as the emulated player
 // does, taking turns with the other programs; the line is kept off the volume, so that waiting writes
 // nothing on the player.
-Fd lockedAudioFolder(const StorageMemory& memory) {
+Fd lockedAudioFolder(const MountedMemory& memory) {
     ::mkdir(NativePath(memory.audioFolder).c_str(), 0755);
     Fd folder = openFolder(memory.audioFolder);
     if (!folder)
-        throw DeviceError(storage_texts::kAudioFolderMissing + pathText(memory.audioFolder));
+        throw DeviceError(file_player_texts::kAudioFolderMissing + pathText(memory.audioFolder));
     // A file system without locks has nothing to wait for.
     const auto tryLock = [&] {
         return ::flock(folder.get(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
@@ -282,7 +282,7 @@ int clearFolder(const Volume& volume, const QString& name) {
 }
 
 // What a crash left on a memory, finished or removed; a volume that cannot be written keeps it.
-void recover(const StorageMemory& memory) {
+void recover(const MountedMemory& memory) {
     try {
         const Volume volume(memory);
         recoverFolder(volume.audio());
@@ -301,13 +301,13 @@ void recover(const StorageMemory& memory) {
 
 }  // namespace
 
-MassStoragePlayer::MassStoragePlayer(StorageLocator locator, StepDone stepDone)
+MassStoragePlayer::MassStoragePlayer(PlayerLocator locator, StepDone stepDone)
     : locator_(std::move(locator)), stepDone_(std::move(stepDone)) {}
 
 void MassStoragePlayer::Open() {
     if (layout_)
         throw DeviceError(player_texts::kAlreadyOpen);
-    StorageLayout layout = locator_();
+    MountedPlayer layout = locator_();
     std::vector<Fd> locks;
     for (const auto& memory : {layout.internal, layout.card})
         if (memory) {
@@ -364,7 +364,7 @@ void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle,
     const QString extension = extensionOf(filePath.section(u'/', -1));
     const auto [source, size] = openSongSource(filePath);
     if (size > kFatLargestFile && volume.isFat())
-        throw DeviceError(storage_texts::kTooLargeForFat);
+        throw DeviceError(file_player_texts::kTooLargeForFat);
     if (size > volume.available())
         throw DeviceError(player_texts::kMemoryFull);
     const NameLimit limit = volume.nameLimit();
@@ -389,7 +389,7 @@ void MassStoragePlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QStr
     const Volume volume(memoryAt(memory));
     const SongFolder folder(volume, folderIndex, order());
     const Song song = folder.song(songIndex);
-    const DeviceError unreadable(storage_texts::kReadFailed + nameText(song.fileName));
+    const DeviceError unreadable(file_player_texts::kReadFailed + nameText(song.fileName));
     const Fd source(
         ::openat(folder.fd().get(), NativePath(song.fileName).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!source)
@@ -495,16 +495,16 @@ void MassStoragePlayer::requireOpen() const {
         throw DeviceError(player_texts::kNotOpen);
 }
 
-const StorageMemory& MassStoragePlayer::memoryAt(qint32 memory) const {
+const MountedMemory& MassStoragePlayer::memoryAt(qint32 memory) const {
     requireOpen();
-    const std::optional<StorageMemory>& found =
+    const std::optional<MountedMemory>& found =
         memoryFromNumber(memory) == PlayerMemory::Card ? layout_->card : layout_->internal;
     if (!found)
         throw DeviceError(memory == 1 ? player_texts::kNoCard : player_texts::kNotConnected);
     return *found;
 }
 
-const StorageMemory& MassStoragePlayer::memoryAt(const QString& memory) const {
+const MountedMemory& MassStoragePlayer::memoryAt(const QString& memory) const {
     requireOpen();
     return memoryAt(memoryNumber(memoryFromText(memory)));
 }

@@ -3,8 +3,8 @@
 
 #include "device_component.h"
 #include "folder_rewrite.h"
+#include "mounted_player.h"
 #include "song_order.h"
-#include "storage_layout.h"
 #include "volume_files.h"
 
 #include <QStringList>
@@ -22,7 +22,7 @@ namespace tunedeck {
 class MassStoragePlayer final : public DeviceComponent, public SongOrderChoice, public KeptFiles {
   public:
     // `stepDone` is for tests: called after each step of a reordering that is on the device.
-    explicit MassStoragePlayer(StorageLocator locator, StepDone stepDone = {});
+    explicit MassStoragePlayer(PlayerLocator locator, StepDone stepDone = {});
 
     void Open() override;
     void Close() override;
@@ -47,14 +47,14 @@ class MassStoragePlayer final : public DeviceComponent, public SongOrderChoice, 
   private:
     void requireOpen() const;
     // The memory, once the player is open and has it.
-    const StorageMemory& memoryAt(qint32 memory) const;
-    const StorageMemory& memoryAt(const QString& memory) const;
+    const MountedMemory& memoryAt(qint32 memory) const;
+    const MountedMemory& memoryAt(const QString& memory) const;
     SongOrder order() const;
 
-    StorageLocator locator_;
+    PlayerLocator locator_;
     StepDone stepDone_;
     SongOrder chosenOrder_ = SongOrder::Directory;
-    std::optional<StorageLayout> layout_;  // while open
+    std::optional<MountedPlayer> layout_;  // while open
     std::vector<Fd> locks_;                // the memories' audio folders, held while open
     int kept_ = 0;                         // by the last DeleteFolder or Format
 };

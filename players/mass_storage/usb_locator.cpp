@@ -18,17 +18,17 @@ QString insideVolume(const QString& root, const QString& folder) {
     return cleaned == QLatin1String("/") ? root : root + cleaned;
 }
 
-StorageMemory memoryOn(const UsbVolume& volume, const std::optional<MediaPlayerInfo>& info,
+MountedMemory memoryOn(const UsbVolume& volume, const std::optional<MediaPlayerInfo>& info,
                        std::optional<SongOrder>& order) {
     const QString root = udisks::mount(volume);
     if (!info || info->audioFolders.isEmpty()) {
-        const StorageLayout onVolume = folderLocator(root)();
+        const MountedPlayer onVolume = folderLocator(root)();
         order = onVolume.order;
-        StorageMemory memory = *onVolume.internal;
+        MountedMemory memory = *onVolume.internal;
         memory.fileSystem = volume.fileSystem;
         return memory;
     }
-    StorageMemory memory{.audioFolder = insideVolume(root, info->audioFolders.first()),
+    MountedMemory memory{.audioFolder = insideVolume(root, info->audioFolders.first()),
                          .fileSystem = volume.fileSystem};
     // A new card has no music folder yet; the player looks for its songs there.
     if (!QDir().mkpath(memory.audioFolder))
@@ -41,14 +41,14 @@ StorageMemory memoryOn(const UsbVolume& volume, const std::optional<MediaPlayerI
 
 }  // namespace
 
-StorageLocator usbLocator(const QString& id) {
+PlayerLocator usbLocator(const QString& id) {
     return [id] {
         for (const UsbPlayer& player : usbPlayers(udisks::usbVolumes())) {
             if (player.id != id)
                 continue;
             const std::optional<MediaPlayerInfo> info =
                 readMediaPlayerInfo(player.mediaPlayer, mediaPlayerInfoFolders());
-            StorageLayout layout;
+            MountedPlayer layout;
             if (player.memories[0])
                 layout.internal = memoryOn(*player.memories[0], info, layout.order);
             if (player.memories[1]) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "storage_layout.h"
+#include "mounted_player.h"
 
 #include <QString>
 
@@ -10,6 +10,6 @@ namespace tunedeck {
 // A USB player by its id (UsbPlayer::id), found again at every Open: its memories mounted through UDisks2
 // where they are not, each one's audio folder from media-player-info's file for the player, else from the
 // volume's .is_audio_player, else the volume itself.
-StorageLocator usbLocator(const QString& id);
+PlayerLocator usbLocator(const QString& id);
 
 }  // namespace tunedeck

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "device_recorder.h"
 #include "fat_names.h"
+#include "file_player_texts.h"
 #include "file_size_limit.h"
 #include "folder_locator.h"
 #include "lock_turns.h"
@@ -10,7 +11,6 @@
 #include "playlist.h"
 #include "program_folder.h"
 #include "qt_printers.h"
-#include "storage_texts.h"
 #include "turn_probes.h"
 #include "volume_files.h"
 
@@ -87,13 +87,13 @@ QStringList filesUnder(const QString& folder) {
 }
 
 // A locator of the one memory.
-StorageLocator at(const StorageMemory& memory) {
-    return [memory] { return StorageLayout{.internal = memory}; };
+PlayerLocator at(const MountedMemory& memory) {
+    return [memory] { return MountedPlayer{.internal = memory}; };
 }
 
 // A locator that says of the folder what udev says of a USB player's volume: FAT, whose order of entries
 // counts, whatever file system the test's folder is on, and nothing on it says where its songs are.
-StorageLocator fatLocator(const QString& folder) {
+PlayerLocator fatLocator(const QString& folder) {
     return at({.audioFolder = folder, .fileSystem = u"vfat"_s, .audioFolderShared = true});
 }
 
@@ -125,7 +125,7 @@ class StorageTest : public ::testing::Test {
     }
     // A FAT player on the test's folder, unless `locator` says otherwise.
     std::unique_ptr<MassStoragePlayer> player(SongOrder order = SongOrder::Directory, StepDone stepDone = {},
-                                              StorageLocator locator = {}) const {
+                                              PlayerLocator locator = {}) const {
         auto made = std::make_unique<MassStoragePlayer>(
             locator ? locator : at({.audioFolder = volume(), .fileSystem = u"vfat"_s}), std::move(stepDone));
         made->ChooseSongOrder(order);
@@ -134,7 +134,7 @@ class StorageTest : public ::testing::Test {
     }
     // Folder "f" with songs s1..sN sent in that order.
     std::unique_ptr<MassStoragePlayer> withSongs(SongOrder order, int songs = 3,
-                                                 StorageLocator locator = {}) const {
+                                                 PlayerLocator locator = {}) const {
         auto made = player(order, {}, std::move(locator));
         made->AddFolder(u"f"_s, u"0"_s);
         for (int i = 1; i <= songs; ++i)
@@ -358,8 +358,8 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
         {[&] { device->GetSong(0, 0, got, u"0"_s, stop); }, player_texts::kCancelled},
         {[&] { device->GetSong(0, 0, none, u"0"_s, {}); }, player_texts::kUnwritableTarget + none},
         {[&] { withFileSizeLimit(65536, [&] { send(x); }); }, player_texts::kStoreUnwritable + u"03 t.mp3"_s},
-        {[&] { send(source(u"x.wav"_s)); }, storage_texts::kNotASong + computer + u"x.wav"_s},
-        {[&] { send(sparse); }, storage_texts::kTooLargeForFat},
+        {[&] { send(source(u"x.wav"_s)); }, file_player_texts::kNotASong + computer + u"x.wav"_s},
+        {[&] { send(sparse); }, file_player_texts::kTooLargeForFat},
         {[&] { device->AddSong(2, u"t"_s, x, u"0"_s, {}); }, player_texts::kFolderOutOfRange},
         {[&] { device->GetSong(0, 2, got, u"0"_s, {}); }, player_texts::kSongOutOfRange},
         {[&] { device->DeleteSong(0, -1, u"0"_s); }, player_texts::kSongOutOfRange},
@@ -368,7 +368,7 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
         {[&] { device->Songs(1, 0); }, player_texts::kNoCard},
         {[&] { device->AvailableMemory(u"2"_s); }, player_texts::kBadMemory},
         {[&] { device->AddFolder(u"  "_s, u"0"_s); }, player_texts::kEmptyFolderName},
-        {[&] { device->AddFolder(u"F"_s, u"0"_s); }, storage_texts::kFolderExists + u"F"_s},
+        {[&] { device->AddFolder(u"F"_s, u"0"_s); }, file_player_texts::kFolderExists + u"F"_s},
         {[&] { device->Open(); }, player_texts::kAlreadyOpen},
         {[&] { closed.Folders(0); }, player_texts::kNotOpen},
         {[&] { closed.Open(); }, player_texts::kInUse},
@@ -540,7 +540,7 @@ TEST_F(StorageTest, AFullOrReadOnlyVolumeRefusesClearly) {
     for (const auto& call : std::vector<std::function<void()>>{
              [&] { device->AddSong(0, u"t"_s, source(u"t.mp3"_s), u"0"_s, {}); },
              [&] { device->DeleteSong(0, 0, u"0"_s); }, [&] { device->AddFolder(u"g"_s, u"0"_s); }})
-        EXPECT_EQ(refusal(call), storage_texts::kReadOnly);
+        EXPECT_EQ(refusal(call), file_player_texts::kReadOnly);
     device->Close();
     EXPECT_EQ(songsOf(*player()), u"s1"_s) << "a read-only volume still opens and reads";
     // Over FAT's 4 GiB to a volume that is no FAT: too large only for the room left.

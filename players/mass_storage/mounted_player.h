@@ -11,7 +11,7 @@
 namespace tunedeck {
 
 // One memory of a mass-storage player as it is mounted now.
-struct StorageMemory {
+struct MountedMemory {
     QString audioFolder;     // absolute: the player's folders are the folders right under it
     QString playlistFolder;  // absolute, where each folder's playlist lies; empty: in the folder itself
     QString fileSystem;      // "vfat", "exfat", … as udev names it; empty when not known
@@ -21,14 +21,14 @@ struct StorageMemory {
 };
 
 // Where a mass-storage player's memories are, found again at every Open.
-struct StorageLayout {
-    std::optional<StorageMemory> internal;  // memory 0
-    std::optional<StorageMemory> card;      // memory 1: the second LUN of the same USB device
+struct MountedPlayer {
+    std::optional<MountedMemory> internal;  // memory 0
+    std::optional<MountedMemory> card;      // memory 1: the second LUN of the same USB device
     std::optional<SongOrder> order;         // when the player itself says how it orders
 };
 
 // Finds the player's memories, mounting them where needed. Throws DeviceError of kind NotConnected when the
 // player is not there.
-using StorageLocator = std::function<StorageLayout()>;
+using PlayerLocator = std::function<MountedPlayer()>;
 
 }  // namespace tunedeck

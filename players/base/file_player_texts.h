@@ -3,9 +3,9 @@
 
 #include <QString>
 
-namespace tunedeck::storage_texts {
+namespace tunedeck::file_player_texts {
 
-// The mass-storage player's own refusals, beside the ones it shares with the emulated player
+// The refusals of players of files (mass storage, MTP), beside the ones every player gives
 // (player_texts.h); the window shows them after " Err:".
 inline const QString kTooLargeForFat =
     QStringLiteral("4GB以上のファイルはこのプレーヤー（FAT）に保存できません。");
@@ -19,4 +19,4 @@ inline const QString kDeviceGone =
 inline const QString kAudioFolderMissing = QStringLiteral("プレーヤーの音楽フォルダが見つかりません: ");
 inline const QString kReadFailed = QStringLiteral("プレーヤーから読み込めません: ");
 
-}  // namespace tunedeck::storage_texts
+}  // namespace tunedeck::file_player_texts
