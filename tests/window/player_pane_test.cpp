@@ -487,7 +487,13 @@ TEST_F(PlayerPaneTest, EachCommandChangesOnlyTheChosenMemoryAndSaysHowItEnded) {
             EXPECT_TRUE(deviceLog->calls.isEmpty() && takeStatusTexts().isEmpty()) << "answered No";
             prompts.answerConfirm(true);
         }
+        // A command that waits on the player's data shows the wait cursor while it runs: removing the last
+        // folder is a format.
+        const bool waits = command == &frmTunedeck::menuDown || command == &frmTunedeck::menuDel ||
+                           command == &frmTunedeck::menuFormat ||
+                           (command == &frmTunedeck::menuRmDir && w.cmbFolder->count() == 1);
         (w.*command)->trigger();
+        EXPECT_EQ(w.cursor().shape() == Qt::WaitCursor, waits);
         settle();
         const QString asked = command == &frmTunedeck::menuSend ? QString() : prompts.shown().last().text;
         const QString held = command == &frmTunedeck::menuDown

@@ -42,9 +42,7 @@ void frmTunedeck::menuSend_Click() {
             ending = QStringLiteral("転送エラー Err:") + outcome.description;
         else if (outcome.ending == Outcome::Ending::Cancelled)
             ending = QStringLiteral("転送を中止しました。%1個のファイルを転送しました。").arg(outcome.done);
-        // The refresh's "Ready" would hide how the send ended, which is said again after it.
-        if (!outcome.ok())
-            setStatus(ending);
+        // Said after the list is read again, whose "Ready" would hide it.
         refreshDeviceView(false, [this, ending](bool) { setStatus(ending); });
     });
 }
