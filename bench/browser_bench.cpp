@@ -9,6 +9,7 @@
 #include "music_files.h"
 #include "music_folder.h"
 #include "program_folder.h"
+#include "window_run.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -60,6 +61,7 @@ struct Window {
                   }}) {
         QDir::setCurrent(working.path());
         window.Form_Load();
+        waitForRun(window);
     }
     ~Window() {
         window.close();

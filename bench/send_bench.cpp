@@ -14,6 +14,7 @@
 #include "music_files.h"
 #include "program_folder.h"
 #include "scripted_prompts.h"
+#include "window_run.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -86,6 +87,7 @@ class SendRun {
                                                QStringLiteral("set-speed"), QString::number(kbps)}) != 0)
             throw std::runtime_error("cannot set the link speed");
         window_.Form_Load();
+        waitForRun(window_);
         window_.dirlst->setPath(music_.path());
     }
     ~SendRun() { window_.close(); }
@@ -107,6 +109,7 @@ class SendRun {
             device->Close();
         }
         window_.refreshDeviceView(true);
+        waitForRun(window_);
     }
 
     // The whole command chosen from the menu, to its closing text; nanoseconds of the clock and of the
@@ -115,6 +118,7 @@ class SendRun {
         window_.lvwFile->selectAll();
         const qint64 start = clock.nsecsElapsed(), cpu = threadCpuTime();
         window_.menuSend->trigger();
+        waitForRun(window_);
         const std::pair<qint64, qint64> spent{clock.nsecsElapsed() - start, threadCpuTime() - cpu};
         if (!window_.stbRioInfo->panelText(1).startsWith(ending))
             throw std::runtime_error("the send did not end as it should");

@@ -5,6 +5,7 @@
 #include "frmTunedeck.h"
 #include "program_folder.h"
 #include "scripted_prompts.h"
+#include "window_run.h"
 
 #include <QApplication>
 #include <QDir>
@@ -64,8 +65,10 @@ void BM_RefreshListing2000Songs(benchmark::State& state) {
          .createDevice = [](const PlayerEntry&) { return std::make_unique<MemoryDevice>(2000); },
          .prompts = &prompts});
     window.Form_Load();
+    waitForRun(window);
     for (auto _ : state) {
         window.refreshDeviceView(false);
+        waitForRun(window);
         benchmark::DoNotOptimize(window.lvwSong->itemCount());
     }
     state.counters["songs"] = window.lvwSong->itemCount();
@@ -109,6 +112,7 @@ void BM_StartUpToFirstPaint(benchmark::State& state) {
         window.Form_Load();
         qApp->removeEventFilter(&firstPaint);
         state.SetIterationTime(double(firstPaint.nanoseconds) / 1e9);
+        waitForRun(window);
         window.close();
     }
 }
