@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "emulated_kind.h"
 
+#include "player_texts.h"
+
 namespace tunedeck {
 
 PlayerEntry emulatedPlayerEntry() {
@@ -14,7 +16,7 @@ PlayerKind emulatedKind() {
             .plugin = QStringLiteral("Rio500Remix"),
             .idPrefix = kEmulatedPlayerId,
             .ownStore = true,
-            .missingComponent = QStringLiteral("Rio500Remix.dllが登録されていません。"),
+            .missingComponent = player_texts::kEmulatorNotRegistered,
             .absent = [](const QString&, const QString&) { return emulatedPlayerEntry(); },
             .reachable = [](const PlayerEntry&) { return true; }};
 }

@@ -21,6 +21,8 @@ inline const QString kUnwritableTarget = QStringLiteral("ファイルを書き�
 inline const QString kStoreDamaged = QStringLiteral("プレーヤーの記録が壊れています: ");
 inline const QString kCancelled = QStringLiteral("転送を中止しました。");
 inline const QString kStoreUnwritable = QStringLiteral("プレーヤーに書き込めません: ");
+// The status while the emulated player's component cannot be created.
+inline const QString kEmulatorNotRegistered = QStringLiteral("Rio500Remix.dllが登録されていません。");
 // A removal asked for a player no longer there.
 inline const QString kAlreadyRemoved =
     QStringLiteral("プレーヤーが見つかりません。すでに取り外されています。");
