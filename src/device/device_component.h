@@ -71,6 +71,14 @@ class DeviceComponent {
     virtual void Format(const QString& memory) = 0;
 };
 
+// What a player whose Open costs much (a new USB session, a search through UDisks2) may offer: one bracket
+// for a whole run of songs. Each song is on the device once its call returns, as in a bracket of its own, and
+// the player is let go as the run ends, so that another program may have it between runs.
+class KeepsConnection {
+  public:
+    virtual ~KeepsConnection() = default;
+};
+
 // What a player of files may offer beside the contract: how many files its last DeleteFolder or Format left
 // in place because they were neither its songs nor its own (a user's documents on the same volume).
 class KeptFiles {

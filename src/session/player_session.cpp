@@ -192,21 +192,15 @@ Outcome endedAs(Outcome outcome, const Outcome& bracketOutcome) {
 
 }  // namespace
 
-Outcome PlayerSession::bracket(const std::function<void(DeviceComponent&)>& work, bool closeAfterFailedOpen) {
+Outcome PlayerSession::open(bool closeAfterFailure) {
     DeviceComponent* const device = device_.get();
     if (!device)
         return ended(Ending::Failed, kNoObject);
-    const auto closeQuietly = [device] {
-        try {
-            device->Close();
-        } catch (const std::exception&) {
-            // Already failing: the first error is the one to report.
-        }
-    };
     try {
         device->Open();
+        return {};
     } catch (const std::exception& error) {
-        if (closeAfterFailedOpen)
+        if (closeAfterFailure)
             closeQuietly();
         Outcome outcome = ended(Ending::Failed, descriptionOf(error));
         const auto* deviceError = dynamic_cast<const DeviceError*>(&error);
@@ -214,9 +208,11 @@ Outcome PlayerSession::bracket(const std::function<void(DeviceComponent&)>& work
         outcome.inUse = deviceError && deviceError->kind() == DeviceError::Kind::InUse;
         return outcome;
     }
+}
+
+Outcome PlayerSession::within(const std::function<void(DeviceComponent&)>& work) {
     try {
-        work(*device);
-        device->Close();
+        work(*device_);
         return {};
     } catch (const PlayerChanged&) {
         closeQuietly();
@@ -230,6 +226,71 @@ Outcome PlayerSession::bracket(const std::function<void(DeviceComponent&)>& work
         return ended(cancelled() ? Ending::Cancelled : Ending::Failed, descriptionOf(error));
     }
 }
+
+Outcome PlayerSession::close() {
+    try {
+        device_->Close();
+        return {};
+    } catch (const std::exception& error) {
+        // Once more, so that what the failed Close left held is let go.
+        closeQuietly();
+        return ended(Ending::Failed, descriptionOf(error));
+    }
+}
+
+void PlayerSession::closeQuietly() {
+    try {
+        device_->Close();
+    } catch (const std::exception&) {
+        // Already failing: the first error is the one to report.
+    }
+}
+
+Outcome PlayerSession::bracket(const std::function<void(DeviceComponent&)>& work, bool closeAfterFailedOpen) {
+    if (Outcome opened = open(closeAfterFailedOpen); !opened.ok())
+        return opened;
+    const Outcome outcome = within(work);
+    return outcome.ok() ? close() : outcome;
+}
+
+// The brackets of one run of songs: one a song, or one for the whole run where the player keeps its
+// connection. A song that fails closes the run's bracket, so the next one finds and opens the player afresh.
+class PlayerSession::RunBrackets {
+  public:
+    explicit RunBrackets(PlayerSession& session)
+        : session_(session), whole_(dynamic_cast<const KeepsConnection*>(session.device_.get()) != nullptr) {}
+    ~RunBrackets() {
+        if (open_)
+            session_.closeQuietly();
+    }
+    RunBrackets(const RunBrackets&) = delete;
+    RunBrackets& operator=(const RunBrackets&) = delete;
+
+    Outcome step(const std::function<void(DeviceComponent&)>& work) {
+        if (!whole_)
+            return session_.bracket(work);
+        if (!open_) {
+            if (Outcome opened = session_.open(true); !opened.ok())
+                return opened;
+            open_ = true;
+        }
+        Outcome outcome = session_.within(work);
+        open_ = outcome.ok();
+        return outcome;
+    }
+    // `run` once the run's last bracket has closed, or failed as that Close failed.
+    Outcome end(const Outcome& run) {
+        if (!std::exchange(open_, false))
+            return run;
+        const Outcome closed = session_.close();
+        return closed.ok() ? run : endedAs(run, closed);
+    }
+
+  private:
+    PlayerSession& session_;
+    const bool whole_;
+    bool open_ = false;
+};
 
 void PlayerSession::readPane(PlayerMemory memory, std::optional<FolderRef> folder, ReadingDone done) {
     const auto reading = std::make_shared<PaneReading>();
@@ -274,19 +335,21 @@ void PlayerSession::send(PlayerMemory memory, qint16 folderIndex, QStringList fi
         for (const QString& file : files)
             total += std::max<qint64>(fileSize(file), 0);
         Run run(*this, int(files.size()), total);
+        RunBrackets brackets(*this);
         Outcome outcome;
         for (int i = 0; i < files.size(); ++i) {
             if (cancelled())
                 return endedAs(outcome, ended(Ending::Cancelled));
             const QString title = titleOf(files[i]);
             run.start(i + 1, title, std::max<qint64>(fileSize(files[i]), 0));
-            const Outcome one =
-                folderIndex < 0 ? ended(Ending::Failed, kNoFolder) : bracket([&](DeviceComponent& device) {
-                    const auto [faceName, pointSize] = displayFont();
-                    device.FontName(faceName);
-                    device.FontSize(pointSize);
-                    device.AddSong(folderIndex, title, files[i], memoryText(memory), run.mover());
-                });
+            const Outcome one = folderIndex < 0 ? ended(Ending::Failed, kNoFolder)
+                                                : brackets.step([&](DeviceComponent& device) {
+                                                      const auto [faceName, pointSize] = displayFont();
+                                                      device.FontName(faceName);
+                                                      device.FontSize(pointSize);
+                                                      device.AddSong(folderIndex, title, files[i],
+                                                                     memoryText(memory), run.mover());
+                                                  });
             if (one.ok()) {
                 ++outcome.done;
                 run.finish();
@@ -298,7 +361,7 @@ void PlayerSession::send(PlayerMemory memory, qint16 folderIndex, QStringList fi
                 return endedAs(outcome, one);
             }
         }
-        return outcome;
+        return brackets.end(outcome);
     };
     perform(work, std::move(done));
 }
@@ -336,13 +399,14 @@ void PlayerSession::download(QList<SongRef> songs, TargetOf targetOf, Done done)
 void PlayerSession::remove(QList<SongRef> songs, Done done) {
     const auto work = [this, songs = std::move(songs)] {
         Run run(*this, int(songs.size()), 0);
+        RunBrackets brackets(*this);
         Outcome outcome;
         for (int i = 0; i < songs.size(); ++i) {
             if (cancelled())
                 return endedAs(outcome, ended(Ending::Cancelled));
             const SongRef& song = songs[i];
             run.start(i + 1, song.name, 0);
-            const Outcome one = bracket([&](DeviceComponent& device) {
+            const Outcome one = brackets.step([&](DeviceComponent& device) {
                 const qint32 index = deletedSongIndex(song.position(), outcome.done);
                 requireAt(songsBeside(device, song), song, index);
                 outcome.askedToChange = true;
@@ -353,7 +417,7 @@ void PlayerSession::remove(QList<SongRef> songs, Done done) {
             ++outcome.done;
             run.finish();
         }
-        return outcome;
+        return brackets.end(outcome);
     };
     perform(work, std::move(done));
 }
@@ -422,17 +486,13 @@ void PlayerSession::aside(std::function<void()> work, Done done) {
 }
 
 void PlayerSession::release() {
-    // Queued behind the operation under way, if any, on the session's thread, which ends only after it.
+    // Queued behind the operation under way, if any, on the session's thread, which ends only after it. The
+    // program ends or leaves this player either way.
     QMetaObject::invokeMethod(
         worker_,
         [this] {
-            if (device_) {
-                try {
-                    device_->Close();
-                } catch (const std::exception&) {
-                    // The program ends or leaves this player either way.
-                }
-            }
+            if (device_)
+                closeQuietly();
         },
         Qt::QueuedConnection);
 }

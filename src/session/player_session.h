@@ -109,13 +109,14 @@ class PlayerSession : public QObject {
     // The card, the folders (without `folder`: read again, and the first one listed), the songs of the folder
     // and the free memory.
     void readPane(PlayerMemory memory, std::optional<FolderRef> folder, ReadingDone done);
-    // Each file in a bracket of its own, titled by `titleOf` (called on the session's thread).
+    // Each file in a bracket of its own (or all in one, where the player keeps its connection), titled by
+    // `titleOf` (called on the session's thread).
     void send(PlayerMemory memory, qint16 folderIndex, QStringList files, TitleOf titleOf,
               AfterRefusal afterRefusal, Done done);
     // The songs (of one folder), all in one bracket, each into the file `targetOf` names.
     void download(QList<SongRef> songs, TargetOf targetOf, Done done);
-    // Each song in a bracket of its own; every deletion moves the later songs of the folder up by one, and
-    // the ones still to go are asked for where they have moved.
+    // Each song in a bracket of its own (or all in one, as a send); every deletion moves the later songs of
+    // the folder up by one, and the ones still to go are asked for where they have moved.
     void remove(QList<SongRef> songs, Done done);
     void swap(SongRef first, SongRef second, Done done);
     void createFolder(PlayerMemory memory, QString name, Done done);
@@ -142,12 +143,18 @@ class PlayerSession : public QObject {
 
   private:
     class Run;
+    class RunBrackets;
 
     // Runs `work` on the session's thread, then `done` with its outcome on the owner's.
     void perform(std::function<Outcome()> work, Done done);
     // One bracket, on the session's thread: Open, `work`, Close. A failure closes the device with its own
     // failure ignored; so is a failed Open, unless `closeAfterFailedOpen` is false (a reading only looks).
     Outcome bracket(const std::function<void(DeviceComponent&)>& work, bool closeAfterFailedOpen = true);
+    // A bracket's parts: Open; `work`, closing the device quietly when it fails; Close.
+    Outcome open(bool closeAfterFailure);
+    Outcome within(const std::function<void(DeviceComponent&)>& work);
+    Outcome close();
+    void closeQuietly();
     bool cancelled() const { return cancelRequested_ || stopping_; }
     std::pair<QString, qint32> displayFont() const;
 

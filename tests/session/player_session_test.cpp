@@ -73,6 +73,112 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
     }
 }
 
+// The recorder of a player that keeps its connection across a run.
+class KeepingRecorder final : public DeviceRecorder, public KeepsConnection {
+  public:
+    using DeviceRecorder::DeviceRecorder;
+};
+
+// The members called in each bracket of the log, the brackets apart by "|"; a Close after a failed one, to
+// let go what it held, ends the same bracket.
+QString bracketsOf(const QStringList& calls) {
+    QStringList members;
+    for (const QString& call : calls)
+        if (const QString member = call.section(u'(', 0, 0); member != u"Close"_s || members.last() != member)
+            members << member;
+    return members.join(u' ').remove(u"Open "_s).replace(u" Close"_s, u" |"_s).chopped(2);
+}
+
+// A run of songs is one bracket where the player keeps its connection, and a bracket a song elsewhere. A song
+// the player refuses closes the run's bracket, so the next song opens the player afresh; a stop between two
+// songs closes it as well, and a Close failing at the run's end fails the run, what was sent staying sent.
+TEST_F(SessionTest, ARunIsOneBracketWhereThePlayerKeepsItsConnection) {
+    using enum PlayerSession::AfterRefusal;
+    const auto title = [](const QString& path) { return QFileInfo(path).fileName(); };
+    const QStringList three = files + QStringList{writeFile(folder.path() + u"/z.mp3"_s, "z")};
+    const auto send = [&](PlayerSession::AfterRefusal after) {
+        return [&, after](PlayerSession& s, auto done) {
+            s.send(PlayerMemory::Internal, 1, three, title, after, done);
+        };
+    };
+    const auto remove = [&](PlayerSession& s, auto done) {
+        s.remove({listed.songs->at(0), listed.songs->at(2)}, done);
+    };
+    const QString sendOne = u"FontName FontSize AddSong"_s;
+    struct Case {
+        bool keeps;
+        Operation operation;
+        QString failing;  // the member whose second call fails, if any
+        bool stopAfterOne;
+        QString brackets;
+        QString outcome;  // ending, songs done, songs refused
+        QString after;
+    };
+    const Case cases[] = {
+        {true,
+         send(Stop),
+         {},
+         false,
+         sendOne + u' ' + sendOne + u' ' + sendOne,
+         u"0 3 0"_s,
+         u"a:s1,s2,s3 b:x.mp3,y.mp3,z.mp3"_s},
+        {false,
+         send(Stop),
+         {},
+         false,
+         sendOne + u" | "_s + sendOne + u" | "_s + sendOne,
+         u"0 3 0"_s,
+         u"a:s1,s2,s3 b:x.mp3,y.mp3,z.mp3"_s},
+        {true, send(GoOn), u"AddSong"_s, false, sendOne + u' ' + sendOne + u" | "_s + sendOne, u"0 2 1"_s,
+         u"a:s1,s2,s3 b:x.mp3,z.mp3"_s},
+        {true, send(Stop), u"AddSong"_s, false, sendOne + u' ' + sendOne, u"1 1 0"_s,
+         u"a:s1,s2,s3 b:x.mp3"_s},
+        {true, send(Stop), {}, true, sendOne, u"2 1 0"_s, u"a:s1,s2,s3 b:x.mp3"_s},
+        {true, send(Stop), u"Close"_s, false, sendOne + u' ' + sendOne + u' ' + sendOne, u"1 3 0"_s,
+         u"a:s1,s2,s3 b:x.mp3,y.mp3,z.mp3"_s},
+        {true,
+         remove,
+         {},
+         false,
+         u"Folders Songs DeleteSong Folders Songs DeleteSong"_s,
+         u"0 2 0"_s,
+         u"a:s2 b:"_s},
+        {false,
+         remove,
+         {},
+         false,
+         u"Folders Songs DeleteSong | Folders Songs DeleteSong"_s,
+         u"0 2 0"_s,
+         u"a:s2 b:"_s},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.brackets.toStdString());
+        folder.setUpPlayer(u"a:s1,s2,s3 b:"_s);
+        const auto log = std::make_shared<DeviceRecorder::Log>();
+        auto player = createEmulatedPlayer(folder.storePath());
+        PlayerSession s(each.keeps ? std::unique_ptr<DeviceComponent>(
+                                         std::make_unique<KeepingRecorder>(std::move(player), log))
+                                   : std::make_unique<DeviceRecorder>(std::move(player), log));
+        ASSERT_TRUE(waitFor(s, PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
+        log->calls.clear();
+        if (!each.failing.isEmpty())
+            log->failures[each.failing] = {each.failing == u"Close"_s ? 1 : 2, u"故障"_s};
+        if (each.stopAfterOne)
+            QObject::connect(
+                &s, &PlayerSession::progressed, &s,
+                [&](const RunProgress& progress) {
+                    if (progress.songsDone == 1)
+                        s.cancel();
+                },
+                Qt::DirectConnection);
+        const Outcome out = waitFor([&](PlayerSession::Done done) { each.operation(s, done); });
+        EXPECT_EQ(bracketsOf(log->calls), each.brackets);
+        EXPECT_EQ(u"%1 %2 %3"_s.arg(int(out.ending)).arg(out.done).arg(out.failed), each.outcome);
+        EXPECT_EQ(std::pair(log->unbracketed, log->open), std::pair(QStringList(), false));
+        EXPECT_EQ(folder.playerState(), each.after);
+    }
+}
+
 // Two songs of one name and size are told apart by what the player knows them by: when another program has
 // swapped them since the list was read, the song the user chose is no longer where the list showed it, and
 // nothing is deleted, fetched or swapped.
@@ -136,7 +242,10 @@ TEST_F(SessionTest, EveryOperationWorksOnAPlayerOfAKindAddedBesideTheBuiltInOnes
          },
          u"a:x,y b:"_s},
         {[&](auto done) { session.swap(listed.songs->at(0), listed.songs->at(1), done); }, u"a:y,x b:"_s},
-        {[&](auto done) { session.download({listed.songs->at(1)}, [&](auto&) { return got; }, done); },
+        {[&](auto done) {
+             session.download(
+                 {listed.songs->at(1)}, [&](auto&) { return got; }, done);
+         },
          u"a:y,x b:"_s},
         {[&](auto done) { session.remove({listed.songs->at(0)}, done); }, u"a:x b:"_s},
         {[&](auto done) { session.removeFolder(PlayerMemory::Internal, 1, u"b"_s, done); }, u"a:x"_s},

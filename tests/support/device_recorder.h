@@ -19,7 +19,7 @@ namespace tunedeck::testing {
 // which outlives them (the window releases its device at shutdown), also notes every call made outside an
 // Open..Close bracket and holds the calls planned to fail. The choice of song order reaches the device as
 // such, as does what a removal kept; a transfer is logged without its progress.
-class DeviceRecorder final : public DeviceComponent, public SongOrderChoice, public KeptFiles {
+class DeviceRecorder : public DeviceComponent, public SongOrderChoice, public KeptFiles {
     using D = DeviceComponent;
     using Text = const QString&;
 
