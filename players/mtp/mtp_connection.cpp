@@ -206,6 +206,30 @@ void MtpConnection::forgetListings() {
     playlists_.reset();
 }
 
+void MtpConnection::noteAdded(quint32 storage, quint32 parent, const MtpObject& object) {
+    if (const auto listed = children_.find({storage, parent == 0 ? kMtpRoot : parent});
+        listed != children_.end())
+        listed->second.push_back(object);
+    if (object.folder)
+        children_[{storage, object.id}] = {};
+}
+
+void MtpConnection::noteRemoved(quint32 object) {
+    for (auto listed = children_.begin(); listed != children_.end();) {
+        if (listed->first.second == object) {
+            listed = children_.erase(listed);
+            continue;
+        }
+        std::erase_if(listed->second, [&](const MtpObject& each) { return each.id == object; });
+        ++listed;
+    }
+    if (playlists_) {
+        std::erase_if(*playlists_, [&](const MtpPlaylist& playlist) { return playlist.id == object; });
+        for (MtpPlaylist& playlist : *playlists_)
+            std::erase(playlist.tracks, object);
+    }
+}
+
 quint32 MtpConnection::defaultMusicFolder() const {
     return device_->default_music_folder == kMtpRoot ? 0 : device_->default_music_folder;
 }
@@ -231,29 +255,37 @@ bool MtpConnection::keepsTrackProperties() {
 }
 
 quint32 MtpConnection::createFolder(const QString& name, quint32 parent, quint32 storage) {
-    forgetListings();
     QByteArray utf8 = name.toUtf8();
     const quint32 folder = LIBMTP_Create_Folder(device_, utf8.data(), parent, storage);
-    if (folder == 0)
+    if (folder == 0) {
+        forgetListings();
         throw failure(QStringLiteral("Create_Folder"));
+    }
+    noteAdded(storage, parent, {.id = folder, .name = name, .folder = true});
     return folder;
 }
 
 void MtpConnection::remove(quint32 object) {
-    forgetListings();
-    if (LIBMTP_Delete_Object(device_, object) != 0)
+    if (LIBMTP_Delete_Object(device_, object) != 0) {
+        forgetListings();
         throw failure(QStringLiteral("Delete_Object"));
+    }
+    noteRemoved(object);
 }
 
 void MtpConnection::rename(quint32 object, const QString& name) {
-    forgetListings();
     QByteArray utf8 = name.toUtf8();
-    if (LIBMTP_Set_Object_Filename(device_, object, utf8.data()) != 0)
+    if (LIBMTP_Set_Object_Filename(device_, object, utf8.data()) != 0) {
+        forgetListings();
         throw failure(QStringLiteral("Set_Object_Filename"));
+    }
+    for (auto& [key, objects] : children_)
+        for (MtpObject& each : objects)
+            if (each.id == object)
+                each.name = name;
 }
 
 quint32 MtpConnection::send(int source, const MtpUpload& upload, const TransferProgress& progress) {
-    forgetListings();
     LIBMTP_Clear_Errorstack(device_);
     Transfer transfer{source, progress};
     quint32 object = 0;
@@ -283,8 +315,12 @@ quint32 MtpConnection::send(int source, const MtpUpload& upload, const TransferP
         object = file->item_id;
         LIBMTP_destroy_file_t(file);
     }
-    if (result == 0 && !transfer.stopped && !transfer.failed)
+    if (result == 0 && !transfer.stopped && !transfer.failed) {
+        noteAdded(upload.storage, upload.parent,
+                  {.id = object, .name = upload.name, .size = upload.size, .folder = false});
         return object;
+    }
+    forgetListings();
     const DeviceError error = result != 0       ? failure(upload.name)
                               : transfer.failed ? DeviceError(player_texts::kUnreadableSource + upload.name)
                                                 : DeviceError(player_texts::kCancelled);
@@ -362,12 +398,17 @@ quint32 MtpConnection::createPlaylist(const MtpPlaylist& playlist, quint32 paren
 }
 
 void MtpConnection::updatePlaylist(const MtpPlaylist& playlist) {
-    forgetListings();
     LIBMTP_playlist_t* changed = libmtpPlaylist(playlist, 0);
     const int result = LIBMTP_Update_Playlist(device_, changed);
     LIBMTP_destroy_playlist_t(changed);
-    if (result != 0)
+    if (result != 0) {
+        forgetListings();
         throw failure(QStringLiteral("Update_Playlist"));
+    }
+    if (playlists_)
+        for (MtpPlaylist& each : *playlists_)
+            if (each.id == playlist.id)
+                each.tracks = playlist.tracks;
 }
 
 }  // namespace tunedeck

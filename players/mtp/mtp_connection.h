@@ -50,8 +50,9 @@ inline constexpr quint32 kMtpRoot = 0xffffffffu;
 
 // An MTP player opened through libmtp, held from construction to destruction. Every call blocks until the
 // player answers and throws DeviceError with what libmtp says; one thread at a time. A folder's objects and
-// the playlists are listed once and kept until this connection changes anything on the player: what another
-// program changes meanwhile is seen by the next connection.
+// the playlists are listed once and kept, with what this connection changes noted in them; a change that
+// fails drops them all, as the player's state is then unknown. What another program changes meanwhile is
+// seen by the next connection.
 class MtpConnection {
   public:
     // Waits up to 3 seconds for another program to let the player go.
@@ -85,8 +86,10 @@ class MtpConnection {
     // What libmtp has to say about `what` failing, its error stack cleared.
     DeviceError failure(const QString& what);
     void open();
-    // Each call that changes the player drops what was listed.
     void forgetListings();
+    // `object`, made in `parent` (0 or kMtpRoot: the storage's root), or removed, in what was listed.
+    void noteAdded(quint32 storage, quint32 parent, const MtpObject& object);
+    void noteRemoved(quint32 object);
 
     MtpDevice address_;
     LIBMTP_mtpdevice_struct* device_ = nullptr;

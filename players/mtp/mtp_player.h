@@ -15,8 +15,9 @@ namespace tunedeck {
 // each shown by its file name, made from the display title it was sent with. A player that keeps playlists
 // plays a folder in the order of the playlist of the folder's name; any other by file name, so songs are sent
 // as "01 title.mp3", "02 …" and a swap exchanges the numbers. Removing a folder or formatting removes the
-// songs and their playlists, and a folder once nothing else is in it: a phone keeps its photos.
-class MtpPlayer final : public DeviceComponent, public KeptFiles {
+// songs and their playlists, and a folder once nothing else is in it: a phone keeps its photos. A run of
+// songs keeps one connection.
+class MtpPlayer final : public DeviceComponent, public KeptFiles, public KeepsConnection {
   public:
     // `id`: the player id (mtp_devices.h).
     explicit MtpPlayer(QString id);
