@@ -98,7 +98,30 @@ std::pair<Fd, QString> openContainingFolder(const QString& path) {
             path.sliced(slash + 1)};
 }
 
+namespace {
+
+// The entry of `native` (the name's own bytes) in the folder, as lstat tells it; Other when it cannot.
+VolumeEntry describedEntry(const Fd& folder, const char* native, QString name) {
+    VolumeEntry entry{.name = std::move(name)};
+    struct stat status {};
+    if (::fstatat(folder.get(), native, &status, AT_SYMLINK_NOFOLLOW) == 0) {
+        entry.kind = S_ISREG(status.st_mode)   ? VolumeEntry::Kind::File
+                     : S_ISDIR(status.st_mode) ? VolumeEntry::Kind::Folder
+                                               : VolumeEntry::Kind::Other;
+        entry.size = status.st_size;
+        entry.inode = status.st_ino;
+        entry.modified = qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
+    }
+    return entry;
+}
+
+}  // namespace
+
 std::vector<VolumeEntry> listEntries(const Fd& folder) {
+    return listEntries(folder, [](const QString&) { return nullptr; });
+}
+
+std::vector<VolumeEntry> listEntries(const Fd& folder, const KnownEntry& known) {
     std::vector<VolumeEntry> entries;
     // A listing of its own, so that reading does not move the folder's offset.
     const int fd = ::openat(folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -112,17 +135,9 @@ std::vector<VolumeEntry> listEntries(const Fd& folder) {
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        struct stat status {};
-        VolumeEntry each{.name = pathFromBytes(QByteArrayView(name.data(), qsizetype(name.size())))};
-        if (::fstatat(folder.get(), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0) {
-            each.kind = S_ISREG(status.st_mode)   ? VolumeEntry::Kind::File
-                        : S_ISDIR(status.st_mode) ? VolumeEntry::Kind::Folder
-                                                  : VolumeEntry::Kind::Other;
-            each.size = status.st_size;
-            each.inode = status.st_ino;
-            each.modified = qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
-        }
-        entries.push_back(std::move(each));
+        QString path = pathFromBytes(QByteArrayView(name.data(), qsizetype(name.size())));
+        const VolumeEntry* const described = known(path);
+        entries.push_back(described ? *described : describedEntry(folder, entry->d_name, std::move(path)));
     }
     return entries;
 }

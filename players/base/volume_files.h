@@ -70,6 +70,9 @@ struct VolumeEntry {
 
 // The folder's entries but "." and "..", in the order the file system lists them.
 std::vector<VolumeEntry> listEntries(const Fd& folder);
+// The same, an entry that `known` describes (by name) taken as it says, not asked of the file system again.
+using KnownEntry = std::function<const VolumeEntry*(const QString& name)>;
+std::vector<VolumeEntry> listEntries(const Fd& folder, const KnownEntry& known);
 bool entryExists(const Fd& folder, const QString& name);
 
 // The description of a failed write on the player: a full or read-only volume, one that went away, …

@@ -5,6 +5,7 @@
 #include "fat_names.h"
 #include "file_player_texts.h"
 #include "folder_entries.h"
+#include "folder_listings.h"
 #include "index_range.h"
 #include "local_path.h"
 #include "lock_turns.h"
@@ -75,23 +76,26 @@ std::vector<Song> playOrder(SongOrder order, const std::vector<VolumeEntry>& ent
     return songs;
 }
 
-// One memory as it is now, its audio folder open.
+// One memory as it is now, its audio folder open, its folders listed as the bracket last listed them.
 class Volume {
   public:
-    explicit Volume(const MountedMemory& memory) : memory_(memory), audio_(openFolder(memory.audioFolder)) {
+    Volume(const MountedMemory& memory, FolderListings& listings)
+        : memory_(memory), listings_(listings), audio_(openFolder(memory.audioFolder)) {
         if (!audio_)
             throw DeviceError(file_player_texts::kAudioFolderMissing + pathText(memory.audioFolder));
     }
 
     const Fd& audio() const { return audio_; }
     const MountedMemory& memory() const { return memory_; }
+    FolderListings& listings() const { return listings_; }
+    QString pathOf(const QString& folderName) const { return memory_.audioFolder + u'/' + folderName; }
 
     // The player's folders: the folders right under the audio folder, but hidden ones (ours among them).
     // Where the audio folder is a volume's root that holds the user's files too, only those that hold songs
     // or nothing at all: a folder of documents or photos is not the player's.
     QStringList folderNames() const {
         QStringList names;
-        for (const VolumeEntry& entry : listEntries(audio_))
+        for (const VolumeEntry& entry : listings_.entries(audio_, memory_.audioFolder))
             if (entry.kind == VolumeEntry::Kind::Folder && !isHidden(entry.name) &&
                 (!memory_.audioFolderShared || holdsSongsOrNothing(entry.name)))
                 names << entry.name;
@@ -129,13 +133,14 @@ class Volume {
         return ::fstatfs(audio_.get(), &status) == 0 ? status.f_type : 0;
     }
     bool holdsSongsOrNothing(const QString& name) const {
-        const std::vector<VolumeEntry> entries = listEntries(openFolderAt(audio_, name));
+        const std::vector<VolumeEntry>& entries = listings_.entries(openFolderAt(audio_, name), pathOf(name));
         return std::all_of(entries.begin(), entries.end(),
                            [](const VolumeEntry& entry) { return entry.name.startsWith(kOwnPrefix); }) ||
                std::any_of(entries.begin(), entries.end(), isSong);
     }
 
     const MountedMemory& memory_;
+    FolderListings& listings_;
     Fd audio_;
 };
 
@@ -147,17 +152,30 @@ class SongFolder {
     SongFolder(const Volume& volume, qint32 index, SongOrder order)
         : volume_(volume),
           name_(volume.folderName(index)),
+          path_(volume.pathOf(name_)),
           folder_(openFolderAt(volume.audio(), name_)),
           order_(order == SongOrder::Directory && !volume.isFatFamily() ? SongOrder::Name : order) {
         if (!folder_)
             throw volumeError(errno, name_);
+        if (listings().firstVisit(path_)) {
+            try {
+                recoverFolder(folder_);
+            } catch (const DeviceError&) {
+                // A volume that cannot be written keeps it; reading still works.
+            }
+            listings().forget(path_);
+        }
     }
 
     const QString& name() const { return name_; }
     const Fd& fd() const { return folder_; }
     SongOrder order() const { return order_; }
+    FolderListings& listings() const { return volume_.listings(); }
+    void noteWritten(const QString& name) const { listings().noteWritten(folder_, path_, name); }
+    void noteRemoved(const QString& name) const { listings().noteRemoved(folder_, path_, name); }
+    void forget() const { listings().forget(path_); }
 
-    std::vector<VolumeEntry> entries() const { return listEntries(folder_); }
+    std::vector<VolumeEntry> entries() const { return listings().entries(folder_, path_); }
     std::vector<Song> songs() const {
         return playOrder(order_, entries(), order_ == SongOrder::Playlist ? listed() : QStringList());
     }
@@ -176,18 +194,31 @@ class SongFolder {
     bool hasPlaylist() const { return entryExists(playlistFolder(), playlistName(name_)); }
     // The songs the playlist lists, in its order.
     QStringList listed() const {
-        return playlistSongs(readSmallFile(playlistFolder(), playlistName(name_)), playlistPath(),
-                             volume_.memory().audioFolder + u'/' + name_);
+        return playlistSongs(readSmallFile(playlistFolder(), playlistName(name_)), playlistPath(), path_);
     }
     void writePlaylist(const QStringList& songNames) const {
         writeAtomically(playlistFolder(), playlistName(name_),
-                        playlistText(songNames, playlistPath(), volume_.memory().audioFolder + u'/' + name_));
+                        playlistText(songNames, playlistPath(), path_));
+        if (volume_.memory().playlistFolder.isEmpty())
+            noteWritten(playlistName(name_));
+        else
+            listings().forget(volume_.memory().playlistFolder);
+    }
+    // A name for a new song: free among the entries listed, and on the volume now, whatever the listing
+    // missed.
+    QString freeName(const QString& stem, const QString& extension, const NameLimit& limit) const {
+        QString name = freeFatName(stem, extension, entryNames(entries()), limit);
+        if (entryExists(folder_, name)) {
+            forget();
+            name = freeFatName(stem, extension, entryNames(entries()), limit);
+        }
+        return name;
     }
 
   private:
     QString playlistPath() const {
         const QString& elsewhere = volume_.memory().playlistFolder;
-        return elsewhere.isEmpty() ? volume_.memory().audioFolder + u'/' + name_ : elsewhere;
+        return elsewhere.isEmpty() ? path_ : elsewhere;
     }
     Fd playlistFolder() const {
         return volume_.memory().playlistFolder.isEmpty() ? openFolderAt(folder_, QStringLiteral("."))
@@ -196,6 +227,7 @@ class SongFolder {
 
     const Volume& volume_;
     QString name_;
+    QString path_;
     Fd folder_;
     SongOrder order_;
 };
@@ -205,6 +237,7 @@ class SongFolder {
 void numberSongs(const SongFolder& folder, const NameLimit& limit, const StepDone& stepDone) {
     renameAll(folder.fd(), numberingRenames(fileNames(folder.songs()), entryNames(folder.entries()), limit),
               stepDone);
+    folder.forget();
 }
 
 // The files in and under the entry.
@@ -281,17 +314,17 @@ int clearFolder(const Volume& volume, const QString& name) {
     return finishRemoval(volume, name);
 }
 
-// What a crash left on a memory, finished or removed; a volume that cannot be written keeps it.
-void recover(const MountedMemory& memory) {
+// What a crash left in a memory's audio folder, finished or removed; a volume that cannot be written keeps
+// it. A folder's own leftovers wait until the folder is first opened: a player of many folders is not read
+// whole for them.
+void recover(const MountedMemory& memory, FolderListings& listings) {
     try {
-        const Volume volume(memory);
+        const Volume volume(memory, listings);
         recoverFolder(volume.audio());
         finishRewrites(volume.audio());
         for (const VolumeEntry& entry : listEntries(volume.audio()))
             if (entry.kind == VolumeEntry::Kind::Folder && entry.name.startsWith(kRemovingPrefix))
                 finishRemoval(volume, entry.name.sliced(kRemovingPrefix.size()));
-        for (const QString& name : volume.folderNames())
-            recoverFolder(openFolderAt(volume.audio(), name));
         if (!memory.playlistFolder.isEmpty())
             recoverFolder(openFolder(memory.playlistFolder));
     } catch (const DeviceError&) {
@@ -309,10 +342,11 @@ void MassStoragePlayer::Open() {
         throw DeviceError(player_texts::kAlreadyOpen);
     MountedPlayer layout = locator_();
     std::vector<Fd> locks;
+    listings_ = std::make_unique<FolderListings>();
     for (const auto& memory : {layout.internal, layout.card})
         if (memory) {
             locks.push_back(lockedAudioFolder(*memory));
-            recover(*memory);
+            recover(*memory, *listings_);
         }
     layout_ = std::move(layout);
     locks_ = std::move(locks);
@@ -321,6 +355,7 @@ void MassStoragePlayer::Open() {
 void MassStoragePlayer::Close() {
     layout_.reset();
     locks_.clear();
+    listings_.reset();
 }
 
 int MassStoragePlayer::ExtFlash() {
@@ -330,13 +365,13 @@ int MassStoragePlayer::ExtFlash() {
 
 std::vector<DeviceFolder> MassStoragePlayer::Folders(qint32 memory) {
     std::vector<DeviceFolder> folders;
-    for (const QString& name : Volume(memoryAt(memory)).folderNames())
+    for (const QString& name : Volume(memoryAt(memory), *listings_).folderNames())
         folders.push_back({.name = name});
     return folders;
 }
 
 std::vector<DeviceSong> MassStoragePlayer::Songs(qint32 memory, qint16 folderIndex) {
-    const Volume volume(memoryAt(memory));
+    const Volume volume(memoryAt(memory), *listings_);
     const SongFolder folder(volume, folderIndex, order());
     std::vector<DeviceSong> songs;
     for (const Song& song : folder.songs())
@@ -345,7 +380,7 @@ std::vector<DeviceSong> MassStoragePlayer::Songs(qint32 memory, qint16 folderInd
 }
 
 qint64 MassStoragePlayer::AvailableMemory(const QString& memory) {
-    return Volume(memoryAt(memory)).available();
+    return Volume(memoryAt(memory), *listings_).available();
 }
 
 // The player draws titles in a font of its own.
@@ -359,7 +394,7 @@ void MassStoragePlayer::FontSize(qint32) {
 
 void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                                 const QString& memory, const TransferProgress& progress) {
-    const Volume volume(memoryAt(memory));
+    const Volume volume(memoryAt(memory), *listings_);
     const SongFolder folder(volume, folderIndex, order());
     const QString extension = extensionOf(filePath.section(u'/', -1));
     const auto [source, size] = openSongSource(filePath);
@@ -375,18 +410,19 @@ void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle,
     const std::vector<Song> songs = folder.songs();
     const QString title = songStem(displayTitle, extension);
     const QString stem = byName ? numberPrefix(nextNumber(fileNames(songs))) + title : title;
-    const QString name = freeFatName(stem, extension, entryNames(folder.entries()), limit);
+    const QString name = folder.freeName(stem, extension, limit);
     copyThroughTemporary(
         source.get(), size, folder.fd(), name, progress,
         {.read = [&] { return DeviceError(player_texts::kUnreadableSource + pathText(filePath)); },
          .write = [&](int error) { return volumeError(error, name); }});
+    folder.noteWritten(name);
     if (folder.order() == SongOrder::Playlist)
         folder.writePlaylist(fileNames(songs) << name);
 }
 
 void MassStoragePlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
                                 const QString& memory, const TransferProgress& progress) {
-    const Volume volume(memoryAt(memory));
+    const Volume volume(memoryAt(memory), *listings_);
     const SongFolder folder(volume, folderIndex, order());
     const Song song = folder.song(songIndex);
     const DeviceError unreadable(file_player_texts::kReadFailed + nameText(song.fileName));
@@ -403,11 +439,12 @@ void MassStoragePlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QStr
 }
 
 void MassStoragePlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) {
-    const Volume volume(memoryAt(memory));
+    const Volume volume(memoryAt(memory), *listings_);
     const SongFolder folder(volume, folderIndex, order());
     const Song song = folder.song(songIndex);
     removeEntry(folder.fd(), song.fileName);
     syncFolder(folder.fd());
+    folder.noteRemoved(song.fileName);
     // The playlist keeps its own order, also where the player plays by another.
     if (folder.hasPlaylist()) {
         QStringList kept = folder.listed();
@@ -418,7 +455,7 @@ void MassStoragePlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const Q
 
 void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB,
                                  const QString& memory) {
-    const Volume volume(memoryAt(memory));
+    const Volume volume(memoryAt(memory), *listings_);
     std::optional<SongFolder> folder(std::in_place, volume, folderIndex, order());
     std::vector<Song> songs = folder->songs();
     for (const qint32 index : {songIndexA, songIndexB})
@@ -454,24 +491,27 @@ void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 s
             folder->writePlaylist(fileNames(songs));
             break;
     }
+    listings_->forgetAll();
 }
 
 void MassStoragePlayer::AddFolder(const QString& folderName, const QString& memory) {
-    const Volume volume(memoryAt(memory));
+    const Volume volume(memoryAt(memory), *listings_);
     const QString name = newFolderName(folderName, volume.nameLimit(),
                                        [&] { return entryNames(listEntries(volume.audio())); });
     makeFolder(volume.audio(), name);
     syncFolder(volume.audio());
+    listings_->forget(volume.memory().audioFolder);
 }
 
 void MassStoragePlayer::DeleteFolder(qint16 folderIndex, const QString& memory) {
-    const Volume volume(memoryAt(memory));
+    const Volume volume(memoryAt(memory), *listings_);
     kept_ = clearFolder(volume, volume.folderName(folderIndex));
+    listings_->forgetAll();
 }
 
 // Never mkfs: a player may keep its own files on the volume, and anything outside its folders' songs stays.
 void MassStoragePlayer::Format(const QString& memory) {
-    const Volume volume(memoryAt(memory));
+    const Volume volume(memoryAt(memory), *listings_);
     int kept = 0;
     for (const QString& name : volume.folderNames())
         kept += clearFolder(volume, name);
@@ -479,6 +519,7 @@ void MassStoragePlayer::Format(const QString& memory) {
         if (entry.name.startsWith(kOwnPrefix))
             removeEntry(volume.audio(), entry.name);
     syncFolder(volume.audio());
+    listings_->forgetAll();
     kept_ = kept;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device_component.h"
+#include "folder_listings.h"
 #include "folder_rewrite.h"
 #include "mounted_player.h"
 #include "song_order.h"
@@ -9,6 +10,7 @@
 
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 namespace tunedeck {
@@ -16,10 +18,14 @@ namespace tunedeck {
 // A USB mass-storage player: its folders are the folders right under a memory's audio folder, its songs their
 // ".mp3" and ".rmp" files in the order the player plays them (song_order.h), each shown by its file name,
 // which is made from the display title it was sent with. Every write goes to a hidden temporary name, reaches
-// the device and is then renamed; what a crash leaves is finished or removed at the next Open. A member is
-// done only once what it did is on the device. Removing a folder or formatting removes the songs and what
-// Tunedeck keeps beside them, never another file.
-class MassStoragePlayer final : public DeviceComponent, public SongOrderChoice, public KeptFiles {
+// the device and is then renamed; what a crash leaves is finished or removed at the next Open, in a folder
+// when it is next opened. A member is done only once what it did is on the device. Removing a folder or
+// formatting removes the songs and what Tunedeck keeps beside them, never another file. A run of songs keeps
+// the player open, found and locked once.
+class MassStoragePlayer final : public DeviceComponent,
+                                public SongOrderChoice,
+                                public KeptFiles,
+                                public KeepsConnection {
   public:
     // `stepDone` is for tests: called after each step of a reordering that is on the device.
     explicit MassStoragePlayer(PlayerLocator locator, StepDone stepDone = {});
@@ -54,9 +60,10 @@ class MassStoragePlayer final : public DeviceComponent, public SongOrderChoice, 
     PlayerLocator locator_;
     StepDone stepDone_;
     SongOrder chosenOrder_ = SongOrder::Directory;
-    std::optional<MountedPlayer> layout_;  // while open
-    std::vector<Fd> locks_;                // the memories' audio folders, held while open
-    int kept_ = 0;                         // by the last DeleteFolder or Format
+    std::optional<MountedPlayer> layout_;       // while open
+    std::vector<Fd> locks_;                     // the memories' audio folders, held while open
+    std::unique_ptr<FolderListings> listings_;  // while open
+    int kept_ = 0;                              // by the last DeleteFolder or Format
 };
 
 }  // namespace tunedeck

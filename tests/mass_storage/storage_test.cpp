@@ -504,6 +504,49 @@ TEST_F(StorageTest, SongsOfOneTitleAreToldApart) {
               std::tuple(u"x,x"_s, before[1].identity, before[0].identity));
 }
 
+// One bracket lists a folder once and notes its own sends and deletions, yet sees what another program
+// changed in it since it was listed: after each step, the songs listed are those a new bracket lists.
+TEST_F(StorageTest, ABracketSeesWhatAnotherProgramChanged) {
+    const auto device = withSongs(SongOrder::Name, 2);
+    const QString f = volume() + u"/f/"_s;
+    const std::pair<std::function<void()>, QString> steps[] = {
+        {[&] { writeFile(f + u"other.mp3"_s, "o"); }, u"s1,s2,other"_s},
+        {[&] { device->AddSong(0, u"s3"_s, source(u"s3.mp3"_s), u"0"_s, {}); }, u"s1,s2,other,s3"_s},
+        {[&] { QFile::remove(f + u"01 s1.mp3"_s); }, u"s2,other,s3"_s},
+        {[&] { device->DeleteSong(0, 0, u"0"_s); }, u"other,s3"_s},
+        {[&] { QFile::rename(f + u"03 other.mp3"_s, f + u"03 moved.mp3"_s); }, u"moved,s3"_s},
+    };
+    for (const auto& [step, songs] : steps) {
+        SCOPED_TRACE(songs.toStdString());
+        songsOf(*device);
+        step();
+        EXPECT_EQ(songsOf(*device), songs);
+        device->Close();
+        EXPECT_EQ(songsOf(*player(SongOrder::Name)), songs);
+        device->Open();
+    }
+    device->Folders(0);
+    QDir().mkdir(volume() + u"/g"_s);
+    EXPECT_EQ(device->Folders(0).size(), 2u);
+}
+
+// What a crash left in a folder is seen to when the folder is first opened, not at Open: reading one folder
+// of a player of many reads no other.
+TEST_F(StorageTest, AFoldersLeftoversGoWhenItIsOpened) {
+    {
+        const auto device = player();
+        device->AddFolder(u"a"_s, u"0"_s);
+        device->AddFolder(u"b"_s, u"0"_s);
+    }
+    const QString left = volume() + u"/b/"_s + kPartPrefix + u"x"_s;
+    writeFile(left, "half a song");
+    const auto device = player();
+    songsOf(*device, 0);
+    EXPECT_TRUE(QFile::exists(left)) << "another folder was read";
+    songsOf(*device, 1);
+    EXPECT_FALSE(QFile::exists(left));
+}
+
 // A number swap that an earlier version journaled and a crash stopped, after any of its three renames: the
 // next Open finishes it. A journal naming a song without a number is dropped, and the songs stay.
 TEST_F(StorageTest, AnEarlierVersionsStoppedSwapIsFinished) {
