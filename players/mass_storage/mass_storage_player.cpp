@@ -342,11 +342,11 @@ void MassStoragePlayer::Open() {
         throw DeviceError(player_texts::kAlreadyOpen);
     MountedPlayer layout = locator_();
     std::vector<Fd> locks;
-    listings_ = std::make_unique<FolderListings>();
+    listings_ = {};
     for (const auto& memory : {layout.internal, layout.card})
         if (memory) {
             locks.push_back(lockedAudioFolder(*memory));
-            recover(*memory, *listings_);
+            recover(*memory, listings_);
         }
     layout_ = std::move(layout);
     locks_ = std::move(locks);
@@ -355,7 +355,7 @@ void MassStoragePlayer::Open() {
 void MassStoragePlayer::Close() {
     layout_.reset();
     locks_.clear();
-    listings_.reset();
+    listings_ = {};
 }
 
 int MassStoragePlayer::ExtFlash() {
@@ -365,13 +365,13 @@ int MassStoragePlayer::ExtFlash() {
 
 std::vector<DeviceFolder> MassStoragePlayer::Folders(qint32 memory) {
     std::vector<DeviceFolder> folders;
-    for (const QString& name : Volume(memoryAt(memory), *listings_).folderNames())
+    for (const QString& name : Volume(memoryAt(memory), listings_).folderNames())
         folders.push_back({.name = name});
     return folders;
 }
 
 std::vector<DeviceSong> MassStoragePlayer::Songs(qint32 memory, qint16 folderIndex) {
-    const Volume volume(memoryAt(memory), *listings_);
+    const Volume volume(memoryAt(memory), listings_);
     const SongFolder folder(volume, folderIndex, order());
     std::vector<DeviceSong> songs;
     for (const Song& song : folder.songs())
@@ -380,7 +380,7 @@ std::vector<DeviceSong> MassStoragePlayer::Songs(qint32 memory, qint16 folderInd
 }
 
 qint64 MassStoragePlayer::AvailableMemory(const QString& memory) {
-    return Volume(memoryAt(memory), *listings_).available();
+    return Volume(memoryAt(memory), listings_).available();
 }
 
 // The player draws titles in a font of its own.
@@ -394,7 +394,7 @@ void MassStoragePlayer::FontSize(qint32) {
 
 void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                                 const QString& memory, const TransferProgress& progress) {
-    const Volume volume(memoryAt(memory), *listings_);
+    const Volume volume(memoryAt(memory), listings_);
     const SongFolder folder(volume, folderIndex, order());
     const QString extension = extensionOf(filePath.section(u'/', -1));
     const auto [source, size] = openSongSource(filePath);
@@ -422,7 +422,7 @@ void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle,
 
 void MassStoragePlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
                                 const QString& memory, const TransferProgress& progress) {
-    const Volume volume(memoryAt(memory), *listings_);
+    const Volume volume(memoryAt(memory), listings_);
     const SongFolder folder(volume, folderIndex, order());
     const Song song = folder.song(songIndex);
     const DeviceError unreadable(file_player_texts::kReadFailed + nameText(song.fileName));
@@ -439,7 +439,7 @@ void MassStoragePlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QStr
 }
 
 void MassStoragePlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) {
-    const Volume volume(memoryAt(memory), *listings_);
+    const Volume volume(memoryAt(memory), listings_);
     const SongFolder folder(volume, folderIndex, order());
     const Song song = folder.song(songIndex);
     removeEntry(folder.fd(), song.fileName);
@@ -455,7 +455,7 @@ void MassStoragePlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const Q
 
 void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB,
                                  const QString& memory) {
-    const Volume volume(memoryAt(memory), *listings_);
+    const Volume volume(memoryAt(memory), listings_);
     std::optional<SongFolder> folder(std::in_place, volume, folderIndex, order());
     std::vector<Song> songs = folder->songs();
     for (const qint32 index : {songIndexA, songIndexB})
@@ -491,27 +491,27 @@ void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 s
             folder->writePlaylist(fileNames(songs));
             break;
     }
-    listings_->forgetAll();
+    listings_.forgetAll();
 }
 
 void MassStoragePlayer::AddFolder(const QString& folderName, const QString& memory) {
-    const Volume volume(memoryAt(memory), *listings_);
+    const Volume volume(memoryAt(memory), listings_);
     const QString name = newFolderName(folderName, volume.nameLimit(),
                                        [&] { return entryNames(listEntries(volume.audio())); });
     makeFolder(volume.audio(), name);
     syncFolder(volume.audio());
-    listings_->forget(volume.memory().audioFolder);
+    listings_.forget(volume.memory().audioFolder);
 }
 
 void MassStoragePlayer::DeleteFolder(qint16 folderIndex, const QString& memory) {
-    const Volume volume(memoryAt(memory), *listings_);
+    const Volume volume(memoryAt(memory), listings_);
     kept_ = clearFolder(volume, volume.folderName(folderIndex));
-    listings_->forgetAll();
+    listings_.forgetAll();
 }
 
 // Never mkfs: a player may keep its own files on the volume, and anything outside its folders' songs stays.
 void MassStoragePlayer::Format(const QString& memory) {
-    const Volume volume(memoryAt(memory), *listings_);
+    const Volume volume(memoryAt(memory), listings_);
     int kept = 0;
     for (const QString& name : volume.folderNames())
         kept += clearFolder(volume, name);
@@ -519,7 +519,7 @@ void MassStoragePlayer::Format(const QString& memory) {
         if (entry.name.startsWith(kOwnPrefix))
             removeEntry(volume.audio(), entry.name);
     syncFolder(volume.audio());
-    listings_->forgetAll();
+    listings_.forgetAll();
     kept_ = kept;
 }
 

@@ -10,7 +10,6 @@
 
 #include <QStringList>
 
-#include <memory>
 #include <optional>
 
 namespace tunedeck {
@@ -60,10 +59,10 @@ class MassStoragePlayer final : public DeviceComponent,
     PlayerLocator locator_;
     StepDone stepDone_;
     SongOrder chosenOrder_ = SongOrder::Directory;
-    std::optional<MountedPlayer> layout_;       // while open
-    std::vector<Fd> locks_;                     // the memories' audio folders, held while open
-    std::unique_ptr<FolderListings> listings_;  // while open
-    int kept_ = 0;                              // by the last DeleteFolder or Format
+    std::optional<MountedPlayer> layout_;  // while open
+    std::vector<Fd> locks_;                // the memories' audio folders, held while open
+    FolderListings listings_;              // of this bracket
+    int kept_ = 0;                         // by the last DeleteFolder or Format
 };
 
 }  // namespace tunedeck
