@@ -16,6 +16,7 @@ PlayerKind emulatedKind() {
             .plugin = QStringLiteral("Rio500Remix"),
             .idPrefix = kEmulatedPlayerId,
             .ownStore = true,
+            .words = PlayerWords{.name = QStringLiteral("Rio"), .model = QStringLiteral("Rio500")},
             .missingComponent = player_texts::kEmulatorNotRegistered,
             .absent = [](const QString&, const QString&) { return emulatedPlayerEntry(); },
             .reachable = [](const PlayerEntry&) { return true; }};

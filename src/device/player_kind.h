@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "player_words.h"
 #include "song_order.h"
 
 #include <QString>
@@ -43,6 +44,8 @@ struct PlayerKind {
     bool ownStore = false;
     // The user chooses the order its songs play in, where a player does not say it.
     bool songOrders = false;
+    // What texts call its players ("Rio", "Rio500"); without them, each player's name (playerWords).
+    std::optional<PlayerWords> words;
     // The status while its component cannot be created; the creation's own description without it.
     std::optional<QString> missingComponent;
     // Its players plugged in now. Empty: none are found, as the emulated player is always there.

@@ -44,6 +44,8 @@ frmTunedeck::frmTunedeck(Environment environment, QWidget* parent)
     setFont(designFont);
     createControls();
     createMenus();
+    // Named as the player a new settings file chooses until the settings are read.
+    setPlayer(environment_.kinds.absent(QString(), QString()));
     playerPane_ = std::make_unique<BusyWindow>(
         this, fraSong,
         QList<QAction*>{menuSend, menuMkDir, menuRmDir, menuFormat, menuDel, menuDown, menuRefSong});
@@ -111,24 +113,6 @@ void frmTunedeck::createControls() {
     for (QRadioButton* option : optRam)
         option->setFocusPolicy(Qt::StrongFocus);
 
-    // What each control is, for screen readers: name, and what it is for.
-    const std::tuple<QWidget*, QString, QString> spoken[] = {
-        {drvList, QStringLiteral("コンピューターのドライブ"), QStringLiteral("フォルダを表示するドライブ")},
-        {dirlst, QStringLiteral("コンピューターのフォルダ"), QStringLiteral("ファイルを表示するフォルダ")},
-        {lvwFile, QStringLiteral("音楽ファイル"),
-         QStringLiteral("選んだフォルダのファイル。Rioへ転送できます")},
-        {picSep, QStringLiteral("区切り"), QStringLiteral("上下の領域の高さを変えます")},
-        {fraSong, QStringLiteral("Rioの内容"), QStringLiteral("Rioのメモリ、フォルダと曲")},
-        {optRam[0], QStringLiteral("Rioの内蔵メモリ"), QStringLiteral("曲を表示するRioのメモリ")},
-        {optRam[1], QStringLiteral("RioのSmartMedia"), QStringLiteral("曲を表示するRioのメモリ")},
-        {cmbFolder, QStringLiteral("Rioのフォルダ"), QStringLiteral("曲を表示するRioのフォルダ")},
-        {lvwSong, QStringLiteral("Rioの曲"), QStringLiteral("選んだRioのフォルダの曲")},
-        {stbRioInfo, QStringLiteral("ステータスバー"), QStringLiteral("Rioの状態とメモリ")},
-    };
-    for (const auto& [control, spokenName, description] : spoken) {
-        control->setAccessibleName(spokenName);
-        control->setAccessibleDescription(description);
-    }
     // The size label changes with the selection: its name carries its text.
     lblFileTotalSize->setAccessibleDescription(QStringLiteral("選択したファイルのサイズ"));
     nameAfterText(lblFileTotalSize, lblFileTotalSize->text());
@@ -161,7 +145,7 @@ void frmTunedeck::createMenus() {
     };
 
     menuFile = popup("menuFile", QStringLiteral("操作(&D)"));
-    menuMkDir = item(menuFile, "menuMkDir", QStringLiteral("Rioにフォルダを作る(&F)"));
+    menuMkDir = item(menuFile, "menuMkDir", {});
     menuRmDir = item(menuFile, "menuRmDir", QStringLiteral("現在のフォルダを削除(&D)"));
     menuFormat = item(menuFile, "menuFormat", QStringLiteral("メモリフォーマット"));
     menuPlayer = popup("menuPlayer", QStringLiteral("プレーヤー(&L)"));
@@ -187,7 +171,7 @@ void frmTunedeck::createMenus() {
     lvwSong->addActions(menuSongList->actions());
 
     menuFileList = popup("menuFileList", QStringLiteral("ファイルリスト側"));
-    menuSend = item(menuFileList, "menuSend", QStringLiteral("Rioへ転送(&S)"));
+    menuSend = item(menuFileList, "menuSend", {});
 
     menuFolder = popup("menuFolder", QStringLiteral("フォルダツリー"));
     menuFolRef = item(menuFolder, "menuFolRef", QStringLiteral("最新の状態に更新(&R)"));
@@ -205,6 +189,44 @@ void frmTunedeck::createMenus() {
         new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Up), lvwSong, nullptr, nullptr, Qt::WidgetShortcut);
     swapDownKey =
         new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Down), lvwSong, nullptr, nullptr, Qt::WidgetShortcut);
+}
+
+void frmTunedeck::setPlayer(PlayerEntry player) {
+    player_ = std::move(player);
+    // Only a change renames: a new name is announced.
+    if (const PlayerWords words = playerWords(player_); words != words_) {
+        words_ = words;
+        nameControls();
+    }
+}
+
+// What each control is, for screen readers: name, and what it is for; and the menu items. Those of the
+// player name it, for the emulated player "Rioにフォルダを作る(&F)", "Rioへ転送(&S)", "Rioの曲", ….
+void frmTunedeck::nameControls() {
+    const QString& rio = words_.name;
+    menuMkDir->setText(rio + QStringLiteral("にフォルダを作る(&F)"));
+    menuSend->setText(rio + QStringLiteral("へ転送(&S)"));
+    const QString shownMemory = QStringLiteral("曲を表示する") + rio + QStringLiteral("のメモリ");
+    const std::tuple<QWidget*, QString, QString> spoken[] = {
+        {drvList, QStringLiteral("コンピューターのドライブ"), QStringLiteral("フォルダを表示するドライブ")},
+        {dirlst, QStringLiteral("コンピューターのフォルダ"), QStringLiteral("ファイルを表示するフォルダ")},
+        {lvwFile, QStringLiteral("音楽ファイル"),
+         QStringLiteral("選んだフォルダのファイル。") + rio + QStringLiteral("へ転送できます")},
+        {picSep, QStringLiteral("区切り"), QStringLiteral("上下の領域の高さを変えます")},
+        {fraSong, rio + QStringLiteral("の内容"), rio + QStringLiteral("のメモリ、フォルダと曲")},
+        {optRam[0], rio + QStringLiteral("の内蔵メモリ"), shownMemory},
+        {optRam[1], rio + QStringLiteral("のSmartMedia"), shownMemory},
+        {cmbFolder, rio + QStringLiteral("のフォルダ"),
+         QStringLiteral("曲を表示する") + rio + QStringLiteral("のフォルダ")},
+        {lvwSong, rio + QStringLiteral("の曲"),
+         QStringLiteral("選んだ") + rio + QStringLiteral("のフォルダの曲")},
+        {stbRioInfo, QStringLiteral("ステータスバー"), rio + QStringLiteral("の状態とメモリ")},
+    };
+    for (const auto& [control, spokenName, description] : spoken) {
+        control->setAccessibleName(spokenName);
+        control->setAccessibleDescription(description);
+    }
+    stbRioInfo->namePlayer(rio);
 }
 
 void frmTunedeck::connectHandlers() {

@@ -11,6 +11,7 @@
 #include "player_directory.h"
 #include "player_memory.h"
 #include "player_session.h"
+#include "player_words.h"
 #include "settings_file.h"
 #include "splitter_bar.h"
 #include "status_bar.h"
@@ -166,6 +167,10 @@ class frmTunedeck : public QMainWindow {
   private:
     void createControls();
     void createMenus();
+    // The player the window manages from now on; the texts that name it follow.
+    void setPlayer(PlayerEntry player);
+    // Names the controls and menu items, those of the player by `words_`.
+    void nameControls();
     void connectHandlers();
     void setColumns();
     // Lists the emulated player and those found in the player menu, the chosen one checked.
@@ -232,6 +237,7 @@ class frmTunedeck : public QMainWindow {
     std::unique_ptr<BusyWindow> playerPane_;
     std::unique_ptr<PlayerSession> session_;
     PlayerEntry player_;
+    PlayerWords words_;  // what texts call player_
     std::vector<PlayerEntry> foundPlayers_;
     int pressedSong_ = 0;  // the 1-based position of the song the left button pressed; 0: none
     int splitterTop_ = 0;

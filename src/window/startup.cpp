@@ -88,7 +88,7 @@ void frmTunedeck::Form_Load() {
         foundPlayers_ = environment_.players->players();
         connect(environment_.players, &PlayerDirectory::changed, this, &frmTunedeck::playersChanged);
     }
-    player_ = playerEntry(file.readString(player_settings::kPlayer, QString()));
+    setPlayer(playerEntry(file.readString(player_settings::kPlayer, QString())));
     connectPlayer(true);
     // Said last, over the player's texts once the reading has ended: a folder the program cannot write also
     // keeps the player from starting, and this is why.

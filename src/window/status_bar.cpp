@@ -22,6 +22,10 @@ void nameAfterText(QWidget* control, const QString& text) {
 }
 
 StatusPanel::StatusPanel(const QString& description, QWidget* parent) : QWidget(parent) {
+    setDescription(description);
+}
+
+void StatusPanel::setDescription(const QString& description) {
     setAccessibleDescription(description);
     nameAfterText(this, text_);
 }
@@ -55,7 +59,7 @@ StatusBar::StatusBar(QWidget* parent)
       message_(new StatusPanel(QStringLiteral("状態"), this)),
       progress_(new QProgressBar(this)),
       cancel_(new QToolButton(this)),
-      memory_(new StatusPanel(QStringLiteral("Rioのメモリ"), this)) {
+      memory_(new StatusPanel(QString(), this)) {
     setSizeGripEnabled(false);
     message_->setObjectName(QStringLiteral("statMsg"));
     memory_->setObjectName(QStringLiteral("statMem"));
@@ -118,6 +122,10 @@ void StatusBar::fitPanels() {
 
 QString StatusBar::panelText(int panel) const {
     return (panel == 1 ? message_ : memory_)->text();
+}
+
+void StatusBar::namePlayer(const QString& player) {
+    memory_->setDescription(player + QStringLiteral("のメモリ"));
 }
 
 StatusPanel* StatusBar::panel(const QString& key) const {

@@ -24,6 +24,7 @@ class StatusPanel : public QWidget {
 
     const QString& text() const { return text_; }
     void setText(const QString& text);
+    void setDescription(const QString& description);
     QSize sizeHint() const override;
 
   protected:
@@ -49,6 +50,8 @@ class StatusBar : public QStatusBar {
     void setPanelText(int panel, const QString& text);
     QString panelText(int panel) const;
     StatusPanel* panel(const QString& key) const;
+    // What the memory figures are of: `player`'s memory, for screen readers.
+    void namePlayer(const QString& player);
 
     // While a run of songs goes on: how far it is (`done` from 0 to 1, and a text), and a button that stops
     // it.

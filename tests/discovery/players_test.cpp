@@ -3,6 +3,9 @@
 #include "mass_storage_kind.h"
 #include "media_player_info.h"
 #include "music_files.h"
+#include "player_kinds.h"
+#include "player_words.h"
+#include "qt_printers.h"
 #include "usb_players.h"
 
 #include <QDir>
@@ -124,6 +127,28 @@ TEST(EntryOrder, KeptByFatAndTheKernelsExfatAlone) {
     for (const auto type : {EXT4_SUPER_MAGIC, TMPFS_MAGIC, FUSE_SUPER_MAGIC})
         EXPECT_FALSE(keepsEntryOrder(type)) << std::hex << type;
     EXPECT_FALSE(folderKeepsEntryOrder(u"/no/such/folder"_s));
+}
+
+// The texts were written for the emulated player: it stays "Rio" and "Rio500", whatever its entry is called.
+// Any other player, of every built-in kind, a folder and an id no kind claims, is called by its name in both,
+// and one without a name "プレーヤー".
+TEST(PlayerWords, TheEmulatedPlayersOwnElseThePlayersNameElsePlayer) {
+    const PlayerKinds kinds = builtInKinds();
+    const PlayerWords player{u"プレーヤー"_s, u"プレーヤー"_s};
+    const std::pair<PlayerEntry, PlayerWords> cases[] = {
+        {kinds.absent({}, {}), {u"Rio"_s, u"Rio500"_s}},
+        {kinds.absent(u"emulated"_s, u"Sansa Clip"_s), {u"Rio"_s, u"Rio500"_s}},
+        {kinds.absent(u"usb:0781:74d1:1234"_s, u"Sansa Clip"_s), {u"Sansa Clip"_s, u"Sansa Clip"_s}},
+        {kinds.absent(u"usb:0781:74d1:1234"_s, {}), player},
+        {kinds.absent(u"mtp:1d6b:0100:MTP0001"_s, u"Pixel 7"_s), {u"Pixel 7"_s, u"Pixel 7"_s}},
+        {kinds.absent(u"/media/me/SANSA"_s, {}), {u"/media/me/SANSA"_s, u"/media/me/SANSA"_s}},
+        {PlayerEntry{.id = u"?"_s, .name = u"Acme"_s}, {u"Acme"_s, u"Acme"_s}},
+        {PlayerEntry{}, player},
+    };
+    for (const auto& [entry, words] : cases)
+        EXPECT_EQ(std::pair(playerWords(entry).name, playerWords(entry).model),
+                  std::pair(words.name, words.model))
+            << entry.id.toStdString() << " " << entry.name.toStdString();
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ TEST_F(PlayerMenuTest, AnAbsentPlayerIsListedAndOfferedWhatItCanDo) {
         start();
         EXPECT_EQ(playerMenu().join(u'|') + u" | "_s + lastStatus(),
                   u"Rio500（エミュレーション）|Acme Player (VOL)|"_s + name + u"（接続されていません）*|"_s +
-                      offered + u" | Rio500が接続されていません。"_s);
+                      offered + u" | "_s + name + u"が接続されていません。"_s);
     }
     // The USB player, the last one started.
     players.refusal = u"プレーヤーが見つかりません。すでに取り外されています。"_s;
@@ -157,7 +157,7 @@ TEST_F(PlayerMenuTest, RemovalWaitsForTheRunAndThePaneFollowsPluggingInAndPullin
     // Asked for while a song is on its way: refused, and the run goes on.
     const QMetaObject::Connection duringRun =
         QObject::connect(w.stbRioInfo, &StatusBar::panelTextChanged, [&](int, const QString& text) {
-            if (text.endsWith(u"をRioに転送しています..."_s)) {
+            if (text.endsWith(u"をAcme Player (VOL)に転送しています..."_s)) {
                 w.menuRemove->trigger();
                 w.menuPlayers->actions().first()->trigger();
             }
@@ -165,11 +165,11 @@ TEST_F(PlayerMenuTest, RemovalWaitsForTheRunAndThePaneFollowsPluggingInAndPullin
     dropOnSongList({QUrl::fromLocalFile(workFile(u"x.mp3"_s))});
     QObject::disconnect(duringRun);
     // Both refusals said, nothing removed, and the player in use still the one shown and ticked.
-    EXPECT_EQ(
-        takeStatusTexts().filter(u"終わるまで"_s).join(u' ') + u" | "_s + players.removed.join(u' ') +
-            u" | "_s + w.player().id + u" | "_s + playerMenu().at(1) + u" | "_s + shownState(),
-        u"Rioとのやり取りが終わるまで、取り外せません。 Rioとのやり取りが終わるまで、プレーヤーは変えられません。 |  | "_s +
-            volume.path() + u" | Acme Player (VOL)* | Pop,Rock / x"_s);
+    EXPECT_EQ(takeStatusTexts().filter(u"終わるまで"_s).join(u' ') + u" | "_s + players.removed.join(u' ') +
+                  u" | "_s + w.player().id + u" | "_s + playerMenu().at(1) + u" | "_s + shownState(),
+              u"Acme Player (VOL)とのやり取りが終わるまで、取り外せません。 "
+              u"Acme Player (VOL)とのやり取りが終わるまで、プレーヤーは変えられません。 |  | "_s +
+                  volume.path() + u" | Acme Player (VOL)* | Pop,Rock / x"_s);
 
     players.refusal = u"target is busy"_s;
     chooseInPlayerMenu(u"取り外し"_s);
@@ -198,7 +198,7 @@ TEST_F(PlayerMenuTest, RemovalWaitsForTheRunAndThePaneFollowsPluggingInAndPullin
     emit players.changed();
     settle();
     EXPECT_EQ(shownState() + u" | "_s + lastStatus() + u" | "_s + playerMenu().at(1),
-              u" /  | Rio500が接続されていません。 | Acme Player (VOL)（接続されていません）*"_s);
+              u" /  | Acme Player (VOL)が接続されていません。 | Acme Player (VOL)（接続されていません）*"_s);
 }
 
 // A kind of player registered beside the built-in ones: its player is in the player menu, offered no song
@@ -213,6 +213,75 @@ TEST_F(WindowTest, APlayerOfAKindAddedBesideTheBuiltInOnesIsChosenAndWorkedOn) {
     chooseInPlayerMenu(u"棚"_s);
     EXPECT_EQ(std::pair(window->player().id, lastStatus()), std::pair(u"shelf:1"_s, u"Ready"_s));
     makeFoldersSendMoveDownloadAndDelete();
+}
+
+// Every text that names the player names the one chosen: the emulated player's are as they were written for
+// it, with "Rio" and "Rio500"; another player's have its name in their place. The menu items, what screen
+// readers hear, and the texts a reading, a send and the display format's box show follow each choice, also
+// back to the emulated player. Without its component the other player is said not to be connected by name.
+TEST_F(WindowTest, TheTextsNameTheChosenPlayer) {
+    kinds.add(shelfKind());
+    players.listed = kinds.found();
+    folder.setUpPlayer(u"a:"_s);
+    workFile(u"b.mp3"_s);
+    frmTunedeck& w = start();
+    const QStringList rio = {
+        u"Rio500を探しています..."_s,
+        u"Rioへ転送(&S)"_s,
+        u"Rioにフォルダを作る(&F)"_s,
+        u"音楽ファイル: 選んだフォルダのファイル。Rioへ転送できます"_s,
+        u"Rioの内容: Rioのメモリ、フォルダと曲"_s,
+        u"Rioの内蔵メモリ: 曲を表示するRioのメモリ"_s,
+        u"RioのSmartMedia: 曲を表示するRioのメモリ"_s,
+        u"Rioのフォルダ: 曲を表示するRioのフォルダ"_s,
+        u"Rioの曲: 選んだRioのフォルダの曲"_s,
+        u"ステータスバー: Rioの状態とメモリ"_s,
+        u"Rioのメモリ"_s,
+        u"b.mp3 をRioに転送しています..."_s,
+        u"Rio500のディスプレイに表示する形式を入力します。"_s,
+    };
+    const QStringList shelf = QStringList(rio)
+                                  .replaceInStrings(u"Rio500"_s, u"棚プレーヤー"_s)
+                                  .replaceInStrings(u"Rio"_s, u"棚プレーヤー"_s);
+    const QWidget* const spoken[] = {w.lvwFile,   w.fraSong, w.optRam[0], w.optRam[1],
+                                     w.cmbFolder, w.lvwSong, w.stbRioInfo};
+    // A reading, the menu items, what screen readers hear of the controls that name the player, then a
+    // folder made, a send to it and the display format's box, cancelled.
+    const auto named = [&] {
+        takeStatusTexts();
+        w.menuRefSong->trigger();
+        settle();
+        QStringList texts = takeStatusTexts().filter(u"探しています"_s);
+        texts << w.menuSend->text() << w.menuMkDir->text();
+        for (const QWidget* control : spoken)
+            texts << control->accessibleName() + u": "_s + control->accessibleDescription();
+        texts << w.stbRioInfo->panel(u"statMem"_s)->accessibleDescription();
+        prompts.answerInput(u"F"_s);
+        w.menuMkDir->trigger();
+        settle();
+        w.cmbFolder->setCurrentText(u"F"_s);
+        settle();
+        selectPositions(*w.lvwFile, {1});
+        takeStatusTexts();
+        w.menuSend->trigger();
+        settle();
+        texts << takeStatusTexts().filter(u"転送しています"_s);
+        prompts.answerInput({});
+        w.menuCustom->trigger();
+        texts << prompts.shown().last().text.section(u'\r', 0, 0);
+        return texts;
+    };
+    EXPECT_EQ(named(), rio);
+    chooseInPlayerMenu(u"棚"_s);
+    EXPECT_EQ(named(), shelf);
+    chooseInPlayerMenu(u"Rio500"_s);
+    EXPECT_EQ(named(), rio);
+
+    ASSERT_TRUE(folder.settings().write(u"Player"_s, u"shelf:1"_s));
+    components = working.path();
+    start().menuRefSong->trigger();
+    settle();
+    EXPECT_EQ(lastStatus(), u"棚プレーヤーが接続されていません。"_s);
 }
 
 }  // namespace

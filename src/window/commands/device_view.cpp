@@ -4,13 +4,6 @@
 #include "number_format.h"
 
 namespace tunedeck {
-namespace {
-
-const QString kNotConnected = QStringLiteral("Rio500が接続されていません。");
-const QString kInUse = QStringLiteral("Rioは別のプログラムが使用中のため、前に読んだ内容を表示しています。");
-const QString kPlayerChanged = QStringLiteral("Rioの内容が表示と違っていたため、何もせずに読み直しました。");
-
-}  // namespace
 
 // Fills the player pane from the player. A player that is not there is the expected case; any other
 // failure is reported with the player's description, and the pane shows what was read before it. A player
@@ -18,7 +11,7 @@ const QString kPlayerChanged = QStringLiteral("Rioの内容が表示と違って
 // folder it showed them of. A card found gone leaves the internal memory chosen and read.
 void frmTunedeck::refreshDeviceView(bool reloadFolders, std::function<void(bool read)> then) {
     const BusyWindow::Hold held = holdPlayerPane(BusyWindow::Pointer::Keep);
-    setStatus(QStringLiteral("Rio500を探しています..."));
+    setStatus(words_.model + QStringLiteral("を探しています..."));
 
     std::optional<FolderRef> folder;
     if (cmbFolder->count() > 0 && !reloadFolders)
@@ -39,7 +32,8 @@ void frmTunedeck::refreshDeviceView(bool reloadFolders, std::function<void(bool 
                 memory_ = shownMemory_;
                 optRam[int(shownMemory_)]->setChecked(true);
                 cmbFolder->setCurrentIndex(shownFolder_);
-                setStatus(kInUse);
+                setStatus(words_.name +
+                          QStringLiteral("は別のプログラムが使用中のため、前に読んだ内容を表示しています。"));
                 return ended(false);
             }
             lvwSong->removeAllItems();
@@ -48,7 +42,7 @@ void frmTunedeck::refreshDeviceView(bool reloadFolders, std::function<void(bool 
             shownMemory_ = memory_;
             shownFolder_ = cmbFolder->currentIndex();
             if (outcome.notConnected) {
-                setStatus(kNotConnected);
+                setStatus(words_.model + QStringLiteral("が接続されていません。"));
                 return ended(false);
             }
             if (memory_ == PlayerMemory::Card && reading.cardPresent == std::optional(false)) {
@@ -96,7 +90,10 @@ bool frmTunedeck::reportOutcome(const QString& failureText, const Outcome& outco
             setStatus(failureText + outcome.description);
             break;
         case Outcome::Ending::Changed:
-            refreshDeviceView(true, [this](bool) { setStatus(kPlayerChanged); });
+            refreshDeviceView(true, [this](bool) {
+                setStatus(words_.name +
+                          QStringLiteral("の内容が表示と違っていたため、何もせずに読み直しました。"));
+            });
             break;
         case Outcome::Ending::Cancelled:
             break;

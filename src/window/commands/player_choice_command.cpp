@@ -7,7 +7,9 @@
 namespace tunedeck {
 namespace {
 
-const QString kBusyPlayer = QStringLiteral("Rioとのやり取りが終わるまで、プレーヤーは変えられません。");
+QString busyPlayerText(const PlayerWords& words) {
+    return words.name + QStringLiteral("とのやり取りが終わるまで、プレーヤーは変えられません。");
+}
 
 std::vector<PlayerEntry>::const_iterator findPlayer(const std::vector<PlayerEntry>& players,
                                                     const QString& id) {
@@ -106,7 +108,7 @@ void frmTunedeck::playersChanged() {
     const bool wasPresent = present();
     foundPlayers_ = environment_.players->players();
     if (present())
-        player_ = playerEntry(player_.id);
+        setPlayer(playerEntry(player_.id));
     fillPlayerMenu();
     // A player removed safely is expected to go, however many changes UDisks2 tells on the way: the pane is
     // empty already and the status says it may. Plugged in again, it is read as any other.
@@ -123,10 +125,10 @@ void frmTunedeck::playersChanged() {
 void frmTunedeck::menuPlayer_Click(const QString& id) {
     if (isRunning()) {
         fillPlayerMenu();
-        setStatus(kBusyPlayer);
+        setStatus(busyPlayerText(words_));
         return;
     }
-    player_ = playerEntry(id);
+    setPlayer(playerEntry(id));
     settings().write(player_settings::kPlayer, player_.id);
     settings().write(player_settings::kPlayerName, player_.name);
     connectPlayer(true);
@@ -137,7 +139,7 @@ void frmTunedeck::menuPlayer_Click(const QString& id) {
 void frmTunedeck::menuOrder_Click(SongOrder order) {
     if (isRunning()) {
         fillPlayerMenu();
-        setStatus(kBusyPlayer);
+        setStatus(busyPlayerText(words_));
         return;
     }
     player_settings::keepSongOrder(player_, order, settings());
