@@ -71,7 +71,7 @@ std::unique_ptr<DeviceComponent> deviceFor(const SessionCommandSetting& setting)
 class Commands {
   public:
     Commands(const SessionCommandSetting& setting, QTextStream& out, QTextStream& err)
-        : setting_(setting), session_(deviceFor(setting)), out_(out), err_(err) {
+        : setting_(setting), session_(deviceFor(setting), playerWords(setting.player)), out_(out), err_(err) {
         const DisplayFontSetting font =
             readDisplayFont(SettingsFile(setting.programFolder, kSettingsSection));
         session_.setDisplayFont(font.name, font.pointSize);

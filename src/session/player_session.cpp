@@ -17,7 +17,6 @@ using Ending = Outcome::Ending;
 
 // What the desktop says of a call on an object that was never created.
 const QString kNoObject = QStringLiteral("オブジェクト変数または With ブロック変数が設定されていません。");
-const QString kNoFolder = QStringLiteral("Rioにフォルダがありません。フォルダは必ず必要です。");
 
 // Raised inside a bracket: the player no longer holds what the list showed, or the run was cancelled
 // between two songs.
@@ -106,8 +105,8 @@ class PlayerSession::Run {
     QElapsedTimer sinceReport_;
 };
 
-PlayerSession::PlayerSession(std::unique_ptr<DeviceComponent> device, QObject* parent)
-    : QObject(parent), device_(std::move(device)), worker_(new QObject) {
+PlayerSession::PlayerSession(std::unique_ptr<DeviceComponent> device, PlayerWords words, QObject* parent)
+    : QObject(parent), device_(std::move(device)), words_(std::move(words)), worker_(new QObject) {
     worker_->moveToThread(&thread_);
     thread_.start();
 }
@@ -139,8 +138,9 @@ void PlayerSession::stop() {
     stopping_ = true;
 }
 
-const QString PlayerSession::kOneAtATime =
-    QStringLiteral("Rioとのやり取りが終わるまで、次の操作はできません。");
+QString PlayerSession::oneAtATime() const {
+    return words_.name + QStringLiteral("とのやり取りが終わるまで、次の操作はできません。");
+}
 
 void PlayerSession::perform(std::function<Outcome()> work, Done done) {
     const auto reply = [this](const Outcome& outcome, Done done) {
@@ -156,7 +156,7 @@ void PlayerSession::perform(std::function<Outcome()> work, Done done) {
     if (!idle_) {
         // Refused without touching the operation under way, whose end sets the session idle.
         QMetaObject::invokeMethod(
-            this, [outcome = ended(Ending::Failed, kOneAtATime), done = std::move(done)] { done(outcome); },
+            this, [outcome = ended(Ending::Failed, oneAtATime()), done = std::move(done)] { done(outcome); },
             Qt::QueuedConnection);
         return;
     }
@@ -331,6 +331,8 @@ void PlayerSession::send(PlayerMemory memory, qint16 folderIndex, QStringList fi
                          AfterRefusal afterRefusal, Done done) {
     const auto work = [this, memory, folderIndex, files = std::move(files), titleOf = std::move(titleOf),
                        afterRefusal] {
+        const QString noFolder =
+            words_.name + QStringLiteral("にフォルダがありません。フォルダは必ず必要です。");
         qint64 total = 0;
         for (const QString& file : files)
             total += std::max<qint64>(fileSize(file), 0);
@@ -342,7 +344,7 @@ void PlayerSession::send(PlayerMemory memory, qint16 folderIndex, QStringList fi
                 return endedAs(outcome, ended(Ending::Cancelled));
             const QString title = titleOf(files[i]);
             run.start(i + 1, title, std::max<qint64>(fileSize(files[i]), 0));
-            const Outcome one = folderIndex < 0 ? ended(Ending::Failed, kNoFolder)
+            const Outcome one = folderIndex < 0 ? ended(Ending::Failed, noFolder)
                                                 : brackets.step([&](DeviceComponent& device) {
                                                       const auto [faceName, pointSize] = displayFont();
                                                       device.FontName(faceName);

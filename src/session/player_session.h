@@ -3,6 +3,7 @@
 
 #include "device_component.h"
 #include "player_memory.h"
+#include "player_words.h"
 
 #include <QMutex>
 #include <QObject>
@@ -81,7 +82,7 @@ struct RunProgress {
 // `done` is called with its outcome on the thread that owns the session, queued (never inside the call that
 // began the operation), after every signal the work raised. Nothing waits in a loop of its own meanwhile, so
 // no handler of the caller runs inside another. Each operation is made of Open..Close brackets, and none
-// overlaps another: one begun while another is under way is refused (its continuation gets kOneAtATime), the
+// overlaps another: one begun while another is under way is refused (its continuation gets oneAtATime()), the
 // one under way going on untouched.
 class PlayerSession : public QObject {
     Q_OBJECT
@@ -92,14 +93,14 @@ class PlayerSession : public QObject {
     using Done = std::function<void(const Outcome& outcome)>;
     using ReadingDone = std::function<void(const Outcome& outcome, const PaneReading& reading)>;
 
-    // What an operation begun while another is under way ends with.
-    static const QString kOneAtATime;
-
-    // `device` may be empty (its component could not be created): then every operation fails.
-    explicit PlayerSession(std::unique_ptr<DeviceComponent> device, QObject* parent = nullptr);
+    // `device` may be empty (its component could not be created): then every operation fails. `words` are
+    // what the session's own texts call the player.
+    PlayerSession(std::unique_ptr<DeviceComponent> device, PlayerWords words, QObject* parent = nullptr);
     ~PlayerSession() override;
 
     DeviceComponent* device() const { return device_.get(); }
+    // What an operation begun while another is under way ends with.
+    QString oneAtATime() const;
     // No operation under way: none begun, or the last one's continuation called.
     bool isIdle() const { return idle_; }
 
@@ -159,6 +160,7 @@ class PlayerSession : public QObject {
     std::pair<QString, qint32> displayFont() const;
 
     std::unique_ptr<DeviceComponent> device_;
+    const PlayerWords words_;
     QThread thread_;
     QObject* worker_;  // lives on thread_: the context the work runs in
     std::atomic<bool> cancelRequested_ = false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "player_session.h"
 #include "device_recorder.h"
+#include "emulated_kind.h"
 #include "mass_storage_kind.h"
 #include "player_kinds.h"
 #include "program_folder.h"
@@ -16,6 +17,9 @@ using namespace Qt::StringLiterals;
 
 namespace tunedeck::testing {
 namespace {
+
+// What the emulated player's texts call it.
+const PlayerWords kRio = *emulatedKind().words;
 
 // An operation begun with the continuation it is handed.
 using Operation = std::function<void(PlayerSession&, PlayerSession::Done)>;
@@ -61,7 +65,8 @@ TEST_F(SessionTest, EveryMemberFailingEndsTheOperationWithItsDescription) {
             SCOPED_TRACE(members.toStdString() + ": " + member.toStdString());
             folder.setUpPlayer(u"a:s1,s2,s3 b:"_s);
             const auto log = std::make_shared<DeviceRecorder::Log>();
-            PlayerSession s(std::make_unique<DeviceRecorder>(createEmulatedPlayer(folder.storePath()), log));
+            PlayerSession s(std::make_unique<DeviceRecorder>(createEmulatedPlayer(folder.storePath()), log),
+                            kRio);
             ASSERT_TRUE(waitFor(s, PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
             log->failures[member] = {1, u"故障"_s};
             const Outcome out = waitFor([&](PlayerSession::Done done) { operation(s, done); });
@@ -158,7 +163,8 @@ TEST_F(SessionTest, ARunIsOneBracketWhereThePlayerKeepsItsConnection) {
         auto player = createEmulatedPlayer(folder.storePath());
         PlayerSession s(each.keeps ? std::unique_ptr<DeviceComponent>(
                                          std::make_unique<KeepingRecorder>(std::move(player), log))
-                                   : std::make_unique<DeviceRecorder>(std::move(player), log));
+                                   : std::make_unique<DeviceRecorder>(std::move(player), log),
+                        kRio);
         ASSERT_TRUE(waitFor(s, PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
         log->calls.clear();
         if (!each.failing.isEmpty())
@@ -192,7 +198,7 @@ TEST_F(SessionTest, ASongChangedMeanwhileIsNeverTakenForTheOneShown) {
         [&](auto& s, auto done) { s.swap(listed.songs->at(1), listed.songs->at(2), done); }};
     for (const auto& operation : operations) {
         folder.setUpPlayer(u"a:s,s,t"_s);
-        PlayerSession session(createEmulatedPlayer(folder.storePath()));
+        PlayerSession session(createEmulatedPlayer(folder.storePath()), kRio);
         ASSERT_TRUE(waitFor(session, PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
         folder.onPlayer([](DeviceComponent& other) { other.SwapSong(0, 0, 1, u"0"_s); });
         EXPECT_EQ(int(waitFor([&](PlayerSession::Done done) { operation(session, done); }).ending),
@@ -203,7 +209,7 @@ TEST_F(SessionTest, ASongChangedMeanwhileIsNeverTakenForTheOneShown) {
     // A song another program renamed is not the one the list showed, though the player knows it by the same
     // directory entry.
     const QString volume = folder.path() + u"/volume"_s, song = writeFile(volume + u"/f/x.mp3"_s, "song");
-    PlayerSession session(createDevice(massStorageKind(), componentsFolder(), volume));
+    PlayerSession session(createDevice(massStorageKind(), componentsFolder(), volume), kRio);
     ASSERT_TRUE(waitFor(session, PlayerMemory::Internal, FolderRef{0, u"f"_s}, listed).ok());
     ASSERT_TRUE(QFile::rename(song, volume + u"/f/y.mp3"_s));
     EXPECT_EQ(
@@ -219,7 +225,8 @@ TEST_F(SessionTest, EveryOperationWorksOnAPlayerOfAKindAddedBesideTheBuiltInOnes
     kinds.add(shelfKind());
     const std::shared_ptr<const PlayerKind> kind = kinds.byId(u"shelf:1"_s);
     ASSERT_EQ(kind ? kind->progId : QString(), u"Tunedeck.Shelf"_s);
-    PlayerSession session(createDevice(*kind, componentsFolder(), u"shelf:session"_s));
+    PlayerSession session(createDevice(*kind, componentsFolder(), u"shelf:session"_s),
+                          playerWords({.kind = kind, .name = u"棚プレーヤー"_s}));
     // What the player holds, "a:x,y b:"; the songs of its first folder as the list shows them.
     const auto held = [&] {
         PaneReading all;
@@ -241,6 +248,11 @@ TEST_F(SessionTest, EveryOperationWorksOnAPlayerOfAKindAddedBesideTheBuiltInOnes
              session.send(PlayerMemory::Internal, 0, files, title, PlayerSession::AfterRefusal::Stop, done);
          },
          u"a:x,y b:"_s},
+        // Its own texts name it.
+        {[&](auto done) {
+             session.send(PlayerMemory::Internal, -1, files, title, PlayerSession::AfterRefusal::Stop, done);
+         },
+         u"棚プレーヤーにフォルダがありません。フォルダは必ず必要です。a:x,y b:"_s},
         {[&](auto done) { session.swap(listed.songs->at(0), listed.songs->at(1), done); }, u"a:y,x b:"_s},
         {[&](auto done) {
              session.download(
@@ -260,7 +272,7 @@ TEST_F(SessionTest, EveryOperationWorksOnAPlayerOfAKindAddedBesideTheBuiltInOnes
 // An operation returns at once, and its continuation comes queued, after every signal its work raised. One
 // begun while another is under way is refused at once, and the one under way goes on and ends as it would.
 TEST_F(SessionTest, OneOperationAtATimeEachEndingAfterItsSignals) {
-    PlayerSession session(createEmulatedPlayer(folder.storePath()));
+    PlayerSession session(createEmulatedPlayer(folder.storePath()), kRio);
     QStringList seen;
     QObject::connect(&session, &PlayerSession::progressed, &session,
                      [&](const RunProgress&) { seen << u"progress"_s; });
@@ -274,7 +286,7 @@ TEST_F(SessionTest, OneOperationAtATimeEachEndingAfterItsSignals) {
     session.format(PlayerMemory::Internal, [&](const Outcome& out) { seen << out.description; });
     seen << (session.isIdle() ? u"idle"_s : u"begun"_s);
     loop.exec();
-    EXPECT_EQ(std::tuple(seen.first(), seen.contains(PlayerSession::kOneAtATime), seen.last(2).join(u' '),
+    EXPECT_EQ(std::tuple(seen.first(), seen.contains(session.oneAtATime()), seen.last(2).join(u' '),
                          seen.count(u"progress"_s) > 0, seen.lastIndexOf(u"progress"_s) < seen.size() - 2),
               std::tuple(u"begun"_s, true, u"sent 2 idle"_s, true, true));
     EXPECT_EQ(folder.playerState(), u"a:s1,s2,s3 b:x.mp3,y.mp3"_s);

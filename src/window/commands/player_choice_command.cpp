@@ -79,7 +79,7 @@ void frmTunedeck::connectPlayer(bool read) {
     removedSafely_ = false;
     if (session_)
         session_->release();
-    session_ = std::make_unique<PlayerSession>(std::move(device));
+    session_ = std::make_unique<PlayerSession>(std::move(device), words_);
     session_->setDisplayFont(displayFontName_, displayFontSize_);
     fillPlayerMenu();
     if (!registered) {
