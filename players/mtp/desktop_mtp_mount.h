@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+typedef struct _GVolume GVolume;
+typedef struct _GVolumeMonitor GVolumeMonitor;
+
+namespace tunedeck {
+
+// Whether a volume of the desktop's volume monitor is the MTP file system's volume of the USB device at
+// `address` on `bus`: GNOME's gvfs gives its MTP volumes the device node as their "unix-device" identifier
+// and an mtp:// activation root (named after udev's ID_SERIAL, which two players of one model may share).
+bool isMtpVolumeOf(const QString& unixDevice, const QString& activationRoot, int bus, int address);
+
+// GNOME's MTP file system (gvfsd-mtp) asked through GIO to unmount a USB device while this object lives, and
+// to mount it again when it goes. Without a session bus, or where the desktop's volume monitor has no
+// mounted MTP volume of the device, it does nothing. Each answer is waited for a bounded time on a GLib
+// context of its own, so it may live on a thread without a GLib loop; one such object at a time is at work.
+class DesktopMtpMount {
+  public:
+    DesktopMtpMount(int bus, int address);
+    ~DesktopMtpMount();
+    DesktopMtpMount(const DesktopMtpMount&) = delete;
+    DesktopMtpMount& operator=(const DesktopMtpMount&) = delete;
+
+    // Why the file system kept the device after it was asked; empty when it let go or was not asked.
+    const QString& refusal() const { return refusal_; }
+
+  private:
+    GVolumeMonitor* monitor_ = nullptr;
+    GVolume* released_ = nullptr;  // unmounted here, to be mounted again
+    QString refusal_;
+};
+
+}  // namespace tunedeck
