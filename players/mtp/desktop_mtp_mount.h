@@ -3,8 +3,7 @@
 
 #include <QString>
 
-typedef struct _GVolume GVolume;
-typedef struct _GVolumeMonitor GVolumeMonitor;
+typedef struct _GFile GFile;
 
 namespace tunedeck {
 
@@ -16,7 +15,7 @@ bool isMtpVolumeOf(const QString& unixDevice, const QString& activationRoot, int
 // GNOME's MTP file system (gvfsd-mtp) asked through GIO to unmount a USB device while this object lives, and
 // to mount it again when it goes. Without a session bus, or where the desktop's volume monitor has no
 // mounted MTP volume of the device, it does nothing. Each answer is waited for a bounded time on a GLib
-// context of its own, so it may live on a thread without a GLib loop; one such object at a time is at work.
+// context of its own, so it may live on a thread without a GLib loop.
 class DesktopMtpMount {
   public:
     DesktopMtpMount(int bus, int address);
@@ -28,8 +27,7 @@ class DesktopMtpMount {
     const QString& refusal() const { return refusal_; }
 
   private:
-    GVolumeMonitor* monitor_ = nullptr;
-    GVolume* released_ = nullptr;  // unmounted here, to be mounted again
+    GFile* released_ = nullptr;  // the activation root of the volume unmounted here, to be mounted again
     QString refusal_;
 };
 
