@@ -5,11 +5,11 @@
 #include "usb_holders.h"
 
 #include <QLoggingCategory>
+#include <QProcess>
 
 #include <gio/gio.h>
 
 #include <memory>
-#include <mutex>
 
 namespace tunedeck {
 namespace {
@@ -24,36 +24,6 @@ constexpr int kMountTries = 5;
 constexpr gulong kMountPauseUs = 1000000;
 
 Q_LOGGING_CATEGORY(desktopMtp, "tunedeck.mtp.desktop", QtInfoMsg)
-
-// The volume monitor's context, thread-default while it is read. Its signals wait there for the next reading
-// instead of reaching a loop that is not GLib's, or none. The calls made of what it says run on contexts of
-// their own, so that its handlers of the mounts' changes never run meanwhile: run inside the unmount, gvfs's
-// bookkeeping of shadow mounts there warned of a negative count and crashed one unmount of five in the test
-// machine.
-class MonitorContext {
-  public:
-    MonitorContext() {
-        g_main_context_push_thread_default(context());
-        // What the monitor heard since the last reading brings its lists up to date.
-        while (g_main_context_iteration(context(), FALSE)) {
-        }
-    }
-    ~MonitorContext() { g_main_context_pop_thread_default(context()); }
-    MonitorContext(const MonitorContext&) = delete;
-    MonitorContext& operator=(const MonitorContext&) = delete;
-
-  private:
-    static GMainContext* context() {
-        static GMainContext* const context = g_main_context_new();
-        return context;
-    }
-};
-
-// One hand-off at a time: the monitor's context is iterated by one thread only.
-std::mutex& handOffs() {
-    static std::mutex mutex;
-    return mutex;
-}
 
 // An asynchronous call's result, shared with its callback, which may come after the wait gave up on it.
 struct Answer {
@@ -113,23 +83,19 @@ QString call(Begin begin, End end) {
                                                                     : QString::fromUtf8(error->message);
 }
 
-// The activation root of the desktop's MTP volume of the device, or null.
-GFile* mtpVolumeRootOf(int bus, int address) {
-    const MonitorContext monitorContext;
-    g_autoptr(GVolumeMonitor) monitor = g_volume_monitor_get();
-    GList* volumes = g_volume_monitor_get_volumes(monitor);
-    GFile* found = nullptr;
-    for (GList* each = volumes; each && !found; each = each->next) {
-        GVolume* volume = G_VOLUME(each->data);
-        g_autofree char* device = g_volume_get_identifier(volume, G_VOLUME_IDENTIFIER_KIND_UNIX_DEVICE);
-        g_autoptr(GFile) root = g_volume_get_activation_root(volume);
-        g_autofree char* uri = root ? g_file_get_uri(root) : nullptr;
-        qCDebug(desktopMtp, "volume of %s, activation root %s", device, uri);
-        if (isMtpVolumeOf(QString::fromUtf8(device), QString::fromUtf8(uri), bus, address))
-            found = G_FILE(g_steal_pointer(&root));
+// gvfs's volumes as `gio mount -li` lists them, or nothing where it does not answer in time. Read in a
+// process of its own: a volume monitor in this one keeps handlers of the mounts' changes which, run inside an
+// unmount or at the next reading, crashed one hand-off in five in the test machine (gvfs's bookkeeping of
+// shadow mounts warning of a negative count).
+QString volumeListing() {
+    QProcess gio;
+    gio.start(QStringLiteral("gio"), {QStringLiteral("mount"), QStringLiteral("-li")});
+    if (!gio.waitForFinished(int(kAnswerWaitMs))) {
+        gio.kill();
+        gio.waitForFinished();
+        return {};
     }
-    g_list_free_full(volumes, g_object_unref);
-    return found;
+    return QString::fromUtf8(gio.readAllStandardOutput());
 }
 
 // The mount of a volume's activation root, or null where it is not mounted: asked of gvfs's daemon, which
@@ -150,17 +116,37 @@ GMount* mountOf(GFile* root) {
 
 }  // namespace
 
-bool isMtpVolumeOf(const QString& unixDevice, const QString& activationRoot, int bus, int address) {
-    return unixDevice == usbNode(bus, address) && activationRoot.startsWith(QLatin1String("mtp://"));
+QString mtpVolumeRoot(const QString& listing, int bus, int address) {
+    const QString node = usbNode(bus, address);
+    const QString device = QStringLiteral("unix-device: '");
+    const QString root = QStringLiteral("activation_root=");
+    bool inVolume = false;
+    bool ofDevice = false;
+    for (const QString& line : listing.split(u'\n')) {
+        const QString item = line.trimmed();
+        if (item.startsWith(QLatin1String("Volume(")) || item.startsWith(QLatin1String("Mount(")) ||
+            item.startsWith(QLatin1String("Drive("))) {
+            inVolume = item.startsWith(QLatin1String("Volume("));
+            ofDevice = false;
+        } else if (inVolume && item.startsWith(device) && item.endsWith(u'\'')) {
+            ofDevice = item.mid(device.size()).chopped(1) == node;
+        } else if (inVolume && ofDevice && item.startsWith(root + QLatin1String("mtp://"))) {
+            return item.mid(root.size());
+        }
+    }
+    return {};
 }
 
 DesktopMtpMount::DesktopMtpMount(int bus, int address) {
     // Without a session bus GIO would launch one of its own, where no desktop is.
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         return;
-    const std::lock_guard lock(handOffs());
-    g_autoptr(GFile) root = mtpVolumeRootOf(bus, address);
-    g_autoptr(GMount) mount = root ? mountOf(root) : nullptr;
+    const QString uri = mtpVolumeRoot(volumeListing(), bus, address);
+    qCDebug(desktopMtp) << "activation root of the volume:" << uri;
+    if (uri.isEmpty())
+        return;
+    g_autoptr(GFile) root = g_file_new_for_uri(uri.toUtf8().constData());
+    g_autoptr(GMount) mount = mountOf(root);
     if (!mount)
         return;
     // gvfs's own mounts reference the mount operation unchecked; nobody answers its questions, which refuses.
@@ -182,7 +168,6 @@ DesktopMtpMount::DesktopMtpMount(int bus, int address) {
 DesktopMtpMount::~DesktopMtpMount() {
     if (!released_)
         return;
-    const std::lock_guard lock(handOffs());
     // As gvfs mounts the volume itself.
     g_autoptr(GMountOperation) operation = g_mount_operation_new();
     QString failure;

@@ -7,14 +7,15 @@ typedef struct _GFile GFile;
 
 namespace tunedeck {
 
-// Whether a volume of the desktop's volume monitor is the MTP file system's volume of the USB device at
-// `address` on `bus`: GNOME's gvfs gives its MTP volumes the device node as their "unix-device" identifier
-// and an mtp:// activation root (named after udev's ID_SERIAL, which two players of one model may share).
-bool isMtpVolumeOf(const QString& unixDevice, const QString& activationRoot, int bus, int address);
+// The activation root of GNOME's MTP volume of the USB device at `address` on `bus`, in a listing of
+// `gio mount -li`; empty where it lists none. gvfs gives an MTP volume the device node as its "unix-device"
+// identifier and an mtp:// activation root, named after udev's ID_SERIAL in gvfs 1.50, which two players of
+// one model may share: the node tells them apart.
+QString mtpVolumeRoot(const QString& listing, int bus, int address);
 
 // GNOME's MTP file system (gvfsd-mtp) asked through GIO to unmount a USB device while this object lives, and
-// to mount it again when it goes. Without a session bus, or where the desktop's volume monitor has no
-// mounted MTP volume of the device, it does nothing. Each answer is waited for a bounded time on a GLib
+// to mount it again when it goes. Without a session bus, or where gvfs's volume monitor has no mounted MTP
+// volume of the device, it does nothing. Each answer is waited for a bounded time on a GLib
 // context of its own, so it may live on a thread without a GLib loop.
 class DesktopMtpMount {
   public:

@@ -11,8 +11,8 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-// GNOME's MTP file system is asked to let go only when it is among the holders; the device at bus 1, address
-// 2 has only its own MTP volume taken for it, never another device's nor another backend's of the same node.
+// GNOME's MTP file system is asked to let go only when it is among the holders, and only of the device's own
+// MTP volume: never another device's, nor another backend's of the same node.
 TEST(DesktopMtpMount, OnlyGnomeMtpIsAskedAndOnlyForItsVolumeOfTheDevice) {
     const std::tuple<QStringList, bool> holders[] = {
         {{u"gvfsd-mtp (PID 812)"_s}, true},
@@ -25,19 +25,56 @@ TEST(DesktopMtpMount, OnlyGnomeMtpIsAskedAndOnlyForItsVolumeOfTheDevice) {
     for (const auto& [programs, asked] : holders)
         EXPECT_EQ(gnomeMtpHolds(programs), asked) << programs.join(u", ").toStdString();
 
-    const QString root = u"mtp://Tunedeck_Test_MTP_player_MTP0001/"_s;
-    const std::tuple<QString, QString, bool> volumes[] = {
-        {u"/dev/bus/usb/001/002"_s, root, true},
-        {u"/dev/bus/usb/001/003"_s, root, false},  // the same model's other player, of one ID_SERIAL
-        {u"/dev/bus/usb/002/002"_s, root, false},
-        {u"/dev/bus/usb/001/002"_s, u"gphoto2://Tunedeck_Test_MTP_player_MTP0001/"_s, false},
-        {u"/dev/bus/usb/001/0020"_s, root, false},
-        {u"/dev/sdb1"_s, u"file:///media/player"_s, false},
-        {u"/dev/bus/usb/001/002"_s, QString(), false},  // no activation root
-        {QString(), root, false}};
-    for (const auto& [device, activationRoot, taken] : volumes)
-        EXPECT_EQ(isMtpVolumeOf(device, activationRoot, 1, 2), taken)
-            << device.toStdString() << ' ' << activationRoot.toStdString();
+    // As gvfs 1.50 listed the test machine's player, mounted, with a USB drive's volume and a gphoto2 volume
+    // of the same node beside it, and the player's twin at the next address.
+    const QString listing =
+        uR"(Drive(0): USB Stick
+  Type: GProxyDrive (GProxyVolumeMonitorUDisks2)
+  ids:
+   unix-device: '/dev/sdb'
+  Volume(0): STICK
+    Type: GProxyVolume (GProxyVolumeMonitorUDisks2)
+    ids:
+     unix-device: '/dev/sdb1'
+    activation_root=mtp://not-a-player/
+Volume(1): Camera
+  Type: GProxyVolume (GProxyVolumeMonitorGPhoto2)
+  ids:
+   unix-device: '/dev/bus/usb/001/002'
+  activation_root=gphoto2://Tunedeck_Test_MTP_player_MTP0001/
+Volume(2): Test MTP player
+  Type: GProxyVolume (GProxyVolumeMonitorMTP)
+  ids:
+   unix-device: '/dev/bus/usb/001/003'
+  activation_root=mtp://Twin/
+Volume(3): Test MTP player
+  Type: GProxyVolume (GProxyVolumeMonitorMTP)
+  ids:
+   unix-device: '/dev/bus/usb/001/002'
+  activation_root=mtp://Tunedeck_Test_MTP_player_MTP0001/
+  can_mount=1
+  Mount(0): Test MTP player -> mtp://Tunedeck_Test_MTP_player_MTP0001/
+    Type: GProxyShadowMount (GProxyVolumeMonitorMTP)
+Mount(1): mtp -> mtp://Tunedeck_Test_MTP_player_MTP0001/
+  Type: GDaemonMount
+)"_s;
+    // A volume whose identifiers say nothing of the node, then a mount's line: neither is the device's.
+    const QString stray =
+        uR"(Volume(0): Stray
+  activation_root=mtp://Stray/
+Mount(0): x -> mtp://Other/
+   unix-device: '/dev/bus/usb/001/002'
+  activation_root=mtp://Mounted/
+)"_s;
+    const std::tuple<QString, int, int, QString> volumes[] = {
+        {listing, 1, 2, u"mtp://Tunedeck_Test_MTP_player_MTP0001/"_s},
+        {listing, 1, 3, u"mtp://Twin/"_s},  // one ID_SERIAL or not, the node tells them apart
+        {listing, 2, 2, QString()},
+        {listing, 1, 20, QString()},
+        {stray, 1, 2, QString()},
+        {QString(), 1, 2, QString()}};  // gio absent or silent
+    for (const auto& [volumesListed, bus, address, root] : volumes)
+        EXPECT_EQ(mtpVolumeRoot(volumesListed, bus, address), root) << bus << ' ' << address;
 }
 
 }  // namespace
