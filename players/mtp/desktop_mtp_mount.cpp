@@ -98,8 +98,8 @@ QString volumeListing() {
     return QString::fromUtf8(gio.readAllStandardOutput());
 }
 
-// The mount of a volume's activation root, or null where it is not mounted: asked of gvfs's daemon, which
-// knows it now, rather than of the volume, which knows what the monitor's lists last heard.
+// The mount of a volume's activation root as gvfs's daemon knows it now, or null where it is not mounted (a
+// gvfsd-mtp of another session may hold the player).
 GMount* mountOf(GFile* root) {
     GMount* mount = nullptr;
     const QString failure = call(
