@@ -125,9 +125,11 @@ void MtpConnection::open() {
     device_ = openQuietly(raw);
     if (device_)
         return;
-    // Another program holds it: it may be about to let go.
+    // Another program holds it: it may be about to let go, or be the desktop's, which lets go when asked.
     const QString node = usbNode(address_.bus, address_.address);
     QStringList holders = programsHolding(node);
+    if (gnomeMtpHolds(holders))
+        desktop_ = std::make_unique<DesktopMtpMount>(address_.bus, address_.address);
     for (int tries = 1; !holders.isEmpty() && tries < kOpenTries; ++tries) {
         QThread::msleep(kOpenPauseMs);
         holders = programsHolding(node);
@@ -138,6 +140,8 @@ void MtpConnection::open() {
     holders = programsHolding(node);
     if (holders.isEmpty())
         throw DeviceError(mtp_texts::kNotOpened);
+    if (desktop_ && !desktop_->refusal().isEmpty())
+        throw DeviceError(mtp_texts::kDesktopKept + desktop_->refusal(), DeviceError::Kind::InUse);
     throw DeviceError(mtp_texts::kClaimed + holders.join(QStringLiteral(", ")), DeviceError::Kind::InUse);
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "desktop_mtp_mount.h"
 #include "device_component.h"
 #include "mtp_devices.h"
 
@@ -8,6 +9,7 @@
 #include <QtGlobal>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -55,7 +57,8 @@ inline constexpr quint32 kMtpRoot = 0xffffffffu;
 // seen by the next connection.
 class MtpConnection {
   public:
-    // Waits up to 3 seconds for another program to let the player go.
+    // Waits up to 3 seconds for another program to let the player go; GNOME's MTP file system is asked to,
+    // and gets it back when the connection ends.
     explicit MtpConnection(const MtpDevice& device);
     ~MtpConnection();
     MtpConnection(const MtpConnection&) = delete;
@@ -92,6 +95,7 @@ class MtpConnection {
     void noteRemoved(quint32 object);
 
     MtpDevice address_;
+    std::unique_ptr<DesktopMtpMount> desktop_;  // mounts the player again after libmtp has let it go
     LIBMTP_mtpdevice_struct* device_ = nullptr;
     std::optional<bool> tracks_;  // whether it keeps track properties, once asked
     std::map<std::pair<quint32, quint32>, std::vector<MtpObject>> children_;  // by storage and parent

@@ -19,4 +19,17 @@ inline const QString kRefused = QStringLiteral("プレーヤーが処理でき�
 inline const QString kConnectionLost =
     QStringLiteral("プレーヤーとの通信が切れました。接続を確かめてください: ");
 
+// GNOME's MTP file system (gvfsd-mtp) asked to let the player go while Tunedeck works on it: what it did.
+inline const QString kDesktopLent = QStringLiteral(
+    "デスクトップのMTPファイルシステム（gvfsd-mtp）にプレーヤーを放してもらいました。使い終われば返します。");
+inline const QString kDesktopKept = QStringLiteral(
+    "プレーヤーはデスクトップのMTPファイルシステム（gvfsd-"
+    "mtp）が使用中です。放すよう頼みましたが、放しませんでし"
+    "た: ");
+inline const QString kDesktopSilent = QStringLiteral("%1秒待っても答えがありませんでした");
+inline const QString kDesktopNotReturned = QStringLiteral(
+    "デスクトップのMTPファイルシステム（gvfsd-"
+    "mtp）にプレーヤーを返せませんでした。ファイルマネージャーで開き直して"
+    "ください: ");
+
 }  // namespace tunedeck::mtp_texts

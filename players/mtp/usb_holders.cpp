@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace tunedeck {
 
 QString usbNode(int bus, int address) {
@@ -31,6 +33,12 @@ QStringList programsHolding(const QString& node) {
             }
     }
     return programs;
+}
+
+bool gnomeMtpHolds(const QStringList& holders) {
+    return std::any_of(holders.begin(), holders.end(), [](const QString& holder) {
+        return holder.startsWith(QLatin1String("gvfsd-mtp (PID "));
+    });
 }
 
 }  // namespace tunedeck

@@ -12,4 +12,8 @@ QString usbNode(int bus, int address);
 // The other programs that have `node` open, each as "name (PID n)": one of them holds the device.
 QStringList programsHolding(const QString& node);
 
+// Whether GNOME's MTP file system, which can be asked to let go, is among `holders` (as programsHolding names
+// them).
+bool gnomeMtpHolds(const QStringList& holders);
+
 }  // namespace tunedeck

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# mtp_player_suite.sh BUILD_DIR: the MTP player tests on the real kernel: one guest, without the mass-storage
-# players, runs mtp_player_guest.sh against umtprd on a USB gadget; work folder BUILD_DIR/vm-mtp. Exits 77
-# (skipped) only when QEMU, Debian's kernel or the MTP programs the guest runs are missing; scripts/setup
+# mtp_player_suite.sh BUILD_DIR [GUEST_SCRIPT]: the MTP player tests on the real kernel: one guest, without the
+# mass-storage players, runs GUEST_SCRIPT (mtp_player_guest.sh) against umtprd on a USB gadget; work folder
+# BUILD_DIR/vm-mtp, or BUILD_DIR/vm-NAME for another guest script NAME.sh. Exits 77 (skipped) only when QEMU,
+# Debian's kernel or the MTP programs the guest runs are missing (a guest script may skip too); scripts/setup
 # installs them all.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -18,7 +19,9 @@ for program in /usr/bin/umtprd:umtp-responder /usr/bin/mtp-detect:mtp-tools /lib
     fi
 done
 
+guest=${2:-mtp_player_guest.sh}
 work=$build/vm-mtp
-VM_USB_DISKS=0 "$here/run.sh" "$work" "$here/mtp_player_guest.sh" "$build" && status=0 || status=$?
+[ "$guest" = mtp_player_guest.sh ] || work=$build/vm-${guest%.sh}
+VM_USB_DISKS=0 "$here/run.sh" "$work" "$here/$guest" "$build" && status=0 || status=$?
 echo "mtp_player_suite.sh: logs in $work (share/guest.log, console.log)"
 exit "$status"
