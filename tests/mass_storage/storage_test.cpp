@@ -3,6 +3,7 @@
 #include "fat_names.h"
 #include "file_player_texts.h"
 #include "file_size_limit.h"
+#include "folder_listings.h"
 #include "folder_locator.h"
 #include "lock_turns.h"
 #include "mass_storage_player.h"
@@ -528,6 +529,64 @@ TEST_F(StorageTest, ABracketSeesWhatAnotherProgramChanged) {
     device->Folders(0);
     QDir().mkdir(volume() + u"/g"_s);
     EXPECT_EQ(device->Folders(0).size(), 2u);
+}
+
+// A listing is used again only while the folder's stamp holds and once its last change is older than a FAT
+// time step; what the bracket notes keeps it. A file grown in place leaves the folder's stamp as it was, so
+// the size listed shows whether the listing was used again ("a:3") or read anew ("a:5").
+TEST(FolderListings, UsedAgainWhileTheStampHoldsAndWhatIsNotedKeepsIt) {
+    const TemporaryFolder dir;
+    const QString path = dir.path() + u"/f"_s;
+    writeFile(path + u"/a.mp3"_s, "aaa");
+    writeFile(path + u"/b.mp3"_s, "bbb");
+    // Older than FAT's two seconds, so a listing of it may be kept.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    const Fd folder = openFolder(path);
+    FolderListings listings;
+    qint64 grown = 3;
+    const auto grow = [&] { writeFile(path + u"/a.mp3"_s, QByteArray(++grown, 'a')); };
+    const std::pair<std::function<void()>, QString> steps[] = {
+        {[] {}, u"a:3 b:3"_s},
+        {grow, u"a:3 b:3"_s},
+        {[&] { writeFile(path + u"/c.mp3"_s, "c"); }, u"a:4 b:3 c:1"_s},
+        {[&] {
+             grow();
+             writeFile(path + u"/d.mp3"_s, "dd");
+             listings.noteWritten(folder, path, u"d.mp3"_s);
+         },
+         u"a:4 b:3 c:1 d:2"_s},
+        {[&] {
+             grow();
+             QFile::remove(path + u"/b.mp3"_s);
+             listings.noteRemoved(folder, path, u"b.mp3"_s);
+         },
+         u"a:4 c:1 d:2"_s},
+        {[&] {
+             grow();
+             listings.forget(path);
+         },
+         u"a:7 c:1 d:2"_s},
+        {[&] {
+             grow();
+             listings.noteWritten(folder, path, u"a.mp3"_s);
+         },
+         u"a:8 c:1 d:2"_s},
+        {[&] {
+             grow();
+             listings.forgetAll();
+         },
+         u"a:9 c:1 d:2"_s},
+    };
+    for (const auto& [step, listed] : steps) {
+        step();
+        QStringList shown;
+        for (const VolumeEntry& entry : listings.entries(folder, path))
+            shown << stemOf(entry.name) + u':' + QString::number(entry.size);
+        shown.sort();
+        EXPECT_EQ(shown.join(u' '), listed);
+    }
+    const bool first = listings.firstVisit(path), again = listings.firstVisit(path);
+    EXPECT_EQ(std::tuple(first, again, listings.firstVisit(u"g"_s)), std::tuple(true, false, true));
 }
 
 // What a crash left in a folder is seen to when the folder is first opened, not at Open: reading one folder
