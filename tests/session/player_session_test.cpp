@@ -87,16 +87,26 @@ class KeepingRecorder final : public DeviceRecorder, public KeepsConnection {
 // The members called in each bracket of the log, the brackets apart by "|"; a Close after a failed one, to
 // let go what it held, ends the same bracket.
 QString bracketsOf(const QStringList& calls) {
-    QStringList members;
-    for (const QString& call : calls)
-        if (const QString member = call.section(u'(', 0, 0); member != u"Close"_s || members.last() != member)
+    QStringList brackets, members;
+    bool open = false;
+    for (const QString& call : calls) {
+        const QString member = call.section(u'(', 0, 0);
+        if (member == u"Open"_s) {
+            open = true;
+            members.clear();
+        } else if (member != u"Close"_s) {
             members << member;
-    return members.join(u' ').remove(u"Open "_s).replace(u" Close"_s, u" |"_s).chopped(2);
+        } else if (std::exchange(open, false)) {
+            brackets << members.join(u' ');
+        }
+    }
+    return brackets.join(u" | "_s);
 }
 
 // A run of songs is one bracket where the player keeps its connection, and a bracket a song elsewhere. A song
 // the player refuses closes the run's bracket, so the next song opens the player afresh; a stop between two
-// songs closes it as well, and a Close failing at the run's end fails the run, what was sent staying sent.
+// songs closes it as well, and a Close failing at the run's end fails the run, what was sent staying sent. An
+// Open that fails is the run's failure.
 TEST_F(SessionTest, ARunIsOneBracketWhereThePlayerKeepsItsConnection) {
     using enum PlayerSession::AfterRefusal;
     const auto title = [](const QString& path) { return QFileInfo(path).fileName(); };
@@ -141,6 +151,7 @@ TEST_F(SessionTest, ARunIsOneBracketWhereThePlayerKeepsItsConnection) {
         {true, send(Stop), {}, true, sendOne, u"2 1 0"_s, u"a:s1,s2,s3 b:x.mp3"_s},
         {true, send(Stop), u"Close"_s, false, sendOne + u' ' + sendOne + u' ' + sendOne, u"1 3 0"_s,
          u"a:s1,s2,s3 b:x.mp3,y.mp3,z.mp3"_s},
+        {true, send(Stop), u"Open"_s, false, u""_s, u"1 0 0"_s, u"a:s1,s2,s3 b:"_s},
         {true,
          remove,
          {},
@@ -168,7 +179,8 @@ TEST_F(SessionTest, ARunIsOneBracketWhereThePlayerKeepsItsConnection) {
         ASSERT_TRUE(waitFor(s, PlayerMemory::Internal, FolderRef{0, u"a"_s}, listed).ok());
         log->calls.clear();
         if (!each.failing.isEmpty())
-            log->failures[each.failing] = {each.failing == u"Close"_s ? 1 : 2, u"故障"_s};
+            log->failures[each.failing] = {each.failing == u"Open"_s || each.failing == u"Close"_s ? 1 : 2,
+                                           u"故障"_s};
         if (each.stopAfterOne)
             QObject::connect(
                 &s, &PlayerSession::progressed, &s,
@@ -180,6 +192,7 @@ TEST_F(SessionTest, ARunIsOneBracketWhereThePlayerKeepsItsConnection) {
         const Outcome out = waitFor([&](PlayerSession::Done done) { each.operation(s, done); });
         EXPECT_EQ(bracketsOf(log->calls), each.brackets);
         EXPECT_EQ(u"%1 %2 %3"_s.arg(int(out.ending)).arg(out.done).arg(out.failed), each.outcome);
+        EXPECT_EQ(out.description, each.failing.isEmpty() ? QString() : u"故障"_s);
         EXPECT_EQ(std::pair(log->unbracketed, log->open), std::pair(QStringList(), false));
         EXPECT_EQ(folder.playerState(), each.after);
     }
