@@ -4,8 +4,10 @@
 #include <QFileInfo>
 
 #include <libmtp.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -13,6 +15,8 @@
 
 namespace tunedeck::bench {
 namespace {
+
+constexpr int kOpenAttempts = 10;
 
 std::runtime_error failure(const char* what) {
     return std::runtime_error(std::string("libmtp: ") + what + " failed");
@@ -26,7 +30,14 @@ MtpPeer::MtpPeer() {
     int count = 0;
     if (LIBMTP_Detect_Raw_Devices(&raw, &count) != LIBMTP_ERROR_NONE || count < 1)
         throw failure("Detect_Raw_Devices");
-    device_ = LIBMTP_Open_Raw_Device_Uncached(&raw[0]);
+    // Under emulation the responder may not answer yet just after the last connection let it go.
+    for (int attempt = 0; !device_ && attempt < kOpenAttempts; ++attempt) {
+        if (attempt > 0) {
+            std::fprintf(stderr, "MtpPeer: the device did not open; trying again\n");
+            ::usleep(200'000);
+        }
+        device_ = LIBMTP_Open_Raw_Device_Uncached(&raw[0]);
+    }
     std::free(raw);
     if (!device_)
         throw failure("Open_Raw_Device_Uncached");

@@ -39,4 +39,11 @@ preload_songs "$mtp_internal/Music/Listed" 1000
 replug_mtp_player
 run_bench scale_bench --benchmark_filter=ListAnMtp
 
+# Where a command's time goes beside the peer's: the program's start alone, then an ls, its listing round trips
+# and its system calls.
+time "$build/bin/tunedeck-player" --version
+QT_LOGGING_RULES="tunedeck.mtp.listing.debug=true" strace -f -c -o /tmp/ls.strace \
+    "$build/bin/tunedeck-player" --player "$mtp_player_id" ls 2>&1 >/dev/null | grep -c 'tunedeck.mtp.listing' || true
+sort -k2 -n -r /tmp/ls.strace | head -n 12
+
 run_bench send_bench --benchmark_filter=BM_MenuSendToAnMtpPlayer
