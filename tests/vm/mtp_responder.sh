@@ -8,7 +8,8 @@
 # cheaply). The storages start with the same content on every run: Music/Preloaded.mp3 (64 KiB) on the internal
 # memory, "On the card.mp3" (32 KiB) on the card, their bytes and dates fixed, so recordings come out alike.
 #
-# start_mtp_player [INTERNAL_MIB] plugs it in and waits until udev has found it an MTP device; then
+# start_mtp_player [INTERNAL_MIB [FILL]] plugs it in and waits until udev has found it an MTP device (FILL, a
+# command, first adds to the fresh storages: umtprd sees what its storage holds when it starts); then
 #   mtp_sysfs      its sysfs path (/sys/devices/platform/dummy_hcd.0/usb1/1-1)
 #   mtp_node       its device node (/dev/bus/usb/001/002)
 #   mtp_player_id  mtp:VENDOR:MODEL:SERIAL as udev names it (mtp:1d6b:0100:MTP0001)
@@ -169,7 +170,7 @@ bind_mtp_gadget() {
 }
 
 start_mtp_player() {
-    local internal_mib=${1:-48}
+    local internal_mib=${1:-48} fill=${2:-}
     local module
     for module in configfs dummy_hcd libcomposite usb_f_fs; do
         modprobe "$module"
@@ -177,6 +178,7 @@ start_mtp_player() {
     mountpoint -q /sys/kernel/config || mount -t configfs configfs /sys/kernel/config
     mkdir -p "$mtp_root" "$mtp_ffs"
     fill_mtp_storages "$internal_mib"
+    [ -z "$fill" ] || "$fill"
     write_umtprd_conf
     make_mtp_gadget
     mount -t functionfs mtp "$mtp_ffs"
