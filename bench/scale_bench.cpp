@@ -148,7 +148,8 @@ void countSongCost(benchmark::State& state, const std::vector<qint64>& starts) {
 // The songs sent in one run through a PlayerSession on `device`, as tunedeck-player sends them: the time
 // each song started and, last, the time the run ended; nanoseconds.
 std::vector<qint64> sendInOneRun(std::unique_ptr<DeviceComponent> device, const Songs& songs, qint16 folder) {
-    PlayerSession session(std::move(device));
+    PlayerSession session(std::move(device),
+                          PlayerWords{.name = QStringLiteral("Bench"), .model = QStringLiteral("Bench")});
     QElapsedTimer clock;
     std::vector<qint64> starts;
     QObject::connect(&session, &PlayerSession::songStarted,
