@@ -20,4 +20,7 @@ struct PlayerWords {
 // "Rio500"), else its name, else "プレーヤー".
 PlayerWords playerWords(const PlayerEntry& player);
 
+// A text written for the emulated player, its "Rio500" and "Rio" said as `words` say them.
+QString worded(const QString& text, const PlayerWords& words);
+
 }  // namespace tunedeck

@@ -139,7 +139,7 @@ void PlayerSession::stop() {
 }
 
 QString PlayerSession::oneAtATime() const {
-    return words_.name + QStringLiteral("とのやり取りが終わるまで、次の操作はできません。");
+    return worded(QStringLiteral("Rioとのやり取りが終わるまで、次の操作はできません。"), words_);
 }
 
 void PlayerSession::perform(std::function<Outcome()> work, Done done) {
@@ -332,7 +332,7 @@ void PlayerSession::send(PlayerMemory memory, qint16 folderIndex, QStringList fi
     const auto work = [this, memory, folderIndex, files = std::move(files), titleOf = std::move(titleOf),
                        afterRefusal] {
         const QString noFolder =
-            words_.name + QStringLiteral("にフォルダがありません。フォルダは必ず必要です。");
+            worded(QStringLiteral("Rioにフォルダがありません。フォルダは必ず必要です。"), words_);
         qint64 total = 0;
         for (const QString& file : files)
             total += std::max<qint64>(fileSize(file), 0);

@@ -11,7 +11,7 @@ namespace tunedeck {
 // folder it showed them of. A card found gone leaves the internal memory chosen and read.
 void frmTunedeck::refreshDeviceView(bool reloadFolders, std::function<void(bool read)> then) {
     const BusyWindow::Hold held = holdPlayerPane(BusyWindow::Pointer::Keep);
-    setStatus(words_.model + QStringLiteral("を探しています..."));
+    setStatus(worded(QStringLiteral("Rio500を探しています..."), words_));
 
     std::optional<FolderRef> folder;
     if (cmbFolder->count() > 0 && !reloadFolders)
@@ -32,8 +32,9 @@ void frmTunedeck::refreshDeviceView(bool reloadFolders, std::function<void(bool 
                 memory_ = shownMemory_;
                 optRam[int(shownMemory_)]->setChecked(true);
                 cmbFolder->setCurrentIndex(shownFolder_);
-                setStatus(words_.name +
-                          QStringLiteral("は別のプログラムが使用中のため、前に読んだ内容を表示しています。"));
+                setStatus(worded(
+                    QStringLiteral("Rioは別のプログラムが使用中のため、前に読んだ内容を表示しています。"),
+                    words_));
                 return ended(false);
             }
             lvwSong->removeAllItems();
@@ -42,7 +43,7 @@ void frmTunedeck::refreshDeviceView(bool reloadFolders, std::function<void(bool 
             shownMemory_ = memory_;
             shownFolder_ = cmbFolder->currentIndex();
             if (outcome.notConnected) {
-                setStatus(words_.model + QStringLiteral("が接続されていません。"));
+                setStatus(worded(QStringLiteral("Rio500が接続されていません。"), words_));
                 return ended(false);
             }
             if (memory_ == PlayerMemory::Card && reading.cardPresent == std::optional(false)) {
@@ -91,8 +92,8 @@ bool frmTunedeck::reportOutcome(const QString& failureText, const Outcome& outco
             break;
         case Outcome::Ending::Changed:
             refreshDeviceView(true, [this](bool) {
-                setStatus(words_.name +
-                          QStringLiteral("の内容が表示と違っていたため、何もせずに読み直しました。"));
+                setStatus(worded(
+                    QStringLiteral("Rioの内容が表示と違っていたため、何もせずに読み直しました。"), words_));
             });
             break;
         case Outcome::Ending::Cancelled:

@@ -29,7 +29,8 @@ QString changedFormatText(const QString& typed) {
 void frmTunedeck::menuCustom_Click() {
     const QString answer = environment_.prompts->input(
         this,
-        words_.model + QStringLiteral("のディスプレイに表示する形式を入力します。") + QLatin1Char('\r') +
+        worded(QStringLiteral("Rio500のディスプレイに表示する形式を入力します。"), words_) +
+            QLatin1Char('\r') +
             QStringLiteral("%1:アーティスト %2:タイトル %3:アルバム %4:リリース %5:コメント %B:ファイル名"),
         QStringLiteral("タイトル文字列カスタマイズ"), readDisplayFormat(settings()));
     if (answer.isEmpty())

@@ -8,7 +8,7 @@ namespace tunedeck {
 namespace {
 
 QString busyPlayerText(const PlayerWords& words) {
-    return words.name + QStringLiteral("とのやり取りが終わるまで、プレーヤーは変えられません。");
+    return worded(QStringLiteral("Rioとのやり取りが終わるまで、プレーヤーは変えられません。"), words);
 }
 
 std::vector<PlayerEntry>::const_iterator findPlayer(const std::vector<PlayerEntry>& players,

@@ -7,7 +7,7 @@ namespace tunedeck {
 // while a command works on it.
 void frmTunedeck::menuRemove_Click() {
     if (isRunning()) {
-        setStatus(words_.name + QStringLiteral("とのやり取りが終わるまで、取り外せません。"));
+        setStatus(worded(QStringLiteral("Rioとのやり取りが終わるまで、取り外せません。"), words_));
         return;
     }
     const auto removal = [directory = environment_.players, id = player_.id] {

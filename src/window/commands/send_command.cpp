@@ -28,8 +28,8 @@ void frmTunedeck::sendFiles(const QStringList& files, PlayerSession::AfterRefusa
     const auto sending = [&](PlayerSession& session, PlayerSession::Done done) {
         session.send(memory_, qint16(cmbFolder->currentIndex()), files, titleOf, afterRefusal, done);
     };
-    showingRun(QStringLiteral(" を") + words_.name + QStringLiteral("に転送しています..."),
-               BusyWindow::Pointer::Keep, sending, std::move(then));
+    showingRun(worded(QStringLiteral(" をRioに転送しています..."), words_), BusyWindow::Pointer::Keep,
+               sending, std::move(then));
 }
 
 // "Rioへ転送(&S)": the selected files in list order, stopping at the first failure.
