@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fat_names.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace tunedeck {
@@ -134,12 +136,14 @@ QString numberPrefix(int number) {
 }
 
 bool numberedApart(const QStringList& names) {
-    QList<qulonglong> numbers;
+    // Asked before every song sent, of folders of a thousand songs.
+    QSet<qulonglong> numbers;
+    numbers.reserve(names.size());
     for (const QString& name : names) {
         const auto prefix = numberPrefixOf(name);
         if (!prefix || numbers.contains(prefix->digits.toULongLong()))
             return false;
-        numbers << prefix->digits.toULongLong();
+        numbers.insert(prefix->digits.toULongLong());
     }
     return true;
 }
