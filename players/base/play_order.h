@@ -3,8 +3,11 @@
 
 #include "fat_names.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <iterator>
+#include <type_traits>
 #include <vector>
 
 namespace tunedeck {
@@ -23,10 +26,16 @@ void sortSongsByName(std::vector<Song>& songs, NameOf nameOf) {
 // on the player is hidden.
 template <typename Song, typename List, typename KeyOf>
 void sortSongsByList(std::vector<Song>& songs, const List& listed, KeyOf keyOf) {
-    const auto rank = [&](const Song& song) {
-        return std::distance(std::begin(listed),
-                             std::find(std::begin(listed), std::end(listed), keyOf(song)));
-    };
+    // A key listed twice ranks where it is first listed. Looked up, not searched: a thousand songs sort
+    // before every song sent to the folder.
+    QHash<std::decay_t<decltype(*std::begin(listed))>, qsizetype> ranks;
+    qsizetype unlisted = 0;
+    for (const auto& key : listed) {
+        if (!ranks.contains(key))
+            ranks.insert(key, unlisted);
+        ++unlisted;
+    }
+    const auto rank = [&](const Song& song) { return ranks.value(keyOf(song), unlisted); };
     std::stable_sort(songs.begin(), songs.end(),
                      [&](const Song& a, const Song& b) { return rank(a) < rank(b); });
 }

@@ -45,6 +45,10 @@ TEST(MtpSongs, MusicFolderFolderOrderPlayOrderAndNumbering) {
         // The playlist's order, what it does not list after it in the player's, and what it lists that is
         // gone left out.
         {std::vector<quint32>{2, 77, 4}, {u"zz.mp3"_s, u"1 one.rmp"_s, u"10 ten.mp3"_s, u"02 two.MP3"_s}},
+        // A song listed twice plays where it is first listed.
+        {std::vector<quint32>{4, 3, 9, 4, 2},
+         {u"1 one.rmp"_s, u"02 two.MP3"_s, u"10 ten.mp3"_s, u"zz.mp3"_s}},
+        {std::vector<quint32>{3, 2, 3}, {u"02 two.MP3"_s, u"zz.mp3"_s, u"10 ten.mp3"_s, u"1 one.rmp"_s}},
         {std::vector<quint32>{}, {u"10 ten.mp3"_s, u"02 two.MP3"_s, u"1 one.rmp"_s, u"zz.mp3"_s}}};
     for (const auto& [playlist, order] : orders)
         EXPECT_EQ(namesOf(playOrder(objects, playlist)), order) << (playlist ? playlist->size() : -1);
