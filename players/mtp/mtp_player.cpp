@@ -99,7 +99,9 @@ void MtpPlayer::FontSize(qint32) {
 void MtpPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                         const QString& memory, const TransferProgress& progress) {
     const Place place = memoryAt(memory);
-    Folder folder = folderAt(place, folderIndex);
+    // Sent by name, a song needs the numbers taken, not the order: a folder's sort before every song would
+    // make each song cost more the fuller the folder.
+    Folder folder = folderAt(place, folderIndex, Order::Any);
     const QString extension = extensionOf(filePath.section(u'/', -1));
     const auto [source, size] = openSongSource(filePath);
     // As the player said at Open, less what this bracket sent since: asking again costs a round trip a song.
@@ -243,19 +245,22 @@ MtpPlayer::Place MtpPlayer::memoryAt(const QString& memory) {
     return memoryAt(memoryNumber(memoryFromText(memory)));
 }
 
-MtpPlayer::Folder MtpPlayer::folderAt(const Place& place, qint32 index) {
+MtpPlayer::Folder MtpPlayer::folderAt(const Place& place, qint32 index, Order order) {
     const std::vector<MtpObject> folders = folderList(connection().children(place.storage, place.parent));
     requireFolderIndex(index, qint64(folders.size()));
-    return readFolder(place, folders[index]);
+    return readFolder(place, folders[index], order);
 }
 
-MtpPlayer::Folder MtpPlayer::readFolder(const Place& place, const MtpObject& object) {
+MtpPlayer::Folder MtpPlayer::readFolder(const Place& place, const MtpObject& object, Order order) {
     Folder folder{.folder = object, .objects = connection().children(place.storage, object.id)};
     if (playlists_)
         folder.playlist = folderPlaylist(connection().playlists(), place.storage, folder.folder.name);
-    folder.songs = playOrder(folder.objects, folder.playlist ? std::optional(folder.playlist->tracks)
-                                             : playlists_    ? std::optional(std::vector<quint32>())
-                                                             : std::nullopt);
+    if (!playlists_ && order == Order::Any)
+        folder.songs = songsAmong(folder.objects);
+    else
+        folder.songs = playOrder(folder.objects, folder.playlist ? std::optional(folder.playlist->tracks)
+                                                 : playlists_    ? std::optional(std::vector<quint32>())
+                                                                 : std::nullopt);
     return folder;
 }
 
@@ -265,7 +270,8 @@ const MtpObject& MtpPlayer::songOf(const Folder& folder, qint32 index) const {
 }
 
 void MtpPlayer::numberSongs(Folder& folder, const Place& place) {
-    for (const Rename& rename : numberingRenames(namesOf(folder.songs), namesOf(folder.objects)))
+    const std::vector<MtpObject> inOrder = playOrder(folder.objects, std::nullopt);
+    for (const Rename& rename : numberingRenames(namesOf(inOrder), namesOf(folder.objects)))
         connection().rename(named(folder.objects, rename.from).id, rename.to);
     folder.objects = connection().children(place.storage, folder.folder.id);
     folder.songs = playOrder(folder.objects, std::nullopt);

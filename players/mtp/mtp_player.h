@@ -47,7 +47,8 @@ class MtpPlayer final : public DeviceComponent, public KeptFiles, public KeepsCo
         quint32 storage = 0;
         quint32 parent = kMtpRoot;
     };
-    // A folder of the player as it is now, its songs in play order.
+    // A folder of the player as it is now, its songs in play order; or, where nothing needs that order, in
+    // the player's.
     struct Folder {
         MtpObject folder;
         std::vector<MtpObject> objects;
@@ -60,10 +61,12 @@ class MtpPlayer final : public DeviceComponent, public KeptFiles, public KeepsCo
     Place memoryAt(const QString& memory);
     // The storage as last read: at Open, or by AvailableMemory.
     MtpStorage& storageOf(const Place& place);
-    Folder folderAt(const Place& place, qint32 index);
-    Folder readFolder(const Place& place, const MtpObject& object);
+    enum class Order { Play, Any };
+    Folder folderAt(const Place& place, qint32 index, Order order = Order::Play);
+    Folder readFolder(const Place& place, const MtpObject& object, Order order = Order::Play);
     const MtpObject& songOf(const Folder& folder, qint32 index) const;
-    // Gives a name-ordered folder's songs numbers of their own, in the order they play now.
+    // Gives a name-ordered folder's songs numbers of their own, in the order they play now; leaves its songs
+    // in that order.
     void numberSongs(Folder& folder, const Place& place);
     void keepOrder(const Folder& folder, const Place& place, std::vector<quint32> tracks);
     // Removes the folder's songs and its playlist, and the folder once nothing else is in it; the files kept.

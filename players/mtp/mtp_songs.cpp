@@ -40,11 +40,16 @@ std::vector<MtpObject> folderList(const std::vector<MtpObject>& objects) {
     return folders;
 }
 
-std::vector<MtpObject> playOrder(const std::vector<MtpObject>& objects,
-                                 const std::optional<std::vector<quint32>>& playlist) {
+std::vector<MtpObject> songsAmong(const std::vector<MtpObject>& objects) {
     std::vector<MtpObject> songs;
     std::copy_if(objects.begin(), objects.end(), std::back_inserter(songs),
                  [](const MtpObject& object) { return !object.folder && isSongName(object.name); });
+    return songs;
+}
+
+std::vector<MtpObject> playOrder(const std::vector<MtpObject>& objects,
+                                 const std::optional<std::vector<quint32>>& playlist) {
+    std::vector<MtpObject> songs = songsAmong(objects);
     if (playlist)
         sortSongsByList(songs, *playlist, [](const MtpObject& song) { return song.id; });
     else

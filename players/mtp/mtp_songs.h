@@ -15,8 +15,11 @@ std::optional<quint32> musicFolderOf(const std::vector<MtpObject>& top, quint32 
 // The player's folders among `objects`, by name.
 std::vector<MtpObject> folderList(const std::vector<MtpObject>& objects);
 
-// The songs among `objects` (".mp3" and ".rmp" files) in the order they play: the playlist's where there is
-// one, what it does not list after it in the player's order; else by name.
+// The songs among `objects` (".mp3" and ".rmp" files) in the player's order.
+std::vector<MtpObject> songsAmong(const std::vector<MtpObject>& objects);
+
+// The songs among `objects` in the order they play: the playlist's where there is one, what it does not list
+// after it in the player's order; else by name.
 std::vector<MtpObject> playOrder(const std::vector<MtpObject>& objects,
                                  const std::optional<std::vector<quint32>>& playlist);
 

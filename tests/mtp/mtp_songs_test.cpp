@@ -52,6 +52,8 @@ TEST(MtpSongs, MusicFolderFolderOrderPlayOrderAndNumbering) {
         {std::vector<quint32>{}, {u"10 ten.mp3"_s, u"02 two.MP3"_s, u"1 one.rmp"_s, u"zz.mp3"_s}}};
     for (const auto& [playlist, order] : orders)
         EXPECT_EQ(namesOf(playOrder(objects, playlist)), order) << (playlist ? playlist->size() : -1);
+    EXPECT_EQ(namesOf(songsAmong(objects)),
+              (QStringList{u"10 ten.mp3"_s, u"02 two.MP3"_s, u"1 one.rmp"_s, u"zz.mp3"_s}));
 
     // Each playlist by id, storage and name.
     const std::vector<MtpPlaylist> playlists{
