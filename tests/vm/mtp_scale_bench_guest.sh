@@ -30,8 +30,20 @@ run_bench() {
     TUNEDECK_BENCH_MTP=$mtp_player_id "$build/bin/$program" "$@" 2>&1 | grep -v 'Android device detected'
 }
 
+# What the storage holds and what umtprd can say is free, as the long run starts and once it ended.
+storage_state() {
+    df -B1 --output=size,used,avail "$mtp_internal"
+    local folder
+    for folder in "$mtp_internal/Music"/*/; do
+        echo "$(find "$folder" -type f | wc -l) files in $(basename "$folder")"
+    done
+}
+
 start_mtp_player 320 fill_for_sends
-run_bench scale_bench --benchmark_filter='SendToAnMtp|SongCostOnAnMtp'
+run_bench scale_bench --benchmark_filter=SendToAnMtp
+storage_state
+run_bench scale_bench --benchmark_filter=SongCostOnAnMtp
+storage_state
 
 stop_mtp_responder
 find "$mtp_internal/Music" -mindepth 1 -maxdepth 1 -type d -exec rm -r {} +
