@@ -238,21 +238,27 @@ quint32 MtpConnection::defaultMusicFolder() const {
     return device_->default_music_folder == kMtpRoot ? 0 : device_->default_music_folder;
 }
 
-bool MtpConnection::offersPlaylists() {
+bool MtpConnection::takes(int fileType) {
     uint16_t* types = nullptr;
     uint16_t count = 0;
     if (LIBMTP_Get_Supported_Filetypes(device_, &types, &count) != 0) {
         LIBMTP_Clear_Errorstack(device_);
         return false;
     }
-    const bool offered = std::find(types, types + count, LIBMTP_FILETYPE_PLAYLIST) != types + count;
+    const bool taken = std::find(types, types + count, fileType) != types + count;
     std::free(types);
-    return offered;
+    return taken;
+}
+
+bool MtpConnection::offersPlaylists() {
+    return takes(LIBMTP_FILETYPE_PLAYLIST);
 }
 
 bool MtpConnection::keepsTrackProperties() {
     if (!tracks_) {
-        tracks_ = LIBMTP_Is_Property_Supported(device_, LIBMTP_PROPERTY_Artist, LIBMTP_FILETYPE_MP3) > 0;
+        // A device that does not take MP3 files has no properties for them either; asking costs a request.
+        tracks_ = takes(LIBMTP_FILETYPE_MP3) &&
+                  LIBMTP_Is_Property_Supported(device_, LIBMTP_PROPERTY_Artist, LIBMTP_FILETYPE_MP3) > 0;
         LIBMTP_Clear_Errorstack(device_);
     }
     return *tracks_;

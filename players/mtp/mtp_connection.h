@@ -89,6 +89,9 @@ class MtpConnection {
     // What libmtp has to say about `what` failing, its error stack cleared.
     DeviceError failure(const QString& what);
     void open();
+    // Whether the device takes files of the libmtp file type `fileType`, as the description it gave at the
+    // open says: no request.
+    bool takes(int fileType);
     void forgetListings();
     // `object`, made in `parent` (0 or kMtpRoot: the storage's root), or removed, in what was listed.
     void noteAdded(quint32 storage, quint32 parent, const MtpObject& object);
