@@ -75,6 +75,10 @@ class Commands {
         const DisplayFontSetting font =
             readDisplayFont(SettingsFile(setting.programFolder, kSettingsSection));
         session_.setDisplayFont(font.name, font.pointSize);
+        QObject::connect(&session_, &PlayerSession::noticed, [this](const QString& text) {
+            err_ << terminalText(text) << '\n';
+            err_.flush();
+        });
         if (setting.showProgress)
             showProgress();
     }

@@ -129,6 +129,8 @@ PlayerSession::PlayerSession(std::unique_ptr<DeviceComponent> device, PlayerWord
     : QObject(parent), device_(std::move(device)), words_(std::move(words)), worker_(new QObject) {
     worker_->moveToThread(&thread_);
     thread_.start();
+    if (auto* notices = dynamic_cast<GivesNotices*>(device_.get()))
+        notices->setNotice([this](const QString& text) { emit noticed(text); });
 }
 
 PlayerSession::~PlayerSession() {

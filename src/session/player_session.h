@@ -153,6 +153,7 @@ class PlayerSession : public QObject {
     void songStarted(int song, int songs, const QString& name);
     void songRefused(const QString& description);  // in a run that goes on
     void progressed(const tunedeck::RunProgress& progress);
+    void noticed(const QString& text);  // what the player did on its own that the user should hear of
 
   private:
     class Run;

@@ -279,6 +279,26 @@ TEST_F(SessionTest, EveryOperationWorksOnAPlayerOfAKindAddedBesideTheBuiltInOnes
     EXPECT_EQ(readFile(got), "xxxxx");
 }
 
+// What the player tells the user on its own reaches the session's owner on its thread, before the
+// operation's end.
+TEST_F(SessionTest, APlayersNoticesReachTheOwnerBeforeTheOperationEnds) {
+    const auto log = std::make_shared<DeviceRecorder::Log>();
+    log->noticeAtOpen = u"貸してもらいました"_s;
+    PlayerSession s(std::make_unique<DeviceRecorder>(createEmulatedPlayer(folder.storePath()), log), kRio);
+    QStringList seen;
+    QObject::connect(&s, &PlayerSession::noticed, &s, [&](const QString& text) {
+        seen << text + (QThread::currentThread() == s.thread() ? u""_s : u" (elsewhere)"_s);
+    });
+    waitFor([&](PlayerSession::Done done) {
+        s.readPane(PlayerMemory::Internal, std::nullopt,
+                   [&, done](const Outcome& outcome, const PaneReading&) {
+                       seen << u"done"_s;
+                       done(outcome);
+                   });
+    });
+    EXPECT_EQ(seen, (QStringList{u"貸してもらいました"_s, u"done"_s}));
+}
+
 // A memory is read in one bracket: every folder with its songs, or on an absent card nothing more. A member
 // failing fails the reading with its description.
 TEST_F(SessionTest, AMemoryIsReadInOneBracket) {
