@@ -11,8 +11,9 @@
 #                               HOME, XDG_RUNTIME_DIR, USER and LOGNAME; an exec chain, so that timeout, strace,
 #                               $! and kill reach COMMAND itself
 #   serve_root FUNCTION...      lets the user's programs have root run these functions of the guest script, and
-#                               only these (ask_root.sh NAME): what on a desktop a hand or another program does
-#                               behind Tunedeck's back, such as a cable pulled out or an unmount by root
+#                               only these (ask_root.sh NAME [WORD...]): what on a desktop a hand or another
+#                               program does behind Tunedeck's back, such as a cable pulled out or an unmount by
+#                               root, or what only root may look at, such as the files an MTP responder keeps
 
 desktop_user=player
 
@@ -94,11 +95,12 @@ serve_root() {
     (
         # Open for writing too, so that the fifo never ends between two askers.
         exec 3<> "$root_requests/ask"
-        local name reply status
-        while read -r -u 3 name reply; do
+        local reply name words status
+        while read -r -u 3 reply name words; do
             status=0
             if [[ $served == *" $name "* ]]; then
-                "$name" > "$reply/out" 2> "$reply/err" < /dev/null || status=$?
+                # shellcheck disable=SC2086 # the asker's words, a word each
+                "$name" $words > "$reply/out" 2> "$reply/err" < /dev/null || status=$?
             else
                 echo "serve_root: root does not run $name for the user" > "$reply/err"
                 status=2

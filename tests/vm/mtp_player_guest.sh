@@ -70,9 +70,13 @@ start_mtp_player 48
 [ -c "$mtp_node" ] || fail "no device node $mtp_node"
 
 # Tunedeck on the player: first the window, as a user works on it; it leaves Music/Test with a and b on the
-# internal memory and an empty card, and the player pulled out, which root does when it asks.
-serve_root unplug_mtp_player
-MTP_PLAYER_ID=$mtp_player_id MTP_INTERNAL=$mtp_internal ASK_ROOT=$(realpath "$here/ask_root.sh") \
+# internal memory and an empty card, and the player pulled out, which root does when it asks. What the responder
+# keeps in a folder of Music on the internal memory is root's to look at (umtprd makes its folders 0700).
+stored_in() {
+    find "$mtp_internal/Music/$1" -maxdepth 1 -type f -printf '%f\n' | LC_ALL=C sort
+}
+serve_root unplug_mtp_player stored_in
+MTP_PLAYER_ID=$mtp_player_id ASK_ROOT=$(realpath "$here/ask_root.sh") \
     timeout 300 "${checked[@]}" "$build/bin/mtp_player_vm_tests" ||
     fail "the window's test on the MTP player failed"
 replug_mtp_player

@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs inside the test machine (tests/vm), where an MTP responder serves two storages through a USB gadget on
 // the real kernel's USB stack: the window finds the player, and a user works on it as on the emulated player.
-// MTP_PLAYER_ID is the player's id, MTP_INTERNAL the folder the responder keeps the internal storage in. The
-// test runs as a desktop user; ASK_ROOT is the program that has root pull the player out (ask_root.sh, whose
-// function unplug_mtp_player the guest serves).
+// MTP_PLAYER_ID is the player's id. The test runs as a desktop user; ASK_ROOT is the program that has root
+// pull the player out and list what the responder keeps (ask_root.sh, whose functions unplug_mtp_player and
+// stored_in the guest serves).
 #include "mtp_player.h"
 #include "player_kinds.h"
 #include "system_players.h"
 #include "window_fixture.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QProgressBar>
 
@@ -22,10 +21,11 @@ class MtpPlayerTest : public WindowTest {
   protected:
     MtpPlayerTest() { directory = &system; }
 
-    // The files the responder keeps in the internal storage's folder `name`.
+    // The files the responder keeps in the internal storage's folder `name`, in name order.
     static QStringList storedIn(const QString& name) {
-        return QDir(qEnvironmentVariable("MTP_INTERNAL") + u"/Music/"_s + name)
-            .entryList(QDir::Files, QDir::Name);
+        const ProgramRun listed = runProgram(qEnvironmentVariable("ASK_ROOT"), {u"stored_in"_s, name});
+        EXPECT_EQ(listed.exitStatus, 0) << listed.err.toStdString();
+        return listed.out.split(u'\n', Qt::SkipEmptyParts);
     }
     const PlayerKinds kinds = builtInKinds();
     SystemPlayers system{kinds};
