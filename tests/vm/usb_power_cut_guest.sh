@@ -3,9 +3,9 @@
 
 # usb_power_cut_guest.sh cut|check BUILD_DIR WORK [sync]: in the guest, the power cuts of usb_power_cut_cases.sh
 # on the images usb_power_cut_suite.sh made in WORK (the songs it sends lie in WORK/sources).
-# cut: the kernel writes back nothing but what a program syncs, as long as it likes; every case runs at once on
-# its own volume, either to its end or held (strace) at its point; the second player is pulled out once its
-# commands are done; then the power is cut (after a sync when asked).
+# cut: the kernel writes back nothing but what a program syncs, as long as it likes; the cases run side by side,
+# each on its own volume, either to its end or held (strace) at its point; the second player is pulled out once
+# its commands are done; then the power is cut (after a sync when asked).
 # check, the next boot: Tunedeck opens every volume again (ls), which finishes or removes what the cut left; a
 # FIFO, a device node and a socket are sent to the USB and the emulated player; two volumes of documents, photos
 # and songs have folders removed and are formatted; every volume is put away cleanly for the host's checks.
@@ -96,6 +96,14 @@ run_commands() {
     say "$image: $2: done"
 }
 
+# Every tunedeck-player lists UDisks2's objects as it starts, every drive and volume with all their properties,
+# the reader's LUNs among them. Twenty such listings asked in one instant queue in the emulated machine's
+# udisksd for up to ten seconds, past the five Tunedeck waits for one (a desktop answers in milliseconds): so
+# the commands start a second apart. The cut still comes only once all have ended or are held.
+start_apart() {
+    sleep 1
+}
+
 # True once the case held is at its point (strace has logged the call it holds), or has ended.
 at_point() {
     local lines=() calls=0 line
@@ -113,6 +121,7 @@ phase_cut() {
     local image kind when command syscall count pid waits=() held=() on_two=()
     while read -r image kind _ when command; do
         player_args "$image" "$kind"
+        start_apart
         case $when in
             after)
                 # Both memories of one player open together: their cases go one after the other.
@@ -187,21 +196,25 @@ phase_check() {
     make_non_regular_files
     mixed_rmdir "${mounts[mixrmdir]}" &
     waits+=("$!")
+    start_apart
     mixed_format "${mounts[mixformat]}" &
     waits+=("$!")
     # The store made first, so that the time a refusal takes is the send's own.
     store=$("${as_user[@]}" mktemp -d /tmp/emulated.XXXXXX)
+    start_apart
     {
         "${player[@]}" --store "$store" ls > /dev/null && non_regular_files_refused "${player[@]}" --store "$store"
     } > "$out/odd emulated" 2>&1 &
     waits+=("$!")
-    # What the cut left, finished or removed: the players' memories at once, and each folder player.
+    # What the cut left, finished or removed: the players' memories and each folder player, side by side.
     for each in two solo; do
+        start_apart
         "${player[@]}" --player "${!each}" ls > "$out/$each.ls" 2>&1 &
         recovered+=("$!:$each")
     done
     while read -r image kind _; do
         [ "$kind" = folder ] || continue
+        start_apart
         "${player[@]}" --player "${mounts[$image]}" ls > "$out/$image.ls" 2>&1 &
         recovered+=("$!:$image")
     done <<< "$power_cut_cases"
@@ -211,6 +224,7 @@ phase_check() {
     say "Tunedeck opened every volume after the cut"
 
     # A USB player refuses what is no song, as the emulated one (a folder player takes the same way).
+    start_apart
     non_regular_files_refused "${player[@]}" --player "$solo" > "$out/odd solo" 2>&1 &
     waits+=("$!")
     for each in "${waits[@]}"; do
