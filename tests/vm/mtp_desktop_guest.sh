@@ -91,7 +91,7 @@ head -c 300K /dev/urandom > /tmp/songs/one.mp3
 head -c 200K /dev/urandom > /tmp/songs/two.mp3
 player send /tmp/songs/one.mp3 /tmp/songs/two.mp3 --folder 0 ||
     fail "tunedeck-player could not send to the player gvfs held: $(cat /tmp/err)"
-[ "$(grep -cxF "tunedeck.mtp.desktop: $lent" /tmp/err)" -eq 1 ] ||
+[ "$(grep -cxF -- "$lent" /tmp/err)" -eq 1 ] ||
     fail "a send of two songs did not ask gvfs to let go once, for its one connection"
 retry_for 60 gvfs_lists_music || fail "gvfs did not mount the player again after the send: $(cat /tmp/music)"
 gvfs_holds_player || fail "after the send the player is held by $(holders), not the user's gvfsd-mtp"
