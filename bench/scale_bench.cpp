@@ -147,9 +147,10 @@ void countSongCost(benchmark::State& state, const std::vector<qint64>& starts) {
 
 // The songs sent in one run through a PlayerSession on `device`, as tunedeck-player sends them: the time
 // each song started and, last, the time the run ended; nanoseconds.
+const PlayerWords kBenchWords{.name = QStringLiteral("Bench"), .model = QStringLiteral("Bench")};
+
 std::vector<qint64> sendInOneRun(std::unique_ptr<DeviceComponent> device, const Songs& songs, qint16 folder) {
-    PlayerSession session(std::move(device),
-                          PlayerWords{.name = QStringLiteral("Bench"), .model = QStringLiteral("Bench")});
+    PlayerSession session(std::move(device), kBenchWords);
     QElapsedTimer clock;
     std::vector<qint64> starts;
     QObject::connect(&session, &PlayerSession::songStarted,
@@ -165,6 +166,21 @@ std::vector<qint64> sendInOneRun(std::unique_ptr<DeviceComponent> device, const 
     if (!outcome.ok() || starts.size() != size_t(songs.files.size()) + 1)
         throw std::runtime_error("the run of songs failed: " + outcome.description.toStdString());
     return starts;
+}
+
+// The song list of the internal memory's folder `name` as the window's pane reads it, in a bracket of its
+// own through a session that the program keeps: no process started; nanoseconds. Throws unless it holds
+// `songs`.
+qint64 readPaneOf(PlayerSession& session, const QString& player, const QString& name, size_t songs) {
+    const FolderRef folder{.index = folderNumber(player, name), .name = name};
+    QElapsedTimer clock;
+    clock.start();
+    PaneReading reading;
+    const Outcome outcome = waitFor(session, PlayerMemory::Internal, folder, reading);
+    const qint64 spent = clock.nsecsElapsed();
+    if (!outcome.ok() || !reading.songs || reading.songs->size() != songs)
+        throw std::runtime_error("the pane's reading failed: " + outcome.description.toStdString());
+    return spent;
 }
 
 // The mass-storage player's folders as the guest made them.
@@ -279,6 +295,28 @@ void BM_ListAVolumeWithAFolderOf1000(benchmark::State& state) {
 }
 BENCHMARK(BM_ListAVolumeWithAFolderOf1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The song list of Held as the window reads it (a bracket, no process started), beside ls -f of Held.
+void BM_ReadAPaneOf1000OnAVolume(benchmark::State& state) {
+    const auto volume = benchVolume(state);
+    if (!volume)
+        return;
+    const QStringList held{QStringLiteral("-f"), volume->folder(QStringLiteral("Held"))};
+    const size_t songs = size_t(filesOf(held[1]).size());
+    PlayerSession session(createDevice(massStorageKind(), testing::componentsFolder(), volume->player),
+                          kBenchWords);
+    qint64 tunedeck = 0, yardstick = 0;
+    for (auto _ : state) {
+        const qint64 read = readPaneOf(session, volume->player, QStringLiteral("Held"), songs);
+        state.SetIterationTime(double(read) / 1e9);
+        tunedeck += read;
+        yardstick += runProgram(QStringLiteral("ls"), held);
+    }
+    state.counters["tunedeck_ms"] = double(tunedeck) / double(state.iterations()) / 1e6;
+    state.counters["ls_f_held_ms"] = double(yardstick) / double(state.iterations()) / 1e6;
+    state.counters["over_ls_f_held"] = double(tunedeck) / double(yardstick);
+}
+BENCHMARK(BM_ReadAPaneOf1000OnAVolume)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
 // 1,000 songs of 64 KiB sent in one run to the USB player's empty folder Growth: the last hundred songs'
 // time over the first hundred's.
 void BM_SongCostOnAVolume1000(benchmark::State& state) {
@@ -374,6 +412,35 @@ void BM_SongCostOnAnMtpPlayer1000(benchmark::State& state) {
     countSongCost(state, starts);
 }
 BENCHMARK(BM_SongCostOnAnMtpPlayer1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The song list of Listed as the window reads it (a bracket, no process started), beside the peer's listing
+// of that folder.
+void BM_ReadAPaneOf1000OnAnMtpPlayer(benchmark::State& state) {
+    const auto player = required(state, "TUNEDECK_BENCH_MTP");
+    if (!player)
+        return;
+    const QString name = QStringLiteral("Listed");
+    const auto peerListing = [&] {
+        MtpPeer connection;
+        return objectsOf(connection, name).size();
+    };
+    const size_t songs = peerListing();
+    PlayerSession session(createDevice(mtpKind(), testing::componentsFolder(), *player), kBenchWords);
+    qint64 tunedeck = 0, peer = 0;
+    for (auto _ : state) {
+        const qint64 read = readPaneOf(session, *player, name, songs);
+        state.SetIterationTime(double(read) / 1e9);
+        tunedeck += read;
+        QElapsedTimer clock;
+        clock.start();
+        peerListing();
+        peer += clock.nsecsElapsed();
+    }
+    state.counters["tunedeck_ms"] = double(tunedeck) / double(state.iterations()) / 1e6;
+    state.counters["libmtp_peer_ms"] = double(peer) / double(state.iterations()) / 1e6;
+    state.counters["over_libmtp_peer"] = double(tunedeck) / double(peer);
+}
+BENCHMARK(BM_ReadAPaneOf1000OnAnMtpPlayer)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // tunedeck-player ls of the MTP player whose music folder holds only Listed (1,000 songs), beside the peer's
 // listing of that folder: open, each folder from the root to it listed once, close.

@@ -137,7 +137,8 @@ QString mtpVolumeRoot(const QString& listing, int bus, int address) {
     return {};
 }
 
-DesktopMtpMount::DesktopMtpMount(int bus, int address) {
+DesktopMtpMount::DesktopMtpMount(int bus, int address, GivesNotices::Notice notice)
+    : notice_(std::move(notice)) {
     // Without a session bus GIO would launch one of its own, where no desktop is.
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         return;
@@ -161,7 +162,7 @@ DesktopMtpMount::DesktopMtpMount(int bus, int address) {
         });
     if (!refusal_.isEmpty())
         return;
-    qCInfo(desktopMtp).noquote() << mtp_texts::kDesktopLent;
+    notice_(mtp_texts::kDesktopLent);
     released_ = G_FILE(g_steal_pointer(&root));
 }
 
@@ -187,7 +188,7 @@ DesktopMtpMount::~DesktopMtpMount() {
         g_usleep(kMountPauseUs);
     }
     if (!failure.isEmpty())
-        qCWarning(desktopMtp).noquote() << mtp_texts::kDesktopNotReturned + failure;
+        notice_(mtp_texts::kDesktopNotReturned + failure);
     g_object_unref(released_);
 }
 

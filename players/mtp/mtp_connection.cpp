@@ -112,7 +112,8 @@ char* copied(const QString& text) {
 
 }  // namespace
 
-MtpConnection::MtpConnection(const MtpDevice& device) : address_(device) {
+MtpConnection::MtpConnection(const MtpDevice& device, GivesNotices::Notice notice)
+    : address_(device), notice_(std::move(notice)) {
     open();
 }
 
@@ -129,7 +130,7 @@ void MtpConnection::open() {
     const QString node = usbNode(address_.bus, address_.address);
     QStringList holders = programsHolding(node);
     if (gnomeMtpHolds(holders))
-        desktop_ = std::make_unique<DesktopMtpMount>(address_.bus, address_.address);
+        desktop_ = std::make_unique<DesktopMtpMount>(address_.bus, address_.address, notice_);
     for (int tries = 1; !holders.isEmpty() && tries < kOpenTries; ++tries) {
         QThread::msleep(kOpenPauseMs);
         holders = programsHolding(node);

@@ -58,8 +58,8 @@ inline constexpr quint32 kMtpRoot = 0xffffffffu;
 class MtpConnection {
   public:
     // Waits up to 3 seconds for another program to let the player go; GNOME's MTP file system is asked to,
-    // and gets it back when the connection ends.
-    explicit MtpConnection(const MtpDevice& device);
+    // and gets it back when the connection ends, `notice` telling the user.
+    MtpConnection(const MtpDevice& device, GivesNotices::Notice notice);
     ~MtpConnection();
     MtpConnection(const MtpConnection&) = delete;
     MtpConnection& operator=(const MtpConnection&) = delete;
@@ -98,6 +98,7 @@ class MtpConnection {
     void noteRemoved(quint32 object);
 
     MtpDevice address_;
+    const GivesNotices::Notice notice_;
     std::unique_ptr<DesktopMtpMount> desktop_;  // mounts the player again after libmtp has let it go
     LIBMTP_mtpdevice_struct* device_ = nullptr;
     std::optional<bool> tracks_;  // whether it keeps track properties, once asked

@@ -45,7 +45,7 @@ void MtpPlayer::Open() {
     const std::optional<MtpDevice> device = mtpDevice(id_);
     if (!device)
         throw DeviceError(player_texts::kNotConnected, DeviceError::Kind::NotConnected);
-    auto connection = std::make_unique<MtpConnection>(*device);
+    auto connection = std::make_unique<MtpConnection>(*device, notice_);
     storages_ = connection->storages();
     playlists_ = connection->offersPlaylists();
     connection_ = std::move(connection);

@@ -17,7 +17,10 @@ namespace tunedeck {
 // as "01 title.mp3", "02 …" and a swap exchanges the numbers. Removing a folder or formatting removes the
 // songs and their playlists, and a folder once nothing else is in it: a phone keeps its photos. A run of
 // songs keeps one connection.
-class MtpPlayer final : public DeviceComponent, public KeptFiles, public KeepsConnection {
+class MtpPlayer final : public DeviceComponent,
+                        public KeptFiles,
+                        public KeepsConnection,
+                        public GivesNotices {
   public:
     // `id`: the player id (mtp_devices.h).
     explicit MtpPlayer(QString id);
@@ -40,6 +43,7 @@ class MtpPlayer final : public DeviceComponent, public KeptFiles, public KeepsCo
     void DeleteFolder(qint16 folderIndex, const QString& memory) override;
     void Format(const QString& memory) override;
     int FilesKept() const override;
+    void setNotice(Notice notice) override { notice_ = std::move(notice); }
 
   private:
     // Where a memory's folders are.
@@ -74,6 +78,7 @@ class MtpPlayer final : public DeviceComponent, public KeptFiles, public KeepsCo
     int filesIn(quint32 storage, const MtpObject& object);
 
     QString id_;
+    Notice notice_ = [](const QString&) {};
     std::unique_ptr<MtpConnection> connection_;  // while open
     std::vector<MtpStorage> storages_;
     std::array<std::optional<Place>, 2> places_;

@@ -75,6 +75,10 @@ class Commands {
         const DisplayFontSetting font =
             readDisplayFont(SettingsFile(setting.programFolder, kSettingsSection));
         session_.setDisplayFont(font.name, font.pointSize);
+        QObject::connect(&session_, &PlayerSession::noticed, [this](const QString& text) {
+            err_ << terminalText(text) << '\n';
+            err_.flush();
+        });
         if (setting.showProgress)
             showProgress();
     }
@@ -133,23 +137,21 @@ class Commands {
             out_ << outcome.kept << " files kept that are not songs\n";
         require(outcome);
     }
-    // As ls lists the emulated player's store, read through the player.
+    // As ls lists the emulated player's store, read through the player, a memory in one bracket.
     void list() {
         for (const PlayerMemory memory : {PlayerMemory::Internal, PlayerMemory::Card}) {
-            PaneReading reading;
-            const Outcome outcome = waitFor(session_, memory, std::nullopt, reading);
+            MemoryReading reading;
+            const Outcome outcome = waitFor(session_, memory, reading);
             if (memory == PlayerMemory::Card && reading.cardPresent == false) {
                 printUnlistedMemory(out_, memory, QStringLiteral("absent"));
                 continue;
             }
             require(outcome);
             MemoryListing listing{.free = *reading.available};
-            for (qint16 folder = 0; folder < reading.folders->size(); ++folder) {
-                PaneReading songs;
-                require(waitFor(session_, memory, FolderRef{folder, reading.folders->at(folder)}, songs));
+            for (size_t folder = 0; folder < reading.songs.size(); ++folder) {
                 ListedFolder& listed =
-                    listing.folders.emplace_back(ListedFolder{.name = reading.folders->at(folder)});
-                for (const SongRef& song : *songs.songs) {
+                    listing.folders.emplace_back(ListedFolder{.name = reading.folders[qsizetype(folder)]});
+                for (const SongRef& song : reading.songs[folder]) {
                     listing.used += song.size;
                     listed.songs.push_back({.name = song.name, .size = song.size});
                 }

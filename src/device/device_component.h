@@ -79,6 +79,15 @@ class KeepsConnection {
     virtual ~KeepsConnection() = default;
 };
 
+// What a player may offer that does on its own what the user should hear of (lending the device from the
+// desktop's file system): each such notice, said on the thread the player's calls run on.
+class GivesNotices {
+  public:
+    using Notice = std::function<void(const QString& text)>;
+    virtual ~GivesNotices() = default;
+    virtual void setNotice(Notice notice) = 0;
+};
+
 // What a player of files may offer beside the contract: how many files its last DeleteFolder or Format left
 // in place because they were neither its songs nor its own (a user's documents on the same volume).
 class KeptFiles {

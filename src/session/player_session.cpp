@@ -53,6 +53,26 @@ void requireAt(const std::vector<DeviceSong>& songs, const SongRef& song, qint32
         throw PlayerChanged{};
 }
 
+std::vector<SongRef> songsOf(DeviceComponent& device, PlayerMemory memory, const FolderRef& folder) {
+    std::vector<SongRef> songs;
+    for (const DeviceSong& song : device.Songs(memoryNumber(memory), folder.index))
+        songs.push_back({.memory = memory,
+                         .folderIndex = folder.index,
+                         .folderName = folder.name,
+                         .index = qint32(songs.size()),
+                         .name = song.name,
+                         .size = song.size,
+                         .identity = song.identity});
+    return songs;
+}
+
+QStringList folderNames(DeviceComponent& device, PlayerMemory memory) {
+    QStringList names;
+    for (const DeviceFolder& each : device.Folders(memoryNumber(memory)))
+        names << each.name;
+    return names;
+}
+
 }  // namespace
 
 // The progress of one run, kept on the session's thread. Reports are spaced out: a fast player moves a
@@ -109,6 +129,8 @@ PlayerSession::PlayerSession(std::unique_ptr<DeviceComponent> device, PlayerWord
     : QObject(parent), device_(std::move(device)), words_(std::move(words)), worker_(new QObject) {
     worker_->moveToThread(&thread_);
     thread_.start();
+    if (auto* notices = dynamic_cast<GivesNotices*>(device_.get()))
+        notices->setNotice([this](const QString& text) { emit noticed(text); });
 }
 
 PlayerSession::~PlayerSession() {
@@ -302,24 +324,32 @@ void PlayerSession::readPane(PlayerMemory memory, std::optional<FolderRef> folde
                 emit opened();
                 reading->cardPresent = device.ExtFlash() == 1;
                 if (!folder) {
-                    QStringList names;
-                    for (const DeviceFolder& each : device.Folders(memoryNumber(memory)))
-                        names << each.name;
+                    const QStringList names = folderNames(device, memory);
                     reading->folders = names;
                     folder = names.isEmpty() ? FolderRef{} : FolderRef{.index = 0, .name = names.first()};
                 }
-                if (folder->index >= 0) {
-                    std::vector<SongRef> songs;
-                    for (const DeviceSong& song : device.Songs(memoryNumber(memory), folder->index))
-                        songs.push_back({.memory = memory,
-                                         .folderIndex = folder->index,
-                                         .folderName = folder->name,
-                                         .index = qint32(songs.size()),
-                                         .name = song.name,
-                                         .size = song.size,
-                                         .identity = song.identity});
-                    reading->songs = std::move(songs);
-                }
+                if (folder->index >= 0)
+                    reading->songs = songsOf(device, memory, *folder);
+                reading->available = device.AvailableMemory(memoryText(memory));
+            },
+            false);
+    };
+    perform(work, [reading, done = std::move(done)](const Outcome& outcome) { done(outcome, *reading); });
+}
+
+void PlayerSession::readMemory(PlayerMemory memory, MemoryReadingDone done) {
+    const auto reading = std::make_shared<MemoryReading>();
+    const auto work = [this, memory, reading] {
+        if (!device_)
+            return Outcome{.ending = Ending::Failed, .description = kNoObject, .notConnected = true};
+        return bracket(
+            [&](DeviceComponent& device) {
+                reading->cardPresent = device.ExtFlash() == 1;
+                if (memory == PlayerMemory::Card && !*reading->cardPresent)
+                    return;
+                reading->folders = folderNames(device, memory);
+                for (qint16 folder = 0; folder < reading->folders.size(); ++folder)
+                    reading->songs.push_back(songsOf(device, memory, {folder, reading->folders[folder]}));
                 reading->available = device.AvailableMemory(memoryText(memory));
             },
             false);
@@ -515,6 +545,15 @@ Outcome waitFor(PlayerSession& session, PlayerMemory memory, std::optional<Folde
                 PaneReading& reading) {
     return waitFor([&](PlayerSession::Done done) {
         session.readPane(memory, folder, [&, done](const Outcome& outcome, const PaneReading& read) {
+            reading = read;
+            done(outcome);
+        });
+    });
+}
+
+Outcome waitFor(PlayerSession& session, PlayerMemory memory, MemoryReading& reading) {
+    return waitFor([&](PlayerSession::Done done) {
+        session.readMemory(memory, [&, done](const Outcome& outcome, const MemoryReading& read) {
             reading = read;
             done(outcome);
         });

@@ -46,6 +46,14 @@ struct PaneReading {
     std::optional<qint64> available;            // bytes free in the memory
 };
 
+// What one reading of a whole memory found: every folder with its songs.
+struct MemoryReading {
+    std::optional<bool> cardPresent;
+    QStringList folders;
+    std::vector<std::vector<SongRef>> songs;  // of each folder
+    std::optional<qint64> available;
+};
+
 // How one operation ended.
 struct Outcome {
     enum class Ending {
@@ -92,6 +100,7 @@ class PlayerSession : public QObject {
     using TargetOf = std::function<QString(const SongRef& song)>;
     using Done = std::function<void(const Outcome& outcome)>;
     using ReadingDone = std::function<void(const Outcome& outcome, const PaneReading& reading)>;
+    using MemoryReadingDone = std::function<void(const Outcome& outcome, const MemoryReading& reading)>;
 
     // `device` may be empty (its component could not be created): then every operation fails. `words` are
     // what the session's own texts call the player.
@@ -110,6 +119,9 @@ class PlayerSession : public QObject {
     // The card, the folders (without `folder`: read again, and the first one listed), the songs of the folder
     // and the free memory.
     void readPane(PlayerMemory memory, std::optional<FolderRef> folder, ReadingDone done);
+    // The card, and where it is there or `memory` is the internal one, every folder with its songs and the
+    // free memory, in one bracket.
+    void readMemory(PlayerMemory memory, MemoryReadingDone done);
     // Each file in a bracket of its own (or all in one, where the player keeps its connection), titled by
     // `titleOf` (called on the session's thread).
     void send(PlayerMemory memory, qint16 folderIndex, QStringList files, TitleOf titleOf,
@@ -141,6 +153,7 @@ class PlayerSession : public QObject {
     void songStarted(int song, int songs, const QString& name);
     void songRefused(const QString& description);  // in a run that goes on
     void progressed(const tunedeck::RunProgress& progress);
+    void noticed(const QString& text);  // what the player did on its own that the user should hear of
 
   private:
     class Run;
@@ -179,5 +192,7 @@ Outcome waitFor(const std::function<void(PlayerSession::Done)>& begin);
 // A pane reading, waited for as above, into `reading`.
 Outcome waitFor(PlayerSession& session, PlayerMemory memory, std::optional<FolderRef> folder,
                 PaneReading& reading);
+// A reading of a whole memory, waited for as above, into `reading`.
+Outcome waitFor(PlayerSession& session, PlayerMemory memory, MemoryReading& reading);
 
 }  // namespace tunedeck

@@ -242,15 +242,12 @@ TEST_F(SessionTest, EveryOperationWorksOnAPlayerOfAKindAddedBesideTheBuiltInOnes
                           playerWords({.kind = kind, .name = u"棚プレーヤー"_s}));
     // What the player holds, "a:x,y b:"; the songs of its first folder as the list shows them.
     const auto held = [&] {
-        PaneReading all;
-        EXPECT_TRUE(waitFor(session, PlayerMemory::Internal, std::nullopt, all).ok());
+        EXPECT_TRUE(waitFor(session, PlayerMemory::Internal, std::nullopt, listed).ok());
+        MemoryReading all;
+        EXPECT_TRUE(waitFor(session, PlayerMemory::Internal, all).ok());
         QStringList folders;
-        for (qint16 index = 0; index < all.folders->size(); ++index) {
-            PaneReading one;
-            waitFor(session, PlayerMemory::Internal, FolderRef{index, all.folders->at(index)}, one);
-            folders << all.folders->at(index) + u':' + namesOf(*one.songs).join(u',');
-        }
-        listed = all;
+        for (size_t index = 0; index < all.songs.size(); ++index)
+            folders << all.folders[qsizetype(index)] + u':' + namesOf(all.songs[index]).join(u',');
         return folders.join(u' ');
     };
     const auto title = [](const QString& path) { return QFileInfo(path).fileName(); };
@@ -280,6 +277,65 @@ TEST_F(SessionTest, EveryOperationWorksOnAPlayerOfAKindAddedBesideTheBuiltInOnes
         EXPECT_EQ(outcome.description + held(), after);
     }
     EXPECT_EQ(readFile(got), "xxxxx");
+}
+
+// What the player tells the user on its own reaches the session's owner on its thread, before the
+// operation's end.
+TEST_F(SessionTest, APlayersNoticesReachTheOwnerBeforeTheOperationEnds) {
+    const auto log = std::make_shared<DeviceRecorder::Log>();
+    log->noticeAtOpen = u"貸してもらいました"_s;
+    PlayerSession s(std::make_unique<DeviceRecorder>(createEmulatedPlayer(folder.storePath()), log), kRio);
+    QStringList seen;
+    QObject::connect(&s, &PlayerSession::noticed, &s, [&](const QString& text) {
+        seen << text + (QThread::currentThread() == s.thread() ? u""_s : u" (elsewhere)"_s);
+    });
+    waitFor([&](PlayerSession::Done done) {
+        s.readPane(PlayerMemory::Internal, std::nullopt,
+                   [&, done](const Outcome& outcome, const PaneReading&) {
+                       seen << u"done"_s;
+                       done(outcome);
+                   });
+    });
+    EXPECT_EQ(seen, (QStringList{u"貸してもらいました"_s, u"done"_s}));
+}
+
+// A memory is read in one bracket: every folder with its songs, or on an absent card nothing more. A member
+// failing fails the reading with its description.
+TEST_F(SessionTest, AMemoryIsReadInOneBracket) {
+    struct Case {
+        PlayerMemory memory;
+        bool card;
+        QString failing;  // the member whose call fails, if any
+        QString brackets;
+        QString read;  // the outcome's description, then each folder with its songs
+    };
+    const QString all = u"ExtFlash Folders Songs Songs AvailableMemory"_s;
+    const Case cases[] = {
+        {PlayerMemory::Internal, false, {}, all, u"a:s1,s2,s3 b:"_s},
+        {PlayerMemory::Card, false, {}, u"ExtFlash"_s, u""_s},
+        {PlayerMemory::Card, true, {}, u"ExtFlash Folders AvailableMemory"_s, u""_s},
+        {PlayerMemory::Internal, true, u"Songs"_s, u"ExtFlash Folders Songs"_s, u"故障"_s},
+        {PlayerMemory::Internal, true, u"AvailableMemory"_s, all, u"故障a:s1,s2,s3 b:"_s},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.brackets.toStdString());
+        ASSERT_EQ(folder.runPlayer({each.card ? u"insert-card"_s : u"remove-card"_s}).exitStatus, 0);
+        const auto log = std::make_shared<DeviceRecorder::Log>();
+        PlayerSession s(std::make_unique<DeviceRecorder>(createEmulatedPlayer(folder.storePath()), log),
+                        kRio);
+        if (!each.failing.isEmpty())
+            log->failures[each.failing] = {1, u"故障"_s};
+        MemoryReading reading;
+        const Outcome out = waitFor(s, each.memory, reading);
+        QStringList folders;
+        for (size_t f = 0; f < reading.songs.size(); ++f)
+            folders << reading.folders[qsizetype(f)] + u':' + namesOf(reading.songs[f]).join(u',');
+        EXPECT_EQ(bracketsOf(log->calls), each.brackets);
+        EXPECT_EQ(out.description + folders.join(u' '), each.read);
+        EXPECT_EQ(reading.cardPresent, std::optional(each.card));
+        EXPECT_EQ(reading.available.has_value(),
+                  out.ok() && (each.card || each.memory == PlayerMemory::Internal));
+    }
 }
 
 // An operation returns at once, and its continuation comes queued, after every signal its work raised. One

@@ -18,8 +18,8 @@ namespace tunedeck::testing {
 // "AvailableMemory(\"0\")": texts quoted, numbers bare). The log, which the recorders of one test share and
 // which outlives them (the window releases its device at shutdown), also notes every call made outside an
 // Open..Close bracket and holds the calls planned to fail. The choice of song order reaches the device as
-// such, as does what a removal kept; a transfer is logged without its progress.
-class DeviceRecorder : public DeviceComponent, public SongOrderChoice, public KeptFiles {
+// such, as do what a removal kept and the device's notices; a transfer is logged without its progress.
+class DeviceRecorder : public DeviceComponent, public SongOrderChoice, public KeptFiles, public GivesNotices {
     using D = DeviceComponent;
     using Text = const QString&;
 
@@ -32,12 +32,20 @@ class DeviceRecorder : public DeviceComponent, public SongOrderChoice, public Ke
         // By member, {n, description}: the nth call of the member from now on (1 = the next one) raises
         // DeviceError(description) instead of reaching the device. The call is logged all the same.
         QHash<QString, std::pair<int, QString>> failures;
+        // What each Open that goes through tells the user, as a player lent by the desktop does; none if
+        // empty.
+        QString noticeAtOpen;
     };
 
     DeviceRecorder(std::unique_ptr<DeviceComponent> inner, std::shared_ptr<Log> log)
         : inner_(std::move(inner)), log_(std::move(log)) {}
 
-    void Open() override { pass("Open", &D::Open), log_->open = true; }  // open once it went through
+    void Open() override {
+        pass("Open", &D::Open);
+        log_->open = true;  // once it went through
+        if (!log_->noticeAtOpen.isEmpty())
+            notice_(log_->noticeAtOpen);
+    }
     void Close() override { pass("Close", &D::Close); }
     int ExtFlash() override { return pass("ExtFlash", &D::ExtFlash); }
     std::vector<DeviceFolder> Folders(qint32 m) override { return pass("Folders", &D::Folders, m); }
@@ -69,6 +77,11 @@ class DeviceRecorder : public DeviceComponent, public SongOrderChoice, public Ke
         const auto* kept = dynamic_cast<const KeptFiles*>(inner_.get());
         return kept ? kept->FilesKept() : 0;
     }
+    void setNotice(Notice notice) override {
+        if (auto* notices = dynamic_cast<GivesNotices*>(inner_.get()))
+            notices->setNotice(notice);
+        notice_ = std::move(notice);
+    }
 
   private:
     static QString shown(Text text) { return u'"' + text + u'"'; }
@@ -94,6 +107,7 @@ class DeviceRecorder : public DeviceComponent, public SongOrderChoice, public Ke
 
     std::unique_ptr<DeviceComponent> inner_;
     std::shared_ptr<Log> log_;
+    Notice notice_ = [](const QString&) {};
 };
 
 // What a call on a device was refused with, or "(done)".

@@ -2,8 +2,8 @@
 # shellcheck shell=bash
 
 # Sourced by a guest script, directly or through guest_setup.sh: what every guest needs whatever is plugged in.
-# The environment, retry_for, and the services a desktop starts by hand here, since the guest has no systemd:
-# a system D-Bus and udev.
+# The environment, retry_for, the desktop user (guest_user.sh), and the services a desktop starts by hand here,
+# since the guest has no systemd: a system D-Bus and udev.
 
 export PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8
 export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/run/dbus/system_bus_socket
@@ -26,5 +26,7 @@ retry_for() {
     return 1
 }
 
+# shellcheck source-path=SCRIPTDIR source=guest_user.sh
+. "$(dirname "${BASH_SOURCE[0]}")/guest_user.sh"
 dbus-daemon --system --fork --nopidfile
 /lib/systemd/systemd-udevd --daemon

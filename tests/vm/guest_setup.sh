@@ -2,9 +2,10 @@
 # shellcheck shell=bash
 
 # Sourced by a guest script: what a desktop has for a USB mass-storage player, on top of guest_base.sh: the
-# kernel's USB, SCSI and FAT modules and udisksd. Sets internal_disk, card_disk and solo_disk to the block devices
-# of the player's LUN 0 and LUN 1 and of the second player; the LUNs of run.sh's card reader (VM_READER) are
-# found by their labels. Gives find_players, request_unplug, wait_unplugged and request_power_cut.
+# kernel's USB, SCSI and FAT modules, polkitd and udisksd. Sets internal_disk, card_disk and solo_disk to the
+# block devices of the player's LUN 0 and LUN 1 and of the second player; the LUNs of run.sh's card reader
+# (VM_READER) are found by their labels. Gives find_players, request_unplug, wait_unplugged and
+# request_power_cut.
 
 # shellcheck source-path=SCRIPTDIR source=guest_base.sh
 . "$(dirname "${BASH_SOURCE[0]}")/guest_base.sh"
@@ -34,6 +35,7 @@ all_disks_seen() {
     [ "${#disks[@]}" -eq $((3 + reader_luns)) ] && [ -e "${disks[0]}" ]
 }
 retry_for 60 all_disks_seen
+start_polkit
 # udisksd takes in the disks as udev passes them on, while udev is still at the others.
 /usr/libexec/udisks2/udisksd > /tmp/udisksd.log 2>&1 &
 udevadm trigger --action=add
@@ -57,7 +59,8 @@ for disk in "$internal_disk" "$card_disk" "$solo_disk"; do
     udevadm info --query=property --name="$disk" | grep -E '^(ID_PATH|ID_FS_|ID_MEDIA_PLAYER|ID_SERIAL)'
 done
 
-# Sets two and solo to the ids tunedeck-player (PLAYER) gives the player with a card and the second player.
+# Sets two and solo to the ids tunedeck-player (the command PLAYER...) gives the player with a card and the
+# second player.
 find_players() {
     local id memories
     two="" solo=""
@@ -66,7 +69,7 @@ find_players() {
             2) two=$id ;;
             1) solo=$id ;;
         esac
-    done < <("$1" players | awk '/^[a-z]+:/ { id = $1 } $0 == "  kind: player" { player[id] = 1 }
+    done < <("$@" players | awk '/^[a-z]+:/ { id = $1 } $0 == "  kind: player" { player[id] = 1 }
         /^  memory [0-9]:/ && (id in player) { memories[id]++ }
         END { for (id in memories) print id, memories[id] }')
     if [ -z "$two" ] || [ -z "$solo" ]; then

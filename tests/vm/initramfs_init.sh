@@ -16,7 +16,9 @@ done < /lib/modules/load-order
 options=trans=virtio,version=9p2000.L,msize=262144
 mount -t 9p -o "$options,ro,cache=loose" hostroot /newroot
 mount -t tmpfs run /newroot/run
-mkdir /newroot/run/tmp-writes /newroot/run/tmp-work
+# The merged /tmp takes its mode from the upper folder: everyone's, sticky, as the host's.
+mkdir -m 1777 /newroot/run/tmp-writes
+mkdir /newroot/run/tmp-work
 mount -t overlay tmp -o lowerdir=/newroot/tmp,upperdir=/newroot/run/tmp-writes,workdir=/newroot/run/tmp-work \
     /newroot/tmp
 export VM_SHARE=/tmp/share

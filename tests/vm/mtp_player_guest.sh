@@ -24,9 +24,10 @@ here=$(dirname "$0")
 . "$here/non_regular_files.sh"
 
 [ -d "$build" ] || { echo "FAILED: no build folder $build" >&2; exit 1; }
-# Tunedeck's programs run with what they free filled at once (no per-thread cache holds it back), so that a read
-# of freed memory, as of a libmtp list's node, shows in the optimised build too.
-checked=(env GLIBC_TUNABLES=glibc.malloc.tcache_count=0 MALLOC_PERTURB_=165)
+# Tunedeck's programs run as the desktop user (guest_user.sh), with what they free filled at once (no per-thread
+# cache holds it back), so that a read of freed memory, as of a libmtp list's node, shows in the optimised build
+# too.
+checked=("${as_user[@]}" env GLIBC_TUNABLES=glibc.malloc.tcache_count=0 MALLOC_PERTURB_=165)
 fail() {
     echo "FAILED: $*" >&2
     exit 1
@@ -69,8 +70,13 @@ start_mtp_player 48
 [ -c "$mtp_node" ] || fail "no device node $mtp_node"
 
 # Tunedeck on the player: first the window, as a user works on it; it leaves Music/Test with a and b on the
-# internal memory and an empty card, and the player pulled out.
-MTP_PLAYER_ID=$mtp_player_id MTP_INTERNAL=$mtp_internal MTP_GADGET=$mtp_gadget \
+# internal memory and an empty card, and the player pulled out, which root does when it asks. What the responder
+# keeps in a folder of Music on the internal memory is root's to look at (umtprd makes its folders 0700).
+stored_in() {
+    find "$mtp_internal/Music/$1" -maxdepth 1 -type f -printf '%f\n' | LC_ALL=C sort
+}
+serve_root unplug_mtp_player stored_in
+MTP_PLAYER_ID=$mtp_player_id ASK_ROOT=$(realpath "$here/ask_root.sh") \
     timeout 300 "${checked[@]}" "$build/bin/mtp_player_vm_tests" ||
     fail "the window's test on the MTP player failed"
 replug_mtp_player

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs inside the test machine (tests/vm), where an MTP responder serves two storages through a USB gadget on
 // the real kernel's USB stack: the window finds the player, and a user works on it as on the emulated player.
-// MTP_PLAYER_ID is the player's id, MTP_INTERNAL the folder the responder keeps the internal storage in,
-// MTP_GADGET the gadget's configfs folder, whose UDC file pulls it out.
+// MTP_PLAYER_ID is the player's id. The test runs as a desktop user; ASK_ROOT is the program that has root
+// pull the player out and list what the responder keeps (ask_root.sh, whose functions unplug_mtp_player and
+// stored_in the guest serves).
 #include "mtp_player.h"
 #include "player_kinds.h"
 #include "system_players.h"
 #include "window_fixture.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QProgressBar>
 
@@ -21,10 +21,11 @@ class MtpPlayerTest : public WindowTest {
   protected:
     MtpPlayerTest() { directory = &system; }
 
-    // The files the responder keeps in the internal storage's folder `name`.
+    // The files the responder keeps in the internal storage's folder `name`, in name order.
     static QStringList storedIn(const QString& name) {
-        return QDir(qEnvironmentVariable("MTP_INTERNAL") + u"/Music/"_s + name)
-            .entryList(QDir::Files, QDir::Name);
+        const ProgramRun listed = runProgram(qEnvironmentVariable("ASK_ROOT"), {u"stored_in"_s, name});
+        EXPECT_EQ(listed.exitStatus, 0) << listed.err.toStdString();
+        return listed.out.split(u'\n', Qt::SkipEmptyParts);
     }
     const PlayerKinds kinds = builtInKinds();
     SystemPlayers system{kinds};
@@ -98,7 +99,7 @@ TEST_F(MtpPlayerTest, AUserWorksOnBothStoragesAndPullsThePlayerOut) {
     EXPECT_EQ(storedIn(u"Test"_s), (QStringList{u"01 a.mp3"_s, u"03 b.mp3"_s}));
 
     // udev tells of the device going; the menu and the pane follow. The guest plugs it in again afterwards.
-    writeFile(qEnvironmentVariable("MTP_GADGET") + u"/UDC"_s, "\n");
+    EXPECT_EQ(runProgram(qEnvironmentVariable("ASK_ROOT"), {u"unplug_mtp_player"_s}).said(), u"0||"_s);
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return playerMenu().contains(kPlayerName + u"（接続されていません）*"_s); }, 10'000))
         << playerMenu().join(u" | "_s).toStdString();

@@ -55,7 +55,7 @@ stop_mtp_responder
 find "$mtp_internal/Music" -mindepth 1 -maxdepth 1 -type d -exec rm -r {} +
 preload_songs "$mtp_internal/Music/Listed" 1000
 replug_mtp_player
-run_bench scale_bench --benchmark_filter=ListAnMtp
+run_bench scale_bench --benchmark_filter='ListAnMtp|PaneOf1000OnAnMtp'
 
 # Where a command's time goes beside the peer's: the program's start alone, then an ls, its listing round trips
 # and its system calls.

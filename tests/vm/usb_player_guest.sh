@@ -5,26 +5,27 @@
 # an internal memory and a card (two LUNs) and a player of one memory. tunedeck-player finds them, works on the
 # card, meets a read-only mount, a full memory, names FAT refuses and a volume another program unmounts, and a
 # send loses its player halfway; then the window works on both memories of the first player and removes it
-# safely. The host then reads the images (check_images.sh).
+# safely. The host then reads the images (check_images.sh). Tunedeck, its tests and what a user's other programs
+# do run as the desktop user (guest_user.sh); root plugs in, pulls out and unmounts behind their backs.
 set -euo pipefail
 build=$1
 # shellcheck source-path=SCRIPTDIR source=guest_setup.sh
 . "$(dirname "$0")/guest_setup.sh"
 
-player=$build/bin/tunedeck-player
+player=("${as_user[@]}" "$build/bin/tunedeck-player")
 fail() {
     echo "FAILED: $*" >&2
     exit 1
 }
 # The command's standard output; its status must be 0.
 run() {
-    "$player" "$@" 2> /tmp/err || fail "tunedeck-player $* exited with $?: $(cat /tmp/err)"
+    "${player[@]}" "$@" 2> /tmp/err || fail "tunedeck-player $* exited with $?: $(cat /tmp/err)"
 }
 # The command must be refused (status 1) with a description holding TEXT.
 refused() {
     local text=$1 status=0
     shift
-    "$player" "$@" > /dev/null 2> /tmp/err || status=$?
+    "${player[@]}" "$@" > /dev/null 2> /tmp/err || status=$?
     [ "$status" -eq 1 ] || fail "tunedeck-player $* exited with $status, not 1"
     grep -qF -- "$text" /tmp/err || fail "tunedeck-player $* said: $(cat /tmp/err)"
     echo "refused as it must: $(cat /tmp/err)"
@@ -79,16 +80,16 @@ udisksctl unmount -b "$card_disk" --no-user-interaction
 [ "$(card_songs)" = b,d,c,What_\ _Yes_\ _No_,what_\ _yes_\ _no_\ \(2\) ] || fail "after an unmount: $(card_songs)"
 # Mounted read-only by another program: a send says why it cannot write, and leaves nothing.
 udisksctl unmount -b "$card_disk" --no-user-interaction
-udisksctl mount -b "$card_disk" -o ro --no-user-interaction
+"${as_user[@]}" udisksctl mount -b "$card_disk" -o ro --no-user-interaction
 refused "書き込み禁止" "${P[@]}" send /tmp/songs/a.mp3
 udisksctl unmount -b "$card_disk" --no-user-interaction
 
 # The component's tests of play order on the kernel's vfat, where the order of directory entries is what the
 # player plays (the others want what FAT has not: symbolic links, sparse files, permissions).
-udisksctl mount -b "$card_disk" --no-user-interaction
+"${as_user[@]}" udisksctl mount -b "$card_disk" --no-user-interaction
 card_mount=$(findmnt -n -o TARGET "$card_disk")
 mkdir "$card_mount/tests"
-TMPDIR=$card_mount/tests "$build/bin/mass_storage_tests" --gtest_brief=1 \
+TMPDIR=$card_mount/tests "${as_user[@]}" "$build/bin/mass_storage_tests" --gtest_brief=1 \
     --gtest_filter='StorageTest.EveryOrder*:StorageTest.AStop*:StorageTest.LongTitles*:StorageTest.SongsOfOneTitle*' ||
     fail "the component's tests on vfat"
 rm -r "${card_mount:?}/tests"
@@ -97,7 +98,7 @@ udisksctl unmount -b "$card_disk" --no-user-interaction
 # The second player is pulled out in the middle of a send: the send fails with a clear text.
 run --player "$solo" mkdir Gone
 head -c 12M /dev/urandom > /tmp/songs/long.mp3
-"$player" --player "$solo" send /tmp/songs/long.mp3 > /dev/null 2> /tmp/pulled &
+"${player[@]}" --player "$solo" send /tmp/songs/long.mp3 > /dev/null 2> /tmp/pulled &
 send=$!
 # Held still once its temporary file is there, so the player goes while the song is surely under way. A fast
 # send may begin and end between two looks that each run findmnt and sleep: the shell looks without a pause,
@@ -122,7 +123,7 @@ wait "$send" || status=$?
 grep -qF "プレーヤーとの読み書きに失敗しました。" /tmp/pulled || fail "the send to a player pulled out said: $(cat /tmp/pulled)"
 echo "the send to the player pulled out said: $(cat /tmp/pulled)"
 usb_players() {
-    "$player" players | grep -c '^usb:' || true
+    "${player[@]}" players | grep -c '^usb:' || true
 }
 one_player_left() {
     [ "$(usb_players)" -eq 1 ]
@@ -135,7 +136,7 @@ two_players() {
     [ "$(usb_players)" -eq 2 ]
 }
 retry_for 60 two_players
-solo=$("$player" players | grep '^usb:' | grep -vxF "$two")
+solo=$("${player[@]}" players | grep '^usb:' | grep -vxF "$two")
 run --player "$solo" ls > /dev/null
 expect_order solo.img MUSIC/Gone
 # Unknown to media-player-info, the second player is a plain USB stick: its folders are the volume's own that
@@ -152,5 +153,11 @@ run --player "$solo" send /tmp/songs/a.mp3
 udisksctl unmount -b "$(readlink -f /dev/disk/by-label/SOLO)" --no-user-interaction
 expect_order solo.img Stick a.mp3
 
-CARD_DISK=$card_disk QT_QPA_PLATFORM=offscreen "$build/bin/usb_player_vm_tests" || fail "the window on the USB player"
+# The window's test has root unmount the card behind UDisks2's back.
+unmount_card() {
+    umount "$card_disk"
+}
+serve_root unmount_card
+ASK_ROOT=$(realpath "$(dirname "$0")/ask_root.sh") QT_QPA_PLATFORM=offscreen \
+    "${as_user[@]}" "$build/bin/usb_player_vm_tests" || fail "the window on the USB player"
 expect_order internal.img MUSIC/Test a.mp3 d.mp3 b.mp3

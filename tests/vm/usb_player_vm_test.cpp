@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs inside the test machine (tests/vm), where a USB player of two FAT memories hangs on the real kernel's
 // USB stack and UDisks2 mounts it: the window finds it, and a user works on it as on the emulated player.
-// CARD_DISK is the card's block device.
+// It runs as a desktop user; ASK_ROOT is the program that has root unmount the card (ask_root.sh, whose
+// function unmount_card the guest serves).
 #include "player_kinds.h"
 #include "system_players.h"
 #include "window_fixture.h"
@@ -60,7 +61,7 @@ TEST_F(UsbPlayerTest, AUserWorksOnBothMemoriesAndRemovesThePlayer) {
 
     // Unmounted behind UDisks2's back (no job of its own, so only a property changes): the players are told.
     QSignalSpy changed(&system, &PlayerDirectory::changed);
-    EXPECT_EQ(runProgram(u"umount"_s, {qEnvironmentVariable("CARD_DISK")}).said(), u"0||"_s);
+    EXPECT_EQ(runProgram(qEnvironmentVariable("ASK_ROOT"), {u"unmount_card"_s}).said(), u"0||"_s);
     EXPECT_TRUE(changed.wait(10'000));
 
     chooseInPlayerMenu(u"取り外し"_s);

@@ -3,12 +3,13 @@
 
 # usb_power_cut_guest.sh cut|check BUILD_DIR WORK [sync]: in the guest, the power cuts of usb_power_cut_cases.sh
 # on the images usb_power_cut_suite.sh made in WORK (the songs it sends lie in WORK/sources).
-# cut: the kernel writes back nothing but what a program syncs, as long as it likes; every case runs at once on
-# its own volume, either to its end or held (strace) at its point; the second player is pulled out once its
-# commands are done; then the power is cut (after a sync when asked).
+# cut: the kernel writes back nothing but what a program syncs, as long as it likes; the cases run side by side,
+# each on its own volume, either to its end or held (strace) at its point; the second player is pulled out once
+# its commands are done; then the power is cut (after a sync when asked).
 # check, the next boot: Tunedeck opens every volume again (ls), which finishes or removes what the cut left; a
 # FIFO, a device node and a socket are sent to the USB and the emulated player; two volumes of documents, photos
 # and songs have folders removed and are formatted; every volume is put away cleanly for the host's checks.
+# Tunedeck runs as the desktop user (guest_user.sh); root holds it with strace, pulls out and cuts the power.
 set -euo pipefail
 phase=$1
 build=$2
@@ -22,7 +23,7 @@ here=$(dirname "$0")
 # shellcheck source-path=SCRIPTDIR source=non_regular_files.sh
 . "$here/non_regular_files.sh"
 
-player=$build/bin/tunedeck-player
+player=("${as_user[@]}" "$build/bin/tunedeck-player")
 failed=0
 fail() {
     echo "FAILED: $*" >&2
@@ -38,21 +39,22 @@ say() {
 out=$VM_SHARE/cases
 mkdir -p "$out"
 
-find_players "$player"
+find_players "${player[@]}"
 say "tunedeck-player finds both players"
 
-# The reader's volumes, all at once, with the options UDisks2 gives the players' FAT but without its seconds a
-# volume, and without flush: a removal or a rename is then written only when Tunedeck syncs it, as on a stick
-# mounted by hand.
+# The reader's volumes, all at once, with the options UDisks2 gives the players' FAT for the desktop user but
+# without its seconds a volume, and without flush: a removal or a rename is then written only when Tunedeck syncs
+# it, as on a stick mounted by hand.
+desktop_gid=$(id -g "$desktop_user")
 declare -A mounts
 mounting=()
 while read -r image; do
     image=${image%.img}
     mounts[$image]=/media/reader/$image
     mkdir -p "/media/reader/$image"
-    mount -t vfat -o nosuid,nodev,relatime,uid=0,gid=0,fmask=0022,dmask=0022,codepage=437,iocharset=ascii \
-        -o shortname=mixed,showexec,utf8,errors=remount-ro "/dev/disk/by-label/${image^^}" \
-        "/media/reader/$image" &
+    mount -t vfat -o "nosuid,nodev,relatime,uid=$desktop_uid,gid=$desktop_gid,fmask=0022,dmask=0022" \
+        -o codepage=437,iocharset=ascii,shortname=mixed,showexec,utf8,errors=remount-ro \
+        "/dev/disk/by-label/${image^^}" "/media/reader/$image" &
     mounting+=("$!")
 done < "$VM_SHARE/reader"
 for each in "${mounting[@]}"; do
@@ -81,7 +83,7 @@ run_command() {
     local image=$1
     command_words "$2"
     echo "== ${args[*]} ${words[*]}" >> "$out/$image.out"
-    if ! "$player" "${args[@]}" "${words[@]}" >> "$out/$image.out" 2>&1; then
+    if ! "${player[@]}" "${args[@]}" "${words[@]}" >> "$out/$image.out" 2>&1; then
         echo "FAILED: $image: tunedeck-player ${words[*]} failed: $(tail -n 3 "$out/$image.out")" >&2
         return 1
     fi
@@ -92,6 +94,14 @@ run_commands() {
         run_command "$image" "$command" || return 1
     done <<< "${2// ; /$'\n'}"
     say "$image: $2: done"
+}
+
+# Every tunedeck-player lists UDisks2's objects as it starts, every drive and volume with all their properties,
+# the reader's LUNs among them. Twenty such listings asked in one instant queue in the emulated machine's
+# udisksd for up to ten seconds, past the five Tunedeck waits for one (a desktop answers in milliseconds): so
+# the commands start a second apart. The cut still comes only once all have ended or are held.
+start_apart() {
+    sleep 1
 }
 
 # True once the case held is at its point (strace has logged the call it holds), or has ended.
@@ -111,6 +121,7 @@ phase_cut() {
     local image kind when command syscall count pid waits=() held=() on_two=()
     while read -r image kind _ when command; do
         player_args "$image" "$kind"
+        start_apart
         case $when in
             after)
                 # Both memories of one player open together: their cases go one after the other.
@@ -130,7 +141,7 @@ phase_cut() {
                 command_words "$command"
                 strace -f -qq --seccomp-bpf -o "$out/$image.strace" -e trace="${when%:*}" \
                     -e inject="${when%:*}:delay_enter=600s:when=${when#*:}" \
-                    "$player" "${args[@]}" "${words[@]}" > "$out/$image.out" 2>&1 &
+                    "${player[@]}" "${args[@]}" "${words[@]}" > "$out/$image.out" 2>&1 &
                 held+=("$!:$image:$when")
                 ;;
         esac
@@ -185,21 +196,26 @@ phase_check() {
     make_non_regular_files
     mixed_rmdir "${mounts[mixrmdir]}" &
     waits+=("$!")
+    start_apart
     mixed_format "${mounts[mixformat]}" &
     waits+=("$!")
     # The store made first, so that the time a refusal takes is the send's own.
-    store=$(mktemp -d /tmp/emulated.XXXXXX)
-    { "$player" --store "$store" ls > /dev/null && non_regular_files_refused "$player" --store "$store"; } \
-        > "$out/odd emulated" 2>&1 &
+    store=$("${as_user[@]}" mktemp -d /tmp/emulated.XXXXXX)
+    start_apart
+    {
+        "${player[@]}" --store "$store" ls > /dev/null && non_regular_files_refused "${player[@]}" --store "$store"
+    } > "$out/odd emulated" 2>&1 &
     waits+=("$!")
-    # What the cut left, finished or removed: the players' memories at once, and each folder player.
+    # What the cut left, finished or removed: the players' memories and each folder player, side by side.
     for each in two solo; do
-        "$player" --player "${!each}" ls > "$out/$each.ls" 2>&1 &
+        start_apart
+        "${player[@]}" --player "${!each}" ls > "$out/$each.ls" 2>&1 &
         recovered+=("$!:$each")
     done
     while read -r image kind _; do
         [ "$kind" = folder ] || continue
-        "$player" --player "${mounts[$image]}" ls > "$out/$image.ls" 2>&1 &
+        start_apart
+        "${player[@]}" --player "${mounts[$image]}" ls > "$out/$image.ls" 2>&1 &
         recovered+=("$!:$image")
     done <<< "$power_cut_cases"
     for each in "${recovered[@]}"; do
@@ -208,7 +224,8 @@ phase_check() {
     say "Tunedeck opened every volume after the cut"
 
     # A USB player refuses what is no song, as the emulated one (a folder player takes the same way).
-    non_regular_files_refused "$player" --player "$solo" > "$out/odd solo" 2>&1 &
+    start_apart
+    non_regular_files_refused "${player[@]}" --player "$solo" > "$out/odd solo" 2>&1 &
     waits+=("$!")
     for each in "${waits[@]}"; do
         wait "$each" || failed=1
@@ -227,7 +244,7 @@ phase_check() {
 
 # The folder player's folders, a name a line, as ls lists them.
 listed_folders() {
-    "$player" --player "$1" ls | sed -n 's/^  folder [0-9]*: //p'
+    "${player[@]}" --player "$1" ls | sed -n 's/^  folder [0-9]*: //p'
 }
 # On a volume with neither .mpi nor .is_audio_player a folder that holds no song, and is not empty, is no player
 # folder: never listed, never touched. Removing or formatting a player folder keeps every file but its songs.
@@ -245,7 +262,7 @@ mixed_rmdir() {
         index=$(grep -nxF "$name" <<< "$listed" | cut -d: -f1)
         if [ -z "$index" ]; then
             fail "$1: ls does not list $name to remove"
-        elif ! "$player" --player "$1" rmdir $((index - 1)); then
+        elif ! "${player[@]}" --player "$1" rmdir $((index - 1)); then
             fail "$1: rmdir of $name failed"
         fi
     done
@@ -255,7 +272,7 @@ mixed_rmdir() {
 mixed_format() {
     local listed
     mixed_listed "$1"
-    "$player" --player "$1" format || fail "$1: format failed"
+    "${player[@]}" --player "$1" format || fail "$1: format failed"
     say "$1: formatted"
     return "$failed"
 }

@@ -274,6 +274,17 @@ TEST_F(WindowTest, TheTextsNameTheChosenPlayer) {
     EXPECT_EQ(named(), rio);
     chooseInPlayerMenu(u"棚"_s);
     EXPECT_EQ(named(), shelf);
+    // Found again under another name, the chosen player is called by it.
+    const auto rename = [&](const QString& from, const QString& to) {
+        for (PlayerEntry& player : players.listed)
+            if (player.name == from)
+                player.name = to;
+        emit players.changed();
+        settle();
+        return w.menuSend->text();
+    };
+    EXPECT_EQ(rename(u"棚プレーヤー"_s, u"別の棚"_s), u"別の棚へ転送(&S)"_s);
+    EXPECT_EQ(rename(u"別の棚"_s, u"棚プレーヤー"_s), u"棚プレーヤーへ転送(&S)"_s);
     chooseInPlayerMenu(u"Rio500"_s);
     EXPECT_EQ(named(), rio);
 

@@ -336,6 +336,18 @@ TEST_F(PlayerPaneTest, APlayerHeldByAnotherProgramKeepsWhatThePaneShowed) {
     EXPECT_EQ(shownState() + u" | "_s + lastStatus(), u"a,b / s1,s2 | Ready"_s);
 }
 
+// What the player did on its own (the desktop lending it) shows in the status bar as it happens.
+TEST_F(PlayerPaneTest, WhatThePlayerDidOnItsOwnShowsInTheStatusBar) {
+    startWith(u"a:s1"_s);
+    const QString lent =
+        u"デスクトップのMTPファイルシステム（gvfsd-mtp）にプレーヤーを放してもらいました。"_s;
+    deviceLog->noticeAtOpen = lent;
+    takeStatusTexts();
+    QTest::keyClick(window->windowHandle(), Qt::Key_F5);
+    settle();
+    EXPECT_EQ(takeStatusTexts().filter(lent), QStringList{lent});
+}
+
 // A send, a download or a delete shows its progress in the status bar: as the second of three songs starts,
 // the first song's bytes of the run's. Esc on a slow link stops a send or a download inside the song in
 // flight: the songs before it stay sent or fetched, nothing of it is left, and the end says how many went

@@ -13,6 +13,7 @@
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -115,6 +116,30 @@ TEST(CommandLine, AnswersHelpAndVersionOnStandardOutputAndRefusesTheRestOnStanda
             << said.toStdString();
     }
     EXPECT_FALSE(QFile::exists(scratch.storePath()));
+}
+
+// The menus in the bar and the pop-up ones, each item in its place with its caption and shortcut.
+TEST_F(WindowTest, TheMenusHoldTheirItemsInOrder) {
+    frmTunedeck& w = start();
+    const auto itemsOf = [](const QWidget* menu) {
+        QStringList items;
+        for (const QAction* item : menu->actions())
+            items << (item->isSeparator() ? item->objectName() + u" -"_s
+                                          : item->text() + u' ' + item->shortcut().toString());
+        return items.join(u'|');
+    };
+    const std::pair<const QWidget*, QString> menus[] = {
+        {w.menuBar(), u"操作(&D) |ヘルプ(&H) "_s},
+        {w.menuFile,
+         u"Rioにフォルダを作る(&F) |現在のフォルダを削除(&D) |メモリフォーマット |プレーヤー(&L) |"
+         u"menuSep2 -|フォント設定(&P) |文字列のカスタマイズ(&C) |menuSep1 -|終了(&X) Ctrl+X"_s},
+        {w.menuSongList,
+         u"削除(&D) Del|ダウンロード |最新の状態に更新(&R) |リストをクリップボードにコピー(&C) "_s},
+        {w.menuFileList, u"Rioへ転送(&S) "_s},
+        {w.menuFolder, u"最新の状態に更新(&R) "_s},
+        {w.menuHelp, u"バージョン情報(&A) "_s}};
+    for (const auto& [menu, items] : menus)
+        EXPECT_EQ(itemsOf(menu), items);
 }
 
 // Keyboard users open a list's pop-up menu with the Menu key or Shift+F10; neither F10 alone nor a letter

@@ -80,6 +80,7 @@ void frmTunedeck::connectPlayer(bool read) {
     if (session_)
         session_->release();
     session_ = std::make_unique<PlayerSession>(std::move(device), words_);
+    connect(session_.get(), &PlayerSession::noticed, this, &frmTunedeck::setStatus);
     session_->setDisplayFont(displayFontName_, displayFontSize_);
     fillPlayerMenu();
     if (!registered) {
