@@ -42,8 +42,8 @@ storage_state() {
 start_mtp_player 320 fill_for_sends
 run_bench scale_bench --benchmark_filter=SendToAnMtp
 storage_state
-# After the sends of 4 MiB into Held, umtprd's storage is full though each send's songs were removed through
-# MTP: the long run gets fresh folders and a umtprd started again.
+# After the sends of 4 MiB into Held, umtprd's storage is full: songs the clean-ups asked through MTP to remove
+# still lie in Held. The long run gets fresh folders and a umtprd started again.
 stop_mtp_responder
 find "$mtp_internal/Music" -mindepth 1 -maxdepth 1 -type d -exec rm -r {} +
 fill_for_sends
