@@ -76,8 +76,14 @@ bool containsIgnoringCase(const QStringList& names, const QString& name) {
 
 QString freeFatName(const QString& stem, const QString& extension, const QStringList& taken,
                     const NameLimit& limit) {
+    return freeFatName(
+        stem, extension, [&](const QString& name) { return containsIgnoringCase(taken, name); }, limit);
+}
+
+QString freeFatName(const QString& stem, const QString& extension,
+                    const std::function<bool(const QString& name)>& isTaken, const NameLimit& limit) {
     QString name = fatSafeName(stem, extension, limit);
-    for (int copy = 2; containsIgnoringCase(taken, name); ++copy)
+    for (int copy = 2; isTaken(name); ++copy)
         name = fatSafeName(stem, QStringLiteral(" (%1)").arg(copy) + extension, limit);
     return name;
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include <optional>
 #include <vector>
 
@@ -30,6 +32,9 @@ QString fatSafeName(const QString& stem, const QString& suffix = {}, const NameL
 // overwrite it), the first of "stem (2)ext", "stem (3)ext", … that is free.
 QString freeFatName(const QString& stem, const QString& extension, const QStringList& taken,
                     const NameLimit& limit = {});
+// The same, `isTaken` telling whether a name is taken, ignoring case.
+QString freeFatName(const QString& stem, const QString& extension,
+                    const std::function<bool(const QString& name)>& isTaken, const NameLimit& limit = {});
 
 // Whether `name` equals one of `names` ignoring case.
 bool containsIgnoringCase(const QStringList& names, const QString& name);

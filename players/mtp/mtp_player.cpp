@@ -54,6 +54,7 @@ void MtpPlayer::Open() {
 void MtpPlayer::Close() {
     connection_.reset();
     places_ = {};
+    plans_.clear();
 }
 
 int MtpPlayer::ExtFlash() {
@@ -99,25 +100,28 @@ void MtpPlayer::FontSize(qint32) {
 void MtpPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const QString& filePath,
                         const QString& memory, const TransferProgress& progress) {
     const Place place = memoryAt(memory);
-    // Sent by name, a song needs the numbers taken, not the order: a folder's sort before every song would
-    // make each song cost more the fuller the folder.
-    Folder folder = folderAt(place, folderIndex, Order::Any);
+    const std::vector<MtpObject> folders = folderList(connection().children(place.storage, place.parent));
+    requireFolderIndex(folderIndex, qint64(folders.size()));
+    const MtpObject& target = folders[folderIndex];
+    const std::optional<Folder> ordered =
+        playlists_ ? std::optional(readFolder(place, target)) : std::nullopt;
     const QString extension = extensionOf(filePath.section(u'/', -1));
     const auto [source, size] = openSongSource(filePath);
     // As the player said at Open, less what this bracket sent since: asking again costs a round trip a song.
     MtpStorage& storage = storageOf(place);
     if (size > storage.free)
         throw DeviceError(player_texts::kMemoryFull);
-    // A new song goes last; by name, the songs already there first take numbers that keep their places.
-    if (!playlists_ && !numberedApart(namesOf(folder.songs)))
-        numberSongs(folder, place);
+    SendPlan sends = ordered ? SendPlan{} : takePlan(place, target);
     const QString title = songStem(displayTitle, extension);
-    const QString stem = playlists_ ? title : numberPrefix(nextNumber(namesOf(folder.songs))) + title;
+    const QString name =
+        ordered ? freeFatName(title, extension, namesOf(ordered->objects))
+                : freeFatName(numberPrefix(sends.next) + title, extension,
+                              [&](const QString& each) { return sends.taken.contains(each.toCaseFolded()); });
     TagRecord tags;
     readTags(filePath, tags);
     const quint32 sent = connection().send(source.get(),
-                                           {.name = freeFatName(stem, extension, namesOf(folder.objects)),
-                                            .parent = folder.folder.id,
+                                           {.name = name,
+                                            .parent = target.id,
                                             .storage = place.storage,
                                             .size = size,
                                             .mp3 = extension.compare(u".mp3", Qt::CaseInsensitive) == 0,
@@ -126,11 +130,15 @@ void MtpPlayer::AddSong(qint16 folderIndex, const QString& displayTitle, const Q
                                             .album = tags.album},
                                            progress);
     storage.free -= size;
-    if (playlists_) {
-        std::vector<quint32> tracks = idsOf(folder.songs);
+    if (ordered) {
+        std::vector<quint32> tracks = idsOf(ordered->songs);
         tracks.push_back(sent);
-        keepOrder(folder, place, std::move(tracks));
+        keepOrder(*ordered, place, std::move(tracks));
+        return;
     }
+    ++sends.next;
+    sends.taken.insert(name.toCaseFolded());
+    plans_.insert_or_assign(target.id, std::move(sends));
 }
 
 void MtpPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& targetPath,
@@ -147,6 +155,7 @@ void MtpPlayer::GetSong(qint32 folderIndex, qint32 songIndex, const QString& tar
 }
 
 void MtpPlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& memory) {
+    plans_.clear();
     const Place place = memoryAt(memory);
     const Folder folder = folderAt(place, folderIndex);
     const quint32 song = songOf(folder, songIndex).id;
@@ -159,6 +168,7 @@ void MtpPlayer::DeleteSong(qint32 folderIndex, qint32 songIndex, const QString& 
 }
 
 void MtpPlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndexB, const QString& memory) {
+    plans_.clear();
     const Place place = memoryAt(memory);
     Folder folder = folderAt(place, folderIndex);
     songOf(folder, songIndexA);
@@ -188,6 +198,7 @@ void MtpPlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndex
 }
 
 void MtpPlayer::AddFolder(const QString& folderName, const QString& memory) {
+    plans_.clear();
     const Place place = memoryAt(memory);
     const QString name = newFolderName(
         folderName, {}, [&] { return namesOf(connection().children(place.storage, place.parent)); });
@@ -195,12 +206,14 @@ void MtpPlayer::AddFolder(const QString& folderName, const QString& memory) {
 }
 
 void MtpPlayer::DeleteFolder(qint16 folderIndex, const QString& memory) {
+    plans_.clear();
     const Place place = memoryAt(memory);
     kept_ = clearFolder(place, folderAt(place, folderIndex));
 }
 
 // What the pane shows goes, and only that: a phone keeps its photos and the player its own files.
 void MtpPlayer::Format(const QString& memory) {
+    plans_.clear();
     const Place place = memoryAt(memory);
     int kept = 0;
     for (const MtpObject& folder : folderList(connection().children(place.storage, place.parent)))
@@ -245,10 +258,10 @@ MtpPlayer::Place MtpPlayer::memoryAt(const QString& memory) {
     return memoryAt(memoryNumber(memoryFromText(memory)));
 }
 
-MtpPlayer::Folder MtpPlayer::folderAt(const Place& place, qint32 index, Order order) {
+MtpPlayer::Folder MtpPlayer::folderAt(const Place& place, qint32 index) {
     const std::vector<MtpObject> folders = folderList(connection().children(place.storage, place.parent));
     requireFolderIndex(index, qint64(folders.size()));
-    return readFolder(place, folders[index], order);
+    return readFolder(place, folders[index]);
 }
 
 MtpPlayer::Folder MtpPlayer::readFolder(const Place& place, const MtpObject& object, Order order) {
@@ -267,6 +280,20 @@ MtpPlayer::Folder MtpPlayer::readFolder(const Place& place, const MtpObject& obj
 const MtpObject& MtpPlayer::songOf(const Folder& folder, qint32 index) const {
     requireSongIndex(index, qint64(folder.songs.size()));
     return folder.songs[index];
+}
+
+MtpPlayer::SendPlan MtpPlayer::takePlan(const Place& place, const MtpObject& object) {
+    if (auto kept = plans_.extract(object.id))
+        return std::move(kept.mapped());
+    // By name a song needs the numbers taken, not the order: reading them from the listing before every song,
+    // or sorting the folder, would make each song cost more the fuller the folder.
+    Folder folder = readFolder(place, object, Order::Any);
+    if (!numberedApart(namesOf(folder.songs)))
+        numberSongs(folder, place);
+    SendPlan plan{.next = nextNumber(namesOf(folder.songs))};
+    for (const MtpObject& each : folder.objects)
+        plan.taken.insert(each.name.toCaseFolded());
+    return plan;
 }
 
 void MtpPlayer::numberSongs(Folder& folder, const Place& place) {

@@ -4,7 +4,10 @@
 #include "device_component.h"
 #include "mtp_connection.h"
 
+#include <QSet>
+
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -66,9 +69,18 @@ class MtpPlayer final : public DeviceComponent,
     // The storage as last read: at Open, or by AvailableMemory.
     MtpStorage& storageOf(const Place& place);
     enum class Order { Play, Any };
-    Folder folderAt(const Place& place, qint32 index, Order order = Order::Play);
+    Folder folderAt(const Place& place, qint32 index);
     Folder readFolder(const Place& place, const MtpObject& object, Order order = Order::Play);
     const MtpObject& songOf(const Folder& folder, qint32 index) const;
+    // What the sends into a name-ordered folder go on from: its next free number and its names, folded to one
+    // case. Worked out at the folder's first send of a bracket, then kept up by each send.
+    struct SendPlan {
+        int next = 1;
+        QSet<QString> taken;
+    };
+    // The plan of the folder `object`, taken out of those kept (a send that fails leaves none behind); its
+    // songs numbered first where two share a number or one has none.
+    SendPlan takePlan(const Place& place, const MtpObject& object);
     // Gives a name-ordered folder's songs numbers of their own, in the order they play now; leaves its songs
     // in that order.
     void numberSongs(Folder& folder, const Place& place);
@@ -82,8 +94,9 @@ class MtpPlayer final : public DeviceComponent,
     std::unique_ptr<MtpConnection> connection_;  // while open
     std::vector<MtpStorage> storages_;
     std::array<std::optional<Place>, 2> places_;
-    bool playlists_ = false;  // the player orders songs by playlists
-    int kept_ = 0;            // by the last DeleteFolder or Format
+    bool playlists_ = false;             // the player orders songs by playlists
+    std::map<quint32, SendPlan> plans_;  // by folder id, until the bracket ends or another change
+    int kept_ = 0;                       // by the last DeleteFolder or Format
 };
 
 }  // namespace tunedeck
