@@ -200,33 +200,31 @@ void frmTunedeck::setPlayer(PlayerEntry player) {
     }
 }
 
-// What each control is, for screen readers: name, and what it is for; and the menu items. Those of the
-// player name it, for the emulated player "Rioにフォルダを作る(&F)", "Rioへ転送(&S)", "Rioの曲", ….
+// What each control is, for screen readers: name, and what it is for; and the menu items. Each text is the
+// emulated player's, said with the chosen player's words.
 void frmTunedeck::nameControls() {
-    const QString& rio = words_.name;
-    menuMkDir->setText(rio + QStringLiteral("にフォルダを作る(&F)"));
-    menuSend->setText(rio + QStringLiteral("へ転送(&S)"));
-    const QString shownMemory = QStringLiteral("曲を表示する") + rio + QStringLiteral("のメモリ");
+    const auto said = [this](const QString& text) { return worded(text, words_); };
+    menuMkDir->setText(said(QStringLiteral("Rioにフォルダを作る(&F)")));
+    menuSend->setText(said(QStringLiteral("Rioへ転送(&S)")));
+    const QString shownMemory = said(QStringLiteral("曲を表示するRioのメモリ"));
     const std::tuple<QWidget*, QString, QString> spoken[] = {
         {drvList, QStringLiteral("コンピューターのドライブ"), QStringLiteral("フォルダを表示するドライブ")},
         {dirlst, QStringLiteral("コンピューターのフォルダ"), QStringLiteral("ファイルを表示するフォルダ")},
         {lvwFile, QStringLiteral("音楽ファイル"),
-         QStringLiteral("選んだフォルダのファイル。") + rio + QStringLiteral("へ転送できます")},
+         said(QStringLiteral("選んだフォルダのファイル。Rioへ転送できます"))},
         {picSep, QStringLiteral("区切り"), QStringLiteral("上下の領域の高さを変えます")},
-        {fraSong, rio + QStringLiteral("の内容"), rio + QStringLiteral("のメモリ、フォルダと曲")},
-        {optRam[0], rio + QStringLiteral("の内蔵メモリ"), shownMemory},
-        {optRam[1], rio + QStringLiteral("のSmartMedia"), shownMemory},
-        {cmbFolder, rio + QStringLiteral("のフォルダ"),
-         QStringLiteral("曲を表示する") + rio + QStringLiteral("のフォルダ")},
-        {lvwSong, rio + QStringLiteral("の曲"),
-         QStringLiteral("選んだ") + rio + QStringLiteral("のフォルダの曲")},
-        {stbRioInfo, QStringLiteral("ステータスバー"), rio + QStringLiteral("の状態とメモリ")},
+        {fraSong, said(QStringLiteral("Rioの内容")), said(QStringLiteral("Rioのメモリ、フォルダと曲"))},
+        {optRam[0], said(QStringLiteral("Rioの内蔵メモリ")), shownMemory},
+        {optRam[1], said(QStringLiteral("RioのSmartMedia")), shownMemory},
+        {cmbFolder, said(QStringLiteral("Rioのフォルダ")), said(QStringLiteral("曲を表示するRioのフォルダ"))},
+        {lvwSong, said(QStringLiteral("Rioの曲")), said(QStringLiteral("選んだRioのフォルダの曲"))},
+        {stbRioInfo, QStringLiteral("ステータスバー"), said(QStringLiteral("Rioの状態とメモリ"))},
     };
     for (const auto& [control, spokenName, description] : spoken) {
         control->setAccessibleName(spokenName);
         control->setAccessibleDescription(description);
     }
-    stbRioInfo->namePlayer(rio);
+    stbRioInfo->namePlayer(words_.name);
 }
 
 void frmTunedeck::connectHandlers() {
