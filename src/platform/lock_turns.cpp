@@ -11,11 +11,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <thread>
 
 namespace tunedeck {
 namespace {
+
+constexpr std::chrono::microseconds kQuickestLook{100};
 
 // The line file, open from the first try. It is there only while someone is in line or waits to be: the one
 // in line removes it as it leaves, and whoever waits makes it again.
@@ -49,6 +52,8 @@ class Line {
         inLine_ = true;
         return true;
     }
+    // Whether this program waits to get in line, which it does only where there are turns.
+    bool outsideTheLine() const { return usable_ && !inLine_; }
 
   private:
     bool open() {
@@ -89,13 +94,24 @@ class Line {
 
 bool takeInTurn(const QString& linePath, const std::function<bool()>& tryTake, TurnWait wait) {
     const QDeadlineTimer deadline(wait.total);
+    const auto began = std::chrono::steady_clock::now();
     Line line(linePath);
     for (;;) {
         if (line.enter() && tryTake())
             return true;
         if (deadline.hasExpired())
             return false;
-        std::this_thread::sleep_for(wait.retry);
+        // Whoever comes to the line first when it frees gets in. Waiters that looked for it at one pace
+        // would keep their order of looking from round to round, and the last of them could wait out its
+        // whole wait; so a program looks the more often the longer it has waited, and the one that has
+        // waited longest is most likely the next in line.
+        if (!line.outsideTheLine()) {
+            std::this_thread::sleep_for(wait.retry);
+            continue;
+        }
+        const std::chrono::nanoseconds retry = wait.retry, waited = std::chrono::steady_clock::now() - began;
+        std::this_thread::sleep_for(std::max<std::chrono::nanoseconds>(
+            kQuickestLook, retry * retry.count() / std::max<qint64>((retry + waited).count(), 1)));
     }
 }
 
