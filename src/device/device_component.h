@@ -96,4 +96,23 @@ class KeptFiles {
     virtual int FilesKept() const = 0;
 };
 
+// What a player that keeps each song as a file may offer: the name its song list shows for a song sent under
+// `displayTitle` from `filePath` into `memory` (the file system's form of the title), before what it adds to
+// keep it apart from another of that name (" (2)"). A player without it shows the title as it was sent.
+class ShowsSongNames {
+  public:
+    virtual ~ShowsSongNames() = default;
+    virtual QString ShownSongName(const QString& displayTitle, const QString& filePath,
+                                  const QString& memory) = 0;
+};
+
+// What a player whose every swap rewrites much may offer: a folder's songs put into a new order at once.
+// `order` names every song index of the folder once, in the order the songs are to play.
+class ArrangesSongs {
+  public:
+    virtual ~ArrangesSongs() = default;
+    virtual void ArrangeSongs(qint16 folderIndex, const std::vector<qint32>& order,
+                              const QString& memory) = 0;
+};
+
 }  // namespace tunedeck

@@ -4,6 +4,7 @@
 #include "device_component.h"
 #include "player_memory.h"
 #include "player_words.h"
+#include "sync_plan.h"
 
 #include <QMutex>
 #include <QObject>
@@ -85,6 +86,33 @@ struct RunProgress {
     qint64 runTotal = 0;
 };
 
+// A player folder that is to follow a computer folder's music files `files`, in their order (the file
+// list's): `folder`, or where that is empty, the folder named `newFolder`, made when the memory has none of
+// that name.
+struct SyncRequest {
+    PlayerMemory memory = PlayerMemory::Internal;
+    std::optional<FolderRef> folder;
+    QString newFolder;
+    QStringList files;
+    bool removeOnlyOnPlayer = false;  // the songs no file is go
+};
+
+// What a sync would do: into the request's folder, where it names one, and into the folder named
+// `newFolder` (every file to send while the memory has no folder of that name).
+struct SyncPreview {
+    std::optional<SyncSummary> intoFolder;
+    SyncSummary intoNewFolder;
+    bool newFolderExists = false;
+};
+
+// What a sync did: `planned` as it found the folder; Outcome::done counts the songs sent and
+// Outcome::failed those the player refused.
+struct SyncResult {
+    SyncSummary planned;
+    int removed = 0;
+    bool reordered = false;
+};
+
 // The one way to a player. It owns the device object and a thread on which every call of it runs, so the
 // caller's thread never waits on the player: each operation below returns at once, and its continuation
 // `done` is called with its outcome on the thread that owns the session, queued (never inside the call that
@@ -101,6 +129,8 @@ class PlayerSession : public QObject {
     using Done = std::function<void(const Outcome& outcome)>;
     using ReadingDone = std::function<void(const Outcome& outcome, const PaneReading& reading)>;
     using MemoryReadingDone = std::function<void(const Outcome& outcome, const MemoryReading& reading)>;
+    using SyncPreviewDone = std::function<void(const Outcome& outcome, const SyncPreview& preview)>;
+    using SyncDone = std::function<void(const Outcome& outcome, const SyncResult& result)>;
 
     // `device` may be empty (its component could not be created): then every operation fails. `words` are
     // what the session's own texts call the player.
@@ -126,6 +156,14 @@ class PlayerSession : public QObject {
     // `titleOf` (called on the session's thread).
     void send(PlayerMemory memory, qint16 folderIndex, QStringList files, TitleOf titleOf,
               AfterRefusal afterRefusal, Done done);
+    // What `request` would do, read in one bracket that changes nothing; each file titled by `titleOf`
+    // (called on the session's thread).
+    void previewSync(SyncRequest request, TitleOf titleOf, SyncPreviewDone done);
+    // `request` as a run of songs: the files not on the player are sent (a refused one is named by
+    // songRefused and the rest go on), the songs no file is go where asked, and the folder is put into the
+    // files' order. A run stopped or cut short leaves every song it sent whole, and a sync made again sends
+    // only what is still missing.
+    void sync(SyncRequest request, TitleOf titleOf, SyncDone done);
     // The songs (of one folder), all in one bracket, each into the file `targetOf` names.
     void download(QList<SongRef> songs, TargetOf targetOf, Done done);
     // Each song in a bracket of its own (or all in one, as a send); every deletion moves the later songs of
@@ -192,6 +230,11 @@ Outcome waitFor(const std::function<void(PlayerSession::Done)>& begin);
 // A pane reading, waited for as above, into `reading`.
 Outcome waitFor(PlayerSession& session, PlayerMemory memory, std::optional<FolderRef> folder,
                 PaneReading& reading);
+// A sync's preview and a sync, waited for as above.
+Outcome waitFor(PlayerSession& session, const SyncRequest& request, const PlayerSession::TitleOf& titleOf,
+                SyncPreview& preview);
+Outcome waitFor(PlayerSession& session, const SyncRequest& request, const PlayerSession::TitleOf& titleOf,
+                SyncResult& result);
 // A reading of a whole memory, waited for as above, into `reading`.
 Outcome waitFor(PlayerSession& session, PlayerMemory memory, MemoryReading& reading);
 
