@@ -398,6 +398,164 @@ void PlayerSession::send(PlayerMemory memory, qint16 folderIndex, QStringList fi
     perform(work, std::move(done));
 }
 
+namespace {
+
+// The computer folder's files as a sync compares them: titled now, named as the player's list would show
+// them, and sized.
+std::vector<SyncSource> syncSources(DeviceComponent& device, const SyncRequest& request,
+                                    const PlayerSession::TitleOf& titleOf) {
+    auto* const names = dynamic_cast<ShowsSongNames*>(&device);
+    std::vector<SyncSource> sources;
+    for (const QString& file : request.files) {
+        const QString title = titleOf(file);
+        sources.push_back(
+            {.path = file,
+             .title = title,
+             .shown = names ? names->ShownSongName(title, file, memoryText(request.memory)) : title,
+             .size = fileSize(file)});
+    }
+    return sources;
+}
+
+// The folder a sync works on: the request's, still where the list showed it; or the first of the memory's
+// folders named as the new one; or none yet (-1).
+FolderRef syncFolder(DeviceComponent& device, const SyncRequest& request) {
+    if (request.folder) {
+        requireFolder(device, request.memory, request.folder->index, request.folder->name);
+        return *request.folder;
+    }
+    const QStringList names = folderNames(device, request.memory);
+    return {qint16(names.indexOf(request.newFolder)), request.newFolder};
+}
+
+std::vector<DeviceSong> songsIn(DeviceComponent& device, PlayerMemory memory, qint16 folder) {
+    return folder < 0 ? std::vector<DeviceSong>{} : device.Songs(memoryNumber(memory), folder);
+}
+
+}  // namespace
+
+void PlayerSession::previewSync(SyncRequest request, TitleOf titleOf, SyncPreviewDone done) {
+    const auto preview = std::make_shared<SyncPreview>();
+    const auto work = [this, request = std::move(request), titleOf = std::move(titleOf), preview] {
+        return bracket([&](DeviceComponent& device) {
+            const std::vector<SyncSource> sources = syncSources(device, request, titleOf);
+            const qint64 available = device.AvailableMemory(memoryText(request.memory));
+            const auto summaryInto = [&](qint16 folder) {
+                return planSync(sources, songsIn(device, request.memory, folder), available).summary;
+            };
+            if (request.folder)
+                preview->intoFolder = summaryInto(syncFolder(device, request).index);
+            SyncRequest asNew = request;
+            asNew.folder.reset();
+            const qint16 named = syncFolder(device, asNew).index;
+            preview->newFolderExists = named >= 0;
+            preview->intoNewFolder = summaryInto(named);
+        });
+    };
+    perform(work, [preview, done = std::move(done)](const Outcome& outcome) { done(outcome, *preview); });
+}
+
+void PlayerSession::sync(SyncRequest request, TitleOf titleOf, SyncDone done) {
+    const auto result = std::make_shared<SyncResult>();
+    const auto work = [this, request = std::move(request), titleOf = std::move(titleOf), result] {
+        const QString memory = memoryText(request.memory);
+        RunBrackets brackets(*this);
+        Outcome outcome;
+        std::vector<SyncSource> sources;
+        SyncPlan plan;
+        FolderRef folder;
+        std::vector<DeviceSong> listed;
+        const Outcome planned = brackets.step([&](DeviceComponent& device) {
+            folder = syncFolder(device, request);
+            if (folder.index < 0) {
+                const auto [faceName, pointSize] = displayFont();
+                device.FontName(faceName);
+                device.FontSize(pointSize);
+                const QStringList before = folderNames(device, request.memory);
+                device.AddFolder(request.newFolder, memory);
+                const QStringList after = folderNames(device, request.memory);
+                // The player may have made the name its own (FAT's form of it); the folder is the one new.
+                for (qint16 i = 0; i < after.size() && folder.index < 0; ++i)
+                    if (!before.contains(after[i]))
+                        folder = {i, after[i]};
+                if (folder.index < 0)
+                    throw PlayerChanged{};
+            }
+            sources = syncSources(device, request, titleOf);
+            listed = songsIn(device, request.memory, folder.index);
+            plan = planSync(sources, listed, device.AvailableMemory(memory));
+        });
+        if (!planned.ok())
+            return planned;
+        result->planned = plan.summary;
+
+        // The songs that go leave room for those that come; from the last, so that the others keep their
+        // places.
+        if (request.removeOnlyOnPlayer)
+            for (auto extra = plan.extra.rbegin(); extra != plan.extra.rend(); ++extra) {
+                if (cancelled())
+                    return endedAs(outcome, ended(Ending::Cancelled));
+                const Outcome one = brackets.step([&](DeviceComponent& device) {
+                    requireFolder(device, request.memory, folder.index, folder.name);
+                    const std::vector<DeviceSong> now = songsIn(device, request.memory, folder.index);
+                    const DeviceSong& was = listed[*extra];
+                    requireAt(now, {.name = was.name, .size = was.size, .identity = was.identity}, *extra);
+                    outcome.askedToChange = true;
+                    device.DeleteSong(folder.index, *extra, memory);
+                });
+                if (!one.ok())
+                    return endedAs(outcome, one);
+                ++result->removed;
+            }
+
+        Run run(*this, int(plan.send.size()), plan.summary.sendBytes);
+        for (size_t i = 0; i < plan.send.size(); ++i) {
+            if (cancelled())
+                return endedAs(outcome, ended(Ending::Cancelled));
+            const SyncSource& source = sources[plan.send[i]];
+            run.start(int(i) + 1, source.title, std::max<qint64>(source.size, 0));
+            const Outcome one = brackets.step([&](DeviceComponent& device) {
+                requireFolder(device, request.memory, folder.index, folder.name);
+                const auto [faceName, pointSize] = displayFont();
+                device.FontName(faceName);
+                device.FontSize(pointSize);
+                device.AddSong(folder.index, source.title, source.path, memory, run.mover());
+            });
+            if (one.ok()) {
+                ++outcome.done;
+                run.finish();
+            } else if (one.ending == Ending::Failed) {
+                ++outcome.failed;
+                outcome.description = one.description;
+                emit songRefused(one.description);
+            } else {
+                return endedAs(outcome, one);
+            }
+        }
+
+        if (cancelled())
+            return endedAs(outcome, ended(Ending::Cancelled));
+        const Outcome arranged = brackets.step([&](DeviceComponent& device) {
+            requireFolder(device, request.memory, folder.index, folder.name);
+            const std::vector<qint32> order =
+                followingOrder(sources, songsIn(device, request.memory, folder.index));
+            const std::vector<SongSwap> swaps = swapsInto(order);
+            if (swaps.empty())
+                return;
+            if (auto* arranges = dynamic_cast<ArrangesSongs*>(&device))
+                arranges->ArrangeSongs(folder.index, order, memory);
+            else
+                for (const SongSwap& swap : swaps)
+                    device.SwapSong(folder.index, swap.a, swap.b, memory);
+            result->reordered = true;
+        });
+        if (!arranged.ok())
+            return endedAs(outcome, arranged);
+        return brackets.end(outcome);
+    };
+    perform(work, [result, done = std::move(done)](const Outcome& outcome) { done(outcome, *result); });
+}
+
 void PlayerSession::download(QList<SongRef> songs, TargetOf targetOf, Done done) {
     const auto work = [this, songs = std::move(songs), targetOf = std::move(targetOf)] {
         qint64 total = 0;
@@ -546,6 +704,26 @@ Outcome waitFor(PlayerSession& session, PlayerMemory memory, std::optional<Folde
     return waitFor([&](PlayerSession::Done done) {
         session.readPane(memory, folder, [&, done](const Outcome& outcome, const PaneReading& read) {
             reading = read;
+            done(outcome);
+        });
+    });
+}
+
+Outcome waitFor(PlayerSession& session, const SyncRequest& request, const PlayerSession::TitleOf& titleOf,
+                SyncPreview& preview) {
+    return waitFor([&](PlayerSession::Done done) {
+        session.previewSync(request, titleOf, [&, done](const Outcome& outcome, const SyncPreview& read) {
+            preview = read;
+            done(outcome);
+        });
+    });
+}
+
+Outcome waitFor(PlayerSession& session, const SyncRequest& request, const PlayerSession::TitleOf& titleOf,
+                SyncResult& result) {
+    return waitFor([&](PlayerSession::Done done) {
+        session.sync(request, titleOf, [&, done](const Outcome& outcome, const SyncResult& ended) {
+            result = ended;
             done(outcome);
         });
     });

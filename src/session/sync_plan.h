@@ -29,7 +29,14 @@ struct SyncSummary {
     // songs of that name and size, one for one, for nothing else tells them apart.
     int alike = 0;
     qint64 available = 0;  // free bytes in the memory
-    bool reorder = false;  // the songs will be put into the computer folder's order
+    // Whether the songs will be put into the computer folder's order afterwards, with the songs only on the
+    // player kept or gone.
+    bool reorderIfKept = false;
+    bool reorderIfRemoved = false;
+
+    bool reorder(bool removingOnlyOnPlayer) const {
+        return removingOnlyOnPlayer ? reorderIfRemoved : reorderIfKept;
+    }
 
     // Whether what is sent fits the free memory, the songs only on the player counted as freed when they go.
     bool fits(bool removingOnlyOnPlayer) const {
