@@ -487,6 +487,7 @@ void PlayerSession::sync(SyncRequest request, TitleOf titleOf, SyncDone done) {
         });
         if (!planned.ok())
             return planned;
+        result->folder = folder;
         result->planned = plan.summary;
 
         // The songs that go leave room for those that come; from the last, so that the others keep their

@@ -108,6 +108,7 @@ struct SyncPreview {
 // What a sync did: `planned` as it found the folder; Outcome::done counts the songs sent and
 // Outcome::failed those the player refused.
 struct SyncResult {
+    FolderRef folder;  // the folder synced into, named as the player lists it; index -1 before it was found
     SyncSummary planned;
     int removed = 0;
     bool reordered = false;
