@@ -3,6 +3,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 class QWidget;
 
 namespace tunedeck {
@@ -10,6 +13,14 @@ namespace tunedeck {
 struct FontChoice {
     QString name;
     double pointSize = 0;
+};
+
+// What a sync was told to do: into the player folder chosen or into the folder named after the computer
+// folder, with the songs only the player has kept or removed; `accepted` is Yes.
+struct SyncChoice {
+    bool newFolder = false;
+    bool removeOnlyOnPlayer = false;
+    bool accepted = false;
 };
 
 // Every question and message the program puts to the user. The window never opens a dialog itself, so tests
@@ -33,6 +44,13 @@ class Prompts {
 
     // The font dialog listing screen fonts; the preset comes back unchanged when cancelled.
     virtual FontChoice chooseFont(QWidget* owner, const FontChoice& preset) = 0;
+
+    // A sync's one question: into `playerFolder` (offered only when the player has a folder chosen) or into
+    // `newFolder`, the songs only the player has kept (at first) or removed, then Yes or No. `summaryFor`
+    // tells what each choice would do, shown anew as the choice changes.
+    virtual SyncChoice chooseSync(QWidget* owner, const QString& title,
+                                  const std::optional<QString>& playerFolder, const QString& newFolder,
+                                  const std::function<QString(const SyncChoice&)>& summaryFor) = 0;
 };
 
 // A single-line box after an insertion that ends at `cursor`: an inserted text keeps only its first line, as
@@ -49,6 +67,9 @@ class DialogPrompts final : public Prompts {
     QString input(QWidget* owner, const QString& prompt, const QString& title,
                   const QString& defaultText) override;
     FontChoice chooseFont(QWidget* owner, const FontChoice& preset) override;
+    SyncChoice chooseSync(QWidget* owner, const QString& title, const std::optional<QString>& playerFolder,
+                          const QString& newFolder,
+                          const std::function<QString(const SyncChoice&)>& summaryFor) override;
 };
 
 }  // namespace tunedeck

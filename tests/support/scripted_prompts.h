@@ -28,21 +28,30 @@ T nextAnswer(QQueue<T>& answers, const T& otherwise, const QString& question) {
 class ScriptedPrompts final : public Prompts {
   public:
     struct Shown {
-        // text: the message, question or prompt; defaultText: an input box's; font: a font dialog's preset
+        // text: the message, question or prompt, or a sync's summary for the choice answered; defaultText:
+        // an input box's; font: a font dialog's preset
         QString text, title, defaultText;
         Icon icon = Icon::Information;  // messages only
         FontChoice font;
+        // A sync's folders, "player folder|new folder" (the first empty where none is offered), and its
+        // summary for each choice offered: into the player folder keeping and removing the songs only the
+        // player has, then the same into the new folder.
+        QString folders;
+        QStringList summaries;
     };
 
     void answerConfirm(bool yes) { confirms_.enqueue(yes); }
     void answerInput(const QString& text) { inputs_.enqueue(text); }
     void answerFont(const FontChoice& font) { fonts_.enqueue(font); }
+    void answerSync(const SyncChoice& choice) { syncs_.enqueue(choice); }
     // The next message stays open as a box does, taking events in a loop of its own, while `whileOpen` runs;
     // it is answered once that returns.
     void keepNextMessageOpen(std::function<void()> whileOpen) { whileOpen_ = std::move(whileOpen); }
 
     const QList<Shown>& shown() const { return shown_; }
-    bool allAnswersUsed() const { return confirms_.isEmpty() && inputs_.isEmpty() && fonts_.isEmpty(); }
+    bool allAnswersUsed() const {
+        return confirms_.isEmpty() && inputs_.isEmpty() && fonts_.isEmpty() && syncs_.isEmpty();
+    }
 
     bool confirm(QWidget*, const QString& text, const QString& title) override {
         shown_.append({.text = text, .title = title, .icon = Icon::Exclamation});
@@ -68,11 +77,27 @@ class ScriptedPrompts final : public Prompts {
         shown_.append({.font = preset});
         return nextAnswer(fonts_, preset, QStringLiteral("font dialog"));
     }
+    // Unanswered, No; an answer into the player folder where none is offered fails the test.
+    SyncChoice chooseSync(QWidget*, const QString& title, const std::optional<QString>& playerFolder,
+                          const QString& newFolder,
+                          const std::function<QString(const SyncChoice&)>& summaryFor) override {
+        Shown shown{.title = title, .folders = playerFolder.value_or(QString()) + u'|' + newFolder};
+        for (const bool intoNew : {false, true})
+            for (const bool removing : {false, true})
+                if (intoNew || playerFolder)
+                    shown.summaries << summaryFor({.newFolder = intoNew, .removeOnlyOnPlayer = removing});
+        const SyncChoice answer = nextAnswer(syncs_, SyncChoice{}, QStringLiteral("sync: ") + newFolder);
+        EXPECT_TRUE(answer.newFolder || playerFolder) << "no player folder offered";
+        shown.text = summaryFor(answer);
+        shown_.append(shown);
+        return answer;
+    }
 
   private:
     QQueue<bool> confirms_;
     QQueue<QString> inputs_;
     QQueue<FontChoice> fonts_;
+    QQueue<SyncChoice> syncs_;
     QList<Shown> shown_;
     std::function<void()> whileOpen_;
 };

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -380,6 +381,68 @@ TEST(DialogPrompts, PastedTextsKeepTheirFirstLineQuestionsShowMarkupAsTextAndFon
         dialog.accept();
     });
     EXPECT_EQ(DialogPrompts().chooseFont(nullptr, {u"IPAGothic"_s, 15}).pointSize, 15);
+}
+
+// The sync's question shows the summary of the choice as it changes: the player folder chosen first where
+// there is one, else only the new folder; the removal off. A folder's "&" is a character of its name, not a
+// shortcut's mark. Yes, the default, gives the choice made; No and Esc say No.
+TEST(DialogPrompts, TheSyncQuestionSummarisesTheChoiceAsItChanges) {
+    QTranslator translator;
+    ASSERT_TRUE(installJapaneseTranslation(translator));
+    const auto summaryFor = [](const SyncChoice& choice) {
+        return (choice.newFolder ? u"new "_s : u"chosen "_s) +
+               (choice.removeOnlyOnPlayer ? u"remove"_s : u"keep"_s);
+    };
+    // The dialog's options and summary as shown, then each one clicked in turn and the summary after it.
+    const auto asked = [](QDialog& dialog, const QList<int>& clicks) {
+        QStringList seen;
+        const QList<QAbstractButton*> options =
+            dialog.findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly);
+        const QLabel* summary = dialog.findChild<QLabel*>();
+        for (const QAbstractButton* option : options)
+            seen << option->text() + (option->isChecked() ? u"*"_s : u""_s);
+        seen << summary->text();
+        for (const int click : clicks) {
+            options[click]->click();
+            seen << summary->text();
+        }
+        return seen.join(u'|');
+    };
+    const std::tuple<std::optional<QString>, QList<int>, Qt::Key, QString, SyncChoice> cases[] = {
+        {u"R&B"_s,
+         {2, 1},
+         Qt::Key_Return,
+         u"プレーヤーのフォルダ「R&&B」*|コンピュータのフォルダと同じ名前のフォルダ「m&&m」|"
+         u"プレーヤーにだけある曲を削除する|chosen keep|chosen remove|new remove"_s,
+         {.newFolder = true, .removeOnlyOnPlayer = true, .accepted = true}},
+        {u"a"_s,
+         {},
+         Qt::Key_Escape,
+         u"プレーヤーのフォルダ「a」*|コンピュータのフォルダと同じ名前のフォルダ「m&&m」|"
+         u"プレーヤーにだけある曲を削除する|chosen keep"_s,
+         {}},
+        {std::nullopt,
+         {},
+         Qt::Key_Return,
+         u"コンピュータのフォルダと同じ名前のフォルダ「m&&m」*|プレーヤーにだけある曲を削除する|new keep"_s,
+         {.newFolder = true, .accepted = true}}};
+    for (const auto& [playerFolder, clicks, key, shown, chosen] : cases) {
+        QString seen;
+        whenShown<QDialog>([&, clicks = clicks, key = key](QDialog& dialog) {
+            seen = asked(dialog, clicks);
+            const auto* buttons = dialog.findChild<QDialogButtonBox*>();
+            const QPushButton* yes = buttons->button(QDialogButtonBox::Yes);
+            seen += u"|"_s + yes->text() + (yes->isDefault() ? u"*|"_s : u"|"_s) +
+                    buttons->button(QDialogButtonBox::No)->text();
+            QTest::keyClick(&dialog, key);
+        });
+        const SyncChoice choice =
+            DialogPrompts().chooseSync(nullptr, u"フォルダを同期"_s, playerFolder, u"m&m"_s, summaryFor);
+        EXPECT_EQ(seen, shown + u"|はい(&Y)*|いいえ(&N)"_s);
+        EXPECT_EQ(std::tuple(choice.newFolder, choice.removeOnlyOnPlayer, choice.accepted),
+                  std::tuple(chosen.newFolder, chosen.removeOnlyOnPlayer, chosen.accepted));
+    }
+    QCoreApplication::removeTranslator(&translator);
 }
 
 }  // namespace
