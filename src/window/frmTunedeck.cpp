@@ -46,9 +46,10 @@ frmTunedeck::frmTunedeck(Environment environment, QWidget* parent)
     createMenus();
     // Named as the player a new settings file chooses until the settings are read.
     setPlayer(environment_.kinds.absent(QString(), QString()));
-    playerPane_ = std::make_unique<BusyWindow>(
-        this, fraSong,
-        QList<QAction*>{menuSend, menuMkDir, menuRmDir, menuFormat, menuDel, menuDown, menuRefSong});
+    playerPane_ =
+        std::make_unique<BusyWindow>(this, fraSong,
+                                     QList<QAction*>{menuSend, menuMkDir, menuRmDir, menuFormat, menuSync,
+                                                     menuFolSync, menuDel, menuDown, menuRefSong});
     connectHandlers();
 }
 
@@ -148,6 +149,7 @@ void frmTunedeck::createMenus() {
     menuMkDir = item(menuFile, "menuMkDir", {});
     menuRmDir = item(menuFile, "menuRmDir", QStringLiteral("現在のフォルダを削除(&D)"));
     menuFormat = item(menuFile, "menuFormat", QStringLiteral("メモリフォーマット"));
+    menuSync = item(menuFile, "menuSync", QStringLiteral("フォルダを同期(&Y)"));
     menuPlayer = popup("menuPlayer", QStringLiteral("プレーヤー(&L)"));
     menuFile->addMenu(menuPlayer);
     menuPlayers = new QActionGroup(menuPlayer);
@@ -175,6 +177,7 @@ void frmTunedeck::createMenus() {
 
     menuFolder = popup("menuFolder", QStringLiteral("フォルダツリー"));
     menuFolRef = item(menuFolder, "menuFolRef", QStringLiteral("最新の状態に更新(&R)"));
+    menuFolSync = item(menuFolder, "menuFolSync", QStringLiteral("フォルダを同期(&Y)"));
 
     menuHelp = popup("menuHelp", QStringLiteral("ヘルプ(&H)"));
     menuAbout = item(menuHelp, "menuAbout", QStringLiteral("バージョン情報(&A)"));
@@ -241,6 +244,8 @@ void frmTunedeck::connectHandlers() {
     connect(menuMkDir, &QAction::triggered, this, &frmTunedeck::menuMkDir_Click);
     connect(menuRmDir, &QAction::triggered, this, &frmTunedeck::menuRmDir_Click);
     connect(menuFormat, &QAction::triggered, this, &frmTunedeck::menuFormat_Click);
+    for (QAction* sync : {menuSync, menuFolSync})
+        connect(sync, &QAction::triggered, this, &frmTunedeck::menuSync_Click);
     connect(menuCustom, &QAction::triggered, this, &frmTunedeck::menuCustom_Click);
     connect(menuFont, &QAction::triggered, this, &frmTunedeck::menuFont_Click);
     connect(menuAbout, &QAction::triggered, this, &frmTunedeck::menuAbout_Click);

@@ -59,6 +59,7 @@ class frmTunedeck : public QMainWindow {
     QAction* menuMkDir = nullptr;
     QAction* menuRmDir = nullptr;
     QAction* menuFormat = nullptr;
+    QAction* menuSync = nullptr;
     QMenu* menuPlayer = nullptr;  // the players to choose from, their song order, and safe removal
     QActionGroup* menuPlayers = nullptr;
     QActionGroup* menuOrders = nullptr;
@@ -77,9 +78,10 @@ class frmTunedeck : public QMainWindow {
     QAction* menuSend = nullptr;
     QMenu* menuFolder = nullptr;
     QAction* menuFolRef = nullptr;
+    QAction* menuFolSync = nullptr;  // the same command as menuSync
     QMenu* menuHelp = nullptr;
     QAction* menuAbout = nullptr;
-    // Esc: stops a send, download or delete under way.
+    // Esc: stops a send, download, delete or sync under way.
     QShortcut* cancelKey = nullptr;
     // Alt+Up and Alt+Down on the song list: the current song changes places with its neighbour.
     QShortcut* swapUpKey = nullptr;
@@ -110,6 +112,7 @@ class frmTunedeck : public QMainWindow {
     // Song transfers; x and y in pixels within the song list's viewport.
     void menuSend_Click();
     void lvwSong_OLEDragDrop(const QStringList& files);  // the dropped files, in the drop's order
+    void menuSync_Click();
     void menuDown_Click();
     void menuDel_Click();
     void lvwSong_MouseDown(int button, int shift, int x, int y);
@@ -207,17 +210,23 @@ class frmTunedeck : public QMainWindow {
     BusyWindow::Hold holdPlayerPane(BusyWindow::Pointer pointer);
     // `then` with the command's outcome, the player pane held until it has run.
     PlayerSession::Done holding(BusyWindow::Pointer pointer, PlayerSession::Done then);
-    // Runs a send, download or delete with the player pane held: each song in status panel 1 as its name
-    // followed by `doing`, and each refusal where the run goes on after one; the run's progress in the status
-    // bar; Esc and the cancel button stopping it. `then` shows how it ended, the pane still held.
+    // Runs a send, download, delete or sync with the player pane held: each song in status panel 1 as its
+    // name followed by `doing`, and each refusal where the run goes on after one; the run's progress in the
+    // status bar; Esc and the cancel button stopping it. `then` shows how it ended, the pane still held.
     void showingRun(const QString& doing, BusyWindow::Pointer pointer,
                     const std::function<void(PlayerSession&, PlayerSession::Done)>& run,
                     PlayerSession::Done then);
     // Sends `files` to the chosen folder, each titled from its tags.
     void sendFiles(const QStringList& files, PlayerSession::AfterRefusal afterRefusal,
                    PlayerSession::Done then);
-    // The full paths of the file list's selected files, in list order.
+    // The display title a file is sent under, made from its tags on the session's thread.
+    PlayerSession::TitleOf titleOfFiles() const;
+    // The full paths of the file list's files, in list order: the selected ones, or all.
     QStringList selectedFiles() const;
+    QStringList listedFiles() const;
+    // Runs `request`, the choice made, then shows the folder synced into and how the sync ended.
+    void syncFolder(const SyncRequest& request);
+    void showSyncedFolder(const FolderRef& synced, const QString& ending);
     // The song list's selected songs, in list order.
     QList<SongRef> selectedSongs() const;
 

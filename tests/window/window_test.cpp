@@ -132,12 +132,12 @@ TEST_F(WindowTest, TheMenusHoldTheirItemsInOrder) {
     const std::pair<const QWidget*, QString> menus[] = {
         {w.menuBar(), u"操作(&D) |ヘルプ(&H) "_s},
         {w.menuFile,
-         u"Rioにフォルダを作る(&F) |現在のフォルダを削除(&D) |メモリフォーマット |プレーヤー(&L) |"
-         u"menuSep2 -|フォント設定(&P) |文字列のカスタマイズ(&C) |menuSep1 -|終了(&X) Ctrl+X"_s},
+         u"Rioにフォルダを作る(&F) |現在のフォルダを削除(&D) |メモリフォーマット |フォルダを同期(&Y) |"
+         u"プレーヤー(&L) |menuSep2 -|フォント設定(&P) |文字列のカスタマイズ(&C) |menuSep1 -|終了(&X) Ctrl+X"_s},
         {w.menuSongList,
          u"削除(&D) Del|ダウンロード |最新の状態に更新(&R) |リストをクリップボードにコピー(&C) "_s},
         {w.menuFileList, u"Rioへ転送(&S) "_s},
-        {w.menuFolder, u"最新の状態に更新(&R) "_s},
+        {w.menuFolder, u"最新の状態に更新(&R) |フォルダを同期(&Y) "_s},
         {w.menuHelp, u"バージョン情報(&A) "_s}};
     for (const auto& [menu, items] : menus)
         EXPECT_EQ(itemsOf(menu), items);
@@ -218,6 +218,8 @@ TEST_F(WindowTest, EveryMenuItemReachesItsCommand) {
         {u"menuMkDir"_s, u"作るフォルダの名前を指定します。"_s},
         {u"menuRmDir"_s, u"aを削除します。"_s},
         {u"menuFormat"_s, u"内蔵メモリをフォーマットします。"_s},
+        {u"menuSync"_s, u"プレーヤーのフォルダ「a」と同期します。"_s},
+        {u"menuFolSync"_s, u"プレーヤーのフォルダ「a」と同期します。"_s},
         {u"menuFont"_s, u"MS UI Gothic"_s},
         {u"menuCustom"_s, u"Rio500のディスプレイに表示する形式を入力します。"_s},
         {u"menuAbout"_s, versionText(program_version::kMajor, program_version::kMinor)},
@@ -227,6 +229,8 @@ TEST_F(WindowTest, EveryMenuItemReachesItsCommand) {
     prompts.answerInput({});
     prompts.answerInput({});
     prompts.answerFont({u"MS UI Gothic"_s, 9});
+    for (int sync = 0; sync < 2; ++sync)
+        prompts.answerSync({});
     // The items of every menu, 終了 last; the player menu has a test of its own.
     std::vector<std::pair<QMenu*, QAction*>> items;
     for (QMenu* menu : w.findChildren<QMenu*>())

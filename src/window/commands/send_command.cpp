@@ -4,28 +4,42 @@
 #include "frmTunedeck.h"
 
 namespace tunedeck {
+namespace {
 
-// Taken whole before anything is sent: the upper pane stays usable while a send runs, and another folder
-// chosen in the tree meanwhile must not change what this send reads.
-QStringList frmTunedeck::selectedFiles() const {
-    const QString folderPrefix = withSeparator(dirlst->path());
+// Taken whole before anything is sent: the upper pane stays usable while a send or a sync runs, and another
+// folder chosen in the tree meanwhile must not change what the run reads.
+QStringList filesOf(const FolderTree& tree, const ListView& list, bool selectedOnly) {
+    const QString folderPrefix = withSeparator(tree.path());
     QStringList files;
-    for (int row = 0; row < lvwFile->itemCount(); ++row)
-        if (lvwFile->isItemSelected(row))
-            files.append(folderPrefix + lvwFile->itemKey(row));
+    for (int row = 0; row < list.itemCount(); ++row)
+        if (!selectedOnly || list.isItemSelected(row))
+            files.append(folderPrefix + list.itemKey(row));
     return files;
 }
 
-// Each file goes to the folder chosen when the send began, in the display font of the moment it goes. Its
-// title reads the display format from the settings file, so a change made during the send takes effect
-// with the next file.
-void frmTunedeck::sendFiles(const QStringList& files, PlayerSession::AfterRefusal afterRefusal,
-                            PlayerSession::Done then) {
-    const auto titleOf = [settings = settings()](const QString& path) {
+}  // namespace
+
+QStringList frmTunedeck::selectedFiles() const {
+    return filesOf(*dirlst, *lvwFile, true);
+}
+
+QStringList frmTunedeck::listedFiles() const {
+    return filesOf(*dirlst, *lvwFile, false);
+}
+
+// The display format is read from the settings file for each file, so a change made during a run takes
+// effect with the next file.
+PlayerSession::TitleOf frmTunedeck::titleOfFiles() const {
+    return [settings = settings()](const QString& path) {
         TagRecord record;
         return displayTitleFor(path, record, settings);
     };
-    const auto sending = [&](PlayerSession& session, PlayerSession::Done done) {
+}
+
+// Each file goes to the folder chosen when the send began, in the display font of the moment it goes.
+void frmTunedeck::sendFiles(const QStringList& files, PlayerSession::AfterRefusal afterRefusal,
+                            PlayerSession::Done then) {
+    const auto sending = [&, titleOf = titleOfFiles()](PlayerSession& session, PlayerSession::Done done) {
         session.send(memory_, qint16(cmbFolder->currentIndex()), files, titleOf, afterRefusal, done);
     };
     showingRun(worded(QStringLiteral(" をRioに転送しています..."), words_), BusyWindow::Pointer::Keep,
