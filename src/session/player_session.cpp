@@ -521,10 +521,11 @@ void PlayerSession::sync(SyncRequest request, TitleOf titleOf, SyncDone done) {
                 device.FontSize(pointSize);
                 device.AddSong(folder.index, source.title, source.path, memory, run.mover());
             });
+            // A player gone or taken by another program refuses no song: the rest could not go either.
             if (one.ok()) {
                 ++outcome.done;
                 run.finish();
-            } else if (one.ending == Ending::Failed) {
+            } else if (one.ending == Ending::Failed && !one.notConnected && !one.inUse) {
                 ++outcome.failed;
                 outcome.description = one.description;
                 emit songRefused(one.description);
