@@ -288,6 +288,9 @@ class PlayerSession::RunBrackets {
     RunBrackets(const RunBrackets&) = delete;
     RunBrackets& operator=(const RunBrackets&) = delete;
 
+    // Whether the run is one bracket, the player held throughout.
+    bool keepsConnection() const { return whole_; }
+
     Outcome step(const std::function<void(DeviceComponent&)>& work) {
         if (!whole_)
             return session_.bracket(work);
@@ -514,8 +517,17 @@ void PlayerSession::sync(SyncRequest request, TitleOf titleOf, SyncDone done) {
                 return endedAs(outcome, ended(Ending::Cancelled));
             const SyncSource& source = sources[plan.send[i]];
             run.start(int(i) + 1, source.title, std::max<qint64>(source.size, 0));
+            bool sentMeanwhile = false;
             const Outcome one = brackets.step([&](DeviceComponent& device) {
                 requireFolder(device, request.memory, folder.index, folder.name);
+                // Between two brackets another program may have had the player, and sent this very song in
+                // a sync of its own.
+                if (!brackets.keepsConnection()) {
+                    const std::vector<DeviceSong> now = songsIn(device, request.memory, folder.index);
+                    sentMeanwhile = planSync(sources, now, 0).matched[plan.send[i]] >= 0;
+                    if (sentMeanwhile)
+                        return;
+                }
                 const auto [faceName, pointSize] = displayFont();
                 device.FontName(faceName);
                 device.FontSize(pointSize);
@@ -523,7 +535,7 @@ void PlayerSession::sync(SyncRequest request, TitleOf titleOf, SyncDone done) {
             });
             // A player gone or taken by another program refuses no song: the rest could not go either.
             if (one.ok()) {
-                ++outcome.done;
+                outcome.done += sentMeanwhile ? 0 : 1;
                 run.finish();
             } else if (one.ending == Ending::Failed && !one.notConnected && !one.inUse) {
                 ++outcome.failed;

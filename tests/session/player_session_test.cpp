@@ -492,6 +492,31 @@ TEST_F(SessionTest, ASyncSendsOnlyWhatIsMissingAndLeavesTheFilesOrder) {
               std::tuple(1, 0, true, u"a:a,b,c"_s));
 }
 
+// Two syncs of one folder at once (the window's and tunedeck-player's, say) take turns song by song on the
+// emulated player: whatever one sent, the other does not send again, and the folder holds each file once.
+TEST_F(SessionTest, TwoSyncsAtOnceSendEachSongOnce) {
+    ASSERT_EQ(folder.runPlayer({u"set-speed"_s, u"500"_s}).exitStatus, 0);  // 40 ms a song
+    QStringList music;
+    for (int i = 0; i < 6; ++i)
+        music << writeFile(u"%1/f%2.mp3"_s.arg(folder.path()).arg(i), QByteArray(20'000, char('0' + i)));
+    const auto title = [](const QString& path) { return QFileInfo(path).completeBaseName(); };
+    const SyncRequest request{.folder = FolderRef{1, u"b"_s}, .files = music};
+    PlayerSession one(createEmulatedPlayer(folder.storePath()), kRio),
+        other(createEmulatedPlayer(folder.storePath()), kRio);
+    QEventLoop loop;
+    std::vector<Outcome> ended;
+    for (PlayerSession* session : {&one, &other})
+        session->sync(request, title, [&](const Outcome& outcome, const SyncResult&) {
+            ended.push_back(outcome);
+            if (ended.size() == 2)
+                loop.quit();
+        });
+    loop.exec();
+    EXPECT_TRUE(ended[0].ok() && ended[1].ok()) << qPrintable(ended[0].description + ended[1].description);
+    EXPECT_EQ(ended[0].done + ended[1].done, 6);
+    EXPECT_EQ(folder.playerState(), u"a:s1,s2,s3 b:f0,f1,f2,f3,f4,f5"_s);
+}
+
 // The program creates the player from its components folder, as every test here does; a plugin that is not
 // there is a device error with a description.
 TEST(PluginCreation, AMissingPluginFailsWithADescription) {
