@@ -548,10 +548,13 @@ void PlayerSession::sync(SyncRequest request, TitleOf titleOf, SyncDone done) {
 
         if (cancelled())
             return endedAs(outcome, ended(Ending::Cancelled));
+        // Held throughout a run that changed nothing, the folder is as it was listed.
+        const bool asListed = brackets.keepsConnection() && outcome.done == 0 && result->removed == 0;
         const Outcome arranged = brackets.step([&](DeviceComponent& device) {
-            requireFolder(device, request.memory, folder.index, folder.name);
+            if (!asListed)
+                requireFolder(device, request.memory, folder.index, folder.name);
             const std::vector<qint32> order =
-                followingOrder(sources, songsIn(device, request.memory, folder.index));
+                followingOrder(sources, asListed ? listed : songsIn(device, request.memory, folder.index));
             const std::vector<SongSwap> swaps = swapsInto(order);
             if (swaps.empty())
                 return;

@@ -120,6 +120,13 @@ TEST_F(SessionTest, ARunIsOneBracketWhereThePlayerKeepsItsConnection) {
         s.remove({listed.songs->at(0), listed.songs->at(2)}, done);
     };
     const QString sendOne = u"FontName FontSize AddSong"_s;
+    const auto sync = [&](qint16 index, const QString& name, const QStringList& files) {
+        return [&, index, name, files](PlayerSession& s, auto done) {
+            s.sync({.folder = FolderRef{index, name}, .files = files}, title,
+                   [done](const Outcome& outcome, const SyncResult&) { done(outcome); });
+        };
+    };
+    const QString syncPlan = u"Folders Songs AvailableMemory"_s;
     struct Case {
         bool keeps;
         Operation operation;
@@ -152,6 +159,30 @@ TEST_F(SessionTest, ARunIsOneBracketWhereThePlayerKeepsItsConnection) {
         {true, send(Stop), u"Close"_s, false, sendOne + u' ' + sendOne + u' ' + sendOne, u"1 3 0"_s,
          u"a:s1,s2,s3 b:x.mp3,y.mp3,z.mp3"_s},
         {true, send(Stop), u"Open"_s, false, u""_s, u"1 0 0"_s, u"a:s1,s2,s3 b:"_s},
+        // A sync held throughout orders the folder it changed as it lists it then, and one that changed
+        // nothing as it listed it first; a bracket a song looks whether another program sent the song.
+        {true,
+         sync(1, u"b"_s, three),
+         {},
+         false,
+         syncPlan + (u" Folders "_s + sendOne).repeated(3) + u" Folders Songs"_s,
+         u"0 3 0"_s,
+         u"a:s1,s2,s3 b:x.mp3,y.mp3,z.mp3"_s},
+        {false,
+         sync(1, u"b"_s, three),
+         {},
+         false,
+         syncPlan + (u" | Folders Songs "_s + sendOne).repeated(3) + u" | Folders Songs"_s,
+         u"0 3 0"_s,
+         u"a:s1,s2,s3 b:x.mp3,y.mp3,z.mp3"_s},
+        {true, sync(0, u"a"_s, {}), {}, false, syncPlan, u"0 0 0"_s, u"a:s1,s2,s3 b:"_s},
+        {false,
+         sync(0, u"a"_s, {}),
+         {},
+         false,
+         syncPlan + u" | Folders Songs"_s,
+         u"0 0 0"_s,
+         u"a:s1,s2,s3 b:"_s},
         {true,
          remove,
          {},
