@@ -114,6 +114,11 @@ class Volume {
         return memory_.fileSystem == u"vfat" || memory_.fileSystem == u"exfat" ||
                keepsEntryOrder(fileSystemType());
     }
+    // The order its folders play in when `chosen` is asked for: a file system that lists a folder by other
+    // rules than its entries' slots plays it by name.
+    SongOrder songOrder(SongOrder chosen) const {
+        return chosen == SongOrder::Directory && !isFatFamily() ? SongOrder::Name : chosen;
+    }
     NameLimit nameLimit() const {
         if (isFatFamily())
             return {};
@@ -147,14 +152,13 @@ class Volume {
 // One folder of the player, open, with its songs in play order.
 class SongFolder {
   public:
-    // In `order`, unless the volume cannot keep it: a file system that lists a folder by other rules than its
-    // entries' slots plays it by name.
+    // In `order`, unless the volume cannot keep it.
     SongFolder(const Volume& volume, qint32 index, SongOrder order)
         : volume_(volume),
           name_(volume.folderName(index)),
           path_(volume.pathOf(name_)),
           folder_(openFolderAt(volume.audio(), name_)),
-          order_(order == SongOrder::Directory && !volume.isFatFamily() ? SongOrder::Name : order) {
+          order_(volume.songOrder(order)) {
         if (!folder_)
             throw volumeError(errno, name_);
         if (listings().firstVisit(path_)) {
@@ -184,12 +188,7 @@ class SongFolder {
         requireSongIndex(index, qint64(all.size()));
         return all[index];
     }
-    // What the list shows: the file name without its extension, and in name order without its number.
-    QString title(const Song& song) const {
-        const QString stem = stemOf(song.fileName);
-        const auto prefix = order_ == SongOrder::Name ? numberPrefixOf(stem) : std::nullopt;
-        return prefix ? prefix->rest : stem;
-    }
+    QString title(const Song& song) const { return listedTitle(song.fileName, order_ == SongOrder::Name); }
 
     bool hasPlaylist() const { return entryExists(playlistFolder(), playlistName(name_)); }
     // The songs the playlist lists, in its order.
@@ -492,6 +491,14 @@ void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 s
             break;
     }
     listings_.forgetAll();
+}
+
+// Made as AddSong makes a song's name, without listing the folder: a sync asks it of every file it follows.
+QString MassStoragePlayer::ShownSongName(const QString& displayTitle, const QString& filePath,
+                                         const QString& memory) {
+    const Volume volume(memoryAt(memory), listings_);
+    return shownSongName(displayTitle, filePath.section(u'/', -1), volume.nameLimit(),
+                         volume.songOrder(order()) == SongOrder::Name);
 }
 
 void MassStoragePlayer::AddFolder(const QString& folderName, const QString& memory) {

@@ -24,7 +24,8 @@ namespace tunedeck {
 class MassStoragePlayer final : public DeviceComponent,
                                 public SongOrderChoice,
                                 public KeptFiles,
-                                public KeepsConnection {
+                                public KeepsConnection,
+                                public ShowsSongNames {
   public:
     // `stepDone` is for tests: called after each step of a reordering that is on the device.
     explicit MassStoragePlayer(PlayerLocator locator, StepDone stepDone = {});
@@ -48,6 +49,8 @@ class MassStoragePlayer final : public DeviceComponent,
     void Format(const QString& memory) override;
     void ChooseSongOrder(SongOrder order) override;
     int FilesKept() const override;
+    QString ShownSongName(const QString& displayTitle, const QString& filePath,
+                          const QString& memory) override;
 
   private:
     void requireOpen() const;

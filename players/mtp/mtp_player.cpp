@@ -73,12 +73,10 @@ std::vector<DeviceFolder> MtpPlayer::Folders(qint32 memory) {
 std::vector<DeviceSong> MtpPlayer::Songs(qint32 memory, qint16 folderIndex) {
     const Folder folder = folderAt(memoryAt(memory), folderIndex);
     std::vector<DeviceSong> songs;
-    for (const MtpObject& song : folder.songs) {
-        const QString stem = stemOf(song.name);
-        const auto prefix = playlists_ ? std::nullopt : numberPrefixOf(stem);
-        songs.push_back(
-            {.name = prefix ? prefix->rest : stem, .size = song.size, .identity = QString::number(song.id)});
-    }
+    for (const MtpObject& song : folder.songs)
+        songs.push_back({.name = listedTitle(song.name, !playlists_),
+                         .size = song.size,
+                         .identity = QString::number(song.id)});
     return songs;
 }
 
@@ -195,6 +193,14 @@ void MtpPlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndex
     taken << nameA;
     const QString newB = numberA->digits + u' ' + numberB->rest;
     connection().rename(b.id, freeFatName(stemOf(newB), extensionOf(newB), taken));
+}
+
+// Within FAT's limit, as AddSong names every song: MTP does not say what file system a storage has. A memory
+// the player lacks is refused, as by every other member.
+QString MtpPlayer::ShownSongName(const QString& displayTitle, const QString& filePath,
+                                 const QString& memory) {
+    memoryAt(memory);
+    return shownSongName(displayTitle, filePath.section(u'/', -1), {}, !playlists_);
 }
 
 void MtpPlayer::AddFolder(const QString& folderName, const QString& memory) {

@@ -23,7 +23,8 @@ namespace tunedeck {
 class MtpPlayer final : public DeviceComponent,
                         public KeptFiles,
                         public KeepsConnection,
-                        public GivesNotices {
+                        public GivesNotices,
+                        public ShowsSongNames {
   public:
     // `id`: the player id (mtp_devices.h).
     explicit MtpPlayer(QString id);
@@ -47,6 +48,8 @@ class MtpPlayer final : public DeviceComponent,
     void Format(const QString& memory) override;
     int FilesKept() const override;
     void setNotice(Notice notice) override { notice_ = std::move(notice); }
+    QString ShownSongName(const QString& displayTitle, const QString& filePath,
+                          const QString& memory) override;
 
   private:
     // Where a memory's folders are.

@@ -113,7 +113,26 @@ class StorageTest : public ::testing::Test {
     bool mountTmpfs(const char* size = "size=8m") {
         return ::mount("tmpfs", NativePath(volume()).c_str(), "tmpfs", 0, size) == 0;
     }
-    ~StorageTest() override { ::umount2(NativePath(volume()).c_str(), MNT_DETACH); }  // if mounted
+    // Mounts a fresh exFAT (SDXC cards) on `card` through the FUSE driver, until the test ends; the loop
+    // device it lies on, or empty where this machine has no loop device, mkfs.exfat or FUSE exFAT.
+    QString mountExfat(const QString& card) {
+        const QString image = dir.path() + u"/exfat.img"_s;
+        if (!QDir().mkpath(card) || ::truncate(NativePath(writeFile(image, {})).c_str(), 64 << 20) != 0)
+            return {};
+        loop_ = run(u"losetup"_s, {u"-f"_s, u"--show"_s, image}).second.trimmed();
+        if (!loop_.startsWith(u"/dev/loop"_s) || run(u"mkfs.exfat"_s, {loop_}).first != 0 ||
+            run(u"mount.exfat-fuse"_s, {loop_, card}).first != 0)
+            return {};
+        card_ = card;
+        return loop_;
+    }
+    ~StorageTest() override {
+        if (!card_.isEmpty())
+            run(u"umount"_s, {card_});
+        if (loop_.startsWith(u"/dev/loop"_s))
+            run(u"losetup"_s, {u"-d"_s, loop_});
+        ::umount2(NativePath(volume()).c_str(), MNT_DETACH);  // if mounted
+    }
     // Empties the volume, which may be a mount point.
     void clearVolume() const {
         for (const QString& name : namesIn(volume()))
@@ -143,6 +162,9 @@ class StorageTest : public ::testing::Test {
         return made;
     }
     TemporaryFolder dir;
+
+  private:
+    QString loop_, card_;  // of mountExfat
 };
 
 // The pure rules: FAT-safe names, name order, the .is_audio_player file, playlists; and the safe names as FAT
@@ -279,6 +301,49 @@ TEST_F(StorageTest, EveryOrderAfterSendsDeletesAndSwaps) {
     }
 }
 
+// The name a player's list shows for a title, asked before the send, is the one the send then gives the song:
+// on a volume that counts a name in bytes and plays by name (as the test's folder is, but on the test
+// machine's vfat), and on a real exFAT, which counts it in UTF-16 units as FAT does, in each order. Each
+// title is sent alone into the folder, so that no " (2)" is added.
+TEST_F(StorageTest, TheNameShownForATitleIsTheOneASendGivesIt) {
+    // Each sent from an MP3 and from an RMP: a title ends in one's extension only.
+    const QString titles[] = {
+        u"a\\b/c:d*e?f\"g<h>i|j"_s,
+        u".hidden"_s,
+        u"..."_s,
+        u"dots... . "_s,
+        u""_s,
+        u"Title.MP3"_s,
+        u"07 Numbered"_s,
+        QString(300, u'x'),
+        QString(249, u'x') + u"😀😀"_s,
+        QString(100, u'曲'),  // 100 units, 300 bytes
+        QString(83, u'曲') + u"ab"_s,
+    };
+    const QString card = volume() + u"/card"_s;
+    const bool exfat = !mountExfat(card).isEmpty();
+    std::vector<std::tuple<SongOrder, PlayerLocator, std::string>> players{
+        {SongOrder::Directory, at({.audioFolder = volume() + u"/plain"_s}), "plain folder"}};
+    if (exfat)
+        for (const SongOrder order : {SongOrder::Directory, SongOrder::Name, SongOrder::Playlist})
+            players.emplace_back(order, at({.audioFolder = card, .fileSystem = u"exfat"_s}), "exFAT");
+    for (const auto& [order, locator, where] : players) {
+        const auto device = withSongs(order, 0, locator);
+        for (const QString& title : titles)
+            for (const QString& file : {u"s.mp3"_s, u"s.rmp"_s}) {
+                SCOPED_TRACE(where + ' ' + songOrderKey(order).toStdString() + ' ' + file.toStdString() +
+                             ' ' + title.toStdString());
+                const QString path = source(file), shown = device->ShownSongName(title, path, u"0"_s);
+                device->AddSong(0, title, path, u"0"_s, {});
+                EXPECT_EQ(songsOf(*device), shown);
+                device->DeleteSong(0, 0, u"0"_s);
+            }
+        device->DeleteFolder(0, u"0"_s);
+    }
+    if (!exfat)
+        GTEST_SKIP() << "no loop device, mkfs.exfat or FUSE exFAT: FAT's count of a name is not tried";
+}
+
 // A reordering stopped after any of its steps on the device, by a crash or by a failure of the device: a
 // failed renumbering is undone at once, what a crash left is finished at the next Open, or undone when it had
 // not yet said what it does. The songs play as before or as after, never half of it; nothing is lost and
@@ -378,6 +443,8 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
         {[&] { closed.Folders(0); }, player_texts::kNotOpen},
         {[&] { closed.Open(); }, player_texts::kInUse},
         {[&] { closed.FontName(u"MS UI Gothic"_s); }, player_texts::kNotOpen},
+        {[&] { closed.ShownSongName(u"t"_s, x, u"0"_s); }, player_texts::kNotOpen},
+        {[&] { device->ShownSongName(u"t"_s, x, u"1"_s); }, player_texts::kNoCard},
         {[&] { missing.Open(); }, player_texts::kNotConnected},
     };
     ASSERT_EQ(::mkfifo(NativePath(pipe).c_str(), 0644), 0);
@@ -659,14 +726,9 @@ TEST_F(StorageTest, AFullOrReadOnlyVolumeRefusesClearly) {
 // A real exFAT (SDXC cards), through the FUSE driver: every operation as on a plain folder. Its listing order
 // is not the order on the disk, so no order is claimed.
 TEST_F(StorageTest, OnARealExfat) {
-    const QString image = dir.path() + u"/exfat.img"_s, card = volume() + u"/card"_s;
-    ASSERT_TRUE(QDir().mkpath(card) && ::truncate(NativePath(writeFile(image, {})).c_str(), 64 << 20) == 0);
-    const QString loop = run(u"losetup"_s, {u"-f"_s, u"--show"_s, image}).second.trimmed();
-    const auto detach = qScopeGuard([&] { run(u"losetup"_s, {u"-d"_s, loop}); });
-    if (!loop.startsWith(u"/dev/loop"_s) || run(u"mkfs.exfat"_s, {loop}).first != 0 ||
-        run(u"mount.exfat-fuse"_s, {loop, card}).first != 0)
-        GTEST_SKIP() << "no loop device, mkfs.exfat or FUSE exFAT: " << loop.toStdString();
-    const auto unmount = qScopeGuard([&] { run(u"umount"_s, {card}); });
+    const QString card = volume() + u"/card"_s, loop = mountExfat(card);
+    if (loop.isEmpty())
+        GTEST_SKIP() << "no loop device, mkfs.exfat or FUSE exFAT";
     const auto device = player(SongOrder::Playlist, {}, at({.audioFolder = card}));
     const qint64 free = device->AvailableMemory(u"0"_s);
     device->AddFolder(u"音楽"_s, u"0"_s);
