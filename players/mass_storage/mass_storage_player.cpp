@@ -231,12 +231,39 @@ class SongFolder {
     SongOrder order_;
 };
 
-// Gives every song of a name-ordered folder its place as a number ("01 ", "02 ", …), in the order it plays
-// now, all or none of them.
-void numberSongs(const SongFolder& folder, const NameLimit& limit, const StepDone& stepDone) {
-    renameAll(folder.fd(), numberingRenames(fileNames(folder.songs()), entryNames(folder.entries()), limit),
+// Gives every song of a name-ordered folder its place as a number ("01 ", "02 ", …), in the order `inOrder`
+// names them, all or none of them.
+void numberSongs(const SongFolder& folder, const std::vector<Song>& inOrder, const NameLimit& limit,
+                 const StepDone& stepDone) {
+    renameAll(folder.fd(), numberingRenames(fileNames(inOrder), entryNames(folder.entries()), limit),
               stepDone);
     folder.forget();
+}
+
+// Puts the folder's songs into the order `arranged` at once, as the folder's order keeps one: its entries
+// made anew in it, its songs numbered in it, or its playlist written in it.
+void arrange(const Volume& volume, std::optional<SongFolder>& folder, const std::vector<Song>& arranged,
+             const StepDone& stepDone) {
+    switch (folder->order()) {
+        case SongOrder::Directory: {
+            QStringList order = fileNames(arranged);
+            for (const VolumeEntry& entry : folder->entries())  // the rest moves along, after the songs
+                if (!order.contains(entry.name))
+                    order << entry.name;
+            const QString name = folder->name();
+            // Closed before the rewrite removes it: FAT frees a folder's cluster only when its last holder
+            // lets it go.
+            folder.reset();
+            rewriteFolder(volume.audio(), name, order, stepDone);
+            break;
+        }
+        case SongOrder::Name:
+            numberSongs(*folder, arranged, volume.nameLimit(), stepDone);
+            break;
+        case SongOrder::Playlist:
+            folder->writePlaylist(fileNames(arranged));
+            break;
+    }
 }
 
 // The files in and under the entry.
@@ -405,7 +432,7 @@ void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle,
     // A new song goes last; in name order the songs already there first take numbers that keep their places.
     const bool byName = folder.order() == SongOrder::Name;
     if (byName && !numberedApart(fileNames(folder.songs())))
-        numberSongs(folder, limit, stepDone_);
+        numberSongs(folder, folder.songs(), limit, stepDone_);
     const std::vector<Song> songs = folder.songs();
     const QString title = songStem(displayTitle, extension);
     const QString stem = byName ? numberPrefix(nextNumber(fileNames(songs))) + title : title;
@@ -461,35 +488,30 @@ void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 s
         requireSongIndex(index, qint64(songs.size()));
     if (songIndexA == songIndexB)
         return;
-    switch (folder->order()) {
-        case SongOrder::Directory: {
-            std::swap(songs[songIndexA], songs[songIndexB]);
-            QStringList order = fileNames(songs);
-            for (const VolumeEntry& entry : folder->entries())  // the rest moves along, after the songs
-                if (!order.contains(entry.name))
-                    order << entry.name;
-            const QString name = folder->name();
-            // Closed before the rewrite removes it: FAT frees a folder's cluster only when its last holder
-            // lets it go.
-            folder.reset();
-            rewriteFolder(volume.audio(), name, order, stepDone_);
-            break;
+    // By name two songs exchange their numbers, which renames two songs, not the folder's all.
+    if (folder->order() == SongOrder::Name) {
+        const NameLimit limit = volume.nameLimit();
+        if (!numberedApart(fileNames(songs))) {
+            numberSongs(*folder, songs, limit, stepDone_);
+            songs = folder->songs();
         }
-        case SongOrder::Name: {
-            const NameLimit limit = volume.nameLimit();
-            if (!numberedApart(fileNames(songs))) {
-                numberSongs(*folder, limit, stepDone_);
-                songs = folder->songs();
-            }
-            renameAll(folder->fd(), prefixSwap(songs[songIndexA].fileName, songs[songIndexB].fileName, limit),
-                      stepDone_);
-            break;
-        }
-        case SongOrder::Playlist:
-            std::swap(songs[songIndexA], songs[songIndexB]);
-            folder->writePlaylist(fileNames(songs));
-            break;
+        renameAll(folder->fd(), prefixSwap(songs[songIndexA].fileName, songs[songIndexB].fileName, limit),
+                  stepDone_);
+    } else {
+        std::swap(songs[songIndexA], songs[songIndexB]);
+        arrange(volume, folder, songs, stepDone_);
     }
+    listings_.forgetAll();
+}
+
+void MassStoragePlayer::ArrangeSongs(qint16 folderIndex, const std::vector<qint32>& order,
+                                     const QString& memory) {
+    const Volume volume(memoryAt(memory), listings_);
+    std::optional<SongFolder> folder(std::in_place, volume, folderIndex, this->order());
+    const std::vector<Song> arranged = arrangedSongs(folder->songs(), order);
+    if (std::ranges::is_sorted(order))
+        return;
+    arrange(volume, folder, arranged, stepDone_);
     listings_.forgetAll();
 }
 

@@ -87,6 +87,24 @@ QStringList filesUnder(const QString& folder) {
     return files;
 }
 
+// Every entry under `folder` by its path there, with its inode and modification time: what a write, a rename
+// or a folder made anew changes.
+QStringList stampsUnder(const QString& folder) {
+    QStringList stamps;
+    for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        struct stat status {};
+        EXPECT_EQ(::lstat(NativePath(it.next()).c_str(), &status), 0);
+        stamps << u"%1 %2 %3.%4"_s.arg(it.filePath().mid(folder.size() + 1))
+                      .arg(status.st_ino)
+                      .arg(status.st_mtim.tv_sec)
+                      .arg(status.st_mtim.tv_nsec);
+    }
+    stamps.sort();
+    return stamps;
+}
+
 // A locator of the one memory.
 PlayerLocator at(const MountedMemory& memory) {
     return [memory] { return MountedPlayer{.internal = memory}; };
@@ -344,6 +362,53 @@ TEST_F(StorageTest, TheNameShownForATitleIsTheOneASendGivesIt) {
         GTEST_SKIP() << "no loop device, mkfs.exfat or FUSE exFAT: FAT's count of a name is not tried";
 }
 
+// A folder of six songs put into a new order at once, in each order a player keeps: the songs play in it,
+// each the same file with its bytes, and the file beside them stays. The order they have already changes
+// nothing on the volume, not even songs that have no numbers in a name-ordered folder.
+TEST_F(StorageTest, AFolderTakesANewOrderWhole) {
+    const Listing listing = listingInOrder();
+    // Each song as the list shows it: its title, size and directory entry.
+    const auto listed = [](const std::vector<DeviceSong>& songs) {
+        QStringList shown;
+        for (const DeviceSong& song : songs)
+            shown << song.name + u' ' + QString::number(song.size) + u' ' + song.identity;
+        return shown;
+    };
+    const std::vector<qint32> identity{0, 1, 2, 3, 4, 5}, order{3, 0, 5, 1, 4, 2};
+    for (const SongOrder kept : {SongOrder::Directory, SongOrder::Name, SongOrder::Playlist}) {
+        SCOPED_TRACE(songOrderKey(kept).toStdString());
+        if (kept == SongOrder::Directory && listing == Listing::Unknown)
+            continue;  // a listing by hash has no order to check
+        clearVolume();
+        withSongs(SongOrder::Directory, 6);
+        writeFile(volume() + u"/f/cover.jpg"_s, "cover");
+        const auto device = player(kept);
+        const QStringList before = listed(device->Songs(0, 0)), stamps = stampsUnder(volume());
+        device->ArrangeSongs(0, identity, u"0"_s);
+        EXPECT_EQ(stampsUnder(volume()), stamps);
+        device->ArrangeSongs(0, order, u"0"_s);
+        QStringList wanted;
+        for (const qint32 index : order)
+            wanted << before[index];
+        const std::vector<DeviceSong> songs = device->Songs(0, 0);
+        // The kernel's vfat plays in the order the entries were made, which a tmpfs lists newest first.
+        QStringList after = listed(songs);
+        if (kept == SongOrder::Directory && listing == Listing::NewestFirst)
+            std::reverse(after.begin(), after.end());
+        EXPECT_EQ(after, wanted);
+        const QString back = dir.path() + u"/back.mp3"_s;
+        for (qint32 i = 0; i < qint32(songs.size()); ++i) {
+            device->GetSong(0, i, back, u"0"_s, {});
+            EXPECT_EQ(readFile(back), readFile(dir.path() + u"/computer/"_s + songs[i].name + u".mp3"_s));
+        }
+        const QStringList files = namesIn(volume() + u"/f"_s);
+        EXPECT_EQ(std::tuple(files.filter(kOwnPrefix), files.filter(u".mp3"_s).size(),
+                             readFile(volume() + u"/f/cover.jpg"_s)),
+                  std::tuple(QStringList(), 6, "cover"_ba))
+            << files.join(u' ').toStdString();
+    }
+}
+
 // A reordering stopped after any of its steps on the device, by a crash or by a failure of the device: a
 // failed renumbering is undone at once, what a crash left is finished at the next Open, or undone when it had
 // not yet said what it does. The songs play as before or as after, never half of it; nothing is lost and
@@ -351,20 +416,27 @@ TEST_F(StorageTest, TheNameShownForATitleIsTheOneASendGivesIt) {
 // them or none.
 TEST_F(StorageTest, AStopDuringAReorderLeavesTheOrderAsBeforeOrAsAfter) {
     const Listing listing = listingInOrder();
-    // The order the songs are sent in, the order of the swap, and whether it is stopped by a crash, else by a
-    // failure of the device.
-    const std::tuple<SongOrder, SongOrder, bool> cases[] = {
-        {SongOrder::Directory, SongOrder::Directory, true},
-        {SongOrder::Directory, SongOrder::Directory, false},
-        {SongOrder::Name, SongOrder::Name, true},
-        {SongOrder::Directory, SongOrder::Name, true},
-        {SongOrder::Directory, SongOrder::Name, false}};
+    // The order the songs are sent in, the order of the reordering, whether it is stopped by a crash, else by
+    // a failure of the device, and whether it is a new order for the whole folder, else a swap of the first
+    // and the last song.
+    const std::tuple<SongOrder, SongOrder, bool, bool> cases[] = {
+        {SongOrder::Directory, SongOrder::Directory, true, false},
+        {SongOrder::Directory, SongOrder::Directory, false, false},
+        {SongOrder::Name, SongOrder::Name, true, false},
+        {SongOrder::Directory, SongOrder::Name, true, false},
+        {SongOrder::Directory, SongOrder::Name, false, false},
+        {SongOrder::Directory, SongOrder::Directory, true, true},
+        {SongOrder::Directory, SongOrder::Directory, false, true},
+        {SongOrder::Name, SongOrder::Name, true, true},
+        {SongOrder::Name, SongOrder::Name, false, true},
+        {SongOrder::Directory, SongOrder::Name, true, true},
+        {SongOrder::Directory, SongOrder::Name, false, true}};
     struct Crash {};
-    for (const auto& [sentIn, swappedIn, crash] : cases) {
+    for (const auto& [sentIn, swappedIn, crash, arranged] : cases) {
         for (int stopAt = 1;; ++stopAt) {
             SCOPED_TRACE(songOrderKey(sentIn).toStdString() + " then " +
                          songOrderKey(swappedIn).toStdString() + (crash ? " crash" : " failure") +
-                         " after step " + std::to_string(stopAt));
+                         (arranged ? " arranging" : " swapping") + " after step " + std::to_string(stopAt));
             clearVolume();
             withSongs(sentIn);
             for (const QString& file : {u"cover.jpg"_s, u"sub/notes.txt"_s, u".tunedeck-part-1234"_s})
@@ -372,10 +444,11 @@ TEST_F(StorageTest, AStopDuringAReorderLeavesTheOrderAsBeforeOrAsAfter) {
             const QString before = songsOf(*player(swappedIn));
             int steps = 0;
             try {
-                player(swappedIn, [&] {
+                const auto device = player(swappedIn, [&] {
                     if (++steps == stopAt)
                         crash ? throw Crash{} : throw DeviceError(u"故障"_s);
-                })->SwapSong(0, 0, 2, u"0"_s);
+                });
+                arranged ? device->ArrangeSongs(0, {2, 0, 1}, u"0"_s) : device->SwapSong(0, 0, 2, u"0"_s);
             } catch (const Crash&) {
             } catch (const DeviceError& error) {
                 EXPECT_EQ(error.description(), u"故障"_s);
@@ -386,8 +459,9 @@ TEST_F(StorageTest, AStopDuringAReorderLeavesTheOrderAsBeforeOrAsAfter) {
                              (numberedApart(songs) || songs.filter(QRegularExpression(u"^\\d"_s)).isEmpty())))
                     << files.join(u' ').toStdString();
             }
-            QStringList wanted = before.split(u',');
-            std::swap(wanted[0], wanted[2]);
+            const QStringList was = before.split(u',');
+            const QStringList wanted =
+                arranged ? QStringList{was[2], was[0], was[1]} : QStringList{was[2], was[1], was[0]};
             const QString after = songsOf(*player(swappedIn));
             // Where the order can be told: as before or as after; undone when stopped at once.
             EXPECT_TRUE((swappedIn == SongOrder::Directory && listing == Listing::Unknown) ||
@@ -400,7 +474,7 @@ TEST_F(StorageTest, AStopDuringAReorderLeavesTheOrderAsBeforeOrAsAfter) {
                                  files.filter(QRegularExpression(u"^(?!.*\\.mp3)"_s))),
                       std::tuple(QStringList{u"f"_s}, 3, QStringList{u"cover.jpg"_s, u"sub/notes.txt"_s}))
                 << files.join(u' ').toStdString();
-            if (steps < stopAt) {  // the swap went to its end
+            if (steps < stopAt) {  // the reordering went to its end
                 EXPECT_EQ(made(after, swappedIn, listing), wanted);
                 break;
             }
@@ -452,6 +526,12 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
     ASSERT_TRUE(QFile::link(u"/dev/null"_s, nullLink) && QFile::link(pipe, pipeLink));
     for (const QString& path : {no, pipe, socket, nullLink, pipeLink})
         calls.emplace_back([&send, path] { send(path); }, player_texts::kUnreadableSource + path);
+    // An order must name every song of the folder once.
+    for (const std::vector<qint32>& order :
+         std::vector<std::vector<qint32>>{{1}, {1, 1}, {1, 2}, {-1, 0}, {1, 0, 1}})
+        calls.emplace_back([&device, order] { device->ArrangeSongs(0, order, u"0"_s); },
+                           player_texts::kSongOutOfRange);
+    calls.emplace_back([&] { device->ArrangeSongs(1, {1, 0}, u"0"_s); }, player_texts::kFolderOutOfRange);
     // In braces, the call is made before what it left is read.
     for (const auto& [call, description] : calls)
         EXPECT_EQ(
