@@ -3,7 +3,8 @@
 // Tunedeck on real players at a real player's scale, each beside a yardstick that does the same work with
 // nothing of Tunedeck: sends of 20 songs by `tunedeck-player send`, the whole command as a user runs it, into
 // an empty folder and into a full one; 1,000 songs sent in one run, to see that a song costs no more in a
-// full folder than in an empty one; and `tunedeck-player ls` of a player with a folder of 1,000 songs.
+// full folder than in an empty one; `tunedeck-player ls` of a player with a folder of 1,000 songs; and syncs,
+// also on the emulated player, which needs no test machine.
 //
 // The players are the test machine's (tests/vm/scale_bench_guest.sh): the USB player whose id is in
 // TUNEDECK_BENCH_USB, its music folder mounted at TUNEDECK_BENCH_MUSIC; the MTP player whose id is in
@@ -11,6 +12,7 @@
 // connection. The folders are the guest's: "Bench" (empty), "Held" (1,000 songs on the volume, 500 on the
 // MTP player), "Growth" (empty, for the run of 1,000), and on the MTP player's second start "Listed" (1,000).
 #include "device_factory.h"
+#include "display_title.h"
 #include "mass_storage_kind.h"
 #include "mtp_kind.h"
 #include "mtp_peer.h"
@@ -22,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -168,11 +171,9 @@ std::vector<qint64> sendInOneRun(std::unique_ptr<DeviceComponent> device, const 
     return starts;
 }
 
-// The song list of the internal memory's folder `name` as the window's pane reads it, in a bracket of its
-// own through a session that the program keeps: no process started; nanoseconds. Throws unless it holds
-// `songs`.
-qint64 readPaneOf(PlayerSession& session, const QString& player, const QString& name, size_t songs) {
-    const FolderRef folder{.index = folderNumber(player, name), .name = name};
+// The song list of the internal memory's `folder` as the window's pane reads it, in a bracket of its own
+// through a session that the program keeps: no process started; nanoseconds. Throws unless it holds `songs`.
+qint64 readPaneOf(PlayerSession& session, const FolderRef& folder, size_t songs) {
     QElapsedTimer clock;
     clock.start();
     PaneReading reading;
@@ -306,7 +307,8 @@ void BM_ReadAPaneOf1000OnAVolume(benchmark::State& state) {
                           kBenchWords);
     qint64 tunedeck = 0, yardstick = 0;
     for (auto _ : state) {
-        const qint64 read = readPaneOf(session, volume->player, QStringLiteral("Held"), songs);
+        const qint64 read = readPaneOf(
+            session, {folderNumber(volume->player, QStringLiteral("Held")), QStringLiteral("Held")}, songs);
         state.SetIterationTime(double(read) / 1e9);
         tunedeck += read;
         yardstick += runProgram(QStringLiteral("ls"), held);
@@ -440,7 +442,7 @@ void BM_ReadAPaneOf1000OnAnMtpPlayer(benchmark::State& state) {
     PlayerSession session(createDevice(mtpKind(), testing::componentsFolder(), *player), kBenchWords);
     qint64 tunedeck = 0, peer = 0;
     for (auto _ : state) {
-        const qint64 read = readPaneOf(session, *player, name, songs);
+        const qint64 read = readPaneOf(session, {folderNumber(*player, name), name}, songs);
         state.SetIterationTime(double(read) / 1e9);
         tunedeck += read;
         QElapsedTimer clock;
@@ -481,6 +483,213 @@ void BM_ListAnMtpPlayerWithAFolderOf1000(benchmark::State& state) {
     state.counters["songs_listed"] = double(listed);
 }
 BENCHMARK(BM_ListAnMtpPlayerWithAFolderOf1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Syncs: the second sync of a folder whose 1,000 songs are all there, beside the pane's reading of that
+// folder; and a sync of 200 songs onto a folder that holds the first 150 of them, beside a plain send of the
+// other 50 into that folder. Each through a session the program keeps, as the window syncs.
+
+// The songs' files titled by their names, as a file without tags is.
+QString titleByName(const QString& path) {
+    return QFileInfo(path).completeBaseName();
+}
+
+// A sync of `files` into `request`'s folder; nanoseconds. Throws unless it sent `sent` songs and nothing
+// was refused.
+qint64 syncWith(PlayerSession& session, SyncRequest request, const QStringList& files,
+                const PlayerSession::TitleOf& titleOf, int sent) {
+    request.files = files;
+    QElapsedTimer clock;
+    clock.start();
+    SyncResult result;
+    const Outcome outcome = waitFor(session, request, titleOf, result);
+    const qint64 spent = clock.nsecsElapsed();
+    if (!outcome.ok() || outcome.failed > 0 || outcome.done != sent)
+        throw std::runtime_error("the sync sent " + std::to_string(outcome.done) +
+                                 " songs: " + outcome.description.toStdString());
+    return spent;
+}
+
+// The internal memory's folder `name`, as the pane lists it.
+FolderRef folderNamed(PlayerSession& session, const QString& name) {
+    PaneReading reading;
+    if (!waitFor(session, PlayerMemory::Internal, std::nullopt, reading).ok() || !reading.folders ||
+        !reading.folders->contains(name))
+        throw std::runtime_error("the player has no folder " + name.toStdString());
+    return {qint16(reading.folders->indexOf(name)), name};
+}
+
+// Files on the computer that are the songs of a player's folder: each of its song's size, and titled by the
+// name the song list shows.
+class CopiesOf {
+  public:
+    explicit CopiesOf(const std::vector<SongRef>& songs) {
+        for (const SongRef& song : songs) {
+            const QString path =
+                dir_.filePath(QStringLiteral("%1.mp3").arg(files.size(), 4, 10, QLatin1Char('0')));
+            testing::writeFile(path, QByteArray(song.size, 'S'));
+            files << path;
+            titles_.insert(path, song.name);
+        }
+    }
+    PlayerSession::TitleOf titleOf() const {
+        return [titles = titles_](const QString& path) { return titles.value(path); };
+    }
+
+    QStringList files;
+
+  private:
+    QTemporaryDir dir_;
+    QHash<QString, QString> titles_;
+};
+
+// The second sync of `folder` (all its songs there) timed, beside the pane's reading of it.
+void timeSecondSync(benchmark::State& state, PlayerSession& session, const FolderRef& folder) {
+    PaneReading reading;
+    if (!waitFor(session, PlayerMemory::Internal, folder, reading).ok() || !reading.songs)
+        throw std::runtime_error("the folder cannot be read");
+    const CopiesOf copies(*reading.songs);
+    qint64 synced = 0, listed = 0;
+    for (auto _ : state) {
+        const qint64 spent = syncWith(session, {.folder = folder}, copies.files, copies.titleOf(), 0);
+        state.SetIterationTime(double(spent) / 1e9);
+        synced += spent;
+        listed += readPaneOf(session, folder, reading.songs->size());
+    }
+    const double n = double(state.iterations());
+    state.counters["sync_ms"] = double(synced) / n / 1e6;
+    state.counters["listing_ms"] = double(listed) / n / 1e6;
+    state.counters["over_listing"] = double(synced) / double(listed);
+    state.counters["songs"] = double(reading.songs->size());
+}
+
+// 200 songs synced into `folder`, which a sync of the first 150 filled beforehand, beside a plain send of
+// the other 50 into the same folder, which a user would do instead; `empty` empties the folder afterwards.
+void timeSyncOnto150(benchmark::State& state, PlayerSession& session, const FolderRef& folder,
+                     const std::function<void()>& empty) {
+    const Songs songs(200, 64 * 1024);
+    const QStringList first = songs.files.mid(0, 150), rest = songs.files.mid(150);
+    qint64 sync = 0, send = 0;
+    for (auto _ : state) {
+        syncWith(session, {.folder = folder}, first, titleByName, 150);
+        QElapsedTimer clock;
+        clock.start();
+        const Outcome sent = waitFor([&](PlayerSession::Done done) {
+            session.send(PlayerMemory::Internal, folder.index, rest, titleByName,
+                         PlayerSession::AfterRefusal::Stop, done);
+        });
+        send += clock.nsecsElapsed();
+        PaneReading reading;
+        if (!sent.ok() || !waitFor(session, PlayerMemory::Internal, folder, reading).ok())
+            throw std::runtime_error("the plain send failed: " + sent.description.toStdString());
+        const QList<SongRef> sentSongs(reading.songs->begin() + 150, reading.songs->end());
+        if (!waitFor([&](PlayerSession::Done done) { session.remove(sentSongs, done); }).ok())
+            throw std::runtime_error("the songs sent cannot be removed");
+        const qint64 spent = syncWith(session, {.folder = folder}, songs.files, titleByName, 50);
+        state.SetIterationTime(double(spent) / 1e9);
+        sync += spent;
+        empty();
+    }
+    const double n = double(state.iterations());
+    state.counters["sync_of_200_ms"] = double(sync) / n / 1e6;
+    state.counters["send_of_50_ms"] = double(send) / n / 1e6;
+    state.counters["over_send"] = double(sync) / double(send);
+}
+
+// The emulated player, on a store of its own in a temporary folder, with the folders Bench and Growth.
+struct EmulatedBench {
+    QTemporaryDir dir;
+    PlayerSession session{testing::createEmulatedPlayer(dir.filePath(QStringLiteral("player"))), kBenchWords};
+
+    EmulatedBench() {
+        for (const QString& name : {QStringLiteral("Bench"), QStringLiteral("Growth")})
+            if (!waitFor([&](PlayerSession::Done done) {
+                     session.createFolder(PlayerMemory::Internal, name, done);
+                 }).ok())
+                throw std::runtime_error("cannot make the folders");
+    }
+    // Every song of the folder removed.
+    void empty(const FolderRef& folder) {
+        PaneReading reading;
+        waitFor(session, PlayerMemory::Internal, folder, reading);
+        const QList<SongRef> songs(reading.songs->begin(), reading.songs->end());
+        if (!waitFor([&](PlayerSession::Done done) { session.remove(songs, done); }).ok())
+            throw std::runtime_error("cannot empty the folder");
+    }
+};
+
+// The titles made from the songs' tags, as the window makes them, and so timed.
+void BM_SecondSyncOf1000OnTheEmulatedPlayer(benchmark::State& state) {
+    EmulatedBench bench;
+    const FolderRef folder = folderNamed(bench.session, QStringLiteral("Bench"));
+    const Songs songs(kLongRun, 8 * 1024);
+    const auto byTags = [](const QString& path) {
+        TagRecord record;
+        return displayTitleFor(path, record, QStringLiteral("%1 - %2"));
+    };
+    syncWith(bench.session, {.folder = folder}, songs.files, byTags, kLongRun);
+    qint64 synced = 0;
+    for (auto _ : state) {
+        const qint64 spent = syncWith(bench.session, {.folder = folder}, songs.files, byTags, 0);
+        state.SetIterationTime(double(spent) / 1e9);
+        synced += spent;
+    }
+    state.counters["sync_ms"] = double(synced) / double(state.iterations()) / 1e6;
+    state.counters["listing_ms"] = double(readPaneOf(bench.session, folder, kLongRun)) / 1e6;
+}
+BENCHMARK(BM_SecondSyncOf1000OnTheEmulatedPlayer)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+void BM_SyncOf200Onto150OnTheEmulatedPlayer(benchmark::State& state) {
+    EmulatedBench bench;
+    const FolderRef folder = folderNamed(bench.session, QStringLiteral("Bench"));
+    timeSyncOnto150(state, bench.session, folder, [&] { bench.empty(folder); });
+}
+BENCHMARK(BM_SyncOf200Onto150OnTheEmulatedPlayer)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+void BM_SecondSyncOf1000OnAVolume(benchmark::State& state) {
+    const auto volume = benchVolume(state);
+    if (!volume)
+        return;
+    PlayerSession session(createDevice(massStorageKind(), testing::componentsFolder(), volume->player),
+                          kBenchWords);
+    timeSecondSync(state, session, folderNamed(session, QStringLiteral("Held")));
+}
+BENCHMARK(BM_SecondSyncOf1000OnAVolume)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SyncOf200Onto150OnAVolume(benchmark::State& state) {
+    const auto volume = benchVolume(state);
+    if (!volume)
+        return;
+    PlayerSession session(createDevice(massStorageKind(), testing::componentsFolder(), volume->player),
+                          kBenchWords);
+    timeSyncOnto150(state, session, folderNamed(session, QStringLiteral("Bench")),
+                    [&] { keepOnlyFiles(volume->folder(QStringLiteral("Bench")), {}); });
+}
+BENCHMARK(BM_SyncOf200Onto150OnAVolume)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_SecondSyncOf1000OnAnMtpPlayer(benchmark::State& state) {
+    const auto player = required(state, "TUNEDECK_BENCH_MTP");
+    if (!player)
+        return;
+    PlayerSession session(createDevice(mtpKind(), testing::componentsFolder(), *player), kBenchWords);
+    timeSecondSync(state, session, folderNamed(session, QStringLiteral("Listed")));
+}
+BENCHMARK(BM_SecondSyncOf1000OnAnMtpPlayer)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SyncOf200Onto150OnAnMtpPlayer(benchmark::State& state) {
+    const auto player = required(state, "TUNEDECK_BENCH_MTP");
+    if (!player)
+        return;
+    PlayerSession session(createDevice(mtpKind(), testing::componentsFolder(), *player), kBenchWords);
+    timeSyncOnto150(state, session, folderNamed(session, QStringLiteral("Bench")),
+                    [] { keepOnlyObjects(QStringLiteral("Bench"), {}); });
+}
+BENCHMARK(BM_SyncOf200Onto150OnAnMtpPlayer)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 }  // namespace tunedeck

@@ -103,6 +103,19 @@ QString songStem(const QString& displayTitle, const QString& extension) {
                : displayTitle;
 }
 
+QString listedTitle(const QString& fileName, bool numbered) {
+    const QString stem = stemOf(fileName);
+    const auto number = numbered ? numberPrefixOf(stem) : std::nullopt;
+    return number ? number->rest : stem;
+}
+
+QString shownSongName(const QString& displayTitle, const QString& sourceName, const NameLimit& limit,
+                      bool numbered) {
+    const QString extension = extensionOf(sourceName);
+    const QString number = numbered ? numberPrefix(1) : QString();
+    return listedTitle(fatSafeName(number + songStem(displayTitle, extension), extension, limit), numbered);
+}
+
 bool isSongName(const QString& name) {
     const QString extension = extensionOf(name);
     return extension.compare(u".mp3", Qt::CaseInsensitive) == 0 ||

@@ -47,6 +47,17 @@ QString stemOf(const QString& name);
 // made from the file name of a file without tags).
 QString songStem(const QString& displayTitle, const QString& extension);
 
+// What a song list shows for the song file `fileName`: its name without the extension, and in a name-ordered
+// folder (`numbered`) without the number it starts with.
+QString listedTitle(const QString& fileName, bool numbered);
+
+// What a song list shows for a song sent under `displayTitle` from the file `sourceName`, before what keeps
+// it apart from another of that name (" (2)"): its name made as a send makes it, within `limit`. In a
+// name-ordered folder the name starts with the song's number, which takes its room of `limit`: a number of
+// two digits, as each of a folder's first 99 songs has.
+QString shownSongName(const QString& displayTitle, const QString& sourceName, const NameLimit& limit,
+                      bool numbered);
+
 // Whether the player plays the file: ".mp3" or ".rmp", case not counting.
 bool isSongName(const QString& name);
 

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "device_component.h"
 #include "fat_names.h"
+#include "index_range.h"
+#include "player_texts.h"
 
 #include <QHash>
 
@@ -38,6 +41,25 @@ void sortSongsByList(std::vector<Song>& songs, const List& listed, KeyOf keyOf) 
     const auto rank = [&](const Song& song) { return ranks.value(keyOf(song), unlisted); };
     std::stable_sort(songs.begin(), songs.end(),
                      [&](const Song& a, const Song& b) { return rank(a) < rank(b); });
+}
+
+// `songs` in the order `order` gives by their indexes, which names each of them once; else DeviceError, as
+// for a song number out of range.
+template <typename Song>
+std::vector<Song> arrangedSongs(const std::vector<Song>& songs, const std::vector<qint32>& order) {
+    if (order.size() != songs.size())
+        throw DeviceError(player_texts::kSongOutOfRange);
+    std::vector<bool> placed(songs.size());
+    std::vector<Song> arranged;
+    arranged.reserve(songs.size());
+    for (const qint32 index : order) {
+        requireSongIndex(index, qint64(songs.size()));
+        if (placed[index])
+            throw DeviceError(player_texts::kSongOutOfRange);
+        placed[index] = true;
+        arranged.push_back(songs[index]);
+    }
+    return arranged;
 }
 
 }  // namespace tunedeck

@@ -114,6 +114,11 @@ class Volume {
         return memory_.fileSystem == u"vfat" || memory_.fileSystem == u"exfat" ||
                keepsEntryOrder(fileSystemType());
     }
+    // The order its folders play in when `chosen` is asked for: a file system that lists a folder by other
+    // rules than its entries' slots plays it by name.
+    SongOrder songOrder(SongOrder chosen) const {
+        return chosen == SongOrder::Directory && !isFatFamily() ? SongOrder::Name : chosen;
+    }
     NameLimit nameLimit() const {
         if (isFatFamily())
             return {};
@@ -147,14 +152,13 @@ class Volume {
 // One folder of the player, open, with its songs in play order.
 class SongFolder {
   public:
-    // In `order`, unless the volume cannot keep it: a file system that lists a folder by other rules than its
-    // entries' slots plays it by name.
+    // In `order`, unless the volume cannot keep it.
     SongFolder(const Volume& volume, qint32 index, SongOrder order)
         : volume_(volume),
           name_(volume.folderName(index)),
           path_(volume.pathOf(name_)),
           folder_(openFolderAt(volume.audio(), name_)),
-          order_(order == SongOrder::Directory && !volume.isFatFamily() ? SongOrder::Name : order) {
+          order_(volume.songOrder(order)) {
         if (!folder_)
             throw volumeError(errno, name_);
         if (listings().firstVisit(path_)) {
@@ -184,12 +188,7 @@ class SongFolder {
         requireSongIndex(index, qint64(all.size()));
         return all[index];
     }
-    // What the list shows: the file name without its extension, and in name order without its number.
-    QString title(const Song& song) const {
-        const QString stem = stemOf(song.fileName);
-        const auto prefix = order_ == SongOrder::Name ? numberPrefixOf(stem) : std::nullopt;
-        return prefix ? prefix->rest : stem;
-    }
+    QString title(const Song& song) const { return listedTitle(song.fileName, order_ == SongOrder::Name); }
 
     bool hasPlaylist() const { return entryExists(playlistFolder(), playlistName(name_)); }
     // The songs the playlist lists, in its order.
@@ -232,12 +231,39 @@ class SongFolder {
     SongOrder order_;
 };
 
-// Gives every song of a name-ordered folder its place as a number ("01 ", "02 ", …), in the order it plays
-// now, all or none of them.
-void numberSongs(const SongFolder& folder, const NameLimit& limit, const StepDone& stepDone) {
-    renameAll(folder.fd(), numberingRenames(fileNames(folder.songs()), entryNames(folder.entries()), limit),
+// Gives every song of a name-ordered folder its place as a number ("01 ", "02 ", …), in the order `inOrder`
+// names them, all or none of them.
+void numberSongs(const SongFolder& folder, const std::vector<Song>& inOrder, const NameLimit& limit,
+                 const StepDone& stepDone) {
+    renameAll(folder.fd(), numberingRenames(fileNames(inOrder), entryNames(folder.entries()), limit),
               stepDone);
     folder.forget();
+}
+
+// Puts the folder's songs into the order `arranged` at once, as the folder's order keeps one: its entries
+// made anew in it, its songs numbered in it, or its playlist written in it.
+void arrange(const Volume& volume, std::optional<SongFolder>& folder, const std::vector<Song>& arranged,
+             const StepDone& stepDone) {
+    switch (folder->order()) {
+        case SongOrder::Directory: {
+            QStringList order = fileNames(arranged);
+            for (const VolumeEntry& entry : folder->entries())  // the rest moves along, after the songs
+                if (!order.contains(entry.name))
+                    order << entry.name;
+            const QString name = folder->name();
+            // Closed before the rewrite removes it: FAT frees a folder's cluster only when its last holder
+            // lets it go.
+            folder.reset();
+            rewriteFolder(volume.audio(), name, order, stepDone);
+            break;
+        }
+        case SongOrder::Name:
+            numberSongs(*folder, arranged, volume.nameLimit(), stepDone);
+            break;
+        case SongOrder::Playlist:
+            folder->writePlaylist(fileNames(arranged));
+            break;
+    }
 }
 
 // The files in and under the entry.
@@ -406,7 +432,7 @@ void MassStoragePlayer::AddSong(qint16 folderIndex, const QString& displayTitle,
     // A new song goes last; in name order the songs already there first take numbers that keep their places.
     const bool byName = folder.order() == SongOrder::Name;
     if (byName && !numberedApart(fileNames(folder.songs())))
-        numberSongs(folder, limit, stepDone_);
+        numberSongs(folder, folder.songs(), limit, stepDone_);
     const std::vector<Song> songs = folder.songs();
     const QString title = songStem(displayTitle, extension);
     const QString stem = byName ? numberPrefix(nextNumber(fileNames(songs))) + title : title;
@@ -462,36 +488,39 @@ void MassStoragePlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 s
         requireSongIndex(index, qint64(songs.size()));
     if (songIndexA == songIndexB)
         return;
-    switch (folder->order()) {
-        case SongOrder::Directory: {
-            std::swap(songs[songIndexA], songs[songIndexB]);
-            QStringList order = fileNames(songs);
-            for (const VolumeEntry& entry : folder->entries())  // the rest moves along, after the songs
-                if (!order.contains(entry.name))
-                    order << entry.name;
-            const QString name = folder->name();
-            // Closed before the rewrite removes it: FAT frees a folder's cluster only when its last holder
-            // lets it go.
-            folder.reset();
-            rewriteFolder(volume.audio(), name, order, stepDone_);
-            break;
+    // By name two songs exchange their numbers, which renames two songs, not the folder's all.
+    if (folder->order() == SongOrder::Name) {
+        const NameLimit limit = volume.nameLimit();
+        if (!numberedApart(fileNames(songs))) {
+            numberSongs(*folder, songs, limit, stepDone_);
+            songs = folder->songs();
         }
-        case SongOrder::Name: {
-            const NameLimit limit = volume.nameLimit();
-            if (!numberedApart(fileNames(songs))) {
-                numberSongs(*folder, limit, stepDone_);
-                songs = folder->songs();
-            }
-            renameAll(folder->fd(), prefixSwap(songs[songIndexA].fileName, songs[songIndexB].fileName, limit),
-                      stepDone_);
-            break;
-        }
-        case SongOrder::Playlist:
-            std::swap(songs[songIndexA], songs[songIndexB]);
-            folder->writePlaylist(fileNames(songs));
-            break;
+        renameAll(folder->fd(), prefixSwap(songs[songIndexA].fileName, songs[songIndexB].fileName, limit),
+                  stepDone_);
+    } else {
+        std::swap(songs[songIndexA], songs[songIndexB]);
+        arrange(volume, folder, songs, stepDone_);
     }
     listings_.forgetAll();
+}
+
+void MassStoragePlayer::ArrangeSongs(qint16 folderIndex, const std::vector<qint32>& order,
+                                     const QString& memory) {
+    const Volume volume(memoryAt(memory), listings_);
+    std::optional<SongFolder> folder(std::in_place, volume, folderIndex, this->order());
+    const std::vector<Song> arranged = arrangedSongs(folder->songs(), order);
+    if (std::ranges::is_sorted(order))
+        return;
+    arrange(volume, folder, arranged, stepDone_);
+    listings_.forgetAll();
+}
+
+// Made as AddSong makes a song's name, without listing the folder: a sync asks it of every file it follows.
+QString MassStoragePlayer::ShownSongName(const QString& displayTitle, const QString& filePath,
+                                         const QString& memory) {
+    const Volume volume(memoryAt(memory), listings_);
+    return shownSongName(displayTitle, filePath.section(u'/', -1), volume.nameLimit(),
+                         volume.songOrder(order()) == SongOrder::Name);
 }
 
 void MassStoragePlayer::AddFolder(const QString& folderName, const QString& memory) {

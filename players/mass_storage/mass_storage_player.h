@@ -18,13 +18,15 @@ namespace tunedeck {
 // ".mp3" and ".rmp" files in the order the player plays them (song_order.h), each shown by its file name,
 // which is made from the display title it was sent with. Every write goes to a hidden temporary name, reaches
 // the device and is then renamed; what a crash leaves is finished or removed at the next Open, in a folder
-// when it is next opened. A member is done only once what it did is on the device. Removing a folder or
-// formatting removes the songs and what Tunedeck keeps beside them, never another file. A run of songs keeps
-// the player open, found and locked once.
+// when it is next opened. A member is done only once what it did is on the device. A new order for a folder
+// is one reordering, as a swap is. Removing a folder or formatting removes the songs and what Tunedeck keeps
+// beside them, never another file. A run of songs keeps the player open, found and locked once.
 class MassStoragePlayer final : public DeviceComponent,
                                 public SongOrderChoice,
                                 public KeptFiles,
-                                public KeepsConnection {
+                                public KeepsConnection,
+                                public ShowsSongNames,
+                                public ArrangesSongs {
   public:
     // `stepDone` is for tests: called after each step of a reordering that is on the device.
     explicit MassStoragePlayer(PlayerLocator locator, StepDone stepDone = {});
@@ -48,6 +50,9 @@ class MassStoragePlayer final : public DeviceComponent,
     void Format(const QString& memory) override;
     void ChooseSongOrder(SongOrder order) override;
     int FilesKept() const override;
+    QString ShownSongName(const QString& displayTitle, const QString& filePath,
+                          const QString& memory) override;
+    void ArrangeSongs(qint16 folderIndex, const std::vector<qint32>& order, const QString& memory) override;
 
   private:
     void requireOpen() const;

@@ -7,6 +7,7 @@
 #include "local_path.h"
 #include "mtp_songs.h"
 #include "new_folder_name.h"
+#include "play_order.h"
 #include "player_memory.h"
 #include "player_texts.h"
 #include "volume_files.h"
@@ -73,12 +74,10 @@ std::vector<DeviceFolder> MtpPlayer::Folders(qint32 memory) {
 std::vector<DeviceSong> MtpPlayer::Songs(qint32 memory, qint16 folderIndex) {
     const Folder folder = folderAt(memoryAt(memory), folderIndex);
     std::vector<DeviceSong> songs;
-    for (const MtpObject& song : folder.songs) {
-        const QString stem = stemOf(song.name);
-        const auto prefix = playlists_ ? std::nullopt : numberPrefixOf(stem);
-        songs.push_back(
-            {.name = prefix ? prefix->rest : stem, .size = song.size, .identity = QString::number(song.id)});
-    }
+    for (const MtpObject& song : folder.songs)
+        songs.push_back({.name = listedTitle(song.name, !playlists_),
+                         .size = song.size,
+                         .identity = QString::number(song.id)});
     return songs;
 }
 
@@ -182,7 +181,7 @@ void MtpPlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndex
         return;
     }
     if (!numberedApart(namesOf(folder.songs)))
-        numberSongs(folder, place);
+        numberSongs(folder, place, folder.songs);
     // Each takes the other's number; a title they share keeps them apart by " (2)".
     const MtpObject a = folder.songs[songIndexA], b = folder.songs[songIndexB];
     const auto numberA = numberPrefixOf(a.name), numberB = numberPrefixOf(b.name);
@@ -195,6 +194,27 @@ void MtpPlayer::SwapSong(qint16 folderIndex, qint32 songIndexA, qint32 songIndex
     taken << nameA;
     const QString newB = numberA->digits + u' ' + numberB->rest;
     connection().rename(b.id, freeFatName(stemOf(newB), extensionOf(newB), taken));
+}
+
+void MtpPlayer::ArrangeSongs(qint16 folderIndex, const std::vector<qint32>& order, const QString& memory) {
+    plans_.clear();
+    const Place place = memoryAt(memory);
+    Folder folder = folderAt(place, folderIndex);
+    const std::vector<MtpObject> arranged = arrangedSongs(folder.songs, order);
+    if (std::ranges::is_sorted(order))
+        return;
+    if (playlists_)
+        keepOrder(folder, place, idsOf(arranged));
+    else
+        numberSongs(folder, place, arranged);
+}
+
+// Within FAT's limit, as AddSong names every song: MTP does not say what file system a storage has. A memory
+// the player lacks is refused, as by every other member.
+QString MtpPlayer::ShownSongName(const QString& displayTitle, const QString& filePath,
+                                 const QString& memory) {
+    memoryAt(memory);
+    return shownSongName(displayTitle, filePath.section(u'/', -1), {}, !playlists_);
 }
 
 void MtpPlayer::AddFolder(const QString& folderName, const QString& memory) {
@@ -289,15 +309,14 @@ MtpPlayer::SendPlan MtpPlayer::takePlan(const Place& place, const MtpObject& obj
     // or sorting the folder, would make each song cost more the fuller the folder.
     Folder folder = readFolder(place, object, Order::Any);
     if (!numberedApart(namesOf(folder.songs)))
-        numberSongs(folder, place);
+        numberSongs(folder, place, playOrder(folder.objects, std::nullopt));
     SendPlan plan{.next = nextNumber(namesOf(folder.songs))};
     for (const MtpObject& each : folder.objects)
         plan.taken.insert(each.name.toCaseFolded());
     return plan;
 }
 
-void MtpPlayer::numberSongs(Folder& folder, const Place& place) {
-    const std::vector<MtpObject> inOrder = playOrder(folder.objects, std::nullopt);
+void MtpPlayer::numberSongs(Folder& folder, const Place& place, const std::vector<MtpObject>& inOrder) {
     for (const Rename& rename : numberingRenames(namesOf(inOrder), namesOf(folder.objects)))
         connection().rename(named(folder.objects, rename.from).id, rename.to);
     folder.objects = connection().children(place.storage, folder.folder.id);

@@ -17,13 +17,15 @@ namespace tunedeck {
 // under a storage's music folder, or its root where it has none; its songs are their ".mp3" and ".rmp" files,
 // each shown by its file name, made from the display title it was sent with. A player that keeps playlists
 // plays a folder in the order of the playlist of the folder's name; any other by file name, so songs are sent
-// as "01 title.mp3", "02 …" and a swap exchanges the numbers. Removing a folder or formatting removes the
-// songs and their playlists, and a folder once nothing else is in it: a phone keeps its photos. A run of
-// songs keeps one connection.
+// as "01 title.mp3", "02 …", a swap exchanges the numbers and a new order numbers them anew. Removing a
+// folder or formatting removes the songs and their playlists, and a folder once nothing else is in it: a
+// phone keeps its photos. A run of songs keeps one connection.
 class MtpPlayer final : public DeviceComponent,
                         public KeptFiles,
                         public KeepsConnection,
-                        public GivesNotices {
+                        public GivesNotices,
+                        public ShowsSongNames,
+                        public ArrangesSongs {
   public:
     // `id`: the player id (mtp_devices.h).
     explicit MtpPlayer(QString id);
@@ -47,6 +49,9 @@ class MtpPlayer final : public DeviceComponent,
     void Format(const QString& memory) override;
     int FilesKept() const override;
     void setNotice(Notice notice) override { notice_ = std::move(notice); }
+    QString ShownSongName(const QString& displayTitle, const QString& filePath,
+                          const QString& memory) override;
+    void ArrangeSongs(qint16 folderIndex, const std::vector<qint32>& order, const QString& memory) override;
 
   private:
     // Where a memory's folders are.
@@ -81,9 +86,9 @@ class MtpPlayer final : public DeviceComponent,
     // The plan of the folder `object`, taken out of those kept (a send that fails leaves none behind); its
     // songs numbered first where two share a number or one has none.
     SendPlan takePlan(const Place& place, const MtpObject& object);
-    // Gives a name-ordered folder's songs numbers of their own, in the order they play now; leaves its songs
-    // in that order.
-    void numberSongs(Folder& folder, const Place& place);
+    // Gives a name-ordered folder's songs numbers of their own, in the order `inOrder` names them; leaves its
+    // songs in that order.
+    void numberSongs(Folder& folder, const Place& place, const std::vector<MtpObject>& inOrder);
     void keepOrder(const Folder& folder, const Place& place, std::vector<quint32> tracks);
     // Removes the folder's songs and its playlist, and the folder once nothing else is in it; the files kept.
     int clearFolder(const Place& place, const Folder& folder);

@@ -165,6 +165,8 @@ const std::map<QString, Command>& commands() {
 const char* const kUsage =
     "usage: tunedeck-player [--store DIR] COMMAND\n"
     "       tunedeck-player [--store DIR | --player ID] [--memory 0|1] [--folder N] [--title TEXT] TRANSFER\n"
+    "       tunedeck-player [--store DIR | --player ID] [--memory 0|1] [--folder N | --new-folder NAME]\n"
+    "                       [--delete] [--dry-run] sync DIR\n"
     "       tunedeck-player [--player ID] ls\n"
     "       tunedeck-player players\n"
     "       tunedeck-player --help | --version\n"
@@ -180,6 +182,11 @@ const char* const kUsage =
     "  swap SONG SONG         the two songs exchanged\n"
     "  mkdir NAME, rmdir N    a folder made, folder N removed\n"
     "  format                 every folder and song of the memory erased\n"
+    "  sync DIR               the folder made to hold DIR's music files in DIR's name order: the files not\n"
+    "                         on it sent (a song counts as there when its name and size are a file's), and\n"
+    "                         with --delete the songs no file is removed; --new-folder: into the folder of\n"
+    "                         that name, made when there is none; --dry-run: the summary only. Exit status\n"
+    "                         0 when the folder is in step at the end\n"
     "players: lists the players found: the emulated one, USB and MTP players (id, kind, name, memories)\n"
     "  --player ID            acts on that player: an id from players, \"emulated\", or the folder of a\n"
     "                         mounted volume; songs in the order chosen for it in Tunedeck\n"
@@ -198,10 +205,13 @@ int runPlayerCommand(const QStringList& arguments, const PlayerCommandSetting& s
     const QCommandLineOption folderOption(QStringLiteral("folder"), QString(), QStringLiteral("N"));
     const QCommandLineOption titleOption(QStringLiteral("title"), QString(), QStringLiteral("TEXT"));
     const QCommandLineOption playerOption(QStringLiteral("player"), QString(), QStringLiteral("ID"));
+    const QCommandLineOption newFolderOption(QStringLiteral("new-folder"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption deleteOption(QStringLiteral("delete"), QString());
+    const QCommandLineOption dryRunOption(QStringLiteral("dry-run"), QString());
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")}, QString());
-    parser.addOptions(
-        {storeOption, memoryOption, folderOption, titleOption, playerOption, helpOption, versionOption});
+    parser.addOptions({storeOption, memoryOption, folderOption, titleOption, playerOption, newFolderOption,
+                       deleteOption, dryRunOption, helpOption, versionOption});
     if (!parser.parse(QStringList{QStringLiteral("tunedeck-player")} + arguments)) {
         err << "tunedeck-player: " << parser.errorText() << '\n' << kUsage;
         return kBadArguments;
@@ -228,8 +238,9 @@ int runPlayerCommand(const QStringList& arguments, const PlayerCommandSetting& s
     if (!positional.isEmpty() && isSessionCommand(positional.first()) &&
         (!emulated || positional.first() != QLatin1String("ls"))) {
         if (!(memory.isEmpty() || memory == QLatin1String("0") || memory == QLatin1String("1")) ||
-            !folderRead || folder < 0 || folder > SHRT_MAX) {
-            err << "tunedeck-player: bad --memory or --folder\n" << kUsage;
+            !folderRead || folder < 0 || folder > SHRT_MAX ||
+            (parser.isSet(folderOption) && parser.isSet(newFolderOption))) {
+            err << "tunedeck-player: bad --memory, --folder or --new-folder\n" << kUsage;
             return kBadArguments;
         }
         return runSessionCommand(
@@ -241,7 +252,11 @@ int runPlayerCommand(const QStringList& arguments, const PlayerCommandSetting& s
              .memory = memory == QLatin1String("1") ? PlayerMemory::Card : PlayerMemory::Internal,
              .folder = qint16(folder),
              .title = parser.isSet(titleOption) ? std::optional(parser.value(titleOption)) : std::nullopt,
-             .showProgress = setting.terminal},
+             .showProgress = setting.terminal,
+             .newFolder =
+                 parser.isSet(newFolderOption) ? std::optional(parser.value(newFolderOption)) : std::nullopt,
+             .removeOnlyOnPlayer = parser.isSet(deleteOption),
+             .dryRun = parser.isSet(dryRunOption)},
             out, err);
     }
     const auto command = positional.isEmpty() ? commands().end() : commands().find(positional.first());

@@ -7,9 +7,11 @@
 #include "emulated_player.h"
 #include "local_path.h"
 #include "memory_listing.h"
+#include "music_file_listing.h"
 #include "player_session.h"
 #include "player_settings.h"
 #include "player_texts.h"
+#include "sync_texts.h"
 #include "terminal_text.h"
 
 #include <algorithm>
@@ -28,6 +30,8 @@ const QString kSettingsSection = QStringLiteral("tunedeck");
 struct Refusal {
     QString description;
 };
+// A sync that leaves the folder, or a dry run that finds it, out of step: its texts are said already.
+struct NotInStep {};
 
 QString describe(const Outcome& outcome) {
     switch (outcome.ending) {
@@ -84,11 +88,7 @@ class Commands {
     }
 
     void send(const QStringList& files) {
-        const SettingsFile settings(setting_.programFolder, kSettingsSection);
-        const auto titleOf = [&](const QString& path) {
-            TagRecord record;
-            return setting_.title ? *setting_.title : displayTitleFor(path, record, settings);
-        };
+        const auto titleOf = titles();
         const Outcome outcome = waitFor([&](PlayerSession::Done done) {
             session_.send(setting_.memory, setting_.folder, files, titleOf, PlayerSession::AfterRefusal::Stop,
                           done);
@@ -131,6 +131,38 @@ class Commands {
     void format() {
         requireKeeping(waitFor([&](PlayerSession::Done done) { session_.format(setting_.memory, done); }));
     }
+    // The music files of `folder` in the file list's order, synced into the folder chosen or the new one.
+    void sync(const QString& folder) {
+        SyncRequest request{.memory = setting_.memory, .removeOnlyOnPlayer = setting_.removeOnlyOnPlayer};
+        for (const QString& name : musicFileNames(folder))
+            request.files << folder + u'/' + name;
+        if (setting_.newFolder)
+            request.newFolder = *setting_.newFolder;
+        else
+            request.folder = FolderRef{setting_.folder, folderName(setting_.folder)};
+        const PlayerSession::TitleOf titleOf = titles();
+        SyncPreview preview;
+        require(waitFor(session_, request, titleOf, preview));
+        const SyncSummary& summary = request.folder ? *preview.intoFolder : preview.intoNewFolder;
+        const QString text =
+            syncSummaryText(summary, request.folder ? request.folder->name : request.newFolder,
+                            !request.folder && !preview.newFolderExists, request.removeOnlyOnPlayer);
+        for (const QString& line : text.split(u'\n'))
+            out_ << terminalText(line) << '\n';
+        if (setting_.dryRun) {
+            const bool inStep = summary.toSend == 0 && !summary.reorder(request.removeOnlyOnPlayer) &&
+                                (!request.removeOnlyOnPlayer || summary.onlyOnPlayer == 0) &&
+                                (request.folder || preview.newFolderExists);
+            if (!inStep)
+                throw NotInStep{};
+            return;
+        }
+        SyncResult result;
+        const Outcome outcome = waitFor(session_, request, titleOf, result);
+        out_ << terminalText(syncEndingText(outcome, result)) << '\n';
+        if (!outcome.ok() || outcome.failed > 0)
+            throw NotInStep{};
+    }
     // A removal on a real player leaves what is not a song, and says so.
     void requireKeeping(const Outcome& outcome) {
         if (outcome.kept > 0)
@@ -161,6 +193,14 @@ class Commands {
     }
 
   private:
+    // Each file's display title: the one given, or Tunedeck's display format filled from its tags.
+    PlayerSession::TitleOf titles() const {
+        return [title = setting_.title,
+                settings = SettingsFile(setting_.programFolder, kSettingsSection)](const QString& path) {
+            TagRecord record;
+            return title ? *title : displayTitleFor(path, record, settings);
+        };
+    }
     QString folderName(qint32 folder) {
         PaneReading reading;
         require(waitFor(session_, setting_.memory, std::nullopt, reading));
@@ -216,6 +256,7 @@ const std::map<QString, SessionCommand>& sessionCommands() {
         {QStringLiteral("rmdir"), {1, -1, [](Commands& c, auto&, auto& n) { c.removeFolder(n[0]); }}},
         {QStringLiteral("format"), {0, 0, [](Commands& c, auto&, auto&) { c.format(); }}},
         {QStringLiteral("ls"), {0, 0, [](Commands& c, auto&, auto&) { c.list(); }}},
+        {QStringLiteral("sync"), {1, 0, [](Commands& c, const QStringList& o, auto&) { c.sync(o[0]); }}},
     };
     return table;
 }
@@ -245,6 +286,8 @@ int runSessionCommand(const QString& command, const QStringList& operands,
         found.run(commands, operands, numbers);
     } catch (const Refusal& refusal) {
         err << "tunedeck-player: " << terminalText(refusal.description) << '\n';
+        return kRefused;
+    } catch (const NotInStep&) {
         return kRefused;
     }
     return 0;

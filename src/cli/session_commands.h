@@ -22,15 +22,21 @@ struct SessionCommandSetting {
     qint16 folder = 0;             // numbered as ls numbers them
     std::optional<QString> title;  // the display title of every song sent; else made from its tags
     bool showProgress = false;     // each song and its progress on `err`
+    // A sync's: the folder it makes or uses in place of `folder`, whether the songs no file is go, and
+    // whether it only says what it would do.
+    std::optional<QString> newFolder;
+    bool removeOnlyOnPlayer = false;
+    bool dryRun = false;
 };
 
 // True for the commands runSessionCommand runs.
 bool isSessionCommand(const QString& command);
 
-// send FILE…, get POSITION DEST, delete POSITION…, swap A B, mkdir NAME, rmdir N, format, and ls of a
-// player other than the emulated one: each through the player session, as the window's commands go. Songs are
-// numbered as ls numbers them. Returns the exit status: 0 done, 1 refused by the player (its description on
-// `err`), 2 bad operands.
+// send FILE…, get POSITION DEST, delete POSITION…, swap A B, mkdir NAME, rmdir N, format, sync DIR, and ls
+// of a player other than the emulated one: each through the player session, as the window's commands go.
+// Songs are numbered as ls numbers them. Returns the exit status: 0 done (for sync: the folder in step at the
+// end, or with `dryRun` already), 1 refused by the player (its description on `err`) or not in step, 2 bad
+// operands.
 int runSessionCommand(const QString& command, const QStringList& operands,
                       const SessionCommandSetting& setting, QTextStream& out, QTextStream& err);
 

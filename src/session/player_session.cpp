@@ -288,6 +288,9 @@ class PlayerSession::RunBrackets {
     RunBrackets(const RunBrackets&) = delete;
     RunBrackets& operator=(const RunBrackets&) = delete;
 
+    // Whether the run is one bracket, the player held throughout.
+    bool keepsConnection() const { return whole_; }
+
     Outcome step(const std::function<void(DeviceComponent&)>& work) {
         if (!whole_)
             return session_.bracket(work);
@@ -515,17 +518,27 @@ void PlayerSession::sync(SyncRequest request, TitleOf titleOf, SyncDone done) {
                 return endedAs(outcome, ended(Ending::Cancelled));
             const SyncSource& source = sources[plan.send[i]];
             run.start(int(i) + 1, source.title, std::max<qint64>(source.size, 0));
+            bool sentMeanwhile = false;
             const Outcome one = brackets.step([&](DeviceComponent& device) {
                 requireFolder(device, request.memory, folder.index, folder.name);
+                // Between two brackets another program may have had the player, and sent this very song in
+                // a sync of its own.
+                if (!brackets.keepsConnection()) {
+                    const std::vector<DeviceSong> now = songsIn(device, request.memory, folder.index);
+                    sentMeanwhile = planSync(sources, now, 0).matched[plan.send[i]] >= 0;
+                    if (sentMeanwhile)
+                        return;
+                }
                 const auto [faceName, pointSize] = displayFont();
                 device.FontName(faceName);
                 device.FontSize(pointSize);
                 device.AddSong(folder.index, source.title, source.path, memory, run.mover());
             });
+            // A player gone or taken by another program refuses no song: the rest could not go either.
             if (one.ok()) {
-                ++outcome.done;
+                outcome.done += sentMeanwhile ? 0 : 1;
                 run.finish();
-            } else if (one.ending == Ending::Failed) {
+            } else if (one.ending == Ending::Failed && !one.notConnected && !one.inUse) {
                 ++outcome.failed;
                 outcome.description = one.description;
                 emit songRefused(one.description);
@@ -536,10 +549,13 @@ void PlayerSession::sync(SyncRequest request, TitleOf titleOf, SyncDone done) {
 
         if (cancelled())
             return endedAs(outcome, ended(Ending::Cancelled));
+        // Held throughout a run that changed nothing, the folder is as it was listed.
+        const bool asListed = brackets.keepsConnection() && outcome.done == 0 && result->removed == 0;
         const Outcome arranged = brackets.step([&](DeviceComponent& device) {
-            requireFolder(device, request.memory, folder.index, folder.name);
+            if (!asListed)
+                requireFolder(device, request.memory, folder.index, folder.name);
             const std::vector<qint32> order =
-                followingOrder(sources, songsIn(device, request.memory, folder.index));
+                followingOrder(sources, asListed ? listed : songsIn(device, request.memory, folder.index));
             const std::vector<SongSwap> swaps = swapsInto(order);
             if (swaps.empty())
                 return;

@@ -87,6 +87,24 @@ QStringList filesUnder(const QString& folder) {
     return files;
 }
 
+// Every entry under `folder` by its path there, with its inode and modification time: what a write, a rename
+// or a folder made anew changes.
+QStringList stampsUnder(const QString& folder) {
+    QStringList stamps;
+    for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        struct stat status {};
+        EXPECT_EQ(::lstat(NativePath(it.next()).c_str(), &status), 0);
+        stamps << u"%1 %2 %3.%4"_s.arg(it.filePath().mid(folder.size() + 1))
+                      .arg(status.st_ino)
+                      .arg(status.st_mtim.tv_sec)
+                      .arg(status.st_mtim.tv_nsec);
+    }
+    stamps.sort();
+    return stamps;
+}
+
 // A locator of the one memory.
 PlayerLocator at(const MountedMemory& memory) {
     return [memory] { return MountedPlayer{.internal = memory}; };
@@ -113,7 +131,26 @@ class StorageTest : public ::testing::Test {
     bool mountTmpfs(const char* size = "size=8m") {
         return ::mount("tmpfs", NativePath(volume()).c_str(), "tmpfs", 0, size) == 0;
     }
-    ~StorageTest() override { ::umount2(NativePath(volume()).c_str(), MNT_DETACH); }  // if mounted
+    // Mounts a fresh exFAT (SDXC cards) on `card` through the FUSE driver, until the test ends; the loop
+    // device it lies on, or empty where this machine has no loop device, mkfs.exfat or FUSE exFAT.
+    QString mountExfat(const QString& card) {
+        const QString image = dir.path() + u"/exfat.img"_s;
+        if (!QDir().mkpath(card) || ::truncate(NativePath(writeFile(image, {})).c_str(), 64 << 20) != 0)
+            return {};
+        loop_ = run(u"losetup"_s, {u"-f"_s, u"--show"_s, image}).second.trimmed();
+        if (!loop_.startsWith(u"/dev/loop"_s) || run(u"mkfs.exfat"_s, {loop_}).first != 0 ||
+            run(u"mount.exfat-fuse"_s, {loop_, card}).first != 0)
+            return {};
+        card_ = card;
+        return loop_;
+    }
+    ~StorageTest() override {
+        if (!card_.isEmpty())
+            run(u"umount"_s, {card_});
+        if (loop_.startsWith(u"/dev/loop"_s))
+            run(u"losetup"_s, {u"-d"_s, loop_});
+        ::umount2(NativePath(volume()).c_str(), MNT_DETACH);  // if mounted
+    }
     // Empties the volume, which may be a mount point.
     void clearVolume() const {
         for (const QString& name : namesIn(volume()))
@@ -143,6 +180,9 @@ class StorageTest : public ::testing::Test {
         return made;
     }
     TemporaryFolder dir;
+
+  private:
+    QString loop_, card_;  // of mountExfat
 };
 
 // The pure rules: FAT-safe names, name order, the .is_audio_player file, playlists; and the safe names as FAT
@@ -279,6 +319,96 @@ TEST_F(StorageTest, EveryOrderAfterSendsDeletesAndSwaps) {
     }
 }
 
+// The name a player's list shows for a title, asked before the send, is the one the send then gives the song:
+// on a volume that counts a name in bytes and plays by name (as the test's folder is, but on the test
+// machine's vfat), and on a real exFAT, which counts it in UTF-16 units as FAT does, in each order. Each
+// title is sent alone into the folder, so that no " (2)" is added.
+TEST_F(StorageTest, TheNameShownForATitleIsTheOneASendGivesIt) {
+    // Each sent from an MP3 and from an RMP: a title ends in one's extension only.
+    const QString titles[] = {
+        u"a\\b/c:d*e?f\"g<h>i|j"_s,
+        u".hidden"_s,
+        u"..."_s,
+        u"dots... . "_s,
+        u""_s,
+        u"Title.MP3"_s,
+        u"07 Numbered"_s,
+        QString(300, u'x'),
+        QString(249, u'x') + u"😀😀"_s,
+        QString(100, u'曲'),  // 100 units, 300 bytes
+        QString(83, u'曲') + u"ab"_s,
+    };
+    const QString card = volume() + u"/card"_s;
+    const bool exfat = !mountExfat(card).isEmpty();
+    std::vector<std::tuple<SongOrder, PlayerLocator, std::string>> players{
+        {SongOrder::Directory, at({.audioFolder = volume() + u"/plain"_s}), "plain folder"}};
+    if (exfat)
+        for (const SongOrder order : {SongOrder::Directory, SongOrder::Name, SongOrder::Playlist})
+            players.emplace_back(order, at({.audioFolder = card, .fileSystem = u"exfat"_s}), "exFAT");
+    for (const auto& [order, locator, where] : players) {
+        const auto device = withSongs(order, 0, locator);
+        for (const QString& title : titles)
+            for (const QString& file : {u"s.mp3"_s, u"s.rmp"_s}) {
+                SCOPED_TRACE(where + ' ' + songOrderKey(order).toStdString() + ' ' + file.toStdString() +
+                             ' ' + title.toStdString());
+                const QString path = source(file), shown = device->ShownSongName(title, path, u"0"_s);
+                device->AddSong(0, title, path, u"0"_s, {});
+                EXPECT_EQ(songsOf(*device), shown);
+                device->DeleteSong(0, 0, u"0"_s);
+            }
+        device->DeleteFolder(0, u"0"_s);
+    }
+    if (!exfat)
+        GTEST_SKIP() << "no loop device, mkfs.exfat or FUSE exFAT: FAT's count of a name is not tried";
+}
+
+// A folder of six songs put into a new order at once, in each order a player keeps: the songs play in it,
+// each the same file with its bytes, and the file beside them stays. The order they have already changes
+// nothing on the volume, not even songs that have no numbers in a name-ordered folder.
+TEST_F(StorageTest, AFolderTakesANewOrderWhole) {
+    const Listing listing = listingInOrder();
+    // Each song as the list shows it: its title, size and directory entry.
+    const auto listed = [](const std::vector<DeviceSong>& songs) {
+        QStringList shown;
+        for (const DeviceSong& song : songs)
+            shown << song.name + u' ' + QString::number(song.size) + u' ' + song.identity;
+        return shown;
+    };
+    const std::vector<qint32> identity{0, 1, 2, 3, 4, 5}, order{3, 0, 5, 1, 4, 2};
+    for (const SongOrder kept : {SongOrder::Directory, SongOrder::Name, SongOrder::Playlist}) {
+        SCOPED_TRACE(songOrderKey(kept).toStdString());
+        if (kept == SongOrder::Directory && listing == Listing::Unknown)
+            continue;  // a listing by hash has no order to check
+        clearVolume();
+        withSongs(SongOrder::Directory, 6);
+        writeFile(volume() + u"/f/cover.jpg"_s, "cover");
+        const auto device = player(kept);
+        const QStringList before = listed(device->Songs(0, 0)), stamps = stampsUnder(volume());
+        device->ArrangeSongs(0, identity, u"0"_s);
+        EXPECT_EQ(stampsUnder(volume()), stamps);
+        device->ArrangeSongs(0, order, u"0"_s);
+        QStringList wanted;
+        for (const qint32 index : order)
+            wanted << before[index];
+        const std::vector<DeviceSong> songs = device->Songs(0, 0);
+        // The kernel's vfat plays in the order the entries were made, which a tmpfs lists newest first.
+        QStringList after = listed(songs);
+        if (kept == SongOrder::Directory && listing == Listing::NewestFirst)
+            std::reverse(after.begin(), after.end());
+        EXPECT_EQ(after, wanted);
+        const QString back = dir.path() + u"/back.mp3"_s;
+        for (qint32 i = 0; i < qint32(songs.size()); ++i) {
+            device->GetSong(0, i, back, u"0"_s, {});
+            EXPECT_EQ(readFile(back), readFile(dir.path() + u"/computer/"_s + songs[i].name + u".mp3"_s));
+        }
+        const QStringList files = namesIn(volume() + u"/f"_s);
+        EXPECT_EQ(std::tuple(files.filter(kOwnPrefix), files.filter(u".mp3"_s).size(),
+                             readFile(volume() + u"/f/cover.jpg"_s)),
+                  std::tuple(QStringList(), 6, "cover"_ba))
+            << files.join(u' ').toStdString();
+    }
+}
+
 // A reordering stopped after any of its steps on the device, by a crash or by a failure of the device: a
 // failed renumbering is undone at once, what a crash left is finished at the next Open, or undone when it had
 // not yet said what it does. The songs play as before or as after, never half of it; nothing is lost and
@@ -286,20 +416,27 @@ TEST_F(StorageTest, EveryOrderAfterSendsDeletesAndSwaps) {
 // them or none.
 TEST_F(StorageTest, AStopDuringAReorderLeavesTheOrderAsBeforeOrAsAfter) {
     const Listing listing = listingInOrder();
-    // The order the songs are sent in, the order of the swap, and whether it is stopped by a crash, else by a
-    // failure of the device.
-    const std::tuple<SongOrder, SongOrder, bool> cases[] = {
-        {SongOrder::Directory, SongOrder::Directory, true},
-        {SongOrder::Directory, SongOrder::Directory, false},
-        {SongOrder::Name, SongOrder::Name, true},
-        {SongOrder::Directory, SongOrder::Name, true},
-        {SongOrder::Directory, SongOrder::Name, false}};
+    // The order the songs are sent in, the order of the reordering, whether it is stopped by a crash, else by
+    // a failure of the device, and whether it is a new order for the whole folder, else a swap of the first
+    // and the last song.
+    const std::tuple<SongOrder, SongOrder, bool, bool> cases[] = {
+        {SongOrder::Directory, SongOrder::Directory, true, false},
+        {SongOrder::Directory, SongOrder::Directory, false, false},
+        {SongOrder::Name, SongOrder::Name, true, false},
+        {SongOrder::Directory, SongOrder::Name, true, false},
+        {SongOrder::Directory, SongOrder::Name, false, false},
+        {SongOrder::Directory, SongOrder::Directory, true, true},
+        {SongOrder::Directory, SongOrder::Directory, false, true},
+        {SongOrder::Name, SongOrder::Name, true, true},
+        {SongOrder::Name, SongOrder::Name, false, true},
+        {SongOrder::Directory, SongOrder::Name, true, true},
+        {SongOrder::Directory, SongOrder::Name, false, true}};
     struct Crash {};
-    for (const auto& [sentIn, swappedIn, crash] : cases) {
+    for (const auto& [sentIn, swappedIn, crash, arranged] : cases) {
         for (int stopAt = 1;; ++stopAt) {
             SCOPED_TRACE(songOrderKey(sentIn).toStdString() + " then " +
                          songOrderKey(swappedIn).toStdString() + (crash ? " crash" : " failure") +
-                         " after step " + std::to_string(stopAt));
+                         (arranged ? " arranging" : " swapping") + " after step " + std::to_string(stopAt));
             clearVolume();
             withSongs(sentIn);
             for (const QString& file : {u"cover.jpg"_s, u"sub/notes.txt"_s, u".tunedeck-part-1234"_s})
@@ -307,10 +444,11 @@ TEST_F(StorageTest, AStopDuringAReorderLeavesTheOrderAsBeforeOrAsAfter) {
             const QString before = songsOf(*player(swappedIn));
             int steps = 0;
             try {
-                player(swappedIn, [&] {
+                const auto device = player(swappedIn, [&] {
                     if (++steps == stopAt)
                         crash ? throw Crash{} : throw DeviceError(u"故障"_s);
-                })->SwapSong(0, 0, 2, u"0"_s);
+                });
+                arranged ? device->ArrangeSongs(0, {2, 0, 1}, u"0"_s) : device->SwapSong(0, 0, 2, u"0"_s);
             } catch (const Crash&) {
             } catch (const DeviceError& error) {
                 EXPECT_EQ(error.description(), u"故障"_s);
@@ -321,8 +459,9 @@ TEST_F(StorageTest, AStopDuringAReorderLeavesTheOrderAsBeforeOrAsAfter) {
                              (numberedApart(songs) || songs.filter(QRegularExpression(u"^\\d"_s)).isEmpty())))
                     << files.join(u' ').toStdString();
             }
-            QStringList wanted = before.split(u',');
-            std::swap(wanted[0], wanted[2]);
+            const QStringList was = before.split(u',');
+            const QStringList wanted =
+                arranged ? QStringList{was[2], was[0], was[1]} : QStringList{was[2], was[1], was[0]};
             const QString after = songsOf(*player(swappedIn));
             // Where the order can be told: as before or as after; undone when stopped at once.
             EXPECT_TRUE((swappedIn == SongOrder::Directory && listing == Listing::Unknown) ||
@@ -335,7 +474,7 @@ TEST_F(StorageTest, AStopDuringAReorderLeavesTheOrderAsBeforeOrAsAfter) {
                                  files.filter(QRegularExpression(u"^(?!.*\\.mp3)"_s))),
                       std::tuple(QStringList{u"f"_s}, 3, QStringList{u"cover.jpg"_s, u"sub/notes.txt"_s}))
                 << files.join(u' ').toStdString();
-            if (steps < stopAt) {  // the swap went to its end
+            if (steps < stopAt) {  // the reordering went to its end
                 EXPECT_EQ(made(after, swappedIn, listing), wanted);
                 break;
             }
@@ -378,6 +517,8 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
         {[&] { closed.Folders(0); }, player_texts::kNotOpen},
         {[&] { closed.Open(); }, player_texts::kInUse},
         {[&] { closed.FontName(u"MS UI Gothic"_s); }, player_texts::kNotOpen},
+        {[&] { closed.ShownSongName(u"t"_s, x, u"0"_s); }, player_texts::kNotOpen},
+        {[&] { device->ShownSongName(u"t"_s, x, u"1"_s); }, player_texts::kNoCard},
         {[&] { missing.Open(); }, player_texts::kNotConnected},
     };
     ASSERT_EQ(::mkfifo(NativePath(pipe).c_str(), 0644), 0);
@@ -385,6 +526,12 @@ TEST_F(StorageTest, RefusalsAndStoppedSendsLeaveNothing) {
     ASSERT_TRUE(QFile::link(u"/dev/null"_s, nullLink) && QFile::link(pipe, pipeLink));
     for (const QString& path : {no, pipe, socket, nullLink, pipeLink})
         calls.emplace_back([&send, path] { send(path); }, player_texts::kUnreadableSource + path);
+    // An order must name every song of the folder once.
+    for (const std::vector<qint32>& order :
+         std::vector<std::vector<qint32>>{{1}, {1, 1}, {1, 2}, {-1, 0}, {1, 0, 1}})
+        calls.emplace_back([&device, order] { device->ArrangeSongs(0, order, u"0"_s); },
+                           player_texts::kSongOutOfRange);
+    calls.emplace_back([&] { device->ArrangeSongs(1, {1, 0}, u"0"_s); }, player_texts::kFolderOutOfRange);
     // In braces, the call is made before what it left is read.
     for (const auto& [call, description] : calls)
         EXPECT_EQ(
@@ -659,14 +806,9 @@ TEST_F(StorageTest, AFullOrReadOnlyVolumeRefusesClearly) {
 // A real exFAT (SDXC cards), through the FUSE driver: every operation as on a plain folder. Its listing order
 // is not the order on the disk, so no order is claimed.
 TEST_F(StorageTest, OnARealExfat) {
-    const QString image = dir.path() + u"/exfat.img"_s, card = volume() + u"/card"_s;
-    ASSERT_TRUE(QDir().mkpath(card) && ::truncate(NativePath(writeFile(image, {})).c_str(), 64 << 20) == 0);
-    const QString loop = run(u"losetup"_s, {u"-f"_s, u"--show"_s, image}).second.trimmed();
-    const auto detach = qScopeGuard([&] { run(u"losetup"_s, {u"-d"_s, loop}); });
-    if (!loop.startsWith(u"/dev/loop"_s) || run(u"mkfs.exfat"_s, {loop}).first != 0 ||
-        run(u"mount.exfat-fuse"_s, {loop, card}).first != 0)
-        GTEST_SKIP() << "no loop device, mkfs.exfat or FUSE exFAT: " << loop.toStdString();
-    const auto unmount = qScopeGuard([&] { run(u"umount"_s, {card}); });
+    const QString card = volume() + u"/card"_s, loop = mountExfat(card);
+    if (loop.isEmpty())
+        GTEST_SKIP() << "no loop device, mkfs.exfat or FUSE exFAT";
     const auto device = player(SongOrder::Playlist, {}, at({.audioFolder = card}));
     const qint64 free = device->AvailableMemory(u"0"_s);
     device->AddFolder(u"音楽"_s, u"0"_s);

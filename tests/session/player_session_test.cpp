@@ -120,6 +120,13 @@ TEST_F(SessionTest, ARunIsOneBracketWhereThePlayerKeepsItsConnection) {
         s.remove({listed.songs->at(0), listed.songs->at(2)}, done);
     };
     const QString sendOne = u"FontName FontSize AddSong"_s;
+    const auto sync = [&](qint16 index, const QString& name, const QStringList& files) {
+        return [&, index, name, files](PlayerSession& s, auto done) {
+            s.sync({.folder = FolderRef{index, name}, .files = files}, title,
+                   [done](const Outcome& outcome, const SyncResult&) { done(outcome); });
+        };
+    };
+    const QString syncPlan = u"Folders Songs AvailableMemory"_s;
     struct Case {
         bool keeps;
         Operation operation;
@@ -152,6 +159,30 @@ TEST_F(SessionTest, ARunIsOneBracketWhereThePlayerKeepsItsConnection) {
         {true, send(Stop), u"Close"_s, false, sendOne + u' ' + sendOne + u' ' + sendOne, u"1 3 0"_s,
          u"a:s1,s2,s3 b:x.mp3,y.mp3,z.mp3"_s},
         {true, send(Stop), u"Open"_s, false, u""_s, u"1 0 0"_s, u"a:s1,s2,s3 b:"_s},
+        // A sync held throughout orders the folder it changed as it lists it then, and one that changed
+        // nothing as it listed it first; a bracket a song looks whether another program sent the song.
+        {true,
+         sync(1, u"b"_s, three),
+         {},
+         false,
+         syncPlan + (u" Folders "_s + sendOne).repeated(3) + u" Folders Songs"_s,
+         u"0 3 0"_s,
+         u"a:s1,s2,s3 b:x.mp3,y.mp3,z.mp3"_s},
+        {false,
+         sync(1, u"b"_s, three),
+         {},
+         false,
+         syncPlan + (u" | Folders Songs "_s + sendOne).repeated(3) + u" | Folders Songs"_s,
+         u"0 3 0"_s,
+         u"a:s1,s2,s3 b:x.mp3,y.mp3,z.mp3"_s},
+        {true, sync(0, u"a"_s, {}), {}, false, syncPlan, u"0 0 0"_s, u"a:s1,s2,s3 b:"_s},
+        {false,
+         sync(0, u"a"_s, {}),
+         {},
+         false,
+         syncPlan + u" | Folders Songs"_s,
+         u"0 0 0"_s,
+         u"a:s1,s2,s3 b:"_s},
         {true,
          remove,
          {},
@@ -380,8 +411,29 @@ TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
         {{u"mkdir"_s, u"c"_s, u"--memory"_s, u"1"_s}, u"0||a:s2 b:t,t"_s},
         {{u"rmdir"_s, u"0"_s}, u"0||b:t,t"_s},
         {{u"rmdir"_s, u"x"_s}, u"2|tunedeck-player: bad operands for rmdir: x\n|b:t,t"_s},
-        {{u"format"_s, u"--folder"_s, u"-1"_s}, u"2|tunedeck-player: bad --memory or --folder\n|b:t,t"_s},
-        {{u"format"_s, u"--memory"_s, u"2"_s}, u"2|tunedeck-player: bad --memory or --folder\n|b:t,t"_s},
+        // This test's folder holds got.mp3, x.mp3 and y.mp3 by now.
+        {{u"sync"_s, folder.path(), u"--new-folder"_s, u"曲"_s, u"--dry-run"_s},
+         u"1|プレーヤーに新しいフォルダ「曲」を作って同期します。\n転送する曲: 3曲 (0KB)\nすでにある曲: 0曲\n"
+         u"空きメモリ: 足ります (空き 65,535KB)\n曲順: そのままで合っています\n|b:t,t"_s},
+        {{u"sync"_s, folder.path(), u"--new-folder"_s, u"曲"_s},
+         u"0|プレーヤーに新しいフォルダ「曲」を作って同期します。\n転送する曲: 3曲 (0KB)\nすでにある曲: 0曲\n"
+         u"空きメモリ: 足ります (空き 65,535KB)\n曲順: そのままで合っています\n"
+         u"同期が終了しました。3個のファイルを転送しました。\n|b:t,t 曲:got.mp3,x.mp3,y.mp3"_s},
+        {{u"sync"_s, folder.path(), u"--folder"_s, u"1"_s, u"--dry-run"_s},
+         u"0|プレーヤーのフォルダ「曲」と同期します。\n転送する曲: 0曲 (0KB)\nすでにある曲: 3曲\n"
+         u"空きメモリ: 足ります (空き 65,535KB)\n曲順: そのままで合っています\n|b:t,t 曲:got.mp3,x.mp3,y.mp3"_s},
+        {{u"sync"_s, folder.path(), u"--delete"_s},
+         u"0|プレーヤーのフォルダ「b」と同期します。\n転送する曲: 3曲 (0KB)\nすでにある曲: 0曲\n"
+         u"プレーヤーにだけある曲: 2曲 (削除します)\n空きメモリ: 足ります (空き 65,535KB)\n"
+         u"曲順: そのままで合っています\n同期が終了しました。3個のファイルを転送しました。 "
+         u"2曲を削除しました。\n"
+         u"|b:got.mp3,x.mp3,y.mp3 曲:got.mp3,x.mp3,y.mp3"_s},
+        {{u"sync"_s, folder.path(), u"--folder"_s, u"0"_s, u"--new-folder"_s, u"x"_s},
+         u"2|tunedeck-player: bad --memory, --folder or --new-folder\n|b:got.mp3,x.mp3,y.mp3 曲:got.mp3,x.mp3,y.mp3"_s},
+        {{u"format"_s, u"--folder"_s, u"-1"_s},
+         u"2|tunedeck-player: bad --memory, --folder or --new-folder\n|b:got.mp3,x.mp3,y.mp3 曲:got.mp3,x.mp3,y.mp3"_s},
+        {{u"format"_s, u"--memory"_s, u"2"_s},
+         u"2|tunedeck-player: bad --memory, --folder or --new-folder\n|b:got.mp3,x.mp3,y.mp3 曲:got.mp3,x.mp3,y.mp3"_s},
         {{u"format"_s}, u"0||"_s}};
     for (const auto& [arguments, expected] : runs) {
         const auto [status, out, err] = folder.runPlayer(arguments);
@@ -390,6 +442,110 @@ TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
             << arguments.join(u' ').toStdString();
     }
     EXPECT_EQ(std::pair(QFileInfo(got).size(), folder.playerState(u"1"_s)), std::pair(6LL, u"c:"_s));
+}
+
+// A sync sends what the player folder lacks, takes away only the songs asked to go, and leaves the folder
+// in the files' order; made again it sends nothing. A folder gone meanwhile is never written to, and a song
+// the player refuses is counted and the rest go.
+TEST_F(SessionTest, ASyncSendsOnlyWhatIsMissingAndLeavesTheFilesOrder) {
+    const auto title = [](const QString& path) { return QFileInfo(path).completeBaseName(); };
+    const QString music = folder.path() + u"/music/"_s;
+    QDir().mkpath(music);
+    const auto add = [&](const QString& names) {
+        for (const QString& name : names.split(u' '))
+            writeFile(music + name + u".mp3"_s, name.toUtf8().repeated(1000 / name.size()));
+    };
+    const auto filesNow = [&] {
+        QStringList files;
+        for (const QString& name : QDir(music).entryList(QDir::Files, QDir::Name))
+            files << music + name;
+        return files;
+    };
+    // What is added to the computer folder, the request, and then: the outcome's ending and songs sent,
+    // the songs removed, whether the folder was put in order, and what the player holds.
+    struct Step {
+        QString added;
+        SyncRequest request;
+        QString outcome;
+        QString after;
+    };
+    const FolderRef b{1, u"b"_s};
+    const Step steps[] = {
+        {u"c a"_s, {.folder = b}, u"0 2 0 0"_s, u"a:s1,s2,s3 b:a,c"_s},
+        {u"b"_s, {.folder = b}, u"0 1 0 1"_s, u"a:s1,s2,s3 b:a,b,c"_s},
+        {{}, {.folder = b}, u"0 0 0 0"_s, u"a:s1,s2,s3 b:a,b,c"_s},
+        // The store's s2 is two letters a thousand times over, as this one is.
+        {u"s2"_s,
+         {.folder = FolderRef{0, u"a"_s}, .removeOnlyOnPlayer = true},
+         u"0 3 2 1"_s,
+         u"a:a,b,c,s2 b:a,b,c"_s},
+        {{}, {.newFolder = u"新"_s}, u"0 4 0 0"_s, u"a:a,b,c,s2 b:a,b,c 新:a,b,c,s2"_s},
+        {{}, {.newFolder = u"新"_s}, u"0 0 0 0"_s, u"a:a,b,c,s2 b:a,b,c 新:a,b,c,s2"_s},
+        {{}, {.folder = FolderRef{1, u"x"_s}}, u"3 0 0 0"_s, u"a:a,b,c,s2 b:a,b,c 新:a,b,c,s2"_s},
+    };
+    PlayerSession s(createEmulatedPlayer(folder.storePath()), kRio);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.outcome.toStdString() + " " + step.after.toStdString());
+        if (!step.added.isEmpty())
+            add(step.added);
+        SyncRequest request = step.request;
+        request.files = filesNow();
+        SyncPreview preview;
+        const Outcome previewed = waitFor(s, request, title, preview);
+        SyncResult result;
+        const Outcome out = waitFor(s, request, title, result);
+        EXPECT_EQ(
+            u"%1 %2 %3 %4"_s.arg(int(out.ending)).arg(out.done).arg(result.removed).arg(result.reordered),
+            step.outcome);
+        EXPECT_EQ(folder.playerState(), step.after);
+        // The preview said what the sync then did.
+        if (previewed.ok()) {
+            const SyncSummary& said = request.folder ? *preview.intoFolder : preview.intoNewFolder;
+            EXPECT_EQ(std::tuple(said.toSend, said.onlyOnPlayer, said.reorder(request.removeOnlyOnPlayer)),
+                      std::tuple(result.planned.toSend, result.planned.onlyOnPlayer, result.reordered));
+        }
+    }
+
+    // The player refuses the second song of three: the others go, and a sync again sends it alone.
+    folder.setUpPlayer(u"a:"_s);
+    const auto log = std::make_shared<DeviceRecorder::Log>();
+    PlayerSession recorded(std::make_unique<DeviceRecorder>(createEmulatedPlayer(folder.storePath()), log),
+                           kRio);
+    log->failures[u"AddSong"_s] = {2, u"故障"_s};
+    const SyncRequest request{.folder = FolderRef{0, u"a"_s}, .files = filesNow().mid(0, 3)};
+    SyncResult result;
+    const Outcome refused = waitFor(recorded, request, title, result);
+    EXPECT_EQ(
+        std::tuple(refused.ok(), refused.done, refused.failed, refused.description, folder.playerState()),
+        std::tuple(true, 2, 1, u"故障"_s, u"a:a,c"_s));
+    const Outcome again = waitFor(recorded, request, title, result);
+    EXPECT_EQ(std::tuple(again.done, again.failed, result.reordered, folder.playerState()),
+              std::tuple(1, 0, true, u"a:a,b,c"_s));
+}
+
+// Two syncs of one folder at once (the window's and tunedeck-player's, say) take turns song by song on the
+// emulated player: whatever one sent, the other does not send again, and the folder holds each file once.
+TEST_F(SessionTest, TwoSyncsAtOnceSendEachSongOnce) {
+    ASSERT_EQ(folder.runPlayer({u"set-speed"_s, u"500"_s}).exitStatus, 0);  // 40 ms a song
+    QStringList music;
+    for (int i = 0; i < 6; ++i)
+        music << writeFile(u"%1/f%2.mp3"_s.arg(folder.path()).arg(i), QByteArray(20'000, char('0' + i)));
+    const auto title = [](const QString& path) { return QFileInfo(path).completeBaseName(); };
+    const SyncRequest request{.folder = FolderRef{1, u"b"_s}, .files = music};
+    PlayerSession one(createEmulatedPlayer(folder.storePath()), kRio),
+        other(createEmulatedPlayer(folder.storePath()), kRio);
+    QEventLoop loop;
+    std::vector<Outcome> ended;
+    for (PlayerSession* session : {&one, &other})
+        session->sync(request, title, [&](const Outcome& outcome, const SyncResult&) {
+            ended.push_back(outcome);
+            if (ended.size() == 2)
+                loop.quit();
+        });
+    loop.exec();
+    EXPECT_TRUE(ended[0].ok() && ended[1].ok()) << qPrintable(ended[0].description + ended[1].description);
+    EXPECT_EQ(ended[0].done + ended[1].done, 6);
+    EXPECT_EQ(folder.playerState(), u"a:s1,s2,s3 b:f0,f1,f2,f3,f4,f5"_s);
 }
 
 // The program creates the player from its components folder, as every test here does; a plugin that is not

@@ -6,6 +6,7 @@
 // stored_in the guest serves).
 #include "mtp_player.h"
 #include "player_kinds.h"
+#include "player_texts.h"
 #include "system_players.h"
 #include "window_fixture.h"
 
@@ -46,6 +47,42 @@ TEST_F(MtpPlayerTest, AProgressThatThrowsEndsTheTransferWithItsError) {
               u"out of paper"_s);
     EXPECT_EQ(storedIn(u"Progress"_s), QStringList{u"01 kept.mp3"_s});
     player.DeleteFolder(0, u"0"_s);
+    player.Close();
+}
+
+// The name the list shows for a title, asked before the send, is the one the send gives the song; a new order
+// for a folder numbers its songs anew in it, each the same song, and a new connection finds them so. An order
+// that does not name every song once is refused and changes nothing.
+TEST_F(MtpPlayerTest, ANewOrderNumbersTheSongsAnew) {
+    MtpPlayer player(qEnvironmentVariable("MTP_PLAYER_ID"));
+    player.Open();
+    player.AddFolder(u"Arrange"_s, u"0"_s);
+    const auto folder = qint16(namesOf(player.Folders(0)).indexOf(u"Arrange"_s));
+    const QString titles[] = {u"a:b"_s, u".dot"_s, u"c.mp3"_s, u"dots... "_s};
+    QStringList shown;
+    QList<QByteArray> bytes;
+    for (int i = 0; i < 4; ++i) {
+        bytes << QByteArray(4096 + i, char('a' + i));
+        const QString song = workFile(u"%1.mp3"_s.arg(i), bytes.back());
+        shown << player.ShownSongName(titles[i], song, u"0"_s);
+        player.AddSong(folder, titles[i], song, u"0"_s, {});
+    }
+    EXPECT_EQ(namesOf(player.Songs(0, folder)), shown);
+    for (const std::vector<qint32>& bad : {std::vector<qint32>{0, 1, 2}, {0, 1, 2, 2}, {0, 1, 2, 4}})
+        EXPECT_EQ(refusal([&] { player.ArrangeSongs(folder, bad, u"0"_s); }), player_texts::kSongOutOfRange);
+    EXPECT_EQ(namesOf(player.Songs(0, folder)), shown);
+    player.ArrangeSongs(folder, {2, 0, 3, 1}, u"0"_s);
+    const QStringList arranged{shown[2], shown[0], shown[3], shown[1]};
+    EXPECT_EQ(namesOf(player.Songs(0, folder)), arranged);
+    player.Close();
+    player.Open();
+    EXPECT_EQ(namesOf(player.Songs(0, folder)), arranged);
+    EXPECT_EQ(storedIn(u"Arrange"_s),
+              (QStringList{u"01 c.mp3"_s, u"02 a_b.mp3"_s, u"03 dots.mp3"_s, u"04 .dot.mp3"_s}));
+    const QString back = working.filePath(u"back.mp3"_s);
+    player.GetSong(folder, 0, back, u"0"_s, {});
+    EXPECT_EQ(readFile(back), bytes[2]);
+    player.DeleteFolder(folder, u"0"_s);
     player.Close();
 }
 

@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # mtp_scale_bench_guest.sh BUILD_DIR: in the guest, scale_bench on umtprd's MTP player, beside a program written
-# straight on libmtp: sends of 20 songs into Music/Bench (empty) and Music/Held (500 songs); umtprd started
-# again on fresh folders, a run of 1,000 songs into Music/Growth; then, umtprd started again on a music folder
-# of Listed (1,000 songs) alone, tunedeck-player ls; last, send_bench's Esc in the middle of a song. Run without
+# straight on libmtp: sends of 20 songs into Music/Bench (empty) and Music/Held (500 songs), and a sync of 200
+# onto 150 in Bench; umtprd started again on fresh folders, a run of 1,000 songs into Music/Growth; then,
+# umtprd started again on a music folder of Listed (1,000 songs) alone, tunedeck-player ls and a second sync
+# of Listed; last, send_bench's Esc in the middle of a song. Run without
 # the mass-storage players, and with time for it:
 #   VM_USB_DISKS=0 VM_TIMEOUT=1800 tests/vm/run.sh build/release/vm-mtp-scale-bench \
 #       tests/vm/mtp_scale_bench_guest.sh "$PWD/build/release"
@@ -40,7 +41,7 @@ storage_state() {
 }
 
 start_mtp_player 320 fill_for_sends
-run_bench scale_bench --benchmark_filter=SendToAnMtp
+run_bench scale_bench --benchmark_filter='SendToAnMtp|SyncOf200Onto150OnAnMtp'
 storage_state
 # After the sends of 4 MiB into Held, umtprd's storage is full: songs the clean-ups asked through MTP to remove
 # still lie in Held. The long run gets fresh folders and a umtprd started again.
@@ -55,7 +56,7 @@ stop_mtp_responder
 find "$mtp_internal/Music" -mindepth 1 -maxdepth 1 -type d -exec rm -r {} +
 preload_songs "$mtp_internal/Music/Listed" 1000
 replug_mtp_player
-run_bench scale_bench --benchmark_filter='ListAnMtp|PaneOf1000OnAnMtp'
+run_bench scale_bench --benchmark_filter='ListAnMtp|PaneOf1000OnAnMtp|SecondSyncOf1000OnAnMtp'
 
 # Where a command's time goes beside the peer's: the program's start alone, then an ls, its listing round trips
 # and its system calls.

@@ -4,7 +4,7 @@
 # usb_scale_bench_guest.sh BUILD_DIR: in the guest, scale_bench on the USB player's internal memory, mounted by
 # UDisks2 as a desktop mounts it: its music folder holds Held (1,000 songs), 60 other folders of 3 songs, and the
 # empty Bench and Growth. Sends of 20 songs into Bench and Held beside cp and sync, a run of 1,000 songs into
-# Growth, and tunedeck-player ls beside ls -f. Run with a memory that holds them, and time for them:
+# Growth, tunedeck-player ls beside ls -f, a second sync of Held and a sync of 200 onto 150 in Bench. Run with a memory that holds them, and time for them:
 #   VM_INTERNAL_MIB=512 VM_TIMEOUT=1800 tests/vm/run.sh build/release/vm-scale-bench \
 #       tests/vm/usb_scale_bench_guest.sh "$PWD/build/release"
 set -euo pipefail
