@@ -8,11 +8,15 @@
 
 namespace tunedeck {
 
+QString folderNameFor(const QString& asked, const NameLimit& limit) {
+    return fatSafeName(asked, {}, limit);
+}
+
 QString newFolderName(const QString& asked, const NameLimit& limit,
                       const std::function<QStringList()>& taken) {
     if (asked.trimmed().isEmpty())
         throw DeviceError(player_texts::kEmptyFolderName);
-    const QString name = fatSafeName(asked, {}, limit);
+    const QString name = folderNameFor(asked, limit);
     if (containsIgnoringCase(taken(), name))
         throw DeviceError(file_player_texts::kFolderExists + nameText(name));
     return name;

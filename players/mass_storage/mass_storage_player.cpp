@@ -523,6 +523,10 @@ QString MassStoragePlayer::ShownSongName(const QString& displayTitle, const QStr
                          volume.songOrder(order()) == SongOrder::Name);
 }
 
+QString MassStoragePlayer::ShownFolderName(const QString& asked, const QString& memory) {
+    return folderNameFor(asked, Volume(memoryAt(memory), listings_).nameLimit());
+}
+
 void MassStoragePlayer::AddFolder(const QString& folderName, const QString& memory) {
     const Volume volume(memoryAt(memory), listings_);
     const QString name = newFolderName(folderName, volume.nameLimit(),

@@ -52,6 +52,7 @@ class MassStoragePlayer final : public DeviceComponent,
     int FilesKept() const override;
     QString ShownSongName(const QString& displayTitle, const QString& filePath,
                           const QString& memory) override;
+    QString ShownFolderName(const QString& asked, const QString& memory) override;
     void ArrangeSongs(qint16 folderIndex, const std::vector<qint32>& order, const QString& memory) override;
 
   private:

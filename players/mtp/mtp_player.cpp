@@ -217,6 +217,11 @@ QString MtpPlayer::ShownSongName(const QString& displayTitle, const QString& fil
     return shownSongName(displayTitle, filePath.section(u'/', -1), {}, !playlists_);
 }
 
+QString MtpPlayer::ShownFolderName(const QString& asked, const QString& memory) {
+    memoryAt(memory);
+    return folderNameFor(asked, {});
+}
+
 void MtpPlayer::AddFolder(const QString& folderName, const QString& memory) {
     plans_.clear();
     const Place place = memoryAt(memory);

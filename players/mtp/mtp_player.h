@@ -51,6 +51,7 @@ class MtpPlayer final : public DeviceComponent,
     void setNotice(Notice notice) override { notice_ = std::move(notice); }
     QString ShownSongName(const QString& displayTitle, const QString& filePath,
                           const QString& memory) override;
+    QString ShownFolderName(const QString& asked, const QString& memory) override;
     void ArrangeSongs(qint16 folderIndex, const std::vector<qint32>& order, const QString& memory) override;
 
   private:

@@ -104,6 +104,9 @@ class ShowsSongNames {
     virtual ~ShowsSongNames() = default;
     virtual QString ShownSongName(const QString& displayTitle, const QString& filePath,
                                   const QString& memory) = 0;
+    // The name AddFolder(`asked`) gives a folder in `memory`; it takes a folder of that name, case not
+    // counting, for the same one and makes no other.
+    virtual QString ShownFolderName(const QString& asked, const QString& memory) = 0;
 };
 
 // What a player whose every swap rewrites much may offer: a folder's songs put into a new order at once.

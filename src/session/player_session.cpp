@@ -421,14 +421,21 @@ std::vector<SyncSource> syncSources(DeviceComponent& device, const SyncRequest& 
 }
 
 // The folder a sync works on: the request's, still where the list showed it; or the first of the memory's
-// folders named as the new one; or none yet (-1).
+// folders that the new one would be, named as the player names it; or none yet (-1).
 FolderRef syncFolder(DeviceComponent& device, const SyncRequest& request) {
     if (request.folder) {
         requireFolder(device, request.memory, request.folder->index, request.folder->name);
         return *request.folder;
     }
     const QStringList names = folderNames(device, request.memory);
-    return {qint16(names.indexOf(request.newFolder)), request.newFolder};
+    auto* const named = dynamic_cast<ShowsSongNames*>(&device);
+    if (!named)
+        return {qint16(names.indexOf(request.newFolder)), request.newFolder};
+    const QString name = named->ShownFolderName(request.newFolder, memoryText(request.memory));
+    for (qint16 i = 0; i < names.size(); ++i)
+        if (names[i].compare(name, Qt::CaseInsensitive) == 0)
+            return {i, names[i]};
+    return {-1, name};
 }
 
 std::vector<DeviceSong> songsIn(DeviceComponent& device, PlayerMemory memory, qint16 folder) {

@@ -521,6 +521,24 @@ TEST_F(SessionTest, ASyncSendsOnlyWhatIsMissingAndLeavesTheFilesOrder) {
     const Outcome again = waitFor(recorded, request, title, result);
     EXPECT_EQ(std::tuple(again.done, again.failed, result.reordered, folder.playerState()),
               std::tuple(1, 0, true, u"a:a,b,c"_s));
+
+    // On a player of files a new folder takes the file system's form of its name, and a sync made again
+    // finds it by that form, case not counting, and makes no other.
+    const QString volume = folder.path() + u"/volume"_s;
+    QDir().mkpath(volume + u"/Album"_s);
+    PlayerSession files(createDevice(massStorageKind(), componentsFolder(), volume), kRio);
+    for (const QString& asked : {u"What?"_s, u"What?"_s, u"album"_s}) {
+        SCOPED_TRACE(asked.toStdString());
+        const Outcome out =
+            waitFor(files, {.newFolder = asked, .files = filesNow().mid(0, 2)}, title, result);
+        EXPECT_TRUE(out.ok()) << qPrintable(out.description);
+    }
+    EXPECT_EQ(QDir(volume).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList({u"Album"_s, u"What_"_s}));
+    // A plain folder plays by name: each song's number goes before its title.
+    for (const QString& made : {u"Album"_s, u"What_"_s})
+        EXPECT_EQ(QDir(volume + u'/' + made).entryList(QDir::Files),
+                  QStringList({u"01 a.mp3"_s, u"02 b.mp3"_s}));
 }
 
 // Two syncs of one folder at once (the window's and tunedeck-player's, say) take turns song by song on the
