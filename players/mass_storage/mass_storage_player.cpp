@@ -246,10 +246,8 @@ void arrange(const Volume& volume, std::optional<SongFolder>& folder, const std:
              const StepDone& stepDone) {
     switch (folder->order()) {
         case SongOrder::Directory: {
-            QStringList order = fileNames(arranged);
-            for (const VolumeEntry& entry : folder->entries())  // the rest moves along, after the songs
-                if (!order.contains(entry.name))
-                    order << entry.name;
+            // The rewrite moves the rest along after the songs.
+            const QStringList order = fileNames(arranged);
             const QString name = folder->name();
             // Closed before the rewrite removes it: FAT frees a folder's cluster only when its last holder
             // lets it go.

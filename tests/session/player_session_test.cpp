@@ -428,6 +428,10 @@ TEST_F(SessionTest, TheCommandLineTransfersThroughTheSession) {
          u"曲順: そのままで合っています\n同期が終了しました。3個のファイルを転送しました。 "
          u"2曲を削除しました。\n"
          u"|b:got.mp3,x.mp3,y.mp3 曲:got.mp3,x.mp3,y.mp3"_s},
+        {{u"sync"_s, folder.path(), u"--delete"_s, u"--dry-run"_s},
+         u"0|プレーヤーのフォルダ「b」と同期します。\n転送する曲: 0曲 (0KB)\nすでにある曲: 3曲\n"
+         u"空きメモリ: 足ります (空き 65,535KB)\n曲順: そのままで合っています\n"
+         u"|b:got.mp3,x.mp3,y.mp3 曲:got.mp3,x.mp3,y.mp3"_s},
         {{u"sync"_s, folder.path(), u"--folder"_s, u"0"_s, u"--new-folder"_s, u"x"_s},
          u"2|tunedeck-player: bad --memory, --folder or --new-folder\n|b:got.mp3,x.mp3,y.mp3 曲:got.mp3,x.mp3,y.mp3"_s},
         {{u"format"_s, u"--folder"_s, u"-1"_s},
