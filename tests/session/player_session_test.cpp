@@ -510,6 +510,20 @@ TEST_F(SessionTest, ASyncSendsOnlyWhatIsMissingAndLeavesTheFilesOrder) {
         }
     }
 
+    // A preview tells of both folders, the one named and the new one, which is not there yet; the card
+    // has no folder, and the first it gets is the sync's.
+    SyncPreview both;
+    ASSERT_TRUE(waitFor(s, {.folder = b, .newFolder = u"無い"_s, .files = filesNow()}, title, both).ok());
+    EXPECT_EQ(std::tuple(both.intoFolder->toSend, both.intoNewFolder.toSend, both.newFolderExists),
+              std::tuple(1, 4, false));
+    SyncResult onCard;
+    EXPECT_EQ(
+        waitFor(s, {.memory = PlayerMemory::Card, .newFolder = u"c"_s, .files = filesNow()}, title, onCard)
+            .done,
+        4);
+    EXPECT_EQ(std::pair(onCard.folder.index, folder.playerState(u"1"_s)),
+              std::pair(qint16(0), u"c:a,b,c,s2"_s));
+
     // The player refuses the second song of three: the others go, and a sync again sends it alone.
     folder.setUpPlayer(u"a:"_s);
     const auto log = std::make_shared<DeviceRecorder::Log>();
