@@ -7,7 +7,7 @@
 
 namespace tunedeck {
 
-// The summary a sync shows before anything is written, a line for each part: what goes, what is there
+// The summary a sync shows before anything is written, a line each for what goes, what is there
 // already, what only the player has and what becomes of it, whether it fits, whether the order is put right;
 // and, where files of one name and size are told apart only by their count, that too. `playerFolder` is the
 // folder it goes into, `newFolder` whether the sync makes it.
