@@ -723,43 +723,38 @@ Outcome waitFor(const std::function<void(PlayerSession::Done)>& begin) {
     return *outcome;
 }
 
+namespace {
+
+// The continuation of an operation that reads: what it read kept in `into`, then the wait ended.
+template <typename Read>
+auto keeping(Read& into, PlayerSession::Done done) {
+    return [&into, done = std::move(done)](const Outcome& outcome, const Read& read) {
+        into = read;
+        done(outcome);
+    };
+}
+
+}  // namespace
+
 Outcome waitFor(PlayerSession& session, PlayerMemory memory, std::optional<FolderRef> folder,
                 PaneReading& reading) {
-    return waitFor([&](PlayerSession::Done done) {
-        session.readPane(memory, folder, [&, done](const Outcome& outcome, const PaneReading& read) {
-            reading = read;
-            done(outcome);
-        });
-    });
+    return waitFor(
+        [&](PlayerSession::Done done) { session.readPane(memory, folder, keeping(reading, done)); });
 }
 
 Outcome waitFor(PlayerSession& session, const SyncRequest& request, const PlayerSession::TitleOf& titleOf,
                 SyncPreview& preview) {
-    return waitFor([&](PlayerSession::Done done) {
-        session.previewSync(request, titleOf, [&, done](const Outcome& outcome, const SyncPreview& read) {
-            preview = read;
-            done(outcome);
-        });
-    });
+    return waitFor(
+        [&](PlayerSession::Done done) { session.previewSync(request, titleOf, keeping(preview, done)); });
 }
 
 Outcome waitFor(PlayerSession& session, const SyncRequest& request, const PlayerSession::TitleOf& titleOf,
                 SyncResult& result) {
-    return waitFor([&](PlayerSession::Done done) {
-        session.sync(request, titleOf, [&, done](const Outcome& outcome, const SyncResult& ended) {
-            result = ended;
-            done(outcome);
-        });
-    });
+    return waitFor([&](PlayerSession::Done done) { session.sync(request, titleOf, keeping(result, done)); });
 }
 
 Outcome waitFor(PlayerSession& session, PlayerMemory memory, MemoryReading& reading) {
-    return waitFor([&](PlayerSession::Done done) {
-        session.readMemory(memory, [&, done](const Outcome& outcome, const MemoryReading& read) {
-            reading = read;
-            done(outcome);
-        });
-    });
+    return waitFor([&](PlayerSession::Done done) { session.readMemory(memory, keeping(reading, done)); });
 }
 
 }  // namespace tunedeck
